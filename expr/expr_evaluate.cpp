@@ -1,0 +1,409 @@
+// A recursive-descent evaluator that computes while it parses: no tokens, no
+// tree, no heap. Each function below is one precedence level, loosest first.
+#include "expr/expr.h"
+
+#include <math.h>
+#include <stdint.h>
+#include <stdlib.h>
+
+namespace {
+
+struct ExprState {
+    const ToolDef* tool;
+    const double* input_values;
+    const double* output_values;
+    const char* cursor;
+    int failed;  // set by every error, never cleared
+    int depth;   // current nesting, bounded by EXPR_MAX_DEPTH
+    bool too_deep;
+};
+
+// Character classes, one table lookup each: the scanner spends most of its
+// time skipping whitespace and reading names. Bytes above 127 are in no class.
+enum CharClass : unsigned char { SPACE = 1, DIGIT = 2, NAME_START = 4, NAME_CHAR = 8 };
+
+constexpr unsigned char class_of(int c) {
+    // Space, tab, LF and CR only; vertical tab and form feed are not whitespace.
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') return SPACE;
+    if (c >= '0' && c <= '9') return DIGIT | NAME_CHAR;
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') return NAME_START | NAME_CHAR;
+    return 0;
+}
+
+struct CharTable {
+    unsigned char classes[256];
+    constexpr CharTable() : classes() {
+        for (int c = 0; c < 256; c++) classes[c] = class_of(c);
+    }
+};
+constexpr CharTable char_table;
+
+inline bool is(char c, CharClass cls) { return char_table.classes[(unsigned char)c] & cls; }
+inline bool truth(double v) { return v != 0; }  // NaN is true
+
+// The cursor always rests on a character that is not whitespace: the text's
+// start is skipped once, and every token is consumed through advance(), which
+// skips what follows it. A level then looks at the next character directly;
+// whitespace is still allowed before and after every operand and operator.
+inline void skip_space(ExprState* s) {
+    while (is(*s->cursor, SPACE)) s->cursor++;
+}
+
+inline void advance(ExprState* s, int count) {
+    s->cursor += count;
+    skip_space(s);
+}
+
+inline double fail(ExprState* s) {
+    s->failed = 1;
+    return 0.0;
+}
+
+// A name as it stands in the text: not terminated, `length` characters.
+struct Name {
+    const char* text;
+    int length;
+};
+
+// A key equals a name when it has the same characters and ends with it; a
+// shorter key stops the loop at its NUL.
+inline bool name_is(const char* key, Name name) {
+    if (!key || key[0] != name.text[0]) return false;  // most keys differ at once
+    for (int i = 1; i < name.length; i++)
+        if (key[i] != name.text[i]) return false;
+    return key[name.length] == 0;
+}
+
+double fn_sqrt(double x) { return sqrt(x); }
+double fn_abs(double x) { return fabs(x); }
+double fn_log(double x) { return log(x); }
+double fn_log10(double x) { return log10(x); }
+double fn_exp(double x) { return exp(x); }
+double fn_floor(double x) { return floor(x); }
+double fn_ceil(double x) { return ceil(x); }
+double fn_round(double x) { return floor(x + 0.5); }  // halves go up: -2.5 gives -2
+double fn_cbrt(double x) {
+    // A power of a rounded third, not the C library's cbrt: the suite's
+    // formulas were written against it, so cbrt(64) is 3.9999999999999996.
+    return x >= 0 ? pow(x, 0.3333333333333333) : -pow(-x, 0.3333333333333333);
+}
+double fn_sign(double x) { return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0; }
+
+double fn_min(double a, double b) { return a < b ? a : b; }
+double fn_max(double a, double b) { return a > b ? a : b; }
+double fn_pow(double a, double b) { return pow(a, b); }
+double fn_mod(double a, double b) { return fmod(a, b); }
+
+enum Domain { ANY, NOT_NEGATIVE, POSITIVE, NONZERO_SECOND };
+
+// Functions, searched in order. A NaN argument passes every domain test and
+// gives NaN, which the top level then reports as a failure.
+struct Function1 {
+    const char* name;
+    double (*apply)(double);
+    Domain domain;
+};
+const Function1 functions1[] = {
+    {"sqrt", fn_sqrt, NOT_NEGATIVE},
+    {"abs", fn_abs, ANY},
+    {"log", fn_log, POSITIVE},
+    {"log10", fn_log10, POSITIVE},
+    {"exp", fn_exp, ANY},
+    {"floor", fn_floor, ANY},
+    {"ceil", fn_ceil, ANY},
+    {"round", fn_round, ANY},
+    {"cbrt", fn_cbrt, ANY},
+    {"sign", fn_sign, ANY},
+};
+
+struct Function2 {
+    const char* name;
+    double (*apply)(double, double);
+    Domain domain;
+};
+const Function2 functions2[] = {
+    {"min", fn_min, ANY},
+    {"max", fn_max, ANY},
+    {"pow", fn_pow, ANY},
+    {"mod", fn_mod, NONZERO_SECOND},
+};
+
+// One-argument call; an unknown name or an argument outside the domain fails
+// with 0.0.
+double expr_call1(Name name, double x, int* failed) {
+    for (const Function1& f : functions1) {
+        if (!name_is(f.name, name)) continue;
+        if ((f.domain == NOT_NEGATIVE && x < 0) || (f.domain == POSITIVE && x <= 0)) break;
+        return f.apply(x);
+    }
+    *failed = 1;
+    return 0.0;
+}
+
+double expr_call2(Name name, double a, double b, int* failed) {
+    for (const Function2& f : functions2) {
+        if (!name_is(f.name, name)) continue;
+        if (f.domain == NONZERO_SECOND && b == 0) break;
+        return f.apply(a, b);
+    }
+    *failed = 1;
+    return 0.0;
+}
+
+double expr_conditional(ExprState* s);
+double expr_unary(ExprState* s);
+
+// Every recursion of the grammar goes through here, so the depth is bounded.
+// Once too deep, no level descends again: the levels above would otherwise
+// re-parse the same text from every branch, which takes exponential time.
+inline double nested(ExprState* s, double (*level)(ExprState*)) {
+    if (s->too_deep || s->depth >= EXPR_MAX_DEPTH) {
+        s->too_deep = true;
+        return fail(s);
+    }
+    s->depth++;
+    double v = level(s);
+    s->depth--;
+    return v;
+}
+
+// Powers of ten that are exact doubles, for the number fast path.
+const double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// <number> = the longest prefix that strtod accepts. Plain decimals of at most
+// 15 digits are read directly: their digits and the power of ten are exact
+// doubles, so one division rounds exactly as strtod does. Everything else
+// (exponents, hexadecimal, long digit strings) goes to strtod.
+[[gnu::noinline]] double read_number(ExprState* s) {
+    const char* p = s->cursor;
+    uint64_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    for (; is(*p, DIGIT) && digits < 16; p++, digits++)
+        mantissa = mantissa * 10 + (uint64_t)(*p - '0');
+    if (*p == '.') {
+        p++;
+        for (; is(*p, DIGIT) && digits < 16; p++, digits++, decimals++)
+            mantissa = mantissa * 10 + (uint64_t)(*p - '0');
+    }
+    char next = (char)(*p | 0x20);
+    double v;
+    if (digits > 0 && digits <= 15 && !is(*p, DIGIT) && next != 'e' && next != 'x') {
+        v = decimals ? (double)mantissa / exact_powers_of_ten[decimals] : (double)mantissa;
+    } else {
+        char* end = nullptr;
+        v = strtod(s->cursor, &end);
+        if (end == s->cursor) return fail(s);  // a lone point
+        p = end;
+    }
+    advance(s, (int)(p - s->cursor));
+    return v;
+}
+
+// Inputs hide outputs of the same key; an unknown name fails with 0.0.
+inline double read_variable(ExprState* s, Name name) {
+    const ToolDef* tool = s->tool;
+    const InputDef* inputs = tool->inputs;
+    for (int i = 0, n = tool->input_count; i < n; i++)
+        if (name_is(inputs[i].key, name)) return s->input_values[i];
+    const OutputDef* outputs = tool->outputs;
+    for (int j = 0, n = tool->output_count; j < n; j++)
+        if (name_is(outputs[j].key, name)) return s->output_values[j];
+    return fail(s);
+}
+
+// Steps over the closing parenthesis; without one the value stands and the
+// evaluation fails.
+inline void close_parenthesis(ExprState* s) {
+    if (*s->cursor == ')') advance(s, 1);
+    else s->failed = 1;
+}
+
+// <call> = name "(" <conditional> ["," <conditional>] ")"
+[[gnu::noinline]] double read_call(ExprState* s, Name name) {
+    advance(s, 1);  // "("
+    double a = nested(s, expr_conditional);
+    if (*s->cursor == ',') {
+        advance(s, 1);
+        double b = nested(s, expr_conditional);
+        close_parenthesis(s);
+        return expr_call2(name, a, b, &s->failed);
+    }
+    close_parenthesis(s);
+    return expr_call1(name, a, &s->failed);
+}
+
+// <unary> = ("-" | "!") <unary> | "+" <unary> | "(" <conditional> ")"
+//         | number | name | <call>
+double expr_unary(ExprState* s) {
+    for (;;) {
+        char c = *s->cursor;
+        if (is(c, NAME_START)) {
+            // Only the first EXPR_MAX_NAME characters are the name; the rest
+            // stays in the text and fails the evaluation as text left over.
+            Name name = {s->cursor, 1};
+            while (is(name.text[name.length], NAME_CHAR)) name.length++;
+            if (name.length > EXPR_MAX_NAME) name.length = EXPR_MAX_NAME;
+            advance(s, name.length);
+            if (*s->cursor == '(') return read_call(s, name);
+            return read_variable(s, name);
+        }
+        if (is(c, DIGIT) || c == '.') return read_number(s);
+        if (c == '(') {
+            advance(s, 1);
+            double v = nested(s, expr_conditional);
+            close_parenthesis(s);
+            return v;
+        }
+        if (c == '-') {
+            advance(s, 1);
+            return -nested(s, expr_unary);
+        }
+        if (c == '+') {
+            advance(s, 1);
+            continue;
+        }
+        if (c == '!') {
+            advance(s, 1);
+            return nested(s, expr_unary) == 0 ? 1.0 : 0.0;
+        }
+        return fail(s);  // no operand here, the end of the text included
+    }
+}
+
+double expr_exponent(ExprState* s);
+
+// <power> = <unary> ["^" <power>]
+[[gnu::always_inline]] inline double expr_power(ExprState* s) {
+    double base = expr_unary(s);
+    if (*s->cursor != '^') return base;
+    advance(s, 1);
+    return pow(base, nested(s, expr_exponent));
+}
+
+// The exponent is itself a <power>. Going through this function lets the
+// compiler inline the levels above into one another (a call chain per operand
+// is most of the evaluator's time) without inlining a recursion.
+double expr_exponent(ExprState* s) { return expr_power(s); }
+
+// <product> = <power> {("*" | "/" | "%") <power>}
+[[gnu::always_inline]] inline double expr_product(ExprState* s) {
+    double v = expr_power(s);
+    for (;;) {
+        char c = *s->cursor;
+        if (c == '*') {
+            if (s->cursor[1] == '*') return v;  // "**" is not an operator; left over
+            advance(s, 1);
+            v *= expr_power(s);
+        } else if (c == '/' || c == '%') {
+            advance(s, 1);
+            double r = expr_power(s);
+            // A zero divisor makes the whole chain 0.0; its remaining
+            // operators are not applied.
+            if (r == 0) return fail(s);
+            v = c == '/' ? v / r : fmod(v, r);
+        } else {
+            return v;
+        }
+    }
+}
+
+// <sum> = <product> {("+" | "-") <product>}
+[[gnu::always_inline]] inline double expr_sum(ExprState* s) {
+    double v = expr_product(s);
+    for (;;) {
+        char c = *s->cursor;
+        if (c == '+') {
+            advance(s, 1);
+            v += expr_product(s);
+        } else if (c == '-') {
+            advance(s, 1);
+            v -= expr_product(s);
+        } else {
+            return v;
+        }
+    }
+}
+
+enum Comparison { LESS, LESS_EQUAL, GREATER, GREATER_EQUAL, EQUAL, NOT_EQUAL };
+
+// Two-character operators first, so "<=" is not read as "<".
+struct ComparisonOperator {
+    char first, second;  // second is 0 for a one-character operator
+    Comparison kind;
+};
+const ComparisonOperator comparison_operators[] = {
+    {'<', '=', LESS_EQUAL}, {'>', '=', GREATER_EQUAL}, {'=', '=', EQUAL},
+    {'!', '=', NOT_EQUAL},  {'<', 0, LESS},            {'>', 0, GREATER},
+};
+
+// <comparison> = <sum> [("<=" | ">=" | "==" | "!=" | "<" | ">") <sum>]
+// Only one comparison: "a < b < c" leaves the second "<" over.
+[[gnu::always_inline]] inline double expr_comparison(ExprState* s) {
+    double l = expr_sum(s);
+    const char* p = s->cursor;
+    if (p[0] != '<' && p[0] != '>' && p[0] != '=' && p[0] != '!') return l;  // the usual case
+    for (const ComparisonOperator& op : comparison_operators) {
+        if (p[0] != op.first || (op.second && p[1] != op.second)) continue;
+        advance(s, op.second ? 2 : 1);
+        double r = expr_sum(s);
+        bool holds = false;
+        switch (op.kind) {
+        case LESS: holds = l < r; break;
+        case LESS_EQUAL: holds = l <= r; break;
+        case GREATER: holds = l > r; break;
+        case GREATER_EQUAL: holds = l >= r; break;
+        case EQUAL: holds = l == r; break;
+        case NOT_EQUAL: holds = l != r; break;
+        }
+        return holds ? 1.0 : 0.0;
+    }
+    return l;
+}
+
+// <and> = <comparison> {"&&" <comparison>}
+[[gnu::always_inline]] inline double expr_and(ExprState* s) {
+    double v = expr_comparison(s);
+    for (;;) {
+        if (s->cursor[0] != '&' || s->cursor[1] != '&') return v;
+        advance(s, 2);
+        double r = expr_comparison(s);  // always evaluated: its errors count
+        v = truth(v) && truth(r) ? 1.0 : 0.0;
+    }
+}
+
+// <conditional> = <and> {"||" <and>} ["?" <conditional> ":" <conditional>]
+// Both branches are parsed and evaluated; an error in either fails the whole.
+double expr_conditional(ExprState* s) {
+    double v = expr_and(s);
+    for (;;) {
+        if (s->cursor[0] != '|' || s->cursor[1] != '|') break;
+        advance(s, 2);
+        double r = expr_and(s);
+        v = truth(v) || truth(r) ? 1.0 : 0.0;
+    }
+    if (*s->cursor != '?') return v;
+    advance(s, 1);
+    double a = nested(s, expr_conditional);
+    if (*s->cursor == ':') advance(s, 1);
+    else s->failed = 1;  // the second branch is read from here
+    double b = nested(s, expr_conditional);
+    return truth(v) ? a : b;
+}
+
+}  // namespace
+
+double expr_evaluate(const ToolDef& tool, const char* text, const double* input_values,
+                     const double* output_values, int* error_out) {
+    int failed = 1;
+    double v = 0.0;
+    if (text && *text) {
+        ExprState s = {&tool, input_values, output_values, text, 0, 0, false};
+        skip_space(&s);
+        v = expr_conditional(&s);
+        // Only the final value must be finite: exp(1000) > 5 is a valid 1.0.
+        failed = *s.cursor != 0 || s.failed || !isfinite(v);
+    }
+    if (error_out) *error_out = failed ? 1 : 0;
+    return v;
+}

@@ -1,0 +1,44 @@
+// Bounded wide-text formatting that behaves alike on glibc and MinGW.
+#include "tool/tool.h"
+
+#include <stdarg.h>
+#include <wchar.h>
+
+// glibc's vswprintf returns -1 on a cut and leaves the last slot unterminated;
+// MinGW's C99 version returns the untruncated length and terminates. Both have
+// written the first capacity - 1 characters by then, so terminating there and
+// reporting -1 gives the one behaviour callers rely on.
+int text_format(wchar_t* text, int capacity, const wchar_t* format, ...) {
+    if (capacity < 1) return -1;
+    text[0] = 0;
+    va_list args;
+    va_start(args, format);
+    int written = vswprintf(text, (size_t)capacity, format, args);
+    va_end(args);
+    if (written < 0 || written >= capacity) {
+        text[capacity - 1] = 0;
+        return -1;
+    }
+    return written;
+}
+
+int text_length(const wchar_t* text) {
+    if (!text) return 0;
+    int n = 0;
+    while (text[n]) n++;
+    return n;
+}
+
+int text_append(wchar_t* text, int capacity, const wchar_t* piece) {
+    int n = text_length(text);
+    if (!piece) return n;
+    while (n < capacity - 1 && *piece) text[n++] = *piece++;
+    if (n < capacity) text[n] = 0;
+    return n;
+}
+
+int text_copy(wchar_t* text, int capacity, const wchar_t* piece) {
+    if (capacity < 1) return 0;
+    text[0] = 0;
+    return text_append(text, capacity, piece);
+}

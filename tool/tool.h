@@ -1,0 +1,121 @@
+// The tool descriptor, the value formats and calendar days, and the program's
+// bounded text formatting: the vocabulary every other folder speaks.
+#pragma once
+
+#include <stdint.h>
+
+// Descriptor records are plain constant data. Every field has a default so a
+// descriptor may leave out what it does not need.
+
+// One input field.
+struct InputDef {
+    const char* key = nullptr;       // identifier formulas and reports name the value by
+    const wchar_t* label = nullptr;  // shown left of the edit field
+    const wchar_t* unit = nullptr;   // shown right of the edit field; may be empty
+    double default_value = 0;        // initial value, restored by Reset, used by the self-test
+};
+
+// One computed output. An absent `format` means "f2"; an absent or empty `unit`
+// leaves the result line without one.
+struct OutputDef {
+    const char* key = nullptr;
+    const wchar_t* label = nullptr;
+    const wchar_t* unit = nullptr;
+    const char* formula = nullptr;
+    const char* format = nullptr;
+};
+
+// One verdict rule. An empty (or absent) condition always holds.
+struct RuleDef {
+    const char* condition = nullptr;
+    int level = 0;
+    const wchar_t* message = nullptr;
+};
+
+// The report generators a tool can select instead of formulas and rules.
+enum ReportKind : int {
+    REPORT_NONE = 0,
+    REPORT_NURSE_ROTA = 1,
+    REPORT_DOSING_TIMETABLE = 2,
+    REPORT_BLOOD_DRAW_ORDER = 3,
+    REPORT_CRITICAL_VALUES = 4,
+    REPORT_HIGH_ALERT_DRUGS = 5,
+    REPORT_DRUG_COMPATIBILITY = 6,
+    REPORT_FOLLOW_UP_PLAN = 7,
+    REPORT_SURGICAL_SAFETY_CHECKLIST = 8,
+    REPORT_HANDOVER_SHEET = 9,
+    REPORT_INFUSION_CARD = 10,
+    REPORT_LAB_PANEL_GUIDE = 11,
+};
+
+// The build's one tool. Field order is part of the contract: descriptor files
+// are written with designated initialisers in this order, and may leave out
+// any field (the defaults below are what an absent field means).
+struct ToolDef {
+    int id = 0;                         // tool number; names the record file T%03d.csv
+    const wchar_t* title = nullptr;
+    const wchar_t* summary = nullptr;   // may be absent
+    const wchar_t* category = nullptr;
+    const wchar_t* basis = nullptr;
+    const wchar_t* caution = nullptr;   // may be absent
+    int input_count = 0;
+    const InputDef* inputs = nullptr;
+    int output_count = 0;
+    const OutputDef* outputs = nullptr;
+    int rule_count = 0;
+    const RuleDef* rules = nullptr;
+    int report_kind = REPORT_NONE;      // a ReportKind; 0 means formulas and rules
+};
+
+// The calculation and the self-test hold this many values; a descriptor with
+// more inputs or outputs is refused at run time (see tool_calculate).
+constexpr int TOOL_MAX_INPUTS = 16;
+constexpr int TOOL_MAX_OUTPUTS = 16;
+
+// The build's descriptor, defined by the source that GLYVANT_TOOL_SOURCE names.
+const ToolDef& tool_builtin();
+
+// Index of the input whose key equals `key` byte for byte (first match), or -1.
+int tool_find_input(const ToolDef& tool, const char* key);
+
+// ---- Value formats ----------------------------------------------------------
+
+// Callers pass buffers of this size to format_value.
+constexpr int VALUE_TEXT_CAPACITY = 128;
+
+// Writes `value` as the format code says ("f0" "f1" "f2" "f3" "int" "pct"
+// "date"; absent or unknown means "f2"); "--" for infinities and NaN. A number
+// is never shown cut: when its plain text does not fit it is shown in exponent
+// form, and when even that does not fit, as "--". Always terminates `text`.
+void format_value(const char* format, double value, wchar_t* text, int capacity);
+
+// Day number (days since 1970-01-01, proleptic Gregorian calendar with a year 0)
+// of a civil date. A day past the end of its month rolls into the next month.
+int64_t days_from_civil(int year, int month, int day);
+
+// Day numbers whose dates civil_from_days writes; beyond them it writes "--".
+constexpr int64_t CIVIL_DAYS_LIMIT = INT64_C(1) << 60;
+
+// Writes the date of day number `days` as YYYY-MM-DD (years below 1000 padded,
+// negative years with a minus sign). Returns what text_format returns: the
+// length, or -1 when the text was cut.
+int civil_from_days(int64_t days, wchar_t* text, int capacity);
+
+// ---- Bounded text -------------------------------------------------------------
+
+// printf-style formatting of wide text into `text` of `capacity` characters
+// (at least 1). The same on every C library: a text that fits is written whole
+// and its length returned; a longer one is cut to capacity - 1 characters,
+// terminated, and -1 returned.
+int text_format(wchar_t* text, int capacity, const wchar_t* format, ...);
+
+// Appends `piece` to the terminated `text`, cut where `text` is full. Returns
+// the new length.
+int text_append(wchar_t* text, int capacity, const wchar_t* piece);
+
+// Copies `piece` into `text`, cut to capacity - 1 characters; nullptr copies
+// as empty. Returns the length written.
+int text_copy(wchar_t* text, int capacity, const wchar_t* piece);
+
+// Length of a terminated wide text; nullptr counts as empty.
+int text_length(const wchar_t* text);

@@ -1,0 +1,76 @@
+// Format codes: how an output value is shown on a result line and in the
+// self-test report.
+#include "tool/tool.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+// One row per recognised code, compared exactly and in this order; "date" is
+// handled apart. Anything else, an absent code included, shows two decimals.
+struct NumberFormat {
+    const char* code;
+    int decimals;
+    const char* suffix;
+};
+
+const NumberFormat number_formats[] = {
+    {"f0", 0, ""},
+    {"f1", 1, ""},
+    {"f3", 3, ""},
+    {"int", 0, ""},  // rounded like f0, never truncated
+    {"pct", 1, "%"}, // the value is already a percentage
+};
+const NumberFormat default_format = {"f2", 2, ""};
+
+const NumberFormat& find_format(const char* code) {
+    for (const NumberFormat& f : number_formats)
+        if (strcmp(code, f.code) == 0) return f;
+    return default_format;
+}
+
+// Widens an ASCII number text; the digits, signs, points and percent signs of
+// a printed number map one to one.
+void widen(const char* narrow, wchar_t* text) {
+    int i = 0;
+    for (; narrow[i]; i++) text[i] = (wchar_t)(unsigned char)narrow[i];
+    text[i] = 0;
+}
+
+}  // namespace
+
+// Very large values have plain texts longer than the result line can hold (a
+// "%.2f" of 1e300 is 304 characters). Cutting one would show another number,
+// so such a value falls back to the exponent form with the same decimals, and
+// to "--" when even that does not fit the caller's buffer.
+void format_value(const char* format, double value, wchar_t* text, int capacity) {
+    if (capacity < 1) return;
+    text[0] = 0;
+    if (!isfinite(value)) {
+        text_copy(text, capacity, L"--");
+        return;
+    }
+    const char* code = format ? format : "f2";
+    if (strcmp(code, "date") == 0) {
+        // Truncation toward zero; values beyond any day number show as "--".
+        if (!(value > -9.2e18 && value < 9.2e18)) {
+            text_copy(text, capacity, L"--");
+            return;
+        }
+        civil_from_days((int64_t)value, text, capacity);
+        return;
+    }
+    const NumberFormat& f = find_format(code);
+    char narrow[VALUE_TEXT_CAPACITY];
+    int fits = capacity < VALUE_TEXT_CAPACITY ? capacity : VALUE_TEXT_CAPACITY;
+    int n = snprintf(narrow, sizeof narrow, "%.*f%s", f.decimals, value, f.suffix);
+    if (n < 0 || n >= fits)
+        n = snprintf(narrow, sizeof narrow, "%.*e%s", f.decimals, value, f.suffix);
+    if (n < 0 || n >= fits) {
+        text_copy(text, capacity, L"--");
+        return;
+    }
+    widen(narrow, text);
+}
