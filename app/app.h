@@ -1,0 +1,19 @@
+// The application shell: start-up and command line (and, on Windows, the main
+// window).
+#pragma once
+
+// The self-test report path holds at most 519 characters and its terminator.
+constexpr int SELFTEST_PATH_CAPACITY = 520;
+
+// Reads a whole command line, the program's own path included. Returns true
+// when it contains "--selftest" anywhere (a plain substring, not a token);
+// `path` then holds the report path that follows: quoted (to the closing
+// quote, or to the end when there is none) or up to the next space, cut to
+// capacity - 1 characters, "selftest.txt" when nothing follows.
+bool command_line_selftest_path(const wchar_t* command_line, wchar_t* path, int capacity);
+
+// Joins arguments into one command line as Windows passes it to a program:
+// single spaces between them, an argument that holds a space wrapped in double
+// quotes. Cut to capacity - 1 characters. Returns the length.
+int command_line_join(const wchar_t* const* arguments, int count, wchar_t* command_line,
+                      int capacity);
