@@ -1,0 +1,50 @@
+// Formulas the fuzzer (fuzz/fuzz_expr.cpp) found wrong, kept so they stay
+// right: each row is the minimised input, the carbs value it ran with, and
+// the value and error flag the formula must give.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include "expr/expr.h"
+
+namespace {
+
+TEST(ExprRegress, FuzzerFindings) {
+    struct Row {
+        const char* text;
+        double carbs;
+        double value;  // NAN: any NaN
+        int failed;
+    };
+    const Row rows[] = {
+        // A NaN argument gave the other argument, or NaN, by argument order:
+        // a failed output fed to min or max could pass as a valid number.
+        {"min(carbs, icr)", NAN, NAN, 1},
+        {"min(icr, carbs)", NAN, NAN, 1},
+        {"max(carbs, icr)", NAN, NAN, 1},
+        {"max(icr, carbs)", NAN, NAN, 1},
+        {"min(carbs, icr)", 4, 4, 0},
+        {"max(icr, carbs)", 4, 10, 0},
+        // round was floor(x + 0.5), and x + 0.5 itself rounds: just below a
+        // half, and odd integers from 2^52 on, came out one too high.
+        {"round(carbs)", 0.49999999999999994, 0, 0},
+        {"round(0.49999999999999994)", 60, 0, 0},
+        {"round(carbs)", 4503599627370497.0, 4503599627370497.0, 0},
+        {"round(carbs)", -4503599627370497.0, -4503599627370497.0, 0},
+        {"round(carbs)", 2.5, 3, 0},
+        {"round(carbs)", -2.5, -2, 0},
+    };
+    const double outputs[] = {6, 0.06};
+    for (const Row& row : rows) {
+        const double inputs[] = {row.carbs, 10, 100};
+        int failed = -1;
+        double v = expr_evaluate(tool_builtin(), row.text, inputs, outputs, &failed);
+        EXPECT_EQ(row.failed, failed) << row.text << " with carbs " << row.carbs;
+        if (isnan(row.value))
+            EXPECT_TRUE(isnan(v)) << row.text << " with carbs " << row.carbs << " gave " << v;
+        else
+            EXPECT_EQ(row.value, v) << row.text << " with carbs " << row.carbs;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+# Runs one self-test of a built program as a deployment script would, in a
+# fresh folder, and checks the exit code and the report file byte for byte.
+#
+#   -DPROGRAM=<exe>          the program (run through EMULATOR when given)
+#   -DEMULATOR=<wrapper>     e.g. the build's wine-run.sh
+#   -DWORK_DIR=<dir>         emptied and used as the current directory
+#   -DARGS=<a;b;...>         the arguments
+#   -DPROGRAM_COPY=<rel>     run a copy of the program placed at WORK_DIR/<rel>
+#   -DMAKE_DIRS=<a;b>        folders to create in WORK_DIR first
+#   -DPRECREATE=<rel>        a file to create with old content first
+#   -DREPORT=<rel>           where the report must be
+#   -DEXPECTED=<file>        its exact bytes (omit: the report must be absent)
+#   -DEXIT_CODE=<n>          the expected exit code
+#   -DSTDERR_MATCH=<regex>   what standard error must contain
+cmake_minimum_required(VERSION 3.25)
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+foreach(dir IN LISTS MAKE_DIRS)
+  file(MAKE_DIRECTORY "${WORK_DIR}/${dir}")
+endforeach()
+if(PRECREATE)
+  file(WRITE "${WORK_DIR}/${PRECREATE}" "old content that is longer than any report ought to be\n")
+endif()
+
+set(program "${PROGRAM}")
+if(PROGRAM_COPY)
+  get_filename_component(copy_dir "${WORK_DIR}/${PROGRAM_COPY}" DIRECTORY)
+  file(MAKE_DIRECTORY "${copy_dir}")
+  file(COPY_FILE "${PROGRAM}" "${WORK_DIR}/${PROGRAM_COPY}")
+  set(program "${WORK_DIR}/${PROGRAM_COPY}")
+endif()
+
+execute_process(COMMAND ${EMULATOR} "${program}" ${ARGS}
+                WORKING_DIRECTORY "${WORK_DIR}"
+                RESULT_VARIABLE exit_code
+                ERROR_VARIABLE stderr_text
+                TIMEOUT 120)
+if(NOT "${exit_code}" STREQUAL "${EXIT_CODE}")
+  message(FATAL_ERROR "exit code ${exit_code}, expected ${EXIT_CODE}\n${stderr_text}")
+endif()
+if(STDERR_MATCH AND NOT stderr_text MATCHES "${STDERR_MATCH}")
+  message(FATAL_ERROR "standard error lacks '${STDERR_MATCH}':\n${stderr_text}")
+endif()
+
+if(REPORT)
+  set(report "${WORK_DIR}/${REPORT}")
+  if(EXPECTED)
+    if(NOT EXISTS "${report}")
+      file(GLOB_RECURSE found RELATIVE "${WORK_DIR}" "${WORK_DIR}/*")
+      message(FATAL_ERROR "no report at ${REPORT}; the folder holds: ${found}")
+    endif()
+    file(READ "${report}" actual HEX)
+    file(READ "${EXPECTED}" wanted HEX)
+    if(NOT actual STREQUAL wanted)
+      file(READ "${report}" actual_text)
+      message(FATAL_ERROR "report ${REPORT} differs from ${EXPECTED}:\n${actual_text}")
+    endif()
+  elseif(EXISTS "${report}" AND NOT IS_DIRECTORY "${report}")
+    file(SIZE "${report}" size)
+    if(size GREATER 0)
+      message(FATAL_ERROR "a report was left at ${REPORT} although the run failed")
+    endif()
+  endif()
+endif()

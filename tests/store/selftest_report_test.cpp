@@ -1,0 +1,131 @@
+// The self-test report as deployment scripts read it, and the file it lands in.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string>
+
+#include "platform/platform.h"
+#include "store/store.h"
+
+namespace {
+
+std::wstring report_of(const ToolDef& tool, int* errors) {
+    static wchar_t report[SELFTEST_REPORT_CAPACITY];
+    *errors = selftest_report(tool, report, SELFTEST_REPORT_CAPACITY);
+    return report;
+}
+
+TEST(SelftestReport, BuiltInToolGivesSevenLines) {
+    int errors = -1;
+    EXPECT_EQ(L"TOOL|9|Glyvant|内分泌\r\n"
+              L"LEVEL|0\r\n"
+              L"OUT|餐时胰岛素|6.0|U\r\n"
+              L"OUT|抽取体积|0.060|ml\r\n"
+              L"VERDICT|按碳水系数计算完成\r\n"
+              L"DETAIL|餐时胰岛素：6.0 U 抽取体积：0.060 ml \r\n"
+              L"ERRORS|0\r\n",
+              report_of(tool_builtin(), &errors));
+    EXPECT_EQ(0, errors);
+}
+
+const InputDef inputs[] = {
+    {.key = "dose", .label = L"剂量", .unit = L"mg", .default_value = 40},
+    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 0},
+};
+
+// Each formula is checked on its own: another output's key reads 0 in the
+// OUT line, while the DETAIL line shows the calculation with it.
+TEST(SelftestReport, FailuresUnitsAndOutputKeys) {
+    const OutputDef outputs[] = {
+        {.key = "per_kg", .label = L"每公斤", .unit = L"mg/kg", .formula = "dose/weight", .format = "f2"},
+        {.key = "half", .label = L"半量", .unit = nullptr, .formula = "dose/2", .format = "f1"},
+        {.key = "twice", .label = L"两倍半量", .unit = L"", .formula = "half*2", .format = "f0"},
+        {.key = "bad", .label = L"错", .unit = L"mg", .formula = "dose +", .format = nullptr},
+    };
+    const RuleDef rules[] = {{.condition = "twice > 30", .level = 1, .message = L"大于三十"}};
+    const ToolDef tool = {.id = 77, .title = L"测试", .category = L"药学", .input_count = 2,
+                          .inputs = inputs, .output_count = 4, .outputs = outputs,
+                          .rule_count = 1, .rules = rules};
+    int errors = -1;
+    EXPECT_EQ(L"TOOL|77|测试|药学\r\n"
+              L"LEVEL|1\r\n"
+              L"OUT|每公斤|0.00|mg/kg\r\n"
+              L"OUT|半量|20.0|\r\n"
+              L"OUT|两倍半量|0|\r\n"
+              L"OUT|错|40.00|mg\r\n"
+              L"VERDICT|大于三十\r\n"
+              L"DETAIL|每公斤：0.00 mg/kg 半量：20.0 两倍半量：40 错：40.00 mg "
+              L"（部分结果无法计算，请检查输入是否合理） \r\n"
+              L"ERRORS|2\r\n",
+              report_of(tool, &errors));
+    EXPECT_EQ(2, errors);
+}
+
+TEST(SelftestReport, ReportToolsHaveOneFixedOutLine) {
+    const OutputDef outputs[] = {{.key = "a", .label = L"甲", .unit = L"", .formula = "1/0", .format = nullptr}};
+    const ToolDef tool = {.id = 123, .title = L"报告", .category = L"护理", .output_count = 1,
+                          .outputs = outputs, .report_kind = 42};
+    int errors = -1;
+    EXPECT_EQ(L"TOOL|123|报告|护理\r\n"
+              L"LEVEL|0\r\n"
+              L"OUT|报告文本|见 DETAIL|\r\n"
+              L"VERDICT|暂无报告内容\r\n"
+              L"DETAIL|（该工具暂无自定义报告）\r\n"
+              L"ERRORS|0\r\n",
+              report_of(tool, &errors));
+    EXPECT_EQ(0, errors);
+}
+
+// A descriptor the program cannot serve never passes its self-test.
+TEST(SelftestReport, MoreOutputsThanTheProgramHoldsCountAsAnError) {
+    OutputDef outputs[17];
+    for (OutputDef& o : outputs) o = {.key = "k", .label = L"值", .unit = L"", .formula = "1", .format = "f0"};
+    const ToolDef tool = {.id = 1, .title = L"t", .category = L"c", .output_count = 17, .outputs = outputs};
+    int errors = -1;
+    std::wstring report = report_of(tool, &errors);
+    EXPECT_EQ(1, errors);
+    EXPECT_NE(std::wstring::npos, report.find(L"ERRORS|1\r\n"));
+}
+
+// ---- The report file ---------------------------------------------------------
+
+std::string read_file(const wchar_t* path) {
+    FILE* f = platform_open_file(path, "rb");
+    if (!f) return "(missing)";
+    std::string bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+TEST(WriteUtf8File, WritesWholeTextWithoutMarkAndReplacesOldContent) {
+    const wchar_t* path = L"glyvant_write_test.txt";
+    ASSERT_TRUE(write_utf8_file(path, L"TOOL|9|Glyvant|内分泌\r\nERRORS|0\r\nan old, longer content"));
+    ASSERT_TRUE(write_utf8_file(path, L"TOOL|9|Glyvant|内分泌\r\n"));
+    EXPECT_EQ("TOOL|9|Glyvant|\xe5\x86\x85\xe5\x88\x86\xe6\xb3\x8c\r\n", read_file(path));
+
+    // The longest report: 16383 characters of three UTF-8 bytes each.
+    static wchar_t longest[SELFTEST_REPORT_CAPACITY];
+    for (int i = 0; i < SELFTEST_REPORT_CAPACITY - 1; i++) longest[i] = L'班';
+    longest[SELFTEST_REPORT_CAPACITY - 1] = 0;
+    ASSERT_TRUE(write_utf8_file(path, longest));
+    std::string bytes = read_file(path);
+    ASSERT_EQ(size_t(3 * (SELFTEST_REPORT_CAPACITY - 1)), bytes.size());
+    EXPECT_EQ("\xe7\x8f\xad", bytes.substr(bytes.size() - 3));
+    platform_remove_file(path);
+}
+
+TEST(WriteUtf8File, FailureIsReportedAndLeavesNoFile) {
+    EXPECT_FALSE(write_utf8_file(L"no_such_folder_glyvant/report.txt", L"TOOL|9\r\n"));
+    EXPECT_EQ("(missing)", read_file(L"no_such_folder_glyvant/report.txt"));
+    EXPECT_EQ(EXIT_SELFTEST_NOT_WRITTEN, run_selftest(L"no_such_folder_glyvant/report.txt"));
+#ifndef _WIN32
+    // A device that takes no bytes: the write fails when the file is closed.
+    EXPECT_FALSE(write_utf8_file(L"/dev/full", L"TOOL|9\r\n"));
+    EXPECT_EQ(EXIT_SELFTEST_NOT_WRITTEN, run_selftest(L"/dev/full"));
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// Bounded formatting must behave the same on glibc and MinGW.
+#include <gtest/gtest.h>
+
+#include "tool/tool.h"
+
+namespace {
+
+TEST(TextFormat, FitsOrCutsAlikeOnEveryLibrary) {
+    struct Case {
+        int capacity;
+        const wchar_t* expected;
+        int result;
+    };
+    const Case cases[] = {
+        {16, L"剂量=123456", 9},
+        {10, L"剂量=123456", 9},  // exact fit
+        {9, L"剂量=12345", -1},   // cut inside the number
+        {4, L"剂量=", -1},
+        {2, L"剂", -1},
+        {1, L"", -1},
+    };
+    for (const Case& c : cases) {
+        wchar_t text[32];
+        for (wchar_t& ch : text) ch = L'#';
+        int result = text_format(text, c.capacity, L"%ls=%d", L"剂量", 123456);
+        EXPECT_STREQ(c.expected, text) << "capacity " << c.capacity;
+        EXPECT_EQ(c.result, result) << "capacity " << c.capacity;
+        EXPECT_EQ(L'#', text[c.capacity]) << "wrote past capacity " << c.capacity;
+    }
+}
+
+TEST(TextFormat, AppendAndCopyStopWhereTheBufferIsFull) {
+    wchar_t text[6] = L"ab";
+    EXPECT_EQ(4, text_append(text, 6, L"cd"));
+    EXPECT_EQ(5, text_append(text, 6, L"efg"));
+    EXPECT_STREQ(L"abcde", text);
+    EXPECT_EQ(5, text_append(text, 6, L"x"));
+    EXPECT_EQ(5, text_append(text, 6, nullptr));
+    EXPECT_STREQ(L"abcde", text);
+
+    EXPECT_EQ(3, text_copy(text, 4, L"餐时胰岛素"));
+    EXPECT_STREQ(L"餐时胰", text);
+    EXPECT_EQ(0, text_copy(text, 6, nullptr));
+    EXPECT_STREQ(L"", text);
+    EXPECT_EQ(0, text_length(nullptr));
+}
+
+}  // namespace
