@@ -1,0 +1,96 @@
+// Speed and heap use of expr_evaluate and tool_calculate. Every heap
+// allocation made while a benchmark runs is counted (malloc is interposed)
+// and reported per iteration, which must stay 0.
+#include <benchmark/benchmark.h>
+
+#include <stddef.h>
+#include <string.h>
+
+#include <string>
+
+#include "calc/calc.h"
+#include "expr/expr.h"
+
+// ---- Allocation counting ------------------------------------------------------
+// glibc lets a program replace malloc; the originals stay reachable under
+// these names. Counting in the replacements catches allocations made anywhere,
+// the C library's own included.
+extern "C" void* __libc_malloc(size_t);
+extern "C" void* __libc_calloc(size_t, size_t);
+extern "C" void* __libc_realloc(void*, size_t);
+static long allocations = 0;
+extern "C" void* malloc(size_t n) {
+    allocations++;
+    return __libc_malloc(n);
+}
+extern "C" void* calloc(size_t n, size_t size) {
+    allocations++;
+    return __libc_calloc(n, size);
+}
+extern "C" void* realloc(void* p, size_t n) {
+    allocations++;
+    return __libc_realloc(p, n);
+}
+
+namespace {
+
+const double input_values[] = {60, 10, 100};
+const double output_values[] = {6, 0.06};
+
+// About 200 characters using most operators and functions.
+const char LONG_FORMULA[] =
+    "icr > 0 && conc >= 40 ? round(carbs / icr * 10) / 10 + max(0, min(units, 20)) * 0.5 - "
+    "abs(ml - 0.06) % 3 : sqrt(pow(carbs, 2) + conc ^ 2) / (1 + exp(-0.5)) + floor(log10(conc)) "
+    "+ ceil(log(icr)) != 2";
+
+void report_allocations(benchmark::State& state, long before) {
+    state.counters["allocs/iter"] = benchmark::Counter(
+        (double)(allocations - before) / (double)state.iterations());
+}
+
+void BM_expr_evaluate(benchmark::State& state, const char* text) {
+    const ToolDef& tool = tool_builtin();
+    long before = allocations;
+    for (auto _ : state) {
+        int failed = 0;
+        double v = expr_evaluate(tool, text, input_values, output_values, &failed);
+        benchmark::DoNotOptimize(v);
+        benchmark::DoNotOptimize(failed);
+    }
+    report_allocations(state, before);
+    state.counters["chars"] = (double)strlen(text);
+}
+BENCHMARK_CAPTURE(BM_expr_evaluate, carbs_icr, "carbs/icr");
+BENCHMARK_CAPTURE(BM_expr_evaluate, carbs_icr_conc, "carbs/icr/conc");
+BENCHMARK_CAPTURE(BM_expr_evaluate, units_gt_20, "units>20");
+BENCHMARK_CAPTURE(BM_expr_evaluate, conditional, "icr > 0 ? carbs/icr : 0");
+BENCHMARK_CAPTURE(BM_expr_evaluate, long_formula, LONG_FORMULA);
+
+void BM_tool_calculate(benchmark::State& state) {
+    static wchar_t result[4096], verdict[512], copy[8192];
+    long before = allocations;
+    for (auto _ : state) {
+        int level = 0;
+        tool_calculate(tool_builtin(), input_values, result, 4096, verdict, 512, &level, copy, 8192);
+        benchmark::DoNotOptimize(level);
+        benchmark::ClobberMemory();
+    }
+    report_allocations(state, before);
+}
+BENCHMARK(BM_tool_calculate);
+
+// Proof that the counter counts: one string too long for its inline buffer
+// allocates once per iteration, so this line must show allocs/iter=1.
+void BM_allocation_counter_check(benchmark::State& state) {
+    long before = allocations;
+    for (auto _ : state) {
+        std::string text(100, 'x');
+        benchmark::DoNotOptimize(text.data());
+    }
+    report_allocations(state, before);
+}
+BENCHMARK(BM_allocation_counter_check);
+
+}  // namespace
+
+BENCHMARK_MAIN();
