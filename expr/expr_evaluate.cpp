@@ -81,7 +81,13 @@ double fn_log10(double x) { return log10(x); }
 double fn_exp(double x) { return exp(x); }
 double fn_floor(double x) { return floor(x); }
 double fn_ceil(double x) { return ceil(x); }
-double fn_round(double x) { return floor(x + 0.5); }  // halves go up: -2.5 gives -2
+// Halves go up: -2.5 gives -2. Written with x - floor(x), which is exact,
+// rather than floor(x + 0.5), which is not: 0.49999999999999994 + 0.5 is 1, and
+// an odd integer between 2^52 and 2^53 plus 0.5 rounds to the next even one.
+double fn_round(double x) {
+    double r = floor(x);
+    return x - r >= 0.5 ? r + 1 : r + 0.0;  // + 0.0: -0 gives 0, as floor(-0 + 0.5) does
+}
 double fn_cbrt(double x) {
     // A power of a rounded third, not the C library's cbrt: the suite's
     // formulas were written against it, so cbrt(64) is 3.9999999999999996.
@@ -89,8 +95,10 @@ double fn_cbrt(double x) {
 }
 double fn_sign(double x) { return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0; }
 
-double fn_min(double a, double b) { return a < b ? a : b; }
-double fn_max(double a, double b) { return a > b ? a : b; }
+// A NaN argument gives NaN whichever side it is on, so the evaluation fails:
+// "a < b ? a : b" alone would turn min(NaN, 20) into a plausible 20.
+double fn_min(double a, double b) { return a < b || isnan(a) ? a : b; }
+double fn_max(double a, double b) { return a > b || isnan(a) ? a : b; }
 double fn_pow(double a, double b) { return pow(a, b); }
 double fn_mod(double a, double b) { return fmod(a, b); }
 

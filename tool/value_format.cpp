@@ -59,7 +59,8 @@ void format_value(const char* format, double value, wchar_t* text, int capacity)
             text_copy(text, capacity, L"--");
             return;
         }
-        civil_from_days((int64_t)value, text, capacity);
+        // A cut date reads as another date, so it is not shown cut either.
+        if (civil_from_days((int64_t)value, text, capacity) < 0) text_copy(text, capacity, L"--");
         return;
     }
     const NumberFormat& f = find_format(code);

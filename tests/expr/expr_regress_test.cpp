@@ -26,7 +26,8 @@ TEST(ExprRegress, FuzzerFindings) {
         {"min(carbs, icr)", 4, 4, 0},
         {"max(icr, carbs)", 4, 10, 0},
         // round was floor(x + 0.5), and x + 0.5 itself rounds: just below a
-        // half, and odd integers from 2^52 on, came out one too high.
+        // half, and odd integers between 2^52 and 2^53 (either sign), came
+        // out one too high.
         {"round(carbs)", 0.49999999999999994, 0, 0},
         {"round(0.49999999999999994)", 60, 0, 0},
         {"round(carbs)", 4503599627370497.0, 4503599627370497.0, 0},

@@ -139,6 +139,9 @@ TEST(CalendarDays, RolloverNegativeYearsAndCuts) {
     EXPECT_STREQ(L"1970", text);
     EXPECT_EQ(2, civil_from_days(CIVIL_DAYS_LIMIT + 1, text, 32));
     EXPECT_STREQ(L"--", text);
+    // A date value is never shown cut: "2024-0" would read as another date.
+    format_value("date", 19723, text, 7);
+    EXPECT_STREQ(L"--", text);
 }
 
 // Every day over three and a half thousand years, both ways, with the days in
