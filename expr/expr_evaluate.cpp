@@ -45,14 +45,15 @@ inline bool truth(double v) { return v != 0; }  // NaN is true
 // start is skipped once, and every token is consumed through advance(), which
 // skips what follows it. A level then looks at the next character directly;
 // whitespace is still allowed before and after every operand and operator.
-inline void skip_space(ExprState* s) {
-    while (is(*s->cursor, SPACE)) s->cursor++;
+// The cursor is stored once, after the loop: a char read may alias anything,
+// so a cursor kept in the state would be written back at every character.
+inline void advance(ExprState* s, int count) {
+    const char* p = s->cursor + count;
+    while (is(*p, SPACE)) p++;
+    s->cursor = p;
 }
 
-inline void advance(ExprState* s, int count) {
-    s->cursor += count;
-    skip_space(s);
-}
+inline void skip_space(ExprState* s) { advance(s, 0); }
 
 inline double fail(ExprState* s) {
     s->failed = 1;
@@ -184,27 +185,30 @@ const double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7
 // doubles, so one division rounds exactly as strtod does. Everything else
 // (exponents, hexadecimal, long digit strings) goes to strtod.
 [[gnu::noinline]] double read_number(ExprState* s) {
-    const char* p = s->cursor;
-    uint64_t mantissa = 0;
-    int digits = 0, decimals = 0;
-    for (; is(*p, DIGIT) && digits < 16; p++, digits++)
-        mantissa = mantissa * 10 + (uint64_t)(*p - '0');
+    const char* start = s->cursor;
+    const char* p = start;
+    uint64_t mantissa = 0;  // may wrap on long digit strings, which go to strtod
+    while (is(*p, DIGIT)) mantissa = mantissa * 10 + (uint64_t)(*p++ - '0');
+    int digits = (int)(p - start), decimals = 0;
     if (*p == '.') {
-        p++;
-        for (; is(*p, DIGIT) && digits < 16; p++, digits++, decimals++)
-            mantissa = mantissa * 10 + (uint64_t)(*p - '0');
+        const char* fraction = ++p;
+        while (is(*p, DIGIT)) mantissa = mantissa * 10 + (uint64_t)(*p++ - '0');
+        decimals = (int)(p - fraction);
+        digits += decimals;
     }
-    char next = (char)(*p | 0x20);
+    char next = (char)(*p | 0x20);  // 'e' or 'x' in either case
     double v;
-    if (digits > 0 && digits <= 15 && !is(*p, DIGIT) && next != 'e' && next != 'x') {
-        v = decimals ? (double)mantissa / exact_powers_of_ten[decimals] : (double)mantissa;
+    if (digits > 0 && digits <= 15 && next != 'e' && next != 'x') {
+        // At most 15 digits: the signed conversion is exact and cheaper.
+        double whole = (double)(int64_t)mantissa;
+        v = decimals ? whole / exact_powers_of_ten[decimals] : whole;
     } else {
         char* end = nullptr;
-        v = strtod(s->cursor, &end);
-        if (end == s->cursor) return fail(s);  // a lone point
+        v = strtod(start, &end);
+        if (end == start) return fail(s);  // a lone point
         p = end;
     }
-    advance(s, (int)(p - s->cursor));
+    advance(s, (int)(p - start));
     return v;
 }
 
