@@ -17,3 +17,10 @@ bool command_line_selftest_path(const wchar_t* command_line, wchar_t* path, int 
 // quotes. Cut to capacity - 1 characters. Returns the length.
 int command_line_join(const wchar_t* const* arguments, int count, wchar_t* command_line,
                       int capacity);
+
+// Reads the number typed in an input field. Spaces around it are ignored and
+// a field of spaces only counts as 0; otherwise the whole text must be one
+// decimal number (full stop as decimal point, optional exponent) with a
+// finite value. False for anything else, so a typing slip such as "6O" or
+// "1,5" is refused instead of being read as 6 or 1.
+bool input_field_number(const wchar_t* text, double* value);

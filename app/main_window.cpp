@@ -1,9 +1,100 @@
-// The main window. Until it is built, the program says so and ends with the
-// code for a window that could not be created.
+// Building the main window, and the message loop that routes Enter and F5.
 #include "app/main_window.h"
 
-int main_window_run(HINSTANCE, const ToolDef& tool) {
-    MessageBoxW(nullptr, L"此版本尚未包含主窗口，请使用 --selftest 运行自检。", tool.title,
-                MB_OK | MB_ICONWARNING);
-    return 1;
+MainWindowState main_window_state;
+
+namespace {
+
+const wchar_t WINDOW_CLASS[] = L"OrvoMedToolWnd";
+constexpr DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// Fonts, created in this order; a negative height is a character height.
+struct FontDef {
+    HFONT MainWindowState::*font;
+    const wchar_t* face;
+    int height;
+    int weight;
+};
+const FontDef fonts[] = {
+    {&MainWindowState::font_title, L"Microsoft YaHei UI", -27, FW_BOLD},
+    {&MainWindowState::font_subtitle, L"Microsoft YaHei UI", -14, FW_NORMAL},
+    {&MainWindowState::font_label, L"Microsoft YaHei UI", -14, FW_NORMAL},
+    {&MainWindowState::font_edit, L"Microsoft YaHei UI", -15, FW_NORMAL},
+    {&MainWindowState::font_verdict, L"Microsoft YaHei UI", -21, FW_BOLD},
+    {&MainWindowState::font_result, L"Consolas", -15, FW_NORMAL},
+    {&MainWindowState::font_button, L"Microsoft YaHei UI", -15, FW_NORMAL},
+    {&MainWindowState::font_small, L"Microsoft YaHei UI", -12, FW_NORMAL},
+};
+
+void create_fonts_and_brushes(MainWindowState& s) {
+    for (const FontDef& f : fonts)
+        s.*f.font = CreateFontW(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, f.face);
+    s.white_brush = CreateSolidBrush(RGB(255, 255, 255));
+    s.background_brush = CreateSolidBrush(RGB(244, 247, 249));
+}
+
+void register_window_class(const MainWindowState& s) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = main_window_proc;
+    wc.hInstance = s.instance;
+    wc.hIcon = LoadIconW(s.instance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = s.background_brush;
+    wc.lpszClassName = WINDOW_CLASS;
+    RegisterClassExW(&wc);  // a second registration (tests) fails harmlessly
+}
+
+// Centred on the screen, never at a negative coordinate.
+int centred(int screen, int size) {
+    int at = (screen - size) / 2;
+    return at < 0 ? 0 : at;
+}
+
+}  // namespace
+
+HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
+    MainWindowState& s = main_window_state;
+    s.instance = instance;
+    s.tool = &tool;
+    s.level = 0;
+    s.last_result[0] = 0;
+    create_fonts_and_brushes(s);
+    register_window_class(s);
+
+    // WM_GETMINMAXINFO holds the outer size at 1036 x 780 from creation on;
+    // the centring uses the adjusted rectangle.
+    RECT r = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+    AdjustWindowRect(&r, WINDOW_STYLE, FALSE);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    int x = centred(GetSystemMetrics(SM_CXSCREEN), width);
+    int y = centred(GetSystemMetrics(SM_CYSCREEN), height);
+    HWND window = CreateWindowExW(0, WINDOW_CLASS, tool.title, WINDOW_STYLE, x, y, width, height,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    s.main_window = window;
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    SetFocus(s.input_edits[0]);
+    return window;
+}
+
+bool main_window_route_key(const MSG& message) {
+    if (message.message != WM_KEYDOWN) return false;
+    if (message.wParam != VK_RETURN && message.wParam != VK_F5) return false;
+    if (!IsChild(main_window_state.main_window, message.hwnd)) return false;
+    on_calculate();
+    return true;
+}
+
+int main_window_run(HINSTANCE instance, const ToolDef& tool) {
+    if (!main_window_create(instance, tool)) return 1;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (main_window_route_key(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
 }

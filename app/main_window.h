@@ -1,10 +1,108 @@
-// The main window (Windows only).
+// The main window (Windows only): its state, its controls' identifiers, and
+// the routines of the window procedure, the commands and the painting.
 #pragma once
 
 #include <windows.h>
 
 #include "tool/tool.h"
 
+enum ControlId : int {
+    IDC_CALCULATE = 1001,
+    IDC_SAVE = 1002,
+    IDC_COPY = 1003,
+    IDC_RESET = 1004,
+    IDC_ABOUT = 1005,
+    IDC_INPUT_FIRST = 2000,  // input i has IDC_INPUT_FIRST + i
+    IDC_RESULT = 3000,
+};
+
+constexpr int LAST_RESULT_CAPACITY = 8192;
+constexpr int COPY_TEXT_CAPACITY = 1024;
+constexpr int STATUS_TEXT_CAPACITY = 256;
+
+// The client area the layout is drawn for, and the window's fixed outer size.
+constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 720;
+constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;
+
+// The maker's website, in the header band and the about text.
+#define MAKER_WEBSITE L"www.orvomed.example"
+// The verdict line before the first calculation and after Reset.
+#define VERDICT_PROMPT L"填写左侧参数，点击“计算”"
+
+// The one window's state: static, zero at start, touched only by the
+// window's thread.
+struct MainWindowState {
+    HINSTANCE instance;
+    HWND main_window;
+    const ToolDef* tool;
+    int level;  // of the last calculation, 0 to 3; selects the verdict colour
+    HWND input_edits[TOOL_MAX_INPUTS];
+    HWND result_edit;
+    HWND verdict_label;
+    HWND caution_label;
+    HWND calculate_button, save_button, copy_button, reset_button, about_button;
+    HFONT font_title, font_subtitle, font_label, font_edit, font_verdict, font_result,
+        font_button, font_small;
+    HBRUSH white_brush;
+    HBRUSH background_brush;
+    wchar_t last_result[LAST_RESULT_CAPACITY];  // empty: no result to copy or save
+    wchar_t copy_text[COPY_TEXT_CAPACITY];
+    wchar_t status_text[STATUS_TEXT_CAPACITY];
+    double input_values[TOOL_MAX_INPUTS];  // the inputs of the last calculation
+};
+
+extern MainWindowState main_window_state;
+
 // Builds the window for `tool` and runs the message loop. Returns 0 when the
 // window is closed, 1 when it cannot be created.
 int main_window_run(HINSTANCE instance, const ToolDef& tool);
+
+// The first part of main_window_run: state, fonts, brushes, class and the
+// shown, focused window. nullptr when the window cannot be created.
+HWND main_window_create(HINSTANCE instance, const ToolDef& tool);
+
+// The loop's routing: Enter and F5 typed in any child of the main window run
+// Calculate and are not dispatched. True when the message was consumed.
+bool main_window_route_key(const MSG& message);
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// WM_CREATE: the child controls and the first status text.
+void create_child_controls(HWND window);
+
+// The commands.
+void on_calculate();
+void save_record();
+void copy_result();
+void reset_inputs();
+void show_about();
+
+// Message boxes go through here, so tests can record what would be shown
+// instead of blocking on a box.
+using MessageBoxFunction = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                   UINT flags);
+extern MessageBoxFunction show_message_box;
+
+// The clipboard's memory block comes from here (GlobalAlloc), so tests can
+// make the allocation fail.
+using BlockAllocator = HGLOBAL (*)(UINT flags, SIZE_T bytes);
+extern BlockAllocator allocate_global_block;
+
+// ---- Drawing ---------------------------------------------------------------------
+
+struct Box {
+    int x, y, width, height;
+};
+
+// Fills the box with a solid colour.
+void fill_box(HDC dc, Box box, COLORREF colour);
+// A one-pixel outline on the box's outermost pixels; the inside is untouched.
+void frame_box(HDC dc, Box box, COLORREF colour);
+// One line of text, vertically centred, ending in an ellipsis when too wide.
+void draw_text_box(HDC dc, Box box, const wchar_t* text, COLORREF colour, HFONT font,
+                   UINT extra_flags);
+
+// WM_PAINT: the client area between BeginPaint and EndPaint.
+void paint_main_window(HWND window);
+// Everything the window paints, drawn into `dc` for a client of width x height.
+void paint_client(HDC dc, int width, int height);

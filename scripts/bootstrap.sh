@@ -8,8 +8,8 @@ packages=(
   clang-14 libclang-rt-14-dev                      # fuzzing with the sanitizers
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64                                      # running the Windows build
-  xvfb xauth x11-apps imagemagick                  # a display for windows, screenshots
-  fonts-noto-cjk fonts-dejavu-core                 # Chinese and monospaced text under Wine
+  xvfb xauth x11-apps xdotool imagemagick          # a display for windows, screenshots
+  fonts-noto-cjk                                   # Chinese text under Wine
 )
 
 missing=()

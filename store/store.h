@@ -1,7 +1,8 @@
-// What the program keeps on disk: the self-test report (and, with the main
-// window, the record store).
+// What the program keeps on disk: the record store's CSV files and the
+// self-test report.
 #pragma once
 
+#include "platform/platform.h"
 #include "tool/tool.h"
 
 // Process exit codes of the self-test run.
@@ -29,3 +30,38 @@ int run_selftest(const wchar_t* path);
 // without a byte-order mark, replacing the file. Returns false when the file
 // could not be created or fully written; a file left incomplete is emptied.
 bool write_utf8_file(const wchar_t* path, const wchar_t* text);
+
+// ---- The record store ----------------------------------------------------------
+
+// One CSV file per tool, "T" and the tool's number in three digits, under
+// <per-user data folder>/OrvoMedSuite/records. UTF-8; the file starts with a
+// byte-order mark and the header line; one row per save. Fields holding a
+// comma, a double quote, CR or LF are quoted the standard CSV way, so the
+// result text keeps its line breaks inside one field.
+
+constexpr int RECORD_PATH_CAPACITY = 520;
+// The result field keeps at most this many characters of the result text.
+constexpr int RECORD_RESULT_LIMIT = 254;
+// A header or row line, quoted fields included, always fits this buffer.
+constexpr int RECORD_LINE_CAPACITY = 16384;
+
+enum RecordOutcome {
+    RECORD_SAVED,           // the row is in the file
+    RECORD_NO_DATA_FOLDER,  // the per-user data folder is unknown; nothing written
+    RECORD_NOT_WRITTEN,     // the row did not reach the file
+};
+
+// The header line, CR LF included: 时间,工具, one column per input label, 结果.
+int record_header_line(const ToolDef& tool, wchar_t* line, int capacity);
+
+// One row, CR LF included: the time, the title, "label=value" per input (the
+// value in %g form), and the first RECORD_RESULT_LIMIT characters of `result`.
+int record_row_line(const ToolDef& tool, const double* input_values, const wchar_t* result,
+                    const LocalTime& time, wchar_t* line, int capacity);
+
+// Appends a row for `input_values` and their `result` to the tool's record
+// file, creating the folder chain and, once, the file with its mark and
+// header. `where` receives the file's path, or the folder that could not be
+// found when the outcome is RECORD_NO_DATA_FOLDER.
+RecordOutcome record_save(const ToolDef& tool, const double* input_values, const wchar_t* result,
+                          wchar_t* where, int where_capacity);

@@ -1,0 +1,52 @@
+// The rule for numbers typed in the window's input fields, kept apart from
+// the window so it can be checked on any system.
+#include "app/app.h"
+
+#include <math.h>
+#include <wchar.h>
+
+namespace {
+
+// Spaces as a nurse may type them: ASCII, full-width (Chinese input), tab.
+bool is_blank(wchar_t c) { return c == L' ' || c == L'\x3000' || c == L'\t'; }
+bool is_digit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// [+-] digits [. digits] [(e|E) [+-] digits], at least one digit before the
+// exponent. Returns where the number ends, or nullptr when there is none.
+const wchar_t* decimal_number_end(const wchar_t* p) {
+    if (*p == L'+' || *p == L'-') p++;
+    int digits = 0;
+    while (is_digit(*p)) p++, digits++;
+    if (*p == L'.') {
+        p++;
+        while (is_digit(*p)) p++, digits++;
+    }
+    if (digits == 0) return nullptr;
+    if (*p == L'e' || *p == L'E') {
+        const wchar_t* exponent = p + 1;
+        if (*exponent == L'+' || *exponent == L'-') exponent++;
+        if (!is_digit(*exponent)) return nullptr;
+        while (is_digit(*exponent)) exponent++;
+        p = exponent;
+    }
+    return p;
+}
+
+}  // namespace
+
+bool input_field_number(const wchar_t* text, double* value) {
+    *value = 0;
+    const wchar_t* start = text;
+    while (is_blank(*start)) start++;
+    if (!*start) return true;
+    const wchar_t* end = decimal_number_end(start);
+    if (!end) return false;
+    for (const wchar_t* rest = end; *rest; rest++)
+        if (!is_blank(*rest)) return false;
+    // The syntax is checked above; wcstod does the rounding.
+    wchar_t* converted_end = nullptr;
+    double v = wcstod(start, &converted_end);
+    if (converted_end != end || !isfinite(v)) return false;
+    *value = v;
+    return true;
+}

@@ -1,0 +1,129 @@
+// The record store: a running CSV log of saved calculations, one file per tool.
+#include "store/store.h"
+
+#include <wchar.h>
+
+namespace {
+
+constexpr int TITLE_LIMIT = 4075;    // the title's share of the time-and-tool text
+constexpr int COLUMN_LIMIT = 127;    // a header column without its comma
+constexpr int INPUT_FIELD_LIMIT = 126;  // "label=value" without its comma
+
+bool needs_quotes(const wchar_t* field) {
+    for (const wchar_t* p = field; *p; p++)
+        if (*p == L',' || *p == L'"' || *p == L'\r' || *p == L'\n') return true;
+    return false;
+}
+
+// Appends a comma (unless `first`) and `field`, cut to `limit` characters and
+// then quoted when it holds a comma, a quote or a line break. The line buffer
+// is sized so that a quoted field is never cut.
+void append_field(wchar_t* line, int capacity, const wchar_t* field, int limit, bool first = false) {
+    wchar_t cut[TITLE_LIMIT + 1];
+    text_copy(cut, limit + 1, field);
+    if (!first) text_append(line, capacity, L",");
+    if (!needs_quotes(cut)) {
+        text_append(line, capacity, cut);
+        return;
+    }
+    int n = text_length(line);
+    auto put = [&](wchar_t c) {
+        if (n < capacity - 1) line[n++] = c;
+    };
+    put(L'"');
+    for (const wchar_t* p = cut; *p; p++) {
+        if (*p == L'"') put(L'"');
+        put(*p);
+    }
+    put(L'"');
+    line[n] = 0;
+}
+
+// Converts a line to UTF-8, with the byte-order mark in front when asked.
+int line_bytes(const wchar_t* line, bool mark, char* bytes, int capacity) {
+    int offset = 0;
+    if (mark) {
+        bytes[0] = (char)0xEF, bytes[1] = (char)0xBB, bytes[2] = (char)0xBF;
+        offset = 3;
+    }
+    int n = utf8_from_wide(line, bytes + offset, capacity - offset);
+    return n < 0 ? -1 : n + offset;
+}
+
+// Creates the folder and every missing folder above it. Failures are left to
+// show when the file is written.
+void create_folder_chain(wchar_t* path) {
+    // From the fourth character on, so a drive's root ("C:\") is never cut.
+    for (int i = 3; path[i]; i++) {
+        if (path[i] != PLATFORM_PATH_SEPARATOR) continue;
+        path[i] = 0;
+        platform_create_directory(path);
+        path[i] = PLATFORM_PATH_SEPARATOR;
+    }
+    platform_create_directory(path);
+}
+
+}  // namespace
+
+int record_header_line(const ToolDef& tool, wchar_t* line, int capacity) {
+    text_copy(line, capacity, L"时间,工具");
+    for (int i = 0; i < tool.input_count; i++)
+        append_field(line, capacity, tool.inputs[i].label ? tool.inputs[i].label : L"", COLUMN_LIMIT);
+    text_append(line, capacity, L",结果\r\n");
+    return text_length(line);
+}
+
+int record_row_line(const ToolDef& tool, const double* input_values, const wchar_t* result,
+                    const LocalTime& time, wchar_t* line, int capacity) {
+    text_format(line, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
+    append_field(line, capacity, tool.title ? tool.title : L"", TITLE_LIMIT);
+    for (int i = 0; i < tool.input_count; i++) {
+        wchar_t field[INPUT_FIELD_LIMIT + 1];
+        text_format(field, INPUT_FIELD_LIMIT + 1, L"%ls=%g",
+                    tool.inputs[i].label ? tool.inputs[i].label : L"", input_values[i]);
+        append_field(line, capacity, field, INPUT_FIELD_LIMIT);
+    }
+    append_field(line, capacity, result ? result : L"", RECORD_RESULT_LIMIT);
+    text_append(line, capacity, L"\r\n");
+    return text_length(line);
+}
+
+RecordOutcome record_save(const ToolDef& described, const double* input_values,
+                          const wchar_t* result, wchar_t* where, int where_capacity) {
+    ToolDef tool = described;
+    if (tool.input_count > TOOL_MAX_INPUTS) tool.input_count = TOOL_MAX_INPUTS;
+
+    wchar_t base[RECORD_PATH_CAPACITY];
+    const wchar_t sep = PLATFORM_PATH_SEPARATOR;
+    if (!platform_user_data_folder(base, RECORD_PATH_CAPACITY)) {
+        text_format(where, where_capacity, L"%ls%lcOrvoMedSuite%lcrecords",
+                    platform_user_data_folder_name(), sep, sep);
+        return RECORD_NO_DATA_FOLDER;
+    }
+    wchar_t folder[RECORD_PATH_CAPACITY];
+    wchar_t path[RECORD_PATH_CAPACITY];
+    int cut = text_format(folder, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords", base, sep, sep);
+    if (cut >= 0) cut = text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcT%03d.csv", folder, sep, tool.id);
+    text_copy(where, where_capacity, cut >= 0 ? path : folder);
+    if (cut < 0) return RECORD_NOT_WRITTEN;  // a cut path would name another file
+    create_folder_chain(folder);
+
+    static_assert(RECORD_LINE_CAPACITY >= 16384, "a row with every field quoted must fit");
+    wchar_t line[RECORD_LINE_CAPACITY];
+    char bytes[utf8_capacity_for(RECORD_LINE_CAPACITY) + 3];
+
+    // Whoever creates the file writes the mark and the header, once, at its
+    // start; everybody else only appends rows.
+    if (!platform_file_exists(path)) {
+        record_header_line(tool, line, RECORD_LINE_CAPACITY);
+        int n = line_bytes(line, true, bytes, (int)sizeof bytes);
+        if (n > 0) platform_publish_new_file(path, bytes, n);
+    }
+    LocalTime now;
+    platform_local_time(&now);
+    record_row_line(tool, input_values, result, now, line, RECORD_LINE_CAPACITY);
+    int n = line_bytes(line, false, bytes, (int)sizeof bytes);
+    if (n < 0 || !platform_append_to_file(path, bytes, n)) return RECORD_NOT_WRITTEN;
+    return RECORD_SAVED;
+}

@@ -1,0 +1,53 @@
+// Numbers typed in an input field: one whole number or nothing.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include "app/app.h"
+
+namespace {
+
+TEST(InputField, WholeNumbersOnly) {
+    struct Case {
+        const wchar_t* text;
+        bool accepted;
+        double value;
+    };
+    const Case cases[] = {
+        {L"", true, 0},
+        {L"   ", true, 0},
+        {L"60", true, 60},
+        {L"  60  ", true, 60},
+        {L"\x3000" L"60\x3000", true, 60},  // full-width spaces from a Chinese keyboard
+        {L"0.5", true, 0.5},
+        {L".5", true, 0.5},
+        {L"5.", true, 5},
+        {L"-2.5", true, -2.5},
+        {L"+7", true, 7},
+        {L"1e3", true, 1000},
+        {L"2.5E-1", true, 0.25},
+        {L"6O", false, 0},  // letter O: a typing slip, not 6
+        {L"1,5", false, 0},
+        {L"abc", false, 0},
+        {L"6 0", false, 0},
+        {L"60g", false, 0},
+        {L".", false, 0},
+        {L"-", false, 0},
+        {L"1e", false, 0},
+        {L"1e+", false, 0},
+        {L"0x10", false, 0},
+        {L"inf", false, 0},
+        {L"nan", false, 0},
+        {L"1e999", false, 0},  // overflows to infinity
+        {L"６０", false, 0},    // full-width digits
+    };
+    for (const Case& c : cases) {
+        double value = -1;
+        EXPECT_EQ(c.accepted, input_field_number(c.text, &value)) << testing::PrintToString(std::wstring(c.text));
+        if (c.accepted) {
+            EXPECT_EQ(c.value, value) << testing::PrintToString(std::wstring(c.text));
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// The record store's lines and files as a spreadsheet reads them.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string>
+
+#include "store/store.h"
+
+namespace {
+
+const InputDef inputs[] = {
+    {.key = "a", .label = L"本餐碳水", .unit = L"g", .default_value = 60},
+    {.key = "b", .label = L"系数,比值", .unit = L"", .default_value = 1},
+    {.key = "c", .label = L"说\"明\"", .unit = L"", .default_value = 1},
+};
+const ToolDef tool = {.id = 987, .title = L"Glyvant", .input_count = 3, .inputs = inputs};
+const LocalTime noon = {2026, 12, 8, 9, 5, 7};
+
+TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
+    wchar_t line[RECORD_LINE_CAPACITY];
+    record_header_line(tool, line, RECORD_LINE_CAPACITY);
+    EXPECT_STREQ(L"时间,工具,本餐碳水,\"系数,比值\",\"说\"\"明\"\"\",结果\r\n", line);
+
+    struct Case {
+        double values[3];
+        const wchar_t* result;
+        const wchar_t* row;
+    };
+    const Case cases[] = {
+        {{60, 0.1, 1234567}, L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n",
+         L"2026-12-08 09:05:07,Glyvant,本餐碳水=60,\"系数,比值=0.1\",\"说\"\"明\"\"=1.23457e+06\","
+         L"\"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n\"\r\n"},
+        {{-0.5, 0, 1e-7}, L"", L"2026-12-08 09:05:07,Glyvant,本餐碳水=-0.5,\"系数,比值=0\",\"说\"\"明\"\"=1e-07\",\r\n"},
+        {{1, 2, 3}, L"plain", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",plain\r\n"},
+    };
+    for (const Case& c : cases) {
+        record_row_line(tool, c.values, c.result, noon, line, RECORD_LINE_CAPACITY);
+        EXPECT_STREQ(c.row, line);
+    }
+}
+
+// The result field keeps 254 characters of the result, cut before quoting.
+TEST(RecordLines, ResultIsCutBeforeQuoting) {
+    std::wstring result(300, L'"');
+    wchar_t line[RECORD_LINE_CAPACITY];
+    const double values[] = {1, 2, 3};
+    record_row_line(tool, values, result.c_str(), noon, line, RECORD_LINE_CAPACITY);
+    std::wstring row = line;
+    std::wstring expected_field = L"\"" + std::wstring(2 * RECORD_RESULT_LIMIT, L'"') + L"\"\r\n";
+    ASSERT_GE(row.size(), expected_field.size());
+    EXPECT_EQ(expected_field, row.substr(row.size() - expected_field.size()));
+}
+
+std::string read_bytes(const wchar_t* path) {
+    FILE* f = platform_open_file(path, "rb");
+    if (!f) return "(missing)";
+    std::string bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+int count_of(const std::string& text, const std::string& piece) {
+    int n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) n++;
+    return n;
+}
+
+// The first save creates the folders and the file with one mark and one
+// header; later saves add one row each.
+TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
+    wchar_t where[RECORD_PATH_CAPACITY];
+#ifndef _WIN32
+    char folder[] = "/tmp/glyvant-records-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    setenv("XDG_DATA_HOME", folder, 1);
+#endif
+    wchar_t base[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    ASSERT_TRUE(platform_user_data_folder(base, RECORD_PATH_CAPACITY));
+    text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords%lcT987.csv", base,
+                PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR);
+    platform_remove_file(path);
+
+    const double values[] = {60, 10, 100};
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第一次", where, RECORD_PATH_CAPACITY));
+    EXPECT_STREQ(path, where);
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第二次", where, RECORD_PATH_CAPACITY));
+    std::string bytes = read_bytes(path);
+    EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
+    EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
+    EXPECT_EQ(1, count_of(bytes, "\xE7\xBB\x93\xE6\x9E\x9C\r\n"));  // 结果: one header
+    EXPECT_EQ(3, count_of(bytes, "\r\n"));
+    EXPECT_EQ(2, count_of(bytes, ",Glyvant,"));
+    platform_remove_file(path);
+}
+
+#ifndef _WIN32
+TEST(RecordSave, FailuresAreReportedNotHidden) {
+    wchar_t where[RECORD_PATH_CAPACITY];
+    const double values[] = {60, 10, 100};
+
+    // The folder's place is taken by a file: nothing can be written.
+    char folder[] = "/tmp/glyvant-records-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    std::string blocker = std::string(folder) + "/OrvoMedSuite";
+    FILE* f = fopen(blocker.c_str(), "w");
+    ASSERT_NE(nullptr, f);
+    fclose(f);
+    setenv("XDG_DATA_HOME", folder, 1);
+    EXPECT_EQ(RECORD_NOT_WRITTEN, record_save(tool, values, L"x", where, RECORD_PATH_CAPACITY));
+    remove(blocker.c_str());
+    EXPECT_EQ(RECORD_SAVED, record_save(tool, values, L"x", where, RECORD_PATH_CAPACITY));
+
+    // No per-user folder at all: the message names the folder it looked for.
+    std::string home = getenv("HOME") ? getenv("HOME") : "";
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
+    EXPECT_EQ(RECORD_NO_DATA_FOLDER, record_save(tool, values, L"x", where, RECORD_PATH_CAPACITY));
+    EXPECT_STREQ(L"$XDG_DATA_HOME/OrvoMedSuite/records", where);
+    setenv("HOME", home.c_str(), 1);
+}
+#endif
+
+}  // namespace
