@@ -501,6 +501,10 @@ TEST_F(MainWindow, FooterShowsTheStatusOfEachCommand) {
     EXPECT_TRUE(footer_matches(L"结果已复制到剪贴板"));
     click(IDC_RESET);
     EXPECT_TRUE(footer_matches(L"已恢复默认值"));
+    click(IDC_CALCULATE);
+    click(IDC_SAVE);  // a long path: right-aligned, ending in an ellipsis
+    EXPECT_EQ(0, wcsncmp(L"记录已保存：", s.status_text, 6));
+    EXPECT_TRUE(footer_matches(s.status_text));
 }
 
 // ---- Save, into the real local application-data folder ----------------------------

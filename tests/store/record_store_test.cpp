@@ -97,6 +97,29 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     platform_remove_file(path);
 }
 
+// A row far longer in UTF-8 than 4095 bytes is written whole, and every
+// field comes back from the file.
+TEST(RecordSave, LongRowsAreWrittenWhole) {
+    static const std::wstring label(120, L'长');
+    InputDef many[TOOL_MAX_INPUTS];
+    double values[TOOL_MAX_INPUTS];
+    for (int i = 0; i < TOOL_MAX_INPUTS; i++) {
+        many[i] = {.key = "k", .label = label.c_str(), .unit = L"", .default_value = 1};
+        values[i] = i;
+    }
+    const ToolDef wide = {.id = 988, .title = L"长行", .input_count = TOOL_MAX_INPUTS, .inputs = many};
+    wchar_t where[RECORD_PATH_CAPACITY];
+    ASSERT_EQ(RECORD_SAVED, record_save(wide, values, std::wstring(300, L'果').c_str(), where,
+                                        RECORD_PATH_CAPACITY));
+    std::string bytes = read_bytes(where);
+    platform_remove_file(where);
+    std::string row = bytes.substr(bytes.find("\r\n") + 2);
+    EXPECT_GT(row.size(), 4095u);
+    EXPECT_EQ(TOOL_MAX_INPUTS + 2, count_of(row, ","));                      // no field lost
+    EXPECT_EQ(RECORD_RESULT_LIMIT, count_of(row, "\xE6\x9E\x9C"));  // 果, cut at 254
+    EXPECT_EQ("\r\n", row.substr(row.size() - 2));
+}
+
 #ifndef _WIN32
 TEST(RecordSave, FailuresAreReportedNotHidden) {
     wchar_t where[RECORD_PATH_CAPACITY];
