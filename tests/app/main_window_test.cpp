@@ -467,10 +467,15 @@ TEST_F(MainWindow, PaintingPutsEveryBandPanelAndRuleInPlace) {
         {900, 680, RGB(236, 241, 244), "footer"},       {10, 719, RGB(236, 241, 244), "footer bottom"},
         {10, 659, RGB(244, 247, 249), "above footer"},
     };
-    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    Capture c = capture(window, CLIENT_WIDTH + 40, CLIENT_HEIGHT);
     for (const Point& p : points) EXPECT_EQ(p.colour, c.at(p.x, p.y)) << p.what << " at " << p.x << "," << p.y;
     EXPECT_TRUE(any_pixel(c, {26, 12, 726, 50}, RGB(255, 255, 255))) << "title";
     EXPECT_TRUE(any_pixel(c, {36, 104, 336, 134}, RGB(0, 108, 150))) << "left heading";
+    EXPECT_TRUE(any_pixel(c, {28, 48, 748, 76}, RGB(214, 236, 246))) << "category and summary";
+    RECT client;
+    GetClientRect(window, &client);  // the website keeps to the right edge, whatever the width
+    EXPECT_TRUE(any_pixel(c, {client.right - 240, 8, client.right - 26, 34}, RGB(190, 220, 235)))
+        << "website";
     release(c);
 }
 
