@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "store/store.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -520,16 +521,6 @@ std::wstring records_folder() {
     return std::wstring(base) + L"\\OrvoMedSuite\\records";
 }
 
-std::string file_bytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "(missing)";
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-    CloseHandle(f);
-    return bytes;
-}
 
 std::string utf8(const std::wstring& text) {
     char bytes[8192];
@@ -544,7 +535,7 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     RemoveDirectoryW((folder.substr(0, folder.size() - 8)).c_str());
 
     click(IDC_SAVE);
-    EXPECT_EQ("(missing)", file_bytes(path));
+    EXPECT_EQ("(missing)", file_bytes(path.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.c_str()));
 
     type(0, L"1234567");
@@ -558,7 +549,7 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     EXPECT_EQ(L"已保存", shown_boxes[0].caption);
     EXPECT_EQ(L"记录已保存：" + path, std::wstring(s.status_text));
 
-    std::string bytes = file_bytes(path);
+    std::string bytes = file_bytes(path.c_str());
     const std::string header = "\xEF\xBB\xBF" + utf8(L"时间,工具,本餐碳水,碳水系数,规格,结果\r\n");
     ASSERT_EQ(header, bytes.substr(0, header.size()));
     const std::string row_tail =

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "store/store.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -52,16 +53,6 @@ TEST(RecordLines, ResultIsCutBeforeQuoting) {
     EXPECT_EQ(expected_field, row.substr(row.size() - expected_field.size()));
 }
 
-std::string read_bytes(const wchar_t* path) {
-    FILE* f = platform_open_file(path, "rb");
-    if (!f) return "(missing)";
-    std::string bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
 
 int count_of(const std::string& text, const std::string& piece) {
     int n = 0;
@@ -88,7 +79,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第一次", where, RECORD_PATH_CAPACITY));
     EXPECT_STREQ(path, where);
     ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第二次", where, RECORD_PATH_CAPACITY));
-    std::string bytes = read_bytes(path);
+    std::string bytes = file_bytes(path);
     EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
     EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
     EXPECT_EQ(1, count_of(bytes, "\xE7\xBB\x93\xE6\x9E\x9C\r\n"));  // 结果: one header
@@ -111,7 +102,7 @@ TEST(RecordSave, LongRowsAreWrittenWhole) {
     wchar_t where[RECORD_PATH_CAPACITY];
     ASSERT_EQ(RECORD_SAVED, record_save(wide, values, std::wstring(300, L'果').c_str(), where,
                                         RECORD_PATH_CAPACITY));
-    std::string bytes = read_bytes(where);
+    std::string bytes = file_bytes(where);
     platform_remove_file(where);
     std::string row = bytes.substr(bytes.find("\r\n") + 2);
     EXPECT_GT(row.size(), 4095u);

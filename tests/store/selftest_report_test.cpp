@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <string>
 
-#include "platform/platform.h"
 #include "store/store.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -89,29 +89,19 @@ TEST(SelftestReport, MoreOutputsThanTheProgramHoldsCountAsAnError) {
 
 // ---- The report file ---------------------------------------------------------
 
-std::string read_file(const wchar_t* path) {
-    FILE* f = platform_open_file(path, "rb");
-    if (!f) return "(missing)";
-    std::string bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
 
 TEST(WriteUtf8File, WritesWholeTextWithoutMarkAndReplacesOldContent) {
     const wchar_t* path = L"glyvant_write_test.txt";
     ASSERT_TRUE(write_utf8_file(path, L"TOOL|9|Glyvant|内分泌\r\nERRORS|0\r\nan old, longer content"));
     ASSERT_TRUE(write_utf8_file(path, L"TOOL|9|Glyvant|内分泌\r\n"));
-    EXPECT_EQ("TOOL|9|Glyvant|\xe5\x86\x85\xe5\x88\x86\xe6\xb3\x8c\r\n", read_file(path));
+    EXPECT_EQ("TOOL|9|Glyvant|\xe5\x86\x85\xe5\x88\x86\xe6\xb3\x8c\r\n", file_bytes(path));
 
     // The longest report: 16383 characters of three UTF-8 bytes each.
     static wchar_t longest[SELFTEST_REPORT_CAPACITY];
     for (int i = 0; i < SELFTEST_REPORT_CAPACITY - 1; i++) longest[i] = L'班';
     longest[SELFTEST_REPORT_CAPACITY - 1] = 0;
     ASSERT_TRUE(write_utf8_file(path, longest));
-    std::string bytes = read_file(path);
+    std::string bytes = file_bytes(path);
     ASSERT_EQ(size_t(3 * (SELFTEST_REPORT_CAPACITY - 1)), bytes.size());
     EXPECT_EQ("\xe7\x8f\xad", bytes.substr(bytes.size() - 3));
     platform_remove_file(path);
@@ -119,7 +109,7 @@ TEST(WriteUtf8File, WritesWholeTextWithoutMarkAndReplacesOldContent) {
 
 TEST(WriteUtf8File, FailureIsReportedAndLeavesNoFile) {
     EXPECT_FALSE(write_utf8_file(L"no_such_folder_glyvant/report.txt", L"TOOL|9\r\n"));
-    EXPECT_EQ("(missing)", read_file(L"no_such_folder_glyvant/report.txt"));
+    EXPECT_EQ("(missing)", file_bytes(L"no_such_folder_glyvant/report.txt"));
     EXPECT_EQ(EXIT_SELFTEST_NOT_WRITTEN, run_selftest(L"no_such_folder_glyvant/report.txt"));
 #ifndef _WIN32
     // A device that takes no bytes: the write fails when the file is closed.
