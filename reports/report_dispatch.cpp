@@ -1,13 +1,82 @@
-// Report dispatch by kind.
+// Report dispatch by kind, and the writers and input readings every report
+// shares.
 #include "reports/reports.h"
+
+#include <string.h>
+
+namespace {
+
+// Indexed by ReportKind; entry 0 is no report.
+ReportGenerator* const generators[] = {
+    nullptr,
+    report_nurse_rota,
+    report_dosing_timetable,
+    report_blood_draw_order,
+    report_critical_values,
+    report_high_alert_drugs,
+    report_drug_compatibility,
+    report_follow_up_plan,
+    report_surgical_safety_checklist,
+    report_handover_sheet,
+    report_infusion_card,
+    report_lab_panel_guide,
+};
+constexpr int GENERATOR_COUNT = (int)(sizeof generators / sizeof generators[0]);
+static_assert(GENERATOR_COUNT == REPORT_LAB_PANEL_GUIDE + 1, "one generator per report kind");
+
+}  // namespace
 
 int report_generate(int kind, const ToolDef& tool, const double* input_values,
                     wchar_t* result_text, int result_capacity, wchar_t* verdict,
                     int verdict_capacity) {
-    (void)kind;
-    (void)tool;
-    (void)input_values;
-    text_copy(result_text, result_capacity, REPORT_FALLBACK_TEXT);
-    text_copy(verdict, verdict_capacity, REPORT_FALLBACK_VERDICT);
+    if (result_capacity >= 1) result_text[0] = 0;
+    if (verdict_capacity >= 1) verdict[0] = 0;
+    if (kind > 0 && kind < GENERATOR_COUNT)
+        return generators[kind](tool, input_values, result_text, result_capacity, verdict,
+                                verdict_capacity);
+    if (result_capacity >= 1) text_copy(result_text, result_capacity, REPORT_FALLBACK_TEXT);
+    report_set_verdict(verdict, verdict_capacity, REPORT_FALLBACK_VERDICT);
     return 0;
+}
+
+void report_append_text(wchar_t* result_text, int result_capacity, const wchar_t* fragment) {
+    if (result_capacity < 1) return;
+    text_append(result_text, result_capacity, fragment);
+}
+
+void report_append_line(wchar_t* result_text, int result_capacity, const wchar_t* format, ...) {
+    wchar_t line[REPORT_LINE_CAPACITY];
+    va_list args;
+    va_start(args, format);
+    text_vformat(line, REPORT_LINE_CAPACITY, format, args);
+    va_end(args);
+    report_append_text(result_text, result_capacity, line);
+    report_append_text(result_text, result_capacity, L"\r\n");
+}
+
+void report_set_verdict(wchar_t* verdict, int verdict_capacity, const wchar_t* text) {
+    if (verdict_capacity < 1) return;
+    text_copy(verdict, verdict_capacity, text);
+}
+
+double report_input_value(const ToolDef& tool, const double* input_values, const char* key) {
+    if (!input_values || !key) return 0;
+    // The caller's values hold at most TOOL_MAX_INPUTS entries, whatever the
+    // descriptor claims.
+    int count = tool.input_count < TOOL_MAX_INPUTS ? tool.input_count : TOOL_MAX_INPUTS;
+    for (int i = 0; i < count; i++) {
+        const char* name = tool.inputs[i].key;
+        if (name && strcmp(name, key) == 0) return input_values[i];
+    }
+    return 0;
+}
+
+int report_whole_number(double value) {
+    // Written so that NaN fails the test too.
+    if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
+    return (int)value;
+}
+
+int report_whole_value(const ToolDef& tool, const double* input_values, const char* key) {
+    return report_whole_number(report_input_value(tool, input_values, key));
 }

@@ -8,17 +8,22 @@
 // MinGW's C99 version returns the untruncated length and terminates. Both have
 // written the first capacity - 1 characters by then, so terminating there and
 // reporting -1 gives the one behaviour callers rely on.
-int text_format(wchar_t* text, int capacity, const wchar_t* format, ...) {
+int text_vformat(wchar_t* text, int capacity, const wchar_t* format, va_list args) {
     if (capacity < 1) return -1;
     text[0] = 0;
-    va_list args;
-    va_start(args, format);
     int written = vswprintf(text, (size_t)capacity, format, args);
-    va_end(args);
     if (written < 0 || written >= capacity) {
         text[capacity - 1] = 0;
         return -1;
     }
+    return written;
+}
+
+int text_format(wchar_t* text, int capacity, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int written = text_vformat(text, capacity, format, args);
+    va_end(args);
     return written;
 }
 

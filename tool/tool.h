@@ -2,6 +2,7 @@
 // bounded text formatting: the vocabulary every other folder speaks.
 #pragma once
 
+#include <stdarg.h>
 #include <stdint.h>
 
 // Descriptor records are plain constant data. Every field has a default so a
@@ -108,6 +109,7 @@ int civil_from_days(int64_t days, wchar_t* text, int capacity);
 // and its length returned; a longer one is cut to capacity - 1 characters,
 // terminated, and -1 returned.
 int text_format(wchar_t* text, int capacity, const wchar_t* format, ...);
+int text_vformat(wchar_t* text, int capacity, const wchar_t* format, va_list args);
 
 // Appends `piece` to the terminated `text`, cut where `text` is full. Returns
 // the new length.

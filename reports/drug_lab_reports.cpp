@@ -1,0 +1,125 @@
+// Ward reference reports: two drugs checked for sharing a bag, the
+// laboratory critical values of one group, and the intravenous infusion card.
+#include "reports/reports.h"
+
+namespace {
+
+const wchar_t* const drug_names[] = {
+    L"头孢曲松", L"葡萄糖酸钙", L"万古霉素", L"呋塞米", L"氨溴索",
+    L"奥美拉唑", L"维生素C",   L"胰岛素",   L"碳酸氢钠", L"多巴胺",
+};
+constexpr int DRUG_COUNT = (int)(sizeof drug_names / sizeof drug_names[0]);
+
+// An unlisted number shows the first name; it matches no rule all the same.
+const wchar_t* drug_name(int number) {
+    return number >= 1 && number <= DRUG_COUNT ? drug_names[number - 1] : drug_names[0];
+}
+
+struct Conclusion {
+    const wchar_t* line;
+    const wchar_t* verdict;
+    int level;
+};
+
+const Conclusion contraindicated = {
+    L"结论：禁忌配伍。头孢曲松与含钙注射液可形成不溶性沉淀；钙剂与碳酸氢钠亦不宜同瓶。",
+    L"禁忌：不可同瓶输注，需间隔冲管", 3};
+const Conclusion vancomycin_apart = {
+    L"结论：不宜同瓶。万古霉素与碱性药物/奥美拉唑配伍稳定性差，应分开输注并冲管。",
+    L"不宜同瓶，分开输注并冲管", 2};
+const Conclusion furosemide_apart = {
+    L"结论：不宜同瓶。呋塞米与多巴胺、氨溴索与碱性液混合易发生理化变化。",
+    L"不宜同瓶，建议分开输注", 2};
+const Conclusion better_apart = {
+    L"结论：奥美拉唑与维生素C 同瓶 pH 冲突，稳定性下降，建议分开。", L"建议分开输注", 1};
+const Conclusion not_listed = {
+    L"结论：本工具库内未收录该组合的明确禁忌，但仍须查本院配伍表并现配现用、注意冲管。",
+    L"未收录明确禁忌，仍需核对院内配伍表", 0};
+
+// Pairs by the smaller number first; the first match decides.
+struct PairRule {
+    int low, high;
+    const Conclusion* conclusion;
+};
+const PairRule pair_rules[] = {
+    {1, 2, &contraindicated},  {2, 9, &contraindicated},  {3, 6, &vancomycin_apart},
+    {3, 9, &vancomycin_apart}, {4, 10, &furosemide_apart}, {5, 9, &furosemide_apart},
+    {6, 7, &better_apart},
+};
+
+const Conclusion& compatibility(int a, int b) {
+    int low = a < b ? a : b, high = a < b ? b : a;
+    for (const PairRule& rule : pair_rules)
+        if (rule.low == low && rule.high == high) return *rule.conclusion;
+    return not_listed;
+}
+
+struct CriticalGroup {
+    const wchar_t* lines[3];  // unused entries are nullptr
+};
+const CriticalGroup critical_groups[] = {
+    {{L"血钾 <2.5 或 >6.5 mmol/L", L"血钠 <120 或 >160 mmol/L", L"血钙 <1.5 或 >3.5 mmol/L"}},
+    {{L"血糖 <2.8 或 >22.2 mmol/L", L"pH <7.20 或 >7.60；PaO2 <45 mmHg；PaCO2 >70 mmHg"}},
+    {{L"白细胞 <1.0 或 >30.0 ×10^9/L", L"血红蛋白 <50 g/L；血小板 <20 或 >1000 ×10^9/L"}},
+    {{L"INR >4.0；纤维蛋白原 <1.0 g/L", L"D-二聚体显著升高并伴临床血栓表现"}},
+    {{L"血培养阳性（无菌部位）", L"脑脊液培养阳性；HIV 初筛阳性需确认"}},
+    {{L"肌钙蛋白明显升高（高于第 99 百分位）", L"血淀粉酶/脂肪酶 >3 倍正常上限"}},
+    {{L"请查阅本院《危急值报告目录》"}},
+};
+constexpr int CRITICAL_GROUP_COUNT = (int)(sizeof critical_groups / sizeof critical_groups[0]);
+
+}  // namespace
+
+int report_drug_compatibility(const ToolDef& tool, const double* input_values,
+                              wchar_t* result_text, int result_capacity, wchar_t* verdict,
+                              int verdict_capacity) {
+    int a = report_whole_value(tool, input_values, "drugA");
+    int b = report_whole_value(tool, input_values, "drugB");
+    report_append_line(result_text, result_capacity, L"待查：%d 号 %ls  +  %d 号 %ls", a, drug_name(a),
+                       b, drug_name(b));
+    report_append_line(result_text, result_capacity, L"");
+    report_append_line(result_text, result_capacity,
+                       L"编号：1头孢曲松 2葡萄糖酸钙 3万古霉素 4呋塞米 5氨溴索");
+    report_append_line(result_text, result_capacity,
+                       L"      6奥美拉唑 7维生素C 8胰岛素 9碳酸氢钠 10多巴胺");
+    report_append_line(result_text, result_capacity, L"");
+    const Conclusion& conclusion = compatibility(a, b);
+    report_append_line(result_text, result_capacity, L"%ls", conclusion.line);
+    report_set_verdict(verdict, verdict_capacity, conclusion.verdict);
+    return conclusion.level;
+}
+
+int report_critical_values(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+                           int result_capacity, wchar_t* verdict, int verdict_capacity) {
+    int k = report_whole_value(tool, input_values, "kind");
+    const CriticalGroup& group =
+        critical_groups[k >= 1 && k < CRITICAL_GROUP_COUNT ? k - 1 : CRITICAL_GROUP_COUNT - 1];
+    report_append_line(result_text, result_capacity, L"常见检验危急值（参考，需以本院文件为准）：");
+    for (const wchar_t* line : group.lines)
+        if (line) report_append_line(result_text, result_capacity, L"%ls", line);
+    report_append_line(result_text, result_capacity, L"");
+    report_append_line(result_text, result_capacity,
+                       L"处置要求：核实标本→15 分钟内电话报告临床→记录报告与接听人→医师 30 "
+                       L"分钟内处理并记录。");
+    report_set_verdict(verdict, verdict_capacity, L"危急值必须闭环：报告、接收、处理、记录");
+    return 0;
+}
+
+int report_infusion_card(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+                         int result_capacity, wchar_t* verdict, int verdict_capacity) {
+    int bed = report_whole_value(tool, input_values, "bed");
+    double dose = report_input_value(tool, input_values, "dose");
+    double volume = report_input_value(tool, input_values, "volume");
+    double drops_per_minute = report_input_value(tool, input_values, "gtt");
+    report_append_line(result_text, result_capacity, L"静脉输液卡");
+    report_append_line(result_text, result_capacity, L"床号：%d", bed);
+    report_append_line(result_text, result_capacity, L"药液：医嘱药量 %.2f ，加入溶媒 %.0f ml", dose,
+                       volume);
+    // 20 drops make 1 ml with a standard giving set: 60 minutes / 20 = 3.
+    report_append_line(result_text, result_capacity, L"滴速：%.0f 滴/分（约 %.0f ml/h）",
+                       drops_per_minute, drops_per_minute * 3);
+    report_append_line(result_text, result_capacity, L"核对：药名/剂量/浓度/有效期/配伍；双人签名。");
+    report_append_line(result_text, result_capacity, L"观察：穿刺点、滴速、输注反应；每 30 分钟巡视并记录。");
+    report_set_verdict(verdict, verdict_capacity, L"输液卡已生成，双人核对后执行");
+    return 0;
+}

@@ -1,0 +1,23 @@
+// Infusion card: bed, ordered amount, solvent and drip rate on one card.
+#include "tool/tool.h"
+
+static const InputDef inputs[] = {
+    {.key = "bed", .label = L"床号", .unit = L"床", .default_value = 12},
+    {.key = "dose", .label = L"医嘱药量", .unit = L"g", .default_value = 2},
+    {.key = "volume", .label = L"溶媒量", .unit = L"ml", .default_value = 100},
+    {.key = "gtt", .label = L"滴速", .unit = L"滴/分", .default_value = 40},
+};
+
+static const ToolDef tool = {
+    .id = 110,
+    .title = L"静脉输液卡",
+    .summary = L"按床号、药量、溶媒与滴速生成输液卡，并估算每小时入量",
+    .category = L"护理操作",
+    .basis = L"静脉治疗护理技术操作规范（按 20 滴/ml 输液器估算）",
+    .caution = L"输液器规格不同时每毫升滴数不同，入量估算须按实际输液器换算。",
+    .input_count = 4,
+    .inputs = inputs,
+    .report_kind = REPORT_INFUSION_CARD,
+};
+
+const ToolDef& tool_builtin() { return tool; }
