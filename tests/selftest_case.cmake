@@ -9,7 +9,9 @@
 #   -DMAKE_DIRS=<a;b>        folders to create in WORK_DIR first
 #   -DPRECREATE=<rel>        a file to create with old content first
 #   -DREPORT=<rel>           where the report must be
-#   -DEXPECTED=<file>        its exact bytes (omit: the report must be absent)
+#   -DEXPECTED=<file>        its exact bytes (omit: the report must be absent);
+#                            "@TODAY+<n>@" in it stands for the local date n
+#                            days after the day of the run
 #   -DEXIT_CODE=<n>          the expected exit code
 #   -DSTDERR_MATCH=<regex>   what standard error must contain
 cmake_minimum_required(VERSION 3.25)
@@ -31,6 +33,30 @@ if(PROGRAM_COPY)
   set(program "${WORK_DIR}/${PROGRAM_COPY}")
 endif()
 
+# The expected report's bytes (as hex), with each "@TODAY+<n>@" replaced by
+# the date n days after `today` (YYYY-MM-DD). The bytes are replaced as
+# space-separated pairs, so a match never straddles two bytes and the line
+# ends stay as they are.
+function(expected_bytes out_var today)
+  file(READ "${EXPECTED}" bytes HEX)
+  string(REGEX REPLACE "(..)" "\\1 " bytes "${bytes}")
+  file(STRINGS "${EXPECTED}" lines REGEX "@TODAY\\+[0-9]+@")
+  string(REGEX MATCHALL "@TODAY\\+[0-9]+@" marks "${lines}")
+  foreach(mark IN LISTS marks)
+    string(REGEX REPLACE "@TODAY\\+([0-9]+)@" "\\1" days "${mark}")
+    execute_process(COMMAND date -d "${today} +${days} days" +%F
+                    OUTPUT_VARIABLE date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    string(HEX "${mark}" mark_hex)
+    string(HEX "${date}" date_hex)
+    string(REGEX REPLACE "(..)" "\\1 " mark_hex "${mark_hex}")
+    string(REGEX REPLACE "(..)" "\\1 " date_hex "${date_hex}")
+    string(REPLACE "${mark_hex}" "${date_hex}" bytes "${bytes}")
+  endforeach()
+  string(REPLACE " " "" bytes "${bytes}")
+  set(${out_var} "${bytes}" PARENT_SCOPE)
+endfunction()
+
+string(TIMESTAMP today_before "%Y-%m-%d")
 execute_process(COMMAND ${EMULATOR} "${program}" ${ARGS}
                 WORKING_DIRECTORY "${WORK_DIR}"
                 RESULT_VARIABLE exit_code
@@ -39,6 +65,7 @@ execute_process(COMMAND ${EMULATOR} "${program}" ${ARGS}
 if(NOT "${exit_code}" STREQUAL "${EXIT_CODE}")
   message(FATAL_ERROR "exit code ${exit_code}, expected ${EXIT_CODE}\n${stderr_text}")
 endif()
+string(TIMESTAMP today_after "%Y-%m-%d")
 if(STDERR_MATCH AND NOT stderr_text MATCHES "${STDERR_MATCH}")
   message(FATAL_ERROR "standard error lacks '${STDERR_MATCH}':\n${stderr_text}")
 endif()
@@ -51,7 +78,11 @@ if(REPORT)
       message(FATAL_ERROR "no report at ${REPORT}; the folder holds: ${found}")
     endif()
     file(READ "${report}" actual HEX)
-    file(READ "${EXPECTED}" wanted HEX)
+    expected_bytes(wanted "${today_before}")
+    if(NOT actual STREQUAL wanted)
+      # The run may have crossed midnight.
+      expected_bytes(wanted "${today_after}")
+    endif()
     if(NOT actual STREQUAL wanted)
       file(READ "${report}" actual_text)
       message(FATAL_ERROR "report ${REPORT} differs from ${EXPECTED}:\n${actual_text}")
