@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Glyvant.exe after Calculate with the default inputs,
 # for people to look at: the real program under Wine on a virtual X display,
-# F5 pressed in its first input field. Usage: scripts/screenshot.sh [OUT.png]
+# F5 pressed in its first input field.
+# Usage: scripts/screenshot.sh [OUT.png] [PROGRAM.exe]  (another tool's build, say)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/glyvant.png}
+program=${2:-build/windows/Glyvant.exe}
 
 if [ -z "${GLYVANT_SCREENSHOT_DISPLAY:-}" ]; then
   cmake --preset windows >/dev/null
@@ -18,7 +20,7 @@ trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
 
 # A Wine virtual desktop draws the window's title bar and frame itself, so
 # the picture looks as on Windows without a window manager.
-wine explorer /desktop=Glyvant,1120x860 build/windows/Glyvant.exe </dev/null >/dev/null 2>&1 &
+wine explorer /desktop=Glyvant,1120x860 "$program" </dev/null >/dev/null 2>&1 &
 for _ in $(seq 60); do
   xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
   sleep 0.5

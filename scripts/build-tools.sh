@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the program of every tool descriptor in tools/ (or of the ones named:
+# scripts/build-tools.sh t106_drug_compatibility ...), natively and for
+# Windows, each in its own build folder with GLYVANT_TOOL_SOURCE, and runs
+# each program's self-test: natively, and the Windows one under Wine.
+#   build/tools/<tool>/native/glyvant       build/tools/<tool>/windows/Glyvant.exe
+# Exits non-zero when a build fails or a self-test does not pass (exit 0).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/bootstrap.sh
+
+if [ $# -gt 0 ]; then
+  tools=("$@")
+else
+  tools=()
+  for source in tools/*.cpp; do tools+=("$(basename "$source" .cpp)"); done
+fi
+
+export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+scripts/wine-prefix.sh "$WINEPREFIX"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wineserver -p </dev/null >/dev/null 2>&1
+
+failed=0
+summary=()
+for tool in "${tools[@]}"; do
+  source="$PWD/tools/$tool.cpp"
+  [ -f "$source" ] || { echo "no descriptor $source" >&2; exit 2; }
+  line="$tool"
+  for preset in native windows; do
+    dir="build/tools/$tool/$preset"
+    cmake --preset "$preset" -B "$dir" -DGLYVANT_TOOL_SOURCE="$source" -DGLYVANT_TESTS=OFF \
+          -DGLYVANT_BENCH=OFF -DGLYVANT_WERROR=ON >/dev/null
+    cmake --build "$dir" --target glyvant >/dev/null
+    rm -f "$dir/selftest.txt"
+    set +e
+    if [ "$preset" = native ]; then
+      (cd "$dir" && ./glyvant --selftest selftest.txt)
+    else
+      (cd "$dir" && wine Glyvant.exe --selftest selftest.txt </dev/null)
+    fi
+    code=$?
+    set -e
+    line="$line  $preset: exit $code"
+    [ "$code" -eq 0 ] || failed=1
+  done
+  summary+=("$line")
+done
+
+printf '%s\n' "${summary[@]}"
+if [ "$failed" -ne 0 ]; then
+  echo "some self-tests did not pass; their reports are in build/tools/<tool>/<build>/selftest.txt" >&2
+  exit 1
+fi
+echo "all ${#tools[@]} tools built for both targets; every self-test passed"

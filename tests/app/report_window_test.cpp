@@ -1,0 +1,93 @@
+// The main window of a report tool (the drug compatibility tool is this
+// program's descriptor): the verdict's colour follows the report's level,
+// and Copy carries the title and the report without a verdict line. A rota
+// too long for the window shows how a report is cut there.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/main_window.h"
+#include "support/window_driver.h"
+
+namespace {
+
+const RECT VERDICT_BOX = {492, 142, 984, 188};
+const COLORREF LEVEL_3 = RGB(190, 30, 45), LEVEL_0 = RGB(0, 128, 96);
+
+const InputDef rota_inputs[] = {
+    {.key = "nurses", .label = L"护士人数", .unit = L"人", .default_value = 40},
+    {.key = "days", .label = L"排班天数", .unit = L"天", .default_value = 31},
+};
+const ToolDef rota_tool = {
+    .id = 101,
+    .title = L"三班轮转排班",
+    .category = L"护理管理",
+    .input_count = 2,
+    .inputs = rota_inputs,
+    .report_kind = REPORT_NURSE_ROTA,
+};
+
+class ReportWindow : public testing::Test {
+protected:
+    MainWindowState& s = main_window_state;
+    HWND window = nullptr;
+
+    void open(const ToolDef& tool) {
+        main_window_state = {};
+        shown_boxes.clear();
+        show_message_box = record_box;
+        window = main_window_create(GetModuleHandleW(nullptr), tool);
+        ASSERT_NE(nullptr, window);
+        pump();
+    }
+    void TearDown() override {
+        if (window) DestroyWindow(window);
+        pump();
+    }
+    void calculate(const wchar_t* first, const wchar_t* second) {
+        SetWindowTextW(s.input_edits[0], first);
+        SetWindowTextW(s.input_edits[1], second);
+        click(IDC_CALCULATE);
+    }
+};
+
+TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
+    open(tool_builtin());
+    EXPECT_EQ(L"药物甲编号", text_of(GetWindow(s.input_edits[0], GW_HWNDPREV)));
+    calculate(L"9", L"2");
+    EXPECT_EQ(3, s.level);
+    EXPECT_EQ(L"禁忌：不可同瓶输注，需间隔冲管", text_of(s.verdict_label));
+    std::wstring result = text_of(s.result_edit);
+    EXPECT_EQ(0u, result.find(L"待查：9 号 碳酸氢钠  +  2 号 葡萄糖酸钙\r\n"));
+    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    EXPECT_TRUE(any_pixel(c, VERDICT_BOX, LEVEL_3));
+    EXPECT_FALSE(any_pixel(c, VERDICT_BOX, LEVEL_0));
+    release(c);
+
+    // Copy: the title and the report, and no verdict line after it.
+    click(IDC_COPY);
+    EXPECT_EQ(L"两药配伍速查\r\n" + result, clipboard_text());
+    EXPECT_STREQ(L"结果已复制到剪贴板", s.status_text);
+
+    // An unlisted pair goes back to the level-0 colour.
+    calculate(L"8", L"2");
+    EXPECT_EQ(0, s.level);
+    c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    EXPECT_TRUE(any_pixel(c, VERDICT_BOX, LEVEL_0));
+    EXPECT_FALSE(any_pixel(c, VERDICT_BOX, LEVEL_3));
+    release(c);
+}
+
+TEST_F(ReportWindow, LongReportIsCutInTheBoxAndOnTheClipboard) {
+    open(rota_tool);
+    calculate(L"40", L"31");
+    std::wstring shown = text_of(s.result_edit);
+    EXPECT_EQ(4095u, shown.size());
+    EXPECT_EQ(std::wstring::npos, shown.find(L"提示："));
+    click(IDC_COPY);
+    EXPECT_EQ(L"三班轮转排班\r\n" + shown.substr(0, 1023), clipboard_text());
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// Drives the real main window in the test's own process, as a user's clicks
+// and keys would, and reads back what the user would see: message boxes,
+// window texts, the clipboard and painted pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+
+struct ShownBox {
+    std::wstring text, caption;
+    UINT flags;
+};
+inline std::vector<ShownBox> shown_boxes;
+
+inline int record_box(HWND, const wchar_t* text, const wchar_t* caption, UINT flags) {
+    shown_boxes.push_back({text, caption, flags});
+    return IDOK;
+}
+
+inline std::wstring text_of(HWND window) {
+    wchar_t text[8192];
+    GetWindowTextW(window, text, 8192);
+    return text;
+}
+
+// The message loop's own steps, until the queue is empty.
+inline void pump() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT || main_window_route_key(m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+// A key typed into a control, through the loop's routing.
+inline void press(HWND control, WPARAM key) {
+    PostMessageW(control, WM_KEYDOWN, key, 1);
+    pump();
+}
+
+inline void click(int id) {
+    SendMessageW(main_window_state.main_window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    pump();
+}
+
+inline std::wstring clipboard_text() {
+    std::wstring text = L"(none)";
+    if (!OpenClipboard(nullptr)) return L"(cannot open)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = (const wchar_t*)GlobalLock(data);
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+inline void set_clipboard(const wchar_t* text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (wcslen(text) + 1) * sizeof(wchar_t));
+    wcscpy((wchar_t*)GlobalLock(block), text);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
+// The client area as painted: read back from the window's own device context.
+struct Capture {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    COLORREF at(int x, int y) const { return GetPixel(dc, x, y); }
+};
+
+inline Capture capture(HWND window, int width, int height) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pump();
+    HDC source = GetDC(window);
+    Capture c;
+    c.dc = CreateCompatibleDC(source);
+    c.bitmap = CreateCompatibleBitmap(source, width, height);
+    c.old = SelectObject(c.dc, c.bitmap);
+    BitBlt(c.dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    ReleaseDC(window, source);
+    return c;
+}
+
+inline void release(Capture& c) {
+    SelectObject(c.dc, c.old);
+    DeleteObject(c.bitmap);
+    DeleteDC(c.dc);
+}
+
+inline bool any_pixel(const Capture& c, RECT r, COLORREF colour) {
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++)
+            if (c.at(x, y) == colour) return true;
+    return false;
+}
+
