@@ -10,6 +10,9 @@ mkdir -p "$prefix"
   flock 9
   if [ ! -f "$prefix/.glyvant-ready-5" ]; then
     export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+    # A persistent server left by an interrupted test run would make the
+    # wait below last forever.
+    wineserver -k 2>/dev/null || true
     wineboot -i >/dev/null 2>&1 || true
     key='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add "$key" /v 'Microsoft YaHei UI' /t REG_SZ /d 'Noto Sans CJK SC' /f >/dev/null 2>&1
