@@ -42,7 +42,9 @@ bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count
 
 // Appends `bytes` to the existing file `path` in one write, so rows of
 // processes saving at the same time do not interleave. False when the file is
-// missing or not every byte was written.
+// missing or not every byte was written; a part that was written (the disk or
+// the file-size limit full in mid-row) is cut off again, unless somebody else
+// appended in the meantime, so the file never ends in half a row.
 bool platform_append_to_file(const wchar_t* path, const char* bytes, int count);
 
 // ---- Local time ------------------------------------------------------------------

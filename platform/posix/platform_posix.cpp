@@ -90,9 +90,19 @@ bool platform_append_to_file(const wchar_t* path, const char* bytes, int count) 
     if (!narrow_path(path, name)) return false;
     int fd = open(name, O_WRONLY | O_APPEND);
     if (fd < 0) return false;
-    bool written = write_all(fd, bytes, count);
-    if (close(fd) != 0) written = false;
-    return written;
+    struct stat before;
+    bool sized = fstat(fd, &before) == 0;
+    ssize_t written = write(fd, bytes, (size_t)count);
+    if (written > 0 && written < count && sized) {
+        // Grown by exactly our part: nobody appended after it, so cutting
+        // back to the old size removes our half row and nothing else.
+        struct stat after;
+        if (fstat(fd, &after) == 0 && after.st_size == before.st_size + written)
+            (void)!ftruncate(fd, before.st_size);
+    }
+    bool whole = written == count;
+    if (close(fd) != 0) whole = false;
+    return whole;
 }
 
 void platform_local_time(LocalTime* time_out) {

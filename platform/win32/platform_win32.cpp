@@ -65,15 +65,43 @@ bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count
     return published;
 }
 
-// FILE_APPEND_DATA alone makes every write land at the end of the file, even
-// with other processes appending at the same time.
+// FILE_APPEND_DATA alone makes every write land at the end of the file; on
+// Windows itself that is enough when other processes append at the same time,
+// but Wine finds the end and writes there in two steps, so two rows can land
+// in one place. Every writer therefore also holds a lock on one byte far
+// beyond any real file's end while it appends: it keeps out nobody but the
+// other writers, and readers such as a spreadsheet are never blocked.
 bool platform_append_to_file(const wchar_t* path, const char* bytes, int count) {
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // Read access only because a lock needs it.
+    HANDLE file = CreateFileW(path, GENERIC_READ | FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = write_all(file, bytes, count);
-    if (!CloseHandle(file)) written = false;
-    return written;
+    OVERLAPPED writers = {};
+    writers.OffsetHigh = 0x7FFFFFFF;
+    // Where the file system cannot lock, Windows' own append still holds.
+    bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &writers);
+    LARGE_INTEGER before;
+    bool sized = GetFileSizeEx(file, &before);
+    DWORD written = 0;
+    bool whole = WriteFile(file, bytes, (DWORD)count, &written, nullptr) && written == (DWORD)count;
+    if (!whole && written > 0 && sized) {
+        // Grown by exactly our part: nobody appended after it, so cutting
+        // back to the old size removes our half row and nothing else. An
+        // append-only handle cannot set the size; a second handle can.
+        LARGE_INTEGER after;
+        HANDLE sizer = CreateFileW(path, GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (sizer != INVALID_HANDLE_VALUE) {
+            if (GetFileSizeEx(sizer, &after) && after.QuadPart == before.QuadPart + written &&
+                SetFilePointerEx(sizer, before, nullptr, FILE_BEGIN))
+                SetEndOfFile(sizer);
+            CloseHandle(sizer);
+        }
+    }
+    if (locked) UnlockFileEx(file, 0, 1, 0, &writers);
+    if (!CloseHandle(file)) whole = false;
+    return whole;
 }
 
 void platform_local_time(LocalTime* time) {

@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""The record file as a spreadsheet will read it, after the writers ran.
+
+  record_file_test.py load   WRITER TOOL_ID PROCESSES ROWS WORK [EMULATOR]
+  record_file_test.py faults WRITER TOOL_ID WORK [EMULATOR]
+  record_file_test.py readonly-report PROGRAM WORK
+
+load: PROCESSES writers save ROWS rows each into the same file at once; the
+file must hold one byte-order mark, one header line and every row whole.
+faults: a file-size limit reached in mid-row (and, natively, a records file
+and folder that cannot be written): the failure is reported, no half row is
+left behind, and the next save that can write succeeds.
+readonly-report: the self-test asked to replace a read-only report exits 3
+and leaves the old file as it was (natively, as a user other than root).
+
+EMULATOR runs Windows writers (the build's wine-run.sh); the records then go
+to the Wine prefix's %LOCALAPPDATA%. Natively they go to WORK/data.
+"""
+import csv
+import io
+import os
+import resource
+import shutil
+import signal
+import stat
+import subprocess
+import sys
+
+BOM = b"\xef\xbb\xbf"
+HEADER = ["时间", "工具", "行号", "进程", "结果"]
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+class Writer:
+    def __init__(self, program, tool_id, work, emulator):
+        self.program, self.tool_id, self.work, self.emulator = program, tool_id, work, emulator
+        self.env = dict(os.environ)
+        if not emulator:
+            self.env["XDG_DATA_HOME"] = os.path.join(work, "data")
+
+    def command(self, rows):
+        prefix = [self.emulator] if self.emulator else []
+        return prefix + [self.program, str(self.tool_id), str(rows)]
+
+    def start(self, rows, preexec=None):
+        return subprocess.Popen(self.command(rows), env=self.env, stdout=subprocess.PIPE,
+                                text=True, preexec_fn=preexec)
+
+    def run(self, rows, preexec=None):
+        """Returns (saved, failed, path of the records file on this machine)."""
+        process = self.start(rows, preexec)
+        out, _ = process.communicate(timeout=600)
+        return parse_summary(out, self.emulator)
+
+
+def parse_summary(out, emulator):
+    fields = dict(part.split("=", 1) for part in out.strip().split(" ", 2))
+    path = fields["path"]
+    if emulator and path:
+        path = subprocess.run([emulator, "winepath", "-u", path], capture_output=True, text=True,
+                              check=True).stdout.strip()
+    return int(fields["saved"]), int(fields["failed"]), path
+
+
+def read_rows(path):
+    """The file's rows as a CSV reader sees them, after the byte checks."""
+    data = open(path, "rb").read()
+    if not data.startswith(BOM) or data.count(BOM) != 1:
+        fail("the file must start with exactly one byte-order mark")
+    if not data.endswith(b"\r\n"):
+        fail("the file ends in the middle of a row")
+    rows = list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline="")))
+    if rows[0] != HEADER:
+        fail("header is %r" % rows[0])
+    for row in rows[1:]:
+        if row == HEADER:
+            fail("a second header line")
+        if len(row) != len(HEADER):
+            fail("a row of %d fields: %r" % (len(row), row))
+        row_number, pid = int(row[2].split("=")[1]), int(row[3].split("=")[1])
+        expected = "进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U" % (pid, row_number)
+        if row[1] != "记录负载测试" or row[4] != expected:
+            fail("a torn row: %r" % row)
+    return rows[1:]
+
+
+def fresh_file(writer):
+    """Saves one row to learn where the file is, then removes it."""
+    saved, _, path = writer.run(1)
+    if saved != 1:
+        fail("the first save failed")
+    os.remove(path)
+    return path
+
+
+def load(writer, processes, rows):
+    path = fresh_file(writer)
+    started = [writer.start(rows) for _ in range(processes)]
+    for process in started:
+        out, _ = process.communicate(timeout=600)
+        saved, failed, _ = parse_summary(out, writer.emulator)
+        if (saved, failed) != (rows, 0):
+            fail("a writer saved %d and failed %d" % (saved, failed))
+    found = read_rows(path)
+    if len(found) != processes * rows:
+        fail("%d rows, expected %d" % (len(found), processes * rows))
+    keys = {(int(r[3].split("=")[1]), int(r[2].split("=")[1])) for r in found}
+    if len(keys) != processes * rows:
+        fail("rows repeated or lost")
+    # Rows of different writers take turns in the file when the writers
+    # really ran at the same time.
+    turns = sum(1 for a, b in zip(found, found[1:]) if a[3] != b[3])
+    print("%d processes x %d rows: %d rows whole, writers took %d turns" %
+          (processes, rows, len(found), turns))
+
+
+def limited_to(size):
+    def limit():
+        # Past the limit, a write is cut short (and the next one refused);
+        # the signal that would also end the process is what Windows lacks.
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+    return limit
+
+
+def as_other_user():
+    # Root writes through any permission bits; the checks need a user that
+    # the bits stop.
+    if os.geteuid() == 0:
+        os.setgid(65534)
+        os.setuid(65534)
+
+
+def expect(result, saved, failed, what):
+    if result[:2] != (saved, failed):
+        fail("%s: saved %d, failed %d" % (what, result[0], result[1]))
+
+
+def faults(writer):
+    path = fresh_file(writer)
+    expect(writer.run(3), 3, 0, "three rows")
+    size = os.path.getsize(path)
+    row = (size - len(BOM) - len(",".join(HEADER).encode()) - 2) // 3
+
+    # The limit falls in the middle of the next row.
+    expect(writer.run(2, limited_to(size + row // 2)), 0, 2, "rows beyond the file-size limit")
+    if os.path.getsize(path) != size:
+        fail("a half row was left behind: %d bytes, was %d" % (os.path.getsize(path), size))
+    expect(writer.run(2), 2, 0, "rows after the limit is lifted")
+    if len(read_rows(path)) != 5:
+        fail("expected 5 whole rows")
+    print("file-size limit in mid-row: failure reported, no half row, next save whole")
+
+    if writer.emulator:
+        return
+    # The file and then its folder made read-only, for a user other than root.
+    folder = os.path.dirname(path)
+    for tree in (writer.work, os.path.join(writer.work, "data"),
+                 os.path.dirname(folder), folder):
+        os.chmod(tree, 0o777)
+    os.chmod(path, 0o666)
+    expect(writer.run(1, as_other_user), 1, 0, "a row as another user")
+    os.chmod(path, 0o444)
+    before = open(path, "rb").read()
+    expect(writer.run(1, as_other_user), 0, 1, "a row into a read-only file")
+    if open(path, "rb").read() != before:
+        fail("the read-only file changed")
+    os.chmod(path, 0o666)
+    expect(writer.run(1, as_other_user), 1, 0, "a row once the file is writable")
+    os.remove(path)
+    os.chmod(folder, 0o555)
+    expect(writer.run(1, as_other_user), 0, 1, "a row into a read-only folder")
+    if os.path.exists(path):
+        fail("a file appeared in the read-only folder")
+    os.chmod(folder, 0o777)
+    expect(writer.run(1, as_other_user), 1, 0, "a row once the folder is writable")
+    if len(read_rows(path)) != 1:
+        fail("expected 1 whole row in the new file")
+    print("read-only file and folder: failure reported, nothing written, next save whole")
+
+
+def readonly_report(program, work):
+    os.chmod(work, 0o777)
+    report = os.path.join(work, "report.txt")
+    with open(report, "wb") as old:
+        old.write(b"an earlier report\r\n")
+    os.chmod(report, 0o444)
+    code = subprocess.run([program, "--selftest", report], preexec_fn=as_other_user).returncode
+    if code != 3:
+        fail("exit code %d for a read-only report, expected 3" % code)
+    if open(report, "rb").read() != b"an earlier report\r\n":
+        fail("the read-only report changed")
+    print("read-only report: exit 3, the old file untouched")
+
+
+def main():
+    if sys.argv[1] == "readonly-report":
+        shutil.rmtree(sys.argv[3], ignore_errors=True)
+        os.makedirs(sys.argv[3])
+        readonly_report(sys.argv[2], sys.argv[3])
+        return
+    mode, program, tool_id = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    if mode == "load":
+        processes, rows, work = int(sys.argv[4]), int(sys.argv[5]), sys.argv[6]
+        emulator = sys.argv[7] if len(sys.argv) > 7 else ""
+    else:
+        work = sys.argv[4]
+        emulator = sys.argv[5] if len(sys.argv) > 5 else ""
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    writer = Writer(program, tool_id, work, emulator)
+    if mode == "load":
+        load(writer, processes, rows)
+    else:
+        faults(writer)
+
+
+if __name__ == "__main__":
+    main()

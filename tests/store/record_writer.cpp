@@ -1,0 +1,50 @@
+// Saves rows into a tool's record file the way Save does, for the tests that
+// run several of these at once or under a file-size limit.
+//   record_writer <tool id> <rows>
+// Prints "saved=<n> failed=<n> path=<file>" and exits 0 when every row was
+// saved, 1 otherwise. Each row's result names the process and the row number
+// and holds a comma, quotes, a line break and Chinese text, so a torn or
+// interleaved row cannot parse back as a whole one.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "store/store.h"
+
+#ifdef _WIN32
+#include <process.h>
+#define process_id _getpid
+#else
+#include <unistd.h>
+#define process_id getpid
+#endif
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: record_writer <tool id> <rows>\n");
+        return 2;
+    }
+    static const InputDef inputs[] = {{.key = "row", .label = L"行号"}, {.key = "pid", .label = L"进程"}};
+    ToolDef tool;
+    tool.id = atoi(argv[1]);
+    tool.title = L"记录负载测试";
+    tool.input_count = 2;
+    tool.inputs = inputs;
+    int rows = atoi(argv[2]);
+    int pid = (int)process_id();
+
+    int saved = 0, failed = 0;
+    wchar_t where[RECORD_PATH_CAPACITY] = L"";
+    for (int row = 1; row <= rows; row++) {
+        wchar_t result[RECORD_RESULT_LIMIT];
+        text_format(result, RECORD_RESULT_LIMIT, L"进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U", pid, row);
+        double values[] = {(double)row, (double)pid};
+        if (record_save(tool, values, result, where, RECORD_PATH_CAPACITY) == RECORD_SAVED)
+            saved++;
+        else
+            failed++;
+    }
+    char path[utf8_capacity_for(RECORD_PATH_CAPACITY)];
+    if (utf8_from_wide(where, path, (int)sizeof path) < 0) path[0] = 0;
+    printf("saved=%d failed=%d path=%s\n", saved, failed, path);
+    return failed == 0 ? 0 : 1;
+}
