@@ -10,6 +10,7 @@ packages=(
   wine wine64                                      # running the Windows build
   xvfb xauth x11-apps xdotool imagemagick          # a display for windows, screenshots
   fonts-noto-cjk                                   # Chinese text under Wine
+  time                                             # peak memory in scripts/measure.sh
 )
 
 missing=()

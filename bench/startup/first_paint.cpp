@@ -1,0 +1,90 @@
+// Measures how long a GUI program takes from its process start to the first
+// paint of its window: starts it, watches a point of its client area on the
+// screen until it shows the header band's colour, then closes it.
+//   first_paint <program.exe> <runs>
+// Prints one line per run: milliseconds to first paint and the peak working
+// set in KiB, both read from outside the program.
+#include <windows.h>
+#include <psapi.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace {
+
+// A point inside the header band of Glyvant's client area (and inside the
+// yardstick window's solid fill).
+constexpr int PROBE_X = 900, PROBE_Y = 70;
+constexpr COLORREF BAND = RGB(0, 108, 150);
+
+struct Search {
+    DWORD process_id;
+    HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM context) {
+    Search* search = (Search*)context;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process_id || !IsWindowVisible(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+bool painted(HWND window) {
+    POINT probe = {PROBE_X, PROBE_Y};
+    ClientToScreen(window, &probe);
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, probe.x, probe.y);
+    ReleaseDC(nullptr, screen);
+    return colour == BAND;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        fwprintf(stderr, L"usage: first_paint <program.exe> <runs>\n");
+        return 2;
+    }
+    int runs = _wtoi(argv[2]);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    for (int run = 0; run < runs; run++) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        wchar_t command[1024];
+        _snwprintf(command, 1024, L"\"%ls\"", argv[1]);
+        command[1023] = 0;
+        LARGE_INTEGER start, now;
+        QueryPerformanceCounter(&start);
+        if (!CreateProcessW(argv[1], command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            fwprintf(stderr, L"cannot start %ls\n", argv[1]);
+            return 1;
+        }
+        double ms = -1;
+        for (;;) {
+            Search search = {process.dwProcessId, nullptr};
+            EnumWindows(match_window, (LPARAM)&search);
+            QueryPerformanceCounter(&now);
+            double elapsed = (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+            if (search.found && painted(search.found)) {
+                ms = elapsed;
+                break;
+            }
+            if (elapsed > 30000) break;
+            Sleep(1);
+        }
+        PROCESS_MEMORY_COUNTERS memory = {};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
+        TerminateProcess(process.hProcess, 0);
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        wprintf(L"%.1f %zu\n", ms, memory.PeakWorkingSetSize / 1024);
+        fflush(stdout);
+    }
+    return 0;
+}

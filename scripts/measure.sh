@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Prints Glyvant's start-up, self-test, memory and size figures:
+# - Windows build under Wine: milliseconds from process start to the first
+#   paint of the window, for Glyvant.exe and for a minimal Win32 window built
+#   the same way (Wine's own start-up dominates, so the ratio is the figure
+#   that means something), and the peak working set of each;
+# - the self-test's wall time, natively and under Wine;
+# - the size of Glyvant.exe.
+# Usage: scripts/measure.sh [RUNS]   (default 15; medians are printed)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-15}
+
+if [ -z "${GLYVANT_MEASURE_DISPLAY:-}" ]; then
+  scripts/bootstrap.sh
+  for preset in native windows; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target glyvant >/dev/null
+  done
+  cmake --build --preset windows --target glyvant_minimal_window glyvant_first_paint >/dev/null
+  exec env GLYVANT_MEASURE_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+scripts/wine-prefix.sh "$WINEPREFIX"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+work=$(mktemp -d)
+
+median() { sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
+
+# The probe runs on a Wine virtual desktop, which the programs it starts
+# share: without a window manager Wine would wait for one at every window.
+first_paint() {
+  wine explorer /desktop=Measure,1280x1024 build/windows/bench/startup/glyvant_first_paint.exe \
+    "$1" "$runs" </dev/null 2>/dev/null | tr -d '\r' > "$work/paint.txt"
+  paint_ms=$(cut -d' ' -f1 "$work/paint.txt" | median)
+  peak_kib=$(cut -d' ' -f2 "$work/paint.txt" | median)
+}
+first_paint build/windows/bench/startup/glyvant_minimal_window.exe
+minimal_ms=$paint_ms minimal_kib=$peak_kib
+first_paint build/windows/Glyvant.exe
+glyvant_ms=$paint_ms glyvant_kib=$peak_kib
+
+# Wall time of whole self-test runs, process start to exit.
+selftest_ms() {
+  python3 - "$runs" "$@" <<'PY'
+import statistics, subprocess, sys, time
+runs, command = int(sys.argv[1]), sys.argv[2:]
+times = []
+for _ in range(runs):
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    times.append((time.perf_counter() - start) * 1000)
+print("%.2f" % statistics.median(times))
+PY
+}
+native_selftest=$(selftest_ms build/native/glyvant --selftest "$work/report.txt")
+# GNU time reads the peak of the program alone (a Python parent's would
+# count its own memory, copied into the child before the program starts).
+native_peak=$(/usr/bin/time -f %M build/native/glyvant --selftest "$work/report.txt" 2>&1 >/dev/null | tail -1)
+wine_selftest=$(selftest_ms wine build/windows/Glyvant.exe --selftest "$work/report.txt")
+size=$(stat -c %s build/windows/Glyvant.exe)
+
+echo "Machine: $(nproc) CPUs, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1); $(wine --version)"
+printf 'start to first paint (Wine)   Glyvant.exe %7.1f ms   minimal window %7.1f ms   ratio %.2f (goal <= 1.2)\n' \
+  "$glyvant_ms" "$minimal_ms" "$(awk "BEGIN {print $glyvant_ms / $minimal_ms}")"
+printf 'peak working set (Wine)       Glyvant.exe %7d KiB  minimal window %7d KiB\n' "$glyvant_kib" "$minimal_kib"
+printf 'self-test wall time           native %.2f ms (goal < 5 ms), peak RSS %d KiB; under Wine %.1f ms\n' \
+  "$native_selftest" "$native_peak" "$wine_selftest"
+printf 'Glyvant.exe size              %d bytes (%.2f MB; goal < 2 MB)\n' "$size" "$(awk "BEGIN {print $size / 1048576}")"
+rm -rf "$work"
