@@ -155,8 +155,26 @@ def faults(writer):
         fail("expected 5 whole rows")
     print("file-size limit in mid-row: failure reported, no half row, next save whole")
 
+    # A folder where the file should be: nothing can be written there.
+    os.remove(path)
+    os.mkdir(path)
+    expect(writer.run(1), 0, 1, "a row where a folder holds the file's name")
+    os.rmdir(path)
+    expect(writer.run(1), 1, 0, "a row once the folder is gone")
+    print("a folder in the file's place: failure reported, next save whole")
+
     if writer.emulator:
         return
+    # No per-user data folder at all (neither XDG_DATA_HOME nor HOME).
+    known = writer.env
+    writer.env = {k: v for k, v in known.items() if k not in ("XDG_DATA_HOME", "HOME")}
+    expect(writer.run(1), 0, 1, "a row without a data folder")
+    writer.env = known
+    expect(writer.run(1), 1, 0, "a row once the data folder is known")
+    if len(read_rows(path)) != 2:
+        fail("expected 2 whole rows")
+    print("no data folder: failure reported, next save whole")
+
     # The file and then its folder made read-only, for a user other than root.
     folder = os.path.dirname(path)
     for tree in (writer.work, os.path.join(writer.work, "data"),
