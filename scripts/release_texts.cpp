@@ -1,0 +1,187 @@
+// Fills a release text template with the facts of the tool descriptor it is
+// linked with, so the user guide and the deployment note in a release zip
+// always describe the tool inside it. scripts/release.sh builds and runs it:
+//
+//   release_texts <exe file name> <version> < template > text
+//
+// The template is UTF-8 text with these marks:
+//   @TITLE@ @SUMMARY@ @CATEGORY@  the descriptor's texts; a line naming one
+//                                 that is absent or empty is left out
+//   @ID@                          the tool number in three digits, as in the
+//                                 record file's name T@ID@.csv
+//   @EXE@ @VERSION@               the two arguments
+//   @INPUT@ @OUTPUT@ @VERDICT@    the line is repeated once per input field
+//                                 ("label（unit）：默认 value"), result line
+//                                 ("label（unit）") or verdict rule
+//                                 ("colour（level 级）：message"), and left
+//                                 out when there is none
+//   [formula] [report] [inputs] [no-inputs] at the start of a line: the line
+//                                 is kept, without the tag, only for a tool
+//                                 that computes formulas / writes a text
+//                                 report / has input fields / has none
+// An unknown @NAME@ mark is an error: a slip in a template must not reach a
+// hospital as a stray mark.
+#include <ctype.h>
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tool/tool.h"
+
+namespace {
+
+struct Mark {
+    const char* name;
+    std::string text;
+};
+
+struct List {
+    const char* name;
+    std::vector<std::string> items;
+};
+
+struct Tag {
+    const char* name;
+    bool holds;
+};
+
+std::string utf8(const wchar_t* text) {
+    if (!text) return "";
+    std::string out(wcslen(text) * 4 + 1, '\0');
+    int n = utf8_from_wide(text, out.data(), (int)out.size());
+    out.resize(n < 0 ? 0 : n);
+    return out;
+}
+
+std::string with_unit(const wchar_t* label, const wchar_t* unit) {
+    std::string text = utf8(label);
+    if (unit && *unit) text += "（" + utf8(unit) + "）";
+    return text;
+}
+
+// The names of the window's verdict colours; any other level shows green.
+const char* colour_name(int level) {
+    switch (level) {
+    case 1: return "黄色";
+    case 2: return "橙色";
+    case 3: return "红色";
+    default: return "绿色";
+    }
+}
+
+std::string input_item(const InputDef& input) {
+    // The window shows defaults in this form.
+    char value[64];
+    snprintf(value, sizeof value, "%.6g", input.default_value);
+    return with_unit(input.label, input.unit) + "：默认 " + value;
+}
+
+std::string verdict_item(const RuleDef& rule) {
+    char level[64];
+    snprintf(level, sizeof level, "%s（%d 级）：", colour_name(rule.level), rule.level);
+    return level + utf8(rule.message);
+}
+
+// Replaces every `name` in `line` by `text`. False when the line names it
+// and `text` is empty.
+bool fill(std::string& line, const char* name, const std::string& text) {
+    size_t at = line.find(name);
+    if (at == std::string::npos) return true;
+    if (text.empty()) return false;
+    for (; at != std::string::npos; at = line.find(name, at + text.size()))
+        line.replace(at, strlen(name), text);
+    return true;
+}
+
+// Strips a leading tag. False when the line is tagged for other tools.
+bool kept_for_tool(std::string& line, const std::vector<Tag>& tags) {
+    for (const Tag& tag : tags) {
+        if (line.rfind(tag.name, 0) != 0) continue;
+        line.erase(0, strlen(tag.name));
+        return tag.holds;
+    }
+    return true;
+}
+
+// The first @NAME@ (capitals and underscores) in `line` that is not in
+// `known`, or "".
+std::string unknown_mark(const std::string& line, const std::vector<const char*>& known) {
+    for (size_t at = line.find('@'); at != std::string::npos; at = line.find('@', at + 1)) {
+        size_t end = at + 1;
+        while (end < line.size() && (isupper((unsigned char)line[end]) || line[end] == '_')) end++;
+        if (end == at + 1 || end == line.size() || line[end] != '@') continue;
+        std::string mark = line.substr(at, end - at + 1);
+        bool found = false;
+        for (const char* name : known) found = found || mark == name;
+        if (!found) return mark;
+        at = end;  // its closing @ opens nothing
+    }
+    return "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: %s <exe file name> <version> < template > text\n", argv[0]);
+        return 2;
+    }
+    const ToolDef& tool = tool_builtin();
+    bool formulas = tool.report_kind == REPORT_NONE;
+    // The window shows at most this many inputs and computes at most this
+    // many outputs; a report tool shows neither outputs nor rules.
+    int input_count = tool.input_count < TOOL_MAX_INPUTS ? tool.input_count : TOOL_MAX_INPUTS;
+    int output_count = tool.output_count < TOOL_MAX_OUTPUTS ? tool.output_count : TOOL_MAX_OUTPUTS;
+
+    char id[16];
+    snprintf(id, sizeof id, "%03d", tool.id);
+    const std::vector<Mark> marks = {
+        {"@TITLE@", utf8(tool.title)}, {"@SUMMARY@", utf8(tool.summary)},
+        {"@CATEGORY@", utf8(tool.category)}, {"@ID@", id},
+        {"@EXE@", argv[1]}, {"@VERSION@", argv[2]},
+    };
+    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}};
+    for (int i = 0; i < input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
+    for (int i = 0; formulas && i < output_count; i++)
+        lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
+    for (int i = 0; formulas && i < tool.rule_count; i++)
+        lists[2].items.push_back(verdict_item(tool.rules[i]));
+    const std::vector<Tag> tags = {
+        {"[formula]", formulas}, {"[report]", !formulas},
+        {"[inputs]", input_count > 0}, {"[no-inputs]", input_count == 0},
+    };
+    std::vector<const char*> known;
+    for (const Mark& m : marks) known.push_back(m.name);
+    for (const List& l : lists) known.push_back(l.name);
+
+    std::string line;
+    for (int number = 1; std::getline(std::cin, line); number++) {
+        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Checked on every line, so a slip shows whichever tool is packaged.
+        bool kept = kept_for_tool(line, tags);
+        std::string mark = unknown_mark(line, known);
+        if (!mark.empty()) {
+            fprintf(stderr, "template line %d: unknown mark %s\n", number, mark.c_str());
+            return 1;
+        }
+        if (!kept) continue;
+        const List* list = nullptr;
+        for (const List& l : lists)
+            if (line.find(l.name) != std::string::npos) list = &l;
+        size_t copies = list ? list->items.size() : 1;
+        for (size_t i = 0; i < copies; i++) {
+            std::string out = line;
+            if (list) fill(out, list->name, list->items[i]);
+            bool complete = true;
+            for (const Mark& m : marks) complete = fill(out, m.name, m.text) && complete;
+            if (complete) printf("%s\n", out.c_str());
+        }
+    }
+    return ferror(stdout) ? 1 : 0;
+}

@@ -1,0 +1,92 @@
+# Checks the release texts helper (scripts/release_texts.cpp) as
+# scripts/release.sh uses it: template in, text out, for three descriptors.
+#   -DGLYVANT=<helper linked with t009_glyvant>
+#   -DCHECKLIST=<helper linked with t108_surgical_safety_checklist: a report, no inputs>
+#   -DFAILING=<helper linked with tests/tools/failing_formulas_tool: no summary,
+#              outputs without units, a level-1 rule>
+#   -DSOURCE_DIR=<repository>  -DWORK_DIR=<scratch folder>
+cmake_minimum_required(VERSION 3.25)
+file(MAKE_DIRECTORY "${WORK_DIR}")
+set(failures "")
+
+# Runs a helper on a template. The text comes back twice: as text, and as
+# bytes (hex), since CMake drops carriage returns from text it reads.
+function(render helper template out_var rc_var err_var)
+  file(WRITE "${WORK_DIR}/template.txt" "${template}")
+  execute_process(COMMAND ${${helper}} Tool.exe 1.0 INPUT_FILE "${WORK_DIR}/template.txt"
+                  OUTPUT_FILE "${WORK_DIR}/text.txt" ERROR_VARIABLE err RESULT_VARIABLE rc)
+  file(READ "${WORK_DIR}/text.txt" out)
+  file(READ "${WORK_DIR}/text.txt" bytes HEX)
+  set(${out_var} "${out}" PARENT_SCOPE)
+  set(${out_var}_bytes "${bytes}" PARENT_SCOPE)
+  set(${rc_var} "${rc}" PARENT_SCOPE)
+  set(${err_var} "${err}" PARENT_SCOPE)
+endfunction()
+
+# expect(<case> <helper> <template> <expected text>)
+function(expect name helper template expected)
+  render(${helper} "${template}" out rc err)
+  string(HEX "${expected}" expected_bytes)
+  if(NOT rc EQUAL 0 OR NOT out_bytes STREQUAL expected_bytes)
+    set(failures "${failures}\n${name}: exit ${rc} ${err}\n  expected [${expected}]\n  got      [${out}]"
+        PARENT_SCOPE)
+  endif()
+endfunction()
+
+# ---- Marks ----------------------------------------------------------------------
+expect(scalars GLYVANT "@TITLE@ @CATEGORY@ T@ID@.csv @EXE@ V@VERSION@ @TITLE@\n"
+       "Glyvant 内分泌 T009.csv Tool.exe V1.0 Glyvant\n")
+expect(id_of_three_digits CHECKLIST "T@ID@\n" "T108\n")
+expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\nb\n" "a\nb\n")
+expect(at_signs_in_text_stay GLYVANT "a@b @ @lower@ @@ 5@\n" "a@b @ @lower@ @@ 5@\n")
+
+# ---- Lines repeated per item ----------------------------------------------------
+expect(inputs_with_units_and_defaults GLYVANT "  · @INPUT@\n"
+       "  · 本餐碳水（g）：默认 60\n  · 碳水系数（g/U）：默认 10\n  · 规格（U/ml）：默认 100\n")
+expect(default_in_window_form FAILING "@INPUT@\n" "剂量（mg）：默认 40\n体重（kg）：默认 0\n")
+expect(no_inputs_no_line CHECKLIST "a\n- @INPUT@\nb\n" "a\nb\n")
+expect(outputs GLYVANT "@OUTPUT@ @TITLE@\n" "餐时胰岛素（U） Glyvant\n抽取体积（ml） Glyvant\n")
+expect(absent_or_empty_unit_left_out FAILING "@OUTPUT@\n" "每公斤剂量（mg/kg）\n半量\n两倍半量\n平方根\n")
+expect(verdict_colours_by_level GLYVANT "@VERDICT@\n"
+       "橙色（2 级）：单次餐时剂量较大，建议复核对碳水与比值\n绿色（0 级）：按碳水系数计算完成\n")
+expect(verdict_level_one_is_yellow FAILING "@VERDICT@\n" "黄色（1 级）：剂量偏大\n绿色（0 级）：正常\n")
+expect(report_shows_no_outputs_or_rules CHECKLIST "a\n@OUTPUT@\n@VERDICT@\n" "a\n")
+
+# ---- Tags -----------------------------------------------------------------------
+set(tagged "[formula]F\n[report]R\n[inputs]I\n[no-inputs]N\nall [report]\n")
+expect(tags_formula_tool GLYVANT "${tagged}" "F\nI\nall [report]\n")
+expect(tags_report_tool_without_inputs CHECKLIST "${tagged}" "R\nN\nall [report]\n")
+expect(tagged_list_line CHECKLIST "[inputs]- @INPUT@\n[report]R @ID@\n" "R 108\n")
+
+# ---- Template files saved on Windows ---------------------------------------------
+string(ASCII 239 187 191 bom)
+expect(mark_and_cr_lf_dropped GLYVANT "${bom}@TITLE@\r\n[formula]x\r\n" "Glyvant\nx\n")
+
+# ---- A slip in a template is refused, ----------------------------------------------
+# even on a line the packaged tool does not show.
+render(GLYVANT "ok\n[report]@TITEL@\n" out rc err)
+if(rc EQUAL 0 OR NOT err MATCHES "line 2: unknown mark @TITEL@")
+  set(failures "${failures}\nunknown_mark: exit ${rc}, stderr [${err}]")
+endif()
+
+# ---- The real templates render for every kind of tool ---------------------------
+file(GLOB templates "${SOURCE_DIR}/docs/release/*.template.txt")
+list(LENGTH templates count)
+if(NOT count EQUAL 2)
+  set(failures "${failures}\nexpected the two templates in docs/release, found ${count}")
+endif()
+foreach(template IN LISTS templates)
+  file(READ "${template}" text)
+  foreach(helper GLYVANT CHECKLIST FAILING)
+    render(${helper} "${text}" out rc err)
+    if(NOT rc EQUAL 0 OR out MATCHES "@[A-Z_]+@|\\[(formula|report|inputs|no-inputs)\\]"
+       OR NOT out MATCHES "Tool\\.exe")
+      get_filename_component(file "${template}" NAME)
+      set(failures "${failures}\n${file} with ${helper}: exit ${rc} ${err}")
+    endif()
+  endforeach()
+endforeach()
+
+if(failures)
+  message(FATAL_ERROR "release texts:${failures}")
+endif()
