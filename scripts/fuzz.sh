@@ -14,7 +14,7 @@ command -v clang++-14 >/dev/null || { echo "fuzz.sh: clang++-14 is not installed
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz
 
-targets=(fuzz_expr fuzz_command_line fuzz_format_value)
+targets=(fuzz_expr fuzz_command_line fuzz_format_value fuzz_input_field fuzz_record_row)
 out=build/fuzz
 mkdir -p "$out/logs"
 stamp=$out/logs/.started
