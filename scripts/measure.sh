@@ -32,16 +32,13 @@ median() { sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2
 
 # The probe runs on a Wine virtual desktop, which the programs it starts
 # share: without a window manager Wine would wait for one at every window.
-first_paint() {
-  wine explorer /desktop=Measure,1280x1024 build/windows/bench/startup/glyvant_first_paint.exe \
-    "$1" "$runs" </dev/null 2>/dev/null | tr -d '\r' > "$work/paint.txt"
-  paint_ms=$(cut -d' ' -f1 "$work/paint.txt" | median)
-  peak_kib=$(cut -d' ' -f2 "$work/paint.txt" | median)
-}
-first_paint build/windows/bench/startup/glyvant_minimal_window.exe
-minimal_ms=$paint_ms minimal_kib=$peak_kib
-first_paint build/windows/Glyvant.exe
-glyvant_ms=$paint_ms glyvant_kib=$peak_kib
+# The two programs take turns.
+wine explorer /desktop=Measure,1280x1024 build/windows/bench/startup/glyvant_first_paint.exe \
+  "$runs" build/windows/bench/startup/glyvant_minimal_window.exe build/windows/Glyvant.exe \
+  </dev/null 2>/dev/null | tr -d '\r' > "$work/paint.txt"
+column() { awk -v which="$1" -v field="$2" '$1 == which {print $field}' "$work/paint.txt" | median; }
+minimal_ms=$(column 0 2) minimal_kib=$(column 0 3)
+glyvant_ms=$(column 1 2) glyvant_kib=$(column 1 3)
 
 # Wall time of whole self-test runs, process start to exit.
 selftest_ms() {

@@ -1,9 +1,11 @@
-// Measures how long a GUI program takes from its process start to the first
-// paint of its window: starts it, watches a point of its client area on the
+// Measures how long GUI programs take from process start to the first paint
+// of their window: starts one, watches a point of its client area on the
 // screen until it shows the header band's colour, then closes it.
-//   first_paint <program.exe> <runs>
-// Prints one line per run: milliseconds to first paint and the peak working
-// set in KiB, both read from outside the program.
+//   first_paint <runs> <program.exe>...
+// The programs take turns, so a machine that slows down or speeds up during
+// the measurement affects them alike. Prints one line per run: the program's
+// place in the list, milliseconds to first paint and the peak working set in
+// KiB, all read from outside the programs.
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -42,25 +44,27 @@ bool painted(HWND window) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        fwprintf(stderr, L"usage: first_paint <program.exe> <runs>\n");
+    if (argc < 3) {
+        fwprintf(stderr, L"usage: first_paint <runs> <program.exe>...\n");
         return 2;
     }
-    int runs = _wtoi(argv[2]);
+    int runs = _wtoi(argv[1]) * (argc - 2);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     for (int run = 0; run < runs; run++) {
+        int which = run % (argc - 2);
+        const wchar_t* program = argv[2 + which];
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         wchar_t command[1024];
-        _snwprintf(command, 1024, L"\"%ls\"", argv[1]);
+        _snwprintf(command, 1024, L"\"%ls\"", program);
         command[1023] = 0;
         LARGE_INTEGER start, now;
         QueryPerformanceCounter(&start);
-        if (!CreateProcessW(argv[1], command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        if (!CreateProcessW(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &process)) {
-            fwprintf(stderr, L"cannot start %ls\n", argv[1]);
+            fwprintf(stderr, L"cannot start %ls\n", program);
             return 1;
         }
         double ms = -1;
@@ -83,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
         WaitForSingleObject(process.hProcess, 10000);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        wprintf(L"%.1f %zu\n", ms, memory.PeakWorkingSetSize / 1024);
+        wprintf(L"%d %.1f %zu\n", which, ms, memory.PeakWorkingSetSize / 1024);
         fflush(stdout);
     }
     return 0;
