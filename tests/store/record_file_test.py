@@ -3,7 +3,7 @@
 
   record_file_test.py load   WRITER TOOL_ID PROCESSES ROWS WORK [EMULATOR]
   record_file_test.py faults WRITER TOOL_ID WORK [EMULATOR]
-  record_file_test.py readonly-report PROGRAM WORK
+  record_file_test.py readonly-report PROGRAM
 
 load: PROCESSES writers save ROWS rows each into the same file at once; the
 file must hold one byte-order mark, one header line and every row whole.
@@ -25,6 +25,7 @@ import signal
 import stat
 import subprocess
 import sys
+import tempfile
 
 BOM = b"\xef\xbb\xbf"
 HEADER = ["时间", "工具", "行号", "进程", "结果"]
@@ -116,6 +117,7 @@ def load(writer, processes, rows):
     turns = sum(1 for a, b in zip(found, found[1:]) if a[3] != b[3])
     print("%d processes x %d rows: %d rows whole, writers took %d turns" %
           (processes, rows, len(found), turns))
+    return path
 
 
 def limited_to(size):
@@ -164,7 +166,7 @@ def faults(writer):
     print("a folder in the file's place: failure reported, next save whole")
 
     if writer.emulator:
-        return
+        return path
     # No per-user data folder at all (neither XDG_DATA_HOME nor HOME).
     known = writer.env
     writer.env = {k: v for k, v in known.items() if k not in ("XDG_DATA_HOME", "HOME")}
@@ -175,34 +177,58 @@ def faults(writer):
         fail("expected 2 whole rows")
     print("no data folder: failure reported, next save whole")
 
-    # The file and then its folder made read-only, for a user other than root.
+    # The file and then its folder made read-only, for another user than
+    # root, which needs a writer and a data folder that user can reach.
+    reachable = reachable_folder()
+    writer.program = shutil.copy(writer.program, reachable)
+    writer.env["XDG_DATA_HOME"] = os.path.join(reachable, "data")
+    saved, _, path = writer.run(1, as_other_user)
+    if saved != 1:
+        fail("a row as another user")
     folder = os.path.dirname(path)
-    for tree in (writer.work, os.path.join(writer.work, "data"),
-                 os.path.dirname(folder), folder):
-        os.chmod(tree, 0o777)
-    os.chmod(path, 0o666)
-    expect(writer.run(1, as_other_user), 1, 0, "a row as another user")
     os.chmod(path, 0o444)
     before = open(path, "rb").read()
     expect(writer.run(1, as_other_user), 0, 1, "a row into a read-only file")
     if open(path, "rb").read() != before:
         fail("the read-only file changed")
-    os.chmod(path, 0o666)
+    os.chmod(path, 0o644)
     expect(writer.run(1, as_other_user), 1, 0, "a row once the file is writable")
     os.remove(path)
     os.chmod(folder, 0o555)
     expect(writer.run(1, as_other_user), 0, 1, "a row into a read-only folder")
     if os.path.exists(path):
         fail("a file appeared in the read-only folder")
-    os.chmod(folder, 0o777)
+    os.chmod(folder, 0o755)
     expect(writer.run(1, as_other_user), 1, 0, "a row once the folder is writable")
     if len(read_rows(path)) != 1:
         fail("expected 1 whole row in the new file")
+    shutil.rmtree(reachable)
     print("read-only file and folder: failure reported, nothing written, next save whole")
+    return ""
 
 
-def readonly_report(program, work):
-    os.chmod(work, 0o777)
+def reachable_folder():
+    """A fresh folder that the other user can reach (the build tree may lie in
+    a folder only its owner can enter)."""
+    folder = tempfile.mkdtemp(prefix="glyvant-")
+    os.chmod(folder, 0o777)
+    return folder
+
+
+def remove_records(path):
+    """Under Wine the records folder is the one the window tests use too."""
+    if path and os.path.exists(path):
+        os.remove(path)
+    for folder in (os.path.dirname(path), os.path.dirname(os.path.dirname(path))):
+        try:
+            os.rmdir(folder)
+        except OSError:
+            break
+
+
+def readonly_report(program):
+    work = reachable_folder()
+    program = shutil.copy(program, work)
     report = os.path.join(work, "report.txt")
     with open(report, "wb") as old:
         old.write(b"an earlier report\r\n")
@@ -212,14 +238,13 @@ def readonly_report(program, work):
         fail("exit code %d for a read-only report, expected 3" % code)
     if open(report, "rb").read() != b"an earlier report\r\n":
         fail("the read-only report changed")
+    shutil.rmtree(work)
     print("read-only report: exit 3, the old file untouched")
 
 
 def main():
     if sys.argv[1] == "readonly-report":
-        shutil.rmtree(sys.argv[3], ignore_errors=True)
-        os.makedirs(sys.argv[3])
-        readonly_report(sys.argv[2], sys.argv[3])
+        readonly_report(sys.argv[2])
         return
     mode, program, tool_id = sys.argv[1], sys.argv[2], int(sys.argv[3])
     if mode == "load":
@@ -232,9 +257,10 @@ def main():
     os.makedirs(work)
     writer = Writer(program, tool_id, work, emulator)
     if mode == "load":
-        load(writer, processes, rows)
+        path = load(writer, processes, rows)
     else:
-        faults(writer)
+        path = faults(writer)
+    remove_records(path)
 
 
 if __name__ == "__main__":
