@@ -16,10 +16,8 @@ else
   for source in tools/*.cpp; do tools+=("$(basename "$source" .cpp)"); done
 fi
 
-export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-scripts/wine-prefix.sh "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wineserver -p </dev/null >/dev/null 2>&1
+source scripts/wine-session.sh
+wine_session "$PWD/build/windows/wineprefix"
 
 failed=0
 summary=()

@@ -21,11 +21,8 @@ if [ -z "${GLYVANT_MEASURE_DISPLAY:-}" ]; then
   exec env GLYVANT_MEASURE_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
-export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-scripts/wine-prefix.sh "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+source scripts/wine-session.sh
+wine_session "$PWD/build/windows/wineprefix"
 work=$(mktemp -d)
 
 median() { sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }

@@ -42,11 +42,10 @@ cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DEXECUTABLE="$stage/$exe" \
 # The release's own Wine prefix: `wineserver -k` at the end stops every
 # program of its prefix, and the development prefix (build/windows) may be
 # running somebody's tests. One release at a time uses it, for the same reason.
-export WINEPREFIX="$PWD/build/release/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 exec 9>build/release/wine.lock
 flock 9
-scripts/wine-prefix.sh "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
+source scripts/wine-session.sh
+wine_session "$PWD/build/release/wineprefix"
 report=$dir/selftest.txt
 rm -f "$report"
 code=0

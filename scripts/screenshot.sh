@@ -14,9 +14,8 @@ if [ -z "${GLYVANT_SCREENSHOT_DISPLAY:-}" ]; then
   exec env GLYVANT_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x960x24" "$0" "$@"
 fi
 
-export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-scripts/wine-prefix.sh "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
+source scripts/wine-session.sh
+wine_session "$PWD/build/windows/wineprefix"
 
 # A Wine virtual desktop draws the window's title bar and frame itself, so
 # the picture looks as on Windows without a window manager.

@@ -15,14 +15,9 @@ if [ -z "${GLYVANT_TEST_DISPLAY:-}" ]; then
 fi
 
 # One wineserver and one set of Wine's background services for the whole
-# run, started here with their output detached: a service started by a test
-# would hold ctest's pipe open. Stopped at the end, so no process is left
-# behind.
-export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-scripts/wine-prefix.sh "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# run (a service started by a test would hold ctest's pipe open).
+source scripts/wine-session.sh
+wine_session "$PWD/build/windows/wineprefix"
 
 mkdir -p build/all
 cat > build/all/CTestTestfile.cmake <<'CTEST'
