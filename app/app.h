@@ -1,5 +1,5 @@
-// The application shell: start-up and command line (and, on Windows, the main
-// window).
+// The application shell's portable rules: the command line and the numbers
+// typed in the input fields. The main window itself is in app/win32.
 #pragma once
 
 // The self-test report path holds at most 519 characters and its terminator.
@@ -24,3 +24,12 @@ int command_line_join(const wchar_t* const* arguments, int count, wchar_t* comma
 // finite value. False for anything else, so a typing slip such as "6O" or
 // "1,5" is refused instead of being read as 6 or 1.
 bool input_field_number(const wchar_t* text, double* value);
+
+// An input field's text is read into this many characters; a longer text is
+// refused rather than judged by its first part.
+constexpr int INPUT_TEXT_CAPACITY = 128;
+
+// The client area the window's layout is drawn for, and the window's fixed
+// outer size (which the deployment note states as well).
+constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 720;
+constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;

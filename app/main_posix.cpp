@@ -9,7 +9,6 @@
 namespace {
 // Windows limits a command line to 32767 characters; so does this one.
 constexpr int COMMAND_LINE_CAPACITY = 32768;
-constexpr int EXIT_NO_WINDOW = 1;
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -13,14 +13,14 @@
 // `input_values` (one per input). Writes the result lines into `result_text`,
 // the conclusion into `verdict` and the same result text into `result_copy`,
 // each cut to its capacity - 1 characters and always terminated; stores the
-// level (0 to 3) through `level_out` and returns it. Never fails: formula
-// failures become the failure note, failing conditions do not hold.
-int tool_calculate(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+// level (0 to 3) through `level_out` (when not nullptr) and returns it. Never
+// fails: formula failures, and a tool served incomplete, become the failure
+// note; failing conditions do not hold.
+int tool_calculate(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                    int result_capacity, wchar_t* verdict, int verdict_capacity, int* level_out,
                    wchar_t* result_copy, int result_copy_capacity);
 
-// The tool as the calculation can hold it: counts clamped to TOOL_MAX_INPUTS
-// and TOOL_MAX_OUTPUTS (negative ones to 0). `*clipped` (when not nullptr)
-// tells whether anything was left out, so callers can count it as a failure
-// rather than drop it unseen.
-ToolDef calc_bounded_tool(const ToolDef& tool, bool* clipped);
+// The same for a descriptor as written, prepared first.
+int tool_calculate(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+                   int result_capacity, wchar_t* verdict, int verdict_capacity, int* level_out,
+                   wchar_t* result_copy, int result_copy_capacity);

@@ -231,11 +231,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int count = (int)c.labels.size();
     std::vector<InputDef> inputs((size_t)count + 1);  // never empty, so data() is a real array
     for (int i = 0; i < count; i++) inputs[(size_t)i].label = c.labels[(size_t)i].pointer();
-    ToolDef tool;
-    tool.id = 9;
-    tool.title = c.title.pointer();
-    tool.input_count = count;
-    tool.inputs = inputs.data();
+    ToolDef described;
+    described.id = 9;
+    described.title = c.title.pointer();
+    described.input_count = count;
+    described.inputs = inputs.data();
+    static PreparedTool tool;  // as the window holds it
+    tool_prepare(described, &tool);
 
     std::vector<std::wstring> header = {L"时间", L"工具"};
     for (const Text& label : c.labels) header.push_back(cut(label.value, COLUMN_KEPT));

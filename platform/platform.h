@@ -1,60 +1,103 @@
 // The seam between the portable program and the operating system. Only the
-// files under platform/win32 and platform/posix call the system; the core
-// sees these few free functions.
+// files under platform/win32 and platform/posix call the system, and every
+// call they offer is reached through one table, `platform_calls`, which tests
+// may change to make a call fail on demand (as SQLite's OS layer does): a
+// full disk, a file held open by another program, a close that fails. On top
+// of the table, portable code here writes files the way the record store and
+// the self-test need them written.
 #pragma once
 
-#include <stdio.h>
-
-// Opens a file by wide path with a C mode ("rb", "wb", "ab"). nullptr when it
-// cannot be opened.
-FILE* platform_open_file(const wchar_t* path, const char* mode);
-
-// Removes a file; false when it could not be removed.
-bool platform_remove_file(const wchar_t* path);
-
-// ---- Folders and files of the record store --------------------------------------
+#include <stdint.h>
 
 #ifdef _WIN32
 constexpr wchar_t PLATFORM_PATH_SEPARATOR = L'\\';
+// How a user finds the per-user data folder, for messages.
+#define PLATFORM_USER_DATA_FOLDER_NAME L"%LOCALAPPDATA%"
 #else
 constexpr wchar_t PLATFORM_PATH_SEPARATOR = L'/';
+#define PLATFORM_USER_DATA_FOLDER_NAME L"$XDG_DATA_HOME"
 #endif
 
-// The per-user local data folder: on Windows the local (non-roaming)
-// application-data folder; elsewhere $XDG_DATA_HOME when it is set and
-// absolute, else $HOME/.local/share. False (and `folder` empty) when it
-// cannot be determined or does not fit.
-bool platform_user_data_folder(wchar_t* folder, int capacity);
+struct LocalTime {
+    int year, month, day;      // month 1 to 12
+    int hour, minute, second;  // hour 0 to 23
+};
 
-// How a user finds that folder, for messages: "%LOCALAPPDATA%" on Windows.
-const wchar_t* platform_user_data_folder_name();
+// An open file: a descriptor or a handle.
+using PlatformFile = intptr_t;
+constexpr PlatformFile PLATFORM_NO_FILE = -1;
 
-// Creates one folder, readable by its owner only where the system allows it.
-// True when it exists afterwards.
-bool platform_create_directory(const wchar_t* path);
+enum PlatformOpening {
+    PLATFORM_CREATE_NEW,       // for writing; fails when the name exists
+    PLATFORM_APPEND_EXISTING,  // for appending to a file that exists; others may read and
+                               // append at the same time
+    PLATFORM_REPLACE,          // for writing; created when missing, emptied when present
+};
 
-bool platform_file_exists(const wchar_t* path);
+// What a file operation came to, as far as the program tells outcomes apart.
+enum PlatformStatus {
+    PLATFORM_DONE,
+    PLATFORM_FAILED,
+    PLATFORM_IN_USE,  // another program holds the file open and keeps writers out
+};
+
+// Every system call of the portable program. `platform_calls` starts as
+// `platform_system_calls`; a test replaces entries and puts the table back.
+struct PlatformCalls {
+    // The per-user local data folder: on Windows the local (non-roaming)
+    // application-data folder; elsewhere $XDG_DATA_HOME when it is set and
+    // absolute, else $HOME/.local/share. False (and `folder` empty) when it
+    // cannot be determined or does not fit.
+    bool (*user_data_folder)(wchar_t* folder, int capacity);
+    // Creates one folder, readable by its owner only where the system allows
+    // it. True when it exists afterwards.
+    bool (*create_directory)(const wchar_t* path);
+    bool (*file_exists)(const wchar_t* path);
+    // PLATFORM_NO_FILE, with the reason in `*status`, when it cannot be opened.
+    PlatformFile (*open_file)(const wchar_t* path, PlatformOpening how, PlatformStatus* status);
+    // Writes at the file's position (at its end when appending) and returns
+    // how many bytes were written: fewer than `count` when the disk is full.
+    int (*write_file)(PlatformFile file, const char* bytes, int count);
+    // False when the system reports an error; the file is closed all the same.
+    bool (*close_file)(PlatformFile file);
+    bool (*file_size)(PlatformFile file, int64_t* size);
+    // Cuts the file to `size` bytes through a handle of its own, since an
+    // append-only one cannot.
+    bool (*truncate_file)(const wchar_t* path, int64_t size);
+    // Held while appending: keeps out the other writers that take it, never a
+    // reader. False where the file system cannot lock.
+    bool (*lock_writers)(PlatformFile file);
+    void (*unlock_writers)(PlatformFile file);
+    // Gives the file `from` the name `to` as well or instead (a link or a
+    // rename); fails when `to` exists.
+    bool (*link_file)(const wchar_t* from, const wchar_t* to);
+    bool (*remove_file)(const wchar_t* path);
+    unsigned long (*process_id)();
+    void (*local_time)(LocalTime* time);
+};
+
+extern PlatformCalls platform_calls;
+extern const PlatformCalls platform_system_calls;
+
+// ---- Files written whole ------------------------------------------------------
 
 // Creates the file `path` holding exactly `bytes`, atomically: it appears
 // whole or not at all, and only when no file of that name exists. False when
-// one exists or it could not be made.
+// one exists or it could not be made; no stray file is left either way.
 bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count);
 
 // Appends `bytes` to the existing file `path` in one write, so rows of
-// processes saving at the same time do not interleave. False when the file is
-// missing or not every byte was written; a part that was written (the disk or
-// the file-size limit full in mid-row) is cut off again, unless somebody else
-// appended in the meantime, so the file never ends in half a row.
-bool platform_append_to_file(const wchar_t* path, const char* bytes, int count);
+// processes saving at the same time do not interleave. PLATFORM_IN_USE when
+// another program holds the file and keeps writers out; PLATFORM_FAILED when
+// it is missing or not every byte was written. A part that was written (the
+// disk full in mid-row) is cut off again, unless somebody else appended in
+// the meantime, so the file never ends in half a row.
+PlatformStatus platform_append_to_file(const wchar_t* path, const char* bytes, int count);
 
-// ---- Local time ------------------------------------------------------------------
-
-struct LocalTime {
-    int year, month, day;       // month 1 to 12
-    int hour, minute, second;   // hour 0 to 23
-};
-
-void platform_local_time(LocalTime* time);
+// Replaces the file `path` with exactly `bytes`. False when it could not be
+// created or fully written; a file left incomplete is emptied, not removed
+// (the path may name a device, or a file we may not delete).
+bool platform_replace_file(const wchar_t* path, const char* bytes, int count);
 
 // ---- UTF-8, the same on every platform ----------------------------------------
 

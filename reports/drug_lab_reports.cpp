@@ -70,7 +70,7 @@ constexpr int CRITICAL_GROUP_COUNT = (int)(sizeof critical_groups / sizeof criti
 
 }  // namespace
 
-int report_drug_compatibility(const ToolDef& tool, const double* input_values,
+int report_drug_compatibility(const PreparedTool& tool, const double* input_values,
                               wchar_t* result_text, int result_capacity, wchar_t* verdict,
                               int verdict_capacity) {
     int a = report_whole_value(tool, input_values, "drugA");
@@ -85,11 +85,11 @@ int report_drug_compatibility(const ToolDef& tool, const double* input_values,
     report_append_line(result_text, result_capacity, L"");
     const Conclusion& conclusion = compatibility(a, b);
     report_append_line(result_text, result_capacity, L"%ls", conclusion.line);
-    report_set_verdict(verdict, verdict_capacity, conclusion.verdict);
+    text_copy(verdict, verdict_capacity, conclusion.verdict);
     return conclusion.level;
 }
 
-int report_critical_values(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_critical_values(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
     int k = report_whole_value(tool, input_values, "kind");
     const CriticalGroup& group =
@@ -101,11 +101,11 @@ int report_critical_values(const ToolDef& tool, const double* input_values, wcha
     report_append_line(result_text, result_capacity,
                        L"处置要求：核实标本→15 分钟内电话报告临床→记录报告与接听人→医师 30 "
                        L"分钟内处理并记录。");
-    report_set_verdict(verdict, verdict_capacity, L"危急值必须闭环：报告、接收、处理、记录");
+    text_copy(verdict, verdict_capacity, L"危急值必须闭环：报告、接收、处理、记录");
     return 0;
 }
 
-int report_infusion_card(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_infusion_card(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                          int result_capacity, wchar_t* verdict, int verdict_capacity) {
     int bed = report_whole_value(tool, input_values, "bed");
     double dose = report_input_value(tool, input_values, "dose");
@@ -120,6 +120,6 @@ int report_infusion_card(const ToolDef& tool, const double* input_values, wchar_
                        drops_per_minute, drops_per_minute * 3);
     report_append_line(result_text, result_capacity, L"核对：药名/剂量/浓度/有效期/配伍；双人签名。");
     report_append_line(result_text, result_capacity, L"观察：穿刺点、滴速、输注反应；每 30 分钟巡视并记录。");
-    report_set_verdict(verdict, verdict_capacity, L"输液卡已生成，双人核对后执行");
+    text_copy(verdict, verdict_capacity, L"输液卡已生成，双人核对后执行");
     return 0;
 }

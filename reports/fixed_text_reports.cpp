@@ -82,36 +82,36 @@ constexpr int HANDOVER_MAX_BEDS = 30;
 
 }  // namespace
 
-int report_blood_draw_order(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_blood_draw_order(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
     int k = report_whole_value(tool, input_values, "kind");
     append_lines(result_text, result_capacity, blood_draw_steps,
                  (int)(sizeof blood_draw_steps / sizeof blood_draw_steps[0]));
     report_append_line(result_text, result_capacity, L"%ls", select_entry(blood_draw_this_time, k));
-    report_set_verdict(verdict, verdict_capacity, L"按标准顺序采血可减少溶血与交叉污染");
+    text_copy(verdict, verdict_capacity, L"按标准顺序采血可减少溶血与交叉污染");
     return 0;
 }
 
-int report_high_alert_drugs(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_high_alert_drugs(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
     const TwoLines& category =
         select_entry(high_alert_categories, report_whole_value(tool, input_values, "kind"));
     report_append_line(result_text, result_capacity, L"高警示药品类别与要点：");
     report_append_line(result_text, result_capacity, L"%ls", category.first);
     report_append_line(result_text, result_capacity, L"%ls", category.second);
-    report_set_verdict(verdict, verdict_capacity, L"高警示药品须专区、专标识、双人核对");
+    text_copy(verdict, verdict_capacity, L"高警示药品须专区、专标识、双人核对");
     return 0;
 }
 
-int report_surgical_safety_checklist(const ToolDef&, const double*, wchar_t* result_text,
+int report_surgical_safety_checklist(const PreparedTool&, const double*, wchar_t* result_text,
                                      int result_capacity, wchar_t* verdict, int verdict_capacity) {
     append_lines(result_text, result_capacity, safety_checklist,
                  (int)(sizeof safety_checklist / sizeof safety_checklist[0]));
-    report_set_verdict(verdict, verdict_capacity, L"三方核查缺一不可，签字后归档");
+    text_copy(verdict, verdict_capacity, L"三方核查缺一不可，签字后归档");
     return 0;
 }
 
-int report_handover_sheet(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_handover_sheet(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                           int result_capacity, wchar_t* verdict, int verdict_capacity) {
     int beds = report_whole_value(tool, input_values, "beds");
     if (beds < 1) beds = 1;
@@ -126,15 +126,15 @@ int report_handover_sheet(const ToolDef& tool, const double* input_values, wchar
     report_append_line(result_text, result_capacity, L"");
     report_append_line(result_text, result_capacity,
                        L"危重患者须床旁交接；新入院、手术、输血、病情变化患者逐一交接并双签名。");
-    report_set_verdict(verdict, verdict_capacity, L"模板已生成，床旁交接并双方签名");
+    text_copy(verdict, verdict_capacity, L"模板已生成，床旁交接并双方签名");
     return 0;
 }
 
-int report_lab_panel_guide(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_lab_panel_guide(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
     const TwoLines& panel = select_entry(lab_panels, report_whole_value(tool, input_values, "panel"));
     report_append_line(result_text, result_capacity, L"%ls", panel.first);
     report_append_line(result_text, result_capacity, L"%ls", panel.second);
-    report_set_verdict(verdict, verdict_capacity, L"套餐与采血管已列出，按顺序采血");
+    text_copy(verdict, verdict_capacity, L"套餐与采血管已列出，按顺序采血");
     return 0;
 }

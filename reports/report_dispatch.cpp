@@ -26,22 +26,17 @@ static_assert(GENERATOR_COUNT == REPORT_LAB_PANEL_GUIDE + 1, "one generator per 
 
 }  // namespace
 
-int report_generate(int kind, const ToolDef& tool, const double* input_values,
+int report_generate(int kind, const PreparedTool& tool, const double* input_values,
                     wchar_t* result_text, int result_capacity, wchar_t* verdict,
                     int verdict_capacity) {
-    if (result_capacity >= 1) result_text[0] = 0;
-    if (verdict_capacity >= 1) verdict[0] = 0;
+    text_copy(result_text, result_capacity, L"");
+    text_copy(verdict, verdict_capacity, L"");
     if (kind > 0 && kind < GENERATOR_COUNT)
         return generators[kind](tool, input_values, result_text, result_capacity, verdict,
                                 verdict_capacity);
-    if (result_capacity >= 1) text_copy(result_text, result_capacity, REPORT_FALLBACK_TEXT);
-    report_set_verdict(verdict, verdict_capacity, REPORT_FALLBACK_VERDICT);
+    text_copy(result_text, result_capacity, REPORT_FALLBACK_TEXT);
+    text_copy(verdict, verdict_capacity, REPORT_FALLBACK_VERDICT);
     return 0;
-}
-
-void report_append_text(wchar_t* result_text, int result_capacity, const wchar_t* fragment) {
-    if (result_capacity < 1) return;
-    text_append(result_text, result_capacity, fragment);
 }
 
 void report_append_line(wchar_t* result_text, int result_capacity, const wchar_t* format, ...) {
@@ -50,24 +45,14 @@ void report_append_line(wchar_t* result_text, int result_capacity, const wchar_t
     va_start(args, format);
     text_vformat(line, REPORT_LINE_CAPACITY, format, args);
     va_end(args);
-    report_append_text(result_text, result_capacity, line);
-    report_append_text(result_text, result_capacity, L"\r\n");
+    text_append(result_text, result_capacity, line);
+    text_append(result_text, result_capacity, L"\r\n");
 }
 
-void report_set_verdict(wchar_t* verdict, int verdict_capacity, const wchar_t* text) {
-    if (verdict_capacity < 1) return;
-    text_copy(verdict, verdict_capacity, text);
-}
-
-double report_input_value(const ToolDef& tool, const double* input_values, const char* key) {
-    if (!input_values || !key) return 0;
-    // The caller's values hold at most TOOL_MAX_INPUTS entries, whatever the
-    // descriptor claims.
-    int count = tool.input_count < TOOL_MAX_INPUTS ? tool.input_count : TOOL_MAX_INPUTS;
-    for (int i = 0; i < count; i++) {
-        const char* name = tool.inputs[i].key;
-        if (name && strcmp(name, key) == 0) return input_values[i];
-    }
+double report_input_value(const PreparedTool& tool, const double* input_values, const char* key) {
+    if (!input_values) return 0;
+    for (int i = 0; i < tool.input_count; i++)
+        if (strcmp(tool.inputs[i].key, key) == 0) return input_values[i];
     return 0;
 }
 
@@ -77,6 +62,6 @@ int report_whole_number(double value) {
     return (int)value;
 }
 
-int report_whole_value(const ToolDef& tool, const double* input_values, const char* key) {
+int report_whole_value(const PreparedTool& tool, const double* input_values, const char* key) {
     return report_whole_number(report_input_value(tool, input_values, key));
 }

@@ -15,7 +15,7 @@ constexpr int REPORT_LINE_CAPACITY = 512;
 // Writes the report of `kind` for the tool's inputs into `result_text` and
 // its conclusion into `verdict` (both cut to capacity - 1 and terminated) and
 // returns the level. A kind without a generator gives the fallback texts and 0.
-int report_generate(int kind, const ToolDef& tool, const double* input_values,
+int report_generate(int kind, const PreparedTool& tool, const double* input_values,
                     wchar_t* result_text, int result_capacity, wchar_t* verdict,
                     int verdict_capacity);
 
@@ -24,24 +24,20 @@ int report_generate(int kind, const ToolDef& tool, const double* input_values,
 // Appends one printf-style line (cut to 511 characters) and "\r\n", as much
 // of both as the buffer still holds: one character short of full takes "\r".
 void report_append_line(wchar_t* result_text, int result_capacity, const wchar_t* format, ...);
-// Appends `fragment` without a line break, cut where the buffer is full.
-void report_append_text(wchar_t* result_text, int result_capacity, const wchar_t* fragment);
-// Replaces the verdict, cut to its capacity.
-void report_set_verdict(wchar_t* verdict, int verdict_capacity, const wchar_t* text);
 
 // The value of the first input whose key is `key`; 0 when none is.
-double report_input_value(const ToolDef& tool, const double* input_values, const char* key);
+double report_input_value(const PreparedTool& tool, const double* input_values, const char* key);
 // The input as a whole number: truncated toward zero; NaN and anything whose
 // truncation leaves the 32-bit range read as INT32_MIN, so that a lower bound
 // catches them rather than an upper one.
-int report_whole_value(const ToolDef& tool, const double* input_values, const char* key);
+int report_whole_value(const PreparedTool& tool, const double* input_values, const char* key);
 int report_whole_number(double value);
 
 // ---- The generators -----------------------------------------------------------
 // Each takes the tool, its input values and the caller's buffers, and returns
 // the level (0 except for the drug compatibility check).
 
-using ReportGenerator = int(const ToolDef& tool, const double* input_values,
+using ReportGenerator = int(const PreparedTool& tool, const double* input_values,
                             wchar_t* result_text, int result_capacity, wchar_t* verdict,
                             int verdict_capacity);
 
@@ -59,6 +55,6 @@ ReportGenerator report_lab_panel_guide;
 
 // The follow-up plan counted from a given day number instead of today (the
 // platform's local date), so the calendar can be checked on any day.
-int report_follow_up_plan_from(int64_t today, const ToolDef& tool, const double* input_values,
+int report_follow_up_plan_from(int64_t today, const PreparedTool& tool, const double* input_values,
                                wchar_t* result_text, int result_capacity, wchar_t* verdict,
                                int verdict_capacity);

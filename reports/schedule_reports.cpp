@@ -39,7 +39,7 @@ void format_dose_slot(double hours, wchar_t* slot, int capacity) {
 
 }  // namespace
 
-int report_nurse_rota(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_nurse_rota(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                       int result_capacity, wchar_t* verdict, int verdict_capacity) {
     int nurses = bounded(report_whole_value(tool, input_values, "nurses"), 1, 40);
     int days = bounded(report_whole_value(tool, input_values, "days"), 1, 31);
@@ -51,22 +51,22 @@ int report_nurse_rota(const ToolDef& tool, const double* input_values, wchar_t* 
         wchar_t name[NAME_SLOT];
         text_format(name, NAME_SLOT, L"护士%02d", i + 1);
         report_append_line(result_text, result_capacity, L"%ls：", name);
-        report_append_text(result_text, result_capacity, L"  ");
+        text_append(result_text, result_capacity, L"  ");
         for (int j = 0; j < days; j++) {
             wchar_t cell[CELL_SLOT];
             text_format(cell, CELL_SLOT, L"%d日%c ", j + 1, shift_letters[(i + 2 * j) % 3]);
-            report_append_text(result_text, result_capacity, cell);
+            text_append(result_text, result_capacity, cell);
         }
-        report_append_text(result_text, result_capacity, L"\r\n");
+        text_append(result_text, result_capacity, L"\r\n");
     }
     report_append_line(result_text, result_capacity, L"");
     report_append_line(result_text, result_capacity,
                        L"提示：连续夜班不超过 2 个，夜班后应安排休息；请按科室实际人数与能级调整。");
-    report_set_verdict(verdict, verdict_capacity, L"已生成轮转排班表，可复制到排班本或表格");
+    text_copy(verdict, verdict_capacity, L"已生成轮转排班表，可复制到排班本或表格");
     return 0;
 }
 
-int report_dosing_timetable(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_dosing_timetable(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
     double start = report_input_value(tool, input_values, "start");
     double interval = report_input_value(tool, input_values, "interval");
@@ -79,17 +79,17 @@ int report_dosing_timetable(const ToolDef& tool, const double* input_values, wch
     for (int j = 0; j < times; j++) {
         wchar_t slot[TIME_SLOT];
         format_dose_slot(j * interval + start, slot, TIME_SLOT);
-        report_append_text(result_text, result_capacity, slot);
-        if (j + 1 < times) report_append_text(result_text, result_capacity, L"  |  ");
+        text_append(result_text, result_capacity, slot);
+        if (j + 1 < times) text_append(result_text, result_capacity, L"  |  ");
     }
-    report_append_text(result_text, result_capacity, L"\r\n");
+    text_append(result_text, result_capacity, L"\r\n");
     report_append_line(result_text, result_capacity,
                        L"说明：按等间隔给药；抗菌药物需结合半衰期与肾肝功能调整。");
-    report_set_verdict(verdict, verdict_capacity, L"给药时间表已生成，注意首剂与夜间给药时间");
+    text_copy(verdict, verdict_capacity, L"给药时间表已生成，注意首剂与夜间给药时间");
     return 0;
 }
 
-int report_follow_up_plan_from(int64_t today, const ToolDef& tool, const double* input_values,
+int report_follow_up_plan_from(int64_t today, const PreparedTool& tool, const double* input_values,
                                wchar_t* result_text, int result_capacity, wchar_t* verdict,
                                int verdict_capacity) {
     // Whole 32-bit numbers, so every date below stays far inside the range
@@ -108,14 +108,14 @@ int report_follow_up_plan_from(int64_t today, const ToolDef& tool, const double*
     }
     report_append_line(result_text, result_capacity,
                        L"内容：症状与体征、用药依从性、复查项目、并发症预警、是否需要提前复诊。");
-    report_set_verdict(verdict, verdict_capacity, L"随访计划已生成，可按日期短信提醒患者");
+    text_copy(verdict, verdict_capacity, L"随访计划已生成，可按日期短信提醒患者");
     return 0;
 }
 
-int report_follow_up_plan(const ToolDef& tool, const double* input_values, wchar_t* result_text,
+int report_follow_up_plan(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                           int result_capacity, wchar_t* verdict, int verdict_capacity) {
     LocalTime now;
-    platform_local_time(&now);
+    platform_calls.local_time(&now);
     return report_follow_up_plan_from(days_from_civil(now.year, now.month, now.day), tool,
                                       input_values, result_text, result_capacity, verdict,
                                       verdict_capacity);

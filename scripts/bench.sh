@@ -3,7 +3,7 @@
 # evaluation and heap allocations per iteration (which must be 0).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 scripts/bootstrap.sh
-cmake --preset native >/dev/null
-cmake --build --preset native --target glyvant_bench
+build_preset native glyvant_bench
 build/native/bench/glyvant_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the program of every tool descriptor in tools/ (or of the ones named:
+# Builds the program of every tool descriptor in suite/ (or of the ones named:
 # scripts/build-tools.sh t106_drug_compatibility ...), natively and for
 # Windows, each in its own build folder with GLYVANT_TOOL_SOURCE, and runs
 # each program's self-test: natively, and the Windows one under Wine.
@@ -7,29 +7,27 @@
 # Exits non-zero when a build fails or a self-test does not pass (exit 0).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 scripts/bootstrap.sh
 
 if [ $# -gt 0 ]; then
   tools=("$@")
 else
   tools=()
-  for source in tools/*.cpp; do tools+=("$(basename "$source" .cpp)"); done
+  for source in suite/*.cpp; do tools+=("$(basename "$source" .cpp)"); done
 fi
 
-source scripts/wine-session.sh
 wine_session "$PWD/build/windows/wineprefix"
 
 failed=0
 summary=()
 for tool in "${tools[@]}"; do
-  source="$PWD/tools/$tool.cpp"
+  source="$PWD/suite/$tool.cpp"
   [ -f "$source" ] || { echo "no descriptor $source" >&2; exit 2; }
   line="$tool"
   for preset in native windows; do
     dir="build/tools/$tool/$preset"
-    cmake --preset "$preset" -B "$dir" -DGLYVANT_TOOL_SOURCE="$source" -DGLYVANT_TESTS=OFF \
-          -DGLYVANT_BENCH=OFF -DGLYVANT_WERROR=ON >/dev/null
-    cmake --build "$dir" --target glyvant >/dev/null
+    build_tool "$preset" "$dir" "$source" glyvant
     rm -f "$dir/selftest.txt"
     set +e
     if [ "$preset" = native ]; then

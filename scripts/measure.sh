@@ -11,17 +11,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-15}
 
-if [ -z "${GLYVANT_MEASURE_DISPLAY:-}" ]; then
-  scripts/bootstrap.sh
-  for preset in native windows; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --target glyvant >/dev/null
-  done
-  cmake --build --preset windows --target glyvant_minimal_window glyvant_first_paint >/dev/null
-  exec env GLYVANT_MEASURE_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source scripts/common.sh
 
-source scripts/wine-session.sh
+if [ -z "${GLYVANT_VIRTUAL_DISPLAY:-}" ]; then
+  scripts/bootstrap.sh
+  build_preset native glyvant >/dev/null
+  build_preset windows glyvant glyvant_minimal_window glyvant_first_paint >/dev/null
+fi
+on_virtual_display 1280x1024x24 "$0" "$@"
+
 wine_session "$PWD/build/windows/wineprefix"
 work=$(mktemp -d)
 

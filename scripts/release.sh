@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the zip a hospital deploys, for one tool of tools/ (default Glyvant):
+# Builds the zip a hospital deploys, for one tool of suite/ (default Glyvant):
 #   scripts/release.sh [TOOL]        e.g. scripts/release.sh t106_drug_compatibility
 # builds its Windows program in build/release/<TOOL>/, runs the program's
 # self-test under Wine and packages nothing unless it exits 0, then writes
@@ -8,30 +8,31 @@
 # from docs/release/, and SHA256SUMS.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 scripts/bootstrap.sh
 
 tool=${1:-t009_glyvant}
-source="$PWD/tools/$tool.cpp"
+source="$PWD/suite/$tool.cpp"
 if [[ ! $tool =~ ^[A-Za-z0-9_]+$ ]] || [ ! -f "$source" ]; then
-  echo "release: no descriptor tools/$tool.cpp" >&2
+  echo "release: no descriptor suite/$tool.cpp" >&2
   exit 2
 fi
-version=$(sed -n 's/^project(Glyvant VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "release: no version in CMakeLists.txt's project()" >&2; exit 2; }
 if [ "$tool" = t009_glyvant ]; then name=Glyvant; else name=$tool; fi
 exe=$name.exe
 dir=build/release/$tool
+
+# Without the link time in its header the program is the same, byte for
+# byte, whenever the same sources are built, and so are the zip's checksums.
+build_tool windows "$dir" "$source" glyvant -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+# The texts come from a native helper linked with the same descriptor.
+build_tool native "$dir/native" "$source" release_texts
+# The project's version, as CMake read it from project() for this build.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
+[ -n "$version" ] || { echo "release: CMake gave no project version" >&2; exit 2; }
 stage=$dir/$name-$version-win64      # exactly what goes into the zip
 zip=dist/$name-$version-win64.zip
 # A zip left from an earlier run must not pass for this one if it fails.
 rm -f "$zip" "$zip.part"
-
-# Without the link time in its header the program is the same, byte for
-# byte, whenever the same sources are built, and so are the zip's checksums.
-cmake --preset windows -B "$dir" -DGLYVANT_TOOL_SOURCE="$source" -DGLYVANT_TESTS=OFF \
-      -DGLYVANT_BENCH=OFF -DGLYVANT_WERROR=ON -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp \
-      >/dev/null
-cmake --build "$dir" --target glyvant
 rm -rf "$stage"
 mkdir -p "$stage" dist
 cp "$dir/Glyvant.exe" "$stage/$exe"
@@ -44,7 +45,6 @@ cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DEXECUTABLE="$stage/$exe" \
 # running somebody's tests. One release at a time uses it, for the same reason.
 exec 9>build/release/wine.lock
 flock 9
-source scripts/wine-session.sh
 wine_session "$PWD/build/release/wineprefix"
 report=$dir/selftest.txt
 rm -f "$report"
@@ -57,15 +57,11 @@ if [ "$code" -ne 0 ]; then
 fi
 echo "release: self-test of $exe passed: $(head -n 1 "$report" | tr -d '\r')"
 
-# The texts, from the descriptor itself: a tiny native program linked with it.
-texts=$dir/release_texts
-g++ -std=c++20 -O1 -Wall -Wextra -Werror -finput-charset=UTF-8 -I. -o "$texts" \
-    scripts/release_texts.cpp "$source" platform/text_utf8.cpp
 # UTF-8 with a byte-order mark and CR LF line ends: Notepad of every Windows
 # version then shows the Chinese text right.
 windows_text() { printf '\xEF\xBB\xBF'; sed 's/$/\r/'; }
 for text in 使用说明 部署说明-DEPLOYMENT; do
-  "$texts" "$exe" "$version" <"docs/release/$text.template.txt" | windows_text >"$stage/$text.txt"
+  "$dir/native/release_texts" "$exe" <"docs/release/$text.template.txt" | windows_text >"$stage/$text.txt"
 done
 # CR LF but no byte-order mark: `sha256sum -c` would take the mark for part
 # of the first line and skip that file with a mere warning.

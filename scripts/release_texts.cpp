@@ -1,15 +1,22 @@
 // Fills a release text template with the facts of the tool descriptor it is
-// linked with, so the user guide and the deployment note in a release zip
-// always describe the tool inside it. scripts/release.sh builds and runs it:
+// linked with and of the program around it, so the user guide and the
+// deployment note in a release zip always describe the program inside it.
+// scripts/release.sh builds it (CMake target release_texts) and runs it:
 //
-//   release_texts <exe file name> <version> < template > text
+//   release_texts <exe file name> < template > text
 //
 // The template is UTF-8 text with these marks:
 //   @TITLE@ @SUMMARY@ @CATEGORY@  the descriptor's texts; a line naming one
 //                                 that is absent or empty is left out
 //   @ID@                          the tool number in three digits, as in the
 //                                 record file's name T@ID@.csv
-//   @EXE@ @VERSION@               the two arguments
+//   @EXE@                         the argument
+//   @VERSION@                     the program's version
+//   @WINDOW_WIDTH@ @WINDOW_HEIGHT@  the window's fixed size in pixels
+//   @RESULT_LIMIT@                how many characters of a result a record keeps
+//   @EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@
+//                                 the exit codes
+//   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
 //   @INPUT@ @OUTPUT@ @VERDICT@    the line is repeated once per input field
 //                                 ("label（unit）：默认 value"), result line
 //                                 ("label（unit）") or verdict rule
@@ -21,7 +28,6 @@
 //                                 report / has input fields / has none
 // An unknown @NAME@ mark is an error: a slip in a template must not reach a
 // hospital as a stray mark.
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
@@ -30,7 +36,10 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
+#include "glyvant_version.h"
 #include "platform/platform.h"
+#include "store/store.h"
 #include "tool/tool.h"
 
 namespace {
@@ -50,6 +59,8 @@ struct Tag {
     bool holds;
 };
 
+// A rule's message, the one text a prepared tool may still lack, converts as
+// empty.
 std::string utf8(const wchar_t* text) {
     if (!text) return "";
     std::string out(wcslen(text) * 4 + 1, '\0');
@@ -60,31 +71,25 @@ std::string utf8(const wchar_t* text) {
 
 std::string with_unit(const wchar_t* label, const wchar_t* unit) {
     std::string text = utf8(label);
-    if (unit && *unit) text += "（" + utf8(unit) + "）";
+    if (*unit) text += "（" + utf8(unit) + "）";
     return text;
 }
 
-// The names of the window's verdict colours; any other level shows green.
-const char* colour_name(int level) {
-    switch (level) {
-    case 1: return "黄色";
-    case 2: return "橙色";
-    case 3: return "红色";
-    default: return "绿色";
-    }
+std::string number(long long value) { return std::to_string(value); }
+
+// A level as the guide names it, by the colour the window shows it in.
+std::string level_name(int level) {
+    return utf8(verdict_level(level).colour_name) + "（" + number(level) + " 级）";
 }
 
 std::string input_item(const InputDef& input) {
-    // The window shows defaults in this form.
-    char value[64];
-    snprintf(value, sizeof value, "%.6g", input.default_value);
-    return with_unit(input.label, input.unit) + "：默认 " + value;
+    wchar_t value[64];
+    format_default_value(input.default_value, value, 64);
+    return with_unit(input.label, input.unit) + "：默认 " + utf8(value);
 }
 
 std::string verdict_item(const RuleDef& rule) {
-    char level[64];
-    snprintf(level, sizeof level, "%s（%d 级）：", colour_name(rule.level), rule.level);
-    return level + utf8(rule.message);
+    return level_name(rule.level) + "：" + utf8(rule.message);
 }
 
 // Replaces every `name` in `line` by `text`. False when the line names it
@@ -108,12 +113,14 @@ bool kept_for_tool(std::string& line, const std::vector<Tag>& tags) {
     return true;
 }
 
-// The first @NAME@ (capitals and underscores) in `line` that is not in
+bool is_mark_character(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; }
+
+// The first @NAME@ (capitals, digits and underscores) in `line` that is not in
 // `known`, or "".
 std::string unknown_mark(const std::string& line, const std::vector<const char*>& known) {
     for (size_t at = line.find('@'); at != std::string::npos; at = line.find('@', at + 1)) {
         size_t end = at + 1;
-        while (end < line.size() && (isupper((unsigned char)line[end]) || line[end] == '_')) end++;
+        while (end < line.size() && is_mark_character(line[end])) end++;
         if (end == at + 1 || end == line.size() || line[end] != '@') continue;
         std::string mark = line.substr(at, end - at + 1);
         bool found = false;
@@ -127,33 +134,46 @@ std::string unknown_mark(const std::string& line, const std::vector<const char*>
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s <exe file name> <version> < template > text\n", argv[0]);
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s <exe file name> < template > text\n", argv[0]);
         return 2;
     }
-    const ToolDef& tool = tool_builtin();
+    static PreparedTool tool;
+    tool_prepare(tool_builtin(), &tool);
+    // A report tool shows neither outputs nor rules.
     bool formulas = tool.report_kind == REPORT_NONE;
-    // The window shows at most this many inputs and computes at most this
-    // many outputs; a report tool shows neither outputs nor rules.
-    int input_count = tool.input_count < TOOL_MAX_INPUTS ? tool.input_count : TOOL_MAX_INPUTS;
-    int output_count = tool.output_count < TOOL_MAX_OUTPUTS ? tool.output_count : TOOL_MAX_OUTPUTS;
 
     char id[16];
     snprintf(id, sizeof id, "%03d", tool.id);
-    const std::vector<Mark> marks = {
-        {"@TITLE@", utf8(tool.title)}, {"@SUMMARY@", utf8(tool.summary)},
-        {"@CATEGORY@", utf8(tool.category)}, {"@ID@", id},
-        {"@EXE@", argv[1]}, {"@VERSION@", argv[2]},
+    std::vector<Mark> marks = {
+        {"@TITLE@", utf8(tool.title)},
+        {"@SUMMARY@", utf8(tool.summary)},
+        {"@CATEGORY@", utf8(tool.category)},
+        {"@ID@", id},
+        {"@EXE@", argv[1]},
+        {"@VERSION@", GLYVANT_VERSION_TEXT},
+        {"@WINDOW_WIDTH@", number(WINDOW_WIDTH)},
+        {"@WINDOW_HEIGHT@", number(WINDOW_HEIGHT)},
+        {"@RESULT_LIMIT@", number(RECORD_RESULT_LIMIT)},
+        {"@EXIT_OK@", number(EXIT_OK)},
+        {"@EXIT_NO_WINDOW@", number(EXIT_NO_WINDOW)},
+        {"@EXIT_FORMULA_FAILED@", number(EXIT_FORMULA_FAILED)},
+        {"@EXIT_REPORT_NOT_WRITTEN@", number(EXIT_REPORT_NOT_WRITTEN)},
+        {"@LEVEL_0@", level_name(0)},
+        {"@LEVEL_1@", level_name(1)},
+        {"@LEVEL_2@", level_name(2)},
+        {"@LEVEL_3@", level_name(3)},
     };
+    static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ mark per level");
     std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}};
-    for (int i = 0; i < input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
-    for (int i = 0; formulas && i < output_count; i++)
+    for (int i = 0; i < tool.input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
+    for (int i = 0; formulas && i < tool.output_count; i++)
         lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
     for (int i = 0; formulas && i < tool.rule_count; i++)
         lists[2].items.push_back(verdict_item(tool.rules[i]));
     const std::vector<Tag> tags = {
         {"[formula]", formulas}, {"[report]", !formulas},
-        {"[inputs]", input_count > 0}, {"[no-inputs]", input_count == 0},
+        {"[inputs]", tool.input_count > 0}, {"[no-inputs]", tool.input_count == 0},
     };
     std::vector<const char*> known;
     for (const Mark& m : marks) known.push_back(m.name);

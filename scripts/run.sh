@@ -4,9 +4,9 @@
 # screenshot (build/glyvant.png) and prints the self-test report instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 scripts/bootstrap.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target glyvant
+build_preset windows glyvant
 
 if [ -n "${DISPLAY:-}" ]; then
   exec build/windows/wine-run.sh build/windows/Glyvant.exe
@@ -19,7 +19,8 @@ scripts/screenshot.sh build/glyvant.png
 report=build/selftest-report.txt
 rc=0
 build/windows/wine-run.sh build/windows/Glyvant.exe --selftest "$report" || rc=$?
-WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -w
+wine_environment "$PWD/build/windows/wineprefix"
+wineserver -w
 cat "$report"
 echo "self-test exit code $rc"
 exit "$rc"

@@ -8,13 +8,11 @@ cd "$(dirname "$0")/.."
 out=${1:-build/glyvant.png}
 program=${2:-build/windows/Glyvant.exe}
 
-if [ -z "${GLYVANT_SCREENSHOT_DISPLAY:-}" ]; then
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --target glyvant >/dev/null
-  exec env GLYVANT_SCREENSHOT_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x960x24" "$0" "$@"
-fi
+source scripts/common.sh
 
-source scripts/wine-session.sh
+[ -n "${GLYVANT_VIRTUAL_DISPLAY:-}" ] || build_preset windows glyvant >/dev/null
+on_virtual_display 1280x960x24 "$0" "$@"
+
 wine_session "$PWD/build/windows/wineprefix"
 
 # A Wine virtual desktop draws the window's title bar and frame itself, so

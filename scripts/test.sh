@@ -4,19 +4,16 @@
 # X display (the window tests need one). Ends with one ctest summary over all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
 
-if [ -z "${GLYVANT_TEST_DISPLAY:-}" ]; then
+if [ -z "${GLYVANT_VIRTUAL_DISPLAY:-}" ]; then
   scripts/bootstrap.sh
-  for preset in native native-asan windows; do
-    cmake --preset "$preset" -DGLYVANT_WERROR=ON >/dev/null
-    cmake --build --preset "$preset"
-  done
-  exec env GLYVANT_TEST_DISPLAY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  for preset in native native-asan windows; do build_preset "$preset"; done
 fi
+on_virtual_display 1280x1024x24 "$0" "$@"
 
 # One wineserver and one set of Wine's background services for the whole
 # run (a service started by a test would hold ctest's pipe open).
-source scripts/wine-session.sh
 wine_session "$PWD/build/windows/wineprefix"
 
 mkdir -p build/all

@@ -4,12 +4,15 @@
 # show on Linux. Safe to call from parallel tests: the first one does the work.
 set -e
 prefix=$1
-[ -f "$prefix/.glyvant-ready-5" ] && exit 0
+# A new number sets up every prefix again, when the set-up below changes.
+stamp=$prefix/.glyvant-ready-5
+[ -f "$stamp" ] && exit 0
+. "$(dirname "$0")/common.sh"
 mkdir -p "$prefix"
 (
   flock 9
-  if [ ! -f "$prefix/.glyvant-ready-5" ]; then
-    export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+  if [ ! -f "$stamp" ]; then
+    wine_environment "$prefix"
     # A persistent server left by an interrupted test run would make the
     # wait below last forever.
     wineserver -k 2>/dev/null || true
@@ -32,6 +35,6 @@ mkdir -p "$prefix"
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tests /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Small /t REG_SZ /d 800x600 /f >/dev/null 2>&1
     wineserver -w
-    touch "$prefix/.glyvant-ready-5"
+    touch "$stamp"
   fi
 ) 9>"$prefix.lock"

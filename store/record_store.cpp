@@ -57,48 +57,43 @@ void create_folder_chain(wchar_t* path) {
     for (int i = 3; path[i]; i++) {
         if (path[i] != PLATFORM_PATH_SEPARATOR) continue;
         path[i] = 0;
-        platform_create_directory(path);
+        platform_calls.create_directory(path);
         path[i] = PLATFORM_PATH_SEPARATOR;
     }
-    platform_create_directory(path);
+    platform_calls.create_directory(path);
 }
 
 }  // namespace
 
-int record_header_line(const ToolDef& tool, wchar_t* line, int capacity) {
+int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity) {
     text_copy(line, capacity, L"时间,工具");
-    for (int i = 0; i < tool.input_count; i++)
-        append_field(line, capacity, tool.inputs[i].label ? tool.inputs[i].label : L"", COLUMN_LIMIT);
+    for (int i = 0; i < tool.input_count; i++) append_field(line, capacity, tool.inputs[i].label, COLUMN_LIMIT);
     text_append(line, capacity, L",结果\r\n");
     return text_length(line);
 }
 
-int record_row_line(const ToolDef& tool, const double* input_values, const wchar_t* result,
+int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const LocalTime& time, wchar_t* line, int capacity) {
     text_format(line, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
                 time.hour, time.minute, time.second);
-    append_field(line, capacity, tool.title ? tool.title : L"", TITLE_LIMIT);
+    append_field(line, capacity, tool.title, TITLE_LIMIT);
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t field[INPUT_FIELD_LIMIT + 1];
-        text_format(field, INPUT_FIELD_LIMIT + 1, L"%ls=%g",
-                    tool.inputs[i].label ? tool.inputs[i].label : L"", input_values[i]);
+        text_format(field, INPUT_FIELD_LIMIT + 1, L"%ls=%g", tool.inputs[i].label, input_values[i]);
         append_field(line, capacity, field, INPUT_FIELD_LIMIT);
     }
-    append_field(line, capacity, result ? result : L"", RECORD_RESULT_LIMIT);
+    append_field(line, capacity, result, RECORD_RESULT_LIMIT);
     text_append(line, capacity, L"\r\n");
     return text_length(line);
 }
 
-RecordOutcome record_save(const ToolDef& described, const double* input_values,
+RecordOutcome record_save(const PreparedTool& tool, const double* input_values,
                           const wchar_t* result, wchar_t* where, int where_capacity) {
-    ToolDef tool = described;
-    if (tool.input_count > TOOL_MAX_INPUTS) tool.input_count = TOOL_MAX_INPUTS;
-
     wchar_t base[RECORD_PATH_CAPACITY];
     const wchar_t sep = PLATFORM_PATH_SEPARATOR;
-    if (!platform_user_data_folder(base, RECORD_PATH_CAPACITY)) {
+    if (!platform_calls.user_data_folder(base, RECORD_PATH_CAPACITY)) {
         text_format(where, where_capacity, L"%ls%lcOrvoMedSuite%lcrecords",
-                    platform_user_data_folder_name(), sep, sep);
+                    PLATFORM_USER_DATA_FOLDER_NAME, sep, sep);
         return RECORD_NO_DATA_FOLDER;
     }
     wchar_t folder[RECORD_PATH_CAPACITY];
@@ -115,15 +110,19 @@ RecordOutcome record_save(const ToolDef& described, const double* input_values,
 
     // Whoever creates the file writes the mark and the header, once, at its
     // start; everybody else only appends rows.
-    if (!platform_file_exists(path)) {
+    if (!platform_calls.file_exists(path)) {
         record_header_line(tool, line, RECORD_LINE_CAPACITY);
         int n = line_bytes(line, true, bytes, (int)sizeof bytes);
         if (n > 0) platform_publish_new_file(path, bytes, n);
     }
     LocalTime now;
-    platform_local_time(&now);
+    platform_calls.local_time(&now);
     record_row_line(tool, input_values, result, now, line, RECORD_LINE_CAPACITY);
     int n = line_bytes(line, false, bytes, (int)sizeof bytes);
-    if (n < 0 || !platform_append_to_file(path, bytes, n)) return RECORD_NOT_WRITTEN;
-    return RECORD_SAVED;
+    if (n < 0) return RECORD_NOT_WRITTEN;
+    switch (platform_append_to_file(path, bytes, n)) {
+    case PLATFORM_DONE: return RECORD_SAVED;
+    case PLATFORM_IN_USE: return RECORD_FILE_IN_USE;
+    default: return RECORD_NOT_WRITTEN;
+    }
 }

@@ -16,7 +16,7 @@ constexpr int SHORT_LINE_CAPACITY = 256;
 // One OUT line per output. Each formula is evaluated again on its own, with
 // every output value 0, so a formula that leans on another output's value is
 // checked by itself. Returns the number of formulas that failed.
-int append_out_lines(const ToolDef& tool, const double* input_values, wchar_t* report,
+int append_out_lines(const PreparedTool& tool, const double* input_values, wchar_t* report,
                      int capacity) {
     int errors = 0;
     for (int j = 0; j < tool.output_count; j++) {
@@ -28,8 +28,8 @@ int append_out_lines(const ToolDef& tool, const double* input_values, wchar_t* r
         wchar_t value_text[VALUE_TEXT_CAPACITY];
         format_value(output.format, value, value_text, VALUE_TEXT_CAPACITY);
         wchar_t line[OUT_LINE_CAPACITY];
-        text_format(line, OUT_LINE_CAPACITY, L"OUT|%ls|%ls|%ls\r\n", output.label ? output.label : L"",
-                    value_text, output.unit ? output.unit : L"");
+        text_format(line, OUT_LINE_CAPACITY, L"OUT|%ls|%ls|%ls\r\n", output.label, value_text,
+                    output.unit);
         text_append(report, capacity, line);
     }
     return errors;
@@ -51,13 +51,9 @@ void append_flattened(wchar_t* report, int capacity, const wchar_t* result) {
 
 }  // namespace
 
-int selftest_report(const ToolDef& described, wchar_t* report, int capacity) {
+int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity) {
     if (capacity < 1) return 0;
     report[0] = 0;
-    // Inputs or outputs beyond what the run can hold are counted as failures,
-    // so a descriptor the program cannot serve never passes its self-test.
-    bool clipped = false;
-    ToolDef tool = calc_bounded_tool(described, &clipped);
     double input_values[TOOL_MAX_INPUTS] = {};
     for (int i = 0; i < tool.input_count; i++) input_values[i] = tool.inputs[i].default_value;
 
@@ -65,16 +61,16 @@ int selftest_report(const ToolDef& described, wchar_t* report, int capacity) {
     wchar_t verdict[VERDICT_CAPACITY];
     wchar_t result_copy[RESULT_CAPACITY];
     int level = 0;
-    tool_calculate(described, input_values, result, RESULT_CAPACITY, verdict, VERDICT_CAPACITY,
+    tool_calculate(tool, input_values, result, RESULT_CAPACITY, verdict, VERDICT_CAPACITY,
                    &level, result_copy, RESULT_CAPACITY);
 
     wchar_t line[SHORT_LINE_CAPACITY];
-    text_format(report, capacity, L"TOOL|%d|%ls|%ls\r\n", tool.id, tool.title ? tool.title : L"",
-                tool.category ? tool.category : L"");
+    text_format(report, capacity, L"TOOL|%d|%ls|%ls\r\n", tool.id, tool.title, tool.category);
     text_format(line, SHORT_LINE_CAPACITY, L"LEVEL|%d\r\n", level);
     text_append(report, capacity, line);
 
-    int errors = clipped ? 1 : 0;
+    // A descriptor the program cannot serve whole never passes its self-test.
+    int errors = tool.incomplete ? 1 : 0;
     if (tool.report_kind != REPORT_NONE) {
         errors = 0;
         text_append(report, capacity, L"OUT|报告文本|见 DETAIL|\r\n");
@@ -96,20 +92,14 @@ bool write_utf8_file(const wchar_t* path, const wchar_t* text) {
     // Sized for the longest report, so a long one is written whole.
     char bytes[utf8_capacity_for(SELFTEST_REPORT_CAPACITY)];
     int length = utf8_from_wide(text, bytes, (int)sizeof bytes);
-    if (length < 0) return false;
-    FILE* file = platform_open_file(path, "wb");
-    if (!file) return false;
-    bool written = fwrite(bytes, 1, (size_t)length, file) == (size_t)length;
-    if (fclose(file) != 0) written = false;
-    // Half a report must not pass for one. Emptying rather than removing the
-    // file: the path may name a device or a file we may not delete.
-    if (!written && (file = platform_open_file(path, "wb")) != nullptr) fclose(file);
-    return written;
+    return length >= 0 && platform_replace_file(path, bytes, length);
 }
 
 int run_selftest(const wchar_t* path) {
+    PreparedTool tool;
+    tool_prepare(tool_builtin(), &tool);
     wchar_t report[SELFTEST_REPORT_CAPACITY];
-    int errors = selftest_report(tool_builtin(), report, SELFTEST_REPORT_CAPACITY);
-    if (!write_utf8_file(path, report)) return EXIT_SELFTEST_NOT_WRITTEN;
-    return errors > 0 ? EXIT_SELFTEST_FORMULA_FAILED : EXIT_SELFTEST_PASSED;
+    int errors = selftest_report(tool, report, SELFTEST_REPORT_CAPACITY);
+    if (!write_utf8_file(path, report)) return EXIT_REPORT_NOT_WRITTEN;
+    return errors > 0 ? EXIT_FORMULA_FAILED : EXIT_OK;
 }

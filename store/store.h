@@ -5,10 +5,14 @@
 #include "platform/platform.h"
 #include "tool/tool.h"
 
-// Process exit codes of the self-test run.
-constexpr int EXIT_SELFTEST_PASSED = 0;
-constexpr int EXIT_SELFTEST_FORMULA_FAILED = 2;
-constexpr int EXIT_SELFTEST_NOT_WRITTEN = 3;
+// The program's exit codes: the self-test's, and the window's. The
+// deployment note lists them from here.
+enum ExitCode : int {
+    EXIT_OK = 0,                  // the self-test passed and wrote its report; the window closed
+    EXIT_NO_WINDOW = 1,           // the main window could not be created (the native command has none)
+    EXIT_FORMULA_FAILED = 2,      // an output formula failed; the report was written
+    EXIT_REPORT_NOT_WRITTEN = 3,  // the report could not be created or fully written
+};
 
 // The report holds at most this many characters with its terminator.
 constexpr int SELFTEST_REPORT_CAPACITY = 16384;
@@ -17,8 +21,9 @@ constexpr int SELFTEST_DETAIL_LIMIT = 8000;
 
 // Builds the self-test report of `tool` with its default inputs into
 // `report` (cut where it is full, always terminated) and returns the number
-// of output formulas that failed to evaluate.
-int selftest_report(const ToolDef& tool, wchar_t* report, int capacity);
+// of errors: output formulas that failed to evaluate, and one more when the
+// tool is served incomplete.
+int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity);
 
 // The headless run: computes the build's tool, writes its report to `path`
 // (relative to the current directory) and returns the exit code: 0 when every
@@ -49,19 +54,20 @@ enum RecordOutcome {
     RECORD_SAVED,           // the row is in the file
     RECORD_NO_DATA_FOLDER,  // the per-user data folder is unknown; nothing written
     RECORD_NOT_WRITTEN,     // the row did not reach the file
+    RECORD_FILE_IN_USE,     // another program (Excel) holds the file; nothing written
 };
 
 // The header line, CR LF included: 时间,工具, one column per input label, 结果.
-int record_header_line(const ToolDef& tool, wchar_t* line, int capacity);
+int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 
 // One row, CR LF included: the time, the title, "label=value" per input (the
 // value in %g form), and the first RECORD_RESULT_LIMIT characters of `result`.
-int record_row_line(const ToolDef& tool, const double* input_values, const wchar_t* result,
+int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const LocalTime& time, wchar_t* line, int capacity);
 
 // Appends a row for `input_values` and their `result` to the tool's record
 // file, creating the folder chain and, once, the file with its mark and
 // header. `where` receives the file's path, or the folder that could not be
 // found when the outcome is RECORD_NO_DATA_FOLDER.
-RecordOutcome record_save(const ToolDef& tool, const double* input_values, const wchar_t* result,
+RecordOutcome record_save(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                           wchar_t* where, int where_capacity);

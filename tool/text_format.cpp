@@ -35,6 +35,7 @@ int text_length(const wchar_t* text) {
 }
 
 int text_append(wchar_t* text, int capacity, const wchar_t* piece) {
+    if (capacity < 1) return 0;
     int n = text_length(text);
     if (!piece) return n;
     while (n < capacity - 1 && *piece) text[n++] = *piece++;

@@ -68,16 +68,46 @@ struct ToolDef {
     int report_kind = REPORT_NONE;      // a ReportKind; 0 means formulas and rules
 };
 
-// The calculation and the self-test hold this many values; a descriptor with
-// more inputs or outputs is refused at run time (see tool_calculate).
+// The program holds this many inputs and outputs of a tool.
 constexpr int TOOL_MAX_INPUTS = 16;
 constexpr int TOOL_MAX_OUTPUTS = 16;
 
 // The build's descriptor, defined by the source that GLYVANT_TOOL_SOURCE names.
 const ToolDef& tool_builtin();
 
-// Index of the input whose key equals `key` byte for byte (first match), or -1.
-int tool_find_input(const ToolDef& tool, const char* key);
+// A descriptor as the program serves it, made once where a tool enters (the
+// window, the self-test, the release texts) so that nothing after needs a
+// bound or a null check of its own: at most TOOL_MAX_INPUTS inputs and
+// TOOL_MAX_OUTPUTS outputs (a negative count is none), and every text and key
+// present (an absent one is empty; an absent format is "f2"). Rules stay
+// where the descriptor has them: an absent condition always holds and an
+// absent message is empty wherever a rule is read.
+//
+// Its records point into itself: make one with tool_prepare, never by copy.
+struct PreparedTool : ToolDef {
+    InputDef input_records[TOOL_MAX_INPUTS];
+    OutputDef output_records[TOOL_MAX_OUTPUTS];
+    // The program serves less than the descriptor describes: more inputs or
+    // outputs than it holds, or a count without its records. The calculation
+    // then adds its failure note and the self-test fails, so a tool that
+    // cannot be served whole never passes for a sound one.
+    bool incomplete;
+};
+
+void tool_prepare(const ToolDef& described, PreparedTool* prepared);
+
+// ---- Verdict levels -----------------------------------------------------------
+
+// How a level shows: the colour of the verdict in the window, and that
+// colour's name in the user guide. Levels run from 0 to 3.
+struct VerdictLevel {
+    unsigned char red, green, blue;
+    const wchar_t* colour_name;
+};
+constexpr int VERDICT_LEVEL_COUNT = 4;
+
+// Any other level shows as level 0.
+const VerdictLevel& verdict_level(int level);
 
 // ---- Value formats ----------------------------------------------------------
 
@@ -89,6 +119,10 @@ constexpr int VALUE_TEXT_CAPACITY = 128;
 // is never shown cut: when its plain text does not fit it is shown in exponent
 // form, and when even that does not fit, as "--". Always terminates `text`.
 void format_value(const char* format, double value, wchar_t* text, int capacity);
+
+// The text an input field shows its default value in ("%.6g": 60, 0.5,
+// 1.23457e+06), in the window and in the user guide alike.
+void format_default_value(double value, wchar_t* text, int capacity);
 
 // Day number (days since 1970-01-01, proleptic Gregorian calendar with a year 0)
 // of a civil date. A day past the end of its month rolls into the next month.
@@ -111,8 +145,8 @@ int civil_from_days(int64_t days, wchar_t* text, int capacity);
 int text_format(wchar_t* text, int capacity, const wchar_t* format, ...);
 int text_vformat(wchar_t* text, int capacity, const wchar_t* format, va_list args);
 
-// Appends `piece` to the terminated `text`, cut where `text` is full. Returns
-// the new length.
+// Appends `piece` to the terminated `text`, cut where `text` is full; nothing
+// at all when the capacity is below 1. Returns the new length.
 int text_append(wchar_t* text, int capacity, const wchar_t* piece);
 
 // Copies `piece` into `text`, cut to capacity - 1 characters; nullptr copies

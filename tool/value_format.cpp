@@ -75,3 +75,7 @@ void format_value(const char* format, double value, wchar_t* text, int capacity)
     }
     widen(narrow, text);
 }
+
+void format_default_value(double value, wchar_t* text, int capacity) {
+    text_format(text, capacity, L"%.6g", value);
+}

@@ -1,4 +1,4 @@
-// The seam on POSIX systems: wide paths become UTF-8 file names.
+// The system calls on POSIX systems: wide paths become UTF-8 file names.
 #include "platform/platform.h"
 
 #include <errno.h>
@@ -20,26 +20,7 @@ bool narrow_path(const wchar_t* path, char* name) {
     return utf8_from_wide(path, name, PATH_BYTES) >= 0;
 }
 
-bool write_all(int fd, const char* bytes, int count) {
-    ssize_t written = write(fd, bytes, (size_t)count);
-    return written == count;
-}
-
-}  // namespace
-
-FILE* platform_open_file(const wchar_t* path, const char* mode) {
-    char name[PATH_BYTES];
-    if (!narrow_path(path, name)) return nullptr;
-    return fopen(name, mode);
-}
-
-bool platform_remove_file(const wchar_t* path) {
-    char name[PATH_BYTES];
-    if (!narrow_path(path, name)) return false;
-    return remove(name) == 0;
-}
-
-bool platform_user_data_folder(wchar_t* folder, int capacity) {
+bool user_data_folder(wchar_t* folder, int capacity) {
     folder[0] = 0;
     const char* xdg = getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/') return wide_from_utf8(xdg, folder, capacity) >= 0;
@@ -53,9 +34,7 @@ bool platform_user_data_folder(wchar_t* folder, int capacity) {
     return false;
 }
 
-const wchar_t* platform_user_data_folder_name() { return L"$XDG_DATA_HOME"; }
-
-bool platform_create_directory(const wchar_t* path) {
+bool create_directory(const wchar_t* path) {
     char name[PATH_BYTES];
     if (!narrow_path(path, name)) return false;
     if (mkdir(name, 0700) == 0) return true;
@@ -63,52 +42,76 @@ bool platform_create_directory(const wchar_t* path) {
     return errno == EEXIST && stat(name, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool platform_file_exists(const wchar_t* path) {
+bool file_exists(const wchar_t* path) {
     char name[PATH_BYTES];
     struct stat info;
     return narrow_path(path, name) && stat(name, &info) == 0;
 }
 
-// Written under a private name, then linked to the real one: link() fails
-// when the name exists, so of two processes creating the file at once exactly
-// one succeeds, and nobody ever sees it half written.
-bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count) {
-    char name[PATH_BYTES], temporary[PATH_BYTES + 32];
-    if (!narrow_path(path, name)) return false;
-    snprintf(temporary, sizeof temporary, "%s.%ld.new", name, (long)getpid());
-    int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (fd < 0) return false;
-    bool written = write_all(fd, bytes, count);
-    if (close(fd) != 0) written = false;
-    bool published = written && link(temporary, name) == 0;
-    unlink(temporary);
-    return published;
-}
-
-bool platform_append_to_file(const wchar_t* path, const char* bytes, int count) {
+// POSIX has no sharing modes: another program never keeps writers out.
+PlatformFile open_file(const wchar_t* path, PlatformOpening how, PlatformStatus* status) {
+    *status = PLATFORM_FAILED;
     char name[PATH_BYTES];
-    if (!narrow_path(path, name)) return false;
-    int fd = open(name, O_WRONLY | O_APPEND);
-    if (fd < 0) return false;
-    struct stat before;
-    bool sized = fstat(fd, &before) == 0;
-    ssize_t written = write(fd, bytes, (size_t)count);
-    if (written > 0 && written < count && sized) {
-        // Grown by exactly our part: nobody appended after it, so cutting
-        // back to the old size removes our half row and nothing else.
-        struct stat after;
-        if (fstat(fd, &after) == 0 && after.st_size == before.st_size + written)
-            (void)!ftruncate(fd, before.st_size);
-    }
-    bool whole = written == count;
-    if (close(fd) != 0) whole = false;
-    return whole;
+    if (!narrow_path(path, name)) return PLATFORM_NO_FILE;
+    int flags = how == PLATFORM_CREATE_NEW       ? O_WRONLY | O_CREAT | O_EXCL
+                : how == PLATFORM_APPEND_EXISTING ? O_WRONLY | O_APPEND
+                                                  : O_WRONLY | O_CREAT | O_TRUNC;
+    int fd = open(name, flags, how == PLATFORM_CREATE_NEW ? 0600 : 0666);
+    if (fd < 0) return PLATFORM_NO_FILE;
+    *status = PLATFORM_DONE;
+    return fd;
 }
 
-void platform_local_time(LocalTime* time_out) {
+int write_file(PlatformFile file, const char* bytes, int count) {
+    ssize_t written = write((int)file, bytes, (size_t)count);
+    return written < 0 ? 0 : (int)written;
+}
+
+bool close_file(PlatformFile file) { return close((int)file) == 0; }
+
+bool file_size(PlatformFile file, int64_t* size) {
+    struct stat info;
+    if (fstat((int)file, &info) != 0) return false;
+    *size = info.st_size;
+    return true;
+}
+
+bool truncate_file(const wchar_t* path, int64_t size) {
+    char name[PATH_BYTES];
+    return narrow_path(path, name) && truncate(name, (off_t)size) == 0;
+}
+
+// O_APPEND writes land whole at the end of a local file: no lock is needed.
+bool lock_writers(PlatformFile) { return true; }
+void unlock_writers(PlatformFile) {}
+
+bool link_file(const wchar_t* from, const wchar_t* to) {
+    char from_name[PATH_BYTES], to_name[PATH_BYTES];
+    return narrow_path(from, from_name) && narrow_path(to, to_name) && link(from_name, to_name) == 0;
+}
+
+bool remove_file(const wchar_t* path) {
+    char name[PATH_BYTES];
+    return narrow_path(path, name) && unlink(name) == 0;
+}
+
+unsigned long process_id() { return (unsigned long)getpid(); }
+
+void local_time(LocalTime* time_out) {
     time_t now = time(nullptr);
     struct tm local = {};
     localtime_r(&now, &local);
     *time_out = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                  local.tm_hour,        local.tm_min,     local.tm_sec};
 }
+
+constexpr PlatformCalls system_calls = {
+    user_data_folder, create_directory, file_exists,   open_file,    write_file,
+    close_file,       file_size,        truncate_file, lock_writers, unlock_writers,
+    link_file,        remove_file,      process_id,    local_time,
+};
+
+}  // namespace
+
+const PlatformCalls platform_system_calls = system_calls;
+PlatformCalls platform_calls = system_calls;

@@ -1,31 +1,16 @@
-// The seam on Windows: wide paths go to the wide system calls as they are.
+// The system calls on Windows: wide paths go to the wide system calls as they
+// are.
 #include "platform/platform.h"
 
 #include <windows.h>
 #include <shlobj.h>
-#include <stdio.h>
 #include <wchar.h>
 
 namespace {
 
-bool write_all(HANDLE file, const char* bytes, int count) {
-    DWORD written = 0;
-    return WriteFile(file, bytes, (DWORD)count, &written, nullptr) && written == (DWORD)count;
-}
+HANDLE handle_of(PlatformFile file) { return (HANDLE)file; }
 
-}  // namespace
-
-FILE* platform_open_file(const wchar_t* path, const char* mode) {
-    wchar_t wide_mode[8];
-    int i = 0;
-    for (; mode[i] && i < 7; i++) wide_mode[i] = (wchar_t)(unsigned char)mode[i];
-    wide_mode[i] = 0;
-    return _wfopen(path, wide_mode);
-}
-
-bool platform_remove_file(const wchar_t* path) { return _wremove(path) == 0; }
-
-bool platform_user_data_folder(wchar_t* folder, int capacity) {
+bool user_data_folder(wchar_t* folder, int capacity) {
     folder[0] = 0;
     wchar_t found[MAX_PATH];
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, found)) || !found[0])
@@ -36,76 +21,109 @@ bool platform_user_data_folder(wchar_t* folder, int capacity) {
     return true;
 }
 
-const wchar_t* platform_user_data_folder_name() { return L"%LOCALAPPDATA%"; }
-
-bool platform_create_directory(const wchar_t* path) {
+bool create_directory(const wchar_t* path) {
     if (CreateDirectoryW(path, nullptr)) return true;
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool platform_file_exists(const wchar_t* path) {
-    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
+bool file_exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
-// Written under a private name, then moved to the real one: the move fails
-// when the name exists, so of two processes creating the file at once exactly
-// one succeeds, and nobody ever sees it half written.
-bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count) {
-    wchar_t temporary[MAX_PATH * 2];
-    int n = swprintf(temporary, MAX_PATH * 2, L"%ls.%lu.new", path, GetCurrentProcessId());
-    if (n < 0 || n >= MAX_PATH * 2) return false;
-    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = write_all(file, bytes, count);
-    if (!CloseHandle(file)) written = false;
-    bool published = written && MoveFileExW(temporary, path, MOVEFILE_WRITE_THROUGH);
-    if (!published) DeleteFileW(temporary);
-    return published;
-}
-
-// FILE_APPEND_DATA alone makes every write land at the end of the file; on
-// Windows itself that is enough when other processes append at the same time,
-// but Wine finds the end and writes there in two steps, so two rows can land
-// in one place. Every writer therefore also holds a lock on one byte far
-// beyond any real file's end while it appends: it keeps out nobody but the
-// other writers, and readers such as a spreadsheet are never blocked.
-bool platform_append_to_file(const wchar_t* path, const char* bytes, int count) {
+// Appenders share the file with every reader and writer; a program that
+// keeps writers out (Excel showing the file) makes the open fail with a
+// sharing violation, which the user is told about as such.
+PlatformFile open_file(const wchar_t* path, PlatformOpening how, PlatformStatus* status) {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    // Read access only because a lock needs it.
-    HANDLE file = CreateFileW(path, GENERIC_READ | FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    OVERLAPPED writers = {};
-    writers.OffsetHigh = 0x7FFFFFFF;
-    // Where the file system cannot lock, Windows' own append still holds.
-    bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &writers);
-    LARGE_INTEGER before;
-    bool sized = GetFileSizeEx(file, &before);
-    DWORD written = 0;
-    bool whole = WriteFile(file, bytes, (DWORD)count, &written, nullptr) && written == (DWORD)count;
-    if (!whole && written > 0 && sized) {
-        // Grown by exactly our part: nobody appended after it, so cutting
-        // back to the old size removes our half row and nothing else. An
-        // append-only handle cannot set the size; a second handle can.
-        LARGE_INTEGER after;
-        HANDLE sizer = CreateFileW(path, GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (sizer != INVALID_HANDLE_VALUE) {
-            if (GetFileSizeEx(sizer, &after) && after.QuadPart == before.QuadPart + written &&
-                SetFilePointerEx(sizer, before, nullptr, FILE_BEGIN))
-                SetEndOfFile(sizer);
-            CloseHandle(sizer);
-        }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    switch (how) {
+    case PLATFORM_CREATE_NEW:
+        file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
+    case PLATFORM_APPEND_EXISTING:
+        // Read access only because the writers' lock needs it.
+        file = CreateFileW(path, GENERIC_READ | FILE_APPEND_DATA, share, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
+    case PLATFORM_REPLACE:
+        file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
     }
-    if (locked) UnlockFileEx(file, 0, 1, 0, &writers);
-    if (!CloseHandle(file)) whole = false;
-    return whole;
+    if (file != INVALID_HANDLE_VALUE) {
+        *status = PLATFORM_DONE;
+        return (PlatformFile)file;
+    }
+    DWORD error = GetLastError();
+    *status = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? PLATFORM_IN_USE
+                                                                                : PLATFORM_FAILED;
+    return PLATFORM_NO_FILE;
 }
 
-void platform_local_time(LocalTime* time) {
+int write_file(PlatformFile file, const char* bytes, int count) {
+    DWORD written = 0;
+    WriteFile(handle_of(file), bytes, (DWORD)count, &written, nullptr);
+    return (int)written;
+}
+
+bool close_file(PlatformFile file) { return CloseHandle(handle_of(file)); }
+
+bool file_size(PlatformFile file, int64_t* size) {
+    LARGE_INTEGER bytes;
+    if (!GetFileSizeEx(handle_of(file), &bytes)) return false;
+    *size = bytes.QuadPart;
+    return true;
+}
+
+bool truncate_file(const wchar_t* path, int64_t size) {
+    HANDLE sizer = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (sizer == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    bool cut = SetFilePointerEx(sizer, end, nullptr, FILE_BEGIN) && SetEndOfFile(sizer);
+    CloseHandle(sizer);
+    return cut;
+}
+
+// One byte far beyond any real file's end: locking it keeps out the other
+// writers, and no reader ever reads there.
+OVERLAPPED writers_byte() {
+    OVERLAPPED at = {};
+    at.OffsetHigh = 0x7FFFFFFF;
+    return at;
+}
+
+bool lock_writers(PlatformFile file) {
+    OVERLAPPED at = writers_byte();
+    return LockFileEx(handle_of(file), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+}
+
+void unlock_writers(PlatformFile file) {
+    OVERLAPPED at = writers_byte();
+    UnlockFileEx(handle_of(file), 0, 1, 0, &at);
+}
+
+bool link_file(const wchar_t* from, const wchar_t* to) {
+    return MoveFileExW(from, to, MOVEFILE_WRITE_THROUGH);
+}
+
+bool remove_file(const wchar_t* path) { return DeleteFileW(path); }
+
+unsigned long process_id() { return GetCurrentProcessId(); }
+
+void local_time(LocalTime* time) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     *time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
+
+constexpr PlatformCalls system_calls = {
+    user_data_folder, create_directory, file_exists, open_file,      write_file,
+    close_file,       file_size,        truncate_file, lock_writers, unlock_writers,
+    link_file,        remove_file,      process_id,    local_time,
+};
+
+}  // namespace
+
+const PlatformCalls platform_system_calls = system_calls;
+PlatformCalls platform_calls = system_calls;

@@ -4,7 +4,7 @@
 #   -DCHECKLIST=<helper linked with t108_surgical_safety_checklist: a report, no inputs>
 #   -DFAILING=<helper linked with tests/tools/failing_formulas_tool: no summary,
 #              outputs without units, a level-1 rule>
-#   -DSOURCE_DIR=<repository>  -DWORK_DIR=<scratch folder>
+#   -DSOURCE_DIR=<repository>  -DWORK_DIR=<scratch folder>  -DVERSION=<project version>
 cmake_minimum_required(VERSION 3.25)
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(failures "")
@@ -13,7 +13,7 @@ set(failures "")
 # bytes (hex), since CMake drops carriage returns from text it reads.
 function(render helper template out_var rc_var err_var)
   file(WRITE "${WORK_DIR}/template.txt" "${template}")
-  execute_process(COMMAND ${${helper}} Tool.exe 1.0 INPUT_FILE "${WORK_DIR}/template.txt"
+  execute_process(COMMAND ${${helper}} Tool.exe INPUT_FILE "${WORK_DIR}/template.txt"
                   OUTPUT_FILE "${WORK_DIR}/text.txt" ERROR_VARIABLE err RESULT_VARIABLE rc)
   file(READ "${WORK_DIR}/text.txt" out)
   file(READ "${WORK_DIR}/text.txt" bytes HEX)
@@ -35,7 +35,10 @@ endfunction()
 
 # ---- Marks ----------------------------------------------------------------------
 expect(scalars GLYVANT "@TITLE@ @CATEGORY@ T@ID@.csv @EXE@ V@VERSION@ @TITLE@\n"
-       "Glyvant 内分泌 T009.csv Tool.exe V1.0 Glyvant\n")
+       "Glyvant 内分泌 T009.csv Tool.exe V${VERSION} Glyvant\n")
+expect(program_facts CHECKLIST
+       "@EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@ @WINDOW_WIDTH@x@WINDOW_HEIGHT@ @RESULT_LIMIT@ @LEVEL_1@\n"
+       "0 1 2 3 1036x780 254 黄色（1 级）\n")
 expect(id_of_three_digits CHECKLIST "T@ID@\n" "T108\n")
 expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\nb\n" "a\nb\n")
 expect(at_signs_in_text_stay GLYVANT "a@b @ @lower@ @@ 5@\n" "a@b @ @lower@ @@ 5@\n")

@@ -5,6 +5,7 @@
 #include <math.h>
 
 #include "reports/report_run.h"
+#include "support/prepared_tool.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(ReportDispatch, AppendLineKeepsWhatTheCapacityHolds) {
     }
     wchar_t untouched[1] = {L'#'};
     report_append_line(untouched, 0, L"x");
-    report_append_text(untouched, 0, L"x");
+    text_append(untouched, 0, L"x");
     EXPECT_EQ(L'#', untouched[0]);
 
     // A formatted line is cut at 511 characters; the line break still follows.
@@ -64,21 +65,18 @@ TEST(ReportDispatch, WholeNumberReading) {
 TEST(ReportDispatch, InputsAreReadByExactKeyFirstMatchFirst) {
     InputDef defs[] = {{.key = "Kind"}, {.key = nullptr}, {.key = "kind"}, {.key = "kind"}};
     double values[] = {1, 2, 3, 4};
-    ToolDef tool;
-    tool.input_count = 4;
-    tool.inputs = defs;
+    const Prepared tool({.input_count = 4, .inputs = defs});
     EXPECT_EQ(3, report_input_value(tool, values, "kind"));
     EXPECT_EQ(1, report_input_value(tool, values, "Kind"));
     EXPECT_EQ(0, report_input_value(tool, values, "kin"));
 
-    // The caller's values end at the calculation's 16; an input described
+    // The caller's values end at the program's 16; an input described
     // beyond them is not read.
     InputDef many[20];
     many[18].key = "far";
     double sixteen[TOOL_MAX_INPUTS] = {};
-    tool.input_count = 20;
-    tool.inputs = many;
-    EXPECT_EQ(0, report_input_value(tool, sixteen, "far"));
+    const Prepared crowded({.input_count = 20, .inputs = many});
+    EXPECT_EQ(0, report_input_value(crowded, sixteen, "far"));
 }
 
 // One selected line (by index) of each report that picks its text by number.

@@ -43,9 +43,11 @@ Report run_report(const std::vector<Input>& given, int capacity, Run run) {
         defs[i].key = given[i].key;
         values[i] = given[i].value;
     }
-    ToolDef tool;
-    tool.input_count = (int)given.size();
-    tool.inputs = defs;
+    ToolDef described;
+    described.input_count = (int)given.size();
+    described.inputs = defs;
+    static PreparedTool tool;
+    tool_prepare(described, &tool);
     // Filled beyond the terminator, so a write past the capacity shows. The
     // dispatcher hands generators empty buffers; so does this.
     std::vector<wchar_t> text(capacity + 1, L'#');
@@ -61,7 +63,7 @@ Report run_report(const std::vector<Input>& given, int capacity, Run run) {
 }
 
 inline Report generate(int kind, const std::vector<Input>& given, int capacity = 8192) {
-    return run_report(given, capacity, [kind](const ToolDef& tool, const double* values,
+    return run_report(given, capacity, [kind](const PreparedTool& tool, const double* values,
                                               wchar_t* text, int capacity, wchar_t* verdict) {
         return report_generate(kind, tool, values, text, capacity, verdict, 512);
     });

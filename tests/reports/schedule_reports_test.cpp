@@ -96,7 +96,7 @@ TEST(DosingTimetable, SlotsHeadingAndDefaults) {
 
 Report follow_up_on(int year, int month, int day, const std::vector<Input>& inputs) {
     int64_t today = days_from_civil(year, month, day);
-    return run_report(inputs, 8192, [today](const ToolDef& tool, const double* values,
+    return run_report(inputs, 8192, [today](const PreparedTool& tool, const double* values,
                                             wchar_t* text, int capacity, wchar_t* verdict) {
         return report_follow_up_plan_from(today, tool, values, text, capacity, verdict, 512);
     });

@@ -7,6 +7,7 @@
 
 #include "store/store.h"
 #include "support/file_bytes.h"
+#include "support/prepared_tool.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ const InputDef inputs[] = {
     {.key = "b", .label = L"系数,比值", .unit = L"", .default_value = 1},
     {.key = "c", .label = L"说\"明\"", .unit = L"", .default_value = 1},
 };
-const ToolDef tool = {.id = 987, .title = L"Glyvant", .input_count = 3, .inputs = inputs};
+const Prepared tool({.id = 987, .title = L"Glyvant", .input_count = 3, .inputs = inputs});
 const LocalTime noon = {2026, 12, 8, 9, 5, 7};
 
 TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
@@ -70,10 +71,10 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     setenv("XDG_DATA_HOME", folder, 1);
 #endif
     wchar_t base[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
-    ASSERT_TRUE(platform_user_data_folder(base, RECORD_PATH_CAPACITY));
+    ASSERT_TRUE(platform_calls.user_data_folder(base, RECORD_PATH_CAPACITY));
     text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords%lcT987.csv", base,
                 PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR);
-    platform_remove_file(path);
+    platform_calls.remove_file(path);
 
     const double values[] = {60, 10, 100};
     ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第一次", where, RECORD_PATH_CAPACITY));
@@ -85,7 +86,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     EXPECT_EQ(1, count_of(bytes, "\xE7\xBB\x93\xE6\x9E\x9C\r\n"));  // 结果: one header
     EXPECT_EQ(3, count_of(bytes, "\r\n"));
     EXPECT_EQ(2, count_of(bytes, ",Glyvant,"));
-    platform_remove_file(path);
+    platform_calls.remove_file(path);
 }
 
 // A row far longer in UTF-8 than 4095 bytes is written whole, and every
@@ -98,12 +99,12 @@ TEST(RecordSave, LongRowsAreWrittenWhole) {
         many[i] = {.key = "k", .label = label.c_str(), .unit = L"", .default_value = 1};
         values[i] = i;
     }
-    const ToolDef wide = {.id = 988, .title = L"长行", .input_count = TOOL_MAX_INPUTS, .inputs = many};
+    const Prepared wide({.id = 988, .title = L"长行", .input_count = TOOL_MAX_INPUTS, .inputs = many});
     wchar_t where[RECORD_PATH_CAPACITY];
     ASSERT_EQ(RECORD_SAVED, record_save(wide, values, std::wstring(300, L'果').c_str(), where,
                                         RECORD_PATH_CAPACITY));
     std::string bytes = file_bytes(where);
-    platform_remove_file(where);
+    platform_calls.remove_file(where);
     std::string row = bytes.substr(bytes.find("\r\n") + 2);
     EXPECT_GT(row.size(), 4095u);
     EXPECT_EQ(TOOL_MAX_INPUTS + 2, count_of(row, ","));                      // no field lost

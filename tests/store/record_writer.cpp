@@ -1,5 +1,5 @@
 // Saves rows into a tool's record file the way Save does, for the tests that
-// run several of these at once or under a file-size limit.
+// run several of these at once or against a file they cannot write.
 //   record_writer <tool id> <rows>
 // Prints "saved=<n> failed=<n> path=<file>" and exits 0 when every row was
 // saved, 1 otherwise. Each row's result names the process and the row number
@@ -24,11 +24,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     static const InputDef inputs[] = {{.key = "row", .label = L"行号"}, {.key = "pid", .label = L"进程"}};
-    ToolDef tool;
-    tool.id = atoi(argv[1]);
-    tool.title = L"记录负载测试";
-    tool.input_count = 2;
-    tool.inputs = inputs;
+    ToolDef described;
+    described.id = atoi(argv[1]);
+    described.title = L"记录负载测试";
+    described.input_count = 2;
+    described.inputs = inputs;
+    static PreparedTool tool;
+    tool_prepare(described, &tool);
     int rows = atoi(argv[2]);
     int pid = (int)process_id();
 

@@ -6,12 +6,14 @@
 
 #include "store/store.h"
 #include "support/file_bytes.h"
+#include "support/prepared_tool.h"
 
 namespace {
 
 std::wstring report_of(const ToolDef& tool, int* errors) {
     static wchar_t report[SELFTEST_REPORT_CAPACITY];
-    *errors = selftest_report(tool, report, SELFTEST_REPORT_CAPACITY);
+    const Prepared prepared(tool);
+    *errors = selftest_report(prepared, report, SELFTEST_REPORT_CAPACITY);
     return report;
 }
 
@@ -104,17 +106,17 @@ TEST(WriteUtf8File, WritesWholeTextWithoutMarkAndReplacesOldContent) {
     std::string bytes = file_bytes(path);
     ASSERT_EQ(size_t(3 * (SELFTEST_REPORT_CAPACITY - 1)), bytes.size());
     EXPECT_EQ("\xe7\x8f\xad", bytes.substr(bytes.size() - 3));
-    platform_remove_file(path);
+    platform_calls.remove_file(path);
 }
 
 TEST(WriteUtf8File, FailureIsReportedAndLeavesNoFile) {
     EXPECT_FALSE(write_utf8_file(L"no_such_folder_glyvant/report.txt", L"TOOL|9\r\n"));
     EXPECT_EQ("(missing)", file_bytes(L"no_such_folder_glyvant/report.txt"));
-    EXPECT_EQ(EXIT_SELFTEST_NOT_WRITTEN, run_selftest(L"no_such_folder_glyvant/report.txt"));
+    EXPECT_EQ(EXIT_REPORT_NOT_WRITTEN, run_selftest(L"no_such_folder_glyvant/report.txt"));
 #ifndef _WIN32
     // A device that takes no bytes: the write fails when the file is closed.
     EXPECT_FALSE(write_utf8_file(L"/dev/full", L"TOOL|9\r\n"));
-    EXPECT_EQ(EXIT_SELFTEST_NOT_WRITTEN, run_selftest(L"/dev/full"));
+    EXPECT_EQ(EXIT_REPORT_NOT_WRITTEN, run_selftest(L"/dev/full"));
 #endif
 }
 

@@ -9,7 +9,12 @@
 
 // "(missing)" when the file cannot be opened.
 inline std::string file_bytes(const wchar_t* path) {
-    FILE* f = platform_open_file(path, "rb");
+#ifdef _WIN32
+    FILE* f = _wfopen(path, L"rb");
+#else
+    char name[4096];
+    FILE* f = utf8_from_wide(path, name, sizeof name) < 0 ? nullptr : fopen(name, "rb");
+#endif
     if (!f) return "(missing)";
     std::string bytes;
     char buffer[4096];

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/win32/main_window.h"
 
 struct ShownBox {
     std::wstring text, caption;

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/win32/main_window.h"
+#include "glyvant_version.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
 #include "support/window_driver.h"
 
 namespace {
+
+HGLOBAL WINAPI no_memory(UINT, SIZE_T) { return nullptr; }
 
 class MainWindow : public testing::Test {
 protected:
@@ -227,6 +230,41 @@ TEST_F(MainWindow, BadFieldsAreRefusedAndChangeNothing) {
     EXPECT_EQ(0, s.input_values[0]);
 }
 
+// A field is judged on its whole text, pasted as a nurse would paste it: a
+// text longer than the field's read buffer is refused, not read by its head.
+TEST_F(MainWindow, LongFieldsAreJudgedWhole) {
+    click(IDC_CALCULATE);
+    const std::wstring spaces(INPUT_TEXT_CAPACITY - 2, L' ');
+    struct Case {
+        std::wstring text;
+        const wchar_t* result;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {L"6" + spaces, L"餐时胰岛素：0.6 U\r\n抽取体积：0.006 ml\r\n"},  // fits the buffer exactly
+        {L"6" + spaces + L"O", nullptr},  // the letter O lies beyond the buffer
+        {L"1" + std::wstring(INPUT_TEXT_CAPACITY, L'0'), nullptr},  // a number longer than the buffer
+    };
+    for (const Case& c : cases) {
+        set_clipboard(c.text.c_str());
+        SendMessageW(s.input_edits[0], EM_SETSEL, 0, -1);
+        SendMessageW(s.input_edits[0], WM_PASTE, 0, 0);
+        ASSERT_EQ(c.text, text_of(s.input_edits[0]));
+        const std::wstring before = text_of(s.result_edit);
+        shown_boxes.clear();
+        press(s.input_edits[0], VK_F5);
+        if (c.result) {
+            EXPECT_TRUE(shown_boxes.empty());
+            EXPECT_EQ(c.result, text_of(s.result_edit));
+            continue;
+        }
+        ASSERT_EQ(1u, shown_boxes.size()) << c.text.size();
+        EXPECT_EQ(L"第 1 项“本餐碳水”请输入数字。", shown_boxes[0].text);
+        EXPECT_EQ(L"输入有误", shown_boxes[0].caption);
+        EXPECT_EQ(s.input_edits[0], GetFocus());
+        EXPECT_EQ(before, text_of(s.result_edit));
+    }
+}
+
 TEST_F(MainWindow, ControlColoursFollowTheLevel) {
     HDC dc = CreateCompatibleDC(nullptr);
     struct Case {
@@ -285,7 +323,7 @@ TEST_F(MainWindow, CopyPutsTitleResultAndVerdictOnTheClipboard) {
     EXPECT_STREQ(L"结果已复制到剪贴板", s.status_text);
 
     // No memory for the block: the status must not claim a copy.
-    allocate_global_block = [](UINT, SIZE_T) -> HGLOBAL { return nullptr; };
+    allocate_global_block = no_memory;
     click(IDC_COPY);
     allocate_global_block = GlobalAlloc;
     EXPECT_EQ(L"(none)", clipboard_text());
@@ -319,7 +357,7 @@ TEST_F(MainWindow, AboutNamesTheToolAndTheMaker) {
     EXPECT_EQ(L"Glyvant\r\n\r\n分类：内分泌\r\n参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值\r\n\r\n"
               L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断，\r\n"
               L"具体用药与处置请结合患者实际情况及本院规范执行。\r\n\r\n"
-              L"版本 V1.0    官网：www.orvomed.example",
+              L"版本 V" GLYVANT_VERSION_TEXT L"    官网：www.orvomed.example",
               shown_boxes[0].text);
     EXPECT_EQ(L"关于本工具", shown_boxes[0].caption);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONINFORMATION), shown_boxes[0].flags);
@@ -494,6 +532,79 @@ TEST_F(MainWindow, SaveThatCannotWriteReportsTheFailure) {
     click(IDC_SAVE);
     ASSERT_EQ(1u, shown_boxes.size());
     EXPECT_EQ(L"已保存", shown_boxes[0].caption);
+}
+
+// An owner-drawn button also notifies a double click; only the click runs a
+// command, so a quick double click on 保存记录 saves one row.
+TEST_F(MainWindow, DoubleClickNotificationsRunNoCommand) {
+    const std::wstring path = records_folder() + L"\\T009.csv";
+    DeleteFileW(path.c_str());
+    click(IDC_CALCULATE);
+    click(IDC_SAVE);
+    const std::string saved = file_bytes(path.c_str());
+    const std::wstring status = s.status_text, result = text_of(s.result_edit);
+    shown_boxes.clear();
+    for (int id : {IDC_SAVE, IDC_CALCULATE, IDC_COPY, IDC_RESET, IDC_ABOUT}) {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_DOUBLECLICKED), (LPARAM)GetDlgItem(window, id));
+        pump();
+    }
+    EXPECT_TRUE(shown_boxes.empty());
+    EXPECT_EQ(saved, file_bytes(path.c_str()));
+    EXPECT_EQ(status, std::wstring(s.status_text));
+    EXPECT_EQ(result, text_of(s.result_edit));
+}
+
+// Excel holds a CSV it shows with writers refused. Another process holds the
+// record file so: Save says why it failed and writes nothing, and the next
+// Save after the file is closed appends the row once.
+TEST_F(MainWindow, SaveWhileAnotherProgramHoldsTheRecordFile) {
+    const std::wstring path = records_folder() + L"\\T009.csv";
+    DeleteFileW(path.c_str());
+    click(IDC_CALCULATE);
+    click(IDC_SAVE);
+    const std::string one_row = file_bytes(path.c_str());
+    const size_t row_size = one_row.size() - one_row.find("\r\n") - 2;
+
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, L"GlyvantTestFileHeld");
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"GlyvantTestFileRelease");
+    wchar_t holder[MAX_PATH];
+    GetModuleFileNameW(nullptr, holder, MAX_PATH);
+    wcscpy(wcsrchr(holder, L'\\') + 1, L"glyvant_file_holder.exe");
+    std::wstring command = L"holder \"" + path + L"\" GlyvantTestFileHeld GlyvantTestFileRelease";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(holder, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    HANDLE waits[] = {held, process.hProcess};
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, waits, FALSE, 30000)) << "the file was not held";
+
+    shown_boxes.clear();
+    click(IDC_SAVE);
+    const std::string while_held = file_bytes(path.c_str());
+    SetEvent(release);
+    DWORD holder_exit = 1;
+    WaitForSingleObject(process.hProcess, 30000);
+    GetExitCodeProcess(process.hProcess, &holder_exit);
+    for (HANDLE h : {held, release, process.hProcess, process.hThread}) CloseHandle(h);
+    EXPECT_EQ(0u, holder_exit);
+
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"记录文件正被其他程序（如 Excel）打开，本次结果未能写入。请关闭该文件后再点击“保存记录”。",
+              shown_boxes[0].text);
+    EXPECT_EQ(L"保存失败", shown_boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), shown_boxes[0].flags);
+    EXPECT_EQ(L"记录保存失败：" + path, std::wstring(s.status_text));
+    EXPECT_EQ(one_row, while_held);
+
+    shown_boxes.clear();
+    click(IDC_SAVE);
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"已保存", shown_boxes[0].caption);
+    const std::string two_rows = file_bytes(path.c_str());
+    EXPECT_EQ(one_row.size() + row_size, two_rows.size());
+    EXPECT_EQ(one_row, two_rows.substr(0, one_row.size()));
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The main window (Windows only): its state, its controls' identifiers, and
-// the routines of the window procedure, the commands and the painting.
+// The main window: its state, its controls' identifiers, and the routines of
+// the window procedure, the commands and the painting.
 #pragma once
 
 #include <windows.h>
 
+#include "app/win32/window_look.h"
 #include "tool/tool.h"
 
 enum ControlId : int {
@@ -20,10 +21,6 @@ constexpr int LAST_RESULT_CAPACITY = 8192;
 constexpr int COPY_TEXT_CAPACITY = 1024;
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
-// The client area the layout is drawn for, and the window's fixed outer size.
-constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 720;
-constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;
-
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"www.orvomed.example"
 // The verdict line before the first calculation and after Reset.
@@ -34,8 +31,8 @@ constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;
 struct MainWindowState {
     HINSTANCE instance;
     HWND main_window;
-    const ToolDef* tool;
-    int level;  // of the last calculation, 0 to 3; selects the verdict colour
+    PreparedTool tool;  // the build's descriptor, prepared when the window is made
+    int level;          // of the last calculation, 0 to 3; selects the verdict colour
     HWND input_edits[TOOL_MAX_INPUTS];
     HWND result_edit;
     HWND verdict_label;
@@ -53,8 +50,8 @@ struct MainWindowState {
 
 extern MainWindowState main_window_state;
 
-// Builds the window for `tool` and runs the message loop. Returns 0 when the
-// window is closed, 1 when it cannot be created.
+// Builds the window for `tool` and runs the message loop. Returns EXIT_OK
+// when the window is closed, EXIT_NO_WINDOW when it cannot be created.
 int main_window_run(HINSTANCE instance, const ToolDef& tool);
 
 // The first part of main_window_run: state, fonts, brushes, class and the
@@ -70,7 +67,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // WM_CREATE: the child controls and the first status text.
 void create_child_controls(HWND window);
 
-// The commands.
+// ---- The five commands -------------------------------------------------------
+
 void on_calculate();
 void save_record();
 void copy_result();
@@ -85,14 +83,10 @@ extern MessageBoxFunction show_message_box;
 
 // The clipboard's memory block comes from here (GlobalAlloc), so tests can
 // make the allocation fail.
-using BlockAllocator = HGLOBAL (*)(UINT flags, SIZE_T bytes);
+using BlockAllocator = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
 extern BlockAllocator allocate_global_block;
 
 // ---- Drawing ---------------------------------------------------------------------
-
-struct Box {
-    int x, y, width, height;
-};
 
 // Fills the box with a solid colour.
 void fill_box(HDC dc, Box box, COLORREF colour);

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/main_window.h"
+#include "app/win32/main_window.h"
 #include "support/window_driver.h"
 
 namespace {

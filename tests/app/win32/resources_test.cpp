@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "glyvant_version.h"
+
 namespace {
 
 const wchar_t* executable = L"Glyvant.exe";
@@ -53,7 +55,8 @@ TEST(Resources, IconGroupOneHoldsSeven32BitImages) {
     FreeLibrary(module);
 }
 
-TEST(Resources, VersionBlockSaysOnePointZero) {
+// The project's version, in numbers and as text.
+TEST(Resources, VersionBlockSaysTheProjectVersion) {
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeW(executable, &ignored);
     ASSERT_GT(size, 0u);
@@ -63,11 +66,12 @@ TEST(Resources, VersionBlockSaysOnePointZero) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block, L"\\", (void**)&fixed, &length));
-    EXPECT_EQ(MAKELONG(0, 1), (LONG)fixed->dwFileVersionMS);
-    EXPECT_EQ(MAKELONG(0, 1), (LONG)fixed->dwProductVersionMS);
+    const LONG major_minor = MAKELONG(GLYVANT_VERSION_MINOR, GLYVANT_VERSION_MAJOR);
+    EXPECT_EQ(major_minor, (LONG)fixed->dwFileVersionMS);
+    EXPECT_EQ(major_minor, (LONG)fixed->dwProductVersionMS);
     wchar_t* text = nullptr;
     ASSERT_TRUE(VerQueryValueW(block, L"\\StringFileInfo\\080404B0\\ProductVersion", (void**)&text, &length));
-    EXPECT_STREQ(L"1.0", text);
+    EXPECT_STREQ(L"" GLYVANT_VERSION_TEXT, text);
     ASSERT_TRUE(VerQueryValueW(block, L"\\StringFileInfo\\080404B0\\FileDescription", (void**)&text, &length));
     EXPECT_STREQ(L"Glyvant 餐时胰岛素计算", text);
 }

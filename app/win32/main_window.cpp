@@ -1,5 +1,7 @@
 // Building the main window, and the message loop that routes Enter and F5.
-#include "app/main_window.h"
+#include "app/win32/main_window.h"
+
+#include "store/store.h"
 
 MainWindowState main_window_state;
 
@@ -30,8 +32,8 @@ void create_fonts_and_brushes(MainWindowState& s) {
     for (const FontDef& f : fonts)
         s.*f.font = CreateFontW(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, f.face);
-    s.white_brush = CreateSolidBrush(RGB(255, 255, 255));
-    s.background_brush = CreateSolidBrush(RGB(244, 247, 249));
+    s.white_brush = CreateSolidBrush(palette.white);
+    s.background_brush = CreateSolidBrush(palette.page);
 }
 
 void register_window_class(const MainWindowState& s) {
@@ -57,7 +59,7 @@ int centred(int screen, int size) {
 HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     MainWindowState& s = main_window_state;
     s.instance = instance;
-    s.tool = &tool;
+    tool_prepare(tool, &s.tool);
     s.level = 0;
     s.last_result[0] = 0;
     create_fonts_and_brushes(s);
@@ -70,7 +72,7 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     int width = r.right - r.left, height = r.bottom - r.top;
     int x = centred(GetSystemMetrics(SM_CXSCREEN), width);
     int y = centred(GetSystemMetrics(SM_CYSCREEN), height);
-    HWND window = CreateWindowExW(0, WINDOW_CLASS, tool.title, WINDOW_STYLE, x, y, width, height,
+    HWND window = CreateWindowExW(0, WINDOW_CLASS, s.tool.title, WINDOW_STYLE, x, y, width, height,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     s.main_window = window;
@@ -89,12 +91,12 @@ bool main_window_route_key(const MSG& message) {
 }
 
 int main_window_run(HINSTANCE instance, const ToolDef& tool) {
-    if (!main_window_create(instance, tool)) return 1;
+    if (!main_window_create(instance, tool)) return EXIT_NO_WINDOW;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (main_window_route_key(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return 0;
+    return EXIT_OK;
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/app.h"
-#include "app/main_window.h"
+#include "app/win32/main_window.h"
 #include "store/store.h"
 #include "tool/tool.h"
 

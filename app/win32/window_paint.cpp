@@ -1,6 +1,6 @@
 // Painting the client area: page, header band, panels with their headings
 // and rules, footer with the status line. The child controls draw on top.
-#include "app/main_window.h"
+#include "app/win32/main_window.h"
 
 namespace {
 
@@ -42,34 +42,33 @@ void draw_text_box(HDC dc, Box box, const wchar_t* text, COLORREF colour, HFONT 
 
 void paint_client(HDC dc, int width, int height) {
     const MainWindowState& s = main_window_state;
-    const ToolDef& tool = *s.tool;
-    const COLORREF band = RGB(0, 108, 150), white = RGB(255, 255, 255);
-    const COLORREF outline = RGB(218, 226, 232), rule = RGB(228, 234, 238);
+    const PreparedTool& tool = s.tool;
 
-    fill_box(dc, {0, 0, width, height}, RGB(244, 247, 249));
-    fill_box(dc, {0, 0, width, 88}, band);
-    fill_box(dc, {0, 0, 8, 88}, RGB(0, 132, 176));
-    draw_text_box(dc, {26, 12, 700, 38}, tool.title ? tool.title : L"", white, s.font_title, 0);
+    fill_box(dc, {0, 0, width, height}, palette.page);
+    fill_box(dc, {0, 0, width, BAND_HEIGHT}, palette.band);
+    fill_box(dc, {0, 0, 8, BAND_HEIGHT}, palette.band_accent);
+    draw_text_box(dc, {26, 12, 700, 38}, tool.title, palette.white, s.font_title, 0);
     wchar_t line[256];
-    text_format(line, 256, L"%ls  ·  %ls", tool.category ? tool.category : L"",
-                tool.summary ? tool.summary : L"");
-    draw_text_box(dc, from_rect(28, 48, 748, 76), line, RGB(214, 236, 246), s.font_subtitle, 0);
-    draw_text_box(dc, from_rect(width - 240, 8, width - 26, 34), MAKER_WEBSITE, RGB(190, 220, 235),
+    text_format(line, 256, L"%ls  ·  %ls", tool.category, tool.summary);
+    draw_text_box(dc, from_rect(28, 48, 748, 76), line, palette.band_subtitle, s.font_subtitle, 0);
+    draw_text_box(dc, from_rect(width - 240, 8, width - 26, 34), MAKER_WEBSITE, palette.band_website,
                   s.font_small, DT_RIGHT);
 
-    fill_box(dc, from_rect(20, 96, 460, 648), white);
-    frame_box(dc, {20, 96, 440, 552}, outline);
-    fill_box(dc, from_rect(476, 96, 1000, 648), white);
-    frame_box(dc, {476, 96, 524, 552}, outline);
-    draw_text_box(dc, from_rect(36, 104, 336, 134), L"输入参数", band, s.font_subtitle, 0);
-    draw_text_box(dc, from_rect(492, 104, 792, 134), L"计算结果", band, s.font_subtitle, 0);
-    fill_box(dc, from_rect(36, 133, 444, 134), rule);
-    fill_box(dc, from_rect(492, 133, 984, 134), rule);
+    const struct {
+        Box panel;
+        const wchar_t* heading;
+    } panels[] = {{LEFT_PANEL, L"输入参数"}, {RIGHT_PANEL, L"计算结果"}};
+    for (const auto& p : panels) {
+        fill_box(dc, p.panel, palette.white);
+        frame_box(dc, p.panel, palette.panel_outline);
+        draw_text_box(dc, {column_x(p.panel), HEADING_TOP, HEADING_WIDTH, HEADING_HEIGHT}, p.heading,
+                      palette.band, s.font_subtitle, 0);
+        fill_box(dc, {column_x(p.panel), HEADING_RULE_Y, column_width(p.panel), 1}, palette.heading_rule);
+    }
 
-    // The footer's bottom is 720 whatever the client's height.
-    fill_box(dc, from_rect(0, 660, width, 720), RGB(236, 241, 244));
-    draw_text_box(dc, from_rect(740, 704, 1004, 720), s.status_text, RGB(120, 132, 142),
-                  s.font_small, DT_RIGHT);
+    // The footer's bottom is fixed whatever the client's height.
+    fill_box(dc, from_rect(0, FOOTER_TOP, width, FOOTER_BOTTOM), palette.footer);
+    draw_text_box(dc, STATUS_BOX, s.status_text, palette.text_grey, s.font_small, DT_RIGHT);
 }
 
 void paint_main_window(HWND window) {

@@ -1,0 +1,163 @@
+// The five commands behind the buttons: Calculate, Save record, Copy result,
+// Reset and About.
+#include "app/win32/main_window.h"
+
+#include "app/app.h"
+#include "calc/calc.h"
+#include "glyvant_version.h"
+#include "store/store.h"
+
+namespace {
+
+constexpr int RESULT_CAPACITY = 4096;
+constexpr int VERDICT_CAPACITY = 512;
+constexpr int DEFAULT_TEXT_CAPACITY = 64;
+constexpr int ABOUT_CAPACITY = 1400;
+
+int system_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
+    return MessageBoxW(owner, text, caption, flags);
+}
+
+void tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
+    show_message_box(main_window_state.main_window, text, caption, MB_OK | icon);
+}
+
+void invalidate_main_window() { InvalidateRect(main_window_state.main_window, nullptr, FALSE); }
+
+void set_status(const wchar_t* text) {
+    text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
+    invalidate_main_window();
+}
+
+// A field is judged on its whole text: one longer than the read buffer would
+// otherwise be judged by its first part ("6", spaces, then a letter O beyond
+// the buffer would read as 6).
+bool read_field(HWND edit, double* value) {
+    wchar_t text[INPUT_TEXT_CAPACITY];
+    if (GetWindowTextLengthW(edit) >= INPUT_TEXT_CAPACITY) return false;
+    GetWindowTextW(edit, text, INPUT_TEXT_CAPACITY);
+    return input_field_number(text, value);
+}
+
+// What a nurse is told when the row did not reach the file.
+const wchar_t* save_failure_message(RecordOutcome outcome) {
+    if (outcome == RECORD_FILE_IN_USE)
+        return L"记录文件正被其他程序（如 Excel）打开，本次结果未能写入。请关闭该文件后再点击“保存记录”。";
+    return L"本次结果未能写入本地记录，请检查磁盘空间与文件夹权限。";
+}
+
+}  // namespace
+
+MessageBoxFunction show_message_box = system_message_box;
+BlockAllocator allocate_global_block = GlobalAlloc;
+
+// Reads every field before changing anything: a field that is not a number
+// stops Calculate with its message, and the last result keeps the inputs
+// that produced it.
+void on_calculate() {
+    MainWindowState& s = main_window_state;
+    const PreparedTool& tool = s.tool;
+    double values[TOOL_MAX_INPUTS] = {};
+    for (int i = 0; i < tool.input_count; i++) {
+        if (!read_field(s.input_edits[i], &values[i])) {
+            wchar_t message[256];
+            text_format(message, 256, L"第 %d 项“%ls”请输入数字。", i + 1, tool.inputs[i].label);
+            tell(message, L"输入有误", MB_ICONWARNING);
+            SetFocus(s.input_edits[i]);
+            return;
+        }
+    }
+    for (int i = 0; i < tool.input_count; i++) s.input_values[i] = values[i];
+
+    wchar_t result[RESULT_CAPACITY];
+    wchar_t verdict[VERDICT_CAPACITY];
+    tool_calculate(tool, s.input_values, result, RESULT_CAPACITY, verdict, VERDICT_CAPACITY, &s.level,
+                   s.last_result, LAST_RESULT_CAPACITY);
+    s.copy_text[0] = 0;
+    SetWindowTextW(s.result_edit, result);
+    SetWindowTextW(s.verdict_label, verdict);
+    if (tool.report_kind == REPORT_NONE)
+        text_format(s.copy_text, COPY_TEXT_CAPACITY, L"%ls—— %ls", result, verdict);
+    else
+        text_copy(s.copy_text, COPY_TEXT_CAPACITY, result);
+    // Erased, so the verdict is redrawn whole in its new colour.
+    InvalidateRect(s.verdict_label, nullptr, TRUE);
+    wchar_t status[STATUS_TEXT_CAPACITY];
+    text_format(status, STATUS_TEXT_CAPACITY, L"计算完成  %ls", tool.title);
+    set_status(status);
+    SetFocus(s.main_window);
+}
+
+// The last result and the inputs that produced it, appended to the tool's
+// record file, and the outcome told truthfully.
+void save_record() {
+    MainWindowState& s = main_window_state;
+    if (!s.last_result[0]) {
+        tell(L"请先点击“计算”生成结果，再保存记录。", L"提示", MB_ICONINFORMATION);
+        return;
+    }
+    wchar_t where[RECORD_PATH_CAPACITY];
+    RecordOutcome outcome = record_save(s.tool, s.input_values, s.last_result, where,
+                                        RECORD_PATH_CAPACITY);
+    bool saved = outcome == RECORD_SAVED;
+    text_format(s.status_text, STATUS_TEXT_CAPACITY, saved ? L"记录已保存：%ls" : L"记录保存失败：%ls",
+                where);
+    invalidate_main_window();
+    if (saved)
+        tell(L"本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。", L"已保存", MB_ICONINFORMATION);
+    else
+        tell(save_failure_message(outcome), L"保存失败", MB_ICONWARNING);
+}
+
+void copy_result() {
+    MainWindowState& s = main_window_state;
+    if (!s.last_result[0]) {
+        tell(L"请先点击“计算”生成结果。", L"提示", MB_ICONINFORMATION);
+        return;
+    }
+    if (!OpenClipboard(s.main_window)) return;
+    int a = text_length(s.copy_text), b = text_length(s.tool.title);
+    EmptyClipboard();
+    bool copied = false;
+    HGLOBAL block = allocate_global_block(GMEM_MOVEABLE, (SIZE_T)(a + b) * sizeof(wchar_t) + 32);
+    if (block) {
+        wchar_t* text = (wchar_t*)GlobalLock(block);
+        if (text) {
+            text_format(text, a + b + 16, L"%ls\r\n%ls", s.tool.title, s.copy_text);
+            GlobalUnlock(block);
+            copied = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        }
+        if (!copied) GlobalFree(block);  // the clipboard took nothing
+    }
+    CloseClipboard();
+    set_status(copied ? L"结果已复制到剪贴板" : L"复制失败，请重试");
+}
+
+void reset_inputs() {
+    MainWindowState& s = main_window_state;
+    const PreparedTool& tool = s.tool;
+    for (int i = 0; i < tool.input_count; i++) {
+        wchar_t value[DEFAULT_TEXT_CAPACITY];
+        format_default_value(tool.inputs[i].default_value, value, DEFAULT_TEXT_CAPACITY);
+        SetWindowTextW(s.input_edits[i], value);
+    }
+    SetWindowTextW(s.result_edit, L"");
+    SetWindowTextW(s.verdict_label, VERDICT_PROMPT);
+    SetWindowTextW(s.caution_label, tool.caution);
+    text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已恢复默认值");
+    s.last_result[0] = 0;
+    s.level = 0;
+    invalidate_main_window();
+}
+
+void show_about() {
+    const PreparedTool& tool = main_window_state.tool;
+    wchar_t about[ABOUT_CAPACITY];
+    text_format(about, ABOUT_CAPACITY,
+                L"%ls\r\n\r\n分类：%ls\r\n参考依据：%ls\r\n\r\n"
+                L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断，\r\n"
+                L"具体用药与处置请结合患者实际情况及本院规范执行。\r\n\r\n"
+                L"版本 V" GLYVANT_VERSION_TEXT L"    官网：%ls",
+                tool.title, tool.category, tool.basis, MAKER_WEBSITE);
+    tell(about, L"关于本工具", MB_ICONINFORMATION);
+}

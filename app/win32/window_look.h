@@ -1,0 +1,89 @@
+// How the main window looks: every colour it paints or answers with, and the
+// boxes that both the controls and the painting place things in. Each is
+// named once here; coordinates are client-area pixels.
+#pragma once
+
+#include <windows.h>
+
+#include "app/app.h"
+#include "tool/tool.h"
+
+struct Box {
+    int x, y, width, height;
+};
+
+// ---- Colours ----------------------------------------------------------------------
+
+struct ButtonColours {
+    COLORREF fill, pressed, border, caption;
+};
+
+// One row per use; the verdict's colours by level are the levels' own
+// (verdict_colour below).
+struct Palette {
+    COLORREF page;            // the page behind the panels, and the window class's background
+    COLORREF white;           // panels, input fields and every static control's background
+    COLORREF band;            // header band, panel headings
+    COLORREF band_accent;     // the strip at the band's left edge
+    COLORREF band_subtitle;   // category and summary in the band
+    COLORREF band_website;    // the maker's website in the band
+    COLORREF panel_outline;
+    COLORREF heading_rule;    // the line under each panel heading
+    COLORREF footer;
+    COLORREF text;            // input fields, result box, caution, plain buttons' captions
+    COLORREF text_grey;       // input and unit labels, basis line, status line
+    ButtonColours calculate_button;
+    ButtonColours plain_button;
+};
+
+constexpr Palette palette = {
+    .page = RGB(244, 247, 249),
+    .white = RGB(255, 255, 255),
+    .band = RGB(0, 108, 150),
+    .band_accent = RGB(0, 132, 176),
+    .band_subtitle = RGB(214, 236, 246),
+    .band_website = RGB(190, 220, 235),
+    .panel_outline = RGB(218, 226, 232),
+    .heading_rule = RGB(228, 234, 238),
+    .footer = RGB(236, 241, 244),
+    .text = RGB(44, 56, 66),
+    .text_grey = RGB(120, 132, 142),
+    .calculate_button = {RGB(0, 122, 168), RGB(0, 100, 138), RGB(0, 106, 148), RGB(255, 255, 255)},
+    .plain_button = {RGB(255, 255, 255), RGB(226, 234, 240), RGB(206, 216, 224), RGB(44, 56, 66)},
+};
+
+// The verdict's colour at `level`; any other level shows as level 0.
+inline COLORREF verdict_colour(int level) {
+    const VerdictLevel& l = verdict_level(level);
+    return RGB(l.red, l.green, l.blue);
+}
+
+// ---- Boxes ------------------------------------------------------------------------
+
+// The header band runs the client's whole width.
+constexpr int BAND_HEIGHT = 88;
+
+// The two panels; headings, rules and the right panel's controls keep to the
+// column inside the padding.
+constexpr Box LEFT_PANEL = {20, 96, 440, 552};
+constexpr Box RIGHT_PANEL = {476, 96, 524, 552};
+constexpr int PANEL_PADDING = 16;
+constexpr int HEADING_TOP = 104, HEADING_WIDTH = 300, HEADING_HEIGHT = 30;
+constexpr int HEADING_RULE_Y = HEADING_TOP + HEADING_HEIGHT - 1;
+
+constexpr int column_x(Box panel) { return panel.x + PANEL_PADDING; }
+constexpr int column_width(Box panel) { return panel.width - 2 * PANEL_PADDING; }
+constexpr Box in_right_column(int y, int height) {
+    return {column_x(RIGHT_PANEL), y, column_width(RIGHT_PANEL), height};
+}
+
+constexpr Box VERDICT_BOX = in_right_column(142, 46);
+constexpr Box RESULT_BOX = in_right_column(196, 232);
+constexpr Box CAUTION_BOX = in_right_column(444, 120);
+constexpr Box BASIS_BOX = in_right_column(576, 56);
+
+// The footer runs the client's whole width; the buttons sit in it, the
+// status line at its bottom right.
+constexpr int FOOTER_TOP = 660, FOOTER_BOTTOM = CLIENT_HEIGHT;
+constexpr int BUTTON_TOP = FOOTER_TOP + 8, BUTTON_HEIGHT = 40;
+constexpr Box STATUS_BOX = {740, 704, 264, FOOTER_BOTTOM - 704};

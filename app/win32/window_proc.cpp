@@ -1,0 +1,78 @@
+// The window procedure: it only dispatches, one line per message, to the
+// handlers below, which draw the owner-drawn buttons and colour the controls.
+#include "app/win32/main_window.h"
+
+namespace {
+
+// Fixes the outer size.
+void on_get_min_max_info(MINMAXINFO* info) {
+    info->ptMinTrackSize = {WINDOW_WIDTH, WINDOW_HEIGHT};
+    info->ptMaxTrackSize = {WINDOW_WIDTH, WINDOW_HEIGHT};
+}
+
+// Draws an owner-drawn button: fill (pressed fill while held), outline,
+// centred caption. No focus rectangle.
+void on_draw_item(const DRAWITEMSTRUCT* item) {
+    const ButtonColours& c =
+        item->CtlID == IDC_CALCULATE ? palette.calculate_button : palette.plain_button;
+    const RECT& r = item->rcItem;
+    Box box = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    fill_box(item->hDC, box, (item->itemState & ODS_SELECTED) ? c.pressed : c.fill);
+    frame_box(item->hDC, box, c.border);
+    wchar_t caption[64];
+    GetWindowTextW(item->hwndItem, caption, 64);
+    draw_text_box(item->hDC, box, caption, c.caption, main_window_state.font_button, DT_CENTER);
+}
+
+LRESULT on_ctl_color_edit(HDC dc) {
+    SetTextColor(dc, palette.text);
+    SetBkColor(dc, palette.white);
+    return (LRESULT)main_window_state.white_brush;
+}
+
+// The read-only result box asks with this message too.
+LRESULT on_ctl_color_static(HDC dc, HWND control) {
+    const MainWindowState& s = main_window_state;
+    SetBkMode(dc, TRANSPARENT);
+    COLORREF colour = control == s.verdict_label                               ? verdict_colour(s.level)
+                      : control == s.result_edit || control == s.caution_label ? palette.text
+                                                                               : palette.text_grey;
+    SetTextColor(dc, colour);
+    return (LRESULT)s.white_brush;
+}
+
+// A button's command runs on its click only: an owner-drawn button also
+// notifies a double click, which must not save the same row twice.
+bool on_command(int id, int notification) {
+    if (notification != BN_CLICKED) return false;
+    switch (id) {
+    case IDC_CALCULATE: on_calculate(); return true;
+    case IDC_SAVE: save_record(); return true;
+    case IDC_COPY: copy_result(); return true;
+    case IDC_RESET: reset_inputs(); return true;
+    case IDC_ABOUT: show_about(); return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        main_window_state.main_window = window;
+        create_child_controls(window);
+        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_PAINT: paint_main_window(window); return 0;
+    case WM_ERASEBKGND: return 1;  // the painting covers every pixel
+    case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
+    case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;
+    case WM_COMMAND:
+        if (on_command(LOWORD(wparam), HIWORD(wparam))) return 0;
+        break;
+    case WM_CTLCOLOREDIT: return on_ctl_color_edit((HDC)wparam);
+    case WM_CTLCOLORSTATIC: return on_ctl_color_static((HDC)wparam, (HWND)lparam);
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}

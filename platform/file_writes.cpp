@@ -1,0 +1,75 @@
+// Files written whole, on top of the system calls of the table: the record
+// file's creation and appends, and the self-test report.
+#include "platform/platform.h"
+
+#include <wchar.h>
+
+namespace {
+
+// A private name beside the real one: the process id keeps two processes
+// creating the same file apart.
+constexpr int TEMPORARY_PATH_CAPACITY = 1100;
+
+bool write_whole(PlatformFile file, const char* bytes, int count) {
+    return platform_calls.write_file(file, bytes, count) == count;
+}
+
+}  // namespace
+
+// Written under a private name, then linked or renamed to the real one: that
+// fails when the name exists, so of two processes creating the file at once
+// exactly one succeeds, and nobody ever sees it half written.
+bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count) {
+    wchar_t temporary[TEMPORARY_PATH_CAPACITY];
+    int n = swprintf(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path,
+                     platform_calls.process_id());
+    if (n < 0 || n >= TEMPORARY_PATH_CAPACITY) return false;
+    PlatformStatus status;
+    PlatformFile file = platform_calls.open_file(temporary, PLATFORM_CREATE_NEW, &status);
+    if (file == PLATFORM_NO_FILE) return false;
+    bool written = write_whole(file, bytes, count);
+    if (!platform_calls.close_file(file)) written = false;
+    bool published = written && platform_calls.link_file(temporary, path);
+    // After a rename the private name is gone already; after a link, or a
+    // failure, it goes now.
+    platform_calls.remove_file(temporary);
+    return published;
+}
+
+// On Windows itself an append lands at the end of the file in one step even
+// when other processes append at the same time, but Wine finds the end and
+// writes there in two, so two rows can land in one place. Every writer
+// therefore holds the writers' lock while it appends.
+PlatformStatus platform_append_to_file(const wchar_t* path, const char* bytes, int count) {
+    PlatformStatus status = PLATFORM_FAILED;
+    PlatformFile file = platform_calls.open_file(path, PLATFORM_APPEND_EXISTING, &status);
+    if (file == PLATFORM_NO_FILE) return status;
+    // Where the file system cannot lock, the system's own append still holds.
+    bool locked = platform_calls.lock_writers(file);
+    int64_t before = 0;
+    bool sized = platform_calls.file_size(file, &before);
+    int written = platform_calls.write_file(file, bytes, count);
+    if (written > 0 && written < count && sized) {
+        // Grown by exactly our part: nobody appended after it, so cutting
+        // back to the old size removes our half row and nothing else.
+        int64_t after = 0;
+        if (platform_calls.file_size(file, &after) && after == before + written)
+            platform_calls.truncate_file(path, before);
+    }
+    if (locked) platform_calls.unlock_writers(file);
+    bool whole = written == count;
+    if (!platform_calls.close_file(file)) whole = false;
+    return whole ? PLATFORM_DONE : PLATFORM_FAILED;
+}
+
+bool platform_replace_file(const wchar_t* path, const char* bytes, int count) {
+    PlatformStatus status;
+    PlatformFile file = platform_calls.open_file(path, PLATFORM_REPLACE, &status);
+    if (file == PLATFORM_NO_FILE) return false;
+    bool written = write_whole(file, bytes, count);
+    if (!platform_calls.close_file(file)) written = false;
+    // Half a file must not pass for a whole one.
+    if (!written && (file = platform_calls.open_file(path, PLATFORM_REPLACE, &status)) != PLATFORM_NO_FILE)
+        platform_calls.close_file(file);
+    return written;
+}

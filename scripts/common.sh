@@ -1,0 +1,60 @@
+# Sourced by the scripts (from the repository's top folder) for what they
+# share: the virtual display, the Wine environment and the Wine session.
+# Plain sh, since the build's wine-run.sh sources it too.
+
+# on_virtual_display SCREEN "$0" "$@": runs the calling script again on a
+# virtual X display of SCREEN (WxHxDEPTH), unless it runs on one already.
+on_virtual_display() {
+  screen=$1
+  shift
+  [ -n "${GLYVANT_VIRTUAL_DISPLAY:-}" ] && return 0
+  exec env GLYVANT_VIRTUAL_DISPLAY=1 xvfb-run -a -s "-screen 0 $screen" "$@"
+}
+
+# wine_environment PREFIX: Wine in the given prefix (never the user's
+# ~/.wine), quiet, and without the Mono and Gecko prompts the programs do
+# not need.
+wine_environment() {
+  WINEPREFIX=$1
+  WINEDEBUG=-all
+  WINEDLLOVERRIDES='mscoree,mshtml='
+  export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+}
+
+# wine_session PREFIX: readies the prefix and starts one wineserver and
+# Wine's background services for the whole script, with their output
+# detached (a service started by the first program would otherwise inherit
+# its output and hold a caller's pipe open, ctest's for one). All of it stops
+# when the script exits.
+wine_session() {
+  wine_environment "$1"
+  scripts/wine-prefix.sh "$WINEPREFIX"
+  trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# build_preset PRESET [TARGET...]: configures the preset's build folder
+# (quietly, warnings as errors) and builds the targets, or everything.
+build_preset() {
+  preset=$1
+  shift
+  cmake --preset "$preset" -DGLYVANT_WERROR=ON >/dev/null
+  if [ $# -gt 0 ]; then
+    cmake --build --preset "$preset" --target "$@"
+  else
+    cmake --build --preset "$preset"
+  fi
+}
+
+# build_tool PRESET DIR DESCRIPTOR TARGET [CMAKE ARGUMENTS...]: builds TARGET
+# for one tool of the suite in its own folder, without tests or benchmarks;
+# the compiler's output is shown only when the build fails.
+build_tool() {
+  preset=$1 dir=$2 descriptor=$3 target=$4
+  shift 4
+  cmake --preset "$preset" -B "$dir" -DGLYVANT_TOOL_SOURCE="$descriptor" -DGLYVANT_TESTS=OFF \
+        -DGLYVANT_BENCH=OFF -DGLYVANT_WERROR=ON "$@" >/dev/null
+  mkdir -p "$dir"
+  cmake --build "$dir" --target "$target" >"$dir/build.log" 2>&1 || { cat "$dir/build.log"; return 1; }
+}

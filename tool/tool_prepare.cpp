@@ -1,0 +1,47 @@
+// Preparing a descriptor for service: counts within what the program holds,
+// no absent text or key.
+#include "tool/tool.h"
+
+namespace {
+
+// How many records of a table the program serves. Beyond the limit, or a
+// count without its records, the tool is served incomplete.
+int served_count(int count, const void* records, int limit, bool* incomplete) {
+    if (count <= 0) return 0;
+    if (!records || count > limit) *incomplete = true;
+    if (!records) return 0;
+    return count > limit ? limit : count;
+}
+
+const wchar_t* present(const wchar_t* text) { return text ? text : L""; }
+const char* present(const char* text) { return text ? text : ""; }
+
+}  // namespace
+
+void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
+    PreparedTool& p = *prepared;
+    static_cast<ToolDef&>(p) = described;
+    p.incomplete = false;
+    p.input_count = served_count(described.input_count, described.inputs, TOOL_MAX_INPUTS,
+                                 &p.incomplete);
+    p.output_count = served_count(described.output_count, described.outputs, TOOL_MAX_OUTPUTS,
+                                  &p.incomplete);
+    p.rule_count = served_count(described.rule_count, described.rules, INT32_MAX, &p.incomplete);
+    p.title = present(described.title);
+    p.summary = present(described.summary);
+    p.category = present(described.category);
+    p.basis = present(described.basis);
+    p.caution = present(described.caution);
+    for (int i = 0; i < p.input_count; i++) {
+        const InputDef& input = described.inputs[i];
+        p.input_records[i] = {present(input.key), present(input.label), present(input.unit),
+                              input.default_value};
+    }
+    for (int j = 0; j < p.output_count; j++) {
+        const OutputDef& output = described.outputs[j];
+        p.output_records[j] = {present(output.key), present(output.label), present(output.unit),
+                               present(output.formula), output.format ? output.format : "f2"};
+    }
+    p.inputs = p.input_records;
+    p.outputs = p.output_records;
+}
