@@ -53,8 +53,6 @@ inline void advance(ExprState* s, int count) {
     s->cursor = p;
 }
 
-inline void skip_space(ExprState* s) { advance(s, 0); }
-
 inline double fail(ExprState* s) {
     s->failed = 1;
     return 0.0;
@@ -411,7 +409,7 @@ double expr_evaluate(const ToolDef& tool, const char* text, const double* input_
     double v = 0.0;
     if (text && *text) {
         ExprState s = {&tool, input_values, output_values, text, 0, 0, false};
-        skip_space(&s);
+        advance(&s, 0);  // the text's leading whitespace
         v = expr_conditional(&s);
         // Only the final value must be finite: exp(1000) > 5 is a valid 1.0.
         failed = *s.cursor != 0 || s.failed || !isfinite(v);

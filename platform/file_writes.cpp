@@ -1,10 +1,18 @@
-// Files written whole, on top of the system calls of the table: the record
-// file's creation and appends, and the self-test report.
-#include "platform/platform.h"
+// The seam's table of system calls, and the files written whole on top of
+// it: the record file's creation and appends, and the self-test report.
+#include "platform/system_calls.h"
 
 #include <wchar.h>
 
 namespace {
+
+constexpr PlatformCalls system_calls = {
+    system_call::user_data_folder, system_call::create_directory, system_call::file_exists,
+    system_call::open_file,        system_call::write_file,       system_call::close_file,
+    system_call::file_size,        system_call::truncate_file,    system_call::lock_writers,
+    system_call::unlock_writers,   system_call::link_file,        system_call::remove_file,
+    system_call::process_id,       system_call::local_time,
+};
 
 // A private name beside the real one: the process id keeps two processes
 // creating the same file apart.
@@ -15,6 +23,9 @@ bool write_whole(PlatformFile file, const char* bytes, int count) {
 }
 
 }  // namespace
+
+const PlatformCalls platform_system_calls = system_calls;
+PlatformCalls platform_calls = system_calls;
 
 // Written under a private name, then linked or renamed to the real one: that
 // fails when the name exists, so of two processes creating the file at once

@@ -1,11 +1,12 @@
 # Sourced by the scripts (from the repository's top folder) for what they
 # share: the virtual display, the Wine environment and the Wine session.
-# Plain sh, since the build's wine-run.sh sources it too.
+# Plain sh (with `local`, which dash has too), since the build's wine-run.sh
+# sources it as well.
 
 # on_virtual_display SCREEN "$0" "$@": runs the calling script again on a
 # virtual X display of SCREEN (WxHxDEPTH), unless it runs on one already.
 on_virtual_display() {
-  screen=$1
+  local screen=$1
   shift
   [ -n "${GLYVANT_VIRTUAL_DISPLAY:-}" ] && return 0
   exec env GLYVANT_VIRTUAL_DISPLAY=1 xvfb-run -a -s "-screen 0 $screen" "$@"
@@ -37,7 +38,7 @@ wine_session() {
 # build_preset PRESET [TARGET...]: configures the preset's build folder
 # (quietly, warnings as errors) and builds the targets, or everything.
 build_preset() {
-  preset=$1
+  local preset=$1
   shift
   cmake --preset "$preset" -DGLYVANT_WERROR=ON >/dev/null
   if [ $# -gt 0 ]; then
@@ -51,7 +52,7 @@ build_preset() {
 # for one tool of the suite in its own folder, without tests or benchmarks;
 # the compiler's output is shown only when the build fails.
 build_tool() {
-  preset=$1 dir=$2 descriptor=$3 target=$4
+  local preset=$1 dir=$2 descriptor=$3 target=$4
   shift 4
   cmake --preset "$preset" -B "$dir" -DGLYVANT_TOOL_SOURCE="$descriptor" -DGLYVANT_TESTS=OFF \
         -DGLYVANT_BENCH=OFF -DGLYVANT_WERROR=ON "$@" >/dev/null

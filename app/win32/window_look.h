@@ -18,6 +18,10 @@ struct ButtonColours {
     COLORREF fill, pressed, border, caption;
 };
 
+// Two colours serve several uses.
+constexpr COLORREF WHITE = RGB(255, 255, 255);
+constexpr COLORREF INK = RGB(44, 56, 66);
+
 // One row per use; the verdict's colours by level are the levels' own
 // (verdict_colour below).
 struct Palette {
@@ -38,7 +42,7 @@ struct Palette {
 
 constexpr Palette palette = {
     .page = RGB(244, 247, 249),
-    .white = RGB(255, 255, 255),
+    .white = WHITE,
     .band = RGB(0, 108, 150),
     .band_accent = RGB(0, 132, 176),
     .band_subtitle = RGB(214, 236, 246),
@@ -46,10 +50,10 @@ constexpr Palette palette = {
     .panel_outline = RGB(218, 226, 232),
     .heading_rule = RGB(228, 234, 238),
     .footer = RGB(236, 241, 244),
-    .text = RGB(44, 56, 66),
+    .text = INK,
     .text_grey = RGB(120, 132, 142),
-    .calculate_button = {RGB(0, 122, 168), RGB(0, 100, 138), RGB(0, 106, 148), RGB(255, 255, 255)},
-    .plain_button = {RGB(255, 255, 255), RGB(226, 234, 240), RGB(206, 216, 224), RGB(44, 56, 66)},
+    .calculate_button = {RGB(0, 122, 168), RGB(0, 100, 138), RGB(0, 106, 148), WHITE},
+    .plain_button = {WHITE, RGB(226, 234, 240), RGB(206, 216, 224), INK},
 };
 
 // The verdict's colour at `level`; any other level shows as level 0.

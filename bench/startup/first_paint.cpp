@@ -11,12 +11,15 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "app/win32/window_look.h"
+
 namespace {
 
 // A point inside the header band of Glyvant's client area (and inside the
 // yardstick window's solid fill).
 constexpr int PROBE_X = 900, PROBE_Y = 70;
-constexpr COLORREF BAND = RGB(0, 108, 150);
+static_assert(PROBE_Y < BAND_HEIGHT, "the probe lies in the band");
+constexpr COLORREF BAND = palette.band;
 
 struct Search {
     DWORD process_id;

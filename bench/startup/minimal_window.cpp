@@ -4,12 +4,14 @@
 // of Glyvant's header band, so one probe serves both.
 #include <windows.h>
 
+#include "app/win32/window_look.h"
+
 static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        HBRUSH band = CreateSolidBrush(RGB(0, 108, 150));
+        HBRUSH band = CreateSolidBrush(palette.band);
         FillRect(dc, &paint.rcPaint, band);
         DeleteObject(band);
         EndPaint(window, &paint);
@@ -28,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     window_class.lpszClassName = L"MinimalWindow";
     RegisterClassW(&window_class);
     HWND window = CreateWindowW(L"MinimalWindow", L"Minimal", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 1036, 780, nullptr, nullptr, instance,
+                                CW_USEDEFAULT, CW_USEDEFAULT, WINDOW_WIDTH, WINDOW_HEIGHT, nullptr, nullptr, instance,
                                 nullptr);
     ShowWindow(window, show);
     UpdateWindow(window);

@@ -1,5 +1,5 @@
 // The system calls on POSIX systems: wide paths become UTF-8 file names.
-#include "platform/platform.h"
+#include "platform/system_calls.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -19,6 +19,10 @@ constexpr int PATH_BYTES = 4096;
 bool narrow_path(const wchar_t* path, char* name) {
     return utf8_from_wide(path, name, PATH_BYTES) >= 0;
 }
+
+}  // namespace
+
+namespace system_call {
 
 bool user_data_folder(wchar_t* folder, int capacity) {
     folder[0] = 0;
@@ -105,13 +109,4 @@ void local_time(LocalTime* time_out) {
                  local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-constexpr PlatformCalls system_calls = {
-    user_data_folder, create_directory, file_exists,   open_file,    write_file,
-    close_file,       file_size,        truncate_file, lock_writers, unlock_writers,
-    link_file,        remove_file,      process_id,    local_time,
-};
-
-}  // namespace
-
-const PlatformCalls platform_system_calls = system_calls;
-PlatformCalls platform_calls = system_calls;
+}  // namespace system_call

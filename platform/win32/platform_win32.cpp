@@ -1,6 +1,6 @@
 // The system calls on Windows: wide paths go to the wide system calls as they
 // are.
-#include "platform/platform.h"
+#include "platform/system_calls.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -9,6 +9,18 @@
 namespace {
 
 HANDLE handle_of(PlatformFile file) { return (HANDLE)file; }
+
+// One byte far beyond any real file's end: locking it keeps out the other
+// writers, and no reader ever reads there.
+OVERLAPPED writers_byte() {
+    OVERLAPPED at = {};
+    at.OffsetHigh = 0x7FFFFFFF;
+    return at;
+}
+
+}  // namespace
+
+namespace system_call {
 
 bool user_data_folder(wchar_t* folder, int capacity) {
     folder[0] = 0;
@@ -85,14 +97,6 @@ bool truncate_file(const wchar_t* path, int64_t size) {
     return cut;
 }
 
-// One byte far beyond any real file's end: locking it keeps out the other
-// writers, and no reader ever reads there.
-OVERLAPPED writers_byte() {
-    OVERLAPPED at = {};
-    at.OffsetHigh = 0x7FFFFFFF;
-    return at;
-}
-
 bool lock_writers(PlatformFile file) {
     OVERLAPPED at = writers_byte();
     return LockFileEx(handle_of(file), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
@@ -117,13 +121,4 @@ void local_time(LocalTime* time) {
     *time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-constexpr PlatformCalls system_calls = {
-    user_data_folder, create_directory, file_exists, open_file,      write_file,
-    close_file,       file_size,        truncate_file, lock_writers, unlock_writers,
-    link_file,        remove_file,      process_id,    local_time,
-};
-
-}  // namespace
-
-const PlatformCalls platform_system_calls = system_calls;
-PlatformCalls platform_calls = system_calls;
+}  // namespace system_call
