@@ -162,6 +162,22 @@ TEST(ToolCalculate, MoreOutputsThanTheTableHoldsShowTheNote) {
     EXPECT_EQ(expected, std::wstring(r.result));
 }
 
+// A count without its records is served without them, and the note says
+// that something is missing.
+TEST(ToolCalculate, CountsWithoutRecordsAreNotRead) {
+    const OutputDef one[] = {{.key = "a", .label = L"甲", .unit = L"", .formula = "1", .format = "f0"}};
+    const ToolDef tools[] = {
+        {.output_count = 1, .outputs = one, .rule_count = 2},
+        {.input_count = 3, .output_count = 1, .outputs = one},
+    };
+    for (const ToolDef& tool : tools) {
+        Calculation r = calculate(tool, nullptr);
+        EXPECT_EQ(std::wstring(L"甲：1\r\n") + CALC_FAILURE_NOTE, r.result);
+        EXPECT_STREQ(CALC_FALLBACK_VERDICT, r.verdict);
+    }
+    EXPECT_STREQ(CALC_FAILURE_NOTE, calculate({.output_count = 2}, nullptr).result);
+}
+
 TEST(ToolCalculate, ReportToolsTakeTheGeneratorsTextAndVerdict) {
     const OutputDef outputs[] = {{.key = "a", .label = L"甲", .unit = L"", .formula = "1/0", .format = nullptr}};
     const RuleDef rules[] = {{.condition = "", .level = 3, .message = L"不该出现"}};
