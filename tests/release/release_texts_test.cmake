@@ -2,7 +2,7 @@
 # scripts/release.sh uses it: template in, text out, for three descriptors.
 #   -DGLYVANT=<helper linked with t009_glyvant>
 #   -DCHECKLIST=<helper linked with t108_surgical_safety_checklist: a report, no inputs>
-#   -DFAILING=<helper linked with tests/tools/failing_formulas_tool: no summary,
+#   -DFAILING=<helper linked with tests/suite/failing_formulas_tool: no summary,
 #              outputs without units, a level-1 rule>
 #   -DSOURCE_DIR=<repository>  -DWORK_DIR=<scratch folder>  -DVERSION=<project version>
 cmake_minimum_required(VERSION 3.25)
