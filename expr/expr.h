@@ -18,3 +18,38 @@ constexpr int EXPR_MAX_DEPTH = 256;
 // piece. Allocates nothing and keeps no state.
 double expr_evaluate(const ToolDef& tool, const char* text, const double* input_values,
                      const double* output_values, int* error_out);
+
+// ---- Checking a formula ---------------------------------------------------------
+
+// What makes a formula or condition fail whatever the values: a fault of the
+// text itself, as the evaluator's own parser finds it. Domain errors, zero
+// divisors and infinite results depend on the values and are not faults.
+enum ExprFaultKind {
+    EXPR_SOUND = 0,
+    EXPR_EMPTY,              // no text at all
+    EXPR_OPERAND_EXPECTED,   // another character or the end where an operand must be
+    EXPR_CLOSE_EXPECTED,     // "(" without its ")"
+    EXPR_COLON_EXPECTED,     // "?" without its ":"
+    EXPR_LEFT_OVER,          // text after a whole expression
+    EXPR_TOO_DEEP,           // nested beyond EXPR_MAX_DEPTH
+    EXPR_UNKNOWN_NAME,       // a name that is no key of the tool
+    EXPR_UNKNOWN_FUNCTION,   // a call of a name that is no function
+    EXPR_ARGUMENT_COUNT,     // a function called with the other number of arguments
+};
+
+// The first fault of a text: its kind, and where: the offset of the name for
+// the name kinds (and its length), else of the character where reading stopped.
+struct ExprFault {
+    ExprFaultKind kind;
+    int offset;
+    int length;
+};
+
+// Parses `text` exactly as expr_evaluate does, over the tool's keys with
+// every value 0 (the tool holds at most TOOL_MAX_INPUTS inputs and
+// TOOL_MAX_OUTPUTS outputs), and returns its first fault.
+ExprFault expr_check(const ToolDef& tool, const char* text);
+
+// The number of arguments the built-in function `name` takes (1 or 2), or 0
+// when there is no function of that name.
+int expr_function_arguments(const char* name);

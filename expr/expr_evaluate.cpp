@@ -5,6 +5,7 @@
 #include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 
 namespace {
 
@@ -16,6 +17,10 @@ struct ExprState {
     int failed;  // set by every error, never cleared
     int depth;   // current nesting, bounded by EXPR_MAX_DEPTH
     bool too_deep;
+    // Set only by expr_check, which wants the first fault of the text, not
+    // a value; the evaluation's paths read it only where they fail.
+    ExprFault* fault;
+    const char* text;
 };
 
 // Character classes, one table lookup each: the scanner spends most of its
@@ -55,6 +60,15 @@ inline void advance(ExprState* s, int count) {
 
 inline double fail(ExprState* s) {
     s->failed = 1;
+    return 0.0;
+}
+
+// A failure that no value can avoid: fails, and tells expr_check where.
+[[gnu::cold, gnu::noinline]] double fault(ExprState* s, ExprFaultKind kind, const char* at,
+                                          int length = 0) {
+    s->failed = 1;
+    if (s->fault && s->fault->kind == EXPR_SOUND)
+        *s->fault = {kind, (int)(at - s->text), length};
     return 0.0;
 }
 
@@ -135,6 +149,17 @@ const Function2 functions2[] = {
     {"mod", fn_mod, NONZERO_SECOND},
 };
 
+template <typename Function, int count>
+bool listed(const Function (&functions)[count], Name name) {
+    for (const Function& f : functions)
+        if (name_is(f.name, name)) return true;
+    return false;
+}
+
+int function_arguments(Name name) {
+    return listed(functions1, name) ? 1 : listed(functions2, name) ? 2 : 0;
+}
+
 // One-argument call; an unknown name or an argument outside the domain fails
 // with 0.0.
 double expr_call1(Name name, double x, int* failed) {
@@ -166,7 +191,7 @@ double expr_unary(ExprState* s);
 inline double nested(ExprState* s, double (*level)(ExprState*)) {
     if (s->too_deep || s->depth >= EXPR_MAX_DEPTH) {
         s->too_deep = true;
-        return fail(s);
+        return fault(s, EXPR_TOO_DEEP, s->cursor);
     }
     s->depth++;
     double v = level(s);
@@ -203,7 +228,7 @@ const double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7
     } else {
         char* end = nullptr;
         v = strtod(start, &end);
-        if (end == start) return fail(s);  // a lone point
+        if (end == start) return fault(s, EXPR_OPERAND_EXPECTED, start);  // a lone point
         p = end;
     }
     advance(s, (int)(p - start));
@@ -219,14 +244,22 @@ inline double read_variable(ExprState* s, Name name) {
     const OutputDef* outputs = tool->outputs;
     for (int j = 0, n = tool->output_count; j < n; j++)
         if (name_is(outputs[j].key, name)) return s->output_values[j];
-    return fail(s);
+    return fault(s, EXPR_UNKNOWN_NAME, name.text, name.length);
 }
 
 // Steps over the closing parenthesis; without one the value stands and the
 // evaluation fails.
 inline void close_parenthesis(ExprState* s) {
     if (*s->cursor == ')') advance(s, 1);
-    else s->failed = 1;
+    else fault(s, EXPR_CLOSE_EXPECTED, s->cursor);
+}
+
+// Tells expr_check why a call failed when its name or its number of
+// arguments is wrong; a domain error is no fault of the text.
+[[gnu::cold, gnu::noinline]] void check_call(ExprState* s, Name name, int arguments) {
+    int takes = function_arguments(name);
+    if (takes != arguments)
+        fault(s, takes ? EXPR_ARGUMENT_COUNT : EXPR_UNKNOWN_FUNCTION, name.text, name.length);
 }
 
 // <call> = name "(" <conditional> ["," <conditional>] ")"
@@ -237,9 +270,11 @@ inline void close_parenthesis(ExprState* s) {
         advance(s, 1);
         double b = nested(s, expr_conditional);
         close_parenthesis(s);
+        if (s->fault) check_call(s, name, 2);
         return expr_call2(name, a, b, &s->failed);
     }
     close_parenthesis(s);
+    if (s->fault) check_call(s, name, 1);
     return expr_call1(name, a, &s->failed);
 }
 
@@ -277,7 +312,7 @@ double expr_unary(ExprState* s) {
             advance(s, 1);
             return nested(s, expr_unary) == 0 ? 1.0 : 0.0;
         }
-        return fail(s);  // no operand here, the end of the text included
+        return fault(s, EXPR_OPERAND_EXPECTED, s->cursor);  // the end of the text included
     }
 }
 
@@ -309,8 +344,11 @@ double expr_exponent(ExprState* s) { return expr_power(s); }
             advance(s, 1);
             double r = expr_power(s);
             // A zero divisor makes the whole chain 0.0; its remaining
-            // operators are not applied.
-            if (r == 0) return fail(s);
+            // operators are not applied. A check (all values 0) reads on.
+            if (r == 0) {
+                if (!s->fault) return fail(s);
+                r = 1;
+            }
             v = c == '/' ? v / r : fmod(v, r);
         } else {
             return v;
@@ -396,7 +434,7 @@ double expr_conditional(ExprState* s) {
     advance(s, 1);
     double a = nested(s, expr_conditional);
     if (*s->cursor == ':') advance(s, 1);
-    else s->failed = 1;  // the second branch is read from here
+    else fault(s, EXPR_COLON_EXPECTED, s->cursor);  // the second branch is read from here
     double b = nested(s, expr_conditional);
     return truth(v) ? a : b;
 }
@@ -408,7 +446,7 @@ double expr_evaluate(const ToolDef& tool, const char* text, const double* input_
     int failed = 1;
     double v = 0.0;
     if (text && *text) {
-        ExprState s = {&tool, input_values, output_values, text, 0, 0, false};
+        ExprState s = {&tool, input_values, output_values, text, 0, 0, false, nullptr, text};
         advance(&s, 0);  // the text's leading whitespace
         v = expr_conditional(&s);
         // Only the final value must be finite: exp(1000) > 5 is a valid 1.0.
@@ -416,4 +454,21 @@ double expr_evaluate(const ToolDef& tool, const char* text, const double* input_
     }
     if (error_out) *error_out = failed ? 1 : 0;
     return v;
+}
+
+ExprFault expr_check(const ToolDef& tool, const char* text) {
+    ExprFault found = {EXPR_SOUND, 0, 0};
+    if (!text || !*text) return {EXPR_EMPTY, 0, 0};
+    const double input_values[TOOL_MAX_INPUTS] = {}, output_values[TOOL_MAX_OUTPUTS] = {};
+    ExprState s = {&tool, input_values, output_values, text, 0, 0, false, &found, text};
+    advance(&s, 0);
+    expr_conditional(&s);
+    if (*s.cursor) fault(&s, EXPR_LEFT_OVER, s.cursor);
+    return found;
+}
+
+int expr_function_arguments(const char* name) {
+    int length = (int)strlen(name);
+    if (length == 0 || length > EXPR_MAX_NAME) return 0;
+    return function_arguments({name, length});
 }

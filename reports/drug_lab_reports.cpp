@@ -73,8 +73,9 @@ constexpr int CRITICAL_GROUP_COUNT = (int)(sizeof critical_groups / sizeof criti
 int report_drug_compatibility(const PreparedTool& tool, const double* input_values,
                               wchar_t* result_text, int result_capacity, wchar_t* verdict,
                               int verdict_capacity) {
-    int a = report_whole_value(tool, input_values, "drugA");
-    int b = report_whole_value(tool, input_values, "drugB");
+    const char* const* key = report_keys[REPORT_DRUG_COMPATIBILITY];
+    int a = report_whole_value(tool, input_values, key[0]);
+    int b = report_whole_value(tool, input_values, key[1]);
     report_append_line(result_text, result_capacity, L"待查：%d 号 %ls  +  %d 号 %ls", a, drug_name(a),
                        b, drug_name(b));
     report_append_line(result_text, result_capacity, L"");
@@ -91,7 +92,8 @@ int report_drug_compatibility(const PreparedTool& tool, const double* input_valu
 
 int report_critical_values(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    int k = report_whole_value(tool, input_values, "kind");
+    const char* const* key = report_keys[REPORT_CRITICAL_VALUES];
+    int k = report_whole_value(tool, input_values, key[0]);
     const CriticalGroup& group =
         critical_groups[k >= 1 && k < CRITICAL_GROUP_COUNT ? k - 1 : CRITICAL_GROUP_COUNT - 1];
     report_append_line(result_text, result_capacity, L"常见检验危急值（参考，需以本院文件为准）：");
@@ -107,10 +109,11 @@ int report_critical_values(const PreparedTool& tool, const double* input_values,
 
 int report_infusion_card(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                          int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    int bed = report_whole_value(tool, input_values, "bed");
-    double dose = report_input_value(tool, input_values, "dose");
-    double volume = report_input_value(tool, input_values, "volume");
-    double drops_per_minute = report_input_value(tool, input_values, "gtt");
+    const char* const* key = report_keys[REPORT_INFUSION_CARD];
+    int bed = report_whole_value(tool, input_values, key[0]);
+    double dose = report_input_value(tool, input_values, key[1]);
+    double volume = report_input_value(tool, input_values, key[2]);
+    double drops_per_minute = report_input_value(tool, input_values, key[3]);
     report_append_line(result_text, result_capacity, L"静脉输液卡");
     report_append_line(result_text, result_capacity, L"床号：%d", bed);
     report_append_line(result_text, result_capacity, L"药液：医嘱药量 %.2f ，加入溶媒 %.0f ml", dose,

@@ -84,7 +84,8 @@ constexpr int HANDOVER_MAX_BEDS = 30;
 
 int report_blood_draw_order(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    int k = report_whole_value(tool, input_values, "kind");
+    const char* const* key = report_keys[REPORT_BLOOD_DRAW_ORDER];
+    int k = report_whole_value(tool, input_values, key[0]);
     append_lines(result_text, result_capacity, blood_draw_steps,
                  (int)(sizeof blood_draw_steps / sizeof blood_draw_steps[0]));
     report_append_line(result_text, result_capacity, L"%ls", select_entry(blood_draw_this_time, k));
@@ -94,8 +95,9 @@ int report_blood_draw_order(const PreparedTool& tool, const double* input_values
 
 int report_high_alert_drugs(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
+    const char* const* key = report_keys[REPORT_HIGH_ALERT_DRUGS];
     const TwoLines& category =
-        select_entry(high_alert_categories, report_whole_value(tool, input_values, "kind"));
+        select_entry(high_alert_categories, report_whole_value(tool, input_values, key[0]));
     report_append_line(result_text, result_capacity, L"高警示药品类别与要点：");
     report_append_line(result_text, result_capacity, L"%ls", category.first);
     report_append_line(result_text, result_capacity, L"%ls", category.second);
@@ -113,7 +115,8 @@ int report_surgical_safety_checklist(const PreparedTool&, const double*, wchar_t
 
 int report_handover_sheet(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                           int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    int beds = report_whole_value(tool, input_values, "beds");
+    const char* const* key = report_keys[REPORT_HANDOVER_SHEET];
+    int beds = report_whole_value(tool, input_values, key[0]);
     if (beds < 1) beds = 1;
     if (beds > HANDOVER_MAX_BEDS) beds = HANDOVER_MAX_BEDS;
     report_append_line(result_text, result_capacity,
@@ -132,7 +135,8 @@ int report_handover_sheet(const PreparedTool& tool, const double* input_values, 
 
 int report_lab_panel_guide(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    const TwoLines& panel = select_entry(lab_panels, report_whole_value(tool, input_values, "panel"));
+    const char* const* key = report_keys[REPORT_LAB_PANEL_GUIDE];
+    const TwoLines& panel = select_entry(lab_panels, report_whole_value(tool, input_values, key[0]));
     report_append_line(result_text, result_capacity, L"%ls", panel.first);
     report_append_line(result_text, result_capacity, L"%ls", panel.second);
     text_copy(verdict, verdict_capacity, L"套餐与采血管已列出，按顺序采血");

@@ -22,9 +22,24 @@ ReportGenerator* const generators[] = {
     report_lab_panel_guide,
 };
 constexpr int GENERATOR_COUNT = (int)(sizeof generators / sizeof generators[0]);
-static_assert(GENERATOR_COUNT == REPORT_LAB_PANEL_GUIDE + 1, "one generator per report kind");
+static_assert(GENERATOR_COUNT == REPORT_KIND_COUNT, "one generator per report kind");
 
 }  // namespace
+
+const char* const report_keys[REPORT_KIND_COUNT][REPORT_MAX_KEYS] = {
+    {},                                 // no report
+    {"nurses", "days"},                 // nurse rota
+    {"start", "interval", "times"},     // dosing timetable
+    {"kind"},                           // blood draw order
+    {"kind"},                           // critical values
+    {"kind"},                           // high-alert drugs
+    {"drugA", "drugB"},                 // drug compatibility
+    {"start", "gap", "times"},          // follow-up plan
+    {},                                 // surgical safety checklist
+    {"beds"},                           // handover sheet
+    {"bed", "dose", "volume", "gtt"},   // infusion card
+    {"panel"},                          // lab panel guide
+};
 
 int report_generate(int kind, const PreparedTool& tool, const double* input_values,
                     wchar_t* result_text, int result_capacity, wchar_t* verdict,

@@ -9,6 +9,15 @@
 #define REPORT_FALLBACK_TEXT L"（该工具暂无自定义报告）"
 #define REPORT_FALLBACK_VERDICT L"暂无报告内容"
 
+constexpr int REPORT_KIND_COUNT = REPORT_LAB_PANEL_GUIDE + 1;
+
+// The input keys each generator reads, indexed by ReportKind, each row in the
+// order its generator reads them. The generators read their keys from here
+// and the descriptor check warns of a report tool that lacks one (the
+// generator then reads 0), so the two cannot disagree.
+constexpr int REPORT_MAX_KEYS = 4;
+extern const char* const report_keys[REPORT_KIND_COUNT][REPORT_MAX_KEYS];
+
 // One formatted line is at most this long before it is appended.
 constexpr int REPORT_LINE_CAPACITY = 512;
 

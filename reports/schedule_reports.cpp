@@ -41,8 +41,9 @@ void format_dose_slot(double hours, wchar_t* slot, int capacity) {
 
 int report_nurse_rota(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                       int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    int nurses = bounded(report_whole_value(tool, input_values, "nurses"), 1, 40);
-    int days = bounded(report_whole_value(tool, input_values, "days"), 1, 31);
+    const char* const* key = report_keys[REPORT_NURSE_ROTA];
+    int nurses = bounded(report_whole_value(tool, input_values, key[0]), 1, 40);
+    int days = bounded(report_whole_value(tool, input_values, key[1]), 1, 31);
     report_append_line(result_text, result_capacity,
                        L"排班规则：三班轮转（白班 D / 夜班 N / 休息 R），每日每班 1 人，按人员顺序滚动。");
     report_append_line(result_text, result_capacity, L"人员：%d 人；周期：%d 天", nurses, days);
@@ -68,9 +69,10 @@ int report_nurse_rota(const PreparedTool& tool, const double* input_values, wcha
 
 int report_dosing_timetable(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
-    double start = report_input_value(tool, input_values, "start");
-    double interval = report_input_value(tool, input_values, "interval");
-    int times = bounded(report_whole_value(tool, input_values, "times"), 1, 30);
+    const char* const* key = report_keys[REPORT_DOSING_TIMETABLE];
+    double start = report_input_value(tool, input_values, key[0]);
+    double interval = report_input_value(tool, input_values, key[1]);
+    int times = bounded(report_whole_value(tool, input_values, key[2]), 1, 30);
     // Written so that a value that is not a number takes the default too.
     if (!(start >= 0)) start = 0;
     if (!(interval > 0)) interval = 8;
@@ -92,11 +94,12 @@ int report_dosing_timetable(const PreparedTool& tool, const double* input_values
 int report_follow_up_plan_from(int64_t today, const PreparedTool& tool, const double* input_values,
                                wchar_t* result_text, int result_capacity, wchar_t* verdict,
                                int verdict_capacity) {
+    const char* const* key = report_keys[REPORT_FOLLOW_UP_PLAN];
     // Whole 32-bit numbers, so every date below stays far inside the range
     // that civil_from_days writes exactly.
-    int start = report_whole_value(tool, input_values, "start");
-    int gap = report_whole_value(tool, input_values, "gap");
-    int times = bounded(report_whole_value(tool, input_values, "times"), 1, 20);
+    int start = report_whole_value(tool, input_values, key[0]);
+    int gap = report_whole_value(tool, input_values, key[1]);
+    int times = bounded(report_whole_value(tool, input_values, key[2]), 1, 20);
     if (gap < 1) gap = 7;
     report_append_line(result_text, result_capacity,
                        L"随访节点（以今天为基准，起始第 %d 天，间隔 %d 天，共 %d 次）：", start, gap,

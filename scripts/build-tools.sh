@@ -4,7 +4,8 @@
 # Windows, each in its own build folder with GLYVANT_TOOL_SOURCE, and runs
 # each program's self-test: natively, and the Windows one under Wine.
 #   build/tools/<tool>/native/glyvant       build/tools/<tool>/windows/Glyvant.exe
-# Exits non-zero when a build fails or a self-test does not pass (exit 0).
+# Exits non-zero when a descriptor fails the check (nothing is built then), a
+# build fails or a self-test does not pass (exit 0).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -16,6 +17,11 @@ else
   tools=()
   for source in suite/*.cpp; do tools+=("$(basename "$source" .cpp)"); done
 fi
+
+# A descriptor with an error is not built.
+descriptors=()
+for tool in "${tools[@]}"; do descriptors+=("suite/$tool.cpp"); done
+scripts/check-tool.sh "${descriptors[@]}"
 
 wine_session "$PWD/build/windows/wineprefix"
 

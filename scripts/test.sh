@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the native, sanitizer and Windows builds with warnings as errors and
-# runs every test: natively, under the sanitizers, and under Wine on a virtual
-# X display (the window tests need one). Ends with one ctest summary over all.
+# Checks every descriptor in suite/, builds the native, sanitizer and Windows
+# builds with warnings as errors, and runs every test: natively, under the
+# sanitizers, and under Wine on a virtual X display (the window tests need
+# one). Ends with one ctest summary over all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 
 if [ -z "${GLYVANT_VIRTUAL_DISPLAY:-}" ]; then
   scripts/bootstrap.sh
+  # Every descriptor of the suite, checked as a suite author would.
+  scripts/check-tool.sh suite/*.cpp
   for preset in native native-asan windows; do build_preset "$preset"; done
 fi
 on_virtual_display 1280x1024x24 "$0" "$@"

@@ -14,6 +14,7 @@
 #                            days after the day of the run
 #   -DEXIT_CODE=<n>          the expected exit code
 #   -DSTDERR_MATCH=<regex>   what standard error must contain
+#   -DSTDOUT_MATCH=<regex>   what standard output must match
 cmake_minimum_required(VERSION 3.25)
 
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -60,6 +61,7 @@ string(TIMESTAMP today_before "%Y-%m-%d")
 execute_process(COMMAND ${EMULATOR} "${program}" ${ARGS}
                 WORKING_DIRECTORY "${WORK_DIR}"
                 RESULT_VARIABLE exit_code
+                OUTPUT_VARIABLE stdout_text
                 ERROR_VARIABLE stderr_text
                 TIMEOUT 120)
 if(NOT "${exit_code}" STREQUAL "${EXIT_CODE}")
@@ -68,6 +70,9 @@ endif()
 string(TIMESTAMP today_after "%Y-%m-%d")
 if(STDERR_MATCH AND NOT stderr_text MATCHES "${STDERR_MATCH}")
   message(FATAL_ERROR "standard error lacks '${STDERR_MATCH}':\n${stderr_text}")
+endif()
+if(STDOUT_MATCH AND NOT stdout_text MATCHES "${STDOUT_MATCH}")
+  message(FATAL_ERROR "standard output does not match '${STDOUT_MATCH}':\n${stdout_text}")
 endif()
 
 if(REPORT)

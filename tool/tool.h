@@ -120,6 +120,10 @@ constexpr int VALUE_TEXT_CAPACITY = 128;
 // form, and when even that does not fit, as "--". Always terminates `text`.
 void format_value(const char* format, double value, wchar_t* text, int capacity);
 
+// Whether `code` is one of the seven format codes (an unknown one shows as
+// "f2", which the descriptor check reports).
+bool format_code_known(const char* code);
+
 // The text an input field shows its default value in ("%.6g": 60, 0.5,
 // 1.23457e+06), in the window and in the user guide alike.
 void format_default_value(double value, wchar_t* text, int capacity);

@@ -41,6 +41,13 @@ void widen(const char* narrow, wchar_t* text) {
 
 }  // namespace
 
+bool format_code_known(const char* code) {
+    if (strcmp(code, default_format.code) == 0 || strcmp(code, "date") == 0) return true;
+    for (const NumberFormat& f : number_formats)
+        if (strcmp(code, f.code) == 0) return true;
+    return false;
+}
+
 // Very large values have plain texts longer than the result line can hold (a
 // "%.2f" of 1e300 is 304 characters). Cutting one would show another number,
 // so such a value falls back to the exponent form with the same decimals, and

@@ -1,0 +1,139 @@
+// The descriptor check against broken descriptors, each one fault away from
+// a sound one: the one finding it gives, where, and the text it quotes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "check/tool_check.h"
+
+namespace {
+
+const char* const spare_keys[] = {"x3", "x4", "x5", "x6", "x7", "x8", "x9", "x10", "x11", "x12",
+                                  "x13", "x14", "x15", "x16"};
+
+// A sound tool (the Glyvant descriptor's shape, or a nurse rota report) whose
+// records a case may change. It points into itself: built in place.
+struct Descriptor {
+    InputDef inputs[TOOL_MAX_INPUTS + 1];
+    OutputDef outputs[2] = {
+        {.key = "units", .label = L"U", .unit = L"U", .formula = "carbs/icr", .format = "f1"},
+        {.key = "ml", .label = L"ml", .unit = L"ml", .formula = "units/conc", .format = "f3"},
+    };
+    RuleDef rules[2] = {
+        {.condition = "units>20", .level = 2, .message = L"大"},
+        {.condition = "", .level = 0, .message = L"完成"},
+    };
+    ToolDef tool = {.id = 9, .title = L"T", .category = L"C", .basis = L"B", .input_count = 3,
+                    .inputs = inputs, .output_count = 2, .outputs = outputs, .rule_count = 2,
+                    .rules = rules};
+
+    explicit Descriptor(bool report) {
+        inputs[0] = {.key = "carbs", .label = L"a", .unit = L"g", .default_value = 60};
+        inputs[1] = {.key = "icr", .label = L"b", .unit = L"g/U", .default_value = 10};
+        inputs[2] = {.key = "conc", .label = L"c", .unit = L"U/ml", .default_value = 100};
+        for (int i = 3; i <= TOOL_MAX_INPUTS; i++) inputs[i] = {.key = spare_keys[i - 3]};
+        if (report) {
+            inputs[0].key = "nurses";
+            inputs[1].key = "days";
+            tool.input_count = 2;
+            tool.output_count = tool.rule_count = 0;
+            tool.report_kind = REPORT_NURSE_ROTA;
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+};
+
+std::string findings_of(const ToolDef& tool) {
+    CheckFinding findings[8];
+    int count = tool_check(tool, findings, 8);
+    std::string text;
+    for (int i = 0; i < count && i < 8; i++)
+        text += std::string(findings[i].where) +
+                (findings[i].severity == CHECK_ERROR ? " error: " : " warning: ") + findings[i].what +
+                "\n";
+    return text;
+}
+
+TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
+    struct Case {
+        bool report;
+        void (*fault)(Descriptor&);
+        const char* finding;
+    };
+    static const char* long_key_text =
+        "k234567890123456789012345678901234567890123456789012345678901234";
+    const Case cases[] = {
+        {false, [](Descriptor&) {}, ""},
+        {true, [](Descriptor&) {}, ""},
+        // Formulas and conditions that no input can make work.
+        {false, [](Descriptor& d) { d.outputs[1].formula = "units/(conc"; },
+         "outputs[1].formula error: \")\" is expected after \"units/(conc\" in \"units/(conc\"\n"},
+        {false, [](Descriptor& d) { d.outputs[0].formula = "carbs/ "; },
+         "outputs[0].formula error: an operand is expected after \"carbs/ \" in \"carbs/ \"\n"},
+        {false, [](Descriptor& d) { d.outputs[0].formula = "carbs**2"; },
+         "outputs[0].formula error: text is left over after \"carbs\": \"**2\"\n"},
+        {false, [](Descriptor& d) { d.rules[0].condition = "units>20 ? 1"; },
+         "rules[0].condition error: \":\" is expected after \"units>20 ? 1\" in \"units>20 ? 1\"\n"},
+        {false, [](Descriptor& d) { d.outputs[0].formula = "sqr(carbs)/icr"; },
+         "outputs[0].formula error: \"sqr\" is not a function, in \"sqr(carbs)/icr\"\n"},
+        {false, [](Descriptor& d) { d.outputs[0].formula = "max(carbs/icr)"; },
+         "outputs[0].formula error: \"max\" takes 2 arguments, in \"max(carbs/icr)\"\n"},
+        // Read past the division, which all values 0 make a division by zero.
+        {false, [](Descriptor& d) { d.rules[0].condition = "carbs/icr*unts>2"; },
+         "rules[0].condition error: \"unts\" is neither an input nor an output key, in "
+         "\"carbs/icr*unts>2\"\n"},
+        {false, [](Descriptor& d) { d.outputs[1].formula = "ml/conc"; },
+         "outputs[1].formula error: reads \"ml\", its own output (it would read 0), in \"ml/conc\"\n"},
+        {false, [](Descriptor& d) { d.outputs[0].formula = "ml*conc/icr"; },
+         "outputs[0].formula error: reads \"ml\", a later output (it would read 0), in \"ml*conc/icr\"\n"},
+        {false, [](Descriptor& d) { d.outputs[0].formula = nullptr; }, "outputs[0].formula error: absent\n"},
+        // Fields outside what the program knows.
+        {false, [](Descriptor& d) { d.outputs[1].format = "f4"; },
+         "outputs[1].format error: \"f4\" is not a format code (f0 f1 f2 f3 int pct date)\n"},
+        {false, [](Descriptor& d) { d.rules[1].level = 4; }, "rules[1].level error: 4 is outside 0 to 3\n"},
+        {false, [](Descriptor& d) { d.rules[0].message = nullptr; }, "rules[0].message error: absent\n"},
+        {false, [](Descriptor& d) { d.tool.report_kind = 12; },
+         "report_kind error: 12 is not a report kind (0 to 11)\n"},
+        {false, [](Descriptor& d) { d.tool.title = nullptr; }, "title error: absent\n"},
+        // Keys.
+        {true, [](Descriptor& d) { d.inputs[1].key = nullptr; },
+         "inputs[1].key error: absent\n"
+         "inputs warning: no input \"days\", which report kind 1 reads (it then uses its default)\n"},
+        {false, [](Descriptor& d) { d.inputs[2].key = "2x"; },
+         "inputs[2].key error: \"2x\" is not an identifier (a letter or \"_\", then letters, digits or \"_\")\n"
+         "outputs[1].formula error: \"conc\" is neither an input nor an output key, in \"units/conc\"\n"},
+        {true, [](Descriptor& d) { d.inputs[1].key = long_key_text; },
+         "inputs[1].key error: \"k234567890123456789012345678901234567890123456789012345678901234\" "
+         "is longer than 63 characters\n"
+         "inputs warning: no input \"days\", which report kind 1 reads (it then uses its default)\n"},
+        {false, [](Descriptor& d) { d.outputs[1].key = "icr"; },
+         "outputs[1].key error: \"icr\" is already the key of inputs[1]\n"},
+        // Counts and records.
+        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUTS + 1; },
+         "input_count error: 17, more than the 16 the program holds\n"},
+        {false, [](Descriptor& d) { d.tool.output_count = -1; },
+         "output_count error: -1 is negative\n"
+         "rules[0].condition error: \"units\" is neither an input nor an output key, in \"units>20\"\n"},
+        {false, [](Descriptor& d) { d.tool.rules = nullptr; },
+         "rules error: absent, though rule_count is 2\n"
+         "rules warning: no rule has an empty condition: when none holds, the fallback verdict shows\n"},
+        // Warnings: legal, usually a slip.
+        {true, [](Descriptor& d) { d.inputs[1].key = "day"; },
+         "inputs warning: no input \"days\", which report kind 1 reads (it then uses its default)\n"},
+        {true, [](Descriptor& d) { d.tool.output_count = 2; },
+         "outputs warning: 2 outputs are ignored: a report tool shows its report\n"},
+        {false, [](Descriptor& d) { d.rules[0] = d.rules[1], d.rules[1].condition = "units>20"; },
+         "rules[1] warning: never reached: rules[0] before it has an empty condition\n"},
+        {false, [](Descriptor& d) { d.tool.rule_count = 1; },
+         "rules warning: no rule has an empty condition: when none holds, the fallback verdict shows\n"},
+        {false, [](Descriptor& d) { d.outputs[1].key = "log"; },
+         "outputs[1].key warning: \"log\" is also the name of a built-in function\n"},
+    };
+    for (const Case& c : cases) {
+        Descriptor d(c.report);
+        c.fault(d);
+        EXPECT_EQ(findings_of(d.tool), c.finding);
+    }
+}
+
+}  // namespace
