@@ -52,7 +52,7 @@ inline bool truth(double v) { return v != 0; }  // NaN is true
 // whitespace is still allowed before and after every operand and operator.
 // The cursor is stored once, after the loop: a char read may alias anything,
 // so a cursor kept in the state would be written back at every character.
-inline void advance(ExprState* s, int count) {
+[[gnu::always_inline]] inline void advance(ExprState* s, int count) {
     const char* p = s->cursor + count;
     while (is(*p, SPACE)) p++;
     s->cursor = p;
@@ -235,6 +235,10 @@ const double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7
     return v;
 }
 
+[[gnu::cold, gnu::noinline]] double unknown_name(ExprState* s, Name name) {
+    return fault(s, EXPR_UNKNOWN_NAME, name.text, name.length);
+}
+
 // Inputs hide outputs of the same key; an unknown name fails with 0.0.
 inline double read_variable(ExprState* s, Name name) {
     const ToolDef* tool = s->tool;
@@ -244,7 +248,7 @@ inline double read_variable(ExprState* s, Name name) {
     const OutputDef* outputs = tool->outputs;
     for (int j = 0, n = tool->output_count; j < n; j++)
         if (name_is(outputs[j].key, name)) return s->output_values[j];
-    return fault(s, EXPR_UNKNOWN_NAME, name.text, name.length);
+    return unknown_name(s, name);
 }
 
 // Steps over the closing parenthesis; without one the value stands and the
