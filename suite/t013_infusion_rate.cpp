@@ -1,0 +1,42 @@
+// Gravity infusion: the hourly volume and the drip rate to set for an ordered
+// volume over an ordered time with the giving set's drop factor.
+#include "tool/tool.h"
+
+static const InputDef inputs[] = {
+    {.key = "volume", .label = L"输液总量", .unit = L"ml", .default_value = 500},
+    {.key = "hours", .label = L"输注时间", .unit = L"h", .default_value = 4},
+    {.key = "drop_factor", .label = L"滴系数", .unit = L"滴/ml", .default_value = 20},
+};
+
+// A negative volume or drop factor would show a plausible-looking rate of the
+// wrong sign, so it fails with the calculation's note.
+static const OutputDef outputs[] = {
+    {.key = "ml_per_hour", .label = L"每小时输液量", .unit = L"ml/h",
+     .formula = "volume/hours/(volume > 0)", .format = "f0"},
+    {.key = "drops", .label = L"滴速", .unit = L"滴/分",
+     .formula = "volume*drop_factor/(hours*60)/(volume > 0 && drop_factor > 0)", .format = "f0"},
+};
+
+static const RuleDef rules[] = {
+    {.condition = "hours <= 0", .level = 3, .message = L"请填写输注时间"},
+    {.condition = "drops > 80", .level = 2, .message = L"滴速较快，请确认医嘱与患者心肺功能"},
+    {.condition = "", .level = 0, .message = L"滴速计算完成"},
+};
+
+static const ToolDef tool = {
+    .id = 13,
+    .title = L"输液滴速",
+    .summary = L"按输液总量、输注时间与滴系数计算每分钟滴数和每小时输液量",
+    .category = L"护理",
+    .basis = L"《基础护理学》（李小寒、尚少梅主编，第 6 版，2017）：滴速 = 液体量 × 滴系数 ÷ 输液分钟数",
+    .caution = L"滴系数以输液器包装标示为准，老人、儿童及心肺功能不全者须减慢滴速。",
+    .input_count = 3,
+    .inputs = inputs,
+    .output_count = 2,
+    .outputs = outputs,
+    .rule_count = 3,
+    .rules = rules,
+    .report_kind = REPORT_NONE,
+};
+
+const ToolDef& tool_builtin() { return tool; }

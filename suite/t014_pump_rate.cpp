@@ -1,0 +1,45 @@
+// Syringe pump: the rate in ml/h that delivers a weight-based dose in
+// µg/kg/min from the drug and volume made up in the syringe.
+#include "tool/tool.h"
+
+static const InputDef inputs[] = {
+    {.key = "dose", .label = L"医嘱剂量", .unit = L"µg/kg/min", .default_value = 5},
+    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 60},
+    {.key = "drug_mg", .label = L"药量", .unit = L"mg", .default_value = 200},
+    {.key = "volume", .label = L"配制总量", .unit = L"ml", .default_value = 50},
+};
+
+// The rate is written from the inputs rather than from the concentration
+// output: the self-test evaluates each formula with the other outputs at 0.
+// A negative dose or weight would show a plausible rate of the wrong sign, so
+// it fails with the calculation's note.
+static const OutputDef outputs[] = {
+    {.key = "conc", .label = L"药液浓度", .unit = L"µg/ml", .formula = "drug_mg*1000/volume",
+     .format = "f1"},
+    {.key = "rate", .label = L"泵速", .unit = L"ml/h",
+     .formula = "dose*weight*60*volume/(drug_mg*1000)/(dose >= 0 && weight > 0)", .format = "f1"},
+};
+
+static const RuleDef rules[] = {
+    {.condition = "drug_mg <= 0 || volume <= 0", .level = 3, .message = L"请填写药量与溶液总量"},
+    {.condition = "rate >= 100", .level = 2, .message = L"泵速过快，请复核剂量单位与配制浓度"},
+    {.condition = "", .level = 0, .message = L"泵速计算完成"},
+};
+
+static const ToolDef tool = {
+    .id = 14,
+    .title = L"微量泵泵速（按体重）",
+    .summary = L"按医嘱剂量、体重与配制浓度计算微量泵每小时泵速",
+    .category = L"重症医学",
+    .basis = L"按体重给药的剂量换算（1 mg = 1000 µg，1 h = 60 min）：泵速 = 剂量 × 体重 × 60 ÷ 浓度",
+    .caution = L"血管活性药物更换注射器时须防止泵速中断或推注，调速后复测血压。",
+    .input_count = 4,
+    .inputs = inputs,
+    .output_count = 2,
+    .outputs = outputs,
+    .rule_count = 3,
+    .rules = rules,
+    .report_kind = REPORT_NONE,
+};
+
+const ToolDef& tool_builtin() { return tool; }

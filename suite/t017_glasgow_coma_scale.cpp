@@ -1,0 +1,42 @@
+// Glasgow Coma Scale: the sum of the eye, verbal and motor scores and the
+// level of consciousness it shows.
+#include "tool/tool.h"
+
+static const InputDef inputs[] = {
+    {.key = "eye", .label = L"睁眼反应", .unit = L"分（1–4）", .default_value = 4},
+    {.key = "verbal", .label = L"语言反应", .unit = L"分（1–5）", .default_value = 5},
+    {.key = "motor", .label = L"运动反应", .unit = L"分（1–6）", .default_value = 6},
+};
+
+static const OutputDef outputs[] = {
+    {.key = "gcs", .label = L"GCS 总分", .unit = L"分", .formula = "eye + verbal + motor", .format = "f0"},
+};
+
+// A total is only meaningful when each score is one the scale offers.
+static const RuleDef rules[] = {
+    {.condition = "eye < 1 || eye > 4 || verbal < 1 || verbal > 5 || motor < 1 || motor > 6"
+                  " || eye != floor(eye) || verbal != floor(verbal) || motor != floor(motor)",
+     .level = 3, .message = L"各项请按可选分值填写：睁眼 1–4，语言 1–5，运动 1–6"},
+    {.condition = "gcs <= 8", .level = 3, .message = L"重度意识障碍（≤8 分）：注意气道保护"},
+    {.condition = "gcs <= 12", .level = 2, .message = L"中度意识障碍（9–12 分）"},
+    {.condition = "gcs <= 14", .level = 1, .message = L"轻度意识障碍（13–14 分）"},
+    {.condition = "", .level = 0, .message = L"意识清楚（15 分）"},
+};
+
+static const ToolDef tool = {
+    .id = 17,
+    .title = L"格拉斯哥昏迷评分",
+    .summary = L"按睁眼、语言、运动三项最佳反应计算格拉斯哥昏迷评分",
+    .category = L"神经科",
+    .basis = L"Teasdale 与 Jennett，Lancet 1974（运动项 6 级见其 1976 年修订）",
+    .caution = L"气管插管或失语者语言项无法评定，须注明，镇静后评分偏低。",
+    .input_count = 3,
+    .inputs = inputs,
+    .output_count = 1,
+    .outputs = outputs,
+    .rule_count = 5,
+    .rules = rules,
+    .report_kind = REPORT_NONE,
+};
+
+const ToolDef& tool_builtin() { return tool; }

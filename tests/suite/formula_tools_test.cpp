@@ -1,0 +1,175 @@
+// The suite's formula tools against worked examples from their published
+// sources, and at every band edge and input guard, as a nurse would see them.
+#include "tool/tool.h"  // first, so the descriptors' own include is a no-op
+
+#include <gtest/gtest.h>
+
+#include "calc/calc.h"
+
+namespace t010 {
+#include "suite/t010_insulin_correction.cpp"
+}
+namespace t011 {
+#include "suite/t011_bmi_bsa.cpp"
+}
+namespace t012 {
+#include "suite/t012_creatinine_clearance.cpp"
+}
+namespace t013 {
+#include "suite/t013_infusion_rate.cpp"
+}
+namespace t014 {
+#include "suite/t014_pump_rate.cpp"
+}
+namespace t015 {
+#include "suite/t015_potassium_infusion.cpp"
+}
+namespace t016 {
+#include "suite/t016_maintenance_fluids.cpp"
+}
+namespace t017 {
+#include "suite/t017_glasgow_coma_scale.cpp"
+}
+
+namespace {
+
+const wchar_t INSULIN_DONE[] = L"按敏感系数计算完成";
+const wchar_t BMI_NORMAL[] = L"体重正常（BMI 18.5–23.9）";
+const wchar_t BMI_OVERWEIGHT[] = L"超重（BMI 24–27.9）";
+const wchar_t CRCL_DONE[] = L"肌酐清除率估算完成";
+const wchar_t CRCL_FAILURE[] = L"肾衰竭范围（<15 ml/min）：多数经肾排泄药物须避免或大幅减量";
+const wchar_t DRIP_DONE[] = L"滴速计算完成";
+const wchar_t PUMP_FAST[] = L"泵速过快，请复核剂量单位与配制浓度";
+const wchar_t KCL_WITHIN[] = L"浓度与速度在常规范围内";
+const wchar_t KCL_MONITOR[] = L"补钾速度超过 0.75 g/h，须心电监护";
+const wchar_t FLUIDS_DONE[] = L"按 Holliday-Segar 法计算完成";
+const wchar_t GCS_RANGE[] = L"各项请按可选分值填写：睁眼 1–4，语言 1–5，运动 1–6";
+
+struct Row {
+    const ToolDef& (*tool)();
+    double values[4];
+    const wchar_t* result;
+    int level;
+    const wchar_t* verdict;
+};
+
+const Row rows[] = {
+    // Correction dose = (glucose - target) / sensitivity: HSCNI CHOICE
+    // programme, (14 - 8) / 2 = 3 units. The rest by hand; 16.1 - 6.1 at 1 is
+    // exactly the 10 U limit, which the difference taken in mmol/L rather than
+    // tenths would round past.
+    {t010::tool_builtin, {14, 8, 2}, L"校正剂量：3.0 U\r\n", 0, INSULIN_DONE},
+    {t010::tool_builtin, {3.8, 7, 2}, L"校正剂量：0.0 U\r\n", 3, L"低血糖：不使用校正剂量，按低血糖流程处理"},
+    {t010::tool_builtin, {3.9, 7, 2}, L"校正剂量：0.0 U\r\n", 0, INSULIN_DONE},
+    {t010::tool_builtin, {12, 7, 0}, L"校正剂量：0.0 U\r\n" CALC_FAILURE_NOTE, 3, L"敏感系数须大于 0"},
+    {t010::tool_builtin, {16.1, 6.1, 1}, L"校正剂量：10.0 U\r\n", 0, INSULIN_DONE},
+    {t010::tool_builtin, {20, 6, 1}, L"校正剂量：14.0 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
+    {t010::tool_builtin, {16.7, 5, 3}, L"校正剂量：3.9 U\r\n", 2, L"血糖明显升高，注意排查酮症"},
+    {t010::tool_builtin, {12, 0, 2}, L"校正剂量：0.0 U\r\n" CALC_FAILURE_NOTE, 0, INSULIN_DONE},
+
+    // BMI: 170 cm, 68 kg gives 23.5 (Chinese adult cut-off guide, 2003, as
+    // taught). Mosteller 1987 NEJM: 170 cm, 70 kg gives 1.82 m². 160 cm puts
+    // 47.36 and 61.44 kg exactly on 18.5 and 24, where a BMI from metres
+    // squared falls just short; 200 cm and 112 kg is exactly 28.
+    {t011::tool_builtin, {170, 68}, L"体重指数：23.5 kg/m²\r\n体表面积：1.79 m²\r\n", 0, BMI_NORMAL},
+    {t011::tool_builtin, {170, 70}, L"体重指数：24.2 kg/m²\r\n体表面积：1.82 m²\r\n", 1, BMI_OVERWEIGHT},
+    {t011::tool_builtin, {170, 50}, L"体重指数：17.3 kg/m²\r\n体表面积：1.54 m²\r\n", 1, L"体重过低（BMI<18.5）"},
+    {t011::tool_builtin, {160, 47.36}, L"体重指数：18.5 kg/m²\r\n体表面积：1.45 m²\r\n", 0, BMI_NORMAL},
+    {t011::tool_builtin, {160, 61.44}, L"体重指数：24.0 kg/m²\r\n体表面积：1.65 m²\r\n", 1, BMI_OVERWEIGHT},
+    {t011::tool_builtin, {200, 112}, L"体重指数：28.0 kg/m²\r\n体表面积：2.49 m²\r\n", 2, L"肥胖（BMI≥28）"},
+    {t011::tool_builtin, {0, 65}, L"体重指数：0.0 kg/m²\r\n体表面积：0.00 m²\r\n" CALC_FAILURE_NOTE, 3,
+     L"请填写身高与体重"},
+
+    // Cockcroft & Gault 1976 Nephron, the usual mg/dL examples with creatinine
+    // at 88 µmol/L per mg/dL (0.818 = 72 / 88): a man of 50, 80 kg, 1.0 mg/dL
+    // gives 100; a woman of 45, 60 kg, 0.9 mg/dL gives 74.8. 81.8 kg cancels
+    // 0.818 for the band edges 60, 30 and 15; the last two are where 0.85 and
+    // 0.818 as written would round just below the edge.
+    {t012::tool_builtin, {50, 80, 88, 0}, L"肌酐清除率：100.0 ml/min\r\n", 0, CRCL_DONE},
+    {t012::tool_builtin, {45, 60, 79.2, 1}, L"肌酐清除率：74.8 ml/min\r\n", 0, CRCL_DONE},
+    {t012::tool_builtin, {80, 81.8, 100, 0}, L"肌酐清除率：60.0 ml/min\r\n", 0, CRCL_DONE},
+    {t012::tool_builtin, {26, 81.8, 323, 1}, L"肌酐清除率：30.0 ml/min\r\n", 1,
+     L"中度肾功能减退（30–59 ml/min）：注意剂量调整"},
+    {t012::tool_builtin, {77, 81.8, 420, 0}, L"肌酐清除率：15.0 ml/min\r\n", 2,
+     L"重度肾功能减退（15–29 ml/min）：按说明书调整剂量"},
+    {t012::tool_builtin, {80, 81.8, 800, 0}, L"肌酐清除率：7.5 ml/min\r\n", 3, CRCL_FAILURE},
+    {t012::tool_builtin, {65, 60, 88.4, 2}, L"肌酐清除率：62.2 ml/min\r\n", 3, L"性别请填 0（男）或 1（女）"},
+    {t012::tool_builtin, {17, 60, 88.4, 0}, L"肌酐清除率：102.1 ml/min\r\n", 2, L"本公式适用于成人"},
+    {t012::tool_builtin, {65, 0, 88.4, 1}, L"肌酐清除率：0.0 ml/min\r\n" CALC_FAILURE_NOTE, 3, CRCL_FAILURE},
+
+    // Drops per minute = volume x drop factor / minutes (basic nursing
+    // textbook example): 1500 ml over 10 h at 20 drops/ml gives 50.
+    {t013::tool_builtin, {1500, 10, 20}, L"每小时输液量：150 ml/h\r\n滴速：50 滴/分\r\n", 0, DRIP_DONE},
+    {t013::tool_builtin, {960, 4, 20}, L"每小时输液量：240 ml/h\r\n滴速：80 滴/分\r\n", 0, DRIP_DONE},
+    {t013::tool_builtin, {1000, 4, 20}, L"每小时输液量：250 ml/h\r\n滴速：83 滴/分\r\n", 2,
+     L"滴速较快，请确认医嘱与患者心肺功能"},
+    {t013::tool_builtin, {500, 0, 20}, L"每小时输液量：0 ml/h\r\n滴速：0 滴/分\r\n" CALC_FAILURE_NOTE, 3,
+     L"请填写输注时间"},
+
+    // ml/h = dose x weight x 60 / concentration: weight x 3 mg made up to
+    // 50 ml runs 1 ml/h per µg/kg/min (60 kg at 5 gives 5 ml/h); dopamine
+    // 400 mg in 250 ml, 70 kg at 5 gives 13.1 ml/h, and in 500 ml at 20
+    // gives 105 ml/h.
+    {t014::tool_builtin, {5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：5.0 ml/h\r\n", 0, L"泵速计算完成"},
+    {t014::tool_builtin, {5, 70, 400, 250}, L"药液浓度：1600.0 µg/ml\r\n泵速：13.1 ml/h\r\n", 0, L"泵速计算完成"},
+    {t014::tool_builtin, {20, 70, 400, 500}, L"药液浓度：800.0 µg/ml\r\n泵速：105.0 ml/h\r\n", 2, PUMP_FAST},
+    {t014::tool_builtin, {20, 100, 60, 50}, L"药液浓度：1200.0 µg/ml\r\n泵速：100.0 ml/h\r\n", 2, PUMP_FAST},
+    {t014::tool_builtin, {5, 60, 0, 50}, L"药液浓度：0.0 µg/ml\r\n泵速：0.0 ml/h\r\n" CALC_FAILURE_NOTE, 3,
+     L"请填写药量与溶液总量"},
+
+    // Surgery textbook (9th ed., 2018): 1 g KCl holds 13.4 mmol; at most
+    // 15 ml of 10% KCl in 500 ml (exactly 0.3 %). By hand: 3 ml in 100 ml,
+    // also 0.3 %, which 0.1 g/ml written as a factor rounds past; rates of
+    // exactly 1.5 and 0.75 g/h.
+    {t015::tool_builtin, {15, 500, 5}, L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：0.30 g/h\r\n", 0,
+     KCL_WITHIN},
+    {t015::tool_builtin, {3, 100, 1}, L"氯化钾浓度：0.30 %\r\n含钾量：4.0 mmol\r\n补钾速度：0.30 g/h\r\n", 0,
+     KCL_WITHIN},
+    {t015::tool_builtin, {16, 500, 5}, L"氯化钾浓度：0.32 %\r\n含钾量：21.4 mmol\r\n补钾速度：0.32 g/h\r\n", 3,
+     L"浓度超过 0.3%：外周静脉禁止输注，须稀释"},
+    {t015::tool_builtin, {30, 1000, 2}, L"氯化钾浓度：0.30 %\r\n含钾量：40.2 mmol\r\n补钾速度：1.50 g/h\r\n", 2,
+     KCL_MONITOR},
+    {t015::tool_builtin, {32, 2000, 2}, L"氯化钾浓度：0.16 %\r\n含钾量：42.9 mmol\r\n补钾速度：1.60 g/h\r\n", 3,
+     L"补钾速度超过 1.5 g/h，须减慢"},
+    {t015::tool_builtin, {15, 500, 2}, L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：0.75 g/h\r\n", 0,
+     KCL_WITHIN},
+    {t015::tool_builtin, {15, 500, 0},
+     L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：0.00 g/h\r\n" CALC_FAILURE_NOTE, 3,
+     L"请填写液体量与输注时间"},
+
+    // Holliday & Segar 1957 Pediatrics, 100/50/20 ml/kg/d and 4/2/1 ml/kg/h:
+    // 14 kg gives 1200 ml/d and 48 ml/h; the band edges by hand.
+    {t016::tool_builtin, {10}, L"每日维持液量：1000 ml/d\r\n每小时维持液量：40 ml/h\r\n", 0, FLUIDS_DONE},
+    {t016::tool_builtin, {14}, L"每日维持液量：1200 ml/d\r\n每小时维持液量：48 ml/h\r\n", 0, FLUIDS_DONE},
+    {t016::tool_builtin, {20}, L"每日维持液量：1500 ml/d\r\n每小时维持液量：60 ml/h\r\n", 0, FLUIDS_DONE},
+    {t016::tool_builtin, {70}, L"每日维持液量：2500 ml/d\r\n每小时维持液量：110 ml/h\r\n", 0, FLUIDS_DONE},
+    {t016::tool_builtin, {71}, L"每日维持液量：2520 ml/d\r\n每小时维持液量：111 ml/h\r\n", 1,
+     L"体重超过 70 kg：请按成人补液方案核对"},
+    {t016::tool_builtin, {0}, L"每日维持液量：0 ml/d\r\n每小时维持液量：0 ml/h\r\n", 3, L"请填写体重"},
+
+    // Teasdale & Jennett 1974 Lancet: E4 V5 M6 is 15; E2 V2 M4 is coma (8).
+    {t017::tool_builtin, {4, 5, 6}, L"GCS 总分：15 分\r\n", 0, L"意识清楚（15 分）"},
+    {t017::tool_builtin, {2, 2, 4}, L"GCS 总分：8 分\r\n", 3, L"重度意识障碍（≤8 分）：注意气道保护"},
+    {t017::tool_builtin, {3, 4, 5}, L"GCS 总分：12 分\r\n", 2, L"中度意识障碍（9–12 分）"},
+    {t017::tool_builtin, {4, 4, 6}, L"GCS 总分：14 分\r\n", 1, L"轻度意识障碍（13–14 分）"},
+    {t017::tool_builtin, {0, 5, 6}, L"GCS 总分：11 分\r\n", 3, GCS_RANGE},
+    {t017::tool_builtin, {4, 6, 6}, L"GCS 总分：16 分\r\n", 3, GCS_RANGE},
+    {t017::tool_builtin, {4, 5, 5.3}, L"GCS 总分：14 分\r\n", 3, GCS_RANGE},
+};
+
+TEST(FormulaTools, WorkedExamplesBandEdgesAndGuards) {
+    for (const Row& row : rows) {
+        const ToolDef& tool = row.tool();
+        wchar_t result[4096], verdict[512], copy[8192];
+        int level = -1;
+        tool_calculate(tool, row.values, result, 4096, verdict, 512, &level, copy, 8192);
+        ::testing::Message inputs;
+        inputs << "tool " << tool.id << ":";
+        for (int i = 0; i < tool.input_count; i++) inputs << " " << row.values[i];
+        EXPECT_STREQ(row.result, result) << inputs;
+        EXPECT_EQ(row.level, level) << inputs;
+        EXPECT_STREQ(row.verdict, verdict) << inputs;
+    }
+}
+
+}  // namespace
