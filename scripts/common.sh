@@ -20,19 +20,31 @@ wine_environment() {
   WINEDEBUG=-all
   WINEDLLOVERRIDES='mscoree,mshtml='
   export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+  # Where 32-bit Wine runs under qemu-user (scripts/bootstrap.sh), qemu
+  # preloads the library that spares it a minute's start; only qemu reads
+  # this, so nothing else gets the preload.
+  if [ -f /usr/local/lib/glyvant-wine32/lib/i386-linux-gnu/libreserve_shim.so ]; then
+    QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/glyvant-wine32/$LIB/libreserve_shim.so'
+    export QEMU_SET_ENV
+  fi
 }
 
-# wine_session PREFIX: readies the prefix and starts one wineserver and
-# Wine's background services for the whole script, with their output
-# detached (a service started by the first program would otherwise inherit
-# its output and hold a caller's pipe open, ctest's for one). All of it stops
-# when the script exits.
+# wine_session PREFIX...: readies the prefixes and starts, in each, one
+# wineserver and Wine's background services for the whole script, with their
+# output detached (a service started by the first program would otherwise
+# inherit its output and hold a caller's pipe open, ctest's for one). All of
+# it stops when the script exits. Wine runs in the first prefix afterwards.
 wine_session() {
+  local prefix
+  for prefix in "$@"; do
+    wine_environment "$prefix"
+    scripts/wine-prefix.sh "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  done
+  GLYVANT_WINE_SESSIONS="$*"
+  trap 'for p in $GLYVANT_WINE_SESSIONS; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; WINEPREFIX=$p wineserver -w 2>/dev/null || true; done' EXIT
   wine_environment "$1"
-  scripts/wine-prefix.sh "$WINEPREFIX"
-  trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # build_preset PRESET [TARGET...]: configures the preset's build folder

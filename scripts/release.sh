@@ -1,87 +1,198 @@
 #!/usr/bin/env bash
-# Builds the zip a hospital deploys, for one tool of suite/ (default Glyvant):
-#   scripts/release.sh [TOOL]        e.g. scripts/release.sh t106_drug_compatibility
-# builds its Windows program in build/release/<TOOL>/, runs the program's
-# self-test under Wine and packages nothing unless it exits 0, then writes
-# dist/Glyvant-<version>-win64.zip (another tool: dist/<TOOL>-<version>-win64.zip)
-# holding the program, the user guide and deployment note made for that tool
-# from docs/release/, and SHA256SUMS.txt.
+# Builds the zips a hospital deploys.
+#   scripts/release.sh [TOOL]     one tool of suite/ (default Glyvant), e.g.
+#                                 scripts/release.sh t106_drug_compatibility
+#   scripts/release.sh --suite    every tool of suite/, for 64- and 32-bit Windows
+# One tool: dist/<program>-<version>-win64.zip (dist/Glyvant-1.0-win64.zip by
+# default) with the program, its user guide and deployment note made from
+# docs/release/, and SHA256SUMS.txt. The suite: dist/OrvoMedSuite-<version>-
+# win64.zip and -win32.zip, each with every tool's program (Glyvant.exe, and
+# T010-InsulinCorrection.exe and so on), each program's user guide in
+# 使用说明\, the suite's deployment note and catalogue 工具目录.txt from
+# docs/release/suite/, and SHA256SUMS.txt.
+# Nothing is packaged unless every descriptor passes scripts/check-tool.sh
+# and every program's self-test exits 0 under Wine (the 32-bit programs under
+# 32-bit Wine). The same commit gives the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 scripts/bootstrap.sh
 
-tool=${1:-t009_glyvant}
-source="$PWD/suite/$tool.cpp"
-if [[ ! $tool =~ ^[A-Za-z0-9_]+$ ]] || [ ! -f "$source" ]; then
-  echo "release: no descriptor suite/$tool.cpp" >&2
-  exit 2
-fi
-if [ "$tool" = t009_glyvant ]; then name=Glyvant; else name=$tool; fi
-exe=$name.exe
-dir=build/release/$tool
-
-# Without the link time in its header the program is the same, byte for
-# byte, whenever the same sources are built, and so are the zip's checksums.
-build_tool windows "$dir" "$source" glyvant -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
-# The texts come from a native helper linked with the same descriptor.
-build_tool native "$dir/native" "$source" release_texts
-# The project's version, as CMake read it from project() for this build.
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
-[ -n "$version" ] || { echo "release: CMake gave no project version" >&2; exit 2; }
-stage=$dir/$name-$version-win64      # exactly what goes into the zip
-zip=dist/$name-$version-win64.zip
-# A zip left from an earlier run must not pass for this one if it fails.
-rm -f "$zip" "$zip.part"
-rm -rf "$stage"
-mkdir -p "$stage" dist
-cp "$dir/Glyvant.exe" "$stage/$exe"
-# The deployment note promises that nothing but Windows' own DLLs is needed.
-cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DEXECUTABLE="$stage/$exe" \
-      -P tests/imports_check.cmake >/dev/null
-
-# The release's own Wine prefix: `wineserver -k` at the end stops every
-# program of its prefix, and the development prefix (build/windows) may be
-# running somebody's tests. One release at a time uses it, for the same reason.
-exec 9>build/release/wine.lock
-flock 9
-wine_session "$PWD/build/release/wineprefix"
-report=$dir/selftest.txt
-rm -f "$report"
-code=0
-(cd "$stage" && wine "$exe" --selftest ../selftest.txt </dev/null) || code=$?
-if [ "$code" -ne 0 ]; then
-  echo "release: the self-test of $exe exited with $code, not 0 (report: $report);" \
-       "nothing was packaged" >&2
-  exit 1
-fi
-echo "release: self-test of $exe passed: $(head -n 1 "$report" | tr -d '\r')"
-
 # UTF-8 with a byte-order mark and CR LF line ends: Notepad of every Windows
 # version then shows the Chinese text right.
 windows_text() { printf '\xEF\xBB\xBF'; sed 's/$/\r/'; }
-for text in 使用说明 部署说明-DEPLOYMENT; do
-  "$dir/native/release_texts" "$exe" <"docs/release/$text.template.txt" | windows_text >"$stage/$text.txt"
-done
-# CR LF but no byte-order mark: `sha256sum -c` would take the mark for part
-# of the first line and skip that file with a mere warning.
-(cd "$stage" && sha256sum -- "$exe" 使用说明.txt 部署说明-DEPLOYMENT.txt | sed 's/$/\r/' >SHA256SUMS.txt)
 
-# Deterministic: entries sorted by name, every one with the time of the last
-# commit (or SOURCE_DATE_EPOCH) and the same permissions, so the same sources
-# give the same zip.
-epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
-python3 - "$stage" "$zip.part" "$epoch" <<'PYTHON'
+# The project's version, as CMake read it from project() for a build folder.
+configured_version() {
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
+  [ -n "$version" ] || { echo "release: CMake gave no project version" >&2; exit 2; }
+  echo "$version"
+}
+
+# imports_only_system_dlls OBJDUMP EXE: the deployment note promises that
+# nothing but Windows' own DLLs is needed.
+imports_only_system_dlls() {
+  cmake -DOBJDUMP="$1" -DEXECUTABLE="$2" -P tests/imports_check.cmake >/dev/null
+}
+
+# The release's own Wine prefix: `wineserver -k` at the end stops every
+# program of its prefix, and the development prefixes may be running
+# somebody's tests. One release at a time uses it, for the same reason. With
+# 32-bit Wine installed it runs the 32-bit programs under 32-bit Wine.
+start_wine() {
+  mkdir -p build/release
+  exec 9>build/release/wine.lock
+  flock 9
+  wine_session "$PWD/build/release/wineprefix"
+}
+
+# selftest STAGE EXE REPORT: runs the program's self-test in its staged
+# folder, as IT would after unpacking; false unless it exits 0.
+selftest() {
+  local code=0
+  rm -f "$3"
+  # A path relative to the staged folder: Wine does not translate a Linux one.
+  (cd "$1" && wine "$2" --selftest "$(realpath -m --relative-to="$1" "$3")" </dev/null) || code=$?
+  if [ "$code" -ne 0 ]; then
+    echo "release: the self-test of $2 exited with $code, not 0 (report: $3)" >&2
+    return 1
+  fi
+  echo "release: self-test of $2 passed: $(head -n 1 "$3" | tr -d '\r')"
+}
+
+# package STAGE ZIP: SHA256SUMS.txt of every staged file, then the zip.
+package() {
+  local stage=$1 zip=$2
+  # CR LF but no byte-order mark: `sha256sum -c` would take the mark for part
+  # of the first line and skip that file with a mere warning.
+  (cd "$stage" && find . -type f ! -name SHA256SUMS.txt -printf '%P\n' | LC_ALL=C sort |
+     tr '\n' '\0' | xargs -0 sha256sum -- | sed 's/$/\r/' >SHA256SUMS.txt)
+  # Deterministic: entries sorted by path, every one with the time of the
+  # last commit (or SOURCE_DATE_EPOCH) and the same permissions, so the same
+  # sources give the same zip.
+  local epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
+  rm -f "$zip.part"
+  python3 - "$stage" "$zip.part" "$epoch" <<'PYTHON'
 import os, sys, time, zipfile
 stage, out, epoch = sys.argv[1], sys.argv[2], int(sys.argv[3])
 stamp = time.gmtime(max(epoch, 315532800))[:6]  # zip times begin in 1980
+names = []
+for folder, _, files in os.walk(stage):
+    for name in files:
+        names.append(os.path.relpath(os.path.join(folder, name), stage))
 with zipfile.ZipFile(out, "w") as z:
-    for name in sorted(os.listdir(stage)):
+    for name in sorted(names, key=lambda n: n.encode()):
         entry = zipfile.ZipInfo(name, stamp)
         entry.compress_type = zipfile.ZIP_DEFLATED
         entry.external_attr = 0o100644 << 16  # a plain file, rw-r--r--
+        entry.flag_bits |= 0x800              # the name is UTF-8
         with open(os.path.join(stage, name), "rb") as f:
             z.writestr(entry, f.read())
 PYTHON
-mv "$zip.part" "$zip"
-echo "release: $zip ($(stat -c %s "$zip") bytes): $(cd "$stage" && ls | tr '\n' ' ')"
+  mv "$zip.part" "$zip"
+  echo "release: $zip ($(stat -c %s "$zip") bytes)"
+}
+
+# ---- One tool ------------------------------------------------------------------
+release_tool() {
+  local tool=$1
+  local source="$PWD/suite/$tool.cpp"
+  if [[ ! $tool =~ ^[A-Za-z0-9_]+$ ]] || [ ! -f "$source" ]; then
+    echo "release: no descriptor suite/$tool.cpp" >&2
+    exit 2
+  fi
+  scripts/check-tool.sh "$source"
+  local dir=build/release/$tool
+  # Without the link time in its header the program is the same, byte for
+  # byte, whenever the same sources are built, and so are the checksums.
+  build_tool windows "$dir" "$source" glyvant -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+  # The texts come from a native helper linked with the same descriptor.
+  build_tool native "$dir/native" "$source" release_texts
+  local version name
+  version=$(configured_version "$dir")
+  name=$(sed -n 's/^GLYVANT_PROGRAM_NAME:INTERNAL=//p' "$dir/CMakeCache.txt")
+  local exe=$name.exe stage=$dir/$name-$version-win64 zip=dist/$name-$version-win64.zip
+  # A zip left from an earlier run must not pass for this one if it fails.
+  rm -f "$zip" "$zip.part"
+  rm -rf "$stage"
+  mkdir -p "$stage" dist
+  cp "$dir/Glyvant.exe" "$stage/$exe"
+  imports_only_system_dlls x86_64-w64-mingw32-objdump "$stage/$exe"
+  start_wine
+  selftest "$stage" "$exe" "$dir/selftest.txt" || { echo "release: nothing was packaged" >&2; exit 1; }
+  for text in 使用说明 部署说明-DEPLOYMENT; do
+    "$dir/native/release_texts" "$exe" <"docs/release/$text.template.txt" | windows_text >"$stage/$text.txt"
+  done
+  package "$stage" "$zip"
+}
+
+# ---- The suite -------------------------------------------------------------------
+# suite_build PRESET DIR TARGET [CMAKE ARGUMENTS...]: the whole suite in one
+# build folder, so the core is compiled once for every tool.
+suite_build() {
+  cmake --preset "$1" -B "$2" -DGLYVANT_SUITE=ON -DGLYVANT_TESTS=OFF -DGLYVANT_BENCH=OFF \
+        -DGLYVANT_WERROR=ON "${@:4}" >/dev/null
+  cmake --build "$2" --target "$3" >"$2/build.log" 2>&1 || { cat "$2/build.log"; exit 1; }
+}
+
+release_suite() {
+  scripts/check-tool.sh suite/*.cpp
+  local root=build/release/suite
+  mkdir -p "$root" dist
+  suite_build native "$root/native" suite_texts
+  local texts=$root/native
+  local version
+  version=$(configured_version "$texts")
+  # Old zips must not pass for this run's if it fails.
+  rm -f dist/OrvoMedSuite-"$version"-win{64,32}.zip
+  # Once: Wine's background programs keep the lock's file open until the end.
+  start_wine
+  local arch preset objdump bits dir stage stem program failed
+  for arch in win64 win32; do
+    if [ $arch = win64 ]; then
+      preset=windows objdump=x86_64-w64-mingw32-objdump bits=64
+    else
+      preset=windows-x86 objdump=i686-w64-mingw32-objdump bits=32
+    fi
+    dir=$root/$arch
+    suite_build "$preset" "$dir" suite_programs -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+    stage=$dir/OrvoMedSuite-$version-$arch
+    rm -rf "$stage" "$dir/selftest"
+    mkdir -p "$stage/使用说明" "$dir/selftest"
+    while read -r stem program; do
+      cp "$dir/suite/$program.exe" "$stage/"
+      imports_only_system_dlls "$objdump" "$stage/$program.exe"
+    done <"$dir/suite_programs.txt"
+
+    failed=0
+    while read -r stem program; do
+      selftest "$stage" "$program.exe" "$dir/selftest/$program.txt" || failed=1
+    done <"$dir/suite_programs.txt"
+    if [ "$failed" -ne 0 ]; then
+      echo "release: a self-test did not pass; nothing was packaged" >&2
+      exit 1
+    fi
+
+    # Each program's guide, and the catalogue, from the program's own
+    # descriptor; the note from the shared definitions.
+    sed "s/@BITS@/$bits/g" docs/release/suite/工具目录.template.txt |
+      "$texts/release_texts_t009_glyvant" Glyvant.exe >"$dir/catalogue.txt"
+    while read -r stem program; do
+      "$texts/release_texts_$stem" "$program.exe" <docs/release/使用说明.template.txt |
+        windows_text >"$stage/使用说明/$program.txt"
+      sed "s/@GUIDE@/$program.txt/g" docs/release/suite/工具目录.entry.template.txt |
+        "$texts/release_texts_$stem" "$program.exe" >>"$dir/catalogue.txt"
+    done <"$dir/suite_programs.txt"
+    windows_text <"$dir/catalogue.txt" >"$stage/工具目录.txt"
+    sed "s/@BITS@/$bits/g" docs/release/suite/部署说明-DEPLOYMENT.template.txt |
+      "$texts/release_texts_t009_glyvant" Glyvant.exe | windows_text >"$stage/部署说明-DEPLOYMENT.txt"
+    package "$stage" "dist/OrvoMedSuite-$version-$arch.zip"
+  done
+}
+
+if [ "${1:-}" = --suite ]; then
+  release_suite
+else
+  release_tool "${1:-t009_glyvant}"
+fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks every descriptor in suite/, builds the native, sanitizer and Windows
-# builds with warnings as errors, and runs every test: natively, under the
-# sanitizers, and under Wine on a virtual X display (the window tests need
-# one). Ends with one ctest summary over all.
+# Checks every descriptor in suite/, builds the native, sanitizer, 64-bit and
+# 32-bit Windows builds with warnings as errors, and runs every test:
+# natively, under the sanitizers, and under Wine on a virtual X display (the
+# window tests need one; they run in the 64-bit build only). Ends with one
+# ctest summary over all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -11,17 +12,19 @@ if [ -z "${GLYVANT_VIRTUAL_DISPLAY:-}" ]; then
   scripts/bootstrap.sh
   # Every descriptor of the suite, checked as a suite author would.
   scripts/check-tool.sh suite/*.cpp
-  for preset in native native-asan windows; do build_preset "$preset"; done
+  for preset in native native-asan windows windows-x86; do build_preset "$preset"; done
 fi
 on_virtual_display 1280x1024x24 "$0" "$@"
 
 # One wineserver and one set of Wine's background services for the whole
 # run (a service started by a test would hold ctest's pipe open).
-wine_session "$PWD/build/windows/wineprefix"
+# The tests' prefixes: one per virtual desktop size, one per Windows build.
+wine_session "$PWD/build/windows/wineprefix-1280x1024" "$PWD/build/windows/wineprefix-800x600" \
+             "$PWD/build/windows-x86/wineprefix-1280x1024"
 
 mkdir -p build/all
 cat > build/all/CTestTestfile.cmake <<'CTEST'
-# Every test of the three builds in one run.
-subdirs("../native" "../native-asan" "../windows")
+# Every test of the four builds in one run.
+subdirs("../native" "../native-asan" "../windows" "../windows-x86")
 CTEST
 ctest --test-dir build/all --output-on-failure -j2

@@ -2,10 +2,21 @@
 # Creates a Wine prefix once (the first start of Wine takes seconds), with the
 # font replacements that let the Chinese text and the monospaced result box
 # show on Linux. Safe to call from parallel tests: the first one does the work.
+#
+# A prefix named wineprefix-<W>x<H> (the tests' prefixes) shows every program
+# on one Wine virtual desktop of that size. The tests need one: without a
+# window manager on the X display Wine would wait seconds for one at every
+# window, and a desktop smaller than the window shows how it is placed there.
+# It is set for the whole prefix, since Wine ignores the per-program setting
+# once its 32-bit part is installed; hence one prefix per desktop size.
 set -e
 prefix=$1
-# A new number sets up every prefix again, when the set-up below changes.
-stamp=$prefix/.glyvant-ready-5
+# A prefix made before 32-bit Wine was installed no longer starts after it
+# ("could not load kernel32.dll"): the stamp names the Wine it was made with,
+# and a prefix made with another is made anew. A new number sets up every
+# prefix again, when the set-up below changes.
+if [ -d /usr/lib/i386-linux-gnu/wine/i386-windows ]; then wine_kind=wow64; else wine_kind=win64; fi
+stamp=$prefix/.glyvant-ready-6-$wine_kind
 [ -f "$stamp" ] && exit 0
 . "$(dirname "$0")/common.sh"
 mkdir -p "$prefix"
@@ -16,6 +27,10 @@ mkdir -p "$prefix"
     # A persistent server left by an interrupted test run would make the
     # wait below last forever.
     wineserver -k 2>/dev/null || true
+    # Only a prefix of ours, stamped by an earlier set-up, is cleared.
+    if ls "$prefix"/.glyvant-ready-* >/dev/null 2>&1; then
+      find "$prefix" -mindepth 1 -delete
+    fi
     wineboot -i >/dev/null 2>&1 || true
     key='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add "$key" /v 'Microsoft YaHei UI' /t REG_SZ /d 'Noto Sans CJK SC' /f >/dev/null 2>&1
@@ -25,15 +40,11 @@ mkdir -p "$prefix"
     # A monospaced face that has the Chinese glyphs too: the result box
     # shows Chinese labels in Consolas.
     wine reg add "$key" /v 'Consolas' /t REG_SZ /d 'Noto Sans Mono CJK SC' /f >/dev/null 2>&1
-    # The window tests run on Wine virtual desktops: without a window manager
-    # on the X display, Wine would wait seconds for one at every window, and
-    # one desktop smaller than the window shows how it is placed there.
-    apps='HKCU\Software\Wine\AppDefaults'
-    wine reg add "$apps\glyvant_window_tests.exe\Explorer" /v Desktop /t REG_SZ /d Tests /f >/dev/null 2>&1
-    wine reg add "$apps\glyvant_report_window_tests.exe\Explorer" /v Desktop /t REG_SZ /d Tests /f >/dev/null 2>&1
-    wine reg add "$apps\glyvant_small_screen_tests.exe\Explorer" /v Desktop /t REG_SZ /d Small /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tests /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Small /t REG_SZ /d 800x600 /f >/dev/null 2>&1
+    size=$(basename "$prefix" | sed -n 's/^wineprefix-\([0-9]*x[0-9]*\)$/\1/p')
+    if [ -n "$size" ]; then
+      wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Tests /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tests /t REG_SZ /d "$size" /f >/dev/null 2>&1
+    fi
     wineserver -w
     touch "$stamp"
   fi

@@ -1,15 +1,19 @@
-// Glyvant.exe as Windows sees it: the icon group that Explorer and the title
-// bar show, and the version block of its properties. The path of the
-// executable is the first argument.
+// A program as Windows sees it: the icon group that Explorer and the title
+// bar show, and the version block of its properties, which names the
+// program's own release file and its tool's title. Built with the program's
+// descriptor, whose title it must name; arguments: the path of the executable
+// and the release file name.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "glyvant_version.h"
+#include "tool/tool.h"
 
 namespace {
 
 const wchar_t* executable = L"Glyvant.exe";
+const wchar_t* file_name = L"Glyvant.exe";
 
 #pragma pack(push, 2)
 struct IconGroupHeader {
@@ -73,13 +77,15 @@ TEST(Resources, VersionBlockSaysTheProjectVersion) {
     ASSERT_TRUE(VerQueryValueW(block, L"\\StringFileInfo\\080404B0\\ProductVersion", (void**)&text, &length));
     EXPECT_STREQ(L"" GLYVANT_VERSION_TEXT, text);
     ASSERT_TRUE(VerQueryValueW(block, L"\\StringFileInfo\\080404B0\\FileDescription", (void**)&text, &length));
-    EXPECT_STREQ(L"Glyvant 餐时胰岛素计算", text);
+    EXPECT_STREQ(tool_builtin().title, text);
+    ASSERT_TRUE(VerQueryValueW(block, L"\\StringFileInfo\\080404B0\\OriginalFilename", (void**)&text, &length));
+    EXPECT_STREQ(file_name, text);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (argc > 1) executable = argv[1];
+    if (argc > 2) executable = argv[1], file_name = argv[2];
     return RUN_ALL_TESTS();
 }
