@@ -12,6 +12,7 @@
 //                                 record file's name T@ID@.csv
 //   @EXE@                         the argument
 //   @VERSION@                     the program's version
+//   @MAKER@ @WEBSITE@             the maker's name and website (a host name)
 //   @WINDOW_WIDTH@ @WINDOW_HEIGHT@  the window's fixed size in pixels
 //   @RESULT_LIMIT@                how many characters of a result a record keeps
 //   @EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@
@@ -37,6 +38,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/maker.h"
 #include "glyvant_version.h"
 #include "platform/platform.h"
 #include "store/store.h"
@@ -152,6 +154,8 @@ int main(int argc, char** argv) {
         {"@ID@", id},
         {"@EXE@", argv[1]},
         {"@VERSION@", GLYVANT_VERSION_TEXT},
+        {"@MAKER@", MAKER_NAME},
+        {"@WEBSITE@", MAKER_WEBSITE_HOST},
         {"@WINDOW_WIDTH@", number(WINDOW_WIDTH)},
         {"@WINDOW_HEIGHT@", number(WINDOW_HEIGHT)},
         {"@RESULT_LIMIT@", number(RECORD_RESULT_LIMIT)},

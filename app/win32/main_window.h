@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/maker.h"
 #include "app/win32/window_look.h"
 #include "tool/tool.h"
 
@@ -22,7 +23,7 @@ constexpr int COPY_TEXT_CAPACITY = 1024;
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
 // The maker's website, in the header band and the about text.
-#define MAKER_WEBSITE L"www.orvomed.example"
+#define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
 // The verdict line before the first calculation and after Reset.
 #define VERDICT_PROMPT L"填写左侧参数，点击“计算”"
 
