@@ -12,6 +12,8 @@ packages=(
   xvfb xauth x11-apps xdotool imagemagick          # a display for windows, screenshots
   fonts-noto-cjk                                   # Chinese text under Wine
   time                                             # peak memory in scripts/measure.sh
+  wixl msitools faketime                           # the installer packages
+  osslsigncode openssl                             # signing them, and the signing test
 )
 
 # wine32 comes from the i386 architecture, which a fresh machine lacks.

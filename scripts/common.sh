@@ -13,12 +13,13 @@ on_virtual_display() {
 }
 
 # wine_environment PREFIX: Wine in the given prefix (never the user's
-# ~/.wine), quiet, and without the Mono and Gecko prompts the programs do
-# not need.
+# ~/.wine), quiet, without the Mono and Gecko prompts the programs do not
+# need, and without the menu builder, which would copy the shortcuts of an
+# installed package into the Linux user's desktop menus.
 wine_environment() {
   WINEPREFIX=$1
   WINEDEBUG=-all
-  WINEDLLOVERRIDES='mscoree,mshtml='
+  WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe='
   export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
   # Where 32-bit Wine runs under qemu-user (scripts/bootstrap.sh), qemu
   # preloads the library that spares it a minute's start; only qemu reads

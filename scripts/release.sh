@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the zips a hospital deploys.
+# Builds the zips and installer packages a hospital deploys.
 #   scripts/release.sh [TOOL]     one tool of suite/ (default Glyvant), e.g.
 #                                 scripts/release.sh t106_drug_compatibility
 #   scripts/release.sh --suite    every tool of suite/, for 64- and 32-bit Windows
@@ -9,10 +9,20 @@
 # win64.zip and -win32.zip, each with every tool's program (Glyvant.exe, and
 # T010-InsulinCorrection.exe and so on), each program's user guide in
 # 使用说明\, the suite's deployment note and catalogue 工具目录.txt from
-# docs/release/suite/, and SHA256SUMS.txt.
+# docs/release/suite/, and SHA256SUMS.txt; and the same files as the Windows
+# Installer packages dist/OrvoMedSuite-<version>-win64.msi and -win32.msi
+# (scripts/msi/build_msi.py).
 # Nothing is packaged unless every descriptor passes scripts/check-tool.sh
 # and every program's self-test exits 0 under Wine (the 32-bit programs under
-# 32-bit Wine). The same commit gives the same bytes.
+# 32-bit Wine). The same commit gives the same bytes, unless signed.
+#
+# Environment:
+#   RELEASE_SIGN_PFX       a PKCS#12 file: every program is Authenticode-signed
+#                          before it is tested and packaged, then each package;
+#                          RELEASE_SIGN_PASSWORD is its password
+#   RELEASE_DIST           the folder the packages go to (default dist)
+#   RELEASE_VERSION        build as this version (major.minor.patch) instead of
+#                          the project's: the upgrade test's higher version
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -22,12 +32,40 @@ scripts/bootstrap.sh
 # version then shows the Chinese text right.
 windows_text() { printf '\xEF\xBB\xBF'; sed 's/$/\r/'; }
 
-# The project's version, as CMake read it from project() for a build folder.
+dist=${RELEASE_DIST:-dist}
+# Every configure sets the version, so a raised one never sticks to the
+# build folders that the next release reuses.
+version_option=-DGLYVANT_VERSION=${RELEASE_VERSION:-}
+
+# The version a build folder's programs carry.
 configured_version() {
   local version
-  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
-  [ -n "$version" ] || { echo "release: CMake gave no project version" >&2; exit 2; }
+  version=$(sed -n 's/^#define GLYVANT_VERSION_TEXT "\(.*\)"$/\1/p' "$1/generated/glyvant_version.h")
+  [ -n "$version" ] || { echo "release: CMake gave no version" >&2; exit 2; }
   echo "$version"
+}
+
+# sign FILE NAME: Authenticode-signs FILE in place, with NAME and the maker's
+# website in the signature, when a signing certificate is given.
+signing() { [ -n "${RELEASE_SIGN_PFX:-}" ]; }
+sign() {
+  signing || return 0
+  [ -f "$RELEASE_SIGN_PFX" ] || { echo "release: no file $RELEASE_SIGN_PFX to sign with" >&2; exit 2; }
+  # The password from a pipe, not the command line that every user can list.
+  osslsigncode sign -pkcs12 "$RELEASE_SIGN_PFX" -readpass <(printf '%s' "${RELEASE_SIGN_PASSWORD:-}") \
+    -n "$2" -i "https://$website/" -h sha256 -in "$1" -out "$1.signed" >/dev/null ||
+    { rm -f "$1.signed"; echo "release: signing $1 failed" >&2; exit 1; }
+  mv "$1.signed" "$1"
+}
+
+# The deployment note says whether the programs are signed: a line that
+# begins with [signed] or [unsigned] is kept, without the tag, only then.
+signed_lines() {
+  if signing; then
+    sed -e '/^\[unsigned\]/d' -e 's/^\[signed\]//'
+  else
+    sed -e '/^\[signed\]/d' -e 's/^\[unsigned\]//'
+  fi
 }
 
 # imports_only_system_dlls OBJDUMP EXE: the deployment note promises that
@@ -38,14 +76,14 @@ imports_only_system_dlls() {
 
 # The release's own Wine prefix: `wineserver -k` at the end stops every
 # program of its prefix, and the development prefixes may be running
-# somebody's tests. One release at a time uses it, for the same reason. With
-# 32-bit Wine installed it runs the 32-bit programs under 32-bit Wine.
+# somebody's tests. One release at a time uses it and the build folders.
+# With 32-bit Wine installed it runs the 32-bit programs under 32-bit Wine.
 start_wine() {
-  mkdir -p build/release
-  exec 9>build/release/wine.lock
-  flock 9
   wine_session "$PWD/build/release/wineprefix"
 }
+mkdir -p build/release
+exec 9>build/release/wine.lock
+flock 9
 
 # selftest STAGE EXE REPORT: runs the program's self-test in its staged
 # folder, as IT would after unpacking; false unless it exits 0.
@@ -61,6 +99,9 @@ selftest() {
   echo "release: self-test of $2 passed: $(head -n 1 "$3" | tr -d '\r')"
 }
 
+# The time every packaged file carries: the last commit's.
+epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
+
 # package STAGE ZIP: SHA256SUMS.txt of every staged file, then the zip.
 package() {
   local stage=$1 zip=$2
@@ -71,7 +112,6 @@ package() {
   # Deterministic: entries sorted by path, every one with the time of the
   # last commit (or SOURCE_DATE_EPOCH) and the same permissions, so the same
   # sources give the same zip.
-  local epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
   rm -f "$zip.part"
   python3 - "$stage" "$zip.part" "$epoch" <<'PYTHON'
 import os, sys, time, zipfile
@@ -106,23 +146,27 @@ release_tool() {
   local dir=build/release/$tool
   # Without the link time in its header the program is the same, byte for
   # byte, whenever the same sources are built, and so are the checksums.
-  build_tool windows "$dir" "$source" glyvant -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+  build_tool windows "$dir" "$source" glyvant -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp \
+             "$version_option"
   # The texts come from a native helper linked with the same descriptor.
-  build_tool native "$dir/native" "$source" release_texts
+  build_tool native "$dir/native" "$source" release_texts "$version_option"
   local version name
   version=$(configured_version "$dir")
+  website=$(echo @WEBSITE@ | "$dir/native/release_texts" -)
   name=$(sed -n 's/^GLYVANT_PROGRAM_NAME:INTERNAL=//p' "$dir/CMakeCache.txt")
-  local exe=$name.exe stage=$dir/$name-$version-win64 zip=dist/$name-$version-win64.zip
+  local exe=$name.exe stage=$dir/$name-$version-win64 zip=$dist/$name-$version-win64.zip
   # A zip left from an earlier run must not pass for this one if it fails.
   rm -f "$zip" "$zip.part"
   rm -rf "$stage"
-  mkdir -p "$stage" dist
+  mkdir -p "$stage" "$dist"
   cp "$dir/Glyvant.exe" "$stage/$exe"
   imports_only_system_dlls x86_64-w64-mingw32-objdump "$stage/$exe"
+  sign "$stage/$exe" "$name"
   start_wine
   selftest "$stage" "$exe" "$dir/selftest.txt" || { echo "release: nothing was packaged" >&2; exit 1; }
   for text in 使用说明 部署说明-DEPLOYMENT; do
-    "$dir/native/release_texts" "$exe" <"docs/release/$text.template.txt" | windows_text >"$stage/$text.txt"
+    signed_lines <"docs/release/$text.template.txt" | "$dir/native/release_texts" "$exe" |
+      windows_text >"$stage/$text.txt"
   done
   package "$stage" "$zip"
 }
@@ -139,16 +183,18 @@ suite_build() {
 release_suite() {
   scripts/check-tool.sh suite/*.cpp
   local root=build/release/suite
-  mkdir -p "$root" dist
-  suite_build native "$root/native" suite_texts
+  mkdir -p "$root" "$dist"
+  suite_build native "$root/native" suite_texts "$version_option"
   local texts=$root/native
-  local version
+  local version maker
   version=$(configured_version "$texts")
-  # Old zips must not pass for this run's if it fails.
-  rm -f dist/OrvoMedSuite-"$version"-win{64,32}.zip
+  maker=$(echo @MAKER@ | "$texts/release_texts_t009_glyvant" -)
+  website=$(echo @WEBSITE@ | "$texts/release_texts_t009_glyvant" -)
+  # Old packages must not pass for this run's if it fails.
+  rm -f "$dist"/OrvoMedSuite-"$version"-win{64,32}.{zip,msi}
   # Once: Wine's background programs keep the lock's file open until the end.
   start_wine
-  local arch preset objdump bits dir stage stem program failed
+  local arch preset objdump bits dir stage stem program failed msi
   for arch in win64 win32; do
     if [ $arch = win64 ]; then
       preset=windows objdump=x86_64-w64-mingw32-objdump bits=64
@@ -156,13 +202,15 @@ release_suite() {
       preset=windows-x86 objdump=i686-w64-mingw32-objdump bits=32
     fi
     dir=$root/$arch
-    suite_build "$preset" "$dir" suite_programs -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+    suite_build "$preset" "$dir" suite_programs -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp \
+                "$version_option"
     stage=$dir/OrvoMedSuite-$version-$arch
     rm -rf "$stage" "$dir/selftest"
     mkdir -p "$stage/使用说明" "$dir/selftest"
     while read -r stem program; do
       cp "$dir/suite/$program.exe" "$stage/"
       imports_only_system_dlls "$objdump" "$stage/$program.exe"
+      sign "$stage/$program.exe" "$program"
     done <"$dir/suite_programs.txt"
 
     failed=0
@@ -174,8 +222,10 @@ release_suite() {
       exit 1
     fi
 
-    # Each program's guide, and the catalogue, from the program's own
-    # descriptor; the note from the shared definitions.
+    # Each program's guide, its entry in the catalogue and its shortcut in
+    # the installer package, from the program's own descriptor; the note from
+    # the shared definitions.
+    : >"$dir/msi-programs.txt"
     sed "s/@BITS@/$bits/g" docs/release/suite/工具目录.template.txt |
       "$texts/release_texts_t009_glyvant" Glyvant.exe >"$dir/catalogue.txt"
     while read -r stem program; do
@@ -183,11 +233,23 @@ release_suite() {
         windows_text >"$stage/使用说明/$program.txt"
       sed "s/@GUIDE@/$program.txt/g" docs/release/suite/工具目录.entry.template.txt |
         "$texts/release_texts_$stem" "$program.exe" >>"$dir/catalogue.txt"
+      # Each text asked for alone: release_texts leaves out a line that
+      # names an empty one.
+      printf '%s\t%s\t%s\n' "$program.exe" \
+        "$(echo @TITLE@ | "$texts/release_texts_$stem" "$program.exe")" \
+        "$(echo @SUMMARY@ | "$texts/release_texts_$stem" "$program.exe")" >>"$dir/msi-programs.txt"
     done <"$dir/suite_programs.txt"
     windows_text <"$dir/catalogue.txt" >"$stage/工具目录.txt"
-    sed "s/@BITS@/$bits/g" docs/release/suite/部署说明-DEPLOYMENT.template.txt |
+    sed "s/@BITS@/$bits/g" docs/release/suite/部署说明-DEPLOYMENT.template.txt | signed_lines |
       "$texts/release_texts_t009_glyvant" Glyvant.exe | windows_text >"$stage/部署说明-DEPLOYMENT.txt"
-    package "$stage" "dist/OrvoMedSuite-$version-$arch.zip"
+    package "$stage" "$dist/OrvoMedSuite-$version-$arch.zip"
+    # The same staged files, checksums included, as the package IT deploys.
+    msi=$dist/OrvoMedSuite-$version-$arch.msi
+    SOURCE_DATE_EPOCH=$epoch python3 scripts/msi/build_msi.py "$arch" "$version" "$maker" "$website" \
+      "$stage" "$dir/msi-programs.txt" "$dir/icon/glyvant.ico" "$msi.part"
+    sign "$msi.part" "OrvoMedSuite $version ($bits-bit)"
+    mv "$msi.part" "$msi"
+    echo "release: $msi ($(stat -c %s "$msi") bytes)"
   done
 }
 

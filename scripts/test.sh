@@ -2,8 +2,9 @@
 # Checks every descriptor in suite/, builds the native, sanitizer, 64-bit and
 # 32-bit Windows builds with warnings as errors, and runs every test:
 # natively, under the sanitizers, and under Wine on a virtual X display (the
-# window tests need one; they run in the 64-bit build only). Ends with one
-# ctest summary over all.
+# window tests need one; they run in the 64-bit build only); and installs,
+# upgrades and removes the suite's installer packages under Wine
+# (tests/release/msi_install_test.sh). Ends with one ctest summary over all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -23,8 +24,12 @@ wine_session "$PWD/build/windows/wineprefix-1280x1024" "$PWD/build/windows/winep
              "$PWD/build/windows-x86/wineprefix-1280x1024"
 
 mkdir -p build/all
-cat > build/all/CTestTestfile.cmake <<'CTEST'
-# Every test of the four builds in one run.
+cat > build/all/CTestTestfile.cmake <<CTEST
+# Every test of the four builds in one run, and the installer packages' test,
+# which makes two releases in the release's own folders and so belongs to no
+# build; it starts first, being the longest.
 subdirs("../native" "../native-asan" "../windows" "../windows-x86")
+add_test(release_msi_install "bash" "$PWD/tests/release/msi_install_test.sh")
+set_tests_properties(release_msi_install PROPERTIES TIMEOUT 1800 COST 100000)
 CTEST
 ctest --test-dir build/all --output-on-failure -j2
