@@ -69,10 +69,10 @@ int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity) {
     text_format(line, SHORT_LINE_CAPACITY, L"LEVEL|%d\r\n", level);
     text_append(report, capacity, line);
 
-    // A descriptor the program cannot serve whole never passes its self-test.
+    // A descriptor the program cannot serve whole never passes its self-test,
+    // a report tool's no more than a formula tool's.
     int errors = tool.incomplete ? 1 : 0;
     if (tool.report_kind != REPORT_NONE) {
-        errors = 0;
         text_append(report, capacity, L"OUT|报告文本|见 DETAIL|\r\n");
     } else {
         errors += append_out_lines(tool, input_values, report, capacity);

@@ -78,15 +78,26 @@ TEST(SelftestReport, ReportToolsHaveOneFixedOutLine) {
     EXPECT_EQ(0, errors);
 }
 
-// A descriptor the program cannot serve never passes its self-test.
-TEST(SelftestReport, MoreOutputsThanTheProgramHoldsCountAsAnError) {
+// A descriptor the program cannot serve never passes its self-test, a report
+// tool included; one that fills the tables exactly does.
+TEST(SelftestReport, MoreInputsOrOutputsThanTheProgramHoldsCountAsAnError) {
     OutputDef outputs[17];
     for (OutputDef& o : outputs) o = {.key = "k", .label = L"值", .unit = L"", .formula = "1", .format = "f0"};
-    const ToolDef tool = {.id = 1, .title = L"t", .category = L"c", .output_count = 17, .outputs = outputs};
-    int errors = -1;
-    std::wstring report = report_of(tool, &errors);
-    EXPECT_EQ(1, errors);
-    EXPECT_NE(std::wstring::npos, report.find(L"ERRORS|1\r\n"));
+    InputDef inputs[17];
+    for (InputDef& i : inputs) i = {.key = "k", .label = L"值", .unit = L"", .default_value = 1};
+    struct Case {
+        int input_count, output_count, report_kind, errors;
+    };
+    const Case cases[] = {{0, 17, 0, 1}, {17, 0, 1, 1}, {16, 16, 0, 0}, {16, 0, 1, 0}};
+    for (const Case& c : cases) {
+        const ToolDef tool = {.id = 1, .title = L"t", .category = L"c", .input_count = c.input_count,
+                              .inputs = inputs, .output_count = c.output_count, .outputs = outputs,
+                              .report_kind = c.report_kind};
+        int errors = -1;
+        std::wstring report = report_of(tool, &errors);
+        EXPECT_EQ(c.errors, errors) << c.input_count << " inputs, " << c.output_count << " outputs";
+        EXPECT_NE(std::wstring::npos, report.find(c.errors ? L"ERRORS|1\r\n" : L"ERRORS|0\r\n"));
+    }
 }
 
 // ---- The report file ---------------------------------------------------------
