@@ -18,6 +18,7 @@ TEST(InputField, WholeNumbersOnly) {
         {L"   ", true, 0},
         {L"60", true, 60},
         {L"  60  ", true, 60},
+        {L"\t9\t", true, 9},  // a tab pasted with the number
         {L"\x3000" L"60\x3000", true, 60},  // full-width spaces from a Chinese keyboard
         {L"0.5", true, 0.5},
         {L".5", true, 0.5},

@@ -97,6 +97,7 @@ TEST(ToolCalculate, RulesAndTheFallbackVerdict) {
     const RuleDef first_wins[] = {{.condition = "", .level = 1, .message = L"先"},
                                   {.condition = "x > 1", .level = 3, .message = L"后"}};
     const RuleDef null_condition[] = {{.condition = nullptr, .level = 2, .message = L"空条件"}};
+    const RuleDef negative_holds[] = {{.condition = "0 - x", .level = 2, .message = L"负值为真"}};
     const RuleDef nan_holds[] = {{.condition = "!(0*exp(1000))", .level = 3, .message = L"否"},
                                  {.condition = "(0*exp(1000)) ? 1 : 0", .level = 1, .message = L"NaN 为真"}};
     struct Case {
@@ -112,6 +113,7 @@ TEST(ToolCalculate, RulesAndTheFallbackVerdict) {
         {first_wins, 2, L"先", 1},
         {null_condition, 1, L"空条件", 2},
         {nan_holds, 2, L"NaN 为真", 1},
+        {negative_holds, 1, L"负值为真", 2},
     };
     for (const Case& c : cases) {
         const ToolDef tool = {.id = 1, .title = L"t", .input_count = 1, .inputs = one_input,

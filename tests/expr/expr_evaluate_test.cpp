@@ -58,6 +58,7 @@ TEST(ExprEvaluate, OperatorsPrecedenceAndAssociativity) {
         {"ml*1000", 60, 0},
         {"1+2*3", 7, 0},
         {"(1+2)*3", 9, 0},
+        {"1 < 1+1", 1, 0},  // a sum on the right of a comparison
         {"10-4-3", 3, 0},
         {"2*3^2", 18, 0},
         {"-2^2", 4, 0},  // prefix minus binds tighter than ^
@@ -103,6 +104,7 @@ TEST(ExprEvaluate, NumbersAsStrtodReadsThem) {
         {"0x1p4", 16, 0},     {"007", 7, 0},         {"123456789012345", 123456789012345.0, 0},
         {"1234567890123456789", 1234567890123456789.0, 0},
         {"0.000000000000001", 1e-15, 0},
+        {"9.999999999999999", 9.999999999999999, 0},  // 16 digits: no shortcut that rounds to 10
         {"3.14159265358979", 3.14159265358979, 0},
         {"99999999999999.9", 99999999999999.9, 0},
         {"1.7976931348623157e308", 1.7976931348623157e308, 0},
@@ -250,7 +252,8 @@ TEST(ExprEvaluate, NestingIsBoundedInsteadOfExhaustingTheStack) {
         {repeat("1^", 200) + "1", 0},
         {repeat("1?", 200) + "1" + repeat(":1", 200), 0},
         {repeat("abs(", 200) + "1" + repeat(")", 200), 0},
-        {repeat("(", EXPR_MAX_DEPTH + 1) + "1" + repeat(")", EXPR_MAX_DEPTH + 1), 1},
+        {repeat("(", 256) + "1" + repeat(")", 256), 0},  // the deepest a descriptor may nest
+        {repeat("(", 257) + "1" + repeat(")", 257), 1},
         {repeat("(", 100000) + "1" + repeat(")", 100000), 1},
         {repeat("-", 100000) + "1", 1},
         {repeat("!", 100000) + "1", 1},

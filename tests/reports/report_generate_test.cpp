@@ -186,6 +186,7 @@ TEST(DrugCompatibility, PairsInEitherOrder) {
               r.text);
     EXPECT_EQ(L"待查：11 号 头孢曲松  +  2 号 葡萄糖酸钙",
               generate(6, {{"drugA", 11}, {"drugB", 2}}).lines[0]);
+    EXPECT_EQ(L"待查：10 号 多巴胺  +  4 号 呋塞米", generate(6, {{"drugA", 10}, {"drugB", 4}}).lines[0]);
 }
 
 TEST(InfusionCardAndCriticalValues, WholeTexts) {

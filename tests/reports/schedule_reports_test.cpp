@@ -75,6 +75,7 @@ TEST(DosingTimetable, SlotsHeadingAndDefaults) {
         // Days beyond the 32-bit range are not shown as wrapped-around days.
         {{{"start", 5.1e10}}, L"首剂时间 51000000000:00，间隔 8 小时，共 1 次：", L"第2125000001天 00:00"},
         {{{"start", 5.2e10}}, L"首剂时间 52000000000:00，间隔 8 小时，共 1 次：", L"--"},
+        {{{"start", 2147483647.0 * 24}}, nullptr, L"--"},  // day 2147483648 would not fit
         {{{"interval", 1e308}, {"times", 3}}, nullptr, L"第1天 00:00  |  --  |  --"},
     };
     for (const Case& c : cases) {

@@ -35,6 +35,9 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
          L"\"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n\"\r\n"},
         {{-0.5, 0, 1e-7}, L"", L"2026-12-08 09:05:07,Glyvant,本餐碳水=-0.5,\"系数,比值=0\",\"说\"\"明\"\"=1e-07\",\r\n"},
         {{1, 2, 3}, L"plain", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",plain\r\n"},
+        // A line break alone, of either kind, would split the row too.
+        {{1, 2, 3}, L"a\rb", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",\"a\rb\"\r\n"},
+        {{1, 2, 3}, L"a\nb", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",\"a\nb\"\r\n"},
     };
     for (const Case& c : cases) {
         record_row_line(tool, c.values, c.result, noon, line, RECORD_LINE_CAPACITY);

@@ -24,6 +24,12 @@ bool no_data_folder(wchar_t* folder, int) {
     folder[0] = 0;
     return false;
 }
+// A data folder the record file's path would not fit behind: a cut path
+// would name another file.
+bool long_data_folder(wchar_t* folder, int capacity) {
+    const std::wstring longer = data_folder + std::wstring(500, L'd');
+    return text_copy(folder, capacity, longer.c_str()) == (int)longer.size();
+}
 PlatformFile creating_fails(const wchar_t* path, PlatformOpening how, PlatformStatus* status) {
     if (how == PLATFORM_APPEND_EXISTING) return platform_system_calls.open_file(path, how, status);
     *status = PLATFORM_FAILED;
@@ -44,7 +50,8 @@ bool closing_fails(PlatformFile file) {
     return false;
 }
 
-enum Fault { CREATE_FAILS, LINK_FAILS, WRITE_CUT_SHORT, CLOSE_FAILS, IN_USE, DISK_FULL, NO_DATA_FOLDER };
+enum Fault { CREATE_FAILS, LINK_FAILS, WRITE_CUT_SHORT, CLOSE_FAILS, IN_USE, DISK_FULL, NO_DATA_FOLDER,
+             LONG_DATA_FOLDER };
 
 void inject(Fault fault) {
     switch (fault) {
@@ -55,6 +62,7 @@ void inject(Fault fault) {
     case IN_USE: platform_calls.open_file = held_by_another_program; break;
     case DISK_FULL: platform_calls.write_file = disk_full; break;
     case NO_DATA_FOLDER: platform_calls.user_data_folder = no_data_folder; break;
+    case LONG_DATA_FOLDER: platform_calls.user_data_folder = long_data_folder; break;
     }
 }
 
@@ -108,6 +116,7 @@ TEST_F(StoreFaults, SaveTellsTheFailureAndLeavesNoHalfRow) {
         {LINK_FAILS, false, RECORD_NOT_WRITTEN, ABSENT},
         {DISK_FULL, false, RECORD_NOT_WRITTEN, ABSENT},
         {NO_DATA_FOLDER, false, RECORD_NO_DATA_FOLDER, ABSENT},
+        {LONG_DATA_FOLDER, false, RECORD_NOT_WRITTEN, ABSENT},
         {DISK_FULL, true, RECORD_NOT_WRITTEN, UNCHANGED},
         {WRITE_CUT_SHORT, true, RECORD_NOT_WRITTEN, UNCHANGED},
         {IN_USE, true, RECORD_FILE_IN_USE, UNCHANGED},

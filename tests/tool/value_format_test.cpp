@@ -90,6 +90,7 @@ TEST(FormatValue, SmallBuffersNeverShowAnotherNumber) {
         {8, 12345.6, L"12345.6"},  // fits
         {6, 1234.5, L"--"},       // "1234.5" and "1.2e+03" both too long
         {8, 123456.7, L"1.2e+05"},  // plain form too long, exponent form fits
+        {7, 12345.6, L"--"},        // both one character too long
         {3, 6, L"--"},
         {2, 6, L"-"},
         {1, 6, L""},
