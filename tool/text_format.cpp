@@ -27,6 +27,20 @@ int text_format(wchar_t* text, int capacity, const wchar_t* format, ...) {
     return written;
 }
 
+int text_vformat_marked(wchar_t* text, int capacity, const wchar_t* format, va_list args) {
+    int written = text_vformat(text, capacity, format, args);
+    if (written < 0 && capacity > 1) text[capacity - 2] = TEXT_CUT_MARK;
+    return written;
+}
+
+int text_format_marked(wchar_t* text, int capacity, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int written = text_vformat_marked(text, capacity, format, args);
+    va_end(args);
+    return written;
+}
+
 int text_length(const wchar_t* text) {
     if (!text) return 0;
     int n = 0;
