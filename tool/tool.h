@@ -71,6 +71,10 @@ struct ToolDef {
 // The program holds this many inputs and outputs of a tool.
 constexpr int TOOL_MAX_INPUTS = 16;
 constexpr int TOOL_MAX_OUTPUTS = 16;
+// The window's input panel shows this many rows; the descriptor check
+// refuses a tool with more inputs, and the window's layout asserts that the
+// last of them lies inside the panel.
+constexpr int TOOL_MAX_INPUT_ROWS = 14;
 
 // The build's descriptor, defined by the source that GLYVANT_TOOL_SOURCE names.
 const ToolDef& tool_builtin();
@@ -148,6 +152,16 @@ int civil_from_days(int64_t days, wchar_t* text, int capacity);
 // terminated, and -1 returned.
 int text_format(wchar_t* text, int capacity, const wchar_t* format, ...);
 int text_vformat(wchar_t* text, int capacity, const wchar_t* format, va_list args);
+
+// The character a cut text ends with, so that a part never passes for the
+// whole.
+constexpr wchar_t TEXT_CUT_MARK = L'\x2026';  // "…"
+
+// text_format for texts a reader takes as whole (a result line, a record
+// field): one that does not fit ends with TEXT_CUT_MARK in its last kept
+// place. Returns the length, or -1 when the text was cut.
+int text_format_marked(wchar_t* text, int capacity, const wchar_t* format, ...);
+int text_vformat_marked(wchar_t* text, int capacity, const wchar_t* format, va_list args);
 
 // Appends `piece` to the terminated `text`, cut where `text` is full; nothing
 // at all when the capacity is below 1. Returns the new length.
