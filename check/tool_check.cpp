@@ -54,13 +54,14 @@ bool is_identifier(const char* key) {
     return true;
 }
 
-// A count and its records, as the descriptor writes them.
+// A count and its records, as the descriptor writes them; `limit` (0: none)
+// is what the program serves, as `serves` tells.
 void check_count(Findings* found, const char* count_name, const char* records_name, int count,
-                 const void* records, int limit) {
+                 const void* records, int limit, const char* serves) {
     if (count < 0) add(found, CHECK_ERROR, {count_name, -1, nullptr}, "%d is negative", count);
     if (limit > 0 && count > limit)
-        add(found, CHECK_ERROR, {count_name, -1, nullptr}, "%d, more than the %d the program holds",
-            count, limit);
+        add(found, CHECK_ERROR, {count_name, -1, nullptr}, "%d, more than the %d %s", count, limit,
+            serves);
     if (count > 0 && !records)
         add(found, CHECK_ERROR, {records_name, -1, nullptr}, "absent, though %s is %d", count_name,
             count);
@@ -234,9 +235,12 @@ int tool_check(const ToolDef& tool, CheckFinding* findings, int capacity) {
             tool.report_kind, REPORT_KIND_COUNT - 1);
         report_tool = false;
     }
-    check_count(&found, "input_count", "inputs", tool.input_count, tool.inputs, TOOL_MAX_INPUTS);
-    check_count(&found, "output_count", "outputs", tool.output_count, tool.outputs, TOOL_MAX_OUTPUTS);
-    check_count(&found, "rule_count", "rules", tool.rule_count, tool.rules, 0);
+    // Rows past the panel would lie over the footer and the buttons.
+    check_count(&found, "input_count", "inputs", tool.input_count, tool.inputs, TOOL_MAX_INPUT_ROWS,
+                "input rows the window shows");
+    check_count(&found, "output_count", "outputs", tool.output_count, tool.outputs, TOOL_MAX_OUTPUTS,
+                "the program holds");
+    check_count(&found, "rule_count", "rules", tool.rule_count, tool.rules, 0, "");
     check_keys(&found, tool, served);
     if (report_tool) {
         check_report_tool(&found, tool, served);

@@ -108,9 +108,13 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
          "inputs warning: no input \"days\", which report kind 1 reads (it then uses its default)\n"},
         {false, [](Descriptor& d) { d.outputs[1].key = "icr"; },
          "outputs[1].key error: \"icr\" is already the key of inputs[1]\n"},
+        {false, [](Descriptor& d) { d.inputs[2].key = "carbs"; },
+         "inputs[2].key error: \"carbs\" is already the key of inputs[0]\n"
+         "outputs[1].formula error: \"conc\" is neither an input nor an output key, in \"units/conc\"\n"},
         // Counts and records.
-        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUTS + 1; },
-         "input_count error: 17, more than the 16 the program holds\n"},
+        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS; }, ""},
+        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS + 1; },
+         "input_count error: 15, more than the 14 input rows the window shows\n"},
         {false, [](Descriptor& d) { d.tool.output_count = -1; },
          "output_count error: -1 is negative\n"
          "rules[0].condition error: \"units\" is neither an input nor an output key, in \"units>20\"\n"},
