@@ -10,9 +10,17 @@ const wchar_t* const drug_names[] = {
 };
 constexpr int DRUG_COUNT = (int)(sizeof drug_names / sizeof drug_names[0]);
 
-// An unlisted number shows the first name; it matches no rule all the same.
-const wchar_t* drug_name(int number) {
-    return number >= 1 && number <= DRUG_COUNT ? drug_names[number - 1] : drug_names[0];
+constexpr int DRUG_SLOT = 32;
+
+bool drug_listed(int number) { return number >= 1 && number <= DRUG_COUNT; }
+
+// A drug as the report names it. A number outside the list names no drug,
+// and says so rather than borrowing a listed drug's name.
+void name_drug(int number, wchar_t* slot) {
+    if (drug_listed(number))
+        text_format(slot, DRUG_SLOT, L"%d 号 %ls", number, drug_names[number - 1]);
+    else
+        text_format(slot, DRUG_SLOT, L"%d 号（无此编号）", number);
 }
 
 struct Conclusion {
@@ -76,14 +84,24 @@ int report_drug_compatibility(const PreparedTool& tool, const double* input_valu
     const char* const* key = report_keys[REPORT_DRUG_COMPATIBILITY];
     int a = report_whole_value(tool, input_values, key[0]);
     int b = report_whole_value(tool, input_values, key[1]);
-    report_append_line(result_text, result_capacity, L"待查：%d 号 %ls  +  %d 号 %ls", a, drug_name(a),
-                       b, drug_name(b));
+    wchar_t first[DRUG_SLOT], second[DRUG_SLOT];
+    name_drug(a, first);
+    name_drug(b, second);
+    report_append_line(result_text, result_capacity, L"待查：%ls  +  %ls", first, second);
     report_append_line(result_text, result_capacity, L"");
     report_append_line(result_text, result_capacity,
                        L"编号：1头孢曲松 2葡萄糖酸钙 3万古霉素 4呋塞米 5氨溴索");
     report_append_line(result_text, result_capacity,
                        L"      6奥美拉唑 7维生素C 8胰岛素 9碳酸氢钠 10多巴胺");
     report_append_line(result_text, result_capacity, L"");
+    if (!drug_listed(a) || !drug_listed(b)) {
+        // No table row speaks of a drug that is not in it: judging the pair
+        // would pass an unknown drug off as a checked one.
+        report_append_line(result_text, result_capacity, L"未作配伍判断：请按编号 1–%d 选择药品。",
+                           DRUG_COUNT);
+        text_format(verdict, verdict_capacity, L"请按编号 1–%d 选择药品", DRUG_COUNT);
+        return 2;
+    }
     const Conclusion& conclusion = compatibility(a, b);
     report_append_line(result_text, result_capacity, L"%ls", conclusion.line);
     text_copy(verdict, verdict_capacity, conclusion.verdict);

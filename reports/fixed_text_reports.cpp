@@ -12,6 +12,23 @@ const Entry& select_entry(const Entry (&table)[count], int number) {
     return number >= 1 && number < count ? table[number - 1] : table[count - 1];
 }
 
+// The entry for `number` when it is 1 to count; nullptr for any other, which
+// names no entry.
+template <typename Entry, int count>
+const Entry* listed_entry(const Entry (&table)[count], int number) {
+    return number >= 1 && number <= count ? &table[number - 1] : nullptr;
+}
+
+// In place of an entry for a number outside the list: one line asking for a
+// listed number, and its verdict at level 1.
+int ask_for_listed_number(int number, int count, const wchar_t* what, wchar_t* result_text,
+                          int result_capacity, wchar_t* verdict, int verdict_capacity) {
+    report_append_line(result_text, result_capacity, L"编号 %d 不在列表中：请按编号 1–%d 选择%ls。",
+                       number, count, what);
+    text_format(verdict, verdict_capacity, L"请按编号 1–%d 选择%ls", count, what);
+    return 1;
+}
+
 void append_lines(wchar_t* result_text, int result_capacity, const wchar_t* const* lines,
                   int count) {
     for (int i = 0; i < count; i++) report_append_line(result_text, result_capacity, L"%ls", lines[i]);
@@ -78,6 +95,8 @@ const TwoLines lab_panels[] = {
      L"注意：留取中段尿，1 小时内送检；月经期避免。"},
 };
 
+constexpr int HIGH_ALERT_CATEGORY_COUNT = (int)(sizeof high_alert_categories / sizeof high_alert_categories[0]);
+constexpr int LAB_PANEL_COUNT = (int)(sizeof lab_panels / sizeof lab_panels[0]);
 constexpr int HANDOVER_MAX_BEDS = 30;
 
 }  // namespace
@@ -96,11 +115,14 @@ int report_blood_draw_order(const PreparedTool& tool, const double* input_values
 int report_high_alert_drugs(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                             int result_capacity, wchar_t* verdict, int verdict_capacity) {
     const char* const* key = report_keys[REPORT_HIGH_ALERT_DRUGS];
-    const TwoLines& category =
-        select_entry(high_alert_categories, report_whole_value(tool, input_values, key[0]));
+    int k = report_whole_value(tool, input_values, key[0]);
     report_append_line(result_text, result_capacity, L"高警示药品类别与要点：");
-    report_append_line(result_text, result_capacity, L"%ls", category.first);
-    report_append_line(result_text, result_capacity, L"%ls", category.second);
+    const TwoLines* category = listed_entry(high_alert_categories, k);
+    if (!category)
+        return ask_for_listed_number(k, HIGH_ALERT_CATEGORY_COUNT, L"药品类别", result_text,
+                                     result_capacity, verdict, verdict_capacity);
+    report_append_line(result_text, result_capacity, L"%ls", category->first);
+    report_append_line(result_text, result_capacity, L"%ls", category->second);
     text_copy(verdict, verdict_capacity, L"高警示药品须专区、专标识、双人核对");
     return 0;
 }
@@ -136,9 +158,13 @@ int report_handover_sheet(const PreparedTool& tool, const double* input_values, 
 int report_lab_panel_guide(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
     const char* const* key = report_keys[REPORT_LAB_PANEL_GUIDE];
-    const TwoLines& panel = select_entry(lab_panels, report_whole_value(tool, input_values, key[0]));
-    report_append_line(result_text, result_capacity, L"%ls", panel.first);
-    report_append_line(result_text, result_capacity, L"%ls", panel.second);
+    int p = report_whole_value(tool, input_values, key[0]);
+    const TwoLines* panel = listed_entry(lab_panels, p);
+    if (!panel)
+        return ask_for_listed_number(p, LAB_PANEL_COUNT, L"检验套餐", result_text, result_capacity,
+                                     verdict, verdict_capacity);
+    report_append_line(result_text, result_capacity, L"%ls", panel->first);
+    report_append_line(result_text, result_capacity, L"%ls", panel->second);
     text_copy(verdict, verdict_capacity, L"套餐与采血管已列出，按顺序采血");
     return 0;
 }

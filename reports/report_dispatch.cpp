@@ -58,7 +58,7 @@ void report_append_line(wchar_t* result_text, int result_capacity, const wchar_t
     wchar_t line[REPORT_LINE_CAPACITY];
     va_list args;
     va_start(args, format);
-    text_vformat(line, REPORT_LINE_CAPACITY, format, args);
+    text_vformat_marked(line, REPORT_LINE_CAPACITY, format, args);
     va_end(args);
     text_append(result_text, result_capacity, line);
     text_append(result_text, result_capacity, L"\r\n");

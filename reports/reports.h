@@ -18,8 +18,15 @@ constexpr int REPORT_KIND_COUNT = REPORT_LAB_PANEL_GUIDE + 1;
 constexpr int REPORT_MAX_KEYS = 4;
 extern const char* const report_keys[REPORT_KIND_COUNT][REPORT_MAX_KEYS];
 
-// One formatted line is at most this long before it is appended.
+// One formatted line is at most this long before it is appended; a longer
+// one is cut and ends with TEXT_CUT_MARK.
 constexpr int REPORT_LINE_CAPACITY = 512;
+
+// The longest text a report writes, whatever its inputs: the rota of 40
+// nurses over 31 days (6,390 characters) is the longest. The calculation's
+// result buffer is sized from it, so no report is ever cut; the reports'
+// tests hold every kind at its largest to it.
+constexpr int REPORT_TEXT_MAX = 7000;
 
 // Writes the report of `kind` for the tool's inputs into `result_text` and
 // its conclusion into `verdict` (both cut to capacity - 1 and terminated) and
@@ -30,8 +37,9 @@ int report_generate(int kind, const PreparedTool& tool, const double* input_valu
 
 // ---- What every generator writes with ---------------------------------------
 
-// Appends one printf-style line (cut to 511 characters) and "\r\n", as much
-// of both as the buffer still holds: one character short of full takes "\r".
+// Appends one printf-style line (cut to 511 characters, the last of them
+// then TEXT_CUT_MARK) and "\r\n", as much of both as the buffer still
+// holds: one character short of full takes "\r".
 void report_append_line(wchar_t* result_text, int result_capacity, const wchar_t* format, ...);
 
 // The value of the first input whose key is `key`; 0 when none is.

@@ -32,11 +32,12 @@ TEST(ReportDispatch, AppendLineKeepsWhatTheCapacityHolds) {
     text_append(untouched, 0, L"x");
     EXPECT_EQ(L'#', untouched[0]);
 
-    // A formatted line is cut at 511 characters; the line break still follows.
+    // A formatted line is cut at 511 characters, the last of them the cut
+    // mark; the line break still follows.
     std::wstring long_piece(600, L'字');
     wchar_t text[1024] = L"";
     report_append_line(text, 1024, L"%ls", long_piece.c_str());
-    EXPECT_EQ(std::wstring(511, L'字') + L"\r\n", text);
+    EXPECT_EQ(std::wstring(510, L'字') + L"…\r\n", text);
     report_append_line(text, 1024, L"100%% %d", 5);
     EXPECT_EQ(L"100% 5\r\n", std::wstring(text).substr(513));
 }
@@ -99,14 +100,14 @@ TEST(FixedTextReports, SelectionsAndBounds) {
         {3, {{"kind", 7}}, 9, 8, other_draw},
         {3, {{"kind", 6}}, 9, 7, L""},
         {5, {{"kind", 1}}, 3, 1, L"高浓度电解质：10% 氯化钾、10% 氯化钠、25% 硫酸镁"},
-        {5, {{"kind", 0}}, 3, 1, anaesthesia},
+        {5, {{"kind", 4}}, 3, 1, anaesthesia},
         {5, {{"kind", 4}}, 3, 2, L"要点：专柜加锁、基数管理、使用后登记、拮抗剂（纳洛酮/新斯的明）备用。"},
         {9, {{"beds", 0}}, 4, 1, bed_one},
         {9, {}, 4, 1, bed_one},
         {9, {{"beds", -5}}, 4, 1, bed_one},
         {9, {{"beds", 1e12}}, 4, 1, bed_one},
         {9, {{"beds", 45}}, 33, 1, bed_one},
-        {11, {}, 2, 0, L"尿常规（清洁中段尿）：尿蛋白、尿糖、尿潜血、白细胞、亚硝酸盐、比重、pH、镜检。"},
+        {11, {{"panel", 6}}, 2, 0, L"尿常规（清洁中段尿）：尿蛋白、尿糖、尿潜血、白细胞、亚硝酸盐、比重、pH、镜检。"},
         {11, {{"panel", 3}}, 2, 1, L"注意：采血量必须达刻度；肝素治疗中查 APTT。"},
         {4, {{"kind", 1}}, 6, 3, L"血钙 <1.5 或 >3.5 mmol/L"},
         {4, {}, 4, 1, L"请查阅本院《危急值报告目录》"},
@@ -125,6 +126,29 @@ TEST(FixedTextReports, SelectionsAndBounds) {
     EXPECT_EQ(L"30" + std::wstring(bed_one).substr(2), generate(9, {{"beds", 45}}).lines[30]);
 }
 
+// A number outside a report's list is given no entry's name or lines: one
+// line asks for a listed number instead.
+TEST(FixedTextReports, UnlistedNumbersNameNoEntry) {
+    struct Case {
+        int kind;
+        std::vector<Input> inputs;
+        const wchar_t *text, *verdict;
+    };
+    const wchar_t* heading = L"高警示药品类别与要点：\r\n";
+    const Case cases[] = {
+        {5, {{"kind", 0}}, L"编号 0 不在列表中：请按编号 1–4 选择药品类别。\r\n", L"请按编号 1–4 选择药品类别"},
+        {5, {{"kind", 5}}, L"编号 5 不在列表中：请按编号 1–4 选择药品类别。\r\n", L"请按编号 1–4 选择药品类别"},
+        {11, {{"panel", 7}}, L"编号 7 不在列表中：请按编号 1–6 选择检验套餐。\r\n", L"请按编号 1–6 选择检验套餐"},
+        {11, {}, L"编号 0 不在列表中：请按编号 1–6 选择检验套餐。\r\n", L"请按编号 1–6 选择检验套餐"},
+    };
+    for (const Case& c : cases) {
+        Report r = generate(c.kind, c.inputs);
+        EXPECT_EQ((c.kind == 5 ? heading : L"") + std::wstring(c.text), r.text) << c.kind;
+        EXPECT_EQ(c.verdict, r.verdict);
+        EXPECT_EQ(1, r.level);
+    }
+}
+
 TEST(FixedTextReports, VerdictsAndTheCutAtTheCapacity) {
     struct Case {
         int kind;
@@ -135,7 +159,8 @@ TEST(FixedTextReports, VerdictsAndTheCutAtTheCapacity) {
         {8, L"三方核查缺一不可，签字后归档"},       {9, L"模板已生成，床旁交接并双方签名"},
         {11, L"套餐与采血管已列出，按顺序采血"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.verdict, generate(c.kind, {}).verdict) << c.kind;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.verdict, generate(c.kind, {{"kind", 1}, {"panel", 1}}).verdict) << c.kind;
 
     Report r = generate(8, {}, 10);
     EXPECT_EQ(L"手术安全核查表（三", r.text);
@@ -147,6 +172,7 @@ TEST(DrugCompatibility, PairsInEitherOrder) {
     const wchar_t* vancomycin = L"结论：不宜同瓶。万古霉素与碱性药物/奥美拉唑配伍稳定性差，应分开输注并冲管。";
     const wchar_t* furosemide = L"结论：不宜同瓶。呋塞米与多巴胺、氨溴索与碱性液混合易发生理化变化。";
     const wchar_t* unlisted = L"结论：本工具库内未收录该组合的明确禁忌，但仍须查本院配伍表并现配现用、注意冲管。";
+    const wchar_t* no_such_drug = L"未作配伍判断：请按编号 1–10 选择药品。";
     struct Case {
         double a, b;
         int level;
@@ -165,8 +191,10 @@ TEST(DrugCompatibility, PairsInEitherOrder) {
         {1, 1, 0, unlisted, L"未收录明确禁忌，仍需核对院内配伍表"},
         {8, 2, 0, unlisted, L"未收录明确禁忌，仍需核对院内配伍表"},
         {1, 9, 0, unlisted, L"未收录明确禁忌，仍需核对院内配伍表"},
-        {11, 2, 0, unlisted, L"未收录明确禁忌，仍需核对院内配伍表"},
-        {NAN, 2, 0, unlisted, L"未收录明确禁忌，仍需核对院内配伍表"},
+        // 11 is no drug: the pair 1 and 2 it would borrow is not judged.
+        {11, 2, 2, no_such_drug, L"请按编号 1–10 选择药品"},
+        {2, 11, 2, no_such_drug, L"请按编号 1–10 选择药品"},
+        {NAN, 2, 2, no_such_drug, L"请按编号 1–10 选择药品"},
     };
     for (const Case& c : cases) {
         Report r = generate(6, {{"drugA", c.a}, {"drugB", c.b}});
@@ -178,13 +206,13 @@ TEST(DrugCompatibility, PairsInEitherOrder) {
     }
 
     Report r = generate(6, {{"drugB", 2}});
-    EXPECT_EQ(L"待查：0 号 头孢曲松  +  2 号 葡萄糖酸钙\r\n"
+    EXPECT_EQ(L"待查：0 号（无此编号）  +  2 号 葡萄糖酸钙\r\n"
               L"\r\n"
               L"编号：1头孢曲松 2葡萄糖酸钙 3万古霉素 4呋塞米 5氨溴索\r\n"
               L"      6奥美拉唑 7维生素C 8胰岛素 9碳酸氢钠 10多巴胺\r\n"
-              L"\r\n" + std::wstring(unlisted) + L"\r\n",
+              L"\r\n" + std::wstring(no_such_drug) + L"\r\n",
               r.text);
-    EXPECT_EQ(L"待查：11 号 头孢曲松  +  2 号 葡萄糖酸钙",
+    EXPECT_EQ(L"待查：11 号（无此编号）  +  2 号 葡萄糖酸钙",
               generate(6, {{"drugA", 11}, {"drugB", 2}}).lines[0]);
     EXPECT_EQ(L"待查：10 号 多巴胺  +  4 号 呋塞米", generate(6, {{"drugA", 10}, {"drugB", 4}}).lines[0]);
 }
