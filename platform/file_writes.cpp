@@ -8,7 +8,8 @@ namespace {
 
 constexpr PlatformCalls system_calls = {
     system_call::user_data_folder, system_call::create_directory, system_call::file_exists,
-    system_call::open_file,        system_call::write_file,       system_call::close_file,
+    system_call::open_file,        system_call::write_file,       system_call::flush_file,
+    system_call::close_file,
     system_call::file_size,        system_call::truncate_file,    system_call::lock_writers,
     system_call::unlock_writers,   system_call::link_file,        system_call::remove_file,
     system_call::process_id,       system_call::local_time,
@@ -38,7 +39,9 @@ bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count
     PlatformStatus status;
     PlatformFile file = platform_calls.open_file(temporary, PLATFORM_CREATE_NEW, &status);
     if (file == PLATFORM_NO_FILE) return false;
-    bool written = write_whole(file, bytes, count);
+    // On the disk before it takes the real name, so the name never stands
+    // for a file the disk does not hold.
+    bool written = write_whole(file, bytes, count) && platform_calls.flush_file(file);
     if (!platform_calls.close_file(file)) written = false;
     bool published = written && platform_calls.link_file(temporary, path);
     // After a rename the private name is gone already; after a link, or a
@@ -60,15 +63,15 @@ PlatformStatus platform_append_to_file(const wchar_t* path, const char* bytes, i
     int64_t before = 0;
     bool sized = platform_calls.file_size(file, &before);
     int written = platform_calls.write_file(file, bytes, count);
-    if (written > 0 && written < count && sized) {
+    bool whole = written == count && platform_calls.flush_file(file);
+    if (!whole && written > 0 && sized) {
         // Grown by exactly our part: nobody appended after it, so cutting
-        // back to the old size removes our half row and nothing else.
+        // back to the old size removes our row and nothing else.
         int64_t after = 0;
         if (platform_calls.file_size(file, &after) && after == before + written)
             platform_calls.truncate_file(path, before);
     }
     if (locked) platform_calls.unlock_writers(file);
-    bool whole = written == count;
     if (!platform_calls.close_file(file)) whole = false;
     return whole ? PLATFORM_DONE : PLATFORM_FAILED;
 }

@@ -58,6 +58,10 @@ struct PlatformCalls {
     // Writes at the file's position (at its end when appending) and returns
     // how many bytes were written: fewer than `count` when the disk is full.
     int (*write_file)(PlatformFile file, const char* bytes, int count);
+    // Waits until what was written is on the disk, not merely in the
+    // system's cache (a ward PC switched off at the wall loses the cache).
+    // False when the system cannot confirm it.
+    bool (*flush_file)(PlatformFile file);
     // False when the system reports an error; the file is closed all the same.
     bool (*close_file)(PlatformFile file);
     bool (*file_size)(PlatformFile file, int64_t* size);
@@ -81,17 +85,20 @@ extern const PlatformCalls platform_system_calls;
 
 // ---- Files written whole ------------------------------------------------------
 
-// Creates the file `path` holding exactly `bytes`, atomically: it appears
-// whole or not at all, and only when no file of that name exists. False when
-// one exists or it could not be made; no stray file is left either way.
+// Creates the file `path` holding exactly `bytes`, atomically and on the
+// disk: it appears whole or not at all, and only when no file of that name
+// exists. False when one exists or it could not be made; no stray file is
+// left either way.
 bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count);
 
 // Appends `bytes` to the existing file `path` in one write, so rows of
-// processes saving at the same time do not interleave. PLATFORM_IN_USE when
-// another program holds the file and keeps writers out; PLATFORM_FAILED when
-// it is missing or not every byte was written. A part that was written (the
-// disk full in mid-row) is cut off again, unless somebody else appended in
-// the meantime, so the file never ends in half a row.
+// processes saving at the same time do not interleave, and waits until they
+// are on the disk. PLATFORM_IN_USE when another program holds the file and
+// keeps writers out; PLATFORM_FAILED when it is missing, not every byte was
+// written or the disk did not confirm them. What was written then (half a
+// row on a full disk, a row the disk did not confirm) is cut off again,
+// unless somebody else appended in the meantime, so the file never ends in
+// half a row and a row reported unwritten is not there to be saved twice.
 PlatformStatus platform_append_to_file(const wchar_t* path, const char* bytes, int count);
 
 // Replaces the file `path` with exactly `bytes`. False when it could not be

@@ -11,6 +11,7 @@ bool create_directory(const wchar_t* path);
 bool file_exists(const wchar_t* path);
 PlatformFile open_file(const wchar_t* path, PlatformOpening how, PlatformStatus* status);
 int write_file(PlatformFile file, const char* bytes, int count);
+bool flush_file(PlatformFile file);
 bool close_file(PlatformFile file);
 bool file_size(PlatformFile file, int64_t* size);
 bool truncate_file(const wchar_t* path, int64_t size);

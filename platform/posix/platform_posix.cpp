@@ -71,6 +71,8 @@ int write_file(PlatformFile file, const char* bytes, int count) {
     return written < 0 ? 0 : (int)written;
 }
 
+bool flush_file(PlatformFile file) { return fsync((int)file) == 0; }
+
 bool close_file(PlatformFile file) { return close((int)file) == 0; }
 
 bool file_size(PlatformFile file, int64_t* size) {

@@ -77,6 +77,8 @@ int write_file(PlatformFile file, const char* bytes, int count) {
     return (int)written;
 }
 
+bool flush_file(PlatformFile file) { return FlushFileBuffers(handle_of(file)); }
+
 bool close_file(PlatformFile file) { return CloseHandle(handle_of(file)); }
 
 bool file_size(PlatformFile file, int64_t* size) {
