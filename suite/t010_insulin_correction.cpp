@@ -9,16 +9,17 @@ static const InputDef inputs[] = {
 };
 
 // Glucose is read to one decimal: in tenths the difference is a whole number,
-// so a dose of exactly 10 U is not raised past 10 by rounding. A target of 0
-// or below would only enlarge the dose, so it fails with the calculation's note.
+// so a dose of exactly 10 U is not raised past 10 by rounding.
 static const OutputDef outputs[] = {
-    {.key = "dose", .label = L"校正剂量", .unit = L"U",
-     .formula = "max((bg*10 - target*10)/(isf*10), 0)/(target > 0)", .format = "f1"},
+    {.key = "dose", .label = L"校正剂量", .unit = L"U", .formula = "max((bg*10 - target*10)/(isf*10), 0)",
+     .format = "f1"},
 };
 
 static const RuleDef rules[] = {
     {.condition = "bg < 3.9", .level = 3, .message = L"低血糖：不使用校正剂量，按低血糖流程处理"},
     {.condition = "isf <= 0", .level = 3, .message = L"敏感系数须大于 0"},
+    // A target of 0 or below would only enlarge the dose.
+    {.condition = "target <= 0", .level = 3, .message = L"目标血糖须大于 0"},
     {.condition = "dose > 10", .level = 2, .message = L"校正剂量较大，请复核血糖与敏感系数"},
     {.condition = "bg >= 16.7", .level = 2, .message = L"血糖明显升高，注意排查酮症"},
     {.condition = "", .level = 0, .message = L"按敏感系数计算完成"},
@@ -35,7 +36,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 1,
     .outputs = outputs,
-    .rule_count = 5,
+    .rule_count = 6,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

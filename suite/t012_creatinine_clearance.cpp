@@ -12,18 +12,19 @@ static const InputDef inputs[] = {
 // Weight and creatinine are read to one decimal: in tenths, and with the
 // constants 0.85 and 0.818 as 850 and 818 over 1000, both sides are whole
 // numbers and the one division rounds once, so a clearance of exactly 15, 30
-// or 60 stays on its band edge. A clearance from an impossible age, weight or
-// creatinine would read as renal failure, so it fails with the calculation's
-// note instead.
+// or 60 stays on its band edge.
 static const OutputDef outputs[] = {
     {.key = "crcl", .label = L"肌酐清除率", .unit = L"ml/min",
-     .formula = "(140 - age)*(weight*10)*(female == 1 ? 850 : 1000)/(818*(scr*10))"
-                "/(age < 140 && weight > 0 && scr > 0)",
-     .format = "f1"},
+     .formula = "(140 - age)*(weight*10)*(female == 1 ? 850 : 1000)/(818*(scr*10))", .format = "f1"},
 };
 
+// A clearance from an impossible age, weight or creatinine would read as
+// renal failure: each is named before any band is read.
 static const RuleDef rules[] = {
     {.condition = "female != 0 && female != 1", .level = 3, .message = L"性别请填 0（男）或 1（女）"},
+    {.condition = "weight <= 0", .level = 3, .message = L"体重须大于 0"},
+    {.condition = "scr <= 0", .level = 3, .message = L"血肌酐须大于 0"},
+    {.condition = "age >= 140", .level = 3, .message = L"年龄须小于 140 岁"},
     {.condition = "age < 18", .level = 2, .message = L"本公式适用于成人"},
     {.condition = "crcl < 15", .level = 3,
      .message = L"肾衰竭范围（<15 ml/min）：多数经肾排泄药物须避免或大幅减量"},
@@ -43,7 +44,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 1,
     .outputs = outputs,
-    .rule_count = 6,
+    .rule_count = 9,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

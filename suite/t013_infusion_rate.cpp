@@ -8,17 +8,18 @@ static const InputDef inputs[] = {
     {.key = "drop_factor", .label = L"滴系数", .unit = L"滴/ml", .default_value = 20},
 };
 
-// A negative volume or drop factor would show a plausible-looking rate of the
-// wrong sign, so it fails with the calculation's note.
 static const OutputDef outputs[] = {
-    {.key = "ml_per_hour", .label = L"每小时输液量", .unit = L"ml/h",
-     .formula = "volume/hours/(volume > 0)", .format = "f0"},
-    {.key = "drops", .label = L"滴速", .unit = L"滴/分",
-     .formula = "volume*drop_factor/(hours*60)/(volume > 0 && drop_factor > 0)", .format = "f0"},
+    {.key = "ml_per_hour", .label = L"每小时输液量", .unit = L"ml/h", .formula = "volume/hours", .format = "f0"},
+    {.key = "drops", .label = L"滴速", .unit = L"滴/分", .formula = "volume*drop_factor/(hours*60)",
+     .format = "f0"},
 };
 
+// A volume or drop factor of 0 or below would show a plausible-looking rate
+// of the wrong sign, or none.
 static const RuleDef rules[] = {
     {.condition = "hours <= 0", .level = 3, .message = L"请填写输注时间"},
+    {.condition = "volume <= 0", .level = 3, .message = L"输液总量须大于 0"},
+    {.condition = "drop_factor <= 0", .level = 3, .message = L"滴系数须大于 0"},
     {.condition = "drops > 80", .level = 2, .message = L"滴速较快，请确认医嘱与患者心肺功能"},
     {.condition = "", .level = 0, .message = L"滴速计算完成"},
 };
@@ -34,7 +35,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,
-    .rule_count = 3,
+    .rule_count = 5,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

@@ -11,17 +11,19 @@ static const InputDef inputs[] = {
 
 // The rate is written from the inputs rather than from the concentration
 // output: the self-test evaluates each formula with the other outputs at 0.
-// A negative dose or weight would show a plausible rate of the wrong sign, so
-// it fails with the calculation's note.
 static const OutputDef outputs[] = {
     {.key = "conc", .label = L"药液浓度", .unit = L"µg/ml", .formula = "drug_mg*1000/volume",
      .format = "f1"},
-    {.key = "rate", .label = L"泵速", .unit = L"ml/h",
-     .formula = "dose*weight*60*volume/(drug_mg*1000)/(dose >= 0 && weight > 0)", .format = "f1"},
+    {.key = "rate", .label = L"泵速", .unit = L"ml/h", .formula = "dose*weight*60*volume/(drug_mg*1000)",
+     .format = "f1"},
 };
 
+// A negative dose or a weight of 0 or below would show a plausible rate of
+// the wrong sign, or none.
 static const RuleDef rules[] = {
     {.condition = "drug_mg <= 0 || volume <= 0", .level = 3, .message = L"请填写药量与溶液总量"},
+    {.condition = "dose < 0", .level = 3, .message = L"医嘱剂量不能为负数"},
+    {.condition = "weight <= 0", .level = 3, .message = L"体重须大于 0"},
     {.condition = "rate >= 100", .level = 2, .message = L"泵速过快，请复核剂量单位与配制浓度"},
     {.condition = "", .level = 0, .message = L"泵速计算完成"},
 };
@@ -37,7 +39,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,
-    .rule_count = 3,
+    .rule_count = 5,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

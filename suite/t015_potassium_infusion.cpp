@@ -10,20 +10,17 @@ static const InputDef inputs[] = {
 
 // 10% KCl holds 0.1 g per ml. Multiplying by 0.1 rounds, so grams are taken by
 // dividing by 10: 15 ml in 500 ml then gives exactly the double nearest 0.3
-// and stays within the limit, as do rates of exactly 1.5 and 0.75 g/h. A
-// negative amount of KCl would pass as "within range", so it fails with the
-// calculation's note.
+// and stays within the limit, as do rates of exactly 1.5 and 0.75 g/h.
 static const OutputDef outputs[] = {
-    {.key = "conc_pct", .label = L"氯化钾浓度", .unit = L"%", .formula = "kcl_ml*10/volume/(kcl_ml >= 0)",
-     .format = "f2"},
-    {.key = "potassium", .label = L"含钾量", .unit = L"mmol", .formula = "kcl_ml*13.4/10/(kcl_ml >= 0)",
-     .format = "f1"},
-    {.key = "rate", .label = L"补钾速度", .unit = L"g/h", .formula = "kcl_ml/(10*hours)/(kcl_ml >= 0)",
-     .format = "f2"},
+    {.key = "conc_pct", .label = L"氯化钾浓度", .unit = L"%", .formula = "kcl_ml*10/volume", .format = "f2"},
+    {.key = "potassium", .label = L"含钾量", .unit = L"mmol", .formula = "kcl_ml*13.4/10", .format = "f1"},
+    {.key = "rate", .label = L"补钾速度", .unit = L"g/h", .formula = "kcl_ml/(10*hours)", .format = "f2"},
 };
 
+// A negative amount of KCl would pass as "within range".
 static const RuleDef rules[] = {
     {.condition = "volume <= 0 || hours <= 0", .level = 3, .message = L"请填写液体量与输注时间"},
+    {.condition = "kcl_ml < 0", .level = 3, .message = L"氯化钾用量不能为负数"},
     {.condition = "conc_pct > 0.3", .level = 3, .message = L"浓度超过 0.3%：外周静脉禁止输注，须稀释"},
     {.condition = "rate > 1.5", .level = 3, .message = L"补钾速度超过 1.5 g/h，须减慢"},
     {.condition = "rate > 0.75", .level = 2, .message = L"补钾速度超过 0.75 g/h，须心电监护"},
@@ -41,7 +38,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 3,
     .outputs = outputs,
-    .rule_count = 5,
+    .rule_count = 6,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };
