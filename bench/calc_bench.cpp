@@ -70,16 +70,16 @@ BENCHMARK_CAPTURE(BM_expr_evaluate, long_formula, LONG_FORMULA);
 // outside the program pass it), and prepared once (as the window and the
 // self-test hold it).
 void BM_tool_calculate(benchmark::State& state, bool prepared_once) {
-    static wchar_t result[4096], verdict[512], copy[8192];
+    static Calculation calculation;
     static PreparedTool prepared;
     tool_prepare(tool_builtin(), &prepared);
     long before = allocations;
     for (auto _ : state) {
         int level = 0;
         if (prepared_once)
-            tool_calculate(prepared, input_values, result, 4096, verdict, 512, &level, copy, 8192);
+            level = tool_calculate(prepared, input_values, &calculation);
         else
-            tool_calculate(tool_builtin(), input_values, result, 4096, verdict, 512, &level, copy, 8192);
+            level = tool_calculate(tool_builtin(), input_values, &calculation);
         benchmark::DoNotOptimize(level);
         benchmark::ClobberMemory();
     }

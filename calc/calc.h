@@ -1,26 +1,50 @@
-// The calculation: one set of input values in, result lines, verdict and
-// level out.
+// The calculation: one set of input values in, one record of what came of
+// them out, read alike by the window, the self-test and the record store.
 #pragma once
 
+#include "reports/reports.h"
 #include "tool/tool.h"
 
 // Added once after the output lines when any output formula failed.
 #define CALC_FAILURE_NOTE L"（部分结果无法计算，请检查输入是否合理）\r\n"
 // The verdict when no rule gave one.
 #define CALC_FALLBACK_VERDICT L"请核对输入参数后重新计算"
+// The fallback's level when a formula failed: a verdict nothing could be
+// drawn from is never shown as a sound one.
+constexpr int CALC_FAILURE_LEVEL = 2;
+
+// One result line holds this many characters with its terminator; a longer
+// line is cut, ends with TEXT_CUT_MARK and keeps its line break.
+constexpr int RESULT_LINE_CAPACITY = 256;
+constexpr int VERDICT_CAPACITY = 512;
+
+// The longest result text any tool writes: a formula tool's every output line
+// at its bound and the note, or the longest report.
+constexpr int FORMULA_RESULT_MAX =
+    TOOL_MAX_OUTPUTS * (RESULT_LINE_CAPACITY - 1) + (int)(sizeof CALC_FAILURE_NOTE / sizeof(wchar_t)) - 1;
+constexpr int RESULT_TEXT_MAX = FORMULA_RESULT_MAX > REPORT_TEXT_MAX ? FORMULA_RESULT_MAX : REPORT_TEXT_MAX;
+// Sized so that the window shows, Copy copies and Save records every result
+// whole.
+constexpr int RESULT_TEXT_CAPACITY = 8192;
+static_assert(RESULT_TEXT_MAX < RESULT_TEXT_CAPACITY, "every tool's result fits whole");
+
+// What one calculation came to.
+struct Calculation {
+    double inputs[TOOL_MAX_INPUTS];          // the values it was computed from
+    double output_values[TOOL_MAX_OUTPUTS];  // NaN where the formula failed; shown as "--"
+    bool any_failed;  // a formula failed, or the tool is served incomplete: the note is shown
+    int level;        // 0 to 3
+    wchar_t text[RESULT_TEXT_CAPACITY];  // the result lines (or the report), each ending CR LF
+    wchar_t verdict[VERDICT_CAPACITY];
+};
 
 // Runs the tool's formulas and rules (or its report generator) over
-// `input_values` (one per input). Writes the result lines into `result_text`,
-// the conclusion into `verdict` and the same result text into `result_copy`,
-// each cut to its capacity - 1 characters and always terminated; stores the
-// level (0 to 3) through `level_out` (when not nullptr) and returns it. Never
-// fails: formula failures, and a tool served incomplete, become the failure
-// note; failing conditions do not hold.
-int tool_calculate(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
-                   int result_capacity, wchar_t* verdict, int verdict_capacity, int* level_out,
-                   wchar_t* result_copy, int result_copy_capacity);
+// `input_values` (one per input; nullptr reads as zeros) into `out` and
+// returns the level. Never fails: a formula that fails shows "--" and adds
+// the failure note, and no verdict is drawn from it (a rule that reads it
+// does not hold, nor, then, a rule without a condition); failing conditions
+// do not hold.
+int tool_calculate(const PreparedTool& tool, const double* input_values, Calculation* out);
 
 // The same for a descriptor as written, prepared first.
-int tool_calculate(const ToolDef& tool, const double* input_values, wchar_t* result_text,
-                   int result_capacity, wchar_t* verdict, int verdict_capacity, int* level_out,
-                   wchar_t* result_copy, int result_copy_capacity);
+int tool_calculate(const ToolDef& tool, const double* input_values, Calculation* out);

@@ -2,88 +2,93 @@
 // failure note, then the first rule that holds.
 #include "calc/calc.h"
 
+#include <math.h>
+
 #include "expr/expr.h"
-#include "reports/reports.h"
 
 namespace {
 
-constexpr int LINE_CAPACITY = 256;
-
 bool text_is_empty(const char* text) { return !text || !*text; }
 
-// Formats one result line: label, full-width colon, value, then a space and
-// the unit when there is one.
-void compose_line(const OutputDef& output, double value, wchar_t* line) {
+// Appends one result line: label, full-width colon, value ("--" for a failed
+// one), then a space and the unit when there is one. A line too long for its
+// bound ends with the cut mark and still ends its line.
+void append_line(const OutputDef& output, double value, wchar_t* text) {
     wchar_t value_text[VALUE_TEXT_CAPACITY];
     format_value(output.format, value, value_text, VALUE_TEXT_CAPACITY);
+    wchar_t line[RESULT_LINE_CAPACITY - 2];
     if (*output.unit)
-        text_format(line, LINE_CAPACITY, L"%ls：%ls %ls\r\n", output.label, value_text, output.unit);
+        text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls %ls", output.label, value_text,
+                           output.unit);
     else
-        text_format(line, LINE_CAPACITY, L"%ls：%ls\r\n", output.label, value_text);
+        text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", output.label, value_text);
+    text_append(text, RESULT_TEXT_CAPACITY, line);
+    text_append(text, RESULT_TEXT_CAPACITY, L"\r\n");
 }
 
 // The first rule that holds gives the verdict and the level. A condition that
-// fails to evaluate does not hold and is not reported.
-int scan_rules(const PreparedTool& tool, const double* input_values, const double* output_values,
-               wchar_t* verdict, int verdict_capacity) {
+// fails to evaluate (one that reads a failed output among them) does not
+// hold; after a failure the rule without a condition does not hold either,
+// since it would call the calculation done.
+bool scan_rules(const PreparedTool& tool, Calculation* c) {
     for (int i = 0; i < tool.rule_count; i++) {
         const RuleDef& rule = tool.rules[i];
-        bool holds = text_is_empty(rule.condition);
-        if (!holds) {
+        bool holds = text_is_empty(rule.condition) && !c->any_failed;
+        if (!text_is_empty(rule.condition)) {
             int failed = 0;
-            double v = expr_evaluate(tool, rule.condition, input_values, output_values, &failed);
+            double v = expr_evaluate(tool, rule.condition, c->inputs, c->output_values, &failed);
             holds = !failed && v != 0;
         }
         if (holds) {
-            text_copy(verdict, verdict_capacity, rule.message);
-            return rule.level;
+            text_format_marked(c->verdict, VERDICT_CAPACITY, L"%ls", rule.message ? rule.message : L"");
+            c->level = rule.level;
+            return true;
         }
     }
-    return 0;
+    return false;
+}
+
+void calculate_formulas(const PreparedTool& tool, Calculation* c) {
+    // What the program cannot serve counts as failed, so the note tells the
+    // user that something is missing.
+    c->any_failed = tool.incomplete;
+    for (int j = 0; j < tool.output_count; j++) {
+        int failed = 0;
+        double v = expr_evaluate(tool, tool.outputs[j].formula, c->inputs, c->output_values, &failed);
+        // A failed value is unknown, not the 0 the evaluator stands in for
+        // it: it shows as "--", and whatever reads it fails in turn.
+        c->output_values[j] = failed ? NAN : v;
+        if (failed) c->any_failed = true;
+    }
+    for (int j = 0; j < tool.output_count; j++) append_line(tool.outputs[j], c->output_values[j], c->text);
+    if (c->any_failed) text_append(c->text, RESULT_TEXT_CAPACITY, CALC_FAILURE_NOTE);
+    bool held = scan_rules(tool, c);
+    if (!held) c->level = c->any_failed ? CALC_FAILURE_LEVEL : 0;
+    if (!c->verdict[0]) text_copy(c->verdict, VERDICT_CAPACITY, CALC_FALLBACK_VERDICT);
 }
 
 }  // namespace
 
-int tool_calculate(const PreparedTool& tool, const double* input_values, wchar_t* result_text,
-                   int result_capacity, wchar_t* verdict, int verdict_capacity, int* level_out,
-                   wchar_t* result_copy, int result_copy_capacity) {
-    result_copy[0] = 0;
-    verdict[0] = 0;
-    result_text[0] = 0;
-    int level = 0;
-    if (tool.report_kind != REPORT_NONE) {
-        level = report_generate(tool.report_kind, tool, input_values, result_text, result_capacity,
-                                verdict, verdict_capacity);
-    } else {
-        double output_values[TOOL_MAX_OUTPUTS] = {};
-        // What the program cannot serve counts as failed, so the note tells
-        // the user that something is missing.
-        bool any_failed = tool.incomplete;
-        for (int j = 0; j < tool.output_count; j++) {
-            int failed = 0;
-            output_values[j] =
-                expr_evaluate(tool, tool.outputs[j].formula, input_values, output_values, &failed);
-            if (failed) any_failed = true;
-        }
-        for (int j = 0; j < tool.output_count; j++) {
-            wchar_t line[LINE_CAPACITY];
-            compose_line(tool.outputs[j], output_values[j], line);
-            text_append(result_text, result_capacity, line);
-        }
-        if (any_failed) text_append(result_text, result_capacity, CALC_FAILURE_NOTE);
-        level = scan_rules(tool, input_values, output_values, verdict, verdict_capacity);
-        if (!verdict[0]) text_copy(verdict, verdict_capacity, CALC_FALLBACK_VERDICT);
-    }
-    if (level_out) *level_out = level;
-    text_copy(result_copy, result_copy_capacity, result_text);
-    return level;
+int tool_calculate(const PreparedTool& tool, const double* input_values, Calculation* out) {
+    Calculation& c = *out;
+    for (int i = 0; i < TOOL_MAX_INPUTS; i++)
+        c.inputs[i] = input_values && i < tool.input_count ? input_values[i] : 0;
+    // Outputs not yet evaluated read 0.
+    for (double& v : c.output_values) v = 0;
+    c.any_failed = false;
+    c.level = 0;
+    c.text[0] = 0;
+    c.verdict[0] = 0;
+    if (tool.report_kind != REPORT_NONE)
+        c.level = report_generate(tool.report_kind, tool, c.inputs, c.text, RESULT_TEXT_CAPACITY,
+                                  c.verdict, VERDICT_CAPACITY);
+    else
+        calculate_formulas(tool, &c);
+    return c.level;
 }
 
-int tool_calculate(const ToolDef& tool, const double* input_values, wchar_t* result_text,
-                   int result_capacity, wchar_t* verdict, int verdict_capacity, int* level_out,
-                   wchar_t* result_copy, int result_copy_capacity) {
+int tool_calculate(const ToolDef& tool, const double* input_values, Calculation* out) {
     PreparedTool prepared;
     tool_prepare(tool, &prepared);
-    return tool_calculate(prepared, input_values, result_text, result_capacity, verdict,
-                          verdict_capacity, level_out, result_copy, result_copy_capacity);
+    return tool_calculate(prepared, input_values, out);
 }

@@ -1,6 +1,6 @@
 // Fuzzes the record store's header and row over arbitrary titles, labels,
 // values and result texts: each line, read back the standard CSV way, must
-// give every field as the store cuts it, one column per header column.
+// give every field as the store keeps it, one column per header column.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -14,11 +14,12 @@
 
 namespace {
 
-// The store's cuts, counted in characters before any quoting.
+// The store's bounds, counted in characters before any quoting; a longer
+// text keeps one character fewer and the cut mark.
 constexpr size_t TITLE_KEPT = 4075;
 constexpr size_t COLUMN_KEPT = 127;
 constexpr size_t INPUT_FIELD_KEPT = 126;
-constexpr size_t RESULT_KEPT = 254;
+constexpr size_t RESULT_KEPT = RESULT_TEXT_MAX;
 
 // Separates the texts in the input; a text that is this character alone
 // stands for an absent one (nullptr).
@@ -112,7 +113,9 @@ std::wstring widen(const char* text) {
     return wide;
 }
 
-std::wstring cut(const std::wstring& text, size_t kept) { return text.substr(0, kept); }
+std::wstring cut(const std::wstring& text, size_t kept) {
+    return text.size() <= kept ? text : text.substr(0, kept - 1) + L"\x2026";
+}
 
 struct Field {
     std::wstring text;

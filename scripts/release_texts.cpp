@@ -14,7 +14,6 @@
 //   @VERSION@                     the program's version
 //   @MAKER@ @WEBSITE@             the maker's name and website (a host name)
 //   @WINDOW_WIDTH@ @WINDOW_HEIGHT@  the window's fixed size in pixels
-//   @RESULT_LIMIT@                how many characters of a result a record keeps
 //   @EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@
 //                                 the exit codes
 //   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
@@ -158,7 +157,6 @@ int main(int argc, char** argv) {
         {"@WEBSITE@", MAKER_WEBSITE_HOST},
         {"@WINDOW_WIDTH@", number(WINDOW_WIDTH)},
         {"@WINDOW_HEIGHT@", number(WINDOW_HEIGHT)},
-        {"@RESULT_LIMIT@", number(RECORD_RESULT_LIMIT)},
         {"@EXIT_OK@", number(EXIT_OK)},
         {"@EXIT_NO_WINDOW@", number(EXIT_NO_WINDOW)},
         {"@EXIT_FORMULA_FAILED@", number(EXIT_FORMULA_FAILED)},

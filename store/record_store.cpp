@@ -5,37 +5,34 @@
 
 namespace {
 
-constexpr int TITLE_LIMIT = 4075;    // the title's share of the time-and-tool text
-constexpr int COLUMN_LIMIT = 127;    // a header column without its comma
-constexpr int INPUT_FIELD_LIMIT = 126;  // "label=value" without its comma
+constexpr int COLUMN_LIMIT = 127;  // a header column without its comma
 
-bool needs_quotes(const wchar_t* field) {
-    for (const wchar_t* p = field; *p; p++)
-        if (*p == L',' || *p == L'"' || *p == L'\r' || *p == L'\n') return true;
+bool needs_quotes(const wchar_t* field, int length) {
+    for (int i = 0; i < length; i++)
+        if (field[i] == L',' || field[i] == L'"' || field[i] == L'\r' || field[i] == L'\n') return true;
     return false;
 }
 
-// Appends a comma (unless `first`) and `field`, cut to `limit` characters and
-// then quoted when it holds a comma, a quote or a line break. The line buffer
-// is sized so that a quoted field is never cut.
-void append_field(wchar_t* line, int capacity, const wchar_t* field, int limit, bool first = false) {
-    wchar_t cut[TITLE_LIMIT + 1];
-    text_copy(cut, limit + 1, field);
-    if (!first) text_append(line, capacity, L",");
-    if (!needs_quotes(cut)) {
-        text_append(line, capacity, cut);
-        return;
-    }
+// Appends a comma and `field`, quoted the standard CSV way when it holds a
+// comma, a quote or a line break. A field longer than `limit` keeps limit - 1
+// characters and the cut mark. The line is sized so that nothing else is cut.
+void append_field(wchar_t* line, int capacity, const wchar_t* field, int limit) {
+    int length = text_length(field);
+    bool cut = length > limit;
+    int kept = cut ? limit - 1 : length;
+    bool quoted = needs_quotes(field, kept);
     int n = text_length(line);
     auto put = [&](wchar_t c) {
         if (n < capacity - 1) line[n++] = c;
     };
-    put(L'"');
-    for (const wchar_t* p = cut; *p; p++) {
-        if (*p == L'"') put(L'"');
-        put(*p);
+    put(L',');
+    if (quoted) put(L'"');
+    for (int i = 0; i < kept; i++) {
+        if (field[i] == L'"') put(L'"');
+        put(field[i]);
     }
-    put(L'"');
+    if (cut) put(TEXT_CUT_MARK);
+    if (quoted) put(L'"');
     line[n] = 0;
 }
 
@@ -76,19 +73,20 @@ int record_row_line(const PreparedTool& tool, const double* input_values, const 
                     const LocalTime& time, wchar_t* line, int capacity) {
     text_format(line, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
                 time.hour, time.minute, time.second);
-    append_field(line, capacity, tool.title, TITLE_LIMIT);
+    append_field(line, capacity, tool.title, RECORD_TITLE_LIMIT);
     for (int i = 0; i < tool.input_count; i++) {
-        wchar_t field[INPUT_FIELD_LIMIT + 1];
-        text_format(field, INPUT_FIELD_LIMIT + 1, L"%ls=%g", tool.inputs[i].label, input_values[i]);
-        append_field(line, capacity, field, INPUT_FIELD_LIMIT);
+        wchar_t field[RECORD_INPUT_FIELD_LIMIT + 1];
+        text_format_marked(field, RECORD_INPUT_FIELD_LIMIT + 1, L"%ls=%g", tool.inputs[i].label,
+                           input_values[i]);
+        append_field(line, capacity, field, RECORD_INPUT_FIELD_LIMIT);
     }
-    append_field(line, capacity, result, RECORD_RESULT_LIMIT);
+    append_field(line, capacity, result, RESULT_TEXT_MAX);
     text_append(line, capacity, L"\r\n");
     return text_length(line);
 }
 
-RecordOutcome record_save(const PreparedTool& tool, const double* input_values,
-                          const wchar_t* result, wchar_t* where, int where_capacity) {
+RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
+                          int where_capacity) {
     wchar_t base[RECORD_PATH_CAPACITY];
     const wchar_t sep = PLATFORM_PATH_SEPARATOR;
     if (!platform_calls.user_data_folder(base, RECORD_PATH_CAPACITY)) {
@@ -104,7 +102,6 @@ RecordOutcome record_save(const PreparedTool& tool, const double* input_values,
     if (cut < 0) return RECORD_NOT_WRITTEN;  // a cut path would name another file
     create_folder_chain(folder);
 
-    static_assert(RECORD_LINE_CAPACITY >= 16384, "a row with every field quoted must fit");
     wchar_t line[RECORD_LINE_CAPACITY];
     char bytes[utf8_capacity_for(RECORD_LINE_CAPACITY) + 3];
 
@@ -117,7 +114,7 @@ RecordOutcome record_save(const PreparedTool& tool, const double* input_values,
     }
     LocalTime now;
     platform_calls.local_time(&now);
-    record_row_line(tool, input_values, result, now, line, RECORD_LINE_CAPACITY);
+    record_row_line(tool, calculation.inputs, calculation.text, now, line, RECORD_LINE_CAPACITY);
     int n = line_bytes(line, false, bytes, (int)sizeof bytes);
     if (n < 0) return RECORD_NOT_WRITTEN;
     switch (platform_append_to_file(path, bytes, n)) {

@@ -2,20 +2,47 @@
 // written as a line-oriented report that deployment scripts can check.
 #include "store/store.h"
 
+#include <math.h>
+#include <stdarg.h>
+
 #include "calc/calc.h"
 #include "expr/expr.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr int RESULT_CAPACITY = 8192;
-constexpr int VERDICT_CAPACITY = 512;
 constexpr int OUT_LINE_CAPACITY = 512;
 constexpr int SHORT_LINE_CAPACITY = 256;
 
+// The report at its longest: the TOOL, LEVEL, OUT and ERRORS lines at their
+// bounds, the verdict, and the longest result on the DETAIL line. A formula
+// tool has an OUT line per output; a report tool one, and a longer text.
+constexpr int report_max(int out_lines, int result_max) {
+    return OUT_LINE_CAPACITY + 2 * SHORT_LINE_CAPACITY + out_lines * OUT_LINE_CAPACITY +
+           sizeof "VERDICT|\r\n" + VERDICT_CAPACITY + sizeof "DETAIL|\r\n" + result_max;
+}
+static_assert(report_max(TOOL_MAX_OUTPUTS, FORMULA_RESULT_MAX) < SELFTEST_REPORT_CAPACITY &&
+                  report_max(1, REPORT_TEXT_MAX) < SELFTEST_REPORT_CAPACITY,
+              "the longest report is written whole");
+static_assert(RESULT_TEXT_MAX <= SELFTEST_DETAIL_LIMIT, "the DETAIL line shows every result whole");
+
+// Appends one line of the report: formatted, ended with the cut mark if it
+// does not fit its bound, and then with its line break, so no line ever runs
+// into the next.
+void append_report_line(wchar_t* report, int capacity, const wchar_t* format, ...) {
+    wchar_t line[OUT_LINE_CAPACITY - 2];
+    va_list args;
+    va_start(args, format);
+    text_vformat_marked(line, OUT_LINE_CAPACITY - 2, format, args);
+    va_end(args);
+    text_append(report, capacity, line);
+    text_append(report, capacity, L"\r\n");
+}
+
 // One OUT line per output. Each formula is evaluated again on its own, with
 // every output value 0, so a formula that leans on another output's value is
-// checked by itself. Returns the number of formulas that failed.
+// checked by itself; a formula that fails shows "--". Returns the number of
+// formulas that failed.
 int append_out_lines(const PreparedTool& tool, const double* input_values, wchar_t* report,
                      int capacity) {
     int errors = 0;
@@ -26,11 +53,8 @@ int append_out_lines(const PreparedTool& tool, const double* input_values, wchar
         double value = expr_evaluate(tool, output.formula, input_values, output_values, &failed);
         if (failed) errors++;
         wchar_t value_text[VALUE_TEXT_CAPACITY];
-        format_value(output.format, value, value_text, VALUE_TEXT_CAPACITY);
-        wchar_t line[OUT_LINE_CAPACITY];
-        text_format(line, OUT_LINE_CAPACITY, L"OUT|%ls|%ls|%ls\r\n", output.label, value_text,
-                    output.unit);
-        text_append(report, capacity, line);
+        format_value(output.format, failed ? NAN : value, value_text, VALUE_TEXT_CAPACITY);
+        append_report_line(report, capacity, L"OUT|%ls|%ls|%ls", output.label, value_text, output.unit);
     }
     return errors;
 }
@@ -57,17 +81,11 @@ int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity) {
     double input_values[TOOL_MAX_INPUTS] = {};
     for (int i = 0; i < tool.input_count; i++) input_values[i] = tool.inputs[i].default_value;
 
-    wchar_t result[RESULT_CAPACITY];
-    wchar_t verdict[VERDICT_CAPACITY];
-    wchar_t result_copy[RESULT_CAPACITY];
-    int level = 0;
-    tool_calculate(tool, input_values, result, RESULT_CAPACITY, verdict, VERDICT_CAPACITY,
-                   &level, result_copy, RESULT_CAPACITY);
+    Calculation calculation;
+    tool_calculate(tool, input_values, &calculation);
 
-    wchar_t line[SHORT_LINE_CAPACITY];
-    text_format(report, capacity, L"TOOL|%d|%ls|%ls\r\n", tool.id, tool.title, tool.category);
-    text_format(line, SHORT_LINE_CAPACITY, L"LEVEL|%d\r\n", level);
-    text_append(report, capacity, line);
+    append_report_line(report, capacity, L"TOOL|%d|%ls|%ls", tool.id, tool.title, tool.category);
+    append_report_line(report, capacity, L"LEVEL|%d", calculation.level);
 
     // A descriptor the program cannot serve whole never passes its self-test,
     // a report tool's no more than a formula tool's.
@@ -78,13 +96,12 @@ int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity) {
         errors += append_out_lines(tool, input_values, report, capacity);
     }
     text_append(report, capacity, L"VERDICT|");
-    text_append(report, capacity, verdict);
+    text_append(report, capacity, calculation.verdict);
     text_append(report, capacity, L"\r\n");
     text_append(report, capacity, L"DETAIL|");
-    append_flattened(report, capacity, result);
+    append_flattened(report, capacity, calculation.text);
     text_append(report, capacity, L"\r\n");
-    text_format(line, SHORT_LINE_CAPACITY, L"ERRORS|%d\r\n", errors);
-    text_append(report, capacity, line);
+    append_report_line(report, capacity, L"ERRORS|%d", errors);
     return errors;
 }
 

@@ -2,6 +2,7 @@
 // self-test report.
 #pragma once
 
+#include "calc/calc.h"
 #include "platform/platform.h"
 #include "tool/tool.h"
 
@@ -45,10 +46,18 @@ bool write_utf8_file(const wchar_t* path, const wchar_t* text);
 // result text keeps its line breaks inside one field.
 
 constexpr int RECORD_PATH_CAPACITY = 520;
-// The result field keeps at most this many characters of the result text.
-constexpr int RECORD_RESULT_LIMIT = 254;
+// A row keeps at most this many characters of the title and of each
+// "label=value" field; a longer one ends with TEXT_CUT_MARK in its last
+// kept place. The result text is kept whole.
+constexpr int RECORD_TITLE_LIMIT = 4075;
+constexpr int RECORD_INPUT_FIELD_LIMIT = 126;
+// A field's room in the line at its longest: its comma, its quotes, and
+// every character a quote that is doubled.
+constexpr int record_field_room(int limit) { return 1 + 2 * limit + 2; }
 // A header or row line, quoted fields included, always fits this buffer.
-constexpr int RECORD_LINE_CAPACITY = 16384;
+constexpr int RECORD_LINE_CAPACITY = sizeof "YYYY-MM-DD hh:mm:ss" + record_field_room(RECORD_TITLE_LIMIT) +
+                                     TOOL_MAX_INPUTS * record_field_room(RECORD_INPUT_FIELD_LIMIT) +
+                                     record_field_room(RESULT_TEXT_MAX) + sizeof "\r\n";
 
 enum RecordOutcome {
     RECORD_SAVED,           // the row is in the file
@@ -61,13 +70,15 @@ enum RecordOutcome {
 int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 
 // One row, CR LF included: the time, the title, "label=value" per input (the
-// value in %g form), and the first RECORD_RESULT_LIMIT characters of `result`.
+// value in %g form), and the whole `result` (at most RESULT_TEXT_MAX
+// characters).
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const LocalTime& time, wchar_t* line, int capacity);
 
-// Appends a row for `input_values` and their `result` to the tool's record
-// file, creating the folder chain and, once, the file with its mark and
-// header. `where` receives the file's path, or the folder that could not be
-// found when the outcome is RECORD_NO_DATA_FOLDER.
-RecordOutcome record_save(const PreparedTool& tool, const double* input_values, const wchar_t* result,
-                          wchar_t* where, int where_capacity);
+// Appends a row for the calculation, its inputs and its result text, to the
+// tool's record file, creating the folder chain and, once, the file with its
+// mark and header. RECORD_SAVED only once the row is on the disk, not merely
+// handed to the system. `where` receives the file's path, or the folder that
+// could not be found when the outcome is RECORD_NO_DATA_FOLDER.
+RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
+                          int where_capacity);

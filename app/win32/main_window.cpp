@@ -60,8 +60,7 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     MainWindowState& s = main_window_state;
     s.instance = instance;
     tool_prepare(tool, &s.tool);
-    s.level = 0;
-    s.last_result[0] = 0;
+    s.result_state = NO_RESULT;
     create_fonts_and_brushes(s);
     register_window_class(s);
 

@@ -6,6 +6,7 @@
 
 #include "app/maker.h"
 #include "app/win32/window_look.h"
+#include "calc/calc.h"
 #include "tool/tool.h"
 
 enum ControlId : int {
@@ -18,14 +19,22 @@ enum ControlId : int {
     IDC_RESULT = 3000,
 };
 
-constexpr int LAST_RESULT_CAPACITY = 8192;
-constexpr int COPY_TEXT_CAPACITY = 1024;
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
 // The verdict line before the first calculation and after Reset.
 #define VERDICT_PROMPT L"填写左侧参数，点击“计算”"
+// The verdict line once an input no longer matches the result shown.
+#define VERDICT_OUT_OF_DATE L"输入已修改，请按 F5 重新计算"
+
+// What the result side shows. Copy and Save take a result only when it is
+// current: computed from the inputs the fields show.
+enum ResultState {
+    NO_RESULT,             // at start and after Reset
+    RESULT_CURRENT,        // after Calculate, until an input changes
+    RESULT_OUT_OF_DATE,    // an input differs from what was calculated
+};
 
 // The one window's state: static, zero at start, touched only by the
 // window's thread.
@@ -33,7 +42,8 @@ struct MainWindowState {
     HINSTANCE instance;
     HWND main_window;
     PreparedTool tool;  // the build's descriptor, prepared when the window is made
-    int level;          // of the last calculation, 0 to 3; selects the verdict colour
+    ResultState result_state;
+    Calculation last;   // the last calculation: what the result side shows, Copy and Save take
     HWND input_edits[TOOL_MAX_INPUTS];
     HWND result_edit;
     HWND verdict_label;
@@ -43,10 +53,7 @@ struct MainWindowState {
         font_button, font_small;
     HBRUSH white_brush;
     HBRUSH background_brush;
-    wchar_t last_result[LAST_RESULT_CAPACITY];  // empty: no result to copy or save
-    wchar_t copy_text[COPY_TEXT_CAPACITY];
     wchar_t status_text[STATUS_TEXT_CAPACITY];
-    double input_values[TOOL_MAX_INPUTS];  // the inputs of the last calculation
 };
 
 extern MainWindowState main_window_state;
@@ -71,6 +78,9 @@ void create_child_controls(HWND window);
 // ---- The five commands -------------------------------------------------------
 
 void on_calculate();
+// EN_CHANGE of input field `input`: a result computed from another value is
+// marked out of date.
+void on_input_changed(int input);
 void save_record();
 void copy_result();
 void reset_inputs();

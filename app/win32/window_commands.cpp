@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int RESULT_CAPACITY = 4096;
-constexpr int VERDICT_CAPACITY = 512;
 constexpr int DEFAULT_TEXT_CAPACITY = 64;
 constexpr int ABOUT_CAPACITY = 1400;
 
@@ -37,6 +35,26 @@ bool read_field(HWND edit, double* value) {
     if (GetWindowTextLengthW(edit) >= INPUT_TEXT_CAPACITY) return false;
     GetWindowTextW(edit, text, INPUT_TEXT_CAPACITY);
     return input_field_number(text, value);
+}
+
+// Copy and Save take the last result only while it is current. Otherwise
+// the user is told why, with `no_result` before the first calculation, and
+// nothing is taken.
+bool result_is_current(const wchar_t* no_result) {
+    switch (main_window_state.result_state) {
+    case RESULT_CURRENT: return true;
+    case NO_RESULT: tell(no_result, L"提示", MB_ICONINFORMATION); return false;
+    case RESULT_OUT_OF_DATE: break;
+    }
+    tell(L"输入已修改，请先点击“计算”重新计算。", L"提示", MB_ICONINFORMATION);
+    return false;
+}
+
+// The verdict shows in a new colour: erased, so it is redrawn whole.
+void redraw_result_side() {
+    const MainWindowState& s = main_window_state;
+    InvalidateRect(s.verdict_label, nullptr, TRUE);
+    InvalidateRect(s.result_edit, nullptr, TRUE);
 }
 
 // What a nurse is told when the row did not reach the file.
@@ -67,38 +85,38 @@ void on_calculate() {
             return;
         }
     }
-    for (int i = 0; i < tool.input_count; i++) s.input_values[i] = values[i];
-
-    wchar_t result[RESULT_CAPACITY];
-    wchar_t verdict[VERDICT_CAPACITY];
-    tool_calculate(tool, s.input_values, result, RESULT_CAPACITY, verdict, VERDICT_CAPACITY, &s.level,
-                   s.last_result, LAST_RESULT_CAPACITY);
-    s.copy_text[0] = 0;
-    SetWindowTextW(s.result_edit, result);
-    SetWindowTextW(s.verdict_label, verdict);
-    if (tool.report_kind == REPORT_NONE)
-        text_format(s.copy_text, COPY_TEXT_CAPACITY, L"%ls—— %ls", result, verdict);
-    else
-        text_copy(s.copy_text, COPY_TEXT_CAPACITY, result);
-    // Erased, so the verdict is redrawn whole in its new colour.
-    InvalidateRect(s.verdict_label, nullptr, TRUE);
+    tool_calculate(tool, values, &s.last);
+    s.result_state = RESULT_CURRENT;
+    SetWindowTextW(s.result_edit, s.last.text);
+    SetWindowTextW(s.verdict_label, s.last.verdict);
+    redraw_result_side();
     wchar_t status[STATUS_TEXT_CAPACITY];
     text_format(status, STATUS_TEXT_CAPACITY, L"计算完成  %ls", tool.title);
     set_status(status);
     SetFocus(s.main_window);
 }
 
+// A field whose value is no longer the one calculated leaves the result
+// beside inputs it was not computed from: it is marked so until the next
+// Calculate. A field that still reads as the same number (60 and 60.0)
+// changes nothing.
+void on_input_changed(int input) {
+    MainWindowState& s = main_window_state;
+    if (s.result_state != RESULT_CURRENT || input < 0 || input >= s.tool.input_count) return;
+    double value = 0;
+    if (read_field(s.input_edits[input], &value) && value == s.last.inputs[input]) return;
+    s.result_state = RESULT_OUT_OF_DATE;
+    SetWindowTextW(s.verdict_label, VERDICT_OUT_OF_DATE);
+    redraw_result_side();
+}
+
 // The last result and the inputs that produced it, appended to the tool's
 // record file, and the outcome told truthfully.
 void save_record() {
     MainWindowState& s = main_window_state;
-    if (!s.last_result[0]) {
-        tell(L"请先点击“计算”生成结果，再保存记录。", L"提示", MB_ICONINFORMATION);
-        return;
-    }
+    if (!result_is_current(L"请先点击“计算”生成结果，再保存记录。")) return;
     wchar_t where[RECORD_PATH_CAPACITY];
-    RecordOutcome outcome = record_save(s.tool, s.input_values, s.last_result, where,
-                                        RECORD_PATH_CAPACITY);
+    RecordOutcome outcome = record_save(s.tool, s.last, where, RECORD_PATH_CAPACITY);
     bool saved = outcome == RECORD_SAVED;
     text_format(s.status_text, STATUS_TEXT_CAPACITY, saved ? L"记录已保存：%ls" : L"记录保存失败：%ls",
                 where);
@@ -109,21 +127,24 @@ void save_record() {
         tell(save_failure_message(outcome), L"保存失败", MB_ICONWARNING);
 }
 
+// The title and the whole result; a formula tool's verdict after it, a
+// report tool's report alone.
 void copy_result() {
     MainWindowState& s = main_window_state;
-    if (!s.last_result[0]) {
-        tell(L"请先点击“计算”生成结果。", L"提示", MB_ICONINFORMATION);
-        return;
-    }
+    if (!result_is_current(L"请先点击“计算”生成结果。")) return;
     if (!OpenClipboard(s.main_window)) return;
-    int a = text_length(s.copy_text), b = text_length(s.tool.title);
+    const bool with_verdict = s.tool.report_kind == REPORT_NONE;
+    int length = text_length(s.tool.title) + text_length(s.last.text) + text_length(s.last.verdict) + 8;
     EmptyClipboard();
     bool copied = false;
-    HGLOBAL block = allocate_global_block(GMEM_MOVEABLE, (SIZE_T)(a + b) * sizeof(wchar_t) + 32);
+    HGLOBAL block = allocate_global_block(GMEM_MOVEABLE, (SIZE_T)length * sizeof(wchar_t));
     if (block) {
         wchar_t* text = (wchar_t*)GlobalLock(block);
         if (text) {
-            text_format(text, a + b + 16, L"%ls\r\n%ls", s.tool.title, s.copy_text);
+            if (with_verdict)
+                text_format(text, length, L"%ls\r\n%ls—— %ls", s.tool.title, s.last.text, s.last.verdict);
+            else
+                text_format(text, length, L"%ls\r\n%ls", s.tool.title, s.last.text);
             GlobalUnlock(block);
             copied = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
         }
@@ -136,6 +157,7 @@ void copy_result() {
 void reset_inputs() {
     MainWindowState& s = main_window_state;
     const PreparedTool& tool = s.tool;
+    s.result_state = NO_RESULT;
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t value[DEFAULT_TEXT_CAPACITY];
         format_default_value(tool.inputs[i].default_value, value, DEFAULT_TEXT_CAPACITY);
@@ -145,8 +167,7 @@ void reset_inputs() {
     SetWindowTextW(s.verdict_label, VERDICT_PROMPT);
     SetWindowTextW(s.caution_label, tool.caution);
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已恢复默认值");
-    s.last_result[0] = 0;
-    s.level = 0;
+    redraw_result_side();
     invalidate_main_window();
 }
 

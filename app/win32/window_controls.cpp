@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int FIRST_ROW_TOP = 150, ROW_PITCH = 34;
 constexpr DWORD CHILD = WS_CHILD | WS_VISIBLE;
 
 // Where a control's text comes from.
@@ -63,16 +62,14 @@ void create_child_controls(HWND window) {
     const PreparedTool& tool = s.tool;
     for (int i = 0; i < tool.input_count; i++) {
         const InputDef& input = tool.inputs[i];
-        int y = FIRST_ROW_TOP + ROW_PITCH * i;
-        create_control(window, L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, {24, y + 1, 184, 22},
-                       s.font_label);
+        const InputRow row = input_row(i);
+        create_control(window, L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);
         s.input_edits[i] = create_control(window, L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL,
-                                          L"", IDC_INPUT_FIRST + i, {216, y - 4, 152, 27}, s.font_edit);
+                                          L"", IDC_INPUT_FIRST + i, row.edit, s.font_edit);
         wchar_t value[64];
         format_default_value(input.default_value, value, 64);
         SetWindowTextW(s.input_edits[i], value);
-        if (*input.unit)
-            create_control(window, L"STATIC", 0, CHILD, input.unit, 0, {374, y, 78, 22}, s.font_small);
+        if (*input.unit) create_control(window, L"STATIC", 0, CHILD, input.unit, 0, row.unit, s.font_small);
     }
     wchar_t basis[512];
     text_format(basis, 512, L"参考依据：%ls", tool.basis);

@@ -81,6 +81,19 @@ constexpr Box in_right_column(int y, int height) {
     return {column_x(RIGHT_PANEL), y, column_width(RIGHT_PANEL), height};
 }
 
+// One row per input down the left panel: its label, its edit field and its
+// unit.
+struct InputRow {
+    Box label, edit, unit;
+};
+constexpr InputRow input_row(int i) {
+    int y = 150 + 34 * i;
+    return {{24, y + 1, 184, 22}, {216, y - 4, 152, 27}, {374, y, 78, 22}};
+}
+constexpr int box_bottom(Box box) { return box.y + box.height; }
+static_assert(box_bottom(input_row(TOOL_MAX_INPUT_ROWS - 1).edit) < box_bottom(LEFT_PANEL),
+              "every input row the descriptor check allows lies inside the left panel");
+
 constexpr Box VERDICT_BOX = in_right_column(142, 46);
 constexpr Box RESULT_BOX = in_right_column(196, 232);
 constexpr Box CAUTION_BOX = in_right_column(444, 120);

@@ -30,20 +30,42 @@ LRESULT on_ctl_color_edit(HDC dc) {
     return (LRESULT)main_window_state.white_brush;
 }
 
-// The read-only result box asks with this message too.
+// The verdict in its level's colour; no colour of any level while the
+// result is out of date, so a stale green never reads as "done".
+COLORREF verdict_text_colour(const MainWindowState& s) {
+    switch (s.result_state) {
+    case RESULT_CURRENT: return verdict_colour(s.last.level);
+    case RESULT_OUT_OF_DATE: return palette.text_grey;
+    case NO_RESULT: break;
+    }
+    return verdict_colour(0);
+}
+
+// The read-only result box asks with this message too; an out-of-date
+// result is greyed.
 LRESULT on_ctl_color_static(HDC dc, HWND control) {
     const MainWindowState& s = main_window_state;
     SetBkMode(dc, TRANSPARENT);
-    COLORREF colour = control == s.verdict_label                               ? verdict_colour(s.level)
-                      : control == s.result_edit || control == s.caution_label ? palette.text
-                                                                               : palette.text_grey;
+    COLORREF colour = palette.text_grey;
+    if (control == s.verdict_label)
+        colour = verdict_text_colour(s);
+    else if (control == s.result_edit)
+        colour = s.result_state == RESULT_OUT_OF_DATE ? palette.text_grey : palette.text;
+    else if (control == s.caution_label)
+        colour = palette.text;
     SetTextColor(dc, colour);
     return (LRESULT)s.white_brush;
 }
 
 // A button's command runs on its click only: an owner-drawn button also
-// notifies a double click, which must not save the same row twice.
+// notifies a double click, which must not save the same row twice. An input
+// field tells of every change to its text.
 bool on_command(int id, int notification) {
+    if (id >= IDC_INPUT_FIRST && id < IDC_INPUT_FIRST + TOOL_MAX_INPUTS) {
+        if (notification != EN_CHANGE) return false;
+        on_input_changed(id - IDC_INPUT_FIRST);
+        return true;
+    }
     if (notification != BN_CLICKED) return false;
     switch (id) {
     case IDC_CALCULATE: on_calculate(); return true;

@@ -8,25 +8,16 @@
 
 namespace {
 
-struct Calculation {
-    wchar_t result[4096];
-    wchar_t verdict[512];
-    wchar_t copy[8192];
-    int level;
-    int returned;
-};
-
-Calculation calculate(const ToolDef& tool, const double* values, int result_capacity = 4096,
-                      int verdict_capacity = 512, int copy_capacity = 8192) {
-    Calculation c;
-    c.level = -1;
-    c.returned = tool_calculate(tool, values, c.result, result_capacity, c.verdict, verdict_capacity,
-                                &c.level, c.copy, copy_capacity);
+Calculation& calculate(const ToolDef& tool, const double* values) {
+    static Calculation c;
+    tool_calculate(tool, values, &c);
     return c;
 }
 
 const wchar_t DEFAULT_RESULT[] = L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n";
 
+// A failed formula shows "--", and no verdict is drawn from it: not the
+// dose warning, and not "done".
 TEST(ToolCalculate, BuiltInTool) {
     struct Case {
         double carbs, icr, conc;
@@ -39,50 +30,19 @@ TEST(ToolCalculate, BuiltInTool) {
         {250, 10, 100, L"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n",
          L"单次餐时剂量较大，建议复核对碳水与比值", 2},
         {200, 10, 100, L"餐时胰岛素：20.0 U\r\n抽取体积：0.200 ml\r\n", L"按碳水系数计算完成", 0},
-        {60, 0, 100,
-         L"餐时胰岛素：0.0 U\r\n抽取体积：0.000 ml\r\n（部分结果无法计算，请检查输入是否合理）\r\n",
-         L"按碳水系数计算完成", 0},
-        {60, 10, 0,
-         L"餐时胰岛素：6.0 U\r\n抽取体积：0.000 ml\r\n（部分结果无法计算，请检查输入是否合理）\r\n",
-         L"按碳水系数计算完成", 0},
-        // An infinite dose fails, shows "--" and still raises the warning.
-        {1e300, 1e-300, 100,
-         L"餐时胰岛素：-- U\r\n抽取体积：-- ml\r\n（部分结果无法计算，请检查输入是否合理）\r\n",
-         L"单次餐时剂量较大，建议复核对碳水与比值", 2},
+        {60, 0, 100, L"餐时胰岛素：-- U\r\n抽取体积：-- ml\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT, 2},
+        {60, 10, 0, L"餐时胰岛素：6.0 U\r\n抽取体积：-- ml\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT, 2},
+        {1e300, 1e-300, 100, L"餐时胰岛素：-- U\r\n抽取体积：-- ml\r\n" CALC_FAILURE_NOTE,
+         CALC_FALLBACK_VERDICT, 2},
     };
     for (const Case& c : cases) {
         const double values[] = {c.carbs, c.icr, c.conc};
-        Calculation r = calculate(tool_builtin(), values);
-        EXPECT_STREQ(c.result, r.result) << c.carbs << " " << c.icr << " " << c.conc;
-        EXPECT_STREQ(c.result, r.copy);
+        const Calculation& r = calculate(tool_builtin(), values);
+        EXPECT_STREQ(c.result, r.text) << c.carbs << " " << c.icr << " " << c.conc;
         EXPECT_STREQ(c.verdict, r.verdict);
         EXPECT_EQ(c.level, r.level);
-        EXPECT_EQ(c.level, r.returned);
+        EXPECT_EQ(c.conc, r.inputs[2]);
     }
-}
-
-// A line that does not fit is cut, and nothing after it is added.
-TEST(ToolCalculate, AppendRuleAtSmallCapacities) {
-    const double values[] = {60, 0, 100};  // both formulas fail: a note follows
-    const std::wstring full =
-        L"餐时胰岛素：0.0 U\r\n抽取体积：0.000 ml\r\n（部分结果无法计算，请检查输入是否合理）\r\n";
-    const int first_line = (int)std::wstring(L"餐时胰岛素：0.0 U\r\n").size();
-    const int capacities[] = {1, 2, first_line, first_line + 1, first_line + 3, (int)full.size(),
-                              (int)full.size() + 1};
-    for (int capacity : capacities) {
-        Calculation r = calculate(tool_builtin(), values, capacity, 512, capacity);
-        std::wstring expected = full.substr(0, (size_t)(capacity - 1));
-        EXPECT_EQ(expected, std::wstring(r.result)) << "capacity " << capacity;
-        EXPECT_EQ(expected, std::wstring(r.copy)) << "capacity " << capacity;
-        EXPECT_STREQ(L"按碳水系数计算完成", r.verdict);
-    }
-    // The verdict and the copy are cut on their own capacities.
-    Calculation r = calculate(tool_builtin(), values, 4096, 4, 5);
-    EXPECT_STREQ(L"按碳水", r.verdict);
-    EXPECT_STREQ(L"餐时胰岛", r.copy);
-    r = calculate(tool_builtin(), values, 4096, 1, 1);
-    EXPECT_STREQ(L"", r.verdict);
-    EXPECT_STREQ(L"", r.copy);
 }
 
 const InputDef one_input[] = {{.key = "x", .label = L"x", .unit = L"", .default_value = 3}};
@@ -100,10 +60,12 @@ TEST(ToolCalculate, RulesAndTheFallbackVerdict) {
     const RuleDef negative_holds[] = {{.condition = "0 - x", .level = 2, .message = L"负值为真"}};
     const RuleDef nan_holds[] = {{.condition = "!(0*exp(1000))", .level = 3, .message = L"否"},
                                  {.condition = "(0*exp(1000)) ? 1 : 0", .level = 1, .message = L"NaN 为真"}};
+    const std::wstring long_message(600, L'长');
+    const RuleDef long_verdict[] = {{.condition = "", .level = 1, .message = long_message.c_str()}};
     struct Case {
         const RuleDef* rules;
         int count;
-        const wchar_t* verdict;
+        std::wstring verdict;
         int level;
     };
     const Case cases[] = {
@@ -114,16 +76,56 @@ TEST(ToolCalculate, RulesAndTheFallbackVerdict) {
         {null_condition, 1, L"空条件", 2},
         {nan_holds, 2, L"NaN 为真", 1},
         {negative_holds, 1, L"负值为真", 2},
+        {long_verdict, 1, long_message.substr(0, VERDICT_CAPACITY - 2) + L"…", 1},
     };
     for (const Case& c : cases) {
         const ToolDef tool = {.id = 1, .title = L"t", .input_count = 1, .inputs = one_input,
                               .rule_count = c.count, .rules = c.rules};
         const double values[] = {3};
-        Calculation r = calculate(tool, values);
-        EXPECT_STREQ(L"", r.result);  // no outputs, no note
-        EXPECT_STREQ(c.verdict, r.verdict);
+        const Calculation& r = calculate(tool, values);
+        EXPECT_STREQ(L"", r.text);  // no outputs, no note
+        EXPECT_EQ(c.verdict, r.verdict);
         EXPECT_EQ(c.level, r.level);
     }
+}
+
+// Rules that read only inputs hold as before beside a failed output; a rule
+// that reads it, or one without a condition, does not.
+TEST(ToolCalculate, NoVerdictFromAFailedOutput) {
+    const OutputDef outputs[] = {
+        {.key = "a", .label = L"甲", .unit = L"", .formula = "10/x", .format = "f0"},
+        {.key = "b", .label = L"乙", .unit = L"", .formula = "a + 1", .format = "f0"},
+        {.key = "c", .label = L"丙", .unit = L"", .formula = "x + 1", .format = "f0"},
+    };
+    const RuleDef rules[] = {{.condition = "a != 100", .level = 3, .message = L"读甲"},
+                             {.condition = "b < 100", .level = 3, .message = L"读乙"},
+                             {.condition = "x <= 0", .level = 1, .message = L"x 须大于 0"},
+                             {.condition = "", .level = 0, .message = L"完成"}};
+    const ToolDef tool = {.id = 1, .title = L"t", .input_count = 1, .inputs = one_input,
+                          .output_count = 3, .outputs = outputs, .rule_count = 4, .rules = rules};
+    struct Case {
+        double x;
+        const wchar_t* text;
+        const wchar_t* verdict;
+        int level;
+    };
+    const Case cases[] = {
+        {5, L"甲：2\r\n乙：3\r\n丙：6\r\n", L"读甲", 3},
+        // b reads the failed a, so it fails too; c is sound and shown.
+        {0, L"甲：--\r\n乙：--\r\n丙：1\r\n" CALC_FAILURE_NOTE, L"x 须大于 0", 1},
+    };
+    for (const Case& c : cases) {
+        const double values[] = {c.x};
+        const Calculation& r = calculate(tool, values);
+        EXPECT_STREQ(c.text, r.text) << c.x;
+        EXPECT_STREQ(c.verdict, r.verdict) << c.x;
+        EXPECT_EQ(c.level, r.level) << c.x;
+    }
+    const ToolDef no_guard = {.id = 1, .title = L"t", .input_count = 1, .inputs = one_input,
+                              .output_count = 1, .outputs = outputs, .rule_count = 1, .rules = rules + 3};
+    const double zero[] = {0};
+    EXPECT_STREQ(CALC_FALLBACK_VERDICT, calculate(no_guard, zero).verdict);
+    EXPECT_EQ(CALC_FAILURE_LEVEL, calculate(no_guard, zero).level);
 }
 
 TEST(ToolCalculate, OutputsSeeEarlierOutputsOnly) {
@@ -136,20 +138,22 @@ TEST(ToolCalculate, OutputsSeeEarlierOutputsOnly) {
     const ToolDef tool = {.id = 1, .title = L"t", .input_count = 1, .inputs = one_input,
                           .output_count = 3, .outputs = outputs, .rule_count = 1, .rules = rules};
     const double values[] = {3};
-    Calculation r = calculate(tool, values);
-    EXPECT_STREQ(L"甲：1\r\n乙：10.00\r\n丙：3.0% %\r\n", r.result);
+    const Calculation& r = calculate(tool, values);
+    EXPECT_STREQ(L"甲：1\r\n乙：10.00\r\n丙：3.0% %\r\n", r.text);
     EXPECT_STREQ(L"乙为十", r.verdict);
     EXPECT_EQ(1, r.level);
 }
 
-TEST(ToolCalculate, LongLinesAreCutAt255Characters) {
+// A line too long for its bound ends with the cut mark and keeps its line
+// break, so the next line never runs into it.
+TEST(ToolCalculate, LongLinesAreMarkedAndKeepTheirBreak) {
     const std::wstring label(300, L'长');
     const OutputDef outputs[] = {
         {.key = "a", .label = label.c_str(), .unit = L"", .formula = "1", .format = "f0"},
         {.key = "b", .label = L"短", .unit = L"", .formula = "2", .format = "f0"}};
     const ToolDef tool = {.id = 1, .title = L"t", .output_count = 2, .outputs = outputs};
-    Calculation r = calculate(tool, nullptr);
-    EXPECT_EQ(label.substr(0, 255) + L"短：2\r\n", std::wstring(r.result));
+    const Calculation& r = calculate(tool, nullptr);
+    EXPECT_EQ(label.substr(0, RESULT_LINE_CAPACITY - 4) + L"…\r\n短：2\r\n", std::wstring(r.text));
 }
 
 // The calculation holds 16 outputs; a seventeenth is not silently dropped.
@@ -157,11 +161,11 @@ TEST(ToolCalculate, MoreOutputsThanTheTableHoldsShowTheNote) {
     OutputDef outputs[17];
     for (OutputDef& o : outputs) o = {.key = "k", .label = L"值", .unit = L"", .formula = "1", .format = "f0"};
     const ToolDef tool = {.id = 1, .title = L"t", .output_count = 17, .outputs = outputs};
-    Calculation r = calculate(tool, nullptr);
+    const Calculation& r = calculate(tool, nullptr);
     std::wstring expected;
     for (int i = 0; i < 16; i++) expected += L"值：1\r\n";
     expected += CALC_FAILURE_NOTE;
-    EXPECT_EQ(expected, std::wstring(r.result));
+    EXPECT_EQ(expected, std::wstring(r.text));
 }
 
 // A count without its records is served without them, and the note says
@@ -173,11 +177,11 @@ TEST(ToolCalculate, CountsWithoutRecordsAreNotRead) {
         {.input_count = 3, .output_count = 1, .outputs = one},
     };
     for (const ToolDef& tool : tools) {
-        Calculation r = calculate(tool, nullptr);
-        EXPECT_EQ(std::wstring(L"甲：1\r\n") + CALC_FAILURE_NOTE, r.result);
+        const Calculation& r = calculate(tool, nullptr);
+        EXPECT_EQ(std::wstring(L"甲：1\r\n") + CALC_FAILURE_NOTE, r.text);
         EXPECT_STREQ(CALC_FALLBACK_VERDICT, r.verdict);
     }
-    EXPECT_STREQ(CALC_FAILURE_NOTE, calculate({.output_count = 2}, nullptr).result);
+    EXPECT_STREQ(CALC_FAILURE_NOTE, calculate({.output_count = 2}, nullptr).text);
 }
 
 TEST(ToolCalculate, ReportToolsTakeTheGeneratorsTextAndVerdict) {
@@ -185,9 +189,8 @@ TEST(ToolCalculate, ReportToolsTakeTheGeneratorsTextAndVerdict) {
     const RuleDef rules[] = {{.condition = "", .level = 3, .message = L"不该出现"}};
     const ToolDef tool = {.id = 1, .title = L"t", .output_count = 1, .outputs = outputs,
                           .rule_count = 1, .rules = rules, .report_kind = 99};
-    Calculation r = calculate(tool, nullptr);
-    EXPECT_STREQ(L"（该工具暂无自定义报告）", r.result);
-    EXPECT_STREQ(L"（该工具暂无自定义报告）", r.copy);
+    const Calculation& r = calculate(tool, nullptr);
+    EXPECT_STREQ(L"（该工具暂无自定义报告）", r.text);
     EXPECT_STREQ(L"暂无报告内容", r.verdict);
     EXPECT_EQ(0, r.level);
 }

@@ -215,11 +215,12 @@ TEST(ExprEvaluate, NamesAndKeys) {
     const OutputDef named_outputs[] = {
         {.key = "x", .label = L"x", .unit = L"", .formula = "1", .format = nullptr},
         {.key = "y", .label = L"y", .unit = L"", .formula = "1", .format = nullptr},
+        {.key = "lost", .label = L"z", .unit = L"", .formula = "1/0", .format = nullptr},
     };
     const ToolDef named = {.id = 1, .title = L"t", .input_count = 4, .inputs = named_inputs,
-                           .output_count = 2, .outputs = named_outputs};
+                           .output_count = 3, .outputs = named_outputs};
     const double in[] = {5, 1, 2, 3};
-    const double out[] = {100, 200};
+    const double out[] = {100, 200, NAN};  // the third output's formula failed
     const std::string name63 = key63 + "+1";
     const std::string name64 = key63 + "k";
     const std::string call63 = std::string(63, 'a') + "(1)";
@@ -232,6 +233,9 @@ TEST(ExprEvaluate, NamesAndKeys) {
         {name63.c_str(), 3, 0},
         {name64.c_str(), 2, 1},  // its 64th character is left over
         {call63.c_str(), 0, 1},
+        // Nothing is drawn from a failed output, whatever else holds.
+        {"lost > 20", 0, 1},
+        {"y > 1 || lost > 20", 1, 1},
     };
     expect_rows(named, in, out, rows, sizeof rows / sizeof rows[0]);
 }

@@ -37,8 +37,8 @@ endfunction()
 expect(scalars GLYVANT "@TITLE@ @CATEGORY@ T@ID@.csv @EXE@ V@VERSION@ @TITLE@\n"
        "Glyvant 内分泌 T009.csv Tool.exe V${VERSION} Glyvant\n")
 expect(program_facts CHECKLIST
-       "@EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@ @WINDOW_WIDTH@x@WINDOW_HEIGHT@ @RESULT_LIMIT@ @LEVEL_1@\n"
-       "0 1 2 3 1036x780 254 黄色（1 级）\n")
+       "@EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@ @WINDOW_WIDTH@x@WINDOW_HEIGHT@ @LEVEL_1@\n"
+       "0 1 2 3 1036x780 黄色（1 级）\n")
 expect(id_of_three_digits CHECKLIST "T@ID@\n" "T108\n")
 expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\nb\n" "a\nb\n")
 expect(at_signs_in_text_stay GLYVANT "a@b @ @lower@ @@ 5@\n" "a@b @ @lower@ @@ 5@\n")

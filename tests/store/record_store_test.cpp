@@ -45,23 +45,34 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     }
 }
 
-// The result field keeps 254 characters of the result, cut before quoting.
-TEST(RecordLines, ResultIsCutBeforeQuoting) {
-    std::wstring result(300, L'"');
-    wchar_t line[RECORD_LINE_CAPACITY];
-    const double values[] = {1, 2, 3};
-    record_row_line(tool, values, result.c_str(), noon, line, RECORD_LINE_CAPACITY);
-    std::wstring row = line;
-    std::wstring expected_field = L"\"" + std::wstring(2 * RECORD_RESULT_LIMIT, L'"') + L"\"\r\n";
-    ASSERT_GE(row.size(), expected_field.size());
-    EXPECT_EQ(expected_field, row.substr(row.size() - expected_field.size()));
+// The result is kept whole, however long and however many quotes it holds;
+// the title and a "label=value" field past their bounds end with the cut mark.
+TEST(RecordLines, ResultWholeLongFieldsMarked) {
+    static wchar_t line[RECORD_LINE_CAPACITY];
+    const std::wstring result(RESULT_TEXT_MAX, L'"'), label(200, L'长');
+    const InputDef long_input[] = {{.key = "a", .label = label.c_str()}};
+    const std::wstring title(RECORD_TITLE_LIMIT + 1, L'题');
+    const Prepared wide({.id = 1, .title = title.c_str(), .input_count = 1, .inputs = long_input});
+    const double values[] = {60};
+    record_row_line(wide, values, result.c_str(), noon, line, RECORD_LINE_CAPACITY);
+    EXPECT_EQ(L"2026-12-08 09:05:07," + title.substr(0, RECORD_TITLE_LIMIT - 1) + L"…," +
+                  label.substr(0, RECORD_INPUT_FIELD_LIMIT - 1) + L"…,\"" +
+                  std::wstring(2 * RESULT_TEXT_MAX, L'"') + L"\"\r\n",
+              std::wstring(line));
 }
-
 
 int count_of(const std::string& text, const std::string& piece) {
     int n = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) n++;
     return n;
+}
+
+Calculation& calculation_of(const wchar_t* result) {
+    static Calculation c;
+    const double values[] = {60, 10, 100};
+    tool_calculate(tool, values, &c);
+    text_copy(c.text, RESULT_TEXT_CAPACITY, result);
+    return c;
 }
 
 // The first save creates the folders and the file with one mark and one
@@ -79,16 +90,15 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
                 PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR);
     platform_calls.remove_file(path);
 
-    const double values[] = {60, 10, 100};
-    ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第一次", where, RECORD_PATH_CAPACITY));
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"第一次"), where, RECORD_PATH_CAPACITY));
     EXPECT_STREQ(path, where);
-    ASSERT_EQ(RECORD_SAVED, record_save(tool, values, L"第二次", where, RECORD_PATH_CAPACITY));
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"第二次"), where, RECORD_PATH_CAPACITY));
     std::string bytes = file_bytes(path);
     EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
     EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
     EXPECT_EQ(1, count_of(bytes, "\xE7\xBB\x93\xE6\x9E\x9C\r\n"));  // 结果: one header
     EXPECT_EQ(3, count_of(bytes, "\r\n"));
-    EXPECT_EQ(2, count_of(bytes, ",Glyvant,"));
+    EXPECT_EQ(2, count_of(bytes, ",Glyvant,本餐碳水=60,"));  // the calculation's own inputs
     platform_calls.remove_file(path);
 }
 
@@ -97,28 +107,25 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
 TEST(RecordSave, LongRowsAreWrittenWhole) {
     static const std::wstring label(120, L'长');
     InputDef many[TOOL_MAX_INPUTS];
-    double values[TOOL_MAX_INPUTS];
-    for (int i = 0; i < TOOL_MAX_INPUTS; i++) {
+    for (int i = 0; i < TOOL_MAX_INPUTS; i++)
         many[i] = {.key = "k", .label = label.c_str(), .unit = L"", .default_value = 1};
-        values[i] = i;
-    }
     const Prepared wide({.id = 988, .title = L"长行", .input_count = TOOL_MAX_INPUTS, .inputs = many});
     wchar_t where[RECORD_PATH_CAPACITY];
-    ASSERT_EQ(RECORD_SAVED, record_save(wide, values, std::wstring(300, L'果').c_str(), where,
-                                        RECORD_PATH_CAPACITY));
+    ASSERT_EQ(RECORD_SAVED, record_save(wide, calculation_of(std::wstring(RESULT_TEXT_MAX, L'果').c_str()),
+                                        where, RECORD_PATH_CAPACITY));
     std::string bytes = file_bytes(where);
     platform_calls.remove_file(where);
     std::string row = bytes.substr(bytes.find("\r\n") + 2);
     EXPECT_GT(row.size(), 4095u);
-    EXPECT_EQ(TOOL_MAX_INPUTS + 2, count_of(row, ","));                      // no field lost
-    EXPECT_EQ(RECORD_RESULT_LIMIT, count_of(row, "\xE6\x9E\x9C"));  // 果, cut at 254
+    EXPECT_EQ(TOOL_MAX_INPUTS + 2, count_of(row, ","));             // no field lost
+    EXPECT_EQ(RESULT_TEXT_MAX, count_of(row, "\xE6\x9E\x9C"));  // 果, the whole result
     EXPECT_EQ("\r\n", row.substr(row.size() - 2));
 }
 
 #ifndef _WIN32
 TEST(RecordSave, FailuresAreReportedNotHidden) {
     wchar_t where[RECORD_PATH_CAPACITY];
-    const double values[] = {60, 10, 100};
+    const Calculation& x = calculation_of(L"x");
 
     // The folder's place is taken by a file: nothing can be written.
     char folder[] = "/tmp/glyvant-records-XXXXXX";
@@ -128,15 +135,15 @@ TEST(RecordSave, FailuresAreReportedNotHidden) {
     ASSERT_NE(nullptr, f);
     fclose(f);
     setenv("XDG_DATA_HOME", folder, 1);
-    EXPECT_EQ(RECORD_NOT_WRITTEN, record_save(tool, values, L"x", where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(RECORD_NOT_WRITTEN, record_save(tool, x, where, RECORD_PATH_CAPACITY));
     remove(blocker.c_str());
-    EXPECT_EQ(RECORD_SAVED, record_save(tool, values, L"x", where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(RECORD_SAVED, record_save(tool, x, where, RECORD_PATH_CAPACITY));
 
     // No per-user folder at all: the message names the folder it looked for.
     std::string home = getenv("HOME") ? getenv("HOME") : "";
     unsetenv("XDG_DATA_HOME");
     unsetenv("HOME");
-    EXPECT_EQ(RECORD_NO_DATA_FOLDER, record_save(tool, values, L"x", where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(RECORD_NO_DATA_FOLDER, record_save(tool, x, where, RECORD_PATH_CAPACITY));
     EXPECT_STREQ(L"$XDG_DATA_HOME/OrvoMedSuite/records", where);
     setenv("HOME", home.c_str(), 1);
 }

@@ -36,11 +36,13 @@ int main(int argc, char** argv) {
 
     int saved = 0, failed = 0;
     wchar_t where[RECORD_PATH_CAPACITY] = L"";
+    static Calculation calculation;
     for (int row = 1; row <= rows; row++) {
-        wchar_t result[RECORD_RESULT_LIMIT];
-        text_format(result, RECORD_RESULT_LIMIT, L"进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U", pid, row);
         double values[] = {(double)row, (double)pid};
-        if (record_save(tool, values, result, where, RECORD_PATH_CAPACITY) == RECORD_SAVED)
+        tool_calculate(tool, values, &calculation);
+        text_format(calculation.text, RESULT_TEXT_CAPACITY,
+                    L"进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U", pid, row);
+        if (record_save(tool, calculation, where, RECORD_PATH_CAPACITY) == RECORD_SAVED)
             saved++;
         else
             failed++;

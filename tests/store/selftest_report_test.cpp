@@ -36,7 +36,8 @@ const InputDef inputs[] = {
 };
 
 // Each formula is checked on its own: another output's key reads 0 in the
-// OUT line, while the DETAIL line shows the calculation with it.
+// OUT line, while the DETAIL line shows the calculation with it. A formula
+// that fails shows "--" on both.
 TEST(SelftestReport, FailuresUnitsAndOutputKeys) {
     const OutputDef outputs[] = {
         {.key = "per_kg", .label = L"每公斤", .unit = L"mg/kg", .formula = "dose/weight", .format = "f2"},
@@ -51,16 +52,26 @@ TEST(SelftestReport, FailuresUnitsAndOutputKeys) {
     int errors = -1;
     EXPECT_EQ(L"TOOL|77|测试|药学\r\n"
               L"LEVEL|1\r\n"
-              L"OUT|每公斤|0.00|mg/kg\r\n"
+              L"OUT|每公斤|--|mg/kg\r\n"
               L"OUT|半量|20.0|\r\n"
               L"OUT|两倍半量|0|\r\n"
-              L"OUT|错|40.00|mg\r\n"
+              L"OUT|错|--|mg\r\n"
               L"VERDICT|大于三十\r\n"
-              L"DETAIL|每公斤：0.00 mg/kg 半量：20.0 两倍半量：40 错：40.00 mg "
+              L"DETAIL|每公斤：-- mg/kg 半量：20.0 两倍半量：40 错：-- mg "
               L"（部分结果无法计算，请检查输入是否合理） \r\n"
               L"ERRORS|2\r\n",
               report_of(tool, &errors));
     EXPECT_EQ(2, errors);
+}
+
+// An OUT line too long for its bound ends with the cut mark and still ends
+// its line, so the VERDICT line is read as such.
+TEST(SelftestReport, LongOutLineKeepsItsLineBreak) {
+    const std::wstring label(600, L'长');
+    const OutputDef outputs[] = {{.key = "a", .label = label.c_str(), .unit = L"", .formula = "1"}};
+    int errors = -1;
+    std::wstring report = report_of({.id = 1, .title = L"t", .output_count = 1, .outputs = outputs}, &errors);
+    EXPECT_NE(std::wstring::npos, report.find(L"OUT|" + label.substr(0, 504) + L"…\r\nVERDICT|"));
 }
 
 TEST(SelftestReport, ReportToolsHaveOneFixedOutLine) {

@@ -17,7 +17,17 @@
 
 namespace {
 
+#define DEFAULT_LINES L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n"
+
 HGLOBAL WINAPI no_memory(UINT, SIZE_T) { return nullptr; }
+
+// The real local application-data folder's records.
+std::wstring records_folder() {
+    wchar_t base[MAX_PATH];
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base);
+    return std::wstring(base) + L"\\OrvoMedSuite\\records";
+}
+
 
 class MainWindow : public testing::Test {
 protected:
@@ -163,7 +173,7 @@ TEST_F(MainWindow, CalculateFromButtonEnterAndF5) {
     click(IDC_CALCULATE);
     EXPECT_EQ(L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n", text_of(s.result_edit));
     EXPECT_EQ(L"按碳水系数计算完成", text_of(s.verdict_label));
-    EXPECT_EQ(0, s.level);
+    EXPECT_EQ(0, s.last.level);
     EXPECT_STREQ(L"计算完成  Glyvant", s.status_text);
     EXPECT_EQ(window, GetFocus());
 
@@ -171,11 +181,11 @@ TEST_F(MainWindow, CalculateFromButtonEnterAndF5) {
     type(0, L"250");
     press(s.input_edits[0], VK_RETURN);
     EXPECT_EQ(L"单次餐时剂量较大，建议复核对碳水与比值", text_of(s.verdict_label));
-    EXPECT_EQ(2, s.level);
+    EXPECT_EQ(2, s.last.level);
     type(0, L"200");
     press(s.result_edit, VK_F5);
     EXPECT_EQ(L"餐时胰岛素：20.0 U\r\n抽取体积：0.200 ml\r\n", text_of(s.result_edit));
-    EXPECT_EQ(0, s.level);
+    EXPECT_EQ(0, s.last.level);
 
     // On a focused button Enter calculates; it does not run the button.
     set_clipboard(L"untouched");
@@ -188,7 +198,7 @@ TEST_F(MainWindow, CalculateFromButtonEnterAndF5) {
     // Keys to the main window itself are not routed.
     type(0, L"250");
     press(window, VK_F5);
-    EXPECT_EQ(0, s.level);
+    EXPECT_EQ(0, s.last.level);
 }
 
 // A field that is not a number stops Calculate with its message, focused,
@@ -218,16 +228,16 @@ TEST_F(MainWindow, BadFieldsAreRefusedAndChangeNothing) {
         EXPECT_EQ(s.input_edits[c.focused], GetFocus());
         EXPECT_EQ(L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n", text_of(s.result_edit));
         EXPECT_STREQ(L"计算完成  Glyvant", s.status_text);
-        EXPECT_EQ(60, s.input_values[0]);
-        EXPECT_EQ(10, s.input_values[1]);
-        EXPECT_EQ(100, s.input_values[2]);
+        EXPECT_EQ(60, s.last.inputs[0]);
+        EXPECT_EQ(10, s.last.inputs[1]);
+        EXPECT_EQ(100, s.last.inputs[2]);
     }
     // Blank fields count as 0.
     for (int i = 0; i < 3; i++) type(i, L"  ");
     shown_boxes.clear();
     click(IDC_CALCULATE);
     EXPECT_TRUE(shown_boxes.empty());
-    EXPECT_EQ(0, s.input_values[0]);
+    EXPECT_EQ(0, s.last.inputs[0]);
 }
 
 // A field is judged on its whole text, pasted as a nurse would paste it: a
@@ -278,8 +288,9 @@ TEST_F(MainWindow, ControlColoursFollowTheLevel) {
         {7, s.verdict_label, RGB(0, 128, 96)},   {2, s.result_edit, RGB(44, 56, 66)},
         {2, s.caution_label, RGB(44, 56, 66)},   {2, nullptr, RGB(120, 132, 142)},
     };
+    s.result_state = RESULT_CURRENT;
     for (const Case& c : cases) {
-        s.level = c.level;
+        s.last.level = c.level;
         LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)c.control);
         EXPECT_EQ((LRESULT)s.white_brush, brush);
         EXPECT_EQ(c.colour, GetTextColor(dc)) << c.level;
@@ -307,6 +318,47 @@ TEST_F(MainWindow, VerdictIsRedrawnInItsLevelColour) {
     EXPECT_TRUE(any_pixel(c, verdict, RGB(0, 128, 96)));
     EXPECT_FALSE(any_pixel(c, verdict, RGB(214, 108, 0)));
     release(c);
+}
+
+// An input edited after Calculate leaves a result that was not computed from
+// it: the verdict says so in no level's colour, and Copy and Save refuse
+// until the next Calculate. The same number written another way is no edit.
+TEST_F(MainWindow, EditedInputsMarkTheResultOutOfDate) {
+    const std::wstring path = records_folder() + L"\\T009.csv";
+    DeleteFileW(path.c_str());
+    const RECT verdict = {492, 142, 984, 188};
+    type(0, L"250");
+    click(IDC_CALCULATE);
+    type(0, L"250.0");
+    EXPECT_EQ(L"单次餐时剂量较大，建议复核对碳水与比值", text_of(s.verdict_label));
+
+    type(0, L"60");
+    EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
+    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    EXPECT_FALSE(any_pixel(c, verdict, RGB(214, 108, 0)));
+    EXPECT_TRUE(any_pixel(c, verdict, RGB(120, 132, 142)));
+    release(c);
+    set_clipboard(L"before");
+    shown_boxes.clear();
+    click(IDC_COPY);
+    click(IDC_SAVE);
+    ASSERT_EQ(2u, shown_boxes.size());
+    for (const ShownBox& box : shown_boxes) {
+        EXPECT_EQ(L"输入已修改，请先点击“计算”重新计算。", box.text);
+        EXPECT_EQ(L"提示", box.caption);
+        EXPECT_EQ((UINT)(MB_OK | MB_ICONINFORMATION), box.flags);
+    }
+    EXPECT_EQ(L"before", clipboard_text());
+    EXPECT_EQ("(missing)", file_bytes(path.c_str()));
+
+    // Changed back, it is still not the calculation on screen until F5.
+    type(0, L"250");
+    EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
+    type(0, L"60");
+    press(s.input_edits[0], VK_F5);
+    EXPECT_EQ(L"按碳水系数计算完成", text_of(s.verdict_label));
+    click(IDC_COPY);
+    EXPECT_EQ(L"Glyvant\r\n" DEFAULT_LINES L"—— 按碳水系数计算完成", clipboard_text());
 }
 
 TEST_F(MainWindow, CopyPutsTitleResultAndVerdictOnTheClipboard) {
@@ -343,7 +395,9 @@ TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {
     EXPECT_EQ(VERDICT_PROMPT, text_of(s.verdict_label));
     EXPECT_EQ(L"需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。", text_of(s.caution_label));
     EXPECT_STREQ(L"已恢复默认值", s.status_text);
-    EXPECT_EQ(0, s.level);
+    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);  // the prompt in the level-0 colour
+    EXPECT_TRUE(any_pixel(c, {492, 142, 984, 188}, RGB(0, 128, 96)));
+    release(c);
     click(IDC_COPY);
     click(IDC_SAVE);
     ASSERT_EQ(2u, shown_boxes.size());
@@ -459,15 +513,6 @@ TEST_F(MainWindow, FooterShowsTheStatusOfEachCommand) {
     EXPECT_TRUE(footer_matches(s.status_text));
 }
 
-// ---- Save, into the real local application-data folder ----------------------------
-
-std::wstring records_folder() {
-    wchar_t base[MAX_PATH];
-    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base);
-    return std::wstring(base) + L"\\OrvoMedSuite\\records";
-}
-
-
 std::string utf8(const std::wstring& text) {
     char bytes[8192];
     utf8_from_wide(text.c_str(), bytes, sizeof bytes);
@@ -486,7 +531,6 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
 
     type(0, L"1234567");
     click(IDC_CALCULATE);
-    type(0, L"75");  // edited after Calculate: the saved row keeps what was calculated
     shown_boxes.clear();
     click(IDC_SAVE);
     click(IDC_SAVE);

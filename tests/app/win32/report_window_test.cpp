@@ -1,7 +1,7 @@
 // The main window of a report tool (the drug compatibility tool is this
 // program's descriptor): the verdict's colour follows the report's level,
-// and Copy carries the title and the report without a verdict line. A rota
-// too long for the window shows how a report is cut there.
+// and Copy carries the title and the report without a verdict line. The
+// longest report, a 40-nurse rota, is shown, copied and saved whole.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/win32/main_window.h"
+#include "store/store.h"
+#include "support/file_bytes.h"
 #include "support/window_driver.h"
 
 namespace {
@@ -57,7 +59,7 @@ TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
     open(tool_builtin());
     EXPECT_EQ(L"药物甲编号", text_of(GetWindow(s.input_edits[0], GW_HWNDPREV)));
     calculate(L"9", L"2");
-    EXPECT_EQ(3, s.level);
+    EXPECT_EQ(3, s.last.level);
     EXPECT_EQ(L"禁忌：不可同瓶输注，需间隔冲管", text_of(s.verdict_label));
     std::wstring result = text_of(s.result_edit);
     EXPECT_EQ(0u, result.find(L"待查：9 号 碳酸氢钠  +  2 号 葡萄糖酸钙\r\n"));
@@ -71,23 +73,43 @@ TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
     EXPECT_EQ(L"两药配伍速查\r\n" + result, clipboard_text());
     EXPECT_STREQ(L"结果已复制到剪贴板", s.status_text);
 
+    // A number that names no drug is not judged: no level-0 "not listed".
+    calculate(L"11", L"2");
+    EXPECT_EQ(L"请按编号 1–10 选择药品", text_of(s.verdict_label));
+    EXPECT_EQ(0u, text_of(s.result_edit).find(L"待查：11 号（无此编号）  +  2 号 葡萄糖酸钙\r\n"));
+    EXPECT_EQ(2, s.last.level);
+
     // An unlisted pair goes back to the level-0 colour.
     calculate(L"8", L"2");
-    EXPECT_EQ(0, s.level);
+    EXPECT_EQ(0, s.last.level);
     c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
     EXPECT_TRUE(any_pixel(c, VERDICT_BOX, LEVEL_0));
     EXPECT_FALSE(any_pixel(c, VERDICT_BOX, LEVEL_3));
     release(c);
 }
 
-TEST_F(ReportWindow, LongReportIsCutInTheBoxAndOnTheClipboard) {
+TEST_F(ReportWindow, LongestReportIsWholeOnScreenOnTheClipboardAndInTheRecord) {
     open(rota_tool);
+    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    ASSERT_TRUE(platform_calls.user_data_folder(folder, RECORD_PATH_CAPACITY));
+    text_format(path, RECORD_PATH_CAPACITY, L"%ls\\OrvoMedSuite\\records\\T101.csv", folder);
+    DeleteFileW(path);
     calculate(L"40", L"31");
     std::wstring shown = text_of(s.result_edit);
-    EXPECT_EQ(4095u, shown.size());
-    EXPECT_EQ(std::wstring::npos, shown.find(L"提示："));
+    EXPECT_EQ(6390u, shown.size());
+    EXPECT_EQ(L"提示：连续夜班不超过 2 个，夜班后应安排休息；请按科室实际人数与能级调整。\r\n",
+              shown.substr(shown.rfind(L"提示：")));
     click(IDC_COPY);
-    EXPECT_EQ(L"三班轮转排班\r\n" + shown.substr(0, 1023), clipboard_text());
+    EXPECT_EQ(L"三班轮转排班\r\n" + shown, clipboard_text());
+
+    click(IDC_SAVE);
+    std::string bytes = file_bytes(path);
+    DeleteFileW(path);
+    char whole[utf8_capacity_for(8192)];
+    ASSERT_GT(utf8_from_wide(shown.c_str(), whole, sizeof whole), 0);
+    // The report in its one quoted field (it holds no quote to double), and
+    // the row's end after it.
+    EXPECT_NE(std::string::npos, bytes.find(",\"" + std::string(whole) + "\"\r\n")) << bytes.size();
 }
 
 }  // namespace
