@@ -10,10 +10,17 @@ namespace {
 
 bool text_is_empty(const char* text) { return !text || !*text; }
 
+// Appends `piece` to the result text, whose length is `n`, and returns the
+// new length: the lines go in one after another without measuring the text
+// again for each.
+int append_at(wchar_t* text, int n, const wchar_t* piece) {
+    return n + text_copy(text + n, RESULT_TEXT_CAPACITY - n, piece);
+}
+
 // Appends one result line: label, full-width colon, value ("--" for a failed
 // one), then a space and the unit when there is one. A line too long for its
 // bound ends with the cut mark and still ends its line.
-void append_line(const OutputDef& output, double value, wchar_t* text) {
+int append_line(const OutputDef& output, double value, wchar_t* text, int n) {
     wchar_t value_text[VALUE_TEXT_CAPACITY];
     format_value(output.format, value, value_text, VALUE_TEXT_CAPACITY);
     wchar_t line[RESULT_LINE_CAPACITY - 2];
@@ -22,8 +29,7 @@ void append_line(const OutputDef& output, double value, wchar_t* text) {
                            output.unit);
     else
         text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", output.label, value_text);
-    text_append(text, RESULT_TEXT_CAPACITY, line);
-    text_append(text, RESULT_TEXT_CAPACITY, L"\r\n");
+    return append_at(text, append_at(text, n, line), L"\r\n");
 }
 
 // The first rule that holds gives the verdict and the level. A condition that
@@ -40,7 +46,8 @@ bool scan_rules(const PreparedTool& tool, Calculation* c) {
             holds = !failed && v != 0;
         }
         if (holds) {
-            text_format_marked(c->verdict, VERDICT_CAPACITY, L"%ls", rule.message ? rule.message : L"");
+            int n = text_copy(c->verdict, VERDICT_CAPACITY, rule.message);
+            if (rule.message && rule.message[n]) c->verdict[n - 1] = TEXT_CUT_MARK;  // cut
             c->level = rule.level;
             return true;
         }
@@ -60,8 +67,9 @@ void calculate_formulas(const PreparedTool& tool, Calculation* c) {
         c->output_values[j] = failed ? NAN : v;
         if (failed) c->any_failed = true;
     }
-    for (int j = 0; j < tool.output_count; j++) append_line(tool.outputs[j], c->output_values[j], c->text);
-    if (c->any_failed) text_append(c->text, RESULT_TEXT_CAPACITY, CALC_FAILURE_NOTE);
+    int n = 0;
+    for (int j = 0; j < tool.output_count; j++) n = append_line(tool.outputs[j], c->output_values[j], c->text, n);
+    if (c->any_failed) append_at(c->text, n, CALC_FAILURE_NOTE);
     bool held = scan_rules(tool, c);
     if (!held) c->level = c->any_failed ? CALC_FAILURE_LEVEL : 0;
     if (!c->verdict[0]) text_copy(c->verdict, VERDICT_CAPACITY, CALC_FALLBACK_VERDICT);

@@ -11,7 +11,7 @@ packages=(
   wine wine64 wine32:i386                          # running both Windows builds
   xvfb xauth x11-apps xdotool imagemagick          # a display for windows, screenshots
   fonts-noto-cjk                                   # Chinese text under Wine
-  time                                             # peak memory in scripts/measure.sh
+  time valgrind                                    # peak memory in scripts/measure.sh, instruction counts
   wixl msitools faketime                           # the installer packages
   osslsigncode openssl                             # signing them, and the signing test
 )

@@ -149,11 +149,13 @@ TEST(ToolCalculate, OutputsSeeEarlierOutputsOnly) {
 TEST(ToolCalculate, LongLinesAreMarkedAndKeepTheirBreak) {
     const std::wstring label(300, L'长');
     const OutputDef outputs[] = {
-        {.key = "a", .label = label.c_str(), .unit = L"", .formula = "1", .format = "f0"},
-        {.key = "b", .label = L"短", .unit = L"", .formula = "2", .format = "f0"}};
-    const ToolDef tool = {.id = 1, .title = L"t", .output_count = 2, .outputs = outputs};
+        {.key = "a", .label = label.c_str(), .unit = L"U", .formula = "1", .format = "f0"},
+        {.key = "b", .label = label.c_str(), .unit = L"", .formula = "1", .format = "f0"},
+        {.key = "c", .label = L"短", .unit = L"", .formula = "2", .format = "f0"}};
+    const ToolDef tool = {.id = 1, .title = L"t", .output_count = 3, .outputs = outputs};
     const Calculation& r = calculate(tool, nullptr);
-    EXPECT_EQ(label.substr(0, RESULT_LINE_CAPACITY - 4) + L"…\r\n短：2\r\n", std::wstring(r.text));
+    const std::wstring cut_line = label.substr(0, RESULT_LINE_CAPACITY - 4) + L"…\r\n";
+    EXPECT_EQ(cut_line + cut_line + L"短：2\r\n", std::wstring(r.text));
 }
 
 // The calculation holds 16 outputs; a seventeenth is not silently dropped.
