@@ -3,9 +3,11 @@
 // what the language is.
 #include "check/tool_check.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "expr/expr.h"
 #include "reports/reports.h"
@@ -107,6 +109,52 @@ void check_keys(Findings* found, const ToolDef& tool, const PreparedTool& served
         if (expr_function_arguments(key.text) > 0)
             add(found, CHECK_WARNING, key.field, "\"%s\" is also the name of a built-in function",
                 key.text);
+    }
+}
+
+// A list: 2 to TOOL_MAX_CHOICES options, each with a label of its own and a
+// finite value of its own (the copy names the option by its value), and the
+// default one of them, since the self-test calculates with it.
+void check_choices(Findings* found, const ToolDef& tool, const PreparedTool& served) {
+    for (int i = 0; i < served.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (input.choice_count == 0 && !input.choices) continue;
+        if (input.choice_count > 0 && !input.choices) {
+            add(found, CHECK_ERROR, {"inputs", i, "choices"}, "absent, though choice_count is %d",
+                input.choice_count);
+            continue;
+        }
+        if (input.choice_count < 2 || input.choice_count > TOOL_MAX_CHOICES) {
+            add(found, CHECK_ERROR, {"inputs", i, "choice_count"}, "%d, not 2 to %d options",
+                input.choice_count, TOOL_MAX_CHOICES);
+            continue;
+        }
+        bool default_listed = false;
+        for (int k = 0; k < input.choice_count; k++) {
+            const InputChoice& choice = input.choices[k];
+            char where[CHECK_WHERE_CAPACITY];
+            snprintf(where, sizeof where, "choices[%d].label", k);
+            if (!choice.label || !*choice.label) add(found, CHECK_ERROR, {"inputs", i, where}, "absent");
+            snprintf(where, sizeof where, "choices[%d].value", k);
+            if (!isfinite(choice.value)) add(found, CHECK_ERROR, {"inputs", i, where}, "not a finite number");
+            for (int earlier = 0; earlier < k; earlier++) {
+                const InputChoice& other = input.choices[earlier];
+                if (choice.label && other.label && wcscmp(choice.label, other.label) == 0) {
+                    snprintf(where, sizeof where, "choices[%d].label", k);
+                    add(found, CHECK_ERROR, {"inputs", i, where}, "the same as choices[%d].label", earlier);
+                }
+                if (choice.value == other.value) {
+                    snprintf(where, sizeof where, "choices[%d].value", k);
+                    add(found, CHECK_ERROR, {"inputs", i, where},
+                        "%g, already the value of choices[%d] (a value must name one option)", choice.value,
+                        earlier);
+                }
+            }
+            default_listed = default_listed || choice.value == input.default_value;
+        }
+        if (!default_listed)
+            add(found, CHECK_ERROR, {"inputs", i, "default_value"}, "%g is the value of no option",
+                input.default_value);
     }
 }
 
@@ -242,6 +290,7 @@ int tool_check(const ToolDef& tool, CheckFinding* findings, int capacity) {
                 "the program holds");
     check_count(&found, "rule_count", "rules", tool.rule_count, tool.rules, 0, "");
     check_keys(&found, tool, served);
+    check_choices(&found, tool, served);
     if (report_tool) {
         check_report_tool(&found, tool, served);
     } else if (tool.report_kind == REPORT_NONE) {

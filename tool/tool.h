@@ -8,12 +8,22 @@
 // Descriptor records are plain constant data. Every field has a default so a
 // descriptor may leave out what it does not need.
 
-// One input field.
+// One option of a list input: what the nurse reads, and the value it gives.
+struct InputChoice {
+    const wchar_t* label = nullptr;
+    double value = 0;
+};
+
+// One input: an edit field for a typed number, or, with choices, a list of
+// described options to choose from (nothing chosen at start).
 struct InputDef {
     const char* key = nullptr;       // identifier formulas and reports name the value by
-    const wchar_t* label = nullptr;  // shown left of the edit field
-    const wchar_t* unit = nullptr;   // shown right of the edit field; may be empty
-    double default_value = 0;        // initial value, restored by Reset, used by the self-test
+    const wchar_t* label = nullptr;  // shown left of the field
+    const wchar_t* unit = nullptr;   // shown right of an edit field; may be empty
+    double default_value = 0;        // a field's initial value, restored by Reset; the self-test's
+                                     // value (for a list, one option's)
+    const InputChoice* choices = nullptr;  // a list's options, in the order shown
+    int choice_count = 0;
 };
 
 // One computed output. An absent `format` means "f2"; an absent or empty `unit`
@@ -75,6 +85,8 @@ constexpr int TOOL_MAX_OUTPUTS = 16;
 // refuses a tool with more inputs, and the window's layout asserts that the
 // last of them lies inside the panel.
 constexpr int TOOL_MAX_INPUT_ROWS = 14;
+// A list offers 2 to this many options.
+constexpr int TOOL_MAX_CHOICES = 12;
 
 // The build's descriptor, defined by the source that GLYVANT_TOOL_SOURCE names.
 const ToolDef& tool_builtin();
@@ -83,13 +95,15 @@ const ToolDef& tool_builtin();
 // window, the self-test, the release texts) so that nothing after needs a
 // bound or a null check of its own: at most TOOL_MAX_INPUTS inputs and
 // TOOL_MAX_OUTPUTS outputs (a negative count is none), and every text and key
-// present (an absent one is empty; an absent format is "f2"). Rules stay
+// present (an absent one is empty; an absent format is "f2"), and at most
+// TOOL_MAX_CHOICES options a list (each label present). Rules stay
 // where the descriptor has them: an absent condition always holds and an
 // absent message is empty wherever a rule is read.
 //
 // Its records point into itself: make one with tool_prepare, never by copy.
 struct PreparedTool : ToolDef {
     InputDef input_records[TOOL_MAX_INPUTS];
+    InputChoice choice_records[TOOL_MAX_INPUTS][TOOL_MAX_CHOICES];
     OutputDef output_records[TOOL_MAX_OUTPUTS];
     // The program serves less than the descriptor describes: more inputs or
     // outputs than it holds, or a count without its records. The calculation
@@ -99,6 +113,10 @@ struct PreparedTool : ToolDef {
 };
 
 void tool_prepare(const ToolDef& described, PreparedTool* prepared);
+
+// The option of the list `input` whose value is `value`, or nullptr (also for
+// an input that is no list).
+const InputChoice* tool_choice_of(const InputDef& input, double value);
 
 // ---- Verdict levels -----------------------------------------------------------
 

@@ -34,8 +34,12 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
     p.caution = present(described.caution);
     for (int i = 0; i < p.input_count; i++) {
         const InputDef& input = described.inputs[i];
+        InputChoice* choices = p.choice_records[i];
+        int choice_count = served_count(input.choice_count, input.choices, TOOL_MAX_CHOICES, &p.incomplete);
+        for (int k = 0; k < choice_count; k++)
+            choices[k] = {present(input.choices[k].label), input.choices[k].value};
         p.input_records[i] = {present(input.key), present(input.label), present(input.unit),
-                              input.default_value};
+                              input.default_value, choice_count > 0 ? choices : nullptr, choice_count};
     }
     for (int j = 0; j < p.output_count; j++) {
         const OutputDef& output = described.outputs[j];
@@ -44,4 +48,10 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
     }
     p.inputs = p.input_records;
     p.outputs = p.output_records;
+}
+
+const InputChoice* tool_choice_of(const InputDef& input, double value) {
+    for (int k = 0; k < input.choice_count; k++)
+        if (input.choices[k].value == value) return &input.choices[k];
+    return nullptr;
 }

@@ -2,6 +2,8 @@
 // a sound one: the one finding it gives, where, and the text it quotes.
 #include <gtest/gtest.h>
 
+#include <math.h>
+
 #include <string>
 
 #include "check/tool_check.h"
@@ -15,6 +17,7 @@ const char* const spare_keys[] = {"x3", "x4", "x5", "x6", "x7", "x8", "x9", "x10
 // records a case may change. It points into itself: built in place.
 struct Descriptor {
     InputDef inputs[TOOL_MAX_INPUTS + 1];
+    InputChoice choices[TOOL_MAX_CHOICES + 1] = {{L"少", 60}, {L"多", 120}};
     OutputDef outputs[2] = {
         {.key = "units", .label = L"U", .unit = L"U", .formula = "carbs/icr", .format = "f1"},
         {.key = "ml", .label = L"ml", .unit = L"ml", .formula = "units/conc", .format = "f3"},
@@ -111,6 +114,26 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
         {false, [](Descriptor& d) { d.inputs[2].key = "carbs"; },
          "inputs[2].key error: \"carbs\" is already the key of inputs[0]\n"
          "outputs[1].formula error: \"conc\" is neither an input nor an output key, in \"units/conc\"\n"},
+        // Lists.
+        {false, [](Descriptor& d) { d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 2; }, ""},
+        {false, [](Descriptor& d) { d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 1; },
+         "inputs[0].choice_count error: 1, not 2 to 12 options\n"},
+        {false, [](Descriptor& d) { d.inputs[0].choices = nullptr, d.inputs[0].choice_count = 2; },
+         "inputs[0].choices error: absent, though choice_count is 2\n"},
+        {false, [](Descriptor& d) {
+             d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 2, d.choices[1] = {L"少", NAN};
+         },
+         "inputs[0].choices[1].value error: not a finite number\n"
+         "inputs[0].choices[1].label error: the same as choices[0].label\n"},
+        {false, [](Descriptor& d) {
+             d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 2, d.choices[1] = {nullptr, 60};
+         },
+         "inputs[0].choices[1].label error: absent\n"
+         "inputs[0].choices[1].value error: 60, already the value of choices[0] (a value must name one option)\n"},
+        {false, [](Descriptor& d) {
+             d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 2, d.inputs[0].default_value = 0;
+         },
+         "inputs[0].default_value error: 0 is the value of no option\n"},
         // Counts and records.
         {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS; }, ""},
         {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS + 1; },
