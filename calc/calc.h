@@ -18,10 +18,10 @@ constexpr int CALC_FAILURE_LEVEL = 2;
 constexpr int RESULT_LINE_CAPACITY = 256;
 constexpr int VERDICT_CAPACITY = 512;
 
-// The longest result text any tool writes: a formula tool's every output line
-// at its bound and the note, or the longest report.
-constexpr int FORMULA_RESULT_MAX =
-    TOOL_MAX_OUTPUTS * (RESULT_LINE_CAPACITY - 1) + (int)(sizeof CALC_FAILURE_NOTE / sizeof(wchar_t)) - 1;
+// The longest result text any tool writes: a formula tool's line per list
+// and per output at their bound and the note, or the longest report.
+constexpr int FORMULA_RESULT_MAX = (TOOL_MAX_INPUTS + TOOL_MAX_OUTPUTS) * (RESULT_LINE_CAPACITY - 1) +
+                                   (int)(sizeof CALC_FAILURE_NOTE / sizeof(wchar_t)) - 1;
 constexpr int RESULT_TEXT_MAX = FORMULA_RESULT_MAX > REPORT_TEXT_MAX ? FORMULA_RESULT_MAX : REPORT_TEXT_MAX;
 // Sized so that the window shows, Copy copies and Save records every result
 // whole.
@@ -34,13 +34,17 @@ struct Calculation {
     double output_values[TOOL_MAX_OUTPUTS];  // NaN where the formula failed; shown as "--"
     bool any_failed;  // a formula failed, or the tool is served incomplete: the note is shown
     int level;        // 0 to 3
-    wchar_t text[RESULT_TEXT_CAPACITY];  // the result lines (or the report), each ending CR LF
+    // A formula tool's "label：option" per list, then its result lines; or
+    // the report. Every line ends with CR LF.
+    wchar_t text[RESULT_TEXT_CAPACITY];
     wchar_t verdict[VERDICT_CAPACITY];
 };
 
 // Runs the tool's formulas and rules (or its report generator) over
 // `input_values` (one per input; nullptr reads as zeros) into `out` and
-// returns the level. Never fails: a formula that fails shows "--" and adds
+// returns the level. A formula tool's text says first what was chosen in
+// each list. Never fails: a formula that fails, and a list value that is no
+// option's, show "--" and add
 // the failure note, and no verdict is drawn from it (a rule that reads it
 // does not hold, nor, then, a rule without a condition); failing conditions
 // do not hold.

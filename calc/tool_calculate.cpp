@@ -55,10 +55,29 @@ bool scan_rules(const PreparedTool& tool, Calculation* c) {
     return false;
 }
 
+// One line per list, "label：option", so the copy and the record say what
+// was assessed. A value that is no option's names nothing: "--", and it
+// counts as failed.
+int append_choices(const PreparedTool& tool, Calculation* c) {
+    int n = 0;
+    for (int i = 0; i < tool.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (!input.choice_count) continue;
+        const InputChoice* chosen = tool_choice_of(input, c->inputs[i]);
+        if (!chosen) c->any_failed = true;
+        wchar_t line[RESULT_LINE_CAPACITY - 2];
+        text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", input.label,
+                           chosen ? chosen->label : L"--");
+        n = append_at(c->text, append_at(c->text, n, line), L"\r\n");
+    }
+    return n;
+}
+
 void calculate_formulas(const PreparedTool& tool, Calculation* c) {
     // What the program cannot serve counts as failed, so the note tells the
     // user that something is missing.
     c->any_failed = tool.incomplete;
+    int n = append_choices(tool, c);
     for (int j = 0; j < tool.output_count; j++) {
         int failed = 0;
         double v = expr_evaluate(tool, tool.outputs[j].formula, c->inputs, c->output_values, &failed);
@@ -67,7 +86,6 @@ void calculate_formulas(const PreparedTool& tool, Calculation* c) {
         c->output_values[j] = failed ? NAN : v;
         if (failed) c->any_failed = true;
     }
-    int n = 0;
     for (int j = 0; j < tool.output_count; j++) n = append_line(tool.outputs[j], c->output_values[j], c->text, n);
     if (c->any_failed) append_at(c->text, n, CALC_FAILURE_NOTE);
     bool held = scan_rules(tool, c);

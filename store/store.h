@@ -16,9 +16,10 @@ enum ExitCode : int {
 };
 
 // The report holds at most this many characters with its terminator.
-constexpr int SELFTEST_REPORT_CAPACITY = 16384;
-// The DETAIL line keeps at most this many characters of the result text.
-constexpr int SELFTEST_DETAIL_LIMIT = 8000;
+constexpr int SELFTEST_REPORT_CAPACITY = 32768;
+// The DETAIL line keeps at most this many characters of the result text:
+// every result whole.
+constexpr int SELFTEST_DETAIL_LIMIT = RESULT_TEXT_MAX;
 
 // Builds the self-test report of `tool` with its default inputs into
 // `report` (cut where it is full, always terminated) and returns the number

@@ -128,6 +128,23 @@ TEST(ToolCalculate, NoVerdictFromAFailedOutput) {
     EXPECT_EQ(CALC_FAILURE_LEVEL, calculate(no_guard, zero).level);
 }
 
+// A formula tool's text first says what was chosen in each list; a value
+// that is no option's names nothing and counts as failed.
+TEST(ToolCalculate, ListsSayWhatWasChosen) {
+    const InputChoice options[] = {{L"0 分：否", 0}, {L"3 分：是", 3}};
+    const InputDef inputs[] = {{.key = "x", .label = L"体重", .unit = L"kg"},
+                               {.key = "cancer", .label = L"肿瘤", .choices = options, .choice_count = 2}};
+    const OutputDef outputs[] = {{.key = "total", .label = L"总分", .unit = L"分", .formula = "cancer", .format = "f0"}};
+    const RuleDef rules[] = {{.condition = "", .level = 0, .message = L"完成"}};
+    const ToolDef tool = {.id = 1, .title = L"t", .input_count = 2, .inputs = inputs, .output_count = 1,
+                          .outputs = outputs, .rule_count = 1, .rules = rules};
+    const double chosen[] = {60, 3}, unknown[] = {60, 2};
+    EXPECT_STREQ(L"肿瘤：3 分：是\r\n总分：3 分\r\n", calculate(tool, chosen).text);
+    const Calculation& r = calculate(tool, unknown);
+    EXPECT_STREQ(L"肿瘤：--\r\n总分：2 分\r\n" CALC_FAILURE_NOTE, r.text);
+    EXPECT_STREQ(CALC_FALLBACK_VERDICT, r.verdict);
+}
+
 TEST(ToolCalculate, OutputsSeeEarlierOutputsOnly) {
     const OutputDef outputs[] = {
         {.key = "a", .label = L"甲", .unit = L"", .formula = "b + a + 1", .format = "f0"},
