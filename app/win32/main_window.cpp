@@ -77,14 +77,54 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     s.main_window = window;
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
-    SetFocus(s.input_edits[0]);
+    SetFocus(s.input_controls[0]);
     return window;
 }
 
+namespace {
+
+// The input whose control is `control`, or -1.
+int input_of(HWND control) {
+    const MainWindowState& s = main_window_state;
+    for (int i = 0; i < s.tool.input_count; i++)
+        if (s.input_controls[i] == control) return i;
+    return -1;
+}
+
+bool has_lists(const PreparedTool& tool) {
+    for (int i = 0; i < tool.input_count; i++)
+        if (tool.inputs[i].choice_count) return true;
+    return false;
+}
+
+// A form of lists is filled item by item from the keyboard: Tab and
+// Shift+Tab move to the next and the previous input, round the form.
+void move_between_inputs(HWND from, bool back) {
+    const MainWindowState& s = main_window_state;
+    int n = s.tool.input_count, at = input_of(from);
+    int next = at < 0 ? 0 : (at + (back ? n - 1 : 1)) % n;
+    SetFocus(s.input_controls[next]);
+}
+
+}  // namespace
+
 bool main_window_route_key(const MSG& message) {
+    const MainWindowState& s = main_window_state;
     if (message.message != WM_KEYDOWN) return false;
+    if (!IsChild(s.main_window, message.hwnd)) return false;
+    if (message.wParam == VK_TAB && has_lists(s.tool) && s.tool.input_count > 0) {
+        move_between_inputs(message.hwnd, GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
     if (message.wParam != VK_RETURN && message.wParam != VK_F5) return false;
-    if (!IsChild(main_window_state.main_window, message.hwnd)) return false;
+    int input = input_of(message.hwnd);
+    if (input >= 0 && s.tool.inputs[input].choice_count &&
+        SendMessageW(message.hwnd, CB_GETDROPPEDSTATE, 0, 0)) {
+        // Enter on a dropped list chooses the highlighted option and closes
+        // it, as everywhere in Windows; F5 closes it and calculates.
+        if (message.wParam == VK_RETURN) return false;
+        SendMessageW(message.hwnd, CB_SHOWDROPDOWN, FALSE, 0);
+    }
     on_calculate();
     return true;
 }

@@ -44,7 +44,7 @@ struct MainWindowState {
     PreparedTool tool;  // the build's descriptor, prepared when the window is made
     ResultState result_state;
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
-    HWND input_edits[TOOL_MAX_INPUTS];
+    HWND input_controls[TOOL_MAX_INPUTS];
     HWND result_edit;
     HWND verdict_label;
     HWND caution_label;
@@ -67,7 +67,9 @@ int main_window_run(HINSTANCE instance, const ToolDef& tool);
 HWND main_window_create(HINSTANCE instance, const ToolDef& tool);
 
 // The loop's routing: Enter and F5 typed in any child of the main window run
-// Calculate and are not dispatched. True when the message was consumed.
+// Calculate and are not dispatched (but Enter on a dropped list chooses its
+// option); in a tool with lists, Tab moves between the inputs. True when
+// the message was consumed.
 bool main_window_route_key(const MSG& message);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -37,6 +37,23 @@ bool read_field(HWND edit, double* value) {
     return input_field_number(text, value);
 }
 
+// The value of input i: its field's number, or its chosen option's value.
+// False, with the message that says why, when there is none.
+bool read_input(int i, double* value, const wchar_t** complaint) {
+    const MainWindowState& s = main_window_state;
+    const InputDef& input = s.tool.inputs[i];
+    *value = 0;
+    if (!input.choice_count) {
+        *complaint = L"第 %d 项“%ls”请输入数字。";
+        return read_field(s.input_controls[i], value);
+    }
+    *complaint = L"第 %d 项“%ls”请选择。";
+    LRESULT chosen = SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0);
+    if (chosen < 0 || chosen >= input.choice_count) return false;
+    *value = input.choices[chosen].value;
+    return true;
+}
+
 // Copy and Save take the last result only while it is current. Otherwise
 // the user is told why, with `no_result` before the first calculation, and
 // nothing is taken.
@@ -77,11 +94,12 @@ void on_calculate() {
     const PreparedTool& tool = s.tool;
     double values[TOOL_MAX_INPUTS] = {};
     for (int i = 0; i < tool.input_count; i++) {
-        if (!read_field(s.input_edits[i], &values[i])) {
+        const wchar_t* complaint = nullptr;
+        if (!read_input(i, &values[i], &complaint)) {
             wchar_t message[256];
-            text_format(message, 256, L"第 %d 项“%ls”请输入数字。", i + 1, tool.inputs[i].label);
+            text_format(message, 256, complaint, i + 1, tool.inputs[i].label);
             tell(message, L"输入有误", MB_ICONWARNING);
-            SetFocus(s.input_edits[i]);
+            SetFocus(s.input_controls[i]);
             return;
         }
     }
@@ -96,15 +114,16 @@ void on_calculate() {
     SetFocus(s.main_window);
 }
 
-// A field whose value is no longer the one calculated leaves the result
+// An input whose value is no longer the one calculated leaves the result
 // beside inputs it was not computed from: it is marked so until the next
-// Calculate. A field that still reads as the same number (60 and 60.0)
-// changes nothing.
+// Calculate. A field that still reads as the same number (60 and 60.0), or
+// the same option chosen again, changes nothing.
 void on_input_changed(int input) {
     MainWindowState& s = main_window_state;
     if (s.result_state != RESULT_CURRENT || input < 0 || input >= s.tool.input_count) return;
     double value = 0;
-    if (read_field(s.input_edits[input], &value) && value == s.last.inputs[input]) return;
+    const wchar_t* complaint = nullptr;
+    if (read_input(input, &value, &complaint) && value == s.last.inputs[input]) return;
     s.result_state = RESULT_OUT_OF_DATE;
     SetWindowTextW(s.verdict_label, VERDICT_OUT_OF_DATE);
     redraw_result_side();
@@ -159,9 +178,13 @@ void reset_inputs() {
     const PreparedTool& tool = s.tool;
     s.result_state = NO_RESULT;
     for (int i = 0; i < tool.input_count; i++) {
+        if (tool.inputs[i].choice_count) {
+            SendMessageW(s.input_controls[i], CB_SETCURSEL, (WPARAM)-1, 0);  // nothing chosen
+            continue;
+        }
         wchar_t value[DEFAULT_TEXT_CAPACITY];
         format_default_value(tool.inputs[i].default_value, value, DEFAULT_TEXT_CAPACITY);
-        SetWindowTextW(s.input_edits[i], value);
+        SetWindowTextW(s.input_controls[i], value);
     }
     SetWindowTextW(s.result_edit, L"");
     SetWindowTextW(s.verdict_label, VERDICT_PROMPT);

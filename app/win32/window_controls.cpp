@@ -1,5 +1,6 @@
-// The child controls built on WM_CREATE: one row per input on the left, the
-// verdict, result box, caution and basis on the right, five buttons below.
+// The child controls built on WM_CREATE: one row per input on the left (an
+// edit field, or a list of options), the verdict, result box, caution and
+// basis on the right, five buttons below.
 #include "app/win32/main_window.h"
 
 namespace {
@@ -24,8 +25,6 @@ struct ControlDef {
     HWND MainWindowState::*handle;
 };
 
-constexpr Box button(int x, int width) { return {x, BUTTON_TOP, width, BUTTON_HEIGHT}; }
-
 const ControlDef right_side[] = {
     {L"STATIC", 0, CHILD, FIXED, VERDICT_PROMPT, 0, VERDICT_BOX, &MainWindowState::font_verdict,
      &MainWindowState::verdict_label},
@@ -34,15 +33,15 @@ const ControlDef right_side[] = {
     {L"STATIC", 0, CHILD, CAUTION, nullptr, 0, CAUTION_BOX, &MainWindowState::font_small,
      &MainWindowState::caution_label},
     {L"STATIC", 0, CHILD, BASIS, nullptr, 0, BASIS_BOX, &MainWindowState::font_small, nullptr},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"计算 (F5)", IDC_CALCULATE, button(20, 152), nullptr,
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"计算 (F5)", IDC_CALCULATE, CALCULATE_BUTTON_BOX, nullptr,
      &MainWindowState::calculate_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"保存记录", IDC_SAVE, button(184, 132), nullptr,
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"保存记录", IDC_SAVE, SAVE_BUTTON_BOX, nullptr,
      &MainWindowState::save_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"复制结果", IDC_COPY, button(328, 132), nullptr,
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"复制结果", IDC_COPY, COPY_BUTTON_BOX, nullptr,
      &MainWindowState::copy_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"清空重填", IDC_RESET, button(472, 132), nullptr,
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"清空重填", IDC_RESET, RESET_BUTTON_BOX, nullptr,
      &MainWindowState::reset_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"关于", IDC_ABOUT, button(616, 110), nullptr,
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"关于", IDC_ABOUT, ABOUT_BUTTON_BOX, nullptr,
      &MainWindowState::about_button},
 };
 
@@ -55,6 +54,34 @@ HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DW
     return control;
 }
 
+// A list of the input's options, nothing chosen. The box given to a
+// drop-down list is the closed list and the dropped one below it; the dropped
+// one is as wide as its longest option.
+HWND create_list(HWND window, const InputDef& input, int id, Box box) {
+    const MainWindowState& s = main_window_state;
+    constexpr int OPTION_HEIGHT = 24, FIELD_HEIGHT = 21;  // a closed list as tall as an edit field
+    box.height += OPTION_HEIGHT * input.choice_count + 4;
+    HWND list = create_control(window, L"COMBOBOX", 0, CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, L"", id, box,
+                               s.font_edit);
+    SendMessageW(list, CB_SETITEMHEIGHT, (WPARAM)-1, FIELD_HEIGHT);
+    HDC dc = GetDC(list);
+    HGDIOBJ old_font = SelectObject(dc, s.font_edit);
+    int widest = box.width;
+    for (int k = 0; k < input.choice_count; k++) {
+        const wchar_t* label = input.choices[k].label;
+        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)label);
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, label, text_length(label), &extent);
+        int needed = extent.cx + GetSystemMetrics(SM_CXVSCROLL) + 12;
+        if (needed > widest) widest = needed;
+    }
+    SelectObject(dc, old_font);
+    ReleaseDC(list, dc);
+    SendMessageW(list, CB_SETDROPPEDWIDTH, widest, 0);
+    SendMessageW(list, CB_SETCURSEL, (WPARAM)-1, 0);
+    return list;
+}
+
 }  // namespace
 
 void create_child_controls(HWND window) {
@@ -64,11 +91,15 @@ void create_child_controls(HWND window) {
         const InputDef& input = tool.inputs[i];
         const InputRow row = input_row(i);
         create_control(window, L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);
-        s.input_edits[i] = create_control(window, L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL,
-                                          L"", IDC_INPUT_FIRST + i, row.edit, s.font_edit);
+        if (input.choice_count) {
+            s.input_controls[i] = create_list(window, input, IDC_INPUT_FIRST + i, row.list);
+            continue;
+        }
+        s.input_controls[i] = create_control(window, L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL,
+                                             L"", IDC_INPUT_FIRST + i, row.edit, s.font_edit);
         wchar_t value[64];
         format_default_value(input.default_value, value, 64);
-        SetWindowTextW(s.input_edits[i], value);
+        SetWindowTextW(s.input_controls[i], value);
         if (*input.unit) create_control(window, L"STATIC", 0, CHILD, input.unit, 0, row.unit, s.font_small);
     }
     wchar_t basis[512];

@@ -81,14 +81,15 @@ constexpr Box in_right_column(int y, int height) {
     return {column_x(RIGHT_PANEL), y, column_width(RIGHT_PANEL), height};
 }
 
-// One row per input down the left panel: its label, its edit field and its
-// unit.
+// One row per input down the left panel: its label, then an edit field and
+// its unit, or a list spanning both (its box here is the closed list; the
+// dropped list hangs below it).
 struct InputRow {
-    Box label, edit, unit;
+    Box label, edit, unit, list;
 };
 constexpr InputRow input_row(int i) {
     int y = 150 + 34 * i;
-    return {{24, y + 1, 184, 22}, {216, y - 4, 152, 27}, {374, y, 78, 22}};
+    return {{24, y + 1, 184, 22}, {216, y - 4, 152, 27}, {374, y, 78, 22}, {216, y - 4, 236, 27}};
 }
 constexpr int box_bottom(Box box) { return box.y + box.height; }
 static_assert(box_bottom(input_row(TOOL_MAX_INPUT_ROWS - 1).edit) < box_bottom(LEFT_PANEL),
@@ -99,8 +100,25 @@ constexpr Box RESULT_BOX = in_right_column(196, 232);
 constexpr Box CAUTION_BOX = in_right_column(444, 120);
 constexpr Box BASIS_BOX = in_right_column(576, 56);
 
+// The header band's texts: the title, the category and summary, and the
+// maker's website at the band's right end (`from_right` pixels from the
+// client's right edge).
+constexpr Box TITLE_BOX = {26, 12, 700, 38};
+constexpr Box SUBTITLE_BOX = {28, 48, 720, 28};
+constexpr int WEBSITE_FROM_RIGHT = 240, WEBSITE_RIGHT_MARGIN = 26;
+constexpr Box website_box(int client_width) {
+    return {client_width - WEBSITE_FROM_RIGHT, 8, WEBSITE_FROM_RIGHT - WEBSITE_RIGHT_MARGIN, 26};
+}
+
 // The footer runs the client's whole width; the buttons sit in it, the
 // status line at its bottom right.
 constexpr int FOOTER_TOP = 660, FOOTER_BOTTOM = CLIENT_HEIGHT;
 constexpr int BUTTON_TOP = FOOTER_TOP + 8, BUTTON_HEIGHT = 40;
+constexpr Box button_box(int x, int width) { return {x, BUTTON_TOP, width, BUTTON_HEIGHT}; }
+constexpr Box CALCULATE_BUTTON_BOX = button_box(20, 152);
+constexpr Box SAVE_BUTTON_BOX = button_box(184, 132);
+constexpr Box COPY_BUTTON_BOX = button_box(328, 132);
+constexpr Box RESET_BUTTON_BOX = button_box(472, 132);
+constexpr Box ABOUT_BUTTON_BOX = button_box(616, 110);
 constexpr Box STATUS_BOX = {740, 704, 264, FOOTER_BOTTOM - 704};
+static_assert(ABOUT_BUTTON_BOX.x + ABOUT_BUTTON_BOX.width < STATUS_BOX.x, "the status line clears the buttons");

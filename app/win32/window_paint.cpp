@@ -47,12 +47,11 @@ void paint_client(HDC dc, int width, int height) {
     fill_box(dc, {0, 0, width, height}, palette.page);
     fill_box(dc, {0, 0, width, BAND_HEIGHT}, palette.band);
     fill_box(dc, {0, 0, 8, BAND_HEIGHT}, palette.band_accent);
-    draw_text_box(dc, {26, 12, 700, 38}, tool.title, palette.white, s.font_title, 0);
+    draw_text_box(dc, TITLE_BOX, tool.title, palette.white, s.font_title, 0);
     wchar_t line[256];
     text_format(line, 256, L"%ls  ·  %ls", tool.category, tool.summary);
-    draw_text_box(dc, from_rect(28, 48, 748, 76), line, palette.band_subtitle, s.font_subtitle, 0);
-    draw_text_box(dc, from_rect(width - 240, 8, width - 26, 34), MAKER_WEBSITE, palette.band_website,
-                  s.font_small, DT_RIGHT);
+    draw_text_box(dc, SUBTITLE_BOX, line, palette.band_subtitle, s.font_subtitle, 0);
+    draw_text_box(dc, website_box(width), MAKER_WEBSITE, palette.band_website, s.font_small, DT_RIGHT);
 
     const struct {
         Box panel;

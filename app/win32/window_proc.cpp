@@ -41,10 +41,18 @@ COLORREF verdict_text_colour(const MainWindowState& s) {
     return verdict_colour(0);
 }
 
+bool is_input_list(HWND control) {
+    const MainWindowState& s = main_window_state;
+    for (int i = 0; i < s.tool.input_count; i++)
+        if (s.input_controls[i] == control) return s.tool.inputs[i].choice_count > 0;
+    return false;
+}
+
 // The read-only result box asks with this message too; an out-of-date
-// result is greyed.
+// result is greyed. A closed list's field reads like an edit field.
 LRESULT on_ctl_color_static(HDC dc, HWND control) {
     const MainWindowState& s = main_window_state;
+    if (is_input_list(control)) return on_ctl_color_edit(dc);
     SetBkMode(dc, TRANSPARENT);
     COLORREF colour = palette.text_grey;
     if (control == s.verdict_label)
@@ -59,10 +67,10 @@ LRESULT on_ctl_color_static(HDC dc, HWND control) {
 
 // A button's command runs on its click only: an owner-drawn button also
 // notifies a double click, which must not save the same row twice. An input
-// field tells of every change to its text.
+// field tells of every change to its text, a list of every option chosen.
 bool on_command(int id, int notification) {
     if (id >= IDC_INPUT_FIRST && id < IDC_INPUT_FIRST + TOOL_MAX_INPUTS) {
-        if (notification != EN_CHANGE) return false;
+        if (notification != EN_CHANGE && notification != CBN_SELCHANGE) return false;
         on_input_changed(id - IDC_INPUT_FIRST);
         return true;
     }
@@ -93,7 +101,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_COMMAND:
         if (on_command(LOWORD(wparam), HIWORD(wparam))) return 0;
         break;
-    case WM_CTLCOLOREDIT: return on_ctl_color_edit((HDC)wparam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: return on_ctl_color_edit((HDC)wparam);
     case WM_CTLCOLORSTATIC: return on_ctl_color_static((HDC)wparam, (HWND)lparam);
     }
     return DefWindowProcW(window, message, wparam, lparam);
