@@ -18,14 +18,16 @@
 //                                 the exit codes
 //   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
 //   @INPUT@ @OUTPUT@ @VERDICT@    the line is repeated once per input field
-//                                 ("label（unit）：默认 value"), result line
+//                                 ("label（unit）：默认 value"; a list names
+//                                 its options on lines below), result line
 //                                 ("label（unit）") or verdict rule
 //                                 ("colour（level 级）：message"), and left
 //                                 out when there is none
-//   [formula] [report] [inputs] [no-inputs] at the start of a line: the line
-//                                 is kept, without the tag, only for a tool
-//                                 that computes formulas / writes a text
-//                                 report / has input fields / has none
+//   [formula] [report] [inputs] [no-inputs] [fields] [lists] at the start
+//                                 of a line: the line is kept, without the
+//                                 tag, only for a tool that computes formulas
+//                                 / writes a text report / has inputs / has
+//                                 none / has typed fields / has lists
 // An unknown @NAME@ mark is an error: a slip in a template must not reach a
 // hospital as a stray mark.
 #include <stdio.h>
@@ -83,7 +85,14 @@ std::string level_name(int level) {
     return utf8(verdict_level(level).colour_name) + "（" + number(level) + " 级）";
 }
 
+// A field with its unit and default; a list with its options, each on a
+// line of its own below it, indented under the item.
 std::string input_item(const InputDef& input) {
+    if (input.choice_count) {
+        std::string item = utf8(input.label) + "（下拉列表，选其一）：";
+        for (int k = 0; k < input.choice_count; k++) item += "\n        " + utf8(input.choices[k].label);
+        return item;
+    }
     wchar_t value[64];
     format_default_value(input.default_value, value, 64);
     return with_unit(input.label, input.unit) + "：默认 " + utf8(value);
@@ -173,9 +182,12 @@ int main(int argc, char** argv) {
         lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
     for (int i = 0; formulas && i < tool.rule_count; i++)
         lists[2].items.push_back(verdict_item(tool.rules[i]));
+    bool has_lists = false, has_fields = false;
+    for (int i = 0; i < tool.input_count; i++) (tool.inputs[i].choice_count ? has_lists : has_fields) = true;
     const std::vector<Tag> tags = {
         {"[formula]", formulas}, {"[report]", !formulas},
         {"[inputs]", tool.input_count > 0}, {"[no-inputs]", tool.input_count == 0},
+        {"[fields]", has_fields}, {"[lists]", has_lists},
     };
     std::vector<const char*> known;
     for (const Mark& m : marks) known.push_back(m.name);

@@ -60,6 +60,13 @@ set(tagged "[formula]F\n[report]R\n[inputs]I\n[no-inputs]N\nall [report]\n")
 expect(tags_formula_tool GLYVANT "${tagged}" "F\nI\nall [report]\n")
 expect(tags_report_tool_without_inputs CHECKLIST "${tagged}" "R\nN\nall [report]\n")
 expect(tagged_list_line CHECKLIST "[inputs]- @INPUT@\n[report]R @ID@\n" "R 108\n")
+expect(fields_and_lists GCS "[fields]F\n[lists]L\n" "L\n")
+expect(fields_and_lists_typed GLYVANT "[fields]F\n[lists]L\n" "F\n")
+string(CONCAT gcs_inputs
+       "  · 睁眼反应（下拉列表，选其一）：\n        4 分：自动睁眼\n        3 分：呼唤睁眼\n        2 分：刺痛睁眼\n        1 分：无睁眼\n"
+       "  · 语言反应（下拉列表，选其一）：\n        5 分：回答正确\n        4 分：回答错乱\n        3 分：言语不当\n        2 分：言语难辨\n        1 分：不能发声\n"
+       "  · 运动反应（下拉列表，选其一）：\n        6 分：遵嘱动作\n        5 分：刺痛定位\n        4 分：刺痛躲避\n        3 分：刺痛屈曲\n        2 分：刺痛伸直\n        1 分：无反应\n")
+expect(a_list_names_its_options GCS "  · @INPUT@\n" "${gcs_inputs}")
 
 # ---- Template files saved on Windows ---------------------------------------------
 string(ASCII 239 187 191 bom)
@@ -80,9 +87,9 @@ if(NOT count EQUAL 2)
 endif()
 foreach(template IN LISTS templates)
   file(READ "${template}" text)
-  foreach(helper GLYVANT CHECKLIST FAILING)
+  foreach(helper GLYVANT CHECKLIST FAILING GCS)
     render(${helper} "${text}" out rc err)
-    if(NOT rc EQUAL 0 OR out MATCHES "@[A-Z_]+@|\\[(formula|report|inputs|no-inputs)\\]"
+    if(NOT rc EQUAL 0 OR out MATCHES "@[A-Z_]+@|\\[(formula|report|inputs|no-inputs|fields|lists)\\]"
        OR NOT out MATCHES "Tool\\.exe")
       get_filename_component(file "${template}" NAME)
       set(failures "${failures}\n${file} with ${helper}: exit ${rc} ${err}")
