@@ -21,6 +21,9 @@ enum ControlId : int {
 
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
+// Posted after the first paint: the input lists are created then (below).
+constexpr UINT WM_CREATE_LISTS = WM_APP + 1;
+
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
 // The verdict line before the first calculation and after Reset.
@@ -43,6 +46,7 @@ struct MainWindowState {
     HWND main_window;
     PreparedTool tool;  // the build's descriptor, prepared when the window is made
     ResultState result_state;
+    bool lists_pending;  // the input lists are not created yet
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
     HWND input_controls[TOOL_MAX_INPUTS];
     HWND result_edit;
@@ -74,8 +78,14 @@ bool main_window_route_key(const MSG& message);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// WM_CREATE: the child controls and the first status text.
+// WM_CREATE: the child controls and the first status text; an input list's
+// label only.
 void create_child_controls(HWND window);
+// The input lists, created after the window's first paint: under Wine a
+// drop-down list takes over ten milliseconds to create (its dropped part is
+// a window of its own), which ten lists would add to the time before the
+// window shows at all. Until then Calculate finds them unchosen.
+void create_input_lists(HWND window);
 
 // ---- The five commands -------------------------------------------------------
 

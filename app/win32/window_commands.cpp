@@ -48,6 +48,7 @@ bool read_input(int i, double* value, const wchar_t** complaint) {
         return read_field(s.input_controls[i], value);
     }
     *complaint = L"第 %d 项“%ls”请选择。";
+    if (!s.input_controls[i]) return false;  // not created yet
     LRESULT chosen = SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0);
     if (chosen < 0 || chosen >= input.choice_count) return false;
     *value = input.choices[chosen].value;

@@ -92,7 +92,7 @@ void create_child_controls(HWND window) {
         const InputRow row = input_row(i);
         create_control(window, L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);
         if (input.choice_count) {
-            s.input_controls[i] = create_list(window, input, IDC_INPUT_FIRST + i, row.list);
+            s.lists_pending = true;
             continue;
         }
         s.input_controls[i] = create_control(window, L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL,
@@ -111,4 +111,15 @@ void create_child_controls(HWND window) {
         if (c.handle) s.*c.handle = control;
     }
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");
+}
+
+void create_input_lists(HWND window) {
+    MainWindowState& s = main_window_state;
+    if (!s.lists_pending) return;
+    s.lists_pending = false;
+    for (int i = 0; i < s.tool.input_count; i++)
+        if (s.tool.inputs[i].choice_count)
+            s.input_controls[i] = create_list(window, s.tool.inputs[i], IDC_INPUT_FIRST + i, input_row(i).list);
+    // The first input takes the focus, as an edit field would have at once.
+    if (s.tool.inputs[0].choice_count && (!GetFocus() || GetFocus() == window)) SetFocus(s.input_controls[0]);
 }

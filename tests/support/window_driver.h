@@ -45,6 +45,16 @@ inline void press(HWND control, WPARAM key) {
     pump();
 }
 
+// Picks option `index` of input `input`'s list, as a click on it does: the
+// list is set and tells the window (-1 chooses nothing).
+inline void choose(int input, int index) {
+    HWND list = main_window_state.input_controls[input];
+    SendMessageW(list, CB_SETCURSEL, (WPARAM)index, 0);
+    SendMessageW(main_window_state.main_window, WM_COMMAND,
+                 MAKEWPARAM(IDC_INPUT_FIRST + input, CBN_SELCHANGE), (LPARAM)list);
+    pump();
+}
+
 inline void click(int id) {
     SendMessageW(main_window_state.main_window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     pump();

@@ -46,7 +46,7 @@ protected:
         DestroyWindow(window);
         pump();
     }
-    void type(int input, const wchar_t* text) { SetWindowTextW(s.input_edits[input], text); }
+    void type(int input, const wchar_t* text) { SetWindowTextW(s.input_controls[input], text); }
 };
 
 TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
@@ -142,7 +142,7 @@ TEST_F(MainWindow, ChildControlsAsLaidOut) {
         EXPECT_EQ(e.height, r.bottom - r.top) << i;
         EXPECT_EQ(e.font, (HFONT)SendMessageW(c, WM_GETFONT, 0, 0)) << i;
     }
-    EXPECT_EQ(s.input_edits[0], GetFocus());
+    EXPECT_EQ(s.input_controls[0], GetFocus());
     EXPECT_STREQ(L"就绪：填写参数后按 F5 或点击“计算”", s.status_text);
 }
 
@@ -179,7 +179,7 @@ TEST_F(MainWindow, CalculateFromButtonEnterAndF5) {
 
     // Enter in an input field, F5 in the result box.
     type(0, L"250");
-    press(s.input_edits[0], VK_RETURN);
+    press(s.input_controls[0], VK_RETURN);
     EXPECT_EQ(L"单次餐时剂量较大，建议复核对碳水与比值", text_of(s.verdict_label));
     EXPECT_EQ(2, s.last.level);
     type(0, L"200");
@@ -225,7 +225,7 @@ TEST_F(MainWindow, BadFieldsAreRefusedAndChangeNothing) {
         EXPECT_EQ(c.message, shown_boxes[0].text);
         EXPECT_EQ(L"输入有误", shown_boxes[0].caption);
         EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), shown_boxes[0].flags);
-        EXPECT_EQ(s.input_edits[c.focused], GetFocus());
+        EXPECT_EQ(s.input_controls[c.focused], GetFocus());
         EXPECT_EQ(L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n", text_of(s.result_edit));
         EXPECT_STREQ(L"计算完成  Glyvant", s.status_text);
         EXPECT_EQ(60, s.last.inputs[0]);
@@ -256,12 +256,12 @@ TEST_F(MainWindow, LongFieldsAreJudgedWhole) {
     };
     for (const Case& c : cases) {
         set_clipboard(c.text.c_str());
-        SendMessageW(s.input_edits[0], EM_SETSEL, 0, -1);
-        SendMessageW(s.input_edits[0], WM_PASTE, 0, 0);
-        ASSERT_EQ(c.text, text_of(s.input_edits[0]));
+        SendMessageW(s.input_controls[0], EM_SETSEL, 0, -1);
+        SendMessageW(s.input_controls[0], WM_PASTE, 0, 0);
+        ASSERT_EQ(c.text, text_of(s.input_controls[0]));
         const std::wstring before = text_of(s.result_edit);
         shown_boxes.clear();
-        press(s.input_edits[0], VK_F5);
+        press(s.input_controls[0], VK_F5);
         if (c.result) {
             EXPECT_TRUE(shown_boxes.empty());
             EXPECT_EQ(c.result, text_of(s.result_edit));
@@ -270,7 +270,7 @@ TEST_F(MainWindow, LongFieldsAreJudgedWhole) {
         ASSERT_EQ(1u, shown_boxes.size()) << c.text.size();
         EXPECT_EQ(L"第 1 项“本餐碳水”请输入数字。", shown_boxes[0].text);
         EXPECT_EQ(L"输入有误", shown_boxes[0].caption);
-        EXPECT_EQ(s.input_edits[0], GetFocus());
+        EXPECT_EQ(s.input_controls[0], GetFocus());
         EXPECT_EQ(before, text_of(s.result_edit));
     }
 }
@@ -296,7 +296,7 @@ TEST_F(MainWindow, ControlColoursFollowTheLevel) {
         EXPECT_EQ(c.colour, GetTextColor(dc)) << c.level;
         EXPECT_EQ(TRANSPARENT, GetBkMode(dc));
     }
-    LRESULT brush = SendMessageW(window, WM_CTLCOLOREDIT, (WPARAM)dc, (LPARAM)s.input_edits[0]);
+    LRESULT brush = SendMessageW(window, WM_CTLCOLOREDIT, (WPARAM)dc, (LPARAM)s.input_controls[0]);
     EXPECT_EQ((LRESULT)s.white_brush, brush);
     EXPECT_EQ(RGB(44, 56, 66), GetTextColor(dc));
     EXPECT_EQ(RGB(255, 255, 255), GetBkColor(dc));
@@ -355,7 +355,7 @@ TEST_F(MainWindow, EditedInputsMarkTheResultOutOfDate) {
     type(0, L"250");
     EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
     type(0, L"60");
-    press(s.input_edits[0], VK_F5);
+    press(s.input_controls[0], VK_F5);
     EXPECT_EQ(L"按碳水系数计算完成", text_of(s.verdict_label));
     click(IDC_COPY);
     EXPECT_EQ(L"Glyvant\r\n" DEFAULT_LINES L"—— 按碳水系数计算完成", clipboard_text());
@@ -388,9 +388,9 @@ TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {
     type(1, L"never calculated");
     SetWindowTextW(s.caution_label, L"changed");
     click(IDC_RESET);
-    EXPECT_EQ(L"60", text_of(s.input_edits[0]));
-    EXPECT_EQ(L"10", text_of(s.input_edits[1]));
-    EXPECT_EQ(L"100", text_of(s.input_edits[2]));
+    EXPECT_EQ(L"60", text_of(s.input_controls[0]));
+    EXPECT_EQ(L"10", text_of(s.input_controls[1]));
+    EXPECT_EQ(L"100", text_of(s.input_controls[2]));
     EXPECT_EQ(L"", text_of(s.result_edit));
     EXPECT_EQ(VERDICT_PROMPT, text_of(s.verdict_label));
     EXPECT_EQ(L"需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。", text_of(s.caution_label));

@@ -48,17 +48,23 @@ protected:
         if (window) DestroyWindow(window);
         pump();
     }
+    // Two typed numbers (the rota), or two options picked by index (the drugs).
     void calculate(const wchar_t* first, const wchar_t* second) {
-        SetWindowTextW(s.input_edits[0], first);
-        SetWindowTextW(s.input_edits[1], second);
+        SetWindowTextW(s.input_controls[0], first);
+        SetWindowTextW(s.input_controls[1], second);
+        click(IDC_CALCULATE);
+    }
+    void calculate(int first, int second) {
+        choose(0, first);
+        choose(1, second);
         click(IDC_CALCULATE);
     }
 };
 
 TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
     open(tool_builtin());
-    EXPECT_EQ(L"药物甲编号", text_of(GetWindow(s.input_edits[0], GW_HWNDPREV)));
-    calculate(L"9", L"2");
+    EXPECT_NE(nullptr, FindWindowExW(window, nullptr, L"Static", L"药物甲编号"));
+    calculate(8, 1);  // 9 碳酸氢钠, 2 葡萄糖酸钙
     EXPECT_EQ(3, s.last.level);
     EXPECT_EQ(L"禁忌：不可同瓶输注，需间隔冲管", text_of(s.verdict_label));
     std::wstring result = text_of(s.result_edit);
@@ -73,14 +79,16 @@ TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
     EXPECT_EQ(L"两药配伍速查\r\n" + result, clipboard_text());
     EXPECT_STREQ(L"结果已复制到剪贴板", s.status_text);
 
-    // A number that names no drug is not judged: no level-0 "not listed".
-    calculate(L"11", L"2");
-    EXPECT_EQ(L"请按编号 1–10 选择药品", text_of(s.verdict_label));
-    EXPECT_EQ(0u, text_of(s.result_edit).find(L"待查：11 号（无此编号）  +  2 号 葡萄糖酸钙\r\n"));
-    EXPECT_EQ(2, s.last.level);
+    // The drugs are chosen from the list; one not chosen is asked for.
+    choose(1, -1);
+    shown_boxes.clear();
+    click(IDC_CALCULATE);
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"第 2 项“药物乙编号”请选择。", shown_boxes[0].text);
+    EXPECT_EQ(s.input_controls[1], GetFocus());
 
     // An unlisted pair goes back to the level-0 colour.
-    calculate(L"8", L"2");
+    calculate(7, 1);  // 8 胰岛素, 2 葡萄糖酸钙
     EXPECT_EQ(0, s.last.level);
     c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
     EXPECT_TRUE(any_pixel(c, VERDICT_BOX, LEVEL_0));
