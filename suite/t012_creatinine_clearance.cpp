@@ -2,11 +2,13 @@
 // µmol/L, and the renal dosing band it falls in.
 #include "tool/tool.h"
 
+static const InputChoice sexes[] = {{L"男", 0}, {L"女", 1}};
+
 static const InputDef inputs[] = {
     {.key = "age", .label = L"年龄", .unit = L"岁", .default_value = 65},
     {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 60},
     {.key = "scr", .label = L"血肌酐", .unit = L"µmol/L", .default_value = 88.4},
-    {.key = "female", .label = L"性别", .unit = L"0 男，1 女", .default_value = 1},
+    {.key = "female", .label = L"性别", .default_value = 1, .choices = sexes, .choice_count = 2},
 };
 
 // Weight and creatinine are read to one decimal: in tenths, and with the
@@ -21,7 +23,7 @@ static const OutputDef outputs[] = {
 // A clearance from an impossible age, weight or creatinine would read as
 // renal failure: each is named before any band is read.
 static const RuleDef rules[] = {
-    {.condition = "female != 0 && female != 1", .level = 3, .message = L"性别请填 0（男）或 1（女）"},
+    {.condition = "female != 0 && female != 1", .level = 3, .message = L"请选择性别"},
     {.condition = "weight <= 0", .level = 3, .message = L"体重须大于 0"},
     {.condition = "scr <= 0", .level = 3, .message = L"血肌酐须大于 0"},
     {.condition = "age >= 140", .level = 3, .message = L"年龄须小于 140 岁"},

@@ -2,10 +2,23 @@
 // level of consciousness it shows.
 #include "tool/tool.h"
 
+// Each response is chosen by its description, never typed as a number.
+static const InputChoice eye[] = {
+    {L"4 分：自动睁眼", 4}, {L"3 分：呼唤睁眼", 3}, {L"2 分：刺痛睁眼", 2}, {L"1 分：无睁眼", 1},
+};
+static const InputChoice verbal[] = {
+    {L"5 分：回答正确", 5}, {L"4 分：回答错乱", 4}, {L"3 分：言语不当", 3}, {L"2 分：言语难辨", 2},
+    {L"1 分：不能发声", 1},
+};
+static const InputChoice motor[] = {
+    {L"6 分：遵嘱动作", 6}, {L"5 分：刺痛定位", 5}, {L"4 分：刺痛躲避", 4}, {L"3 分：刺痛屈曲", 3},
+    {L"2 分：刺痛伸直", 2}, {L"1 分：无反应", 1},
+};
+
 static const InputDef inputs[] = {
-    {.key = "eye", .label = L"睁眼反应", .unit = L"分（1–4）", .default_value = 4},
-    {.key = "verbal", .label = L"语言反应", .unit = L"分（1–5）", .default_value = 5},
-    {.key = "motor", .label = L"运动反应", .unit = L"分（1–6）", .default_value = 6},
+    {.key = "eye", .label = L"睁眼反应", .default_value = 4, .choices = eye, .choice_count = 4},
+    {.key = "verbal", .label = L"语言反应", .default_value = 5, .choices = verbal, .choice_count = 5},
+    {.key = "motor", .label = L"运动反应", .default_value = 6, .choices = motor, .choice_count = 6},
 };
 
 static const OutputDef outputs[] = {

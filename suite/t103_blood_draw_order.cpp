@@ -1,8 +1,14 @@
 // Blood draw order: the tube sequence, and how to handle this draw's tube.
 #include "tool/tool.h"
 
+// Any other test follows the laboratory's handbook: "其他项目" reads 0.
+static const InputChoice tests[] = {
+    {L"1 血常规", 1}, {L"2 凝血", 2},   {L"3 生化", 3},     {L"4 血气", 4},
+    {L"5 血培养", 5}, {L"6 血糖/乳酸", 6}, {L"其他项目", 0},
+};
+
 static const InputDef inputs[] = {
-    {.key = "kind", .label = L"本次项目", .unit = L"1-6", .default_value = 1},
+    {.key = "kind", .label = L"本次项目", .default_value = 1, .choices = tests, .choice_count = 7},
 };
 
 static const ToolDef tool = {

@@ -1,8 +1,14 @@
 // Critical values: the laboratory limits of one group and how to report them.
 #include "tool/tool.h"
 
+// A group not listed is in the hospital's own list: "其他" reads 0.
+static const InputChoice groups[] = {
+    {L"1 电解质", 1}, {L"2 血糖血气", 2}, {L"3 血常规", 3},        {L"4 凝血", 4},
+    {L"5 微生物", 5}, {L"6 心肌/胰腺", 6}, {L"其他（查本院目录）", 0},
+};
+
 static const InputDef inputs[] = {
-    {.key = "kind", .label = L"项目组", .unit = L"1-6", .default_value = 1},
+    {.key = "kind", .label = L"项目组", .default_value = 1, .choices = groups, .choice_count = 7},
 };
 
 static const ToolDef tool = {

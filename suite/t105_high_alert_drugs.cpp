@@ -1,8 +1,12 @@
 // High-alert drugs: the drugs of one category and the points of their handling.
 #include "tool/tool.h"
 
+static const InputChoice categories[] = {
+    {L"1 高浓度电解质", 1}, {L"2 胰岛素与降糖药", 2}, {L"3 抗凝与化疗药", 3}, {L"4 麻醉与肌松药", 4},
+};
+
 static const InputDef inputs[] = {
-    {.key = "kind", .label = L"药品类别", .unit = L"1-4", .default_value = 1},
+    {.key = "kind", .label = L"药品类别", .default_value = 1, .choices = categories, .choice_count = 4},
 };
 
 static const ToolDef tool = {

@@ -1,8 +1,13 @@
 // Laboratory panel guide: what a panel measures and how to draw it.
 #include "tool/tool.h"
 
+static const InputChoice panels[] = {
+    {L"1 血常规", 1}, {L"2 生化全套", 2},   {L"3 凝血四项", 3},
+    {L"4 甲状腺功能", 4}, {L"5 心肌标志物", 5}, {L"6 尿常规", 6},
+};
+
 static const InputDef inputs[] = {
-    {.key = "panel", .label = L"套餐编号", .unit = L"1-6", .default_value = 1},
+    {.key = "panel", .label = L"套餐编号", .default_value = 1, .choices = panels, .choice_count = 6},
 };
 
 static const ToolDef tool = {

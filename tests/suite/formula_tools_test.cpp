@@ -85,20 +85,20 @@ const Row rows[] = {
     // gives 100; a woman of 45, 60 kg, 0.9 mg/dL gives 74.8. 81.8 kg cancels
     // 0.818 for the band edges 60, 30 and 15; the last two are where 0.85 and
     // 0.818 as written would round just below the edge.
-    {t012::tool_builtin, {50, 80, 88, 0}, L"肌酐清除率：100.0 ml/min\r\n", 0, CRCL_DONE},
-    {t012::tool_builtin, {45, 60, 79.2, 1}, L"肌酐清除率：74.8 ml/min\r\n", 0, CRCL_DONE},
-    {t012::tool_builtin, {80, 81.8, 100, 0}, L"肌酐清除率：60.0 ml/min\r\n", 0, CRCL_DONE},
-    {t012::tool_builtin, {26, 81.8, 323, 1}, L"肌酐清除率：30.0 ml/min\r\n", 1,
+    {t012::tool_builtin, {50, 80, 88, 0}, L"性别：男\r\n肌酐清除率：100.0 ml/min\r\n", 0, CRCL_DONE},
+    {t012::tool_builtin, {45, 60, 79.2, 1}, L"性别：女\r\n肌酐清除率：74.8 ml/min\r\n", 0, CRCL_DONE},
+    {t012::tool_builtin, {80, 81.8, 100, 0}, L"性别：男\r\n肌酐清除率：60.0 ml/min\r\n", 0, CRCL_DONE},
+    {t012::tool_builtin, {26, 81.8, 323, 1}, L"性别：女\r\n肌酐清除率：30.0 ml/min\r\n", 1,
      L"中度肾功能减退（30–59 ml/min）：注意剂量调整"},
-    {t012::tool_builtin, {77, 81.8, 420, 0}, L"肌酐清除率：15.0 ml/min\r\n", 2,
+    {t012::tool_builtin, {77, 81.8, 420, 0}, L"性别：男\r\n肌酐清除率：15.0 ml/min\r\n", 2,
      L"重度肾功能减退（15–29 ml/min）：按说明书调整剂量"},
-    {t012::tool_builtin, {80, 81.8, 800, 0}, L"肌酐清除率：7.5 ml/min\r\n", 3, CRCL_FAILURE},
-    {t012::tool_builtin, {65, 60, 88.4, 2}, L"肌酐清除率：62.2 ml/min\r\n", 3, L"性别请填 0（男）或 1（女）"},
-    {t012::tool_builtin, {17, 60, 88.4, 0}, L"肌酐清除率：102.1 ml/min\r\n", 2, L"本公式适用于成人"},
+    {t012::tool_builtin, {80, 81.8, 800, 0}, L"性别：男\r\n肌酐清除率：7.5 ml/min\r\n", 3, CRCL_FAILURE},
+    {t012::tool_builtin, {65, 60, 88.4, 2}, L"性别：--\r\n肌酐清除率：62.2 ml/min\r\n" CALC_FAILURE_NOTE, 3, L"请选择性别"},
+    {t012::tool_builtin, {17, 60, 88.4, 0}, L"性别：男\r\n肌酐清除率：102.1 ml/min\r\n", 2, L"本公式适用于成人"},
     // An impossible weight, creatinine or age is named, never read as renal failure.
-    {t012::tool_builtin, {65, 0, 88.4, 1}, L"肌酐清除率：0.0 ml/min\r\n", 3, L"体重须大于 0"},
-    {t012::tool_builtin, {65, 60, 0, 1}, L"肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, 3, L"血肌酐须大于 0"},
-    {t012::tool_builtin, {140, 60, 88.4, 0}, L"肌酐清除率：0.0 ml/min\r\n", 3, L"年龄须小于 140 岁"},
+    {t012::tool_builtin, {65, 0, 88.4, 1}, L"性别：女\r\n肌酐清除率：0.0 ml/min\r\n", 3, L"体重须大于 0"},
+    {t012::tool_builtin, {65, 60, 0, 1}, L"性别：女\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, 3, L"血肌酐须大于 0"},
+    {t012::tool_builtin, {140, 60, 88.4, 0}, L"性别：男\r\n肌酐清除率：0.0 ml/min\r\n", 3, L"年龄须小于 140 岁"},
 
     // Drops per minute = volume x drop factor / minutes (basic nursing
     // textbook example): 1500 ml over 10 h at 20 drops/ml gives 50.
@@ -157,14 +157,13 @@ const Row rows[] = {
      L"体重超过 70 kg：请按成人补液方案核对"},
     {t016::tool_builtin, {0}, L"每日维持液量：0 ml/d\r\n每小时维持液量：0 ml/h\r\n", 3, L"请填写体重"},
 
-    // Teasdale & Jennett 1974 Lancet: E4 V5 M6 is 15; E2 V2 M4 is coma (8).
-    {t017::tool_builtin, {4, 5, 6}, L"GCS 总分：15 分\r\n", 0, L"意识清楚（15 分）"},
-    {t017::tool_builtin, {2, 2, 4}, L"GCS 总分：8 分\r\n", 3, L"重度意识障碍（≤8 分）：注意气道保护"},
-    {t017::tool_builtin, {3, 4, 5}, L"GCS 总分：12 分\r\n", 2, L"中度意识障碍（9–12 分）"},
-    {t017::tool_builtin, {4, 4, 6}, L"GCS 总分：14 分\r\n", 1, L"轻度意识障碍（13–14 分）"},
-    {t017::tool_builtin, {0, 5, 6}, L"GCS 总分：11 分\r\n", 3, GCS_RANGE},
-    {t017::tool_builtin, {4, 6, 6}, L"GCS 总分：16 分\r\n", 3, GCS_RANGE},
-    {t017::tool_builtin, {4, 5, 5.3}, L"GCS 总分：14 分\r\n", 3, GCS_RANGE},
+    // Teasdale & Jennett 1974 Lancet: E4 V5 M6 is 15; E2 V2 M4 is coma (8). A
+    // value no option gives (a descriptor's caller, not the window) is refused.
+    {t017::tool_builtin, {4, 5, 6}, L"睁眼反应：4 分：自动睁眼\r\n语言反应：5 分：回答正确\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：15 分\r\n", 0, L"意识清楚（15 分）"},
+    {t017::tool_builtin, {2, 2, 4}, L"睁眼反应：2 分：刺痛睁眼\r\n语言反应：2 分：言语难辨\r\n运动反应：4 分：刺痛躲避\r\nGCS 总分：8 分\r\n", 3, L"重度意识障碍（≤8 分）：注意气道保护"},
+    {t017::tool_builtin, {3, 4, 5}, L"睁眼反应：3 分：呼唤睁眼\r\n语言反应：4 分：回答错乱\r\n运动反应：5 分：刺痛定位\r\nGCS 总分：12 分\r\n", 2, L"中度意识障碍（9–12 分）"},
+    {t017::tool_builtin, {4, 4, 6}, L"睁眼反应：4 分：自动睁眼\r\n语言反应：4 分：回答错乱\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：14 分\r\n", 1, L"轻度意识障碍（13–14 分）"},
+    {t017::tool_builtin, {0, 5, 6}, L"睁眼反应：--\r\n语言反应：5 分：回答正确\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：11 分\r\n" CALC_FAILURE_NOTE, 3, GCS_RANGE},
 };
 
 TEST(FormulaTools, WorkedExamplesBandEdgesAndGuards) {
