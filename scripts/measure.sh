@@ -6,10 +6,13 @@
 #   that means something), and the peak working set of each;
 # - the self-test's wall time, natively and under Wine;
 # - the size of Glyvant.exe.
-# Usage: scripts/measure.sh [RUNS]   (default 15; medians are printed)
+# Usage: scripts/measure.sh [RUNS] [PROGRAM.exe]   (default 15 runs; medians
+# are printed). PROGRAM.exe, another tool's Windows build, stands in for
+# Glyvant.exe under Wine; the native self-test stays Glyvant's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-15}
+program=${2:-build/windows/Glyvant.exe}
 
 source scripts/common.sh
 
@@ -29,7 +32,7 @@ median() { sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2
 # share: without a window manager Wine would wait for one at every window.
 # The two programs take turns.
 wine explorer /desktop=Measure,1280x1024 build/windows/bench/startup/glyvant_first_paint.exe \
-  "$runs" build/windows/bench/startup/glyvant_minimal_window.exe build/windows/Glyvant.exe \
+  "$runs" build/windows/bench/startup/glyvant_minimal_window.exe "$program" \
   </dev/null 2>/dev/null | tr -d '\r' > "$work/paint.txt"
 column() { awk -v which="$1" -v field="$2" '$1 == which {print $field}' "$work/paint.txt" | median; }
 minimal_ms=$(column 0 2) minimal_kib=$(column 0 3)
@@ -52,14 +55,15 @@ native_selftest=$(selftest_ms build/native/glyvant --selftest "$work/report.txt"
 # GNU time reads the peak of the program alone (a Python parent's would
 # count its own memory, copied into the child before the program starts).
 native_peak=$(/usr/bin/time -f %M build/native/glyvant --selftest "$work/report.txt" 2>&1 >/dev/null | tail -1)
-wine_selftest=$(selftest_ms wine build/windows/Glyvant.exe --selftest "$work/report.txt")
-size=$(stat -c %s build/windows/Glyvant.exe)
+wine_selftest=$(selftest_ms wine "$program" --selftest "$work/report.txt")
+size=$(stat -c %s "$program")
+name=$(basename "$program")
 
 echo "Machine: $(nproc) CPUs, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1); $(wine --version)"
-printf 'start to first paint (Wine)   Glyvant.exe %7.1f ms   minimal window %7.1f ms   ratio %.2f (goal <= 1.2)\n' \
-  "$glyvant_ms" "$minimal_ms" "$(awk "BEGIN {print $glyvant_ms / $minimal_ms}")"
-printf 'peak working set (Wine)       Glyvant.exe %7d KiB  minimal window %7d KiB\n' "$glyvant_kib" "$minimal_kib"
+printf 'start to first paint (Wine)   %s %7.1f ms   minimal window %7.1f ms   ratio %.2f (goal <= 1.2)\n' \
+  "$name" "$glyvant_ms" "$minimal_ms" "$(awk "BEGIN {print $glyvant_ms / $minimal_ms}")"
+printf 'peak working set (Wine)       %s %7d KiB  minimal window %7d KiB\n' "$name" "$glyvant_kib" "$minimal_kib"
 printf 'self-test wall time           native %.2f ms (goal < 5 ms), peak RSS %d KiB; under Wine %.1f ms\n' \
   "$native_selftest" "$native_peak" "$wine_selftest"
-printf 'Glyvant.exe size              %d bytes (%.2f MB; goal < 2 MB)\n' "$size" "$(awk "BEGIN {print $size / 1048576}")"
+printf '%s size  %d bytes (%.2f MB; goal < 2 MB)\n' "$name" "$size" "$(awk "BEGIN {print $size / 1048576}")"
 rm -rf "$work"
