@@ -34,9 +34,10 @@ struct Calculation {
     double output_values[TOOL_MAX_OUTPUTS];  // NaN where the formula failed; shown as "--"
     bool any_failed;  // a formula failed, or the tool is served incomplete: the note is shown
     int level;        // 0 to 3
-    // A formula tool's "label：option" per list, then its result lines; or
-    // the report. Every line ends with CR LF.
+    // A formula tool's "label：option" per list (the first `choice_lines`
+    // lines), then its result lines; or the report. Every line ends with CR LF.
     wchar_t text[RESULT_TEXT_CAPACITY];
+    int choice_lines;
     wchar_t verdict[VERDICT_CAPACITY];
 };
 

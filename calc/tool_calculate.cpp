@@ -69,6 +69,7 @@ int append_choices(const PreparedTool& tool, Calculation* c) {
         text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", input.label,
                            chosen ? chosen->label : L"--");
         n = append_at(c->text, append_at(c->text, n, line), L"\r\n");
+        c->choice_lines++;
     }
     return n;
 }
@@ -102,6 +103,7 @@ int tool_calculate(const PreparedTool& tool, const double* input_values, Calcula
     // Outputs not yet evaluated read 0.
     for (double& v : c.output_values) v = 0;
     c.any_failed = false;
+    c.choice_lines = 0;
     c.level = 0;
     c.text[0] = 0;
     c.verdict[0] = 0;

@@ -120,11 +120,14 @@ const InputChoice* tool_choice_of(const InputDef& input, double value);
 
 // ---- Verdict levels -----------------------------------------------------------
 
-// How a level shows: the colour of the verdict in the window, and that
-// colour's name in the user guide. Levels run from 0 to 3.
+// How a level shows: the colour of the verdict in the window, that colour's
+// name in the user guide, and what the level asks of the reader, written out
+// on paper, where a black-and-white printer loses the colour. Levels run
+// from 0 to 3.
 struct VerdictLevel {
     unsigned char red, green, blue;
     const wchar_t* colour_name;
+    const wchar_t* meaning;
 };
 constexpr int VERDICT_LEVEL_COUNT = 4;
 
