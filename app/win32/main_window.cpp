@@ -111,6 +111,12 @@ void move_between_inputs(HWND from, bool back) {
 bool main_window_route_key(const MSG& message) {
     const MainWindowState& s = main_window_state;
     if (message.message != WM_KEYDOWN) return false;
+    // Ctrl+P prints from anywhere in the window, the window itself included.
+    if (message.wParam == 'P' && GetKeyState(VK_CONTROL) < 0 &&
+        (message.hwnd == s.main_window || IsChild(s.main_window, message.hwnd))) {
+        print_result();
+        return true;
+    }
     if (!IsChild(s.main_window, message.hwnd)) return false;
     if (message.wParam == VK_TAB && has_lists(s.tool) && s.tool.input_count > 0) {
         move_between_inputs(message.hwnd, GetKeyState(VK_SHIFT) < 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include "app/maker.h"
 #include "app/win32/window_look.h"
@@ -15,6 +16,7 @@ enum ControlId : int {
     IDC_COPY = 1003,
     IDC_RESET = 1004,
     IDC_ABOUT = 1005,
+    IDC_PRINT = 1006,
     IDC_INPUT_FIRST = 2000,  // input i has IDC_INPUT_FIRST + i
     IDC_RESULT = 3000,
 };
@@ -52,7 +54,7 @@ struct MainWindowState {
     HWND result_edit;
     HWND verdict_label;
     HWND caution_label;
-    HWND calculate_button, save_button, copy_button, reset_button, about_button;
+    HWND calculate_button, save_button, copy_button, reset_button, about_button, print_button;
     HFONT font_title, font_subtitle, font_label, font_edit, font_verdict, font_result,
         font_button, font_small;
     HBRUSH white_brush;
@@ -72,8 +74,8 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool);
 
 // The loop's routing: Enter and F5 typed in any child of the main window run
 // Calculate and are not dispatched (but Enter on a dropped list chooses its
-// option); in a tool with lists, Tab moves between the inputs. True when
-// the message was consumed.
+// option); in a tool with lists, Tab moves between the inputs; Ctrl+P
+// prints. True when the message was consumed.
 bool main_window_route_key(const MSG& message);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -87,7 +89,7 @@ void create_child_controls(HWND window);
 // window shows at all. Until then Calculate finds them unchosen.
 void create_input_lists(HWND window);
 
-// ---- The five commands -------------------------------------------------------
+// ---- The commands ---------------------------------------------------------------
 
 void on_calculate();
 // EN_CHANGE of input field `input`: a result computed from another value is
@@ -97,6 +99,16 @@ void save_record();
 void copy_result();
 void reset_inputs();
 void show_about();
+// The result on paper, through the Windows print dialog (window_print.cpp).
+void print_result();
+
+// A message box owned by the window, with the OK button and `icon`.
+void tell(const wchar_t* text, const wchar_t* caption, UINT icon);
+// Sets the status line and repaints it.
+void set_status(const wchar_t* text);
+// True when there is a current result; otherwise tells the user why not
+// (`no_result` before the first calculation) and returns false.
+bool result_is_current(const wchar_t* no_result);
 
 // Message boxes go through here, so tests can record what would be shown
 // instead of blocking on a box.
@@ -108,6 +120,34 @@ extern MessageBoxFunction show_message_box;
 // make the allocation fail.
 using BlockAllocator = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
 extern BlockAllocator allocate_global_block;
+
+// ---- Printing -------------------------------------------------------------------
+
+// The paper and the device's printable area, in device pixels.
+struct PageSize {
+    int paper_width, paper_height;
+    int offset_x, offset_y;  // of the printable area from the paper's corner
+    int dpi_x, dpi_y;
+};
+PageSize page_size_of(HDC printer);
+
+// Lays the last result out for `page` as `dc` measures text: the header
+// (title, category, time of printing), a formula tool's inputs, result lines,
+// verdict with its level in words, caution and basis, or a report's text;
+// lines too wide are wrapped, and the body flows over as many pages as it
+// needs. Returns the number of pages.
+int print_layout(HDC dc, const PageSize& page);
+// Draws page `number` (from 1) of that layout, its footer included, into
+// any device context: a printer's, or a memory DC.
+void print_draw_page(HDC dc, int number);
+// The text of page `number`'s body, a row per line; for the tests.
+int print_page_text(int number, wchar_t* text, int capacity);
+// Releases the layout's fonts.
+void print_layout_release();
+
+// The print dialog comes from here (PrintDlgW), so tests can stand in for it.
+using PrintDialogFunction = BOOL(WINAPI*)(PRINTDLGW* dialog);
+extern PrintDialogFunction run_print_dialog;
 
 // ---- Drawing ---------------------------------------------------------------------
 

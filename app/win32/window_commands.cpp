@@ -16,16 +16,7 @@ int system_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, 
     return MessageBoxW(owner, text, caption, flags);
 }
 
-void tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
-    show_message_box(main_window_state.main_window, text, caption, MB_OK | icon);
-}
-
 void invalidate_main_window() { InvalidateRect(main_window_state.main_window, nullptr, FALSE); }
-
-void set_status(const wchar_t* text) {
-    text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
-    invalidate_main_window();
-}
 
 // A field is judged on its whole text: one longer than the read buffer would
 // otherwise be judged by its first part ("6", spaces, then a letter O beyond
@@ -55,19 +46,6 @@ bool read_input(int i, double* value, const wchar_t** complaint) {
     return true;
 }
 
-// Copy and Save take the last result only while it is current. Otherwise
-// the user is told why, with `no_result` before the first calculation, and
-// nothing is taken.
-bool result_is_current(const wchar_t* no_result) {
-    switch (main_window_state.result_state) {
-    case RESULT_CURRENT: return true;
-    case NO_RESULT: tell(no_result, L"提示", MB_ICONINFORMATION); return false;
-    case RESULT_OUT_OF_DATE: break;
-    }
-    tell(L"输入已修改，请先点击“计算”重新计算。", L"提示", MB_ICONINFORMATION);
-    return false;
-}
-
 // The verdict shows in a new colour: erased, so it is redrawn whole.
 void redraw_result_side() {
     const MainWindowState& s = main_window_state;
@@ -83,6 +61,28 @@ const wchar_t* save_failure_message(RecordOutcome outcome) {
 }
 
 }  // namespace
+
+void tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
+    show_message_box(main_window_state.main_window, text, caption, MB_OK | icon);
+}
+
+void set_status(const wchar_t* text) {
+    text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
+    invalidate_main_window();
+}
+
+// Copy, Save and Print take the last result only while it is current. Otherwise
+// the user is told why, with `no_result` before the first calculation, and
+// nothing is taken.
+bool result_is_current(const wchar_t* no_result) {
+    switch (main_window_state.result_state) {
+    case RESULT_CURRENT: return true;
+    case NO_RESULT: tell(no_result, L"提示", MB_ICONINFORMATION); return false;
+    case RESULT_OUT_OF_DATE: break;
+    }
+    tell(L"输入已修改，请先点击“计算”重新计算。", L"提示", MB_ICONINFORMATION);
+    return false;
+}
 
 MessageBoxFunction show_message_box = system_message_box;
 BlockAllocator allocate_global_block = GlobalAlloc;

@@ -1,6 +1,6 @@
 // The child controls built on WM_CREATE: one row per input on the left (an
 // edit field, or a list of options), the verdict, result box, caution and
-// basis on the right, five buttons below.
+// basis on the right, six buttons below.
 #include "app/win32/main_window.h"
 
 namespace {
@@ -43,6 +43,8 @@ const ControlDef right_side[] = {
      &MainWindowState::reset_button},
     {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"关于", IDC_ABOUT, ABOUT_BUTTON_BOX, nullptr,
      &MainWindowState::about_button},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"打印", IDC_PRINT, PRINT_BUTTON_BOX, nullptr,
+     &MainWindowState::print_button},
 };
 
 HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DWORD style,

@@ -120,5 +120,8 @@ constexpr Box SAVE_BUTTON_BOX = button_box(184, 132);
 constexpr Box COPY_BUTTON_BOX = button_box(328, 132);
 constexpr Box RESET_BUTTON_BOX = button_box(472, 132);
 constexpr Box ABOUT_BUTTON_BOX = button_box(616, 110);
-constexpr Box STATUS_BOX = {740, 704, 264, FOOTER_BOTTOM - 704};
-static_assert(ABOUT_BUTTON_BOX.x + ABOUT_BUTTON_BOX.width < STATUS_BOX.x, "the status line clears the buttons");
+constexpr Box PRINT_BUTTON_BOX = button_box(738, 96);
+// Beside the buttons, level with them, up to the client's right padding.
+constexpr int STATUS_LEFT = 846, STATUS_RIGHT = CLIENT_WIDTH - 16;
+constexpr Box STATUS_BOX = {STATUS_LEFT, BUTTON_TOP, STATUS_RIGHT - STATUS_LEFT, BUTTON_HEIGHT};
+static_assert(PRINT_BUTTON_BOX.x + PRINT_BUTTON_BOX.width < STATUS_BOX.x, "the status line clears the buttons");

@@ -81,6 +81,7 @@ bool on_command(int id, int notification) {
     case IDC_COPY: copy_result(); return true;
     case IDC_RESET: reset_inputs(); return true;
     case IDC_ABOUT: show_about(); return true;
+    case IDC_PRINT: print_result(); return true;
     default: return false;
     }
 }

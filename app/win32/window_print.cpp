@@ -1,0 +1,348 @@
+// The result on paper: the page laid out from the printer's own paper and
+// resolution and drawn by one routine into whatever device context it is
+// given (a printer's, or a memory DC in the tests), and the Print command
+// with the standard Windows print dialog.
+#include "app/win32/main_window.h"
+
+#include <commdlg.h>
+#include <stdarg.h>
+
+#include "platform/platform.h"
+
+namespace {
+
+// What is printed, line by line, before it is wrapped to the paper.
+enum LineStyle { TITLE, SMALL, HEADING, BODY, STYLE_COUNT };
+
+struct DocumentLine {
+    int start, length;
+    LineStyle style;
+};
+
+// One printed row: a wrapped piece of a line, and where it stands.
+struct Row {
+    int start, length;
+    LineStyle style;
+    int page, y;  // 1-based page; y from the top of the body
+};
+
+// The document holds the result and at most a few dozen lines beside it;
+// every line is at least its line break long, and a row at least one
+// character or one empty line.
+constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + 8192;
+constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + 64;
+constexpr int MAX_ROWS = DOCUMENT_CAPACITY + DOCUMENT_MAX_LINES;
+
+// Point sizes in tenths, by style; the footer is SMALL.
+constexpr int POINT_TENTHS[STYLE_COUNT] = {160, 90, 115, 105};
+constexpr int MARGIN_TENTHS_OF_MM = 150;
+
+// One job's layout, static (the program has one thread and no heap of its
+// own): made by print_layout, read by print_draw_page.
+struct Layout {
+    wchar_t text[DOCUMENT_CAPACITY];
+    int text_length;
+    DocumentLine lines[DOCUMENT_MAX_LINES];
+    int line_count;
+    Row rows[MAX_ROWS];
+    int row_count;
+    int page_count;
+    HFONT fonts[STYLE_COUNT];
+    int left, top, body_width, body_height, footer_top, right;
+    wchar_t printed_at[32];
+};
+Layout layout;
+
+// ---- The document ----------------------------------------------------------------
+
+void add_line(LineStyle style, const wchar_t* text, int length) {
+    Layout& l = layout;
+    if (l.line_count >= DOCUMENT_MAX_LINES) return;
+    if (length > DOCUMENT_CAPACITY - 1 - l.text_length) length = DOCUMENT_CAPACITY - 1 - l.text_length;
+    for (int i = 0; i < length; i++) l.text[l.text_length + i] = text[i];
+    l.lines[l.line_count++] = {l.text_length, length, style};
+    l.text_length += length;
+}
+
+void add_formatted(LineStyle style, const wchar_t* format, ...) {
+    wchar_t line[1024];
+    va_list args;
+    va_start(args, format);
+    text_vformat_marked(line, 1024, format, args);
+    va_end(args);
+    add_line(style, line, text_length(line));
+}
+
+// The result text's lines from line `first` on, without their line breaks.
+void add_result_lines(const wchar_t* text, int first) {
+    int number = 0;
+    for (const wchar_t* p = text; *p;) {
+        const wchar_t* end = p;
+        while (*end && *end != L'\r' && *end != L'\n') end++;
+        if (number++ >= first) add_line(BODY, p, (int)(end - p));
+        if (*end == L'\r') end++;
+        if (*end == L'\n') end++;
+        p = end;
+    }
+}
+
+// An input as the nurse set it: its chosen option, or its value and unit.
+void add_input_line(const InputDef& input, double value) {
+    if (input.choice_count) {
+        const InputChoice* chosen = tool_choice_of(input, value);
+        add_formatted(BODY, L"%ls：%ls", input.label, chosen ? chosen->label : L"--");
+        return;
+    }
+    wchar_t number[64];
+    format_default_value(value, number, 64);
+    add_formatted(BODY, *input.unit ? L"%ls：%ls %ls" : L"%ls：%ls%ls", input.label, number, input.unit);
+}
+
+void compose_document() {
+    const MainWindowState& s = main_window_state;
+    const PreparedTool& tool = s.tool;
+    const Calculation& c = s.last;
+    layout.text_length = layout.line_count = 0;
+    LocalTime now;
+    platform_calls.local_time(&now);
+    text_format(layout.printed_at, 32, L"%04d-%02d-%02d %02d:%02d", now.year, now.month, now.day, now.hour,
+                now.minute);
+    add_line(TITLE, tool.title, text_length(tool.title));
+    add_formatted(SMALL, L"分类：%ls    打印时间：%ls", tool.category, layout.printed_at);
+    add_line(BODY, L"", 0);
+    if (tool.report_kind == REPORT_NONE) {
+        if (tool.input_count) {
+            add_line(HEADING, L"输入参数", 4);
+            for (int i = 0; i < tool.input_count; i++) add_input_line(tool.inputs[i], c.inputs[i]);
+            add_line(BODY, L"", 0);
+        }
+        add_line(HEADING, L"计算结果", 4);
+        add_result_lines(c.text, c.choice_lines);  // the options stand with the inputs
+        add_line(BODY, L"", 0);
+        const VerdictLevel& level = verdict_level(c.level);
+        add_formatted(HEADING, L"结论：%ls", c.verdict);
+        add_formatted(BODY, L"提示等级：%ls（%ls）", level.colour_name, level.meaning);
+    } else {
+        add_result_lines(c.text, 0);
+    }
+    add_line(BODY, L"", 0);
+    if (*tool.caution) add_formatted(SMALL, L"注意：%ls", tool.caution);
+    add_formatted(SMALL, L"参考依据：%ls", tool.basis);
+}
+
+// ---- Layout ------------------------------------------------------------------------
+
+int row_height(HDC dc, LineStyle style) {
+    SelectObject(dc, layout.fonts[style]);
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    return metrics.tmHeight + metrics.tmExternalLeading + metrics.tmHeight / 4;
+}
+
+// How many characters of `text` start the next row: as many as fit the
+// body's width, ended at a space when one lies in the row's second half so
+// that words and cells stay whole; at least one.
+int row_length(HDC dc, const wchar_t* text, int length) {
+    int fit = 0;
+    SIZE size;
+    GetTextExtentExPointW(dc, text, length, layout.body_width, &fit, nullptr, &size);
+    if (fit >= length) return length;
+    if (fit < 1) return 1;
+    for (int i = fit; i > fit / 2; i--)
+        if (text[i] == L' ') return i + 1;
+    return fit;
+}
+
+}  // namespace
+
+void print_layout_release() {
+    for (HFONT& font : layout.fonts) {
+        if (font) DeleteObject(font);
+        font = nullptr;
+    }
+}
+
+PrintDialogFunction run_print_dialog = PrintDlgW;
+
+PageSize page_size_of(HDC printer) {
+    return {GetDeviceCaps(printer, PHYSICALWIDTH), GetDeviceCaps(printer, PHYSICALHEIGHT),
+            GetDeviceCaps(printer, PHYSICALOFFSETX), GetDeviceCaps(printer, PHYSICALOFFSETY),
+            GetDeviceCaps(printer, LOGPIXELSX),      GetDeviceCaps(printer, LOGPIXELSY)};
+}
+
+int print_layout(HDC dc, const PageSize& page) {
+    Layout& l = layout;
+    compose_document();
+    print_layout_release();
+    for (int style = 0; style < STYLE_COUNT; style++)
+        l.fonts[style] = CreateFontW(-MulDiv(POINT_TENTHS[style], page.dpi_y, 720), 0, 0, 0,
+                                     style == TITLE || style == HEADING ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     DEFAULT_QUALITY, 0, L"Microsoft YaHei UI");
+    // Margins from the paper's edges; the device draws from its printable
+    // area's corner, `offset` in from the paper's.
+    int margin_x = MulDiv(MARGIN_TENTHS_OF_MM, page.dpi_x, 254);
+    int margin_y = MulDiv(MARGIN_TENTHS_OF_MM, page.dpi_y, 254);
+    l.left = margin_x - page.offset_x;
+    l.top = margin_y - page.offset_y;
+    l.right = page.paper_width - margin_x - page.offset_x;
+    l.body_width = l.right - l.left;
+    HGDIOBJ old_font = SelectObject(dc, l.fonts[SMALL]);
+    int footer_height = 2 * row_height(dc, SMALL);
+    l.footer_top = page.paper_height - margin_y - page.offset_y - footer_height;
+    l.body_height = l.footer_top - l.top - footer_height / 2;
+
+    l.row_count = 0;
+    int page_number = 1, y = 0;
+    for (int i = 0; i < l.line_count; i++) {
+        const DocumentLine& line = l.lines[i];
+        int height = row_height(dc, line.style);
+        int at = line.start, end = line.start + line.length;
+        do {
+            int length = at < end ? row_length(dc, l.text + at, end - at) : 0;
+            if (y + height > l.body_height && y > 0) {
+                page_number++;
+                y = 0;
+            }
+            if (l.row_count < MAX_ROWS) l.rows[l.row_count++] = {at, length, line.style, page_number, y};
+            y += height;
+            at += length;
+        } while (at < end);
+    }
+    SelectObject(dc, old_font);
+    l.page_count = page_number;
+    return l.page_count;
+}
+
+int print_page_text(int number, wchar_t* text, int capacity) {
+    text[0] = 0;
+    int n = 0;
+    for (int i = 0; i < layout.row_count; i++) {
+        const Row& row = layout.rows[i];
+        if (row.page != number) continue;
+        for (int k = 0; k < row.length && n < capacity - 2; k++) text[n++] = layout.text[row.start + k];
+        if (n < capacity - 1) text[n++] = L'\n';
+    }
+    text[n] = 0;
+    return n;
+}
+
+void print_draw_page(HDC dc, int number) {
+    const Layout& l = layout;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    HGDIOBJ old_font = SelectObject(dc, l.fonts[BODY]);
+    for (int i = 0; i < l.row_count; i++) {
+        const Row& row = l.rows[i];
+        if (row.page != number || row.length == 0) continue;
+        SelectObject(dc, l.fonts[row.style]);
+        TextOutW(dc, l.left, l.top + row.y, l.text + row.start, row.length);
+    }
+    // The footer on every page: the disclaimer, the page and the pages.
+    SelectObject(dc, l.fonts[SMALL]);
+    HPEN pen = CreatePen(PS_SOLID, 0, RGB(0, 0, 0));
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    MoveToEx(dc, l.left, l.footer_top, nullptr);
+    LineTo(dc, l.right, l.footer_top);
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+    const wchar_t disclaimer[] = L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断";
+    int line = row_height(dc, SMALL);
+    TextOutW(dc, l.left, l.footer_top + line / 4, disclaimer, text_length(disclaimer));
+    wchar_t pages[64];
+    int length = text_format(pages, 64, L"第 %d 页 / 共 %d 页", number, l.page_count);
+    SIZE size;
+    GetTextExtentPoint32W(dc, pages, length, &size);
+    TextOutW(dc, l.right - size.cx, l.footer_top + line / 4 + line, pages, length);
+    SelectObject(dc, old_font);
+}
+
+// ---- The command --------------------------------------------------------------------
+
+namespace {
+
+void free_dialog(PRINTDLGW& dialog) {
+    if (dialog.hDC) DeleteDC(dialog.hDC);
+    if (dialog.hDevMode) GlobalFree(dialog.hDevMode);
+    if (dialog.hDevNames) GlobalFree(dialog.hDevNames);
+    dialog.hDC = nullptr;
+    dialog.hDevMode = dialog.hDevNames = nullptr;
+}
+
+void printer_name(const PRINTDLGW& dialog, wchar_t* name, int capacity) {
+    name[0] = 0;
+    if (!dialog.hDevNames) return;
+    const DEVNAMES* names = (const DEVNAMES*)GlobalLock(dialog.hDevNames);
+    if (!names) return;
+    text_copy(name, capacity, (const wchar_t*)names + names->wDeviceOffset);
+    GlobalUnlock(dialog.hDevNames);
+}
+
+// Every page of the range, or none: a page that does not go out aborts the job.
+bool print_pages(HDC dc, int from, int to) {
+    DOCINFOW document = {};
+    document.cbSize = sizeof document;
+    document.lpszDocName = main_window_state.tool.title;
+    if (StartDocW(dc, &document) <= 0) return false;
+    for (int page = from; page <= to; page++) {
+        if (StartPage(dc) <= 0) break;
+        print_draw_page(dc, page);
+        if (EndPage(dc) <= 0) break;
+        if (page == to) return EndDoc(dc) > 0;
+    }
+    AbortDoc(dc);
+    return false;
+}
+
+}  // namespace
+
+void print_result() {
+    MainWindowState& s = main_window_state;
+    if (!result_is_current(L"请先点击“计算”生成结果。")) return;
+    // The default printer first, without a dialog, so the dialog can offer
+    // the document's own pages.
+    PRINTDLGW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = s.main_window;
+    dialog.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+    if (!run_print_dialog(&dialog) || !dialog.hDC) {
+        free_dialog(dialog);
+        tell(L"未找到可用的打印机，请先在系统中添加打印机。", L"打印", MB_ICONWARNING);
+        set_status(L"未打印：未找到打印机");
+        return;
+    }
+    int pages = print_layout(dialog.hDC, page_size_of(dialog.hDC));
+    print_layout_release();
+    DeleteDC(dialog.hDC);
+    dialog.hDC = nullptr;
+    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
+    dialog.nMinPage = dialog.nFromPage = 1;
+    dialog.nMaxPage = dialog.nToPage = (WORD)pages;
+    if (!run_print_dialog(&dialog)) {
+        DWORD error = CommDlgExtendedError();
+        free_dialog(dialog);
+        if (error) {
+            tell(L"无法打开打印对话框，本页未打印。请检查打印机设置后重试。", L"打印失败", MB_ICONWARNING);
+            set_status(L"未打印：打印对话框未能打开");
+        }
+        return;  // Cancel: nothing printed, nothing changed
+    }
+    wchar_t name[128];
+    printer_name(dialog, name, 128);
+    // The chosen printer's paper may differ from the default's.
+    pages = dialog.hDC ? print_layout(dialog.hDC, page_size_of(dialog.hDC)) : 0;
+    int from = 1, to = pages;
+    if (dialog.Flags & PD_PAGENUMS) {
+        from = dialog.nFromPage < 1 ? 1 : dialog.nFromPage;
+        to = dialog.nToPage > pages ? pages : dialog.nToPage;
+    }
+    bool printed = dialog.hDC && from <= to && print_pages(dialog.hDC, from, to);
+    free_dialog(dialog);
+    print_layout_release();
+    wchar_t status[STATUS_TEXT_CAPACITY];
+    text_format(status, STATUS_TEXT_CAPACITY, printed ? L"已发送到打印机：%ls" : L"打印失败：%ls", name);
+    set_status(status);
+    if (!printed)
+        tell(L"打印未能完成，页面没有打印出来。请检查打印机（是否开机、缺纸或脱机）后重试。", L"打印失败",
+             MB_ICONWARNING);
+}
