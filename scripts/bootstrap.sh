@@ -14,6 +14,8 @@ packages=(
   time valgrind                                    # peak memory in scripts/measure.sh, instruction counts
   wixl msitools faketime                           # the installer packages
   osslsigncode openssl                             # signing them, and the signing test
+  cups printer-driver-cups-pdf poppler-utils       # a real printer for the print test, its PDFs read back
+  fonts-wqy-microhei                               # a TrueType Chinese face that prints under Wine
 )
 
 # wine32 comes from the i386 architecture, which a fresh machine lacks.

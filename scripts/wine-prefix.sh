@@ -33,14 +33,21 @@ mkdir -p "$prefix"
     fi
     wineboot -i >/dev/null 2>&1 || true
     key='HKCU\Software\Wine\Fonts\Replacements'
-    wine reg add "$key" /v 'Microsoft YaHei UI' /t REG_SZ /d 'Noto Sans CJK SC' /f >/dev/null 2>&1
+    # A prefix that prints (wineprefix-print-...) draws Chinese in a TrueType
+    # face: Wine's PostScript driver embeds TrueType outlines but not the CFF
+    # ones of the Noto CJK fonts, which print as boxes.
+    case $(basename "$prefix") in
+      wineprefix-print*) face='WenQuanYi Micro Hei' ;;
+      *) face='Noto Sans CJK SC' ;;
+    esac
+    wine reg add "$key" /v 'Microsoft YaHei UI' /t REG_SZ /d "$face" /f >/dev/null 2>&1
     # Wine draws window captions in Tahoma, which has no Chinese glyphs: the
     # suite's tools have Chinese titles.
     wine reg add "$key" /v 'Tahoma' /t REG_SZ /d 'Noto Sans CJK SC' /f >/dev/null 2>&1
     # A monospaced face that has the Chinese glyphs too: the result box
     # shows Chinese labels in Consolas.
     wine reg add "$key" /v 'Consolas' /t REG_SZ /d 'Noto Sans Mono CJK SC' /f >/dev/null 2>&1
-    size=$(basename "$prefix" | sed -n 's/^wineprefix-\([0-9]*x[0-9]*\)$/\1/p')
+    size=$(basename "$prefix" | sed -n 's/^wineprefix-\(print-\)\{0,1\}\([0-9]*x[0-9]*\)$/\2/p')
     if [ -n "$size" ]; then
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Tests /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tests /t REG_SZ /d "$size" /f >/dev/null 2>&1

@@ -117,6 +117,7 @@ TEST_F(MainWindow, ChildControlsAsLaidOut) {
         {L"Button", 0, child | BS_OWNERDRAW, L"复制结果", 1003, 328, 668, 132, 40, nullptr},
         {L"Button", 0, child | BS_OWNERDRAW, L"清空重填", 1004, 472, 668, 132, 40, nullptr},
         {L"Button", 0, child | BS_OWNERDRAW, L"关于", 1005, 616, 668, 110, 40, nullptr},
+        {L"Button", 0, child | BS_OWNERDRAW, L"打印", 1006, 738, 668, 96, 40, nullptr},
     };
     // Children come in creation order, which is the table's.
     std::vector<HWND> children;
@@ -342,7 +343,8 @@ TEST_F(MainWindow, EditedInputsMarkTheResultOutOfDate) {
     shown_boxes.clear();
     click(IDC_COPY);
     click(IDC_SAVE);
-    ASSERT_EQ(2u, shown_boxes.size());
+    click(IDC_PRINT);
+    ASSERT_EQ(3u, shown_boxes.size());
     for (const ShownBox& box : shown_boxes) {
         EXPECT_EQ(L"输入已修改，请先点击“计算”重新计算。", box.text);
         EXPECT_EQ(L"提示", box.caption);
@@ -489,11 +491,13 @@ TEST_F(MainWindow, FooterShowsTheStatusOfEachCommand) {
         HBITMAP bitmap = CreateCompatibleBitmap(shown.dc, CLIENT_WIDTH, CLIENT_HEIGHT);
         HGDIOBJ old = SelectObject(dc, bitmap);
         fill_box(dc, {0, 660, CLIENT_WIDTH, 60}, RGB(236, 241, 244));
-        draw_text_box(dc, {740, 704, 264, 16}, status, RGB(120, 132, 142), s.font_small, DT_RIGHT);
+        const Box b = STATUS_BOX;  // beside the buttons
+        draw_text_box(dc, b, status, RGB(120, 132, 142), s.font_small, DT_RIGHT);
         bool same = true;
-        for (int y = 700; y < 720 && same; y++)
-            for (int x = 740; x < 1004 && same; x++) same = shown.at(x, y) == GetPixel(dc, x, y);
-        bool drawn = any_pixel(shown, {740, 704, 1004, 720}, RGB(120, 132, 142)) || !*status;
+        for (int y = b.y; y < b.y + b.height && same; y++)
+            for (int x = b.x; x < b.x + b.width && same; x++) same = shown.at(x, y) == GetPixel(dc, x, y);
+        bool drawn =
+            any_pixel(shown, {b.x, b.y, b.x + b.width, b.y + b.height}, RGB(120, 132, 142)) || !*status;
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);

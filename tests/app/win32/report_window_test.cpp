@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/win32/main_window.h"
@@ -118,6 +119,47 @@ TEST_F(ReportWindow, LongestReportIsWholeOnScreenOnTheClipboardAndInTheRecord) {
     // The report in its one quoted field (it holds no quote to double), and
     // the row's end after it.
     EXPECT_NE(std::string::npos, bytes.find(",\"" + std::string(whole) + "\"\r\n")) << bytes.size();
+}
+
+// The rota's pages as the printed routine lays them out on A4 and on A5 (at
+// 96 dots an inch, into a memory DC): more pages on the smaller paper, every
+// nurse's line on one of them, and a line too wide for the paper wrapped,
+// never cut.
+TEST_F(ReportWindow, TheRotaFlowsOverThePagesOfEitherPaper) {
+    open(rota_tool);
+    calculate(L"40", L"31");
+    HDC dc = CreateCompatibleDC(nullptr);
+    const PageSize a4 = {794, 1123, 0, 0, 96, 96}, a5 = {559, 794, 0, 0, 96, 96};
+    int pages[2] = {};
+    for (int paper = 0; paper < 2; paper++) {
+        pages[paper] = print_layout(dc, paper == 0 ? a4 : a5);
+        std::wstring all;
+        static wchar_t page[16384];
+        for (int n = 1; n <= pages[paper]; n++) {
+            print_page_text(n, page, 16384);
+            all += page;
+        }
+        for (int nurse = 1; nurse <= 40; nurse++) {
+            wchar_t name[16];
+            swprintf(name, 16, L"护士%02d：\n", nurse);
+            EXPECT_NE(std::wstring::npos, all.find(name)) << paper << " " << nurse;
+        }
+        // The cells of every nurse, wrapped or not, are all there.
+        std::wstring cells = all;
+        cells.erase(std::remove(cells.begin(), cells.end(), L'\n'), cells.end());
+        size_t thirty_first = 0;
+        for (size_t at = cells.find(L"31日"); at != std::wstring::npos; at = cells.find(L"31日", at + 1)) thirty_first++;
+        EXPECT_EQ(40u, thirty_first) << paper;
+        // A nurse's month is wider than either paper: no row holds all of it.
+        EXPECT_EQ(std::wstring::npos, all.find(L"  1日D 2日R 3日N 4日D 5日R 6日N 7日D 8日R 9日N 10日D 11日R 12日N 13日D "
+                                                L"14日R 15日N 16日D 17日R 18日N 19日D 20日R 21日N 22日D 23日R 24日N "
+                                                L"25日D 26日R 27日N 28日D 29日R 30日N 31日D"))
+            << paper;
+    }
+    EXPECT_GT(pages[0], 1);
+    EXPECT_GT(pages[1], pages[0]);
+    print_layout_release();
+    DeleteDC(dc);
 }
 
 }  // namespace

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Prints from the real programs under Wine to a real printer: CUPS with a
+# cups-pdf printer, whose PDFs are read back with pdftotext and pdfinfo.
+#   print_to_pdf_test.sh <Glyvant.exe> <rota tool's exe> <ui_driver.exe> <prefix folder>
+# Glyvant's defaults, the 40-nurse rota over several pages, Cancel, Print
+# refused without a result, and no printer at all. Starts cupsd when it is
+# not running and stops what it started; the machine's default printer is
+# put back.
+set -uo pipefail
+glyvant=$1 rota=$2 driver=$3 prefix=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../../scripts/common.sh"
+
+printer=GlyvantTestPDF
+pdf_folder=${HOME:-/root}/PDF
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# ---- The printer ---------------------------------------------------------------
+started_cupsd=0
+if ! lpstat -r >/dev/null 2>&1; then
+  /usr/sbin/cupsd || { echo "cannot start cupsd" >&2; exit 1; }
+  started_cupsd=1
+  for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.2; done
+fi
+old_default=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
+add_printer() {
+  lpadmin -p "$printer" -v cups-pdf:/ -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+  lpadmin -d "$printer"
+}
+remove_printer() { lpadmin -x "$printer" 2>/dev/null || true; }
+finish() {
+  wineserver -k 2>/dev/null || true
+  remove_printer
+  [ -n "$old_default" ] && lpadmin -d "$old_default" 2>/dev/null
+  [ "$started_cupsd" = 1 ] && pkill -x cupsd
+}
+trap finish EXIT
+add_printer
+mkdir -p "$pdf_folder"
+
+# ---- Wine ---------------------------------------------------------------------------
+wine_environment "$prefix"
+"$here/../../../scripts/wine-prefix.sh" "$prefix"
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+start() {
+  wine "$1" </dev/null >/dev/null 2>&1 &
+  program=$!
+  drive click 0 >/dev/null  # waits for the window
+  sleep 1
+}
+stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
+pdfs() { ls "$pdf_folder"/*.pdf 2>/dev/null | sort; }
+# new_pdf BEFORE: waits for a PDF that was not among BEFORE, and prints its name.
+new_pdf() {
+  local before=$1 now
+  for _ in $(seq 60); do
+    now=$(comm -13 <(echo "$before") <(pdfs) | head -1)
+    if [ -n "$now" ] && [ -s "$now" ] && ! lpstat -o "$printer" 2>/dev/null | grep -q .; then
+      sleep 1; echo "$now"; return 0
+    fi
+    sleep 0.5
+  done
+  return 1
+}
+# expect_text PDF TEXT...: each text on the PDF's pages, spaces aside. Both
+# are compared in NFKC form: Wine's PostScript driver names some glyphs by
+# their compatibility character (不 comes back as U+F967), which looks the
+# same on paper.
+expect_text() {
+  local missing
+  missing=$(pdftotext "$1" - | python3 -c '
+import sys, unicodedata
+norm = lambda t: "".join(unicodedata.normalize("NFKC", t).split())
+page = norm(sys.stdin.read())
+for text in sys.argv[1:]:
+    if norm(text) not in page: print(text)' "${@:2}")
+  [ -z "$missing" ] || fail "$(basename "$1") lacks: $missing"
+}
+
+# ---- Without a result: refused, nothing printed ----------------------------------
+before=$(pdfs)
+start "$glyvant"
+drive click 1006 >/dev/null
+shown=$(drive dialog 10)
+grep -qF '请先点击“计算”生成结果。' <<<"$shown" || fail "Print without a result showed [$shown]"
+drive press 1 >/dev/null
+
+# ---- Glyvant's defaults, with Ctrl+P as a nurse presses it -------------------------
+drive click 1001 >/dev/null
+sleep 1
+xdotool key ctrl+p
+drive dialog 15 >/dev/null || fail "Ctrl+P opened no print dialog"
+drive press 1 >/dev/null
+if pdf=$(new_pdf "$before"); then
+  expect_text "$pdf" Glyvant 分类：内分泌 打印时间 本餐碳水：60 g 碳水系数：10 g/U 规格：100 U/ml \
+    餐时胰岛素：6.0 U 抽取体积：0.060 ml 结论：按碳水系数计算完成 提示等级：绿色（完成） \
+    参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值 \
+    本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断 "第 1 页 / 共 1 页"
+  pdfinfo "$pdf" | grep -q '^Pages: *1$' || fail "Glyvant's page is not one page"
+  cp "$pdf" "$prefix/../print-glyvant.pdf"
+else
+  fail "Glyvant's print reached no PDF"
+fi
+
+# ---- Cancel: no job -----------------------------------------------------------------
+before=$(pdfs)
+drive click 1006 >/dev/null
+drive dialog 15 >/dev/null || fail "no print dialog to cancel"
+drive press 2 >/dev/null
+sleep 4
+[ "$(pdfs)" = "$before" ] || fail "Cancel printed"
+lpstat -o "$printer" 2>/dev/null | grep -q . && fail "Cancel left a job"
+stop
+
+# ---- The 40-nurse, 31-day rota over several pages ------------------------------------
+before=$(pdfs)
+start "$rota"
+drive type 2000 40 >/dev/null
+drive type 2001 31 >/dev/null
+drive click 1001 >/dev/null
+drive click 1006 >/dev/null
+drive dialog 15 >/dev/null || fail "no print dialog for the rota"
+drive press 1 >/dev/null
+if pdf=$(new_pdf "$before"); then
+  pages=$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')
+  [ "${pages:-0}" -gt 1 ] || fail "the rota printed on ${pages:-no} page(s)"
+  nurses=()
+  for n in $(seq -w 1 40); do nurses+=("护士$n："); done
+  expect_text "$pdf" "${nurses[@]}" "31日D" "提示：连续夜班不超过 2 个" "第 1 页 / 共 $pages 页" \
+    "第 $pages 页 / 共 $pages 页" 本工具为临床辅助计算/记录工具
+  cp "$pdf" "$prefix/../print-rota.pdf"
+else
+  fail "the rota's print reached no PDF"
+fi
+stop
+
+# ---- No printer at all ----------------------------------------------------------------
+# Whatever printers the machine has, Wine finds none through a CUPS server
+# that is not there.
+before=$(pdfs)
+CUPS_SERVER=/nonexistent/cups.sock start "$glyvant"
+drive click 1001 >/dev/null
+drive click 1006 >/dev/null
+shown=$(drive dialog 15)
+grep -qF '未找到可用的打印机，请先在系统中添加打印机。' <<<"$shown" || fail "without a printer Print showed [$shown]"
+drive press 1 >/dev/null
+sleep 2
+[ "$(pdfs)" = "$before" ] || fail "something printed without a printer"
+stop
+
+if [ "$failures" -gt 0 ]; then
+  echo "print_to_pdf: $failures failure(s)" >&2
+  exit 1
+fi
+echo "print_to_pdf: every print as expected"
