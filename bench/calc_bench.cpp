@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "bench/bench_inputs.h"
 #include "calc/calc.h"
 #include "expr/expr.h"
 
@@ -34,14 +35,9 @@ extern "C" void* realloc(void* p, size_t n) {
 
 namespace {
 
-const double input_values[] = {60, 10, 100};
-const double output_values[] = {6, 0.06};
-
-// About 200 characters using most operators and functions.
-const char LONG_FORMULA[] =
-    "icr > 0 && conc >= 40 ? round(carbs / icr * 10) / 10 + max(0, min(units, 20)) * 0.5 - "
-    "abs(ml - 0.06) % 3 : sqrt(pow(carbs, 2) + conc ^ 2) / (1 + exp(-0.5)) + floor(log10(conc)) "
-    "+ ceil(log(icr)) != 2";
+using bench::input_values;
+using bench::output_values;
+using bench::LONG_FORMULA;
 
 void report_allocations(benchmark::State& state, long before) {
     state.counters["allocs/iter"] = benchmark::Counter(

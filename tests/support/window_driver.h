@@ -81,6 +81,26 @@ inline void set_clipboard(const wchar_t* text) {
     CloseClipboard();
 }
 
+// A test with the real main window of `tool`, its message boxes recorded.
+class WindowTest : public testing::Test {
+protected:
+    MainWindowState& s = main_window_state;
+    HWND window = nullptr;
+
+    void open(const ToolDef& tool) {
+        main_window_state = {};
+        shown_boxes.clear();
+        show_message_box = record_box;
+        window = main_window_create(GetModuleHandleW(nullptr), tool);
+        ASSERT_NE(nullptr, window);
+        pump();
+    }
+    void TearDown() override {
+        if (window) DestroyWindow(window);
+        pump();
+    }
+};
+
 // The client area as painted: read back from the window's own device context.
 struct Capture {
     HDC dc;

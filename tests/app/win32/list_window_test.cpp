@@ -19,22 +19,9 @@ const wchar_t LOWEST_RISK[] =
     L"感知能力：4 分：无损害\r\n潮湿程度：4 分：罕见潮湿\r\n活动能力：4 分：经常步行\r\n"
     L"移动能力：4 分：不受限\r\n营养摄取能力：4 分：丰富\r\n摩擦力和剪切力：3 分：无明显问题\r\n总分：23 分\r\n";
 
-class ListWindow : public testing::Test {
+class ListWindow : public WindowTest {
 protected:
-    MainWindowState& s = main_window_state;
-    HWND window = nullptr;
-    void SetUp() override {
-        main_window_state = {};
-        shown_boxes.clear();
-        show_message_box = record_box;
-        window = main_window_create(GetModuleHandleW(nullptr), tool_builtin());
-        ASSERT_NE(nullptr, window);
-        pump();
-    }
-    void TearDown() override {
-        DestroyWindow(window);
-        pump();
-    }
+    void SetUp() override { open(tool_builtin()); }
     LRESULT chosen(int input) { return SendMessageW(s.input_controls[input], CB_GETCURSEL, 0, 0); }
     // Every item at its best level, the last option of each list.
     void choose_lowest_risk() {

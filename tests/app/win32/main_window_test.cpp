@@ -29,23 +29,9 @@ std::wstring records_folder() {
 }
 
 
-class MainWindow : public testing::Test {
+class MainWindow : public WindowTest {
 protected:
-    MainWindowState& s = main_window_state;
-    HWND window = nullptr;
-
-    void SetUp() override {
-        main_window_state = {};
-        shown_boxes.clear();
-        show_message_box = record_box;
-        window = main_window_create(GetModuleHandleW(nullptr), tool_builtin());
-        ASSERT_NE(nullptr, window);
-        pump();
-    }
-    void TearDown() override {
-        DestroyWindow(window);
-        pump();
-    }
+    void SetUp() override { open(tool_builtin()); }
     void type(int input, const wchar_t* text) { SetWindowTextW(s.input_controls[input], text); }
 };
 

@@ -32,23 +32,8 @@ const ToolDef rota_tool = {
     .report_kind = REPORT_NURSE_ROTA,
 };
 
-class ReportWindow : public testing::Test {
+class ReportWindow : public WindowTest {
 protected:
-    MainWindowState& s = main_window_state;
-    HWND window = nullptr;
-
-    void open(const ToolDef& tool) {
-        main_window_state = {};
-        shown_boxes.clear();
-        show_message_box = record_box;
-        window = main_window_create(GetModuleHandleW(nullptr), tool);
-        ASSERT_NE(nullptr, window);
-        pump();
-    }
-    void TearDown() override {
-        if (window) DestroyWindow(window);
-        pump();
-    }
     // Two typed numbers (the rota), or two options picked by index (the drugs).
     void calculate(const wchar_t* first, const wchar_t* second) {
         SetWindowTextW(s.input_controls[0], first);
