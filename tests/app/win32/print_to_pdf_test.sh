@@ -17,11 +17,13 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # ---- The printer ---------------------------------------------------------------
+# lpstat -r exits 0 either way; only its words tell.
+cupsd_running() { lpstat -r 2>/dev/null | grep -q '^scheduler is running'; }
 started_cupsd=0
-if ! lpstat -r >/dev/null 2>&1; then
+if ! cupsd_running; then
   /usr/sbin/cupsd || { echo "cannot start cupsd" >&2; exit 1; }
   started_cupsd=1
-  for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.2; done
+  for _ in $(seq 100); do cupsd_running && break; sleep 0.1; done
 fi
 old_default=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
 add_printer() {
