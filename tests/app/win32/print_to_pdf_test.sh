@@ -36,6 +36,7 @@ finish() {
   remove_printer
   [ -n "$old_default" ] && lpadmin -d "$old_default" 2>/dev/null
   [ "$started_cupsd" = 1 ] && pkill -x cupsd
+  rm -f "$marker"
 }
 trap finish EXIT
 add_printer
@@ -55,14 +56,18 @@ start() {
   sleep 1
 }
 stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
-pdfs() { ls "$pdf_folder"/*.pdf 2>/dev/null | sort; }
-# new_pdf BEFORE: waits for a PDF that was not among BEFORE, and prints its name.
+# A job's PDF is told by its time, not its name: cups-pdf names files by
+# job number, which starts again whenever cupsd does, and overwrites.
+marker=$(mktemp)
+mark() { sleep 1; touch "$marker"; }
+new_pdfs() { find "$pdf_folder" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null; }
+# new_pdf: waits for the job since the mark to be done and prints its PDF.
 new_pdf() {
-  local before=$1 now
-  for _ in $(seq 60); do
-    now=$(comm -13 <(echo "$before") <(pdfs) | head -1)
-    if [ -n "$now" ] && [ -s "$now" ] && ! lpstat -o "$printer" 2>/dev/null | grep -q .; then
-      sleep 1; echo "$now"; return 0
+  local pdf
+  for _ in $(seq 120); do
+    pdf=$(new_pdfs | head -1)
+    if [ -n "$pdf" ] && [ -s "$pdf" ] && ! lpstat -o "$printer" 2>/dev/null | grep -q .; then
+      sleep 1; echo "$pdf"; return 0
     fi
     sleep 0.5
   done
@@ -84,7 +89,7 @@ for text in sys.argv[1:]:
 }
 
 # ---- Without a result: refused, nothing printed ----------------------------------
-before=$(pdfs)
+mark
 start "$glyvant"
 drive click 1006 >/dev/null
 shown=$(drive dialog 10)
@@ -97,7 +102,7 @@ sleep 1
 xdotool key ctrl+p
 drive dialog 15 >/dev/null || fail "Ctrl+P opened no print dialog"
 drive press 1 >/dev/null
-if pdf=$(new_pdf "$before"); then
+if pdf=$(new_pdf); then
   expect_text "$pdf" Glyvant 分类：内分泌 打印时间 本餐碳水：60 g 碳水系数：10 g/U 规格：100 U/ml \
     餐时胰岛素：6.0 U 抽取体积：0.060 ml 结论：按碳水系数计算完成 提示等级：绿色（完成） \
     参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值 \
@@ -109,17 +114,17 @@ else
 fi
 
 # ---- Cancel: no job -----------------------------------------------------------------
-before=$(pdfs)
+mark
 drive click 1006 >/dev/null
 drive dialog 15 >/dev/null || fail "no print dialog to cancel"
 drive press 2 >/dev/null
 sleep 4
-[ "$(pdfs)" = "$before" ] || fail "Cancel printed"
+[ -z "$(new_pdfs)" ] || fail "Cancel printed"
 lpstat -o "$printer" 2>/dev/null | grep -q . && fail "Cancel left a job"
 stop
 
 # ---- The 40-nurse, 31-day rota over several pages ------------------------------------
-before=$(pdfs)
+mark
 start "$rota"
 drive type 2000 40 >/dev/null
 drive type 2001 31 >/dev/null
@@ -127,7 +132,7 @@ drive click 1001 >/dev/null
 drive click 1006 >/dev/null
 drive dialog 15 >/dev/null || fail "no print dialog for the rota"
 drive press 1 >/dev/null
-if pdf=$(new_pdf "$before"); then
+if pdf=$(new_pdf); then
   pages=$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')
   [ "${pages:-0}" -gt 1 ] || fail "the rota printed on ${pages:-no} page(s)"
   nurses=()
@@ -143,7 +148,7 @@ stop
 # ---- No printer at all ----------------------------------------------------------------
 # Whatever printers the machine has, Wine finds none through a CUPS server
 # that is not there.
-before=$(pdfs)
+mark
 CUPS_SERVER=/nonexistent/cups.sock start "$glyvant"
 drive click 1001 >/dev/null
 drive click 1006 >/dev/null
@@ -151,7 +156,7 @@ shown=$(drive dialog 15)
 grep -qF '未找到可用的打印机，请先在系统中添加打印机。' <<<"$shown" || fail "without a printer Print showed [$shown]"
 drive press 1 >/dev/null
 sleep 2
-[ "$(pdfs)" = "$before" ] || fail "something printed without a printer"
+[ -z "$(new_pdfs)" ] || fail "something printed without a printer"
 stop
 
 if [ "$failures" -gt 0 ]; then
