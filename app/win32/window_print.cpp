@@ -26,10 +26,12 @@ struct Row {
     int page, y;  // 1-based page; y from the top of the body
 };
 
-// The document holds the result and at most a few dozen lines beside it;
-// every line is at least its line break long, and a row at least one
-// character or one empty line.
-constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + 8192;
+// The document holds the result and, beside it, a line for each input and
+// at most a dozen others, each cut with "…" at LINE_CAPACITY, so the whole
+// always fits. Every line is at least its line break long, and a row at
+// least one character or one empty line.
+constexpr int LINE_CAPACITY = 1024;
+constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + (TOOL_MAX_INPUTS + 12) * LINE_CAPACITY;
 constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + 64;
 constexpr int MAX_ROWS = DOCUMENT_CAPACITY + DOCUMENT_MAX_LINES;
 
@@ -65,10 +67,10 @@ void add_line(LineStyle style, const wchar_t* text, int length) {
 }
 
 void add_formatted(LineStyle style, const wchar_t* format, ...) {
-    wchar_t line[1024];
+    wchar_t line[LINE_CAPACITY];
     va_list args;
     va_start(args, format);
-    text_vformat_marked(line, 1024, format, args);
+    text_vformat_marked(line, LINE_CAPACITY, format, args);
     va_end(args);
     add_line(style, line, text_length(line));
 }
@@ -107,7 +109,7 @@ void compose_document() {
     platform_calls.local_time(&now);
     text_format(layout.printed_at, 32, L"%04d-%02d-%02d %02d:%02d", now.year, now.month, now.day, now.hour,
                 now.minute);
-    add_line(TITLE, tool.title, text_length(tool.title));
+    add_formatted(TITLE, L"%ls", tool.title);
     add_formatted(SMALL, L"分类：%ls    打印时间：%ls", tool.category, layout.printed_at);
     add_line(BODY, L"", 0);
     if (tool.report_kind == REPORT_NONE) {

@@ -370,6 +370,25 @@ TEST_F(MainWindow, CopyPutsTitleResultAndVerdictOnTheClipboard) {
     EXPECT_STREQ(L"复制失败，请重试", s.status_text);
 }
 
+// A printer that takes no document: the dialog hands back a device context
+// on which no job can start (a memory DC).
+BOOL WINAPI printer_taking_no_job(PRINTDLGW* dialog) {
+    dialog->hDC = CreateCompatibleDC(nullptr);
+    return TRUE;
+}
+
+// A job that does not go out is told as not printed, never as sent.
+TEST_F(MainWindow, PrintThatFailsSaysThePageWasNotPrinted) {
+    click(IDC_CALCULATE);
+    run_print_dialog = printer_taking_no_job;
+    click(IDC_PRINT);
+    run_print_dialog = PrintDlgW;
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"打印失败", shown_boxes[0].caption);
+    EXPECT_NE(std::wstring::npos, shown_boxes[0].text.find(L"没有打印出来"));
+    EXPECT_EQ(0, wcsncmp(L"打印失败", s.status_text, 4)) << s.status_text;
+}
+
 TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {
     type(0, L"250");
     click(IDC_CALCULATE);
