@@ -18,12 +18,19 @@ bool command_line_selftest_path(const wchar_t* command_line, wchar_t* path, int 
 int command_line_join(const wchar_t* const* arguments, int count, wchar_t* command_line,
                       int capacity);
 
-// Reads the number typed in an input field. Spaces around it are ignored and
-// a field of spaces only counts as 0; otherwise the whole text must be one
-// decimal number (full stop as decimal point, optional exponent) with a
-// finite value. False for anything else, so a typing slip such as "6O" or
-// "1,5" is refused instead of being read as 6 or 1.
+// Reads the number typed in an input field. Spaces around it are ignored;
+// the whole text must be one decimal number (full stop as decimal point,
+// optional exponent) with a finite value. False (and 0) for anything else,
+// so a typing slip such as "6O" or "1,5" is refused instead of being read as
+// 6 or 1, and a field left blank is never read as 0.
 bool input_field_number(const wchar_t* text, double* value);
+
+// Whether a field holds nothing but spaces: nothing was typed.
+bool input_field_blank(const wchar_t* text);
+
+// The field's text without the spaces around it, as a message quotes what
+// was typed; cut to capacity - 1 characters.
+void input_field_trim(const wchar_t* text, wchar_t* trimmed, int capacity);
 
 // An input field's text is read into this many characters; a longer text is
 // refused rather than judged by its first part.
@@ -33,3 +40,15 @@ constexpr int INPUT_TEXT_CAPACITY = 128;
 // outer size (which the deployment note states as well).
 constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 720;
 constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;
+
+// The verdict line shows every verdict whole: up to this many lines of its
+// box, in its font's pixel height. The descriptor check holds each rule's
+// message to the box, and the layout gives the box room for the lines.
+constexpr int VERDICT_BOX_WIDTH = 492;
+constexpr int VERDICT_FONT_HEIGHT = 21;
+constexpr int VERDICT_LINES = 2;
+
+// What the program says of its results wherever they are shown: the about
+// text, the printed page's footer and the user guide.
+#define DISCLAIMER L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断"
+#define DISCLAIMER_ADVICE L"具体用药与处置请结合患者实际情况及本院规范执行。"

@@ -34,11 +34,26 @@ const wchar_t* decimal_number_end(const wchar_t* p) {
 
 }  // namespace
 
+bool input_field_blank(const wchar_t* text) {
+    while (is_blank(*text)) text++;
+    return !*text;
+}
+
+void input_field_trim(const wchar_t* text, wchar_t* trimmed, int capacity) {
+    while (is_blank(*text)) text++;
+    int length = 0;
+    while (text[length]) length++;
+    while (length > 0 && is_blank(text[length - 1])) length--;
+    int kept = length < capacity - 1 ? length : capacity - 1;
+    for (int i = 0; i < kept; i++) trimmed[i] = text[i];
+    trimmed[kept] = 0;
+}
+
 bool input_field_number(const wchar_t* text, double* value) {
     *value = 0;
     const wchar_t* start = text;
     while (is_blank(*start)) start++;
-    if (!*start) return true;
+    if (!*start) return false;
     const wchar_t* end = decimal_number_end(start);
     if (!end) return false;
     for (const wchar_t* rest = end; *rest; rest++)

@@ -44,12 +44,31 @@ struct Calculation {
 // Runs the tool's formulas and rules (or its report generator) over
 // `input_values` (one per input; nullptr reads as zeros) into `out` and
 // returns the level. A formula tool's text says first what was chosen in
-// each list. Never fails: a formula that fails, and a list value that is no
-// option's, show "--" and add
-// the failure note, and no verdict is drawn from it (a rule that reads it
-// does not hold, nor, then, a rule without a condition); failing conditions
-// do not hold.
+// each list. Never fails: a value its input does not take (outside the
+// input's limits, or no option of a list) is unknown, and so is the value
+// of a formula that fails or reads one: it shows "--", the failure note
+// follows the lines, and no verdict is drawn from it (a rule that reads it
+// does not hold, nor, then, a rule without a condition). A report tool with
+// such a value writes no report, only the note. Failing conditions do not
+// hold.
 int tool_calculate(const PreparedTool& tool, const double* input_values, Calculation* out);
 
 // The same for a descriptor as written, prepared first.
 int tool_calculate(const ToolDef& tool, const double* input_values, Calculation* out);
+
+// Copies the tool's `input_values` into `readable`, NaN for each value its
+// input does not take, so that whatever reads it fails. Returns how many
+// such values there are.
+int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable);
+
+// An input as the nurse set it, "label：option" for a list (its option's
+// label, "--" for a value that is no option's) or "label：value unit" for a
+// typed number: one line for the result text and the printed page alike.
+// Cut with TEXT_CUT_MARK where it does not fit.
+void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity);
+
+// The verdict and its level in words, as the printed page and the record
+// write them, where no colour shows: "结论：…" and "提示等级：红色（需立即复核）".
+constexpr int CALC_VERDICT_LINE_CAPACITY = VERDICT_CAPACITY + 8;
+void calc_verdict_line(const Calculation& calculation, wchar_t* line, int capacity);
+void calc_level_line(const Calculation& calculation, wchar_t* line, int capacity);

@@ -36,13 +36,13 @@ int append_line(const OutputDef& output, double value, wchar_t* text, int n) {
 // fails to evaluate (one that reads a failed output among them) does not
 // hold; after a failure the rule without a condition does not hold either,
 // since it would call the calculation done.
-bool scan_rules(const PreparedTool& tool, Calculation* c) {
+bool scan_rules(const PreparedTool& tool, const double* readable, Calculation* c) {
     for (int i = 0; i < tool.rule_count; i++) {
         const RuleDef& rule = tool.rules[i];
         bool holds = text_is_empty(rule.condition) && !c->any_failed;
         if (!text_is_empty(rule.condition)) {
             int failed = 0;
-            double v = expr_evaluate(tool, rule.condition, c->inputs, c->output_values, &failed);
+            double v = expr_evaluate(tool, rule.condition, readable, c->output_values, &failed);
             holds = !failed && v != 0;
         }
         if (holds) {
@@ -56,32 +56,24 @@ bool scan_rules(const PreparedTool& tool, Calculation* c) {
 }
 
 // One line per list, "label：option", so the copy and the record say what
-// was assessed. A value that is no option's names nothing: "--", and it
-// counts as failed.
+// was assessed.
 int append_choices(const PreparedTool& tool, Calculation* c) {
     int n = 0;
     for (int i = 0; i < tool.input_count; i++) {
-        const InputDef& input = tool.inputs[i];
-        if (!input.choice_count) continue;
-        const InputChoice* chosen = tool_choice_of(input, c->inputs[i]);
-        if (!chosen) c->any_failed = true;
+        if (!tool.inputs[i].choice_count) continue;
         wchar_t line[RESULT_LINE_CAPACITY - 2];
-        text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", input.label,
-                           chosen ? chosen->label : L"--");
+        calc_input_line(tool.inputs[i], c->inputs[i], line, RESULT_LINE_CAPACITY - 2);
         n = append_at(c->text, append_at(c->text, n, line), L"\r\n");
         c->choice_lines++;
     }
     return n;
 }
 
-void calculate_formulas(const PreparedTool& tool, Calculation* c) {
-    // What the program cannot serve counts as failed, so the note tells the
-    // user that something is missing.
-    c->any_failed = tool.incomplete;
+void calculate_formulas(const PreparedTool& tool, const double* readable, Calculation* c) {
     int n = append_choices(tool, c);
     for (int j = 0; j < tool.output_count; j++) {
         int failed = 0;
-        double v = expr_evaluate(tool, tool.outputs[j].formula, c->inputs, c->output_values, &failed);
+        double v = expr_evaluate(tool, tool.outputs[j].formula, readable, c->output_values, &failed);
         // A failed value is unknown, not the 0 the evaluator stands in for
         // it: it shows as "--", and whatever reads it fails in turn.
         c->output_values[j] = failed ? NAN : v;
@@ -89,7 +81,7 @@ void calculate_formulas(const PreparedTool& tool, Calculation* c) {
     }
     for (int j = 0; j < tool.output_count; j++) n = append_line(tool.outputs[j], c->output_values[j], c->text, n);
     if (c->any_failed) append_at(c->text, n, CALC_FAILURE_NOTE);
-    bool held = scan_rules(tool, c);
+    bool held = scan_rules(tool, readable, c);
     if (!held) c->level = c->any_failed ? CALC_FAILURE_LEVEL : 0;
     if (!c->verdict[0]) text_copy(c->verdict, VERDICT_CAPACITY, CALC_FALLBACK_VERDICT);
 }
@@ -102,16 +94,25 @@ int tool_calculate(const PreparedTool& tool, const double* input_values, Calcula
         c.inputs[i] = input_values && i < tool.input_count ? input_values[i] : 0;
     // Outputs not yet evaluated read 0.
     for (double& v : c.output_values) v = 0;
-    c.any_failed = false;
     c.choice_lines = 0;
     c.level = 0;
     c.text[0] = 0;
     c.verdict[0] = 0;
-    if (tool.report_kind != REPORT_NONE)
+    double readable[TOOL_MAX_INPUTS];
+    // What the program cannot serve, or a value its input does not take,
+    // counts as failed, so the note tells the user that something is wrong.
+    c.any_failed = calc_readable_inputs(tool, c.inputs, readable) > 0 || tool.incomplete;
+    if (tool.report_kind == REPORT_NONE) {
+        calculate_formulas(tool, readable, &c);
+    } else if (c.any_failed) {
+        // A report drawn from a value it cannot take would pass for a sound one.
+        text_copy(c.text, RESULT_TEXT_CAPACITY, CALC_FAILURE_NOTE);
+        text_copy(c.verdict, VERDICT_CAPACITY, CALC_FALLBACK_VERDICT);
+        c.level = CALC_FAILURE_LEVEL;
+    } else {
         c.level = report_generate(tool.report_kind, tool, c.inputs, c.text, RESULT_TEXT_CAPACITY,
                                   c.verdict, VERDICT_CAPACITY);
-    else
-        calculate_formulas(tool, &c);
+    }
     return c.level;
 }
 
@@ -119,4 +120,35 @@ int tool_calculate(const ToolDef& tool, const double* input_values, Calculation*
     PreparedTool prepared;
     tool_prepare(tool, &prepared);
     return tool_calculate(prepared, input_values, out);
+}
+
+int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable) {
+    int faults = 0;
+    for (int i = 0; i < tool.input_count; i++) {
+        bool sound = tool_input_fault(tool.inputs[i], input_values[i]) == INPUT_SOUND;
+        readable[i] = sound ? input_values[i] : NAN;
+        if (!sound) faults++;
+    }
+    return faults;
+}
+
+void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity) {
+    if (input.choice_count) {
+        const InputChoice* chosen = tool_choice_of(input, value);
+        text_format_marked(line, capacity, L"%ls：%ls", input.label, chosen ? chosen->label : L"--");
+        return;
+    }
+    wchar_t number[VALUE_TEXT_CAPACITY] = L"--";
+    if (isfinite(value)) format_default_value(value, number, VALUE_TEXT_CAPACITY);
+    text_format_marked(line, capacity, *input.unit ? L"%ls：%ls %ls" : L"%ls：%ls%ls", input.label, number,
+                       input.unit);
+}
+
+void calc_verdict_line(const Calculation& calculation, wchar_t* line, int capacity) {
+    text_format_marked(line, capacity, L"结论：%ls", calculation.verdict);
+}
+
+void calc_level_line(const Calculation& calculation, wchar_t* line, int capacity) {
+    const VerdictLevel& level = verdict_level(calculation.level);
+    text_format_marked(line, capacity, L"提示等级：%ls（%ls）", level.colour_name, level.meaning);
 }

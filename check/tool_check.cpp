@@ -9,6 +9,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "app/app.h"
 #include "expr/expr.h"
 #include "reports/reports.h"
 
@@ -158,6 +159,68 @@ void check_choices(Findings* found, const ToolDef& tool, const PreparedTool& ser
     }
 }
 
+// A typed input's limits: a range with room in it, 0 to 3 decimals, and a
+// default they take, since the self-test calculates with it; a list's
+// options are its values and take no limits.
+void check_limits(Findings* found, const ToolDef& tool, const PreparedTool& served) {
+    for (int i = 0; i < served.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (!tool_input_limited(input)) continue;
+        if (input.choice_count || input.choices) {
+            add(found, CHECK_ERROR, {"inputs", i, nullptr}, "a list takes no min, max or decimals: its options are its values");
+            continue;
+        }
+        if (!(input.min < input.max)) {
+            add(found, CHECK_ERROR, {"inputs", i, "min"}, "%g is not below max %g", input.min, input.max);
+            continue;
+        }
+        if (input.decimals != INPUT_ANY_DECIMALS && (input.decimals < 0 || input.decimals > INPUT_MAX_DECIMALS)) {
+            add(found, CHECK_ERROR, {"inputs", i, "decimals"}, "%d, not 0 to %d", input.decimals, INPUT_MAX_DECIMALS);
+            continue;
+        }
+        switch (tool_input_fault(input, input.default_value)) {
+        case INPUT_SOUND: break;
+        case INPUT_TOO_PRECISE:
+            add(found, CHECK_ERROR, {"inputs", i, "default_value"}, "%g has more than %d decimals",
+                input.default_value, input.decimals);
+            break;
+        default:
+            add(found, CHECK_ERROR, {"inputs", i, "default_value"}, "%g is outside %g to %g", input.default_value,
+                input.min, input.max);
+        }
+    }
+}
+
+// How wide a character shows in the verdict's font, in pixels, taken on the
+// wide side: a Latin letter, digit or sign at 0.62 of the font's height, a
+// space at 0.3, and everything else (Chinese, full-width signs, and the
+// dashes and comparison signs a Chinese font draws wide) at the height.
+int verdict_character_width(wchar_t c) {
+    if (c == L' ') return VERDICT_FONT_HEIGHT * 3 / 10;
+    if (c < 0x1100) return (VERDICT_FONT_HEIGHT * 62 + 99) / 100;
+    return VERDICT_FONT_HEIGHT;
+}
+
+// The lines a message takes in the verdict box, wrapped as the window wraps
+// it: at spaces, and a word wider than the box within the word.
+int verdict_lines(const wchar_t* message) {
+    int lines = 1, x = 0;
+    for (const wchar_t* p = message; *p;) {
+        const wchar_t* end = p;
+        int word = 0;
+        while (*end && *end != L' ') word += verdict_character_width(*end++);
+        if (x > 0 && x + word > VERDICT_BOX_WIDTH) lines++, x = 0;
+        for (const wchar_t* c = p; c < end; c++) {
+            int w = verdict_character_width(*c);
+            if (x > 0 && x + w > VERDICT_BOX_WIDTH) lines++, x = 0;
+            x += w;
+        }
+        if (*end == L' ') x += verdict_character_width(*end++);
+        p = end;
+    }
+    return lines;
+}
+
 // A formula (of output `reader`) or a condition (reader -1), read as the
 // program reads it.
 void check_expression(Findings* found, const PreparedTool& served, const char* text, Field field,
@@ -238,7 +301,11 @@ void check_rules(Findings* found, const ToolDef& tool, const PreparedTool& serve
         if (rule.level < 0 || rule.level >= VERDICT_LEVEL_COUNT)
             add(found, CHECK_ERROR, {"rules", k, "level"}, "%d is outside 0 to %d", rule.level,
                 VERDICT_LEVEL_COUNT - 1);
-        if (!rule.message || !*rule.message) add(found, CHECK_ERROR, {"rules", k, "message"}, "absent");
+        if (!rule.message || !*rule.message)
+            add(found, CHECK_ERROR, {"rules", k, "message"}, "absent");
+        else if (verdict_lines(rule.message) > VERDICT_LINES)
+            add(found, CHECK_ERROR, {"rules", k, "message"}, "takes %d lines of the verdict box, which shows %d: shorten it",
+                verdict_lines(rule.message), VERDICT_LINES);
         if (catch_all >= 0)
             add(found, CHECK_WARNING, {"rules", k, nullptr},
                 "never reached: rules[%d] before it has an empty condition", catch_all);
@@ -291,6 +358,7 @@ int tool_check(const ToolDef& tool, CheckFinding* findings, int capacity) {
     check_count(&found, "rule_count", "rules", tool.rule_count, tool.rules, 0, "");
     check_keys(&found, tool, served);
     check_choices(&found, tool, served);
+    check_limits(&found, tool, served);
     if (report_tool) {
         check_report_tool(&found, tool, served);
     } else if (tool.report_kind == REPORT_NONE) {

@@ -15,9 +15,10 @@ constexpr int EXPR_MAX_DEPTH = 256;
 // syntax error, an unknown name or function, a domain error, a division by
 // zero, text left over, a final value that is infinite or NaN). The returned
 // value is what the arithmetic gives with 0.0 put in place of each failing
-// piece. An output value that is NaN stands for an output whose formula
-// failed: reading it fails the evaluation (a sound output is never NaN, since
-// a final value that is not finite fails). Allocates nothing and keeps no
+// piece. An input or output value that is NaN stands for a value that is
+// unknown (an input outside its limits, an output whose formula failed):
+// reading it fails the evaluation (a sound output is never NaN, since a
+// final value that is not finite fails). Allocates nothing and keeps no
 // state.
 double expr_evaluate(const ToolDef& tool, const char* text, const double* input_values,
                      const double* output_values, int* error_out);

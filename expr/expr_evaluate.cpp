@@ -240,13 +240,16 @@ const double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7
 }
 
 // Inputs hide outputs of the same key; an unknown name fails with 0.0, and
-// so does an output whose formula failed (NaN): what it would have been is
-// unknown, so nothing may be drawn from it.
+// so does an unknown value (NaN: an input outside its limits, an output
+// whose formula failed): nothing may be drawn from it.
 inline double read_variable(ExprState* s, Name name) {
     const ToolDef* tool = s->tool;
     const InputDef* inputs = tool->inputs;
-    for (int i = 0, n = tool->input_count; i < n; i++)
-        if (name_is(inputs[i].key, name)) return s->input_values[i];
+    for (int i = 0, n = tool->input_count; i < n; i++) {
+        if (!name_is(inputs[i].key, name)) continue;
+        double v = s->input_values[i];
+        return isnan(v) ? fail(s) : v;
+    }
     const OutputDef* outputs = tool->outputs;
     for (int j = 0, n = tool->output_count; j < n; j++) {
         if (!name_is(outputs[j].key, name)) continue;

@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (first < last && is_space(text[first])) first++;
     while (last > first && is_space(text[last - 1])) last--;
 
-    bool expected_accepted = true;
+    // A blank field holds no number.
+    bool expected_accepted = false;
     double expected_value = 0;
     if (first < last) {
         expected_accepted = matches_number(text + first, last - first);
@@ -108,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // number when accepted, 0 when refused.
     double value = -12345.5;
     bool accepted = input_field_number(text, &value);
+    if (input_field_blank(text) != (first == last)) violated("blank misjudged", text, length, accepted, value);
     if (accepted != expected_accepted)
         violated(expected_accepted ? "a number refused" : "not a number accepted", text, length, accepted,
                  value);

@@ -19,7 +19,7 @@ namespace {
 constexpr size_t TITLE_KEPT = 4075;
 constexpr size_t COLUMN_KEPT = 127;
 constexpr size_t INPUT_FIELD_KEPT = 126;
-constexpr size_t RESULT_KEPT = RESULT_TEXT_MAX;
+constexpr size_t RESULT_KEPT = RECORD_RESULT_LIMIT;
 
 // Separates the texts in the input; a text that is this character alone
 // stands for an absent one (nullptr).

@@ -80,9 +80,16 @@ int record_row_line(const PreparedTool& tool, const double* input_values, const 
                            input_values[i]);
         append_field(line, capacity, field, RECORD_INPUT_FIELD_LIMIT);
     }
-    append_field(line, capacity, result, RESULT_TEXT_MAX);
+    append_field(line, capacity, result, RECORD_RESULT_LIMIT);
     text_append(line, capacity, L"\r\n");
     return text_length(line);
+}
+
+int record_result_field(const Calculation& calculation, wchar_t* field, int capacity) {
+    wchar_t verdict[CALC_VERDICT_LINE_CAPACITY], level[CALC_VERDICT_LINE_CAPACITY];
+    calc_verdict_line(calculation, verdict, CALC_VERDICT_LINE_CAPACITY);
+    calc_level_line(calculation, level, CALC_VERDICT_LINE_CAPACITY);
+    return text_format(field, capacity, L"%ls%ls\r\n%ls\r\n", calculation.text, verdict, level);
 }
 
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
@@ -114,7 +121,9 @@ RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculati
     }
     LocalTime now;
     platform_calls.local_time(&now);
-    record_row_line(tool, calculation.inputs, calculation.text, now, line, RECORD_LINE_CAPACITY);
+    wchar_t result[RECORD_RESULT_LIMIT + 1];
+    record_result_field(calculation, result, RECORD_RESULT_LIMIT + 1);
+    record_row_line(tool, calculation.inputs, result, now, line, RECORD_LINE_CAPACITY);
     int n = line_bytes(line, false, bytes, (int)sizeof bytes);
     if (n < 0) return RECORD_NOT_WRITTEN;
     switch (platform_append_to_file(path, bytes, n)) {

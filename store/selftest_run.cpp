@@ -88,12 +88,14 @@ int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity) {
     append_report_line(report, capacity, L"LEVEL|%d", calculation.level);
 
     // A descriptor the program cannot serve whole never passes its self-test,
-    // a report tool's no more than a formula tool's.
-    int errors = tool.incomplete ? 1 : 0;
+    // a report tool's no more than a formula tool's; nor does one whose
+    // default is a value its input does not take.
+    double readable[TOOL_MAX_INPUTS];
+    int errors = (tool.incomplete ? 1 : 0) + calc_readable_inputs(tool, input_values, readable);
     if (tool.report_kind != REPORT_NONE) {
         text_append(report, capacity, L"OUT|报告文本|见 DETAIL|\r\n");
     } else {
-        errors += append_out_lines(tool, input_values, report, capacity);
+        errors += append_out_lines(tool, readable, report, capacity);
     }
     text_append(report, capacity, L"VERDICT|");
     text_append(report, capacity, calculation.verdict);

@@ -23,8 +23,8 @@ constexpr int SELFTEST_DETAIL_LIMIT = RESULT_TEXT_MAX;
 
 // Builds the self-test report of `tool` with its default inputs into
 // `report` (cut where it is full, always terminated) and returns the number
-// of errors: output formulas that failed to evaluate, and one more when the
-// tool is served incomplete.
+// of errors: output formulas that failed to evaluate, defaults their input
+// does not take, and one more when the tool is served incomplete.
 int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity);
 
 // The headless run: computes the build's tool, writes its report to `path`
@@ -52,13 +52,17 @@ constexpr int RECORD_PATH_CAPACITY = 520;
 // kept place. The result text is kept whole.
 constexpr int RECORD_TITLE_LIMIT = 4075;
 constexpr int RECORD_INPUT_FIELD_LIMIT = 126;
+// The result field: the result text, then the verdict and its level in
+// words on two lines of their own, so that a row says what the result
+// meant as the printed page does.
+constexpr int RECORD_RESULT_LIMIT = RESULT_TEXT_MAX + 2 * (CALC_VERDICT_LINE_CAPACITY + 2);
 // A field's room in the line at its longest: its comma, its quotes, and
 // every character a quote that is doubled.
 constexpr int record_field_room(int limit) { return 1 + 2 * limit + 2; }
 // A header or row line, quoted fields included, always fits this buffer.
 constexpr int RECORD_LINE_CAPACITY = sizeof "YYYY-MM-DD hh:mm:ss" + record_field_room(RECORD_TITLE_LIMIT) +
                                      TOOL_MAX_INPUTS * record_field_room(RECORD_INPUT_FIELD_LIMIT) +
-                                     record_field_room(RESULT_TEXT_MAX) + sizeof "\r\n";
+                                     record_field_room(RECORD_RESULT_LIMIT) + sizeof "\r\n";
 
 enum RecordOutcome {
     RECORD_SAVED,           // the row is in the file
@@ -70,9 +74,14 @@ enum RecordOutcome {
 // The header line, CR LF included: 时间,工具, one column per input label, 结果.
 int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 
+// The result field of a calculation's row: its text, "结论：…" and
+// "提示等级：…（…）", every line ended with CR LF. `field` holds
+// RECORD_RESULT_LIMIT + 1 characters.
+int record_result_field(const Calculation& calculation, wchar_t* field, int capacity);
+
 // One row, CR LF included: the time, the title, "label=value" per input (the
-// value in %g form), and the whole `result` (at most RESULT_TEXT_MAX
-// characters).
+// value in %g form), and the whole `result` field (at most
+// RECORD_RESULT_LIMIT characters).
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const LocalTime& time, wchar_t* line, int capacity);
 

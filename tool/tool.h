@@ -2,6 +2,7 @@
 // bounded text formatting: the vocabulary every other folder speaks.
 #pragma once
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdint.h>
 
@@ -14,14 +15,32 @@ struct InputChoice {
     double value = 0;
 };
 
+// `decimals` of a typed input that takes any precision.
+constexpr int INPUT_ANY_DECIMALS = -1;
+// The most digits after the point an input may be limited to.
+constexpr int INPUT_MAX_DECIMALS = 3;
+
 // One input: an edit field for a typed number, or, with choices, a list of
 // described options to choose from (nothing chosen at start).
+//
+// A typed number may carry hard limits: a value below `min` or above `max`
+// (both inclusive), or with more digits after the point than `decimals`, is
+// refused by the window and counts as failed wherever it is calculated.
+// Left out, a limit does not bind, so a descriptor written without them
+// stays valid.
 struct InputDef {
     const char* key = nullptr;       // identifier formulas and reports name the value by
     const wchar_t* label = nullptr;  // shown left of the field
     const wchar_t* unit = nullptr;   // shown right of an edit field; may be empty
     double default_value = 0;        // a field's initial value, restored by Reset; the self-test's
                                      // value (for a list, one option's)
+    double min = -INFINITY;
+    double max = INFINITY;
+    int decimals = INPUT_ANY_DECIMALS;
+    // The field is empty at start and after Reset, so a value that was not
+    // measured is never scored as a normal one; `default_value` then serves
+    // the self-test alone.
+    bool starts_empty = false;
     const InputChoice* choices = nullptr;  // a list's options, in the order shown
     int choice_count = 0;
 };
@@ -117,6 +136,26 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared);
 // The option of the list `input` whose value is `value`, or nullptr (also for
 // an input that is no list).
 const InputChoice* tool_choice_of(const InputDef& input, double value);
+
+// What is wrong with `value` as the value of `input`, the one rule the
+// window, the calculation and the descriptor check apply.
+enum InputFault {
+    INPUT_SOUND,
+    INPUT_NOT_FINITE,
+    INPUT_BELOW_MIN,
+    INPUT_ABOVE_MAX,
+    INPUT_TOO_PRECISE,  // more digits after the point than `decimals`
+    INPUT_NO_OPTION,    // a list's value that is no option's
+};
+InputFault tool_input_fault(const InputDef& input, double value);
+
+// Whether a typed input declares any limit.
+bool tool_input_limited(const InputDef& input);
+
+// A typed input's range as the window's messages and the user guide write
+// it: "0–300 g", "≥ 0 g", "≤ 300 g" (with the unit when it has one), or ""
+// without one. Returns the length.
+int tool_input_range_text(const InputDef& input, wchar_t* text, int capacity);
 
 // ---- Verdict levels -----------------------------------------------------------
 

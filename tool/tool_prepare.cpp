@@ -38,8 +38,13 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
         int choice_count = served_count(input.choice_count, input.choices, TOOL_MAX_CHOICES, &p.incomplete);
         for (int k = 0; k < choice_count; k++)
             choices[k] = {present(input.choices[k].label), input.choices[k].value};
-        p.input_records[i] = {present(input.key), present(input.label), present(input.unit),
-                              input.default_value, choice_count > 0 ? choices : nullptr, choice_count};
+        InputDef& record = p.input_records[i];
+        record = input;
+        record.key = present(input.key);
+        record.label = present(input.label);
+        record.unit = present(input.unit);
+        record.choices = choice_count > 0 ? choices : nullptr;
+        record.choice_count = choice_count;
     }
     for (int j = 0; j < p.output_count; j++) {
         const OutputDef& output = described.outputs[j];

@@ -1,7 +1,8 @@
-// Numbers typed in an input field: one whole number or nothing.
+// Numbers typed in an input field: one whole number, and a blank field told apart.
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <wchar.h>
 
 #include "app/app.h"
 
@@ -14,8 +15,8 @@ TEST(InputField, WholeNumbersOnly) {
         double value;
     };
     const Case cases[] = {
-        {L"", true, 0},
-        {L"   ", true, 0},
+        {L"", false, 0},  // nothing typed is no number, never 0
+        {L"   ", false, 0},
         {L"60", true, 60},
         {L"  60  ", true, 60},
         {L"\t9\t", true, 9},  // a tab pasted with the number
@@ -45,6 +46,7 @@ TEST(InputField, WholeNumbersOnly) {
     for (const Case& c : cases) {
         double value = -1;
         EXPECT_EQ(c.accepted, input_field_number(c.text, &value)) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(c.text[wcsspn(c.text, L" ")] == 0, input_field_blank(c.text));
         if (c.accepted) {
             EXPECT_EQ(c.value, value) << testing::PrintToString(std::wstring(c.text));
         }

@@ -128,21 +128,46 @@ TEST(ToolCalculate, NoVerdictFromAFailedOutput) {
     EXPECT_EQ(CALC_FAILURE_LEVEL, calculate(no_guard, zero).level);
 }
 
-// A formula tool's text first says what was chosen in each list; a value
-// that is no option's names nothing and counts as failed.
-TEST(ToolCalculate, ListsSayWhatWasChosen) {
+// A formula tool's text first says what was chosen in each list. A value its
+// input does not take (no option's, outside the limits, too precise) is
+// unknown: what reads it shows "--", and no verdict is drawn from it; a
+// report tool writes no report from it.
+TEST(ToolCalculate, ValuesTheirInputsDoNotTakeFail) {
     const InputChoice options[] = {{L"0 分：否", 0}, {L"3 分：是", 3}};
-    const InputDef inputs[] = {{.key = "x", .label = L"体重", .unit = L"kg"},
-                               {.key = "cancer", .label = L"肿瘤", .choices = options, .choice_count = 2}};
-    const OutputDef outputs[] = {{.key = "total", .label = L"总分", .unit = L"分", .formula = "cancer", .format = "f0"}};
-    const RuleDef rules[] = {{.condition = "", .level = 0, .message = L"完成"}};
-    const ToolDef tool = {.id = 1, .title = L"t", .input_count = 2, .inputs = inputs, .output_count = 1,
-                          .outputs = outputs, .rule_count = 1, .rules = rules};
-    const double chosen[] = {60, 3}, unknown[] = {60, 2};
-    EXPECT_STREQ(L"肿瘤：3 分：是\r\n总分：3 分\r\n", calculate(tool, chosen).text);
-    const Calculation& r = calculate(tool, unknown);
-    EXPECT_STREQ(L"肿瘤：--\r\n总分：2 分\r\n" CALC_FAILURE_NOTE, r.text);
+    const InputDef inputs[] = {
+        {.key = "x", .label = L"体重", .unit = L"kg", .min = 1, .max = 300, .decimals = 1},
+        {.key = "cancer", .label = L"肿瘤", .choices = options, .choice_count = 2}};
+    const OutputDef outputs[] = {{.key = "total", .label = L"总分", .unit = L"分", .formula = "cancer", .format = "f0"},
+                                 {.key = "twice", .label = L"双倍", .unit = L"kg", .formula = "x*2", .format = "f0"}};
+    const RuleDef rules[] = {{.condition = "x > 200", .level = 1, .message = L"重"},
+                             {.condition = "", .level = 0, .message = L"完成"}};
+    const ToolDef tool = {.id = 1, .title = L"t", .input_count = 2, .inputs = inputs, .output_count = 2,
+                          .outputs = outputs, .rule_count = 2, .rules = rules};
+    struct Case {
+        double x, cancer;
+        const wchar_t* text;
+        const wchar_t* verdict;
+    };
+    const Case cases[] = {
+        {60, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：120 kg\r\n", L"完成"},
+        {300, 0, L"肿瘤：0 分：否\r\n总分：0 分\r\n双倍：600 kg\r\n", L"重"},
+        {60, 2, L"肿瘤：--\r\n总分：-- 分\r\n双倍：120 kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {0.5, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {301, 0, L"肿瘤：0 分：否\r\n总分：0 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {60.25, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+    };
+    for (const Case& c : cases) {
+        const double values[] = {c.x, c.cancer};
+        const Calculation& r = calculate(tool, values);
+        EXPECT_STREQ(c.text, r.text) << c.x << " " << c.cancer;
+        EXPECT_STREQ(c.verdict, r.verdict) << c.x << " " << c.cancer;
+    }
+    const InputDef rota_inputs[] = {{.key = "nurses", .min = 3, .max = 40}, {.key = "days", .min = 1, .max = 31}};
+    const double too_many[] = {41, 31};
+    const Calculation& r = calculate({.input_count = 2, .inputs = rota_inputs, .report_kind = REPORT_NURSE_ROTA}, too_many);
+    EXPECT_STREQ(CALC_FAILURE_NOTE, r.text);
     EXPECT_STREQ(CALC_FALLBACK_VERDICT, r.verdict);
+    EXPECT_EQ(CALC_FAILURE_LEVEL, r.level);
 }
 
 TEST(ToolCalculate, OutputsSeeEarlierOutputsOnly) {

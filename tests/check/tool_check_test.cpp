@@ -134,6 +134,18 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
              d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 2, d.inputs[0].default_value = 0;
          },
          "inputs[0].default_value error: 0 is the value of no option\n"},
+        // Limits.
+        {false, [](Descriptor& d) { d.inputs[0].min = 0, d.inputs[0].max = 300, d.inputs[0].decimals = 1; }, ""},
+        {false, [](Descriptor& d) { d.inputs[0].min = 300, d.inputs[0].max = 300; },
+         "inputs[0].min error: 300 is not below max 300\n"},
+        {false, [](Descriptor& d) { d.inputs[0].decimals = 4; }, "inputs[0].decimals error: 4, not 0 to 3\n"},
+        {false, [](Descriptor& d) { d.inputs[0].max = 50; }, "inputs[0].default_value error: 60 is outside -inf to 50\n"},
+        {false, [](Descriptor& d) { d.inputs[1].decimals = 0, d.inputs[1].default_value = 10.5; },
+         "inputs[1].default_value error: 10.5 has more than 0 decimals\n"},
+        {false, [](Descriptor& d) { d.inputs[0].choices = d.choices, d.inputs[0].choice_count = 2, d.inputs[0].min = 0; },
+         "inputs[0] error: a list takes no min, max or decimals: its options are its values\n"},
+        {false, [](Descriptor& d) { d.rules[0].message = L"单次餐时剂量较大，建议复核对碳水与比值；单次餐时剂量较大，建议复核对碳水与比值；单次餐时剂量较大"; },
+         "rules[0].message error: takes 3 lines of the verdict box, which shows 2: shorten it\n"},
         // Counts and records.
         {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS; }, ""},
         {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS + 1; },

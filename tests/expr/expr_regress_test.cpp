@@ -18,11 +18,14 @@ TEST(ExprRegress, FuzzerFindings) {
     };
     const Row rows[] = {
         // A NaN argument gave the other argument, or NaN, by argument order:
-        // a failed output fed to min or max could pass as a valid number.
-        {"min(carbs, icr)", NAN, NAN, 1},
-        {"min(icr, carbs)", NAN, NAN, 1},
-        {"max(carbs, icr)", NAN, NAN, 1},
-        {"max(icr, carbs)", NAN, NAN, 1},
+        // a failed value fed to min or max could pass as a valid number. An
+        // unknown (NaN) value now fails where it is read.
+        {"min(carbs, icr)", NAN, 0, 1},
+        {"min(icr, carbs)", NAN, 0, 1},
+        {"max(carbs, icr)", NAN, 10, 1},
+        {"max(icr, carbs)", NAN, 10, 1},
+        {"min(0*(exp(700)*exp(700)), icr)", 4, NAN, 1},
+        {"max(icr, 0*(exp(700)*exp(700)))", 4, NAN, 1},
         {"min(carbs, icr)", 4, 4, 0},
         {"max(icr, carbs)", 4, 10, 0},
         // round was floor(x + 0.5), and x + 0.5 itself rounds: just below a

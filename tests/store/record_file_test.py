@@ -82,7 +82,8 @@ def read_rows(path):
         if len(row) != len(HEADER):
             fail("a row of %d fields: %r" % (len(row), row))
         row_number, pid = int(row[2].split("=")[1]), int(row[3].split("=")[1])
-        expected = "进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U" % (pid, row_number)
+        expected = ("进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U\r\n"
+                    "结论：请核对输入参数后重新计算\r\n提示等级：绿色（完成）\r\n" % (pid, row_number))
         if row[1] != "记录负载测试" or row[4] != expected:
             fail("a torn row: %r" % row)
     return rows[1:]

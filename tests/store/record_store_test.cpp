@@ -19,6 +19,14 @@ const InputDef inputs[] = {
 const Prepared tool({.id = 987, .title = L"Glyvant", .input_count = 3, .inputs = inputs});
 const LocalTime noon = {2026, 12, 8, 9, 5, 7};
 
+Calculation& calculation_of(const wchar_t* result) {
+    static Calculation c;
+    const double values[] = {60, 10, 100};
+    tool_calculate(tool, values, &c);
+    text_copy(c.text, RESULT_TEXT_CAPACITY, result);
+    return c;
+}
+
 TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     wchar_t line[RECORD_LINE_CAPACITY];
     record_header_line(tool, line, RECORD_LINE_CAPACITY);
@@ -43,6 +51,12 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
         record_row_line(tool, c.values, c.result, noon, line, RECORD_LINE_CAPACITY);
         EXPECT_STREQ(c.row, line);
     }
+    // A calculation's result field ends with its verdict and level in words.
+    Calculation& c = calculation_of(L"总分：9 分\r\n");
+    text_copy(c.verdict, VERDICT_CAPACITY, L"极高危");
+    c.level = 3;
+    record_result_field(c, line, RECORD_LINE_CAPACITY);
+    EXPECT_STREQ(L"总分：9 分\r\n结论：极高危\r\n提示等级：红色（需立即复核）\r\n", line);
 }
 
 // The result is kept whole, however long and however many quotes it holds;
@@ -67,14 +81,6 @@ int count_of(const std::string& text, const std::string& piece) {
     return n;
 }
 
-Calculation& calculation_of(const wchar_t* result) {
-    static Calculation c;
-    const double values[] = {60, 10, 100};
-    tool_calculate(tool, values, &c);
-    text_copy(c.text, RESULT_TEXT_CAPACITY, result);
-    return c;
-}
-
 // The first save creates the folders and the file with one mark and one
 // header; later saves add one row each.
 TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
@@ -97,7 +103,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
     EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
     EXPECT_EQ(1, count_of(bytes, "\xE7\xBB\x93\xE6\x9E\x9C\r\n"));  // 结果: one header
-    EXPECT_EQ(3, count_of(bytes, "\r\n"));
+    EXPECT_EQ(2, count_of(bytes, "\"\r\n"));  // rows end with their quoted result field
     EXPECT_EQ(2, count_of(bytes, ",Glyvant,本餐碳水=60,"));  // the calculation's own inputs
     platform_calls.remove_file(path);
 }

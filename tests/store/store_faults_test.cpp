@@ -94,11 +94,12 @@ std::wstring record_file() {
     return data_folder + s + L"OrvoMedSuite" + s + L"records" + s + L"T906.csv";
 }
 
+// Every row ends with its quoted result field, which holds line breaks.
 int rows_in(const std::string& bytes) {
     if (bytes == "(missing)") return -1;
-    int lines = 0;
-    for (size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 2)) lines++;
-    return lines - 1;  // the header
+    int rows = 0;
+    for (size_t at = bytes.find("\"\r\n"); at != std::string::npos; at = bytes.find("\"\r\n", at + 3)) rows++;
+    return rows;
 }
 
 RecordOutcome save() {
