@@ -4,15 +4,16 @@
 
 namespace {
 
-const wchar_t* const drug_names[] = {
-    L"头孢曲松", L"葡萄糖酸钙", L"万古霉素", L"呋塞米", L"氨溴索",
-    L"奥美拉唑", L"维生素C",   L"胰岛素",   L"碳酸氢钠", L"多巴胺",
-};
+#define DRUG_NAME(number, name) name,
+const wchar_t* const drug_names[] = {REPORT_DRUGS(DRUG_NAME)};
+#undef DRUG_NAME
 constexpr int DRUG_COUNT = (int)(sizeof drug_names / sizeof drug_names[0]);
 
 constexpr int DRUG_SLOT = 32;
+// The report's key to the numbers: this many drugs a line.
+constexpr int DRUGS_PER_KEY_LINE = 5;
 
-bool drug_listed(int number) { return number >= 1 && number <= DRUG_COUNT; }
+bool drug_listed(int number) { return report_number_listed(number, DRUG_COUNT); }
 
 // A drug as the report names it. A number outside the list names no drug,
 // and says so rather than borrowing a listed drug's name.
@@ -55,6 +56,18 @@ const PairRule pair_rules[] = {
     {6, 7, &better_apart},
 };
 
+// The numbers and their drugs, a few a line: "编号：1头孢曲松 2葡萄糖酸钙 …".
+void append_drug_key(wchar_t* result_text, int result_capacity) {
+    for (int first = 0; first < DRUG_COUNT; first += DRUGS_PER_KEY_LINE) {
+        wchar_t line[REPORT_LINE_CAPACITY];
+        int n = text_copy(line, REPORT_LINE_CAPACITY, first == 0 ? L"编号：" : L"      ");
+        for (int k = first; k < first + DRUGS_PER_KEY_LINE && k < DRUG_COUNT; k++)
+            n += text_format(line + n, REPORT_LINE_CAPACITY - n, k == first ? L"%d%ls" : L" %d%ls", k + 1,
+                             drug_names[k]);
+        report_append_line(result_text, result_capacity, L"%ls", line);
+    }
+}
+
 const Conclusion& compatibility(int a, int b) {
     int low = a < b ? a : b, high = a < b ? b : a;
     for (const PairRule& rule : pair_rules)
@@ -74,7 +87,6 @@ const CriticalGroup critical_groups[] = {
     {{L"肌钙蛋白明显升高（高于第 99 百分位）", L"血淀粉酶/脂肪酶 >3 倍正常上限"}},
     {{L"请查阅本院《危急值报告目录》"}},
 };
-constexpr int CRITICAL_GROUP_COUNT = (int)(sizeof critical_groups / sizeof critical_groups[0]);
 
 }  // namespace
 
@@ -89,10 +101,7 @@ int report_drug_compatibility(const PreparedTool& tool, const double* input_valu
     name_drug(b, second);
     report_append_line(result_text, result_capacity, L"待查：%ls  +  %ls", first, second);
     report_append_line(result_text, result_capacity, L"");
-    report_append_line(result_text, result_capacity,
-                       L"编号：1头孢曲松 2葡萄糖酸钙 3万古霉素 4呋塞米 5氨溴索");
-    report_append_line(result_text, result_capacity,
-                       L"      6奥美拉唑 7维生素C 8胰岛素 9碳酸氢钠 10多巴胺");
+    append_drug_key(result_text, result_capacity);
     report_append_line(result_text, result_capacity, L"");
     if (!drug_listed(a) || !drug_listed(b)) {
         // No table row speaks of a drug that is not in it: judging the pair
@@ -112,8 +121,7 @@ int report_critical_values(const PreparedTool& tool, const double* input_values,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
     const char* const* key = report_keys[REPORT_CRITICAL_VALUES];
     int k = report_whole_value(tool, input_values, key[0]);
-    const CriticalGroup& group =
-        critical_groups[k >= 1 && k < CRITICAL_GROUP_COUNT ? k - 1 : CRITICAL_GROUP_COUNT - 1];
+    const CriticalGroup& group = report_entry_or_last(critical_groups, k);
     report_append_line(result_text, result_capacity, L"常见检验危急值（参考，需以本院文件为准）：");
     for (const wchar_t* line : group.lines)
         if (line) report_append_line(result_text, result_capacity, L"%ls", line);

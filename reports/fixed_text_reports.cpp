@@ -5,20 +5,6 @@
 
 namespace {
 
-// The entry for `number` when it is 1 to count, else the last entry (the
-// fallback every table ends with).
-template <typename Entry, int count>
-const Entry& select_entry(const Entry (&table)[count], int number) {
-    return number >= 1 && number < count ? table[number - 1] : table[count - 1];
-}
-
-// The entry for `number` when it is 1 to count; nullptr for any other, which
-// names no entry.
-template <typename Entry, int count>
-const Entry* listed_entry(const Entry (&table)[count], int number) {
-    return number >= 1 && number <= count ? &table[number - 1] : nullptr;
-}
-
 // In place of an entry for a number outside the list: one line asking for a
 // listed number, and its verdict at level 1.
 int ask_for_listed_number(int number, int count, const wchar_t* what, wchar_t* result_text,
@@ -107,7 +93,7 @@ int report_blood_draw_order(const PreparedTool& tool, const double* input_values
     int k = report_whole_value(tool, input_values, key[0]);
     append_lines(result_text, result_capacity, blood_draw_steps,
                  (int)(sizeof blood_draw_steps / sizeof blood_draw_steps[0]));
-    report_append_line(result_text, result_capacity, L"%ls", select_entry(blood_draw_this_time, k));
+    report_append_line(result_text, result_capacity, L"%ls", report_entry_or_last(blood_draw_this_time, k));
     text_copy(verdict, verdict_capacity, L"按标准顺序采血可减少溶血与交叉污染");
     return 0;
 }
@@ -117,7 +103,7 @@ int report_high_alert_drugs(const PreparedTool& tool, const double* input_values
     const char* const* key = report_keys[REPORT_HIGH_ALERT_DRUGS];
     int k = report_whole_value(tool, input_values, key[0]);
     report_append_line(result_text, result_capacity, L"高警示药品类别与要点：");
-    const TwoLines* category = listed_entry(high_alert_categories, k);
+    const TwoLines* category = report_listed_entry(high_alert_categories, k);
     if (!category)
         return ask_for_listed_number(k, HIGH_ALERT_CATEGORY_COUNT, L"药品类别", result_text,
                                      result_capacity, verdict, verdict_capacity);
@@ -159,7 +145,7 @@ int report_lab_panel_guide(const PreparedTool& tool, const double* input_values,
                            int result_capacity, wchar_t* verdict, int verdict_capacity) {
     const char* const* key = report_keys[REPORT_LAB_PANEL_GUIDE];
     int p = report_whole_value(tool, input_values, key[0]);
-    const TwoLines* panel = listed_entry(lab_panels, p);
+    const TwoLines* panel = report_listed_entry(lab_panels, p);
     if (!panel)
         return ask_for_listed_number(p, LAB_PANEL_COUNT, L"检验套餐", result_text, result_capacity,
                                      verdict, verdict_capacity);

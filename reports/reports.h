@@ -50,6 +50,31 @@ double report_input_value(const PreparedTool& tool, const double* input_values, 
 int report_whole_value(const PreparedTool& tool, const double* input_values, const char* key);
 int report_whole_number(double value);
 
+// Whether `number` names one of `count` entries numbered from 1: the one
+// rule by which a report tells a listed number from one that names nothing.
+constexpr bool report_number_listed(int number, int count) { return number >= 1 && number <= count; }
+
+// The entry `number` names, or nullptr when it names none.
+template <typename Entry, int count>
+const Entry* report_listed_entry(const Entry (&table)[count], int number) {
+    return report_number_listed(number, count) ? &table[number - 1] : nullptr;
+}
+
+// The entry `number` names, or the table's last entry (the fallback such a
+// table ends with) when it names none.
+template <typename Entry, int count>
+const Entry& report_entry_or_last(const Entry (&table)[count], int number) {
+    const Entry* entry = report_listed_entry(table, number);
+    return entry ? *entry : table[count - 1];
+}
+
+// The drugs the compatibility check knows, by number: its report's table and
+// the tool's list to choose from are both made from this one list, as
+// X(number, name).
+#define REPORT_DRUGS(X)                                                                     \
+    X(1, L"头孢曲松") X(2, L"葡萄糖酸钙") X(3, L"万古霉素") X(4, L"呋塞米") X(5, L"氨溴索") \
+    X(6, L"奥美拉唑") X(7, L"维生素C") X(8, L"胰岛素") X(9, L"碳酸氢钠") X(10, L"多巴胺")
+
 // ---- The generators -----------------------------------------------------------
 // Each takes the tool, its input values and the caller's buffers, and returns
 // the level (0 except for the drug compatibility check).

@@ -21,20 +21,23 @@ int bounded(int value, int low, int high) {
 // day, night and rest, and each nurse runs day, rest, night.
 const wchar_t shift_letters[] = {L'D', L'N', L'R'};
 
-// One dose's slot: day of the course and clock time, minutes cut rather than
-// rounded. Day numbers are whole 32-bit numbers; a time so far out that its
-// day does not fit (or has no value at all) shows as "--" rather than as a
-// wrapped-around day that looks real.
+// A time in hours as whole minutes, rounded: 8.1 h is 8:06, where minutes
+// cut from the double would give 8:05.
+long long minutes_of(double hours) { return llround(hours * 60); }
+
+// One dose's slot: day of the course and clock time. Day numbers are whole
+// 32-bit numbers; a time so far out that its day does not fit (or has no
+// value at all) shows as "--" rather than as a wrapped-around day that looks
+// real.
 void format_dose_slot(double hours, wchar_t* slot, int capacity) {
     if (!(hours >= 0 && hours / 24 < 2147483647.0)) {
         text_copy(slot, capacity, L"--");
         return;
     }
-    double hour_of_day = fmod(hours, 24);
-    int hh = (int)hour_of_day;
-    int mm = (int)((hour_of_day - hh) * 60);
-    int day = 1 + (int)(hours / 24);
-    text_format(slot, capacity, L"第%d天 %02d:%02d", day, hh, mm);
+    long long minutes = minutes_of(hours);
+    int day = 1 + (int)(minutes / (24 * 60));
+    int minute_of_day = (int)(minutes % (24 * 60));
+    text_format(slot, capacity, L"第%d天 %02d:%02d", day, minute_of_day / 60, minute_of_day % 60);
 }
 
 }  // namespace
@@ -76,8 +79,10 @@ int report_dosing_timetable(const PreparedTool& tool, const double* input_values
     // Written so that a value that is not a number takes the default too.
     if (!(start >= 0)) start = 0;
     if (!(interval > 0)) interval = 8;
-    report_append_line(result_text, result_capacity, L"首剂时间 %.0f:00，间隔 %.0f 小时，共 %d 次：",
-                       start, interval, times);
+    // The first dose at the time its slot shows: 7.5 is 7:30, not 8:00.
+    long long start_minutes = start < 1e15 ? minutes_of(start) : 0;
+    report_append_line(result_text, result_capacity, L"首剂时间 %lld:%02d，间隔 %.0f 小时，共 %d 次：",
+                       start_minutes / 60, (int)(start_minutes % 60), interval, times);
     for (int j = 0; j < times; j++) {
         wchar_t slot[TIME_SLOT];
         format_dose_slot(j * interval + start, slot, TIME_SLOT);

@@ -1,12 +1,12 @@
 // Drug compatibility: may two drugs share one infusion bag?
+#include "reports/reports.h"
 #include "tool/tool.h"
 
 // The report's own numbering, so the list's numbers match the report's. The
 // labels stay those of the typed numbers: a record file's header names them.
-static const InputChoice drugs[] = {
-    {L"1 头孢曲松", 1}, {L"2 葡萄糖酸钙", 2}, {L"3 万古霉素", 3}, {L"4 呋塞米", 4}, {L"5 氨溴索", 5},
-    {L"6 奥美拉唑", 6}, {L"7 维生素C", 7},   {L"8 胰岛素", 8},   {L"9 碳酸氢钠", 9}, {L"10 多巴胺", 10},
-};
+#define DRUG_CHOICE(number, name) {L"" #number " " name, number},
+static const InputChoice drugs[] = {REPORT_DRUGS(DRUG_CHOICE)};
+#undef DRUG_CHOICE
 
 static const InputDef inputs[] = {
     {.key = "drugA", .label = L"药物甲编号", .default_value = 1, .choices = drugs, .choice_count = 10},
