@@ -2,10 +2,15 @@
 // carbohydrate-to-insulin ratio, and the volume to draw at the pen's strength.
 #include "tool/tool.h"
 
+// Hard limits that no patient meets and a slip of sign, point or unit does:
+// no single meal holds 300 g of carbohydrate (a carb-free meal is 0 g);
+// ratios run from about 3 g/U (insulin resistance) to 50 g/U (toddlers), and
+// 0 would divide by zero; insulin is sold as U-40, U-100, U-200, U-300 and
+// U-500 only.
 static const InputDef inputs[] = {
-    {.key = "carbs", .label = L"本餐碳水", .unit = L"g", .default_value = 60},
-    {.key = "icr", .label = L"碳水系数", .unit = L"g/U", .default_value = 10},
-    {.key = "conc", .label = L"规格", .unit = L"U/ml", .default_value = 100},
+    {.key = "carbs", .label = L"本餐碳水", .unit = L"g", .default_value = 60, .min = 0, .max = 300, .decimals = 1},
+    {.key = "icr", .label = L"碳水系数", .unit = L"g/U", .default_value = 10, .min = 1, .max = 150, .decimals = 1},
+    {.key = "conc", .label = L"规格", .unit = L"U/ml", .default_value = 100, .min = 40, .max = 500, .decimals = 0},
 };
 
 static const OutputDef outputs[] = {

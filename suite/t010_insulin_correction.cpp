@@ -2,10 +2,17 @@
 // target at the patient's insulin sensitivity.
 #include "tool/tool.h"
 
+// Hard limits. Glucose: a ward meter reads 0.6–33.3 mmol/L (Accu-Chek
+// Inform II, 11–600 mg/dL) and above it lies the hyperosmolar state (ADA),
+// treated by infusion, not a correction dose; a value in mg/dL (70, 180) is
+// refused rather than read as mmol/L. A target below 3.9 is hypoglycaemia
+// (ADA level 1), above 15 beyond the end-of-life range (Diabetes UK). The
+// sensitivity by the "100 rule" (ISPAD 2022) runs from 0.1 (1000 U a day) to
+// 50 (an infant's 2 U). Each to one decimal, as the formula counts in tenths.
 static const InputDef inputs[] = {
-    {.key = "bg", .label = L"当前血糖", .unit = L"mmol/L", .default_value = 12},
-    {.key = "target", .label = L"目标血糖", .unit = L"mmol/L", .default_value = 7},
-    {.key = "isf", .label = L"敏感系数", .unit = L"mmol/L/U", .default_value = 2},
+    {.key = "bg", .label = L"当前血糖", .unit = L"mmol/L", .default_value = 12, .min = 0.6, .max = 33.3, .decimals = 1},
+    {.key = "target", .label = L"目标血糖", .unit = L"mmol/L", .default_value = 7, .min = 3.9, .max = 15, .decimals = 1},
+    {.key = "isf", .label = L"敏感系数", .unit = L"mmol/L/U", .default_value = 2, .min = 0.1, .max = 50, .decimals = 1},
 };
 
 // Glucose is read to one decimal: in tenths the difference is a whole number,
@@ -17,9 +24,6 @@ static const OutputDef outputs[] = {
 
 static const RuleDef rules[] = {
     {.condition = "bg < 3.9", .level = 3, .message = L"低血糖：不使用校正剂量，按低血糖流程处理"},
-    {.condition = "isf <= 0", .level = 3, .message = L"敏感系数须大于 0"},
-    // A target of 0 or below would only enlarge the dose.
-    {.condition = "target <= 0", .level = 3, .message = L"目标血糖须大于 0"},
     {.condition = "dose > 10", .level = 2, .message = L"校正剂量较大，请复核血糖与敏感系数"},
     {.condition = "bg >= 16.7", .level = 2, .message = L"血糖明显升高，注意排查酮症"},
     {.condition = "", .level = 0, .message = L"按敏感系数计算完成"},
@@ -36,7 +40,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 1,
     .outputs = outputs,
-    .rule_count = 6,
+    .rule_count = 4,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

@@ -2,9 +2,13 @@
 // Mosteller's formula.
 #include "tool/tool.h"
 
+// Hard limits from the smallest surviving newborn (212 g, 24 cm; Iowa
+// Tiniest Babies Registry) to the tallest man on record (272 cm, Guinness)
+// and the heaviest bariatric patients; a height in metres or millimetres,
+// or a weight in grams, is refused. Infant scales read to 10 g.
 static const InputDef inputs[] = {
-    {.key = "height", .label = L"身高", .unit = L"cm", .default_value = 170},
-    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 65},
+    {.key = "height", .label = L"身高", .unit = L"cm", .default_value = 170, .min = 20, .max = 280, .decimals = 1},
+    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 65, .min = 0.2, .max = 350, .decimals = 2},
 };
 
 // Centimetres squared in one exact product and a single division: metres
@@ -17,7 +21,6 @@ static const OutputDef outputs[] = {
 };
 
 static const RuleDef rules[] = {
-    {.condition = "height <= 0 || weight <= 0", .level = 3, .message = L"请填写身高与体重"},
     {.condition = "bmi < 18.5", .level = 1, .message = L"体重过低（BMI<18.5）"},
     {.condition = "bmi >= 28", .level = 2, .message = L"肥胖（BMI≥28）"},
     {.condition = "bmi >= 24", .level = 1, .message = L"超重（BMI 24–27.9）"},
@@ -35,7 +38,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,
-    .rule_count = 5,
+    .rule_count = 4,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

@@ -2,8 +2,11 @@
 // 100/50/20 ml/kg bands and the hourly rate by the 4/2/1 ml/kg/h bands.
 #include "tool/tool.h"
 
+// Hard limits from the smallest surviving newborn (212 g) to 350 kg, a
+// weight in grams refused; a heavy child's weight is the warning's, not a
+// limit's.
 static const InputDef inputs[] = {
-    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 25},
+    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 25, .min = 0.2, .max = 350, .decimals = 2},
 };
 
 // Each band counts only the kilograms inside it: the first 10, the next 10,
@@ -18,7 +21,6 @@ static const OutputDef outputs[] = {
 };
 
 static const RuleDef rules[] = {
-    {.condition = "weight <= 0", .level = 3, .message = L"请填写体重"},
     {.condition = "weight > 70", .level = 1, .message = L"体重超过 70 kg：请按成人补液方案核对"},
     {.condition = "", .level = 0, .message = L"按 Holliday-Segar 法计算完成"},
 };
@@ -34,7 +36,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,
-    .rule_count = 3,
+    .rule_count = 2,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

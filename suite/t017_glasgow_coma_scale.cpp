@@ -25,11 +25,7 @@ static const OutputDef outputs[] = {
     {.key = "gcs", .label = L"GCS 总分", .unit = L"分", .formula = "eye + verbal + motor", .format = "f0"},
 };
 
-// A total is only meaningful when each score is one the scale offers.
 static const RuleDef rules[] = {
-    {.condition = "eye < 1 || eye > 4 || verbal < 1 || verbal > 5 || motor < 1 || motor > 6"
-                  " || eye != floor(eye) || verbal != floor(verbal) || motor != floor(motor)",
-     .level = 3, .message = L"各项请按可选分值填写：睁眼 1–4，语言 1–5，运动 1–6"},
     {.condition = "gcs <= 8", .level = 3, .message = L"重度意识障碍（≤8 分）：注意气道保护"},
     {.condition = "gcs <= 12", .level = 2, .message = L"中度意识障碍（9–12 分）"},
     {.condition = "gcs <= 14", .level = 1, .message = L"轻度意识障碍（13–14 分）"},
@@ -47,7 +43,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 1,
     .outputs = outputs,
-    .rule_count = 5,
+    .rule_count = 4,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

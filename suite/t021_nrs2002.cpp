@@ -18,7 +18,8 @@ static const InputChoice nutrition[] = {
 static const InputDef inputs[] = {
     {.key = "disease", .label = L"疾病严重程度", .default_value = 0, .choices = disease, .choice_count = 4},
     {.key = "nutrition", .label = L"营养状态受损", .default_value = 0, .choices = nutrition, .choice_count = 4},
-    {.key = "age", .label = L"年龄", .unit = L"岁", .default_value = 50},
+    // Ages to 120: the oldest person on record reached 122.
+    {.key = "age", .label = L"年龄", .unit = L"岁", .default_value = 50, .min = 0, .max = 120, .decimals = 0},
 };
 
 // The age point is an output of its own so that the result shows it beside
@@ -28,10 +29,7 @@ static const OutputDef outputs[] = {
     {.key = "total", .label = L"总分", .unit = L"分", .formula = "disease + nutrition + age_score", .format = "f0"},
 };
 
-// An age left empty or mistyped would score as under 70 and could hide a
-// risk: it is named before any total is read.
 static const RuleDef rules[] = {
-    {.condition = "age < 0 || age > 120", .level = 3, .message = L"请填写年龄（0–120 岁）"},
     {.condition = "age < 18", .level = 2, .message = L"本量表适用于 18 岁及以上成人"},
     {.condition = "total >= 3", .level = 2, .message = L"有营养风险（≥3 分）：请营养科会诊，制定营养支持计划"},
     {.condition = "", .level = 0, .message = L"暂无营养风险（<3 分）：住院期间每周复筛"},
@@ -48,7 +46,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,
-    .rule_count = 4,
+    .rule_count = 3,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

@@ -11,20 +11,25 @@ static const InputChoice conscious[] = {
     {.label = L"3 分：新发意识模糊或仅对声音、疼痛有反应或无反应（CVPU）", .value = 3},
 };
 
-// The typed defaults are ordinary adult values, each in its 0-point band.
+// The vital signs start empty: one not measured is never scored as a normal
+// one. Their defaults, ordinary adult values each in its 0-point band, serve
+// the self-test. Hard limits from the ranges ward monitors measure (an
+// oximeter reads from about 50 %, a blood-pressure module from about 40
+// mmHg, a pulse from 20 to 300); a temperature outside 25–45 ℃ is no ward
+// patient's. Each as the chart records it: whole numbers, a temperature to
+// one decimal.
 static const InputDef inputs[] = {
-    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 16},
-    {.key = "spo2", .label = L"血氧饱和度", .unit = L"%", .default_value = 97},
+    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 16, .min = 1, .max = 80, .decimals = 0, .starts_empty = true},
+    {.key = "spo2", .label = L"血氧饱和度", .unit = L"%", .default_value = 97, .min = 50, .max = 100, .decimals = 0, .starts_empty = true},
     {.key = "oxygen", .label = L"给氧", .default_value = 0, .choices = oxygen, .choice_count = 2},
-    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120},
-    {.key = "pulse", .label = L"心率", .unit = L"次/分", .default_value = 75},
+    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = 40, .max = 300, .decimals = 0, .starts_empty = true},
+    {.key = "pulse", .label = L"心率", .unit = L"次/分", .default_value = 75, .min = 20, .max = 300, .decimals = 0, .starts_empty = true},
     {.key = "conscious", .label = L"意识", .default_value = 0, .choices = conscious, .choice_count = 2},
-    {.key = "temp", .label = L"体温", .unit = L"℃", .default_value = 36.8},
+    {.key = "temp", .label = L"体温", .unit = L"℃", .default_value = 36.8, .min = 25, .max = 45, .decimals = 1, .starts_empty = true},
 };
 
 // A value scores in the first band whose upper limit it does not exceed, as
-// the chart's bands read (RR 9–11 is "<= 11"); a value between two printed
-// bands (RR 11.5, temperature 36.05) scores in the band above it.
+// the chart's bands read (RR 9–11 is "<= 11").
 static const OutputDef outputs[] = {
     {.key = "rr_score", .label = L"呼吸频率评分", .unit = L"分",
      .formula = "rr <= 8 ? 3 : rr <= 11 ? 1 : rr <= 20 ? 0 : rr <= 24 ? 2 : 3", .format = "f0"},
@@ -44,18 +49,14 @@ static const OutputDef outputs[] = {
      .format = "f0"},
 };
 
-// A field left at 0 or mistyped scores in an extreme band and would pass
-// for a real deterioration (or, for a high SpO2, hide one): it is named
-// first. Then the aggregate, and a single red score (3) below 5, which the
-// RCP treats as urgent on its own.
+// The aggregate, and a single red score (3) below 5: the chart's
+// low–medium band, which asks for an urgent ward-based response.
 static const RuleDef rules[] = {
-    {.condition = "rr <= 0 || spo2 <= 0 || spo2 > 100 || sbp <= 0 || pulse <= 0 || temp < 25 || temp > 45",
-     .level = 3, .message = L"请填写完整、合理的生命体征"},
     {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师紧急评估"},
     {.condition = "total >= 5", .level = 2, .message = L"中风险（5–6 分）：立即通知医师床旁评估"},
     {.condition = "rr_score == 3 || spo2_score == 3 || sbp_score == 3 || pulse_score == 3 || conscious_score == 3"
                   " || temp_score == 3",
-     .level = 2, .message = L"单项 3 分：立即通知医师床旁评估"},
+     .level = 2, .message = L"单项 3 分（低–中风险）：立即通知医师床旁评估"},
     {.condition = "total >= 1", .level = 1, .message = L"低风险（1–4 分）：通知责任护士评估，增加监测"},
     {.condition = "", .level = 0, .message = L"0 分：常规监测"},
 };
@@ -72,7 +73,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 8,
     .outputs = outputs,
-    .rule_count = 6,
+    .rule_count = 5,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

@@ -1,9 +1,11 @@
 // Nurse rota: a three-shift rotation over the ward's nurses for a month.
 #include "tool/tool.h"
 
+// The rota covers each day's day and night shift only with three nurses or
+// more, and holds 40 nurses over a month at most.
 static const InputDef inputs[] = {
-    {.key = "nurses", .label = L"护士人数", .unit = L"人", .default_value = 40},
-    {.key = "days", .label = L"排班天数", .unit = L"天", .default_value = 31},
+    {.key = "nurses", .label = L"护士人数", .unit = L"人", .default_value = 40, .min = 3, .max = 40, .decimals = 0},
+    {.key = "days", .label = L"排班天数", .unit = L"天", .default_value = 31, .min = 1, .max = 31, .decimals = 0},
 };
 
 static const ToolDef tool = {

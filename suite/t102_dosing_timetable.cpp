@@ -1,10 +1,13 @@
 // Dosing timetable: the day and clock time of each dose at a fixed interval.
 #include "tool/tool.h"
 
+// A first dose within the day (hours to two decimals, 7.5 being 7:30);
+// intervals in whole hours from hourly to weekly (weekly methotrexate); at
+// most the 30 doses the timetable lists.
 static const InputDef inputs[] = {
-    {.key = "start", .label = L"首剂时间", .unit = L"时", .default_value = 8},
-    {.key = "interval", .label = L"给药间隔", .unit = L"小时", .default_value = 8},
-    {.key = "times", .label = L"给药次数", .unit = L"次", .default_value = 6},
+    {.key = "start", .label = L"首剂时间", .unit = L"时", .default_value = 8, .min = 0, .max = 23.99, .decimals = 2},
+    {.key = "interval", .label = L"给药间隔", .unit = L"小时", .default_value = 8, .min = 1, .max = 168, .decimals = 0},
+    {.key = "times", .label = L"给药次数", .unit = L"次", .default_value = 6, .min = 1, .max = 30, .decimals = 0},
 };
 
 static const ToolDef tool = {

@@ -1,10 +1,12 @@
 // Follow-up plan: the dates of a discharged patient's follow-up visits.
 #include "tool/tool.h"
 
+// Whole days, the first visit and the gap within a year; at most the 20
+// visits the plan lists.
 static const InputDef inputs[] = {
-    {.key = "start", .label = L"首次随访", .unit = L"天后", .default_value = 7},
-    {.key = "gap", .label = L"随访间隔", .unit = L"天", .default_value = 30},
-    {.key = "times", .label = L"随访次数", .unit = L"次", .default_value = 6},
+    {.key = "start", .label = L"首次随访", .unit = L"天后", .default_value = 7, .min = 1, .max = 365, .decimals = 0},
+    {.key = "gap", .label = L"随访间隔", .unit = L"天", .default_value = 30, .min = 1, .max = 365, .decimals = 0},
+    {.key = "times", .label = L"随访次数", .unit = L"次", .default_value = 6, .min = 1, .max = 20, .decimals = 0},
 };
 
 static const ToolDef tool = {

@@ -2,7 +2,8 @@
 #include "tool/tool.h"
 
 static const InputDef inputs[] = {
-    {.key = "beds", .label = L"交班床位数", .unit = L"床", .default_value = 6},
+    // The sheet holds at most 30 beds.
+    {.key = "beds", .label = L"交班床位数", .unit = L"床", .default_value = 6, .min = 1, .max = 30, .decimals = 0},
 };
 
 static const ToolDef tool = {

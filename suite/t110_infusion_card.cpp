@@ -1,11 +1,15 @@
 // Infusion card: bed, ordered amount, solvent and drip rate on one card.
 #include "tool/tool.h"
 
+// Each to the precision the card prints it with. Beds numbered to 999; an
+// amount from 0.01 g to 100 g (milligrams typed as grams refused); a 10 ml
+// to 3 l solvent; up to 200 drops a minute, faster than drops can be counted
+// (adults 40–60, 基础护理学).
 static const InputDef inputs[] = {
-    {.key = "bed", .label = L"床号", .unit = L"床", .default_value = 12},
-    {.key = "dose", .label = L"医嘱药量", .unit = L"g", .default_value = 2},
-    {.key = "volume", .label = L"溶媒量", .unit = L"ml", .default_value = 100},
-    {.key = "gtt", .label = L"滴速", .unit = L"滴/分", .default_value = 40},
+    {.key = "bed", .label = L"床号", .unit = L"床", .default_value = 12, .min = 1, .max = 999, .decimals = 0},
+    {.key = "dose", .label = L"医嘱药量", .unit = L"g", .default_value = 2, .min = 0.01, .max = 100, .decimals = 2},
+    {.key = "volume", .label = L"溶媒量", .unit = L"ml", .default_value = 100, .min = 10, .max = 3000, .decimals = 0},
+    {.key = "gtt", .label = L"滴速", .unit = L"滴/分", .default_value = 40, .min = 1, .max = 200, .decimals = 0},
 };
 
 static const ToolDef tool = {

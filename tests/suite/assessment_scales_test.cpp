@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <math.h>
+
 #include "calc/calc.h"
 
 namespace t018 {
@@ -39,11 +41,14 @@ const wchar_t BARTHEL_MODERATE[] = L"中度依赖（41–60 分）：大部分�
 const wchar_t BARTHEL_MILD[] = L"轻度依赖（61–99 分）：少部分需他人照护";
 const wchar_t NRS_AT_RISK[] = L"有营养风险（≥3 分）：请营养科会诊，制定营养支持计划";
 const wchar_t NRS_NO_RISK[] = L"暂无营养风险（<3 分）：住院期间每周复筛";
-const wchar_t NRS_AGE[] = L"请填写年龄（0–120 岁）";
 const wchar_t NRS_ADULT[] = L"本量表适用于 18 岁及以上成人";
 const wchar_t PADUA_HIGH[] = L"VTE 高危（≥4 分）：无禁忌时建议药物预防";
 const wchar_t NEWS_HIGH[] = L"高风险（≥7 分）：立即通知医师紧急评估";
 const wchar_t NEWS_MEDIUM[] = L"中风险（5–6 分）：立即通知医师床旁评估";
+
+// A total or score of this value: a value outside its input's limits made
+// it "--", and the calculation failed.
+constexpr int OUT_OF_LIMITS = -1;
 
 struct Row {
     const ToolDef& (*tool)();
@@ -94,8 +99,8 @@ const Row rows[] = {
     // NRS 2002 (Kondrup et al. 2003), by hand from its table: major abdominal
     // surgery is severity 2, so with normal intake it is 2 at 69 (rescreen
     // weekly) and, with the age point, 3 at 70; an ICU patient (3) who lost 5%
-    // in a month (3) is 6 at any age. Then the age guards on both sides of each
-    // edge.
+    // in a month (3) is 6 at any age. Then the age on both sides of each edge
+    // and of its limits.
     {t021::tool_builtin, {2, 0, 69}, 2, 0, NRS_NO_RISK},
     {t021::tool_builtin, {2, 0, 70}, 3, 2, NRS_AT_RISK},
     {t021::tool_builtin, {3, 3, 45}, 6, 2, NRS_AT_RISK},
@@ -103,9 +108,9 @@ const Row rows[] = {
     {t021::tool_builtin, {0, 2, 18}, 2, 0, NRS_NO_RISK},
     {t021::tool_builtin, {0, 0, 17}, 0, 2, NRS_ADULT},
     {t021::tool_builtin, {0, 0, 0}, 0, 2, NRS_ADULT},
-    {t021::tool_builtin, {0, 0, -1}, 0, 3, NRS_AGE},
+    {t021::tool_builtin, {0, 0, -1}, OUT_OF_LIMITS, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
     {t021::tool_builtin, {0, 0, 120}, 1, 0, NRS_NO_RISK},
-    {t021::tool_builtin, {0, 0, 121}, 1, 3, NRS_AGE},
+    {t021::tool_builtin, {0, 0, 121}, OUT_OF_LIMITS, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
 
     // Padua (Barbar et al. 2010, table 1), by hand: a woman of 75 in bed for 3
     // days with pneumonia and heart failure scores 3 + 1 + 1 + 1 = 6; all eleven
@@ -127,7 +132,7 @@ const Row rows[] = {
     {t023::tool_builtin, {22, 94, 2, 120, 95, 0, 36.8}, 6, 2, NEWS_MEDIUM},
     {t023::tool_builtin, {22, 95, 0, 105, 95, 0, 37.5}, 5, 2, NEWS_MEDIUM},
     {t023::tool_builtin, {21, 97, 0, 120, 91, 0, 38.5}, 4, 1, L"低风险（1–4 分）：通知责任护士评估，增加监测"},
-    {t023::tool_builtin, {16, 97, 0, 120, 75, 3, 36.8}, 3, 2, L"单项 3 分：立即通知医师床旁评估"},
+    {t023::tool_builtin, {16, 97, 0, 120, 75, 3, 36.8}, 3, 2, L"单项 3 分（低–中风险）：立即通知医师床旁评估"},
 };
 
 TEST(AssessmentScales, WorkedExamplesAndBandEdges) {
@@ -138,39 +143,42 @@ TEST(AssessmentScales, WorkedExamplesAndBandEdges) {
         ::testing::Message inputs;
         inputs << "tool " << tool.id << ":";
         for (int i = 0; i < tool.input_count; i++) inputs << " " << row.values[i];
-        EXPECT_FALSE(c.any_failed) << inputs;
-        EXPECT_EQ(row.total, c.output_values[tool.output_count - 1]) << inputs;
+        EXPECT_EQ(row.total == OUT_OF_LIMITS, c.any_failed) << inputs;
+        double total = c.output_values[tool.output_count - 1];
+        EXPECT_EQ(row.total, isnan(total) ? OUT_OF_LIMITS : total) << inputs;
         EXPECT_EQ(row.level, c.level) << inputs;
         EXPECT_STREQ(row.verdict, c.verdict) << inputs;
     }
 }
 
 // NEWS2, one vital sign at a time with the others at their 0-point
-// defaults: at both ends of every band of RCP chart 1 and on both sides of
-// each guard, the sign's score (each score output stands at its sign's
+// defaults: at both ends of every band of RCP chart 1 and beyond each
+// sign's limits, the sign's score (each score output stands at its sign's
 // index) and the level it alone gives: 1 or 2 points low risk, 3 the single
-// red score, an implausible value the guard's 3.
+// red score; a value outside the limits, or more precise than the chart
+// records, scores nothing and gives no verdict.
 enum Vital { RR, SPO2, OXYGEN, SBP, PULSE, CONSCIOUS, TEMP };
 struct VitalCase {
     Vital vital;
     double value;
     int score, level;
 };
+constexpr int NONE = OUT_OF_LIMITS, FAILED = CALC_FAILURE_LEVEL;
 const VitalCase vital_cases[] = {
-    {RR, 0, 3, 3}, {RR, 1, 3, 2}, {RR, 8, 3, 2}, {RR, 9, 1, 1}, {RR, 11, 1, 1}, {RR, 12, 0, 0}, {RR, 20, 0, 0},
-    {RR, 21, 2, 1}, {RR, 24, 2, 1}, {RR, 25, 3, 2},
-    {SPO2, 0, 3, 3}, {SPO2, 1, 3, 2}, {SPO2, 91, 3, 2}, {SPO2, 92, 2, 1}, {SPO2, 93, 2, 1}, {SPO2, 94, 1, 1},
-    {SPO2, 95, 1, 1}, {SPO2, 96, 0, 0}, {SPO2, 100, 0, 0}, {SPO2, 101, 0, 3},
+    {RR, 0, NONE, FAILED}, {RR, 1, 3, 2}, {RR, 8, 3, 2}, {RR, 8.5, NONE, FAILED}, {RR, 9, 1, 1}, {RR, 11, 1, 1},
+    {RR, 12, 0, 0}, {RR, 20, 0, 0}, {RR, 21, 2, 1}, {RR, 24, 2, 1}, {RR, 25, 3, 2}, {RR, 81, NONE, FAILED},
+    {SPO2, 49, NONE, FAILED}, {SPO2, 50, 3, 2}, {SPO2, 91, 3, 2}, {SPO2, 92, 2, 1}, {SPO2, 93, 2, 1},
+    {SPO2, 94, 1, 1}, {SPO2, 95, 1, 1}, {SPO2, 96, 0, 0}, {SPO2, 100, 0, 0}, {SPO2, 101, NONE, FAILED},
     {OXYGEN, 2, 2, 1}, {CONSCIOUS, 3, 3, 2},
-    {SBP, 0, 3, 3}, {SBP, 1, 3, 2}, {SBP, 90, 3, 2}, {SBP, 91, 2, 1}, {SBP, 100, 2, 1}, {SBP, 101, 1, 1},
-    {SBP, 110, 1, 1}, {SBP, 111, 0, 0}, {SBP, 219, 0, 0}, {SBP, 220, 3, 2},
-    {PULSE, 0, 3, 3}, {PULSE, 1, 3, 2}, {PULSE, 40, 3, 2}, {PULSE, 41, 1, 1}, {PULSE, 50, 1, 1}, {PULSE, 51, 0, 0},
-    {PULSE, 90, 0, 0}, {PULSE, 91, 1, 1}, {PULSE, 110, 1, 1}, {PULSE, 111, 2, 1}, {PULSE, 130, 2, 1},
-    {PULSE, 131, 3, 2},
-    // A temperature between two printed bands (36.05) scores in the band above.
-    {TEMP, 24.9, 3, 3}, {TEMP, 25, 3, 2}, {TEMP, 35.0, 3, 2}, {TEMP, 35.1, 1, 1}, {TEMP, 36.0, 1, 1},
-    {TEMP, 36.05, 0, 0}, {TEMP, 36.1, 0, 0}, {TEMP, 38.0, 0, 0}, {TEMP, 38.1, 1, 1}, {TEMP, 39.0, 1, 1},
-    {TEMP, 39.1, 2, 1}, {TEMP, 45, 2, 1}, {TEMP, 45.1, 2, 3},
+    {SBP, 39, NONE, FAILED}, {SBP, 40, 3, 2}, {SBP, 90, 3, 2}, {SBP, 91, 2, 1}, {SBP, 100, 2, 1}, {SBP, 101, 1, 1},
+    {SBP, 110, 1, 1}, {SBP, 111, 0, 0}, {SBP, 219, 0, 0}, {SBP, 220, 3, 2}, {SBP, 300, 3, 2},
+    {SBP, 301, NONE, FAILED},
+    {PULSE, 19, NONE, FAILED}, {PULSE, 20, 3, 2}, {PULSE, 40, 3, 2}, {PULSE, 41, 1, 1}, {PULSE, 50, 1, 1},
+    {PULSE, 51, 0, 0}, {PULSE, 90, 0, 0}, {PULSE, 91, 1, 1}, {PULSE, 110, 1, 1}, {PULSE, 111, 2, 1},
+    {PULSE, 130, 2, 1}, {PULSE, 131, 3, 2}, {PULSE, 301, NONE, FAILED},
+    {TEMP, 24.9, NONE, FAILED}, {TEMP, 25, 3, 2}, {TEMP, 35.0, 3, 2}, {TEMP, 35.05, NONE, FAILED},
+    {TEMP, 35.1, 1, 1}, {TEMP, 36.0, 1, 1}, {TEMP, 36.1, 0, 0}, {TEMP, 38.0, 0, 0}, {TEMP, 38.1, 1, 1},
+    {TEMP, 39.0, 1, 1}, {TEMP, 39.1, 2, 1}, {TEMP, 45, 2, 1}, {TEMP, 45.1, NONE, FAILED},
 };
 
 TEST(AssessmentScales, News2EachVitalSignAtItsBandEdges) {
@@ -180,7 +188,8 @@ TEST(AssessmentScales, News2EachVitalSignAtItsBandEdges) {
         values[v.vital] = v.value;
         static Calculation c;
         tool_calculate(t023::tool, values, &c);
-        EXPECT_EQ(v.score, c.output_values[v.vital]) << t023::inputs[v.vital].key << " " << v.value;
+        double score = c.output_values[v.vital];
+        EXPECT_EQ(v.score, isnan(score) ? NONE : score) << t023::inputs[v.vital].key << " " << v.value;
         EXPECT_EQ(v.level, c.level) << t023::inputs[v.vital].key << " " << v.value;
     }
 }

@@ -1,10 +1,14 @@
 // The suite's formula tools against worked examples from their published
-// sources, and at every band edge and input guard, as a nurse would see them.
+// sources, at every band edge and beyond their inputs' limits, as a nurse
+// would see them.
 #include "tool/tool.h"  // first, so the descriptors' own include is a no-op
 
 #include <gtest/gtest.h>
 
+#include <math.h>
+
 #include "calc/calc.h"
+#include "support/suite_tools.h"
 
 namespace t010 {
 #include "suite/t010_insulin_correction.cpp"
@@ -43,7 +47,10 @@ const wchar_t PUMP_FAST[] = L"泵速过快，请复核剂量单位与配制浓�
 const wchar_t KCL_WITHIN[] = L"浓度与速度在常规范围内";
 const wchar_t KCL_MONITOR[] = L"补钾速度超过 0.75 g/h，须心电监护";
 const wchar_t FLUIDS_DONE[] = L"按 Holliday-Segar 法计算完成";
-const wchar_t GCS_RANGE[] = L"各项请按可选分值填写：睁眼 1–4，语言 1–5，运动 1–6";
+// A value outside its input's limits is refused by the window; calculated
+// anyway, whatever reads it shows "--" and no verdict is drawn from it.
+const wchar_t* const REFUSED = CALC_FALLBACK_VERDICT;
+constexpr int FAILED = CALC_FAILURE_LEVEL;
 
 struct Row {
     const ToolDef& (*tool)();
@@ -61,11 +68,12 @@ const Row rows[] = {
     {t010::tool_builtin, {14, 8, 2}, L"校正剂量：3.0 U\r\n", 0, INSULIN_DONE},
     {t010::tool_builtin, {3.8, 7, 2}, L"校正剂量：0.0 U\r\n", 3, L"低血糖：不使用校正剂量，按低血糖流程处理"},
     {t010::tool_builtin, {3.9, 7, 2}, L"校正剂量：0.0 U\r\n", 0, INSULIN_DONE},
-    {t010::tool_builtin, {12, 7, 0}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, 3, L"敏感系数须大于 0"},
+    {t010::tool_builtin, {12, 7, 0}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
     {t010::tool_builtin, {16.1, 6.1, 1}, L"校正剂量：10.0 U\r\n", 0, INSULIN_DONE},
     {t010::tool_builtin, {20, 6, 1}, L"校正剂量：14.0 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
     {t010::tool_builtin, {16.7, 5, 3}, L"校正剂量：3.9 U\r\n", 2, L"血糖明显升高，注意排查酮症"},
-    {t010::tool_builtin, {12, 0, 2}, L"校正剂量：6.0 U\r\n", 3, L"目标血糖须大于 0"},
+    {t010::tool_builtin, {12, 0, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t010::tool_builtin, {180, 7, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},  // mg/dL
 
     // BMI: 170 cm, 68 kg gives 23.5 (Chinese adult cut-off guide, 2003, as
     // taught). Mosteller 1987 NEJM: 170 cm, 70 kg gives 1.82 m². 160 cm puts
@@ -77,8 +85,7 @@ const Row rows[] = {
     {t011::tool_builtin, {160, 47.36}, L"体重指数：18.5 kg/m²\r\n体表面积：1.45 m²\r\n", 0, BMI_NORMAL},
     {t011::tool_builtin, {160, 61.44}, L"体重指数：24.0 kg/m²\r\n体表面积：1.65 m²\r\n", 1, BMI_OVERWEIGHT},
     {t011::tool_builtin, {200, 112}, L"体重指数：28.0 kg/m²\r\n体表面积：2.49 m²\r\n", 2, L"肥胖（BMI≥28）"},
-    {t011::tool_builtin, {0, 65}, L"体重指数：-- kg/m²\r\n体表面积：0.00 m²\r\n" CALC_FAILURE_NOTE, 3,
-     L"请填写身高与体重"},
+    {t011::tool_builtin, {0, 65}, L"体重指数：-- kg/m²\r\n体表面积：-- m²\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // Cockcroft & Gault 1976 Nephron, the usual mg/dL examples with creatinine
     // at 88 µmol/L per mg/dL (0.818 = 72 / 88): a man of 50, 80 kg, 1.0 mg/dL
@@ -93,12 +100,12 @@ const Row rows[] = {
     {t012::tool_builtin, {77, 81.8, 420, 0}, L"性别：男\r\n肌酐清除率：15.0 ml/min\r\n", 2,
      L"重度肾功能减退（15–29 ml/min）：按说明书调整剂量"},
     {t012::tool_builtin, {80, 81.8, 800, 0}, L"性别：男\r\n肌酐清除率：7.5 ml/min\r\n", 3, CRCL_FAILURE},
-    {t012::tool_builtin, {65, 60, 88.4, 2}, L"性别：--\r\n肌酐清除率：62.2 ml/min\r\n" CALC_FAILURE_NOTE, 3, L"请选择性别"},
+    {t012::tool_builtin, {65, 60, 88.4, 2}, L"性别：--\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
     {t012::tool_builtin, {17, 60, 88.4, 0}, L"性别：男\r\n肌酐清除率：102.1 ml/min\r\n", 2, L"本公式适用于成人"},
-    // An impossible weight, creatinine or age is named, never read as renal failure.
-    {t012::tool_builtin, {65, 0, 88.4, 1}, L"性别：女\r\n肌酐清除率：0.0 ml/min\r\n", 3, L"体重须大于 0"},
-    {t012::tool_builtin, {65, 60, 0, 1}, L"性别：女\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, 3, L"血肌酐须大于 0"},
-    {t012::tool_builtin, {140, 60, 88.4, 0}, L"性别：男\r\n肌酐清除率：0.0 ml/min\r\n", 3, L"年龄须小于 140 岁"},
+    // An impossible weight, creatinine (or one in mg/dL) or age is never read as renal failure.
+    {t012::tool_builtin, {65, 0, 88.4, 1}, L"性别：女\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t012::tool_builtin, {65, 60, 1.0, 1}, L"性别：女\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t012::tool_builtin, {140, 60, 88.4, 0}, L"性别：男\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // Drops per minute = volume x drop factor / minutes (basic nursing
     // textbook example): 1500 ml over 10 h at 20 drops/ml gives 50.
@@ -106,10 +113,9 @@ const Row rows[] = {
     {t013::tool_builtin, {960, 4, 20}, L"每小时输液量：240 ml/h\r\n滴速：80 滴/分\r\n", 0, DRIP_DONE},
     {t013::tool_builtin, {1000, 4, 20}, L"每小时输液量：250 ml/h\r\n滴速：83 滴/分\r\n", 2,
      L"滴速较快，请确认医嘱与患者心肺功能"},
-    {t013::tool_builtin, {500, 0, 20}, L"每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, 3,
-     L"请填写输注时间"},
-    {t013::tool_builtin, {-500, 4, 20}, L"每小时输液量：-125 ml/h\r\n滴速：-42 滴/分\r\n", 3, L"输液总量须大于 0"},
-    {t013::tool_builtin, {500, 4, 0}, L"每小时输液量：125 ml/h\r\n滴速：0 滴/分\r\n", 3, L"滴系数须大于 0"},
+    {t013::tool_builtin, {500, 0, 20}, L"每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t013::tool_builtin, {-500, 4, 20}, L"每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t013::tool_builtin, {500, 4, 0}, L"每小时输液量：125 ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // ml/h = dose x weight x 60 / concentration: weight x 3 mg made up to
     // 50 ml runs 1 ml/h per µg/kg/min (60 kg at 5 gives 5 ml/h); dopamine
@@ -119,11 +125,11 @@ const Row rows[] = {
     {t014::tool_builtin, {5, 70, 400, 250}, L"药液浓度：1600.0 µg/ml\r\n泵速：13.1 ml/h\r\n", 0, L"泵速计算完成"},
     {t014::tool_builtin, {20, 70, 400, 500}, L"药液浓度：800.0 µg/ml\r\n泵速：105.0 ml/h\r\n", 2, PUMP_FAST},
     {t014::tool_builtin, {20, 100, 60, 50}, L"药液浓度：1200.0 µg/ml\r\n泵速：100.0 ml/h\r\n", 2, PUMP_FAST},
-    {t014::tool_builtin, {5, 60, 0, 50}, L"药液浓度：0.0 µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, 3,
-     L"请填写药量与溶液总量"},
-    {t014::tool_builtin, {-5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：-5.0 ml/h\r\n", 3,
-     L"医嘱剂量不能为负数"},
-    {t014::tool_builtin, {5, 0, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：0.0 ml/h\r\n", 3, L"体重须大于 0"},
+    {t014::tool_builtin, {5, 60, 0, 50}, L"药液浓度：-- µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t014::tool_builtin, {-5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED,
+     REFUSED},
+    {t014::tool_builtin, {5, 0, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED,
+     REFUSED},
 
     // Surgery textbook (9th ed., 2018): 1 g KCl holds 13.4 mmol; at most
     // 15 ml of 10% KCl in 500 ml (exactly 0.3 %). By hand: 3 ml in 100 ml,
@@ -142,10 +148,9 @@ const Row rows[] = {
     {t015::tool_builtin, {15, 500, 2}, L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：0.75 g/h\r\n", 0,
      KCL_WITHIN},
     {t015::tool_builtin, {15, 500, 0},
-     L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：-- g/h\r\n" CALC_FAILURE_NOTE, 3,
-     L"请填写液体量与输注时间"},
-    {t015::tool_builtin, {-15, 500, 5}, L"氯化钾浓度：-0.30 %\r\n含钾量：-20.1 mmol\r\n补钾速度：-0.30 g/h\r\n",
-     3, L"氯化钾用量不能为负数"},
+     L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：-- g/h\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t015::tool_builtin, {-15, 500, 5}, L"氯化钾浓度：-- %\r\n含钾量：-- mmol\r\n补钾速度：-- g/h\r\n" CALC_FAILURE_NOTE,
+     FAILED, REFUSED},
 
     // Holliday & Segar 1957 Pediatrics, 100/50/20 ml/kg/d and 4/2/1 ml/kg/h:
     // 14 kg gives 1200 ml/d and 48 ml/h; the band edges by hand.
@@ -155,18 +160,18 @@ const Row rows[] = {
     {t016::tool_builtin, {70}, L"每日维持液量：2500 ml/d\r\n每小时维持液量：110 ml/h\r\n", 0, FLUIDS_DONE},
     {t016::tool_builtin, {71}, L"每日维持液量：2520 ml/d\r\n每小时维持液量：111 ml/h\r\n", 1,
      L"体重超过 70 kg：请按成人补液方案核对"},
-    {t016::tool_builtin, {0}, L"每日维持液量：0 ml/d\r\n每小时维持液量：0 ml/h\r\n", 3, L"请填写体重"},
+    {t016::tool_builtin, {0}, L"每日维持液量：-- ml/d\r\n每小时维持液量：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // Teasdale & Jennett 1974 Lancet: E4 V5 M6 is 15; E2 V2 M4 is coma (8). A
-    // value no option gives (a descriptor's caller, not the window) is refused.
+    // value no option gives (a descriptor's caller, not the window) names nothing.
     {t017::tool_builtin, {4, 5, 6}, L"睁眼反应：4 分：自动睁眼\r\n语言反应：5 分：回答正确\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：15 分\r\n", 0, L"意识清楚（15 分）"},
     {t017::tool_builtin, {2, 2, 4}, L"睁眼反应：2 分：刺痛睁眼\r\n语言反应：2 分：言语难辨\r\n运动反应：4 分：刺痛躲避\r\nGCS 总分：8 分\r\n", 3, L"重度意识障碍（≤8 分）：注意气道保护"},
     {t017::tool_builtin, {3, 4, 5}, L"睁眼反应：3 分：呼唤睁眼\r\n语言反应：4 分：回答错乱\r\n运动反应：5 分：刺痛定位\r\nGCS 总分：12 分\r\n", 2, L"中度意识障碍（9–12 分）"},
     {t017::tool_builtin, {4, 4, 6}, L"睁眼反应：4 分：自动睁眼\r\n语言反应：4 分：回答错乱\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：14 分\r\n", 1, L"轻度意识障碍（13–14 分）"},
-    {t017::tool_builtin, {0, 5, 6}, L"睁眼反应：--\r\n语言反应：5 分：回答正确\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：11 分\r\n" CALC_FAILURE_NOTE, 3, GCS_RANGE},
+    {t017::tool_builtin, {0, 5, 6}, L"睁眼反应：--\r\n语言反应：5 分：回答正确\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：-- 分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 };
 
-TEST(FormulaTools, WorkedExamplesBandEdgesAndGuards) {
+TEST(FormulaTools, WorkedExamplesBandEdgesAndLimits) {
     for (const Row& row : rows) {
         const ToolDef& tool = row.tool();
         static Calculation c;
@@ -177,6 +182,19 @@ TEST(FormulaTools, WorkedExamplesBandEdgesAndGuards) {
         EXPECT_STREQ(row.result, c.text) << inputs;
         EXPECT_EQ(row.level, c.level) << inputs;
         EXPECT_STREQ(row.verdict, c.verdict) << inputs;
+    }
+}
+
+// Every typed input of the suite declares its hard limits, so a slip of
+// sign, point or unit is refused in every tool, not only in those above.
+TEST(FormulaTools, EveryTypedInputOfTheSuiteHasLimits) {
+    ASSERT_GT(suite_tool_count, 20);
+    for (int t = 0; t < suite_tool_count; t++) {
+        for (int i = 0; i < suite_tools[t]->input_count; i++) {
+            const InputDef& input = suite_tools[t]->inputs[i];
+            bool limited = input.choice_count || (isfinite(input.min) && isfinite(input.max) && input.decimals >= 0);
+            EXPECT_TRUE(limited) << suite_tools[t]->id << " " << input.key;
+        }
     }
 }
 
