@@ -22,7 +22,7 @@ const FontDef fonts[] = {
     {&MainWindowState::font_subtitle, L"Microsoft YaHei UI", -14, FW_NORMAL},
     {&MainWindowState::font_label, L"Microsoft YaHei UI", -14, FW_NORMAL},
     {&MainWindowState::font_edit, L"Microsoft YaHei UI", -15, FW_NORMAL},
-    {&MainWindowState::font_verdict, L"Microsoft YaHei UI", -21, FW_BOLD},
+    {&MainWindowState::font_verdict, L"Microsoft YaHei UI", -VERDICT_FONT_HEIGHT, FW_BOLD},
     {&MainWindowState::font_result, L"Consolas", -15, FW_NORMAL},
     {&MainWindowState::font_button, L"Microsoft YaHei UI", -15, FW_NORMAL},
     {&MainWindowState::font_small, L"Microsoft YaHei UI", -12, FW_NORMAL},
@@ -81,29 +81,47 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     return window;
 }
 
-namespace {
-
-// The input whose control is `control`, or -1.
-int input_of(HWND control) {
+int input_of_control(HWND control) {
     const MainWindowState& s = main_window_state;
     for (int i = 0; i < s.tool.input_count; i++)
-        if (s.input_controls[i] == control) return i;
+        if (control && s.input_controls[i] == control) return i;
     return -1;
 }
 
-bool has_lists(const PreparedTool& tool) {
-    for (int i = 0; i < tool.input_count; i++)
-        if (tool.inputs[i].choice_count) return true;
-    return false;
+namespace {
+
+// The buttons' identifiers run left to right in the order they are shown.
+constexpr int FIRST_BUTTON = IDC_CALCULATE, LAST_BUTTON = IDC_PRINT;
+
+bool is_button(HWND control) {
+    int id = GetDlgCtrlID(control);
+    return GetParent(control) == main_window_state.main_window && id >= FIRST_BUTTON && id <= LAST_BUTTON;
 }
 
-// A form of lists is filled item by item from the keyboard: Tab and
-// Shift+Tab move to the next and the previous input, round the form.
-void move_between_inputs(HWND from, bool back) {
+// The keyboard's way through the window, in the order shown: every input,
+// then the buttons. Returns how many controls `order` holds.
+int focus_order(HWND* order) {
     const MainWindowState& s = main_window_state;
-    int n = s.tool.input_count, at = input_of(from);
-    int next = at < 0 ? 0 : (at + (back ? n - 1 : 1)) % n;
-    SetFocus(s.input_controls[next]);
+    int n = 0;
+    for (int i = 0; i < s.tool.input_count; i++)
+        if (s.input_controls[i]) order[n++] = s.input_controls[i];
+    for (int id = FIRST_BUTTON; id <= LAST_BUTTON; id++) order[n++] = GetDlgItem(s.main_window, id);
+    return n;
+}
+
+// Tab and Shift+Tab: the next or the previous control of the focus order,
+// round the window; from anywhere else, the first or the last. A field
+// reached so is selected whole, ready to be typed over, as in a dialog.
+void move_focus(HWND from, bool back) {
+    HWND order[TOOL_MAX_INPUTS + LAST_BUTTON - FIRST_BUTTON + 1];
+    int n = focus_order(order), at = -1;
+    for (int k = 0; k < n; k++)
+        if (order[k] == from) at = k;
+    int next = at < 0 ? (back ? n - 1 : 0) : (at + (back ? n - 1 : 1)) % n;
+    SetFocus(order[next]);
+    int input = input_of_control(order[next]);
+    if (input >= 0 && !main_window_state.tool.inputs[input].choice_count)
+        SendMessageW(order[next], EM_SETSEL, 0, -1);
 }
 
 }  // namespace
@@ -117,13 +135,19 @@ bool main_window_route_key(const MSG& message) {
         print_result();
         return true;
     }
+    bool in_window = message.hwnd == s.main_window || IsChild(s.main_window, message.hwnd);
+    if (message.wParam == VK_TAB && in_window) {
+        move_focus(message.hwnd, GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
     if (!IsChild(s.main_window, message.hwnd)) return false;
-    if (message.wParam == VK_TAB && has_lists(s.tool) && s.tool.input_count > 0) {
-        move_between_inputs(message.hwnd, GetKeyState(VK_SHIFT) < 0);
+    if (message.wParam == VK_RETURN && is_button(message.hwnd)) {
+        SendMessageW(s.main_window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(message.hwnd), BN_CLICKED),
+                     (LPARAM)message.hwnd);
         return true;
     }
     if (message.wParam != VK_RETURN && message.wParam != VK_F5) return false;
-    int input = input_of(message.hwnd);
+    int input = input_of_control(message.hwnd);
     if (input >= 0 && s.tool.inputs[input].choice_count &&
         SendMessageW(message.hwnd, CB_GETDROPPEDSTATE, 0, 0)) {
         // Enter on a dropped list chooses the highlighted option and closes

@@ -54,7 +54,6 @@ struct MainWindowState {
     HWND result_edit;
     HWND verdict_label;
     HWND caution_label;
-    HWND calculate_button, save_button, copy_button, reset_button, about_button, print_button;
     HFONT font_title, font_subtitle, font_label, font_edit, font_verdict, font_result,
         font_button, font_small;
     HBRUSH white_brush;
@@ -73,10 +72,14 @@ int main_window_run(HINSTANCE instance, const ToolDef& tool);
 HWND main_window_create(HINSTANCE instance, const ToolDef& tool);
 
 // The loop's routing: Enter and F5 typed in any child of the main window run
-// Calculate and are not dispatched (but Enter on a dropped list chooses its
-// option); in a tool with lists, Tab moves between the inputs; Ctrl+P
+// Calculate and are not dispatched, but Enter on a dropped list chooses its
+// option and Enter on a focused button runs that button; Tab and Shift+Tab
+// move through the inputs and then the buttons, in the order shown; Ctrl+P
 // prints. True when the message was consumed.
 bool main_window_route_key(const MSG& message);
+
+// The input whose field or list `control` is, or -1.
+int input_of_control(HWND control);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -90,6 +93,8 @@ void create_child_controls(HWND window);
 void create_input_lists(HWND window);
 
 // ---- The commands ---------------------------------------------------------------
+// Calculate, Save record, Copy result, Reset and About (window_commands.cpp),
+// and Print (window_print.cpp), in the order of their buttons.
 
 void on_calculate();
 // EN_CHANGE of input field `input`: a result computed from another value is
@@ -101,6 +106,10 @@ void reset_inputs();
 void show_about();
 // The result on paper, through the Windows print dialog (window_print.cpp).
 void print_result();
+
+// Shows input's starting value in its field: the default, or nothing for
+// an input that starts empty (at start and after Reset).
+void show_starting_value(HWND field, const InputDef& input);
 
 // A message box owned by the window, with the OK button and `icon`.
 void tell(const wchar_t* text, const wchar_t* caption, UINT icon);

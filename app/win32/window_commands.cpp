@@ -1,5 +1,5 @@
-// The five commands behind the buttons: Calculate, Save record, Copy result,
-// Reset and About.
+// The commands behind the buttons but Print: Calculate, Save record, Copy
+// result, Reset and About.
 #include "app/win32/main_window.h"
 
 #include "app/app.h"
@@ -11,6 +11,7 @@ namespace {
 
 constexpr int DEFAULT_TEXT_CAPACITY = 64;
 constexpr int ABOUT_CAPACITY = 1400;
+constexpr int COMPLAINT_CAPACITY = 256;
 
 int system_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
     return MessageBoxW(owner, text, caption, flags);
@@ -18,32 +19,66 @@ int system_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, 
 
 void invalidate_main_window() { InvalidateRect(main_window_state.main_window, nullptr, FALSE); }
 
-// A field is judged on its whole text: one longer than the read buffer would
-// otherwise be judged by its first part ("6", spaces, then a letter O beyond
-// the buffer would read as 6).
-bool read_field(HWND edit, double* value) {
-    wchar_t text[INPUT_TEXT_CAPACITY];
+// Reads a field's whole text, spaces around it dropped, into `text`. False
+// for a text longer than the buffer, which would otherwise be judged by its
+// first part ("6", spaces, then a letter O beyond the buffer would read as 6).
+bool read_field_text(HWND edit, wchar_t* text) {
+    text[0] = 0;
     if (GetWindowTextLengthW(edit) >= INPUT_TEXT_CAPACITY) return false;
     GetWindowTextW(edit, text, INPUT_TEXT_CAPACITY);
-    return input_field_number(text, value);
+    return true;
+}
+
+// What the field of input `number` (from 1) holds that its input does not
+// take, told as the nurse reads it, naming the field and what was typed.
+void complain_of_limits(const InputDef& input, int number, const wchar_t* typed, InputFault fault,
+                        wchar_t* complaint, int capacity) {
+    wchar_t shown[INPUT_TEXT_CAPACITY];
+    input_field_trim(typed, shown, INPUT_TEXT_CAPACITY);
+    wchar_t range[128];
+    tool_input_range_text(input, range, 128);
+    if (fault == INPUT_TOO_PRECISE && input.decimals == 0)
+        text_format(complaint, capacity, L"第 %d 项“%ls”须为整数（当前 %ls）。", number, input.label, shown);
+    else if (fault == INPUT_TOO_PRECISE)
+        text_format(complaint, capacity, L"第 %d 项“%ls”最多 %d 位小数（当前 %ls）。", number, input.label,
+                    input.decimals, shown);
+    else if (input.min > -INFINITY && input.max < INFINITY)
+        text_format(complaint, capacity, L"第 %d 项“%ls”须在 %ls 之间（当前 %ls）。", number, input.label, range,
+                    shown);
+    else
+        text_format(complaint, capacity, L"第 %d 项“%ls”须为 %ls（当前 %ls）。", number, input.label, range, shown);
 }
 
 // The value of input i: its field's number, or its chosen option's value.
-// False, with the message that says why, when there is none.
-bool read_input(int i, double* value, const wchar_t** complaint) {
+// False, with the message that says why, when there is none: nothing typed,
+// not a number, a number outside the input's limits, or no option chosen.
+bool read_input(int i, double* value, wchar_t* complaint, int capacity) {
     const MainWindowState& s = main_window_state;
     const InputDef& input = s.tool.inputs[i];
     *value = 0;
-    if (!input.choice_count) {
-        *complaint = L"第 %d 项“%ls”请输入数字。";
-        return read_field(s.input_controls[i], value);
+    if (input.choice_count) {
+        LRESULT chosen = s.input_controls[i] ? SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0) : CB_ERR;
+        if (chosen >= 0 && chosen < input.choice_count) {
+            *value = input.choices[chosen].value;
+            return true;
+        }
+        text_format(complaint, capacity, L"第 %d 项“%ls”请选择。", i + 1, input.label);
+        return false;
     }
-    *complaint = L"第 %d 项“%ls”请选择。";
-    if (!s.input_controls[i]) return false;  // not created yet
-    LRESULT chosen = SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0);
-    if (chosen < 0 || chosen >= input.choice_count) return false;
-    *value = input.choices[chosen].value;
-    return true;
+    wchar_t text[INPUT_TEXT_CAPACITY];
+    bool whole = read_field_text(s.input_controls[i], text);
+    if (whole && input_field_blank(text)) {
+        text_format(complaint, capacity, L"第 %d 项“%ls”请填写数值。", i + 1, input.label);
+        return false;
+    }
+    if (!whole || !input_field_number(text, value)) {
+        text_format(complaint, capacity, L"第 %d 项“%ls”请输入数字。", i + 1, input.label);
+        return false;
+    }
+    InputFault fault = tool_input_fault(input, *value);
+    if (fault == INPUT_SOUND) return true;
+    complain_of_limits(input, i + 1, text, fault, complaint, capacity);
+    return false;
 }
 
 // The verdict shows in a new colour: erased, so it is redrawn whole.
@@ -84,6 +119,12 @@ bool result_is_current(const wchar_t* no_result) {
     return false;
 }
 
+void show_starting_value(HWND field, const InputDef& input) {
+    wchar_t value[DEFAULT_TEXT_CAPACITY] = L"";
+    if (!input.starts_empty) format_default_value(input.default_value, value, DEFAULT_TEXT_CAPACITY);
+    SetWindowTextW(field, value);
+}
+
 MessageBoxFunction show_message_box = system_message_box;
 BlockAllocator allocate_global_block = GlobalAlloc;
 
@@ -95,11 +136,9 @@ void on_calculate() {
     const PreparedTool& tool = s.tool;
     double values[TOOL_MAX_INPUTS] = {};
     for (int i = 0; i < tool.input_count; i++) {
-        const wchar_t* complaint = nullptr;
-        if (!read_input(i, &values[i], &complaint)) {
-            wchar_t message[256];
-            text_format(message, 256, complaint, i + 1, tool.inputs[i].label);
-            tell(message, L"输入有误", MB_ICONWARNING);
+        wchar_t complaint[COMPLAINT_CAPACITY];
+        if (!read_input(i, &values[i], complaint, COMPLAINT_CAPACITY)) {
+            tell(complaint, L"输入有误", MB_ICONWARNING);
             SetFocus(s.input_controls[i]);
             return;
         }
@@ -123,8 +162,8 @@ void on_input_changed(int input) {
     MainWindowState& s = main_window_state;
     if (s.result_state != RESULT_CURRENT || input < 0 || input >= s.tool.input_count) return;
     double value = 0;
-    const wchar_t* complaint = nullptr;
-    if (read_input(input, &value, &complaint) && value == s.last.inputs[input]) return;
+    wchar_t complaint[COMPLAINT_CAPACITY];
+    if (read_input(input, &value, complaint, COMPLAINT_CAPACITY) && value == s.last.inputs[input]) return;
     s.result_state = RESULT_OUT_OF_DATE;
     SetWindowTextW(s.verdict_label, VERDICT_OUT_OF_DATE);
     redraw_result_side();
@@ -183,9 +222,7 @@ void reset_inputs() {
             SendMessageW(s.input_controls[i], CB_SETCURSEL, (WPARAM)-1, 0);  // nothing chosen
             continue;
         }
-        wchar_t value[DEFAULT_TEXT_CAPACITY];
-        format_default_value(tool.inputs[i].default_value, value, DEFAULT_TEXT_CAPACITY);
-        SetWindowTextW(s.input_controls[i], value);
+        show_starting_value(s.input_controls[i], tool.inputs[i]);
     }
     SetWindowTextW(s.result_edit, L"");
     SetWindowTextW(s.verdict_label, VERDICT_PROMPT);
@@ -200,8 +237,7 @@ void show_about() {
     wchar_t about[ABOUT_CAPACITY];
     text_format(about, ABOUT_CAPACITY,
                 L"%ls\r\n\r\n分类：%ls\r\n参考依据：%ls\r\n\r\n"
-                L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断，\r\n"
-                L"具体用药与处置请结合患者实际情况及本院规范执行。\r\n\r\n"
+                DISCLAIMER L"，\r\n" DISCLAIMER_ADVICE L"\r\n\r\n"
                 L"版本 V" GLYVANT_VERSION_TEXT L"    官网：%ls",
                 tool.title, tool.category, tool.basis, MAKER_WEBSITE);
     tell(about, L"关于本工具", MB_ICONINFORMATION);

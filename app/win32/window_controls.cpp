@@ -33,18 +33,12 @@ const ControlDef right_side[] = {
     {L"STATIC", 0, CHILD, CAUTION, nullptr, 0, CAUTION_BOX, &MainWindowState::font_small,
      &MainWindowState::caution_label},
     {L"STATIC", 0, CHILD, BASIS, nullptr, 0, BASIS_BOX, &MainWindowState::font_small, nullptr},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"计算 (F5)", IDC_CALCULATE, CALCULATE_BUTTON_BOX, nullptr,
-     &MainWindowState::calculate_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"保存记录", IDC_SAVE, SAVE_BUTTON_BOX, nullptr,
-     &MainWindowState::save_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"复制结果", IDC_COPY, COPY_BUTTON_BOX, nullptr,
-     &MainWindowState::copy_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"清空重填", IDC_RESET, RESET_BUTTON_BOX, nullptr,
-     &MainWindowState::reset_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"关于", IDC_ABOUT, ABOUT_BUTTON_BOX, nullptr,
-     &MainWindowState::about_button},
-    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"打印", IDC_PRINT, PRINT_BUTTON_BOX, nullptr,
-     &MainWindowState::print_button},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"计算 (F5)", IDC_CALCULATE, CALCULATE_BUTTON_BOX, nullptr, nullptr},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"保存记录", IDC_SAVE, SAVE_BUTTON_BOX, nullptr, nullptr},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"复制结果", IDC_COPY, COPY_BUTTON_BOX, nullptr, nullptr},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"清空重填", IDC_RESET, RESET_BUTTON_BOX, nullptr, nullptr},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"关于", IDC_ABOUT, ABOUT_BUTTON_BOX, nullptr, nullptr},
+    {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"打印", IDC_PRINT, PRINT_BUTTON_BOX, nullptr, nullptr},
 };
 
 HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DWORD style,
@@ -58,14 +52,16 @@ HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DW
 
 // A list of the input's options, nothing chosen. The box given to a
 // drop-down list is the closed list and the dropped one below it; the dropped
-// one is as wide as its longest option.
+// one is as wide as its longest option. The window draws the options itself
+// (window_proc.cpp), so that an option too long for the closed list ends
+// with "…" instead of being cut unmarked.
 HWND create_list(HWND window, const InputDef& input, int id, Box box) {
     const MainWindowState& s = main_window_state;
-    constexpr int OPTION_HEIGHT = 24, FIELD_HEIGHT = 21;  // a closed list as tall as an edit field
-    box.height += OPTION_HEIGHT * input.choice_count + 4;
-    HWND list = create_control(window, L"COMBOBOX", 0, CHILD | CBS_DROPDOWNLIST | WS_VSCROLL, L"", id, box,
-                               s.font_edit);
-    SendMessageW(list, CB_SETITEMHEIGHT, (WPARAM)-1, FIELD_HEIGHT);
+    box.height += LIST_OPTION_HEIGHT * input.choice_count + 4;
+    HWND list = create_control(window, L"COMBOBOX", 0,
+                               CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL, L"",
+                               id, box, s.font_edit);
+    SendMessageW(list, CB_SETITEMHEIGHT, (WPARAM)-1, LIST_FIELD_HEIGHT);
     HDC dc = GetDC(list);
     HGDIOBJ old_font = SelectObject(dc, s.font_edit);
     int widest = box.width;
@@ -99,9 +95,7 @@ void create_child_controls(HWND window) {
         }
         s.input_controls[i] = create_control(window, L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL,
                                              L"", IDC_INPUT_FIRST + i, row.edit, s.font_edit);
-        wchar_t value[64];
-        format_default_value(input.default_value, value, 64);
-        SetWindowTextW(s.input_controls[i], value);
+        show_starting_value(s.input_controls[i], input);
         if (*input.unit) create_control(window, L"STATIC", 0, CHILD, input.unit, 0, row.unit, s.font_small);
     }
     wchar_t basis[512];

@@ -92,13 +92,24 @@ constexpr InputRow input_row(int i) {
     return {{24, y + 1, 184, 22}, {216, y - 4, 152, 27}, {374, y, 78, 22}, {216, y - 4, 236, 27}};
 }
 constexpr int box_bottom(Box box) { return box.y + box.height; }
+// A closed list is as tall as an edit field; its dropped options a little
+// taller. An option's text keeps this far from the list's sides.
+constexpr int LIST_FIELD_HEIGHT = 21, LIST_OPTION_HEIGHT = 24, LIST_TEXT_PADDING = 4;
+// A focused button's dotted mark runs this far inside its outline.
+constexpr int FOCUS_MARK_INSET = 4;
 static_assert(box_bottom(input_row(TOOL_MAX_INPUT_ROWS - 1).edit) < box_bottom(LEFT_PANEL),
               "every input row the descriptor check allows lies inside the left panel");
 
-constexpr Box VERDICT_BOX = in_right_column(142, 46);
-constexpr Box RESULT_BOX = in_right_column(196, 232);
-constexpr Box CAUTION_BOX = in_right_column(444, 120);
+// The verdict's box holds VERDICT_LINES lines of its font, each about 1.5
+// times the font's height in the faces the window asks for.
+constexpr Box VERDICT_BOX = in_right_column(142, VERDICT_LINES * VERDICT_FONT_HEIGHT * 3 / 2 + 1);
+constexpr Box RESULT_BOX = in_right_column(214, 232);
+constexpr Box CAUTION_BOX = in_right_column(462, 102);
 constexpr Box BASIS_BOX = in_right_column(576, 56);
+static_assert(VERDICT_BOX.width == VERDICT_BOX_WIDTH, "the check measures messages against the box they show in");
+static_assert(box_bottom(VERDICT_BOX) < RESULT_BOX.y && box_bottom(RESULT_BOX) < CAUTION_BOX.y &&
+                  box_bottom(CAUTION_BOX) < BASIS_BOX.y && box_bottom(BASIS_BOX) < box_bottom(RIGHT_PANEL),
+              "the right panel's boxes follow one another inside it");
 
 // The header band's texts: the title, the category and summary, and the
 // maker's website at the band's right end (`from_right` pixels from the

@@ -11,8 +11,8 @@ void on_get_min_max_info(MINMAXINFO* info) {
 }
 
 // Draws an owner-drawn button: fill (pressed fill while held), outline,
-// centred caption. No focus rectangle.
-void on_draw_item(const DRAWITEMSTRUCT* item) {
+// centred caption, and the focus mark while it has the keyboard's focus.
+void draw_button(const DRAWITEMSTRUCT* item) {
     const ButtonColours& c =
         item->CtlID == IDC_CALCULATE ? palette.calculate_button : palette.plain_button;
     const RECT& r = item->rcItem;
@@ -22,6 +22,42 @@ void on_draw_item(const DRAWITEMSTRUCT* item) {
     wchar_t caption[64];
     GetWindowTextW(item->hwndItem, caption, 64);
     draw_text_box(item->hDC, box, caption, c.caption, main_window_state.font_button, DT_CENTER);
+    if (item->itemState & ODS_FOCUS) {
+        RECT mark = {r.left + FOCUS_MARK_INSET, r.top + FOCUS_MARK_INSET, r.right - FOCUS_MARK_INSET,
+                     r.bottom - FOCUS_MARK_INSET};
+        DrawFocusRect(item->hDC, &mark);
+    }
+}
+
+// Draws one option of an input list: in the closed list, cut with "…" when
+// it does not fit; highlighted while chosen in the dropped list or while the
+// closed list has the focus.
+void draw_list_option(const DRAWITEMSTRUCT* item) {
+    HDC dc = item->hDC;
+    const RECT& r = item->rcItem;
+    bool highlighted = item->itemState & ODS_SELECTED;
+    Box box = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    fill_box(dc, box, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : palette.white);
+    wchar_t option[RESULT_LINE_CAPACITY] = L"";
+    if (item->itemID != (UINT)-1 &&
+        SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0) < RESULT_LINE_CAPACITY)
+        SendMessageW(item->hwndItem, CB_GETLBTEXT, item->itemID, (LPARAM)option);
+    Box text_box = {box.x + LIST_TEXT_PADDING, box.y, box.width - 2 * LIST_TEXT_PADDING, box.height};
+    draw_text_box(dc, text_box, option, highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : palette.text,
+                  main_window_state.font_edit, DT_NOPREFIX);
+    if ((item->itemState & ODS_FOCUS) && !highlighted) DrawFocusRect(dc, &r);
+}
+
+void on_draw_item(const DRAWITEMSTRUCT* item) {
+    if (item->CtlType == ODT_COMBOBOX) draw_list_option(item);
+    else draw_button(item);
+}
+
+// An input list's closed field is as tall as an edit field, its options a
+// little taller.
+void on_measure_item(MEASUREITEMSTRUCT* item) {
+    if (item->CtlType == ODT_COMBOBOX)
+        item->itemHeight = item->itemID == (UINT)-1 ? LIST_FIELD_HEIGHT : LIST_OPTION_HEIGHT;
 }
 
 LRESULT on_ctl_color_edit(HDC dc) {
@@ -42,10 +78,8 @@ COLORREF verdict_text_colour(const MainWindowState& s) {
 }
 
 bool is_input_list(HWND control) {
-    const MainWindowState& s = main_window_state;
-    for (int i = 0; i < s.tool.input_count; i++)
-        if (s.input_controls[i] == control) return s.tool.inputs[i].choice_count > 0;
-    return false;
+    int input = input_of_control(control);
+    return input >= 0 && main_window_state.tool.inputs[input].choice_count > 0;
 }
 
 // The read-only result box asks with this message too; an out-of-date
@@ -103,6 +137,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;
+    case WM_MEASUREITEM: on_measure_item((MEASUREITEMSTRUCT*)lparam); return 1;
     case WM_COMMAND:
         if (on_command(LOWORD(wparam), HIWORD(wparam))) return 0;
         break;

@@ -128,10 +128,55 @@ inline void release(Capture& c) {
     DeleteDC(c.dc);
 }
 
-inline bool any_pixel(const Capture& c, RECT r, COLORREF colour) {
+// A control's rectangle in its parent's client area, as the user sees it.
+inline RECT rect_of(HWND control) {
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
+    return r;
+}
+
+// Colours as a user names them, whatever their exact shade: the strokes of
+// a text in its colour, not their anti-aliased edges.
+inline bool green(COLORREF c) { return GetGValue(c) > 100 && GetRValue(c) < 60 && GetBValue(c) < GetGValue(c); }
+inline bool red(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 90 && GetBValue(c) < 90; }
+inline bool orange(COLORREF c) {
+    return GetRValue(c) > 180 && GetGValue(c) > 80 && GetGValue(c) < 125 && GetBValue(c) < 60;
+}
+inline bool grey(COLORREF c) {
+    int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    return r > 80 && r < 180 && abs(r - g) < 20 && abs(g - b) < 20;
+}
+
+inline bool any_pixel_that(const Capture& c, RECT r, bool (*is)(COLORREF)) {
     for (int y = r.top; y < r.bottom; y++)
         for (int x = r.left; x < r.right; x++)
-            if (c.at(x, y) == colour) return true;
+            if (is(c.at(x, y))) return true;
     return false;
+}
+
+inline bool same_pixels(const Capture& a, const Capture& b, RECT r) {
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++)
+            if (a.at(x, y) != b.at(x, y)) return false;
+    return true;
+}
+
+// The part of an edit field's text that is selected, ready to be typed over.
+inline std::wstring selected_text(HWND edit) {
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    return text_of(edit).substr(start, end - start);
+}
+
+// Shift+Tab, with the Shift key down as the routing reads it.
+inline void shift_tab() {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    press(GetFocus(), VK_TAB);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
 }
 

@@ -11,6 +11,7 @@
 #include "app/win32/main_window.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
+#include "support/suite_tools.h"
 #include "support/window_driver.h"
 
 namespace {
@@ -29,6 +30,8 @@ protected:
     }
 };
 
+// Each list stands on its item's row, right of its label and left of the
+// result side, nothing chosen.
 TEST_F(ListWindow, ListsStandWhereFieldsWouldNothingChosen) {
     for (int i = 0; i < s.tool.input_count; i++) {
         HWND list = s.input_controls[i];
@@ -36,11 +39,9 @@ TEST_F(ListWindow, ListsStandWhereFieldsWouldNothingChosen) {
         GetClassNameW(list, name, 32);
         EXPECT_EQ(0, _wcsicmp(L"ComboBox", name));
         EXPECT_EQ(IDC_INPUT_FIRST + i, GetDlgCtrlID(list));
-        RECT r;
-        GetWindowRect(list, &r);
-        MapWindowPoints(nullptr, window, (POINT*)&r, 2);
-        EXPECT_EQ(216, r.left);
-        EXPECT_EQ(452, r.right);
+        RECT r = rect_of(list), label = rect_of(FindWindowExW(window, nullptr, L"Static", s.tool.inputs[i].label));
+        EXPECT_TRUE(label.right <= r.left && r.right < rect_of(s.verdict_label).left) << i;
+        EXPECT_TRUE(label.top < r.bottom && r.top < label.bottom) << i;
         EXPECT_EQ(s.tool.inputs[i].choice_count, SendMessageW(list, CB_GETCOUNT, 0, 0));
         EXPECT_EQ(CB_ERR, chosen(i));
         wchar_t option[64];
@@ -97,15 +98,16 @@ TEST_F(ListWindow, ChosenOptionsAreInTheCopyAndTheRecord) {
 }
 
 // The keyboard alone: the first list has the focus, Down chooses, Tab goes
-// to the next item, F5 calculates. Enter on a dropped list chooses its
-// highlighted option and closes it, without calculating.
+// to the next item and after the last to the buttons, F5 calculates. Enter
+// on a dropped list chooses its highlighted option and closes it, without
+// calculating.
 TEST_F(ListWindow, FilledWithTheKeyboardAlone) {
     for (int i = 0; i < s.tool.input_count; i++) {
         ASSERT_EQ(s.input_controls[i], GetFocus()) << i;
         press(GetFocus(), VK_DOWN);  // the first option: the item's worst level
         press(GetFocus(), VK_TAB);
     }
-    EXPECT_EQ(s.input_controls[0], GetFocus());  // round the form
+    EXPECT_EQ(GetDlgItem(window, IDC_CALCULATE), GetFocus());
     press(GetFocus(), VK_F5);
     EXPECT_EQ(0u, text_of(s.result_edit).find(L"感知能力：1 分：完全受限\r\n"));
     EXPECT_EQ(L"极高危（≤9 分）：立即落实压力性损伤预防措施", text_of(s.verdict_label));
@@ -120,6 +122,94 @@ TEST_F(ListWindow, FilledWithTheKeyboardAlone) {
     EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));  // chosen, not calculated
     press(s.input_controls[0], VK_F5);
     EXPECT_EQ(0u, text_of(s.result_edit).find(L"感知能力：2 分：大部分受限\r\n"));
+}
+
+const ToolDef& suite_tool(int id) {
+    for (int t = 0; t < suite_tool_count; t++)
+        if (suite_tools[t]->id == id) return *suite_tools[t];
+    ADD_FAILURE() << "no tool " << id;
+    return *suite_tools[0];
+}
+
+// Whether the text drawn in `r` ends with "…": its last few columns of ink
+// are dots on one low band, where a character, whole or cut, stands tall.
+bool ends_with_dots(const Capture& c, RECT r) {
+    InflateRect(&r, -3, -3);  // inside the list's border
+    auto ink = [&](int x, int y) { return GetRValue(c.at(x, y)) < 110 && GetBValue(c.at(x, y)) < 130; };
+    int right = -1;
+    for (int x = r.left; x < r.right; x++)
+        for (int y = r.top; y < r.bottom; y++)
+            if (ink(x, y)) right = x;
+    int top = r.bottom, bottom = r.top;
+    for (int x = right - 10; x <= right && right >= 0; x++)
+        for (int y = r.top; y < r.bottom; y++)
+            if (ink(x, y)) top = y < top ? y : top, bottom = y > bottom ? y : bottom;
+    return right >= 0 && bottom - top <= 4;
+}
+
+// An option too long for the closed list ends with "…" there; the dropped
+// list is wide enough for every option whole.
+TEST_F(ListWindow, LongOptionsAreMarkedWhereTheyAreCut) {
+    open(suite_tool(21));  // NRS 2002's long nutrition options
+    HWND list = s.input_controls[1];
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, s.font_edit);
+    for (int k = 0; k < s.tool.inputs[1].choice_count; k++) {
+        choose(1, k);
+        const wchar_t* option = s.tool.inputs[1].choices[k].label;
+        SIZE whole;
+        GetTextExtentPoint32W(dc, option, (int)wcslen(option), &whole);
+        RECT closed;
+        GetClientRect(list, &closed);
+        MapWindowPoints(list, window, (POINT*)&closed, 2);
+        closed.right -= GetSystemMetrics(SM_CXVSCROLL);  // the arrow
+        Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        EXPECT_EQ(whole.cx > closed.right - closed.left - 8, ends_with_dots(c, closed)) << k;
+        release(c);
+        EXPECT_GT(SendMessageW(list, CB_GETDROPPEDWIDTH, 0, 0), whole.cx) << k;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+}
+
+// Vital signs start empty, so one not measured is never scored as normal,
+// and are empty again after Reset; a value the chart does not record so is
+// refused by name.
+TEST_F(ListWindow, VitalSignsStartEmptyAndTakeOnlyChartValues) {
+    open(suite_tool(23));  // NEWS2
+    const int vitals[] = {0, 1, 3, 4, 6};
+    for (int i : vitals) EXPECT_EQ(L"", text_of(s.input_controls[i])) << i;
+    struct Case {
+        const wchar_t* rr;
+        const wchar_t* temp;
+        const wchar_t* message;  // nullptr: calculated
+    };
+    const Case cases[] = {
+        {L"", L"36.8", L"第 1 项“呼吸频率”请填写数值。"},
+        {L"8.5", L"36.8", L"第 1 项“呼吸频率”须为整数（当前 8.5）。"},
+        {L"16", L"35.05", L"第 7 项“体温”最多 1 位小数（当前 35.05）。"},
+        {L"16", L"36.8", nullptr},
+    };
+    choose(2, 0);
+    choose(5, 0);
+    for (const Case& c : cases) {
+        for (int i : vitals) SetWindowTextW(s.input_controls[i], L"97");
+        SetWindowTextW(s.input_controls[0], c.rr);
+        SetWindowTextW(s.input_controls[6], c.temp);
+        SetWindowTextW(s.input_controls[3], L"120");
+        SetWindowTextW(s.input_controls[4], L"75");
+        shown_boxes.clear();
+        click(IDC_CALCULATE);
+        if (c.message) {
+            ASSERT_EQ(1u, shown_boxes.size());
+            EXPECT_EQ(c.message, shown_boxes[0].text);
+        } else {
+            EXPECT_TRUE(shown_boxes.empty());
+            EXPECT_EQ(L"0 分：常规监测", text_of(s.verdict_label));
+        }
+    }
+    click(IDC_RESET);
+    for (int i : vitals) EXPECT_EQ(L"", text_of(s.input_controls[i])) << i;
 }
 
 }  // namespace

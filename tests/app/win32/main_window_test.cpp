@@ -13,6 +13,7 @@
 #include "glyvant_version.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
+#include "support/suite_tools.h"
 #include "support/window_driver.h"
 
 namespace {
@@ -72,62 +73,44 @@ TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
     EXPECT_EQ(WINDOW_HEIGHT, r.bottom - r.top);
 }
 
-TEST_F(MainWindow, ChildControlsAsLaidOut) {
-    struct Expected {
-        const wchar_t* window_class;
-        DWORD ex_style, style;
-        const wchar_t* text;
-        int id, x, y, width, height;
-        HFONT font;
-    };
-    const DWORD child = WS_CHILD | WS_VISIBLE;
-    const Expected controls[] = {
-        {L"Static", 0, child | SS_RIGHT, L"本餐碳水", 0, 24, 151, 184, 22, s.font_label},
-        {L"Edit", WS_EX_CLIENTEDGE, child | ES_AUTOHSCROLL, L"60", 2000, 216, 146, 152, 27, s.font_edit},
-        {L"Static", 0, child, L"g", 0, 374, 150, 78, 22, s.font_small},
-        {L"Static", 0, child | SS_RIGHT, L"碳水系数", 0, 24, 185, 184, 22, s.font_label},
-        {L"Edit", WS_EX_CLIENTEDGE, child | ES_AUTOHSCROLL, L"10", 2001, 216, 180, 152, 27, s.font_edit},
-        {L"Static", 0, child, L"g/U", 0, 374, 184, 78, 22, s.font_small},
-        {L"Static", 0, child | SS_RIGHT, L"规格", 0, 24, 219, 184, 22, s.font_label},
-        {L"Edit", WS_EX_CLIENTEDGE, child | ES_AUTOHSCROLL, L"100", 2002, 216, 214, 152, 27, s.font_edit},
-        {L"Static", 0, child, L"U/ml", 0, 374, 218, 78, 22, s.font_small},
-        {L"Static", 0, child, L"填写左侧参数，点击“计算”", 0, 492, 142, 492, 46, s.font_verdict},
-        {L"Edit", WS_EX_CLIENTEDGE, child | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-         L"", 3000, 492, 196, 492, 232, s.font_result},
-        {L"Static", 0, child, L"需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。", 0, 492, 444, 492, 120,
-         s.font_small},
-        {L"Static", 0, child, L"参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值", 0, 492, 576, 492, 56,
-         s.font_small},
-        {L"Button", 0, child | BS_OWNERDRAW, L"计算 (F5)", 1001, 20, 668, 152, 40, nullptr},
-        {L"Button", 0, child | BS_OWNERDRAW, L"保存记录", 1002, 184, 668, 132, 40, nullptr},
-        {L"Button", 0, child | BS_OWNERDRAW, L"复制结果", 1003, 328, 668, 132, 40, nullptr},
-        {L"Button", 0, child | BS_OWNERDRAW, L"清空重填", 1004, 472, 668, 132, 40, nullptr},
-        {L"Button", 0, child | BS_OWNERDRAW, L"关于", 1005, 616, 668, 110, 40, nullptr},
-        {L"Button", 0, child | BS_OWNERDRAW, L"打印", 1006, 738, 668, 96, 40, nullptr},
-    };
-    // Children come in creation order, which is the table's.
-    std::vector<HWND> children;
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
-    ASSERT_EQ(sizeof controls / sizeof controls[0], children.size());
-    for (size_t i = 0; i < children.size(); i++) {
-        const Expected& e = controls[i];
-        HWND c = children[i];
-        wchar_t name[64];
-        GetClassNameW(c, name, 64);
-        EXPECT_EQ(0, _wcsicmp(e.window_class, name)) << i;
-        DWORD style = (DWORD)GetWindowLongW(c, GWL_STYLE);
-        EXPECT_EQ(e.style, style & (e.style | WS_TABSTOP | WS_BORDER)) << i;
-        EXPECT_EQ(e.ex_style, (DWORD)GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << i;
-        EXPECT_EQ(e.text, text_of(c)) << i;
-        EXPECT_EQ(e.id, GetDlgCtrlID(c)) << i;
-        RECT r;
-        GetWindowRect(c, &r);
-        MapWindowPoints(nullptr, window, (POINT*)&r, 2);
-        EXPECT_EQ(e.x, r.left) << i;
-        EXPECT_EQ(e.y, r.top) << i;
-        EXPECT_EQ(e.width, r.right - r.left) << i;
-        EXPECT_EQ(e.height, r.bottom - r.top) << i;
-        EXPECT_EQ(e.font, (HFONT)SendMessageW(c, WM_GETFONT, 0, 0)) << i;
+// Where a user looks for each control: every input's label, field and unit
+// on one row, the rows in input order, the buttons in a row below them in
+// their order, every control inside the client area and none over another.
+TEST_F(MainWindow, ControlsAreWhereAUserLooksForThem) {
+    const wchar_t* const rows[][3] = {{L"本餐碳水", L"60", L"g"}, {L"碳水系数", L"10", L"g/U"}, {L"规格", L"100", L"U/ml"}};
+    std::vector<RECT> boxes;
+    int row_top = 0;
+    for (int i = 0; i < 3; i++) {
+        RECT label = rect_of(FindWindowExW(window, nullptr, L"Static", rows[i][0]));
+        RECT field = rect_of(s.input_controls[i]);
+        RECT unit = rect_of(FindWindowExW(window, nullptr, L"Static", rows[i][2]));
+        EXPECT_EQ(rows[i][1], text_of(s.input_controls[i]));
+        EXPECT_EQ(IDC_INPUT_FIRST + i, GetDlgCtrlID(s.input_controls[i]));
+        EXPECT_TRUE(label.right <= field.left && field.right <= unit.left) << i;
+        EXPECT_TRUE(label.top < field.bottom && field.top < label.bottom && unit.top < field.bottom) << i;
+        EXPECT_GT(field.top, row_top) << i;
+        row_top = field.top;
+        boxes.insert(boxes.end(), {label, field, unit});
+    }
+    const wchar_t* const captions[] = {L"计算 (F5)", L"保存记录", L"复制结果", L"清空重填", L"关于", L"打印"};
+    int button_left = 0;
+    for (int id = IDC_CALCULATE; id <= IDC_PRINT; id++) {
+        RECT button = rect_of(GetDlgItem(window, id));
+        EXPECT_EQ(captions[id - IDC_CALCULATE], text_of(GetDlgItem(window, id)));
+        EXPECT_GT(button.left, button_left) << id;
+        EXPECT_GT(button.top, rect_of(s.result_edit).bottom) << id;
+        button_left = button.left;
+        boxes.push_back(button);
+    }
+    EXPECT_EQ(VERDICT_PROMPT, text_of(s.verdict_label));
+    EXPECT_EQ(L"需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。", text_of(s.caution_label));
+    EXPECT_NE(nullptr, FindWindowExW(window, nullptr, L"Static", L"参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值"));
+    boxes.insert(boxes.end(), {rect_of(s.verdict_label), rect_of(s.result_edit), rect_of(s.caution_label)});
+    for (size_t i = 0; i < boxes.size(); i++) {
+        RECT inside;
+        EXPECT_TRUE(boxes[i].left >= 0 && boxes[i].top >= 0 && boxes[i].right <= CLIENT_WIDTH &&
+                    boxes[i].bottom <= CLIENT_HEIGHT) << i;
+        for (size_t k = 0; k < i; k++) EXPECT_FALSE(IntersectRect(&inside, &boxes[i], &boxes[k])) << i << " " << k;
     }
     EXPECT_EQ(s.input_controls[0], GetFocus());
     EXPECT_STREQ(L"就绪：填写参数后按 F5 或点击“计算”", s.status_text);
@@ -174,22 +157,15 @@ TEST_F(MainWindow, CalculateFromButtonEnterAndF5) {
     EXPECT_EQ(L"餐时胰岛素：20.0 U\r\n抽取体积：0.200 ml\r\n", text_of(s.result_edit));
     EXPECT_EQ(0, s.last.level);
 
-    // On a focused button Enter calculates; it does not run the button.
-    set_clipboard(L"untouched");
-    type(0, L"60");
-    press(s.copy_button, VK_RETURN);
-    EXPECT_EQ(L"untouched", clipboard_text());
-    EXPECT_STREQ(L"计算完成  Glyvant", s.status_text);
-    EXPECT_EQ(L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n", text_of(s.result_edit));
-
     // Keys to the main window itself are not routed.
     type(0, L"250");
     press(window, VK_F5);
     EXPECT_EQ(0, s.last.level);
 }
 
-// A field that is not a number stops Calculate with its message, focused,
-// and nothing else changes: the last result keeps the inputs it came from.
+// A field that is not a number, is left blank or lies outside its input's
+// limits stops Calculate with its message, focused, and nothing else
+// changes: the last result keeps the inputs it came from, marked out of date.
 TEST_F(MainWindow, BadFieldsAreRefusedAndChangeNothing) {
     click(IDC_CALCULATE);
     struct Case {
@@ -203,6 +179,11 @@ TEST_F(MainWindow, BadFieldsAreRefusedAndChangeNothing) {
         {{L"60", L"10", L"abc"}, L"第 3 项“规格”请输入数字。", 2},
         {{L"60", L"inf", L"nan"}, L"第 2 项“碳水系数”请输入数字。", 1},  // the first only
         {{L"1e999", L"10", L"100"}, L"第 1 项“本餐碳水”请输入数字。", 0},
+        {{L"-60", L"10", L"100"}, L"第 1 项“本餐碳水”须在 0–300 g 之间（当前 -60）。", 0},
+        {{L" 300.5 ", L"10", L"100"}, L"第 1 项“本餐碳水”须在 0–300 g 之间（当前 300.5）。", 0},
+        {{L"60", L"  ", L"100"}, L"第 2 项“碳水系数”请填写数值。", 1},
+        {{L"60.25", L"10", L"100"}, L"第 1 项“本餐碳水”最多 1 位小数（当前 60.25）。", 0},
+        {{L"60", L"10", L"100.5"}, L"第 3 项“规格”须为整数（当前 100.5）。", 2},
     };
     for (const Case& c : cases) {
         for (int i = 0; i < 3; i++) type(i, c.fields[i]);
@@ -214,17 +195,12 @@ TEST_F(MainWindow, BadFieldsAreRefusedAndChangeNothing) {
         EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), shown_boxes[0].flags);
         EXPECT_EQ(s.input_controls[c.focused], GetFocus());
         EXPECT_EQ(L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n", text_of(s.result_edit));
+        EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
         EXPECT_STREQ(L"计算完成  Glyvant", s.status_text);
         EXPECT_EQ(60, s.last.inputs[0]);
         EXPECT_EQ(10, s.last.inputs[1]);
         EXPECT_EQ(100, s.last.inputs[2]);
     }
-    // Blank fields count as 0.
-    for (int i = 0; i < 3; i++) type(i, L"  ");
-    shown_boxes.clear();
-    click(IDC_CALCULATE);
-    EXPECT_TRUE(shown_boxes.empty());
-    EXPECT_EQ(0, s.last.inputs[0]);
 }
 
 // A field is judged on its whole text, pasted as a nurse would paste it: a
@@ -262,48 +238,20 @@ TEST_F(MainWindow, LongFieldsAreJudgedWhole) {
     }
 }
 
-TEST_F(MainWindow, ControlColoursFollowTheLevel) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    struct Case {
-        int level;
-        HWND control;
-        COLORREF colour;
-    };
-    const Case cases[] = {
-        {0, s.verdict_label, RGB(0, 128, 96)},   {1, s.verdict_label, RGB(176, 132, 0)},
-        {2, s.verdict_label, RGB(214, 108, 0)},  {3, s.verdict_label, RGB(190, 30, 45)},
-        {7, s.verdict_label, RGB(0, 128, 96)},   {2, s.result_edit, RGB(44, 56, 66)},
-        {2, s.caution_label, RGB(44, 56, 66)},   {2, nullptr, RGB(120, 132, 142)},
-    };
-    s.result_state = RESULT_CURRENT;
-    for (const Case& c : cases) {
-        s.last.level = c.level;
-        LRESULT brush = SendMessageW(window, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)c.control);
-        EXPECT_EQ((LRESULT)s.white_brush, brush);
-        EXPECT_EQ(c.colour, GetTextColor(dc)) << c.level;
-        EXPECT_EQ(TRANSPARENT, GetBkMode(dc));
-    }
-    LRESULT brush = SendMessageW(window, WM_CTLCOLOREDIT, (WPARAM)dc, (LPARAM)s.input_controls[0]);
-    EXPECT_EQ((LRESULT)s.white_brush, brush);
-    EXPECT_EQ(RGB(44, 56, 66), GetTextColor(dc));
-    EXPECT_EQ(RGB(255, 255, 255), GetBkColor(dc));
-    DeleteDC(dc);
-}
-
 // The verdict as it appears on screen: drawn in its level's colour.
 TEST_F(MainWindow, VerdictIsRedrawnInItsLevelColour) {
-    const RECT verdict = {492, 142, 984, 188};
+    const RECT verdict = rect_of(s.verdict_label);
     type(0, L"250");
     click(IDC_CALCULATE);
     Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-    EXPECT_TRUE(any_pixel(c, verdict, RGB(214, 108, 0)));
-    EXPECT_FALSE(any_pixel(c, verdict, RGB(0, 128, 96)));
+    EXPECT_TRUE(any_pixel_that(c, verdict, orange));
+    EXPECT_FALSE(any_pixel_that(c, verdict, green));
     release(c);
     type(0, L"60");
     click(IDC_CALCULATE);
     c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-    EXPECT_TRUE(any_pixel(c, verdict, RGB(0, 128, 96)));
-    EXPECT_FALSE(any_pixel(c, verdict, RGB(214, 108, 0)));
+    EXPECT_TRUE(any_pixel_that(c, verdict, green));
+    EXPECT_FALSE(any_pixel_that(c, verdict, orange));
     release(c);
 }
 
@@ -313,7 +261,7 @@ TEST_F(MainWindow, VerdictIsRedrawnInItsLevelColour) {
 TEST_F(MainWindow, EditedInputsMarkTheResultOutOfDate) {
     const std::wstring path = records_folder() + L"\\T009.csv";
     DeleteFileW(path.c_str());
-    const RECT verdict = {492, 142, 984, 188};
+    const RECT verdict = rect_of(s.verdict_label);
     type(0, L"250");
     click(IDC_CALCULATE);
     type(0, L"250.0");
@@ -322,8 +270,8 @@ TEST_F(MainWindow, EditedInputsMarkTheResultOutOfDate) {
     type(0, L"60");
     EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
     Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-    EXPECT_FALSE(any_pixel(c, verdict, RGB(214, 108, 0)));
-    EXPECT_TRUE(any_pixel(c, verdict, RGB(120, 132, 142)));
+    EXPECT_FALSE(any_pixel_that(c, verdict, orange));
+    EXPECT_TRUE(any_pixel_that(c, verdict, grey));
     release(c);
     set_clipboard(L"before");
     shown_boxes.clear();
@@ -403,7 +351,7 @@ TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {
     EXPECT_EQ(L"需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。", text_of(s.caution_label));
     EXPECT_STREQ(L"已恢复默认值", s.status_text);
     Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);  // the prompt in the level-0 colour
-    EXPECT_TRUE(any_pixel(c, {492, 142, 984, 188}, RGB(0, 128, 96)));
+    EXPECT_TRUE(any_pixel_that(c, rect_of(s.verdict_label), green));
     release(c);
     click(IDC_COPY);
     click(IDC_SAVE);
@@ -424,102 +372,106 @@ TEST_F(MainWindow, AboutNamesTheToolAndTheMaker) {
     EXPECT_EQ((UINT)(MB_OK | MB_ICONINFORMATION), shown_boxes[0].flags);
 }
 
-// A button held down shows its pressed fill; released, its normal fill.
-TEST_F(MainWindow, ButtonsShowThePressedFillWhileHeld) {
-    struct Case {
-        HWND button;
-        int x, y;  // its top left corner in the client area
-        COLORREF fill, pressed, border;
-    };
-    const Case cases[] = {
-        {s.calculate_button, 20, 668, RGB(0, 122, 168), RGB(0, 100, 138), RGB(0, 106, 148)},
-        {s.about_button, 616, 668, RGB(255, 255, 255), RGB(226, 234, 240), RGB(206, 216, 224)},
-    };
-    for (const Case& c : cases) {
-        SendMessageW(c.button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+// A button held down looks pressed; released, it looks as before.
+TEST_F(MainWindow, ButtonsLookPressedWhileHeld) {
+    for (int id : {IDC_CALCULATE, IDC_ABOUT}) {
+        HWND button = GetDlgItem(window, id);
+        const RECT r = rect_of(button);
+        Capture before = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
         pump();
         Capture held = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-        EXPECT_EQ(c.pressed, held.at(c.x + 3, c.y + 3));
-        EXPECT_EQ(c.border, held.at(c.x, c.y));
-        release(held);
-        SendMessageW(c.button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        SetFocus(window);  // the click focused it: its focus mark is another matter
         pump();
-        Capture up = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-        EXPECT_EQ(c.fill, up.at(c.x + 3, c.y + 3));
-        EXPECT_EQ(c.border, up.at(c.x + 39, c.y));
-        release(up);
+        Capture after = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        EXPECT_FALSE(same_pixels(before, held, r)) << id;
+        EXPECT_TRUE(same_pixels(before, after, r)) << id;
+        for (Capture* c : {&before, &held, &after}) release(*c);
     }
     ReleaseCapture();
 }
 
-// Painted pixels of every band, panel, outline and rule, away from the
-// controls drawn on top.
-TEST_F(MainWindow, PaintingPutsEveryBandPanelAndRuleInPlace) {
-    struct Point {
-        int x, y;
-        COLORREF colour;
-        const char* what;
-    };
-    const Point points[] = {
-        {10, 300, RGB(244, 247, 249), "page"},          {1010, 300, RGB(244, 247, 249), "page, right"},
-        {4, 40, RGB(0, 132, 176), "accent strip"},      {7, 87, RGB(0, 132, 176), "accent strip corner"},
-        {8, 40, RGB(0, 108, 150), "header band"},       {900, 80, RGB(0, 108, 150), "header band"},
-        {500, 88, RGB(244, 247, 249), "below the band"}, {300, 500, RGB(255, 255, 255), "left panel"},
-        {20, 300, RGB(218, 226, 232), "left outline"},  {459, 300, RGB(218, 226, 232), "left outline"},
-        {200, 96, RGB(218, 226, 232), "left outline"},  {200, 647, RGB(218, 226, 232), "left outline"},
-        {21, 300, RGB(255, 255, 255), "inside left"},   {700, 640, RGB(255, 255, 255), "right panel"},
-        {476, 300, RGB(218, 226, 232), "right outline"}, {999, 300, RGB(218, 226, 232), "right outline"},
-        {468, 300, RGB(244, 247, 249), "between panels"}, {100, 133, RGB(228, 234, 238), "left rule"},
-        {443, 133, RGB(228, 234, 238), "left rule end"}, {444, 133, RGB(255, 255, 255), "after left rule"},
-        {600, 133, RGB(228, 234, 238), "right rule"},   {100, 134, RGB(255, 255, 255), "under the rule"},
-        {900, 680, RGB(236, 241, 244), "footer"},       {10, 719, RGB(236, 241, 244), "footer bottom"},
-        {10, 659, RGB(244, 247, 249), "above footer"},
-    };
-    Capture c = capture(window, CLIENT_WIDTH + 40, CLIENT_HEIGHT);
-    for (const Point& p : points) EXPECT_EQ(p.colour, c.at(p.x, p.y)) << p.what << " at " << p.x << "," << p.y;
-    EXPECT_TRUE(any_pixel(c, {26, 12, 726, 50}, RGB(255, 255, 255))) << "title";
-    EXPECT_TRUE(any_pixel(c, {36, 104, 336, 134}, RGB(0, 108, 150))) << "left heading";
-    EXPECT_TRUE(any_pixel(c, {28, 48, 748, 76}, RGB(214, 236, 246))) << "category and summary";
-    RECT client;
-    GetClientRect(window, &client);  // the website keeps to the right edge, whatever the width
-    EXPECT_TRUE(any_pixel(c, {client.right - 240, 8, client.right - 26, 34}, RGB(190, 220, 235)))
-        << "website";
-    release(c);
+// The footer beside the buttons shows each command's status as it comes:
+// painted anew after every command whose status differs.
+TEST_F(MainWindow, FooterShowsTheStatusOfEachCommand) {
+    const RECT last_button = rect_of(GetDlgItem(window, IDC_PRINT));
+    const RECT footer = {last_button.right, last_button.top, CLIENT_WIDTH, last_button.bottom};
+    Capture shown = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    const int commands[] = {IDC_CALCULATE, IDC_COPY, IDC_RESET, IDC_CALCULATE, IDC_SAVE};
+    for (int id : commands) {
+        std::wstring before = s.status_text;
+        click(id);
+        Capture next = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        EXPECT_NE(before, s.status_text) << id;
+        EXPECT_FALSE(same_pixels(shown, next, footer)) << id << " " << s.status_text;
+        release(shown);
+        shown = next;
+    }
+    EXPECT_EQ(0, wcsncmp(L"记录已保存：", s.status_text, 6));
+    release(shown);
 }
 
-// The footer shows each command's status text: the window's pixels equal
-// the status painted on its own.
-TEST_F(MainWindow, FooterShowsTheStatusOfEachCommand) {
-    auto footer_matches = [&](const wchar_t* status) {
-        Capture shown = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-        HDC dc = CreateCompatibleDC(shown.dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(shown.dc, CLIENT_WIDTH, CLIENT_HEIGHT);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        fill_box(dc, {0, 660, CLIENT_WIDTH, 60}, RGB(236, 241, 244));
-        const Box b = STATUS_BOX;  // beside the buttons
-        draw_text_box(dc, b, status, RGB(120, 132, 142), s.font_small, DT_RIGHT);
-        bool same = true;
-        for (int y = b.y; y < b.y + b.height && same; y++)
-            for (int x = b.x; x < b.x + b.width && same; x++) same = shown.at(x, y) == GetPixel(dc, x, y);
-        bool drawn =
-            any_pixel(shown, {b.x, b.y, b.x + b.width, b.y + b.height}, RGB(120, 132, 142)) || !*status;
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        release(shown);
-        return same && drawn;
-    };
-    EXPECT_TRUE(footer_matches(L"就绪：填写参数后按 F5 或点击“计算”"));
-    click(IDC_CALCULATE);
-    EXPECT_TRUE(footer_matches(L"计算完成  Glyvant"));
-    click(IDC_COPY);
-    EXPECT_TRUE(footer_matches(L"结果已复制到剪贴板"));
-    click(IDC_RESET);
-    EXPECT_TRUE(footer_matches(L"已恢复默认值"));
-    click(IDC_CALCULATE);
-    click(IDC_SAVE);  // a long path: right-aligned, ending in an ellipsis
-    EXPECT_EQ(0, wcsncmp(L"记录已保存：", s.status_text, 6));
-    EXPECT_TRUE(footer_matches(s.status_text));
+// The keyboard alone reaches everything: Tab goes through every input, then
+// the buttons, in the order shown, and round again; Shift+Tab goes back. A
+// focused button shows a focus mark and runs on Space or Enter.
+TEST_F(MainWindow, KeyboardReachesEveryInputAndButton) {
+    std::vector<HWND> order(s.input_controls, s.input_controls + 3);
+    for (int id = IDC_CALCULATE; id <= IDC_PRINT; id++) order.push_back(GetDlgItem(window, id));
+    for (size_t k = 1; k <= order.size(); k++) {
+        press(GetFocus(), VK_TAB);
+        EXPECT_EQ(order[k % order.size()], GetFocus()) << k;
+    }
+    SetFocus(s.input_controls[0]);
+    pump();
+    EXPECT_EQ(L"60", selected_text(s.input_controls[0]));
+    shift_tab();
+    EXPECT_EQ(order.back(), GetFocus());
+
+    // The focus mark: the same button looks other focused than not.
+    HWND copy = GetDlgItem(window, IDC_COPY);
+    Capture unfocused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    SetFocus(copy);
+    Capture focused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    EXPECT_FALSE(same_pixels(unfocused, focused, rect_of(copy)));
+    release(unfocused);
+    release(focused);
+
+    // Space and Enter on a focused button run it; Enter in a field calculates.
+    set_clipboard(L"before");
+    press(s.input_controls[0], VK_RETURN);
+    SetFocus(copy);
+    PostMessageW(copy, WM_KEYDOWN, VK_SPACE, 1);
+    PostMessageW(copy, WM_KEYUP, VK_SPACE, 0xC0000001);
+    pump();
+    EXPECT_EQ(L"Glyvant\r\n" DEFAULT_LINES L"—— 按碳水系数计算完成", clipboard_text());
+    set_clipboard(L"before");
+    press(copy, VK_RETURN);
+    EXPECT_EQ(L"Glyvant\r\n" DEFAULT_LINES L"—— 按碳水系数计算完成", clipboard_text());
+    press(GetDlgItem(window, IDC_RESET), VK_RETURN);
+    EXPECT_STREQ(L"已恢复默认值", s.status_text);
+}
+
+// Every verdict of every tool of the suite shows whole in the verdict box,
+// in the window's own font: measured as the box wraps it.
+TEST_F(MainWindow, EveryVerdictOfTheSuiteShowsWhole) {
+    RECT box;
+    GetClientRect(s.verdict_label, &box);
+    HDC dc = GetDC(s.verdict_label);
+    HGDIOBJ old = SelectObject(dc, s.font_verdict);
+    int messages = 0;
+    for (int t = 0; t < suite_tool_count; t++) {
+        for (int k = 0; k < suite_tools[t]->rule_count; k++, messages++) {
+            const wchar_t* message = suite_tools[t]->rules[k].message;
+            RECT needed = box;
+            DrawTextW(dc, message, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+            EXPECT_TRUE(needed.bottom <= box.bottom && needed.right <= box.right)
+                << suite_tools[t]->id << " rules[" << k << "] needs " << needed.right << "x" << needed.bottom;
+        }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(s.verdict_label, dc);
+    EXPECT_GT(messages, 40);
 }
 
 std::string utf8(const std::wstring& text) {
@@ -538,7 +490,7 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     EXPECT_EQ("(missing)", file_bytes(path.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.c_str()));
 
-    type(0, L"1234567");
+    type(0, L"250");
     click(IDC_CALCULATE);
     shown_boxes.clear();
     click(IDC_SAVE);
@@ -552,8 +504,9 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     const std::string header = "\xEF\xBB\xBF" + utf8(L"时间,工具,本餐碳水,碳水系数,规格,结果\r\n");
     ASSERT_EQ(header, bytes.substr(0, header.size()));
     const std::string row_tail =
-        utf8(L",Glyvant,本餐碳水=1.23457e+06,碳水系数=10,规格=100,"
-             L"\"餐时胰岛素：123456.7 U\r\n抽取体积：1234.567 ml\r\n\"\r\n");
+        utf8(L",Glyvant,本餐碳水=250,碳水系数=10,规格=100,"
+             L"\"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n"
+             L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需复核）\r\n\"\r\n");
     std::string rows = bytes.substr(header.size());
     ASSERT_EQ(2 * (19 + row_tail.size()), rows.size()) << rows;
     for (int i = 0; i < 2; i++) EXPECT_EQ(row_tail, rows.substr(i * (19 + row_tail.size()) + 19, row_tail.size()));

@@ -16,9 +16,6 @@
 
 namespace {
 
-const RECT VERDICT_BOX = {492, 142, 984, 188};
-const COLORREF LEVEL_3 = RGB(190, 30, 45), LEVEL_0 = RGB(0, 128, 96);
-
 const InputDef rota_inputs[] = {
     {.key = "nurses", .label = L"护士人数", .unit = L"人", .default_value = 40},
     {.key = "days", .label = L"排班天数", .unit = L"天", .default_value = 31},
@@ -47,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
+TEST_F(ReportWindow, ContraindicatedPairShowsInRed) {
     open(tool_builtin());
     EXPECT_NE(nullptr, FindWindowExW(window, nullptr, L"Static", L"药物甲编号"));
     calculate(8, 1);  // 9 碳酸氢钠, 2 葡萄糖酸钙
@@ -55,9 +52,10 @@ TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
     EXPECT_EQ(L"禁忌：不可同瓶输注，需间隔冲管", text_of(s.verdict_label));
     std::wstring result = text_of(s.result_edit);
     EXPECT_EQ(0u, result.find(L"待查：9 号 碳酸氢钠  +  2 号 葡萄糖酸钙\r\n"));
+    const RECT verdict = rect_of(s.verdict_label);
     Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-    EXPECT_TRUE(any_pixel(c, VERDICT_BOX, LEVEL_3));
-    EXPECT_FALSE(any_pixel(c, VERDICT_BOX, LEVEL_0));
+    EXPECT_TRUE(any_pixel_that(c, verdict, red));
+    EXPECT_FALSE(any_pixel_that(c, verdict, green));
     release(c);
 
     // Copy: the title and the report, and no verdict line after it.
@@ -77,8 +75,8 @@ TEST_F(ReportWindow, ContraindicatedPairShowsTheLevel3Colour) {
     calculate(7, 1);  // 8 胰岛素, 2 葡萄糖酸钙
     EXPECT_EQ(0, s.last.level);
     c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
-    EXPECT_TRUE(any_pixel(c, VERDICT_BOX, LEVEL_0));
-    EXPECT_FALSE(any_pixel(c, VERDICT_BOX, LEVEL_3));
+    EXPECT_TRUE(any_pixel_that(c, verdict, green));
+    EXPECT_FALSE(any_pixel_that(c, verdict, red));
     release(c);
 }
 
@@ -99,10 +97,11 @@ TEST_F(ReportWindow, LongestReportIsWholeOnScreenOnTheClipboardAndInTheRecord) {
     click(IDC_SAVE);
     std::string bytes = file_bytes(path);
     DeleteFileW(path);
+    const std::wstring field = shown + L"结论：已生成轮转排班表，可复制到排班本或表格\r\n提示等级：绿色（完成）\r\n";
     char whole[utf8_capacity_for(8192)];
-    ASSERT_GT(utf8_from_wide(shown.c_str(), whole, sizeof whole), 0);
-    // The report in its one quoted field (it holds no quote to double), and
-    // the row's end after it.
+    ASSERT_GT(utf8_from_wide(field.c_str(), whole, sizeof whole), 0);
+    // The report and its verdict in one quoted field (it holds no quote to
+    // double), and the row's end after it.
     EXPECT_NE(std::string::npos, bytes.find(",\"" + std::string(whole) + "\"\r\n")) << bytes.size();
 }
 
