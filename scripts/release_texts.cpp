@@ -16,10 +16,13 @@
 //   @WINDOW_WIDTH@ @WINDOW_HEIGHT@  the window's fixed size in pixels
 //   @EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@
 //                                 the exit codes
+//   @DISCLAIMER@ @DISCLAIMER_ADVICE@  what every window and page says of its
+//                                 results, in its two parts
 //   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
 //   @INPUT@ @OUTPUT@ @VERDICT@    the line is repeated once per input field
-//                                 ("label（unit）：默认 value"; a list names
-//                                 its options on lines below), result line
+//                                 ("label（unit）：默认 value；范围 0–300 g，
+//                                 最多 1 位小数"; a list names its options on
+//                                 lines below), result line
 //                                 ("label（unit）") or verdict rule
 //                                 ("colour（level 级）：message"), and left
 //                                 out when there is none
@@ -85,8 +88,9 @@ std::string level_name(int level) {
     return utf8(verdict_level(level).colour_name) + "（" + number(level) + " 级）";
 }
 
-// A field with its unit and default; a list with its options, each on a
-// line of its own below it, indented under the item.
+// A field with its unit, what it shows at start, and the range and
+// precision it takes; a list with its options, each on a line of its own
+// below it, indented under the item.
 std::string input_item(const InputDef& input) {
     if (input.choice_count) {
         std::string item = utf8(input.label) + "（下拉列表，选其一）：";
@@ -95,7 +99,12 @@ std::string input_item(const InputDef& input) {
     }
     wchar_t value[64];
     format_default_value(input.default_value, value, 64);
-    return with_unit(input.label, input.unit) + "：默认 " + utf8(value);
+    std::string item = with_unit(input.label, input.unit) + (input.starts_empty ? "：开始时为空，须填写" : "：默认 " + utf8(value));
+    wchar_t range[128];
+    if (tool_input_range_text(input, range, 128) > 0) item += "；范围 " + utf8(range);
+    if (input.decimals == 0) item += "，整数";
+    if (input.decimals > 0) item += "，最多 " + number(input.decimals) + " 位小数";
+    return item;
 }
 
 std::string verdict_item(const RuleDef& rule) {
@@ -170,6 +179,8 @@ int main(int argc, char** argv) {
         {"@EXIT_NO_WINDOW@", number(EXIT_NO_WINDOW)},
         {"@EXIT_FORMULA_FAILED@", number(EXIT_FORMULA_FAILED)},
         {"@EXIT_REPORT_NOT_WRITTEN@", number(EXIT_REPORT_NOT_WRITTEN)},
+        {"@DISCLAIMER@", utf8(DISCLAIMER)},
+        {"@DISCLAIMER_ADVICE@", utf8(DISCLAIMER_ADVICE)},
         {"@LEVEL_0@", level_name(0)},
         {"@LEVEL_1@", level_name(1)},
         {"@LEVEL_2@", level_name(2)},

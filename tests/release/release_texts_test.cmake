@@ -44,8 +44,9 @@ expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\nb\n" "a\nb\
 expect(at_signs_in_text_stay GLYVANT "a@b @ @lower@ @@ 5@\n" "a@b @ @lower@ @@ 5@\n")
 
 # ---- Lines repeated per item ----------------------------------------------------
-expect(inputs_with_units_and_defaults GLYVANT "  · @INPUT@\n"
-       "  · 本餐碳水（g）：默认 60\n  · 碳水系数（g/U）：默认 10\n  · 规格（U/ml）：默认 100\n")
+string(CONCAT glyvant_inputs "  · 本餐碳水（g）：默认 60；范围 0–300 g，最多 1 位小数\n"
+       "  · 碳水系数（g/U）：默认 10；范围 1–150 g/U，最多 1 位小数\n  · 规格（U/ml）：默认 100；范围 40–500 U/ml，整数\n")
+expect(inputs_with_units_defaults_and_limits GLYVANT "  · @INPUT@\n" "${glyvant_inputs}")
 expect(default_in_window_form FAILING "@INPUT@\n" "剂量（mg）：默认 40\n体重（kg）：默认 0\n")
 expect(no_inputs_no_line CHECKLIST "a\n- @INPUT@\nb\n" "a\nb\n")
 expect(outputs GLYVANT "@OUTPUT@ @TITLE@\n" "餐时胰岛素（U） Glyvant\n抽取体积（ml） Glyvant\n")
