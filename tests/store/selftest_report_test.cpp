@@ -32,12 +32,13 @@ TEST(SelftestReport, BuiltInToolGivesSevenLines) {
 
 const InputDef inputs[] = {
     {.key = "dose", .label = L"剂量", .unit = L"mg", .default_value = 40},
-    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 0},
+    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 0, .min = 0.5, .max = 350},
 };
 
 // Each formula is checked on its own: another output's key reads 0 in the
 // OUT line, while the DETAIL line shows the calculation with it. A formula
-// that fails shows "--" on both.
+// that fails shows "--" on both; a default outside its input's limits is an
+// error of its own, and what reads it fails.
 TEST(SelftestReport, FailuresUnitsAndOutputKeys) {
     const OutputDef outputs[] = {
         {.key = "per_kg", .label = L"每公斤", .unit = L"mg/kg", .formula = "dose/weight", .format = "f2"},
@@ -59,9 +60,9 @@ TEST(SelftestReport, FailuresUnitsAndOutputKeys) {
               L"VERDICT|大于三十\r\n"
               L"DETAIL|每公斤：-- mg/kg 半量：20.0 两倍半量：40 错：-- mg "
               L"（部分结果无法计算，请检查输入是否合理） \r\n"
-              L"ERRORS|2\r\n",
+              L"ERRORS|3\r\n",
               report_of(tool, &errors));
-    EXPECT_EQ(2, errors);
+    EXPECT_EQ(3, errors);
 }
 
 // An OUT line too long for its bound ends with the cut mark and still ends
