@@ -232,7 +232,7 @@ int print_page_text(int number, wchar_t* text, int capacity) {
 void print_draw_page(HDC dc, int number) {
     const Layout& l = layout;
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, PRINT_INK);
     HGDIOBJ old_font = SelectObject(dc, l.fonts[BODY]);
     for (int i = 0; i < l.row_count; i++) {
         const Row& row = l.rows[i];
@@ -242,7 +242,7 @@ void print_draw_page(HDC dc, int number) {
     }
     // The footer on every page: the disclaimer, the page and the pages.
     SelectObject(dc, l.fonts[SMALL]);
-    HPEN pen = CreatePen(PS_SOLID, 0, RGB(0, 0, 0));
+    HPEN pen = CreatePen(PS_SOLID, 0, PRINT_INK);
     HGDIOBJ old_pen = SelectObject(dc, pen);
     MoveToEx(dc, l.left, l.footer_top, nullptr);
     LineTo(dc, l.right, l.footer_top);
