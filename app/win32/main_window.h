@@ -138,10 +138,11 @@ PageSize page_size_of(HDC printer);
 // needs. Returns the number of pages.
 int print_layout(HDC dc, const PageSize& page);
 // Draws page `number` (from 1) of that layout, its footer included, into
-// any device context: a printer's, or a memory DC.
+// `dc`: the printer's the layout was made for, or a memory DC.
 void print_draw_page(HDC dc, int number);
-// The text of page `number`'s body, a row per line; for the tests.
-int print_page_text(int number, wchar_t* text, int capacity);
+// The text of page `number`'s body as `dc` wraps it, a row per line; for
+// the tests.
+int print_page_text(HDC dc, int number, wchar_t* text, int capacity);
 // Releases the layout's fonts.
 void print_layout_release();
 

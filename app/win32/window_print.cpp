@@ -28,26 +28,24 @@ struct Row {
 
 // The document holds the result and, beside it, a line for each input and
 // at most a dozen others, each cut with "…" at LINE_CAPACITY, so the whole
-// always fits. Every line is at least its line break long, and a row at
-// least one character or one empty line.
+// always fits. Every line is at least its line break long.
 constexpr int LINE_CAPACITY = 1024;
 constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + (TOOL_MAX_INPUTS + 12) * LINE_CAPACITY;
 constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + 64;
-constexpr int MAX_ROWS = DOCUMENT_CAPACITY + DOCUMENT_MAX_LINES;
 
 // Point sizes in tenths, by style; the footer is SMALL.
 constexpr int POINT_TENTHS[STYLE_COUNT] = {160, 90, 115, 105};
 constexpr int MARGIN_TENTHS_OF_MM = 150;
 
 // One job's layout, static (the program has one thread and no heap of its
-// own): made by print_layout, read by print_draw_page.
+// own): made by print_layout, read by print_draw_page. It keeps the lines,
+// not their rows: a row per wrapped piece would take a megabyte, and the
+// printer's device context wraps the same text the same way every time.
 struct Layout {
     wchar_t text[DOCUMENT_CAPACITY];
     int text_length;
     DocumentLine lines[DOCUMENT_MAX_LINES];
     int line_count;
-    Row rows[MAX_ROWS];
-    int row_count;
     int page_count;
     HFONT fonts[STYLE_COUNT];
     int left, top, body_width, body_height, footer_top, right;
@@ -155,6 +153,34 @@ int row_length(HDC dc, const wchar_t* text, int length) {
     return fit;
 }
 
+// A walk through the document's rows from the first: where the next row
+// starts, and the row found last.
+struct RowWalk {
+    int line = 0, at = 0, page = 1, y = 0;
+    Row row = {};
+};
+
+// Finds the next row as `dc` wraps the document, with its style's font
+// selected into `dc`; false after the last. A row holds at least one
+// character, or is an empty line.
+bool next_row(HDC dc, RowWalk& walk) {
+    const Layout& l = layout;
+    if (walk.line >= l.line_count) return false;
+    const DocumentLine& line = l.lines[walk.line];
+    int end = line.start + line.length;
+    int height = row_height(dc, line.style);
+    int length = walk.at < end ? row_length(dc, l.text + walk.at, end - walk.at) : 0;
+    if (walk.y + height > l.body_height && walk.y > 0) {
+        walk.page++;
+        walk.y = 0;
+    }
+    walk.row = {walk.at, length, line.style, walk.page, walk.y};
+    walk.y += height;
+    walk.at += length;
+    if (walk.at >= end && ++walk.line < l.line_count) walk.at = l.lines[walk.line].start;
+    return true;
+}
+
 }  // namespace
 
 void print_layout_release() {
@@ -194,38 +220,25 @@ int print_layout(HDC dc, const PageSize& page) {
     l.footer_top = page.paper_height - margin_y - page.offset_y - footer_height;
     l.body_height = l.footer_top - l.top - footer_height / 2;
 
-    l.row_count = 0;
-    int page_number = 1, y = 0;
-    for (int i = 0; i < l.line_count; i++) {
-        const DocumentLine& line = l.lines[i];
-        int height = row_height(dc, line.style);
-        int at = line.start, end = line.start + line.length;
-        do {
-            int length = at < end ? row_length(dc, l.text + at, end - at) : 0;
-            if (y + height > l.body_height && y > 0) {
-                page_number++;
-                y = 0;
-            }
-            if (l.row_count < MAX_ROWS) l.rows[l.row_count++] = {at, length, line.style, page_number, y};
-            y += height;
-            at += length;
-        } while (at < end);
+    RowWalk walk;
+    while (next_row(dc, walk)) {
     }
     SelectObject(dc, old_font);
-    l.page_count = page_number;
+    l.page_count = walk.page;
     return l.page_count;
 }
 
-int print_page_text(int number, wchar_t* text, int capacity) {
-    text[0] = 0;
+int print_page_text(HDC dc, int number, wchar_t* text, int capacity) {
+    HGDIOBJ old_font = SelectObject(dc, layout.fonts[BODY]);
     int n = 0;
-    for (int i = 0; i < layout.row_count; i++) {
-        const Row& row = layout.rows[i];
+    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
+        const Row& row = walk.row;
         if (row.page != number) continue;
         for (int k = 0; k < row.length && n < capacity - 2; k++) text[n++] = layout.text[row.start + k];
         if (n < capacity - 1) text[n++] = L'\n';
     }
     text[n] = 0;
+    SelectObject(dc, old_font);
     return n;
 }
 
@@ -234,11 +247,9 @@ void print_draw_page(HDC dc, int number) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, PRINT_INK);
     HGDIOBJ old_font = SelectObject(dc, l.fonts[BODY]);
-    for (int i = 0; i < l.row_count; i++) {
-        const Row& row = l.rows[i];
-        if (row.page != number || row.length == 0) continue;
-        SelectObject(dc, l.fonts[row.style]);
-        TextOutW(dc, l.left, l.top + row.y, l.text + row.start, row.length);
+    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
+        const Row& row = walk.row;
+        if (row.page == number && row.length) TextOutW(dc, l.left, l.top + row.y, l.text + row.start, row.length);
     }
     // The footer on every page: the disclaimer, the page and the pages.
     SelectObject(dc, l.fonts[SMALL]);

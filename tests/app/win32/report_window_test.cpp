@@ -121,7 +121,7 @@ TEST_F(ReportWindow, TheRotaFlowsOverThePagesOfEitherPaper) {
         std::wstring all;
         static wchar_t page[16384];
         for (int n = 1; n <= pages[paper]; n++) {
-            print_page_text(n, page, 16384);
+            print_page_text(dc, n, page, 16384);
             all += page;
         }
         for (int nurse = 1; nurse <= 40; nurse++) {
