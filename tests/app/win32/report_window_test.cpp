@@ -114,7 +114,7 @@ TEST_F(ReportWindow, TheRotaFlowsOverThePagesOfEitherPaper) {
     open(rota_tool);
     calculate(L"40", L"31");
     HDC dc = CreateCompatibleDC(nullptr);
-    const PageSize a4 = {794, 1123, 0, 0, 96, 96}, a5 = {559, 794, 0, 0, 96, 96};
+    const PageSize a4 = {794, 1123, 794, 1123, 0, 0, 96, 96}, a5 = {559, 794, 559, 794, 0, 0, 96, 96};
     int pages[2] = {};
     for (int paper = 0; paper < 2; paper++) {
         pages[paper] = print_layout(dc, paper == 0 ? a4 : a5);
