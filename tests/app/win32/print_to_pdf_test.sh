@@ -19,11 +19,13 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 # ---- The printer ---------------------------------------------------------------
 # lpstat -r exits 0 either way; only its words tell.
 cupsd_running() { lpstat -r 2>/dev/null | grep -q '^scheduler is running'; }
-started_cupsd=0
+cupsd_pid=
 if ! cupsd_running; then
-  /usr/sbin/cupsd || { echo "cannot start cupsd" >&2; exit 1; }
-  started_cupsd=1
+  # In the foreground, so that it is stopped by its own id.
+  /usr/sbin/cupsd -f </dev/null >/dev/null 2>&1 &
+  cupsd_pid=$!
   for _ in $(seq 100); do cupsd_running && break; sleep 0.1; done
+  cupsd_running || { echo "cannot start cupsd" >&2; exit 1; }
 fi
 old_default=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
 add_printer() {
@@ -35,7 +37,7 @@ finish() {
   wineserver -k 2>/dev/null || true
   remove_printer
   [ -n "$old_default" ] && lpadmin -d "$old_default" 2>/dev/null
-  [ "$started_cupsd" = 1 ] && pkill -x cupsd
+  if [ -n "$cupsd_pid" ]; then kill "$cupsd_pid"; wait "$cupsd_pid" 2>/dev/null; fi
   rm -f "$marker"
 }
 trap finish EXIT
