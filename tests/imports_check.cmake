@@ -8,7 +8,7 @@ if(NOT rc EQUAL 0)
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
 set(system_dlls kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll msvcrt.dll
-                comdlg32.dll ole32.dll version.dll)
+                comdlg32.dll winspool.drv ole32.dll version.dll)
 foreach(line IN LISTS lines)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)

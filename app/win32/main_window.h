@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <winspool.h>
 
 #include "app/maker.h"
 #include "app/win32/window_look.h"
@@ -135,6 +136,7 @@ extern BlockAllocator allocate_global_block;
 // The paper and the device's printable area, in device pixels.
 struct PageSize {
     int paper_width, paper_height;
+    int printable_width, printable_height;
     int offset_x, offset_y;  // of the printable area from the paper's corner
     int dpi_x, dpi_y;
 };
@@ -144,19 +146,30 @@ PageSize page_size_of(HDC printer);
 // (title, category, time of printing), a formula tool's inputs, result lines,
 // verdict with its level in words, caution and basis, or a report's text;
 // lines too wide are wrapped, and the body flows over as many pages as it
-// needs. Returns the number of pages.
+// needs. Returns the number of pages, or 0, laying nothing out, when the
+// printable area is too small for a page (a label or wristband printer's).
 int print_layout(HDC dc, const PageSize& page);
 // Draws page `number` (from 1) of that layout, its footer included, into
-// any device context: a printer's, or a memory DC.
+// `dc`: the printer's the layout was made for, or a memory DC.
 void print_draw_page(HDC dc, int number);
-// The text of page `number`'s body, a row per line; for the tests.
-int print_page_text(int number, wchar_t* text, int capacity);
+// The text of page `number`'s body as `dc` wraps it, a row per line; for
+// the tests.
+int print_page_text(HDC dc, int number, wchar_t* text, int capacity);
 // Releases the layout's fonts.
 void print_layout_release();
 
 // The print dialog comes from here (PrintDlgW), so tests can stand in for it.
 using PrintDialogFunction = BOOL(WINAPI*)(PRINTDLGW* dialog);
 extern PrintDialogFunction run_print_dialog;
+// Whether the PC has any printer at all, default or not, is asked here
+// (EnumPrintersW), so tests can stand in for a PC without one.
+using PrinterListFunction = BOOL(WINAPI*)(DWORD flags, LPWSTR server, DWORD level, LPBYTE buffer,
+                                          DWORD capacity, LPDWORD needed, LPDWORD returned);
+extern PrinterListFunction list_printers;
+// A printer's paper is measured here (page_size_of), so tests can give the
+// memory DC of a stand-in printer the paper they need.
+using PageMeasure = PageSize (*)(HDC printer);
+extern PageMeasure measure_page;
 
 // ---- Drawing ---------------------------------------------------------------------
 

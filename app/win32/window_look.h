@@ -56,6 +56,10 @@ constexpr Palette palette = {
     .plain_button = {WHITE, RGB(226, 234, 240), RGB(206, 216, 224), INK},
 };
 
+// Everything on paper, text and rules: a ward's printer is often
+// black-and-white, where the screen's greys and colours print faint.
+constexpr COLORREF PRINT_INK = RGB(0, 0, 0);
+
 // The verdict's colour at `level`; any other level shows as level 0.
 inline COLORREF verdict_colour(int level) {
     const VerdictLevel& l = verdict_level(level);

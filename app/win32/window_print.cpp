@@ -28,26 +28,29 @@ struct Row {
 
 // The document holds the result and, beside it, a line for each input and
 // at most a dozen others, each cut with "…" at LINE_CAPACITY, so the whole
-// always fits. Every line is at least its line break long, and a row at
-// least one character or one empty line.
+// always fits. Every line is at least its line break long.
 constexpr int LINE_CAPACITY = 1024;
 constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + (TOOL_MAX_INPUTS + 12) * LINE_CAPACITY;
 constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + 64;
-constexpr int MAX_ROWS = DOCUMENT_CAPACITY + DOCUMENT_MAX_LINES;
+
+// The smallest printable area a page is laid out on. On less, a label or
+// wristband printer's (often a ward's default), a row would hold a
+// character or two and the result would run to thousands of pages.
+constexpr int MIN_PRINTABLE_WIDTH_MM = 90, MIN_PRINTABLE_HEIGHT_MM = 120;
 
 // Point sizes in tenths, by style; the footer is SMALL.
 constexpr int POINT_TENTHS[STYLE_COUNT] = {160, 90, 115, 105};
 constexpr int MARGIN_TENTHS_OF_MM = 150;
 
 // One job's layout, static (the program has one thread and no heap of its
-// own): made by print_layout, read by print_draw_page.
+// own): made by print_layout, read by print_draw_page. It keeps the lines,
+// not their rows: a row per wrapped piece would take a megabyte, and the
+// printer's device context wraps the same text the same way every time.
 struct Layout {
     wchar_t text[DOCUMENT_CAPACITY];
     int text_length;
     DocumentLine lines[DOCUMENT_MAX_LINES];
     int line_count;
-    Row rows[MAX_ROWS];
-    int row_count;
     int page_count;
     HFONT fonts[STYLE_COUNT];
     int left, top, body_width, body_height, footer_top, right;
@@ -155,6 +158,46 @@ int row_length(HDC dc, const wchar_t* text, int length) {
     return fit;
 }
 
+// A walk through the document's rows from the first: where the next row
+// starts, and the row found last.
+struct RowWalk {
+    int line = 0, at = 0, page = 1, y = 0;
+    Row row = {};
+};
+
+// Finds the next row as `dc` wraps the document, with its style's font
+// selected into `dc`; false after the last. A row holds at least one
+// character, or is an empty line.
+bool next_row(HDC dc, RowWalk& walk) {
+    const Layout& l = layout;
+    if (walk.line >= l.line_count) return false;
+    const DocumentLine& line = l.lines[walk.line];
+    int end = line.start + line.length;
+    int height = row_height(dc, line.style);
+    int length = walk.at < end ? row_length(dc, l.text + walk.at, end - walk.at) : 0;
+    if (walk.y + height > l.body_height && walk.y > 0) {
+        walk.page++;
+        walk.y = 0;
+    }
+    walk.row = {walk.at, length, line.style, walk.page, walk.y};
+    walk.y += height;
+    walk.at += length;
+    if (walk.at >= end && ++walk.line < l.line_count) walk.at = l.lines[walk.line].start;
+    return true;
+}
+
+bool at_least_mm(int pixels, int dpi, int mm) { return dpi > 0 && pixels * 254LL >= mm * 10LL * dpi; }
+
+int whole_mm(int pixels, int dpi) { return dpi > 0 ? MulDiv(pixels, 254, dpi * 10) : 0; }
+
+// A device that reports no paper (a display's or a memory DC) holds no page.
+bool paper_holds_a_page(const PageSize& page) {
+    int width = page.printable_width < page.paper_width ? page.printable_width : page.paper_width;
+    int height = page.printable_height < page.paper_height ? page.printable_height : page.paper_height;
+    return at_least_mm(width, page.dpi_x, MIN_PRINTABLE_WIDTH_MM) &&
+           at_least_mm(height, page.dpi_y, MIN_PRINTABLE_HEIGHT_MM);
+}
+
 }  // namespace
 
 void print_layout_release() {
@@ -165,15 +208,19 @@ void print_layout_release() {
 }
 
 PrintDialogFunction run_print_dialog = PrintDlgW;
+PrinterListFunction list_printers = EnumPrintersW;
+PageMeasure measure_page = page_size_of;
 
 PageSize page_size_of(HDC printer) {
-    return {GetDeviceCaps(printer, PHYSICALWIDTH), GetDeviceCaps(printer, PHYSICALHEIGHT),
+    return {GetDeviceCaps(printer, PHYSICALWIDTH),   GetDeviceCaps(printer, PHYSICALHEIGHT),
+            GetDeviceCaps(printer, HORZRES),         GetDeviceCaps(printer, VERTRES),
             GetDeviceCaps(printer, PHYSICALOFFSETX), GetDeviceCaps(printer, PHYSICALOFFSETY),
             GetDeviceCaps(printer, LOGPIXELSX),      GetDeviceCaps(printer, LOGPIXELSY)};
 }
 
 int print_layout(HDC dc, const PageSize& page) {
     Layout& l = layout;
+    if (!paper_holds_a_page(page)) return 0;
     compose_document();
     print_layout_release();
     for (int style = 0; style < STYLE_COUNT; style++)
@@ -194,55 +241,40 @@ int print_layout(HDC dc, const PageSize& page) {
     l.footer_top = page.paper_height - margin_y - page.offset_y - footer_height;
     l.body_height = l.footer_top - l.top - footer_height / 2;
 
-    l.row_count = 0;
-    int page_number = 1, y = 0;
-    for (int i = 0; i < l.line_count; i++) {
-        const DocumentLine& line = l.lines[i];
-        int height = row_height(dc, line.style);
-        int at = line.start, end = line.start + line.length;
-        do {
-            int length = at < end ? row_length(dc, l.text + at, end - at) : 0;
-            if (y + height > l.body_height && y > 0) {
-                page_number++;
-                y = 0;
-            }
-            if (l.row_count < MAX_ROWS) l.rows[l.row_count++] = {at, length, line.style, page_number, y};
-            y += height;
-            at += length;
-        } while (at < end);
+    RowWalk walk;
+    while (next_row(dc, walk)) {
     }
     SelectObject(dc, old_font);
-    l.page_count = page_number;
+    l.page_count = walk.page;
     return l.page_count;
 }
 
-int print_page_text(int number, wchar_t* text, int capacity) {
-    text[0] = 0;
+int print_page_text(HDC dc, int number, wchar_t* text, int capacity) {
+    HGDIOBJ old_font = SelectObject(dc, layout.fonts[BODY]);
     int n = 0;
-    for (int i = 0; i < layout.row_count; i++) {
-        const Row& row = layout.rows[i];
+    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
+        const Row& row = walk.row;
         if (row.page != number) continue;
         for (int k = 0; k < row.length && n < capacity - 2; k++) text[n++] = layout.text[row.start + k];
         if (n < capacity - 1) text[n++] = L'\n';
     }
     text[n] = 0;
+    SelectObject(dc, old_font);
     return n;
 }
 
 void print_draw_page(HDC dc, int number) {
     const Layout& l = layout;
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, PRINT_INK);
     HGDIOBJ old_font = SelectObject(dc, l.fonts[BODY]);
-    for (int i = 0; i < l.row_count; i++) {
-        const Row& row = l.rows[i];
-        if (row.page != number || row.length == 0) continue;
-        SelectObject(dc, l.fonts[row.style]);
-        TextOutW(dc, l.left, l.top + row.y, l.text + row.start, row.length);
+    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
+        const Row& row = walk.row;
+        if (row.page == number && row.length) TextOutW(dc, l.left, l.top + row.y, l.text + row.start, row.length);
     }
     // The footer on every page: the disclaimer, the page and the pages.
     SelectObject(dc, l.fonts[SMALL]);
-    HPEN pen = CreatePen(PS_SOLID, 0, RGB(0, 0, 0));
+    HPEN pen = CreatePen(PS_SOLID, 0, PRINT_INK);
     HGDIOBJ old_pen = SelectObject(dc, pen);
     MoveToEx(dc, l.left, l.footer_top, nullptr);
     LineTo(dc, l.right, l.footer_top);
@@ -296,34 +328,58 @@ bool print_pages(HDC dc, int from, int to) {
     return false;
 }
 
+// Whether the PC has a printer at all, local or connected, default or not:
+// asked for the size of their list only, which is 0 when there is none.
+bool any_printer() {
+    DWORD needed = 0, returned = 0;
+    list_printers(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &returned);
+    return needed > 0 || returned > 0;
+}
+
+void refuse_paper(const PageSize& page) {
+    wchar_t text[160];
+    text_format(text, 160, L"当前打印机的纸张为 %d × %d mm，无法排版打印结果。请选择 A4 或 A5 纸张的打印机。",
+                whole_mm(page.paper_width, page.dpi_x), whole_mm(page.paper_height, page.dpi_y));
+    tell(text, L"打印", MB_ICONWARNING);
+    set_status(L"未打印：纸张过小");
+}
+
 }  // namespace
 
 void print_result() {
     MainWindowState& s = main_window_state;
     if (!result_is_current(L"请先点击“计算”生成结果。")) return;
     // The default printer first, without a dialog, so the dialog can offer
-    // the document's own pages.
+    // the document's own pages. Without a default, or on its paper too
+    // small for a page, the dialog still opens, offering no pages, for the
+    // nurse to choose another printer.
     PRINTDLGW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = s.main_window;
     dialog.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
-    if (!run_print_dialog(&dialog) || !dialog.hDC) {
+    int pages = 0;
+    if (run_print_dialog(&dialog) && dialog.hDC) {
+        pages = print_layout(dialog.hDC, measure_page(dialog.hDC));
+        print_layout_release();
+    } else if (!any_printer()) {
         free_dialog(dialog);
         tell(L"未找到可用的打印机，请先在系统中添加打印机。", L"打印", MB_ICONWARNING);
         set_status(L"未打印：未找到打印机");
         return;
     }
-    int pages = print_layout(dialog.hDC, page_size_of(dialog.hDC));
-    print_layout_release();
-    DeleteDC(dialog.hDC);
+    if (dialog.hDC) DeleteDC(dialog.hDC);
     dialog.hDC = nullptr;
-    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
+    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE | (pages ? 0 : PD_NOPAGENUMS);
     dialog.nMinPage = dialog.nFromPage = 1;
-    dialog.nMaxPage = dialog.nToPage = (WORD)pages;
+    dialog.nMaxPage = dialog.nToPage = (WORD)(pages ? pages : 1);
+    // Wine keeps a failed call's error through later calls (the default's
+    // lookup failing when there is none, then a Cancel): only an error the
+    // dialog set is its own.
+    DWORD earlier_error = CommDlgExtendedError();
     if (!run_print_dialog(&dialog)) {
         DWORD error = CommDlgExtendedError();
         free_dialog(dialog);
-        if (error) {
+        if (error && error != earlier_error) {
             tell(L"无法打开打印对话框，本页未打印。请检查打印机设置后重试。", L"打印失败", MB_ICONWARNING);
             set_status(L"未打印：打印对话框未能打开");
         }
@@ -332,7 +388,13 @@ void print_result() {
     wchar_t name[128];
     printer_name(dialog, name, 128);
     // The chosen printer's paper may differ from the default's.
-    pages = dialog.hDC ? print_layout(dialog.hDC, page_size_of(dialog.hDC)) : 0;
+    const PageSize page = dialog.hDC ? measure_page(dialog.hDC) : PageSize{};
+    pages = dialog.hDC ? print_layout(dialog.hDC, page) : 0;
+    if (dialog.hDC && !pages) {
+        free_dialog(dialog);
+        refuse_paper(page);
+        return;
+    }
     int from = 1, to = pages;
     if (dialog.Flags & PD_PAGENUMS) {
         from = dialog.nFromPage < 1 ? 1 : dialog.nFromPage;

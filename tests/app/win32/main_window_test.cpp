@@ -318,23 +318,70 @@ TEST_F(MainWindow, CopyPutsTitleResultAndVerdictOnTheClipboard) {
     EXPECT_STREQ(L"复制失败，请重试", s.status_text);
 }
 
-// A printer that takes no document: the dialog hands back a device context
-// on which no job can start (a memory DC).
-BOOL WINAPI printer_taking_no_job(PRINTDLGW* dialog) {
+// The PC's printers, stood in for: whether one is the default and whether
+// there is any; the paper they have; and what the dialog showed. A printer
+// takes no document: its device context is a memory DC, on which no job
+// can start.
+struct StandInPrinters {
+    bool has_default, any;
+    PageSize paper;
+    int dialog_pages;  // the last page the dialog offered, 0 for none; -1 when it did not open
+} printers;
+
+BOOL WINAPI stand_in_dialog(PRINTDLGW* dialog) {
+    if (!(dialog->Flags & PD_RETURNDEFAULT))
+        printers.dialog_pages = dialog->Flags & PD_NOPAGENUMS ? 0 : dialog->nMaxPage;
+    else if (!printers.has_default)
+        return FALSE;
     dialog->hDC = CreateCompatibleDC(nullptr);
     return TRUE;
 }
 
-// A job that does not go out is told as not printed, never as sent.
-TEST_F(MainWindow, PrintThatFailsSaysThePageWasNotPrinted) {
+// Asked for no more than the list's size, as Print asks.
+BOOL WINAPI stand_in_printer_list(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD needed, LPDWORD returned) {
+    *needed = printers.any ? 256 : 0;
+    *returned = 0;
+    return !printers.any;
+}
+
+PageSize stand_in_paper(HDC) { return printers.paper; }
+
+// Print tells the nurse what became of the page, never "sent" when it was
+// not: a job that does not go out, paper too small for a page (a label
+// printer's), no default printer (the dialog lets her choose one), none at all.
+TEST_F(MainWindow, PrintSaysWhatBecameOfThePage) {
+    const PageSize a4 = {794, 1123, 794, 1123, 0, 0, 96, 96}, label = {354, 236, 354, 236, 0, 0, 300, 300};
+    struct Case {
+        bool has_default, any;
+        PageSize paper;
+        int dialog_pages;
+        const wchar_t *caption, *text, *status;
+    };
+    const wchar_t* job_failed = L"打印未能完成，页面没有打印出来。请检查打印机（是否开机、缺纸或脱机）后重试。";
+    const Case cases[] = {
+        {true, true, a4, 1, L"打印失败", job_failed, L"打印失败："},
+        {true, true, label, 0, L"打印",
+         L"当前打印机的纸张为 30 × 20 mm，无法排版打印结果。请选择 A4 或 A5 纸张的打印机。", L"未打印：纸张过小"},
+        {false, true, a4, 0, L"打印失败", job_failed, L"打印失败："},
+        {false, false, a4, -1, L"打印", L"未找到可用的打印机，请先在系统中添加打印机。", L"未打印：未找到打印机"},
+    };
     click(IDC_CALCULATE);
-    run_print_dialog = printer_taking_no_job;
-    click(IDC_PRINT);
+    run_print_dialog = stand_in_dialog;
+    list_printers = stand_in_printer_list;
+    measure_page = stand_in_paper;
+    for (const Case& c : cases) {
+        printers = {c.has_default, c.any, c.paper, -1};
+        shown_boxes.clear();
+        click(IDC_PRINT);
+        EXPECT_EQ(c.dialog_pages, printers.dialog_pages) << c.status;
+        ASSERT_EQ(1u, shown_boxes.size()) << c.status;  // a job tried on the stand-in would fail with a box
+        EXPECT_EQ(c.caption, shown_boxes[0].caption);
+        EXPECT_EQ(c.text, shown_boxes[0].text);
+        EXPECT_EQ(0, wcsncmp(c.status, s.status_text, wcslen(c.status))) << s.status_text;
+    }
     run_print_dialog = PrintDlgW;
-    ASSERT_EQ(1u, shown_boxes.size());
-    EXPECT_EQ(L"打印失败", shown_boxes[0].caption);
-    EXPECT_NE(std::wstring::npos, shown_boxes[0].text.find(L"没有打印出来"));
-    EXPECT_EQ(0, wcsncmp(L"打印失败", s.status_text, 4)) << s.status_text;
+    list_printers = EnumPrintersW;
+    measure_page = page_size_of;
 }
 
 TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {

@@ -3,15 +3,15 @@
 # cups-pdf printer, whose PDFs are read back with pdftotext and pdfinfo.
 #   print_to_pdf_test.sh <Glyvant.exe> <rota tool's exe> <ui_driver.exe> <prefix folder>
 # Glyvant's defaults, the 40-nurse rota over several pages, Cancel, Print
-# refused without a result, and no printer at all. Starts cupsd when it is
-# not running and stops what it started; the machine's default printer is
-# put back.
+# refused without a result, a label printer as the default, printers but no
+# default, and no printer at all. Starts cupsd when it is not running and
+# stops what it started; the machine's default printer is put back.
 set -uo pipefail
 glyvant=$1 rota=$2 driver=$3 prefix=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../scripts/common.sh"
 
-printer=GlyvantTestPDF
+printer=GlyvantTestPDF label_printer=GlyvantTestLabel
 pdf_folder=${HOME:-/root}/PDF
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -19,23 +19,38 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 # ---- The printer ---------------------------------------------------------------
 # lpstat -r exits 0 either way; only its words tell.
 cupsd_running() { lpstat -r 2>/dev/null | grep -q '^scheduler is running'; }
-started_cupsd=0
+cupsd_pid=
 if ! cupsd_running; then
-  /usr/sbin/cupsd || { echo "cannot start cupsd" >&2; exit 1; }
-  started_cupsd=1
+  # In the foreground, so that it is stopped by its own id.
+  /usr/sbin/cupsd -f </dev/null >/dev/null 2>&1 &
+  cupsd_pid=$!
   for _ in $(seq 100); do cupsd_running && break; sleep 0.1; done
+  cupsd_running || { echo "cannot start cupsd" >&2; exit 1; }
 fi
 old_default=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
 add_printer() {
   lpadmin -p "$printer" -v cups-pdf:/ -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
   lpadmin -d "$printer"
 }
-remove_printer() { lpadmin -x "$printer" 2>/dev/null || true; }
+# A label printer: cups-pdf's PPD with a 30 x 20 mm label as its paper,
+# which Wine's PostScript driver reads.
+add_label_printer() {
+  local ppd label='Label30x20/Label 30 x 20 mm' code='"<</PageSize[85 57]/ImagingBBox null>>setpagedevice"'
+  ppd=$(mktemp --suffix=.ppd)
+  sed -e "/^\*PageSize A4\//a *PageSize $label: $code" -e "/^\*PageRegion A4\//a *PageRegion $label: $code" \
+      -e "/^\*ImageableArea A4\//a *ImageableArea $label: \"0 0 85 57\"" \
+      -e "/^\*PaperDimension A4\//a *PaperDimension $label: \"85 57\"" \
+      -e 's/^\*Default\(PageSize\|PageRegion\|ImageableArea\|PaperDimension\): A4$/*Default\1: Label30x20/' \
+      /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >"$ppd"
+  lpadmin -p "$label_printer" -v cups-pdf:/ -E -P "$ppd" 2>/dev/null
+  rm -f "$ppd"
+}
+remove_printer() { lpadmin -x "$printer" 2>/dev/null; lpadmin -x "$label_printer" 2>/dev/null || true; }
 finish() {
   wineserver -k 2>/dev/null || true
   remove_printer
   [ -n "$old_default" ] && lpadmin -d "$old_default" 2>/dev/null
-  [ "$started_cupsd" = 1 ] && pkill -x cupsd
+  if [ -n "$cupsd_pid" ]; then kill "$cupsd_pid"; wait "$cupsd_pid" 2>/dev/null; fi
   rm -f "$marker"
 }
 trap finish EXIT
@@ -143,6 +158,46 @@ if pdf=$(new_pdf); then
 else
   fail "the rota's print reached no PDF"
 fi
+stop
+
+# ---- A label printer as the default ---------------------------------------------------
+# Wine takes CUPS's default as Windows' when a program starts. The dialog
+# opens on it, and printing on its paper is refused with the paper's size.
+add_label_printer
+lpadmin -d "$label_printer"
+mark
+start "$glyvant"
+drive click 1001 >/dev/null
+drive click 1006 >/dev/null
+drive dialog 15 >/dev/null || fail "no print dialog with a label printer as the default"
+drive press 1 >/dev/null
+sleep 1
+shown=$(drive dialog 15)
+[ "$shown" = "打印
+当前打印机的纸张为 30 × 20 mm，无法排版打印结果。请选择 A4 或 A5 纸张的打印机。" ] || fail "printing on a label showed [$shown]"
+drive press 1 >/dev/null
+sleep 4
+[ -z "$(new_pdfs)" ] || fail "something printed on the label"
+lpstat -o "$label_printer" 2>/dev/null | grep -q . && fail "the label printer got a job"
+stop
+lpadmin -d "$printer"
+
+# ---- Printers, but no default --------------------------------------------------------
+# Wine sets a default whenever a program starts and CUPS has printers: it is
+# taken away while Glyvant runs (Wine reads it from the registry each time).
+# The print dialog opens for the nurse to choose a printer; Cancel there
+# says nothing.
+mark
+start "$glyvant"
+wine reg delete 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device /f >/dev/null 2>&1
+drive click 1001 >/dev/null
+drive click 1006 >/dev/null
+shown=$(drive dialog 15)
+case $shown in ""|打印*) fail "without a default Print showed [$shown], not the print dialog" ;; esac
+drive press 2 >/dev/null
+sleep 1
+shown=$(drive dialog 3) && fail "Cancel without a default showed [$shown]"
+[ -z "$(new_pdfs)" ] || fail "Cancel without a default printed"
 stop
 
 # ---- No printer at all ----------------------------------------------------------------

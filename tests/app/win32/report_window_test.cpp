@@ -113,14 +113,14 @@ TEST_F(ReportWindow, TheRotaFlowsOverThePagesOfEitherPaper) {
     open(rota_tool);
     calculate(L"40", L"31");
     HDC dc = CreateCompatibleDC(nullptr);
-    const PageSize a4 = {794, 1123, 0, 0, 96, 96}, a5 = {559, 794, 0, 0, 96, 96};
+    const PageSize a4 = {794, 1123, 794, 1123, 0, 0, 96, 96}, a5 = {559, 794, 559, 794, 0, 0, 96, 96};
     int pages[2] = {};
     for (int paper = 0; paper < 2; paper++) {
         pages[paper] = print_layout(dc, paper == 0 ? a4 : a5);
         std::wstring all;
         static wchar_t page[16384];
         for (int n = 1; n <= pages[paper]; n++) {
-            print_page_text(n, page, 16384);
+            print_page_text(dc, n, page, 16384);
             all += page;
         }
         for (int nurse = 1; nurse <= 40; nurse++) {
