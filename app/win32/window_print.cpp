@@ -91,17 +91,8 @@ void add_result_lines(const wchar_t* text, int first) {
     }
 }
 
-// An input as the nurse set it: its chosen option, or its value and unit.
-void add_input_line(const InputDef& input, double value) {
-    if (input.choice_count) {
-        const InputChoice* chosen = tool_choice_of(input, value);
-        add_formatted(BODY, L"%ls：%ls", input.label, chosen ? chosen->label : L"--");
-        return;
-    }
-    wchar_t number[64];
-    format_default_value(value, number, 64);
-    add_formatted(BODY, *input.unit ? L"%ls：%ls %ls" : L"%ls：%ls%ls", input.label, number, input.unit);
-}
+// A line as the calculation writes it, in the result text and the record.
+void add_calculation_line(LineStyle style, const wchar_t* line) { add_line(style, line, text_length(line)); }
 
 void compose_document() {
     const MainWindowState& s = main_window_state;
@@ -118,15 +109,21 @@ void compose_document() {
     if (tool.report_kind == REPORT_NONE) {
         if (tool.input_count) {
             add_line(HEADING, L"输入参数", 4);
-            for (int i = 0; i < tool.input_count; i++) add_input_line(tool.inputs[i], c.inputs[i]);
+            for (int i = 0; i < tool.input_count; i++) {
+                wchar_t line[LINE_CAPACITY];
+                calc_input_line(tool.inputs[i], c.inputs[i], line, LINE_CAPACITY);
+                add_calculation_line(BODY, line);
+            }
             add_line(BODY, L"", 0);
         }
         add_line(HEADING, L"计算结果", 4);
         add_result_lines(c.text, c.choice_lines);  // the options stand with the inputs
         add_line(BODY, L"", 0);
-        const VerdictLevel& level = verdict_level(c.level);
-        add_formatted(HEADING, L"结论：%ls", c.verdict);
-        add_formatted(BODY, L"提示等级：%ls（%ls）", level.colour_name, level.meaning);
+        wchar_t line[CALC_VERDICT_LINE_CAPACITY];
+        calc_verdict_line(c, line, CALC_VERDICT_LINE_CAPACITY);
+        add_calculation_line(HEADING, line);
+        calc_level_line(c, line, CALC_VERDICT_LINE_CAPACITY);
+        add_calculation_line(BODY, line);
     } else {
         add_result_lines(c.text, 0);
     }
@@ -280,7 +277,7 @@ void print_draw_page(HDC dc, int number) {
     LineTo(dc, l.right, l.footer_top);
     SelectObject(dc, old_pen);
     DeleteObject(pen);
-    const wchar_t disclaimer[] = L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断";
+    const wchar_t disclaimer[] = DISCLAIMER;
     int line = row_height(dc, SMALL);
     TextOutW(dc, l.left, l.footer_top + line / 4, disclaimer, text_length(disclaimer));
     wchar_t pages[64];
