@@ -162,13 +162,6 @@ inline bool same_pixels(const Capture& a, const Capture& b, RECT r) {
     return true;
 }
 
-// The part of an edit field's text that is selected, ready to be typed over.
-inline std::wstring selected_text(HWND edit) {
-    DWORD start = 0, end = 0;
-    SendMessageW(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
-    return text_of(edit).substr(start, end - start);
-}
-
 // Shift+Tab, with the Shift key down as the routing reads it.
 inline void shift_tab() {
     BYTE keys[256];
