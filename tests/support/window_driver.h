@@ -39,10 +39,15 @@ inline void pump() {
     }
 }
 
-// A key typed into a control, through the loop's routing.
-inline void press(HWND control, WPARAM key) {
+// A key typed into a control, through the loop's routing, with a modifier
+// key (VK_SHIFT, say) held down as the routing reads it.
+inline void press(HWND control, WPARAM key, int held = 0) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    if (held) keys[held] = 0x80, SetKeyboardState(keys);
     PostMessageW(control, WM_KEYDOWN, key, 1);
     pump();
+    if (held) keys[held] = 0, SetKeyboardState(keys);
 }
 
 // Picks option `index` of input `input`'s list, as a click on it does: the
@@ -162,14 +167,4 @@ inline bool same_pixels(const Capture& a, const Capture& b, RECT r) {
     return true;
 }
 
-// Shift+Tab, with the Shift key down as the routing reads it.
-inline void shift_tab() {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    press(GetFocus(), VK_TAB);
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-}
 
