@@ -154,7 +154,7 @@ TEST(ToolCalculate, ValuesTheirInputsDoNotTakeFail) {
         {60, 2, L"肿瘤：--\r\n总分：-- 分\r\n双倍：120 kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
         {0.5, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
         {301, 0, L"肿瘤：0 分：否\r\n总分：0 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
-        {60.25, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {60.24, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
     };
     for (const Case& c : cases) {
         const double values[] = {c.x, c.cancer};

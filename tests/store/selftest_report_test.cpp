@@ -32,7 +32,7 @@ TEST(SelftestReport, BuiltInToolGivesSevenLines) {
 
 const InputDef inputs[] = {
     {.key = "dose", .label = L"剂量", .unit = L"mg", .default_value = 40},
-    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 0, .min = 0.5, .max = 350},
+    {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 400, .min = 0.5, .max = 350},
 };
 
 // Each formula is checked on its own: another output's key reads 0 in the
