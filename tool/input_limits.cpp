@@ -23,6 +23,7 @@ bool tool_input_limited(const InputDef& input) {
 
 InputFault tool_input_fault(const InputDef& input, double value) {
     if (input.choice_count) return tool_choice_of(input, value) ? INPUT_SOUND : INPUT_NO_OPTION;
+    if (input.box) return value == 0 || value == input.points ? INPUT_SOUND : INPUT_NO_OPTION;
     if (!isfinite(value)) return INPUT_NOT_FINITE;
     if (value < input.min) return INPUT_BELOW_MIN;
     if (value > input.max) return INPUT_ABOVE_MAX;

@@ -43,6 +43,15 @@ struct InputDef {
     bool starts_empty = false;
     const InputChoice* choices = nullptr;  // a list's options, in the order shown
     int choice_count = 0;
+    // A check box: one yes/no factor, worth `points` when checked and 0 when
+    // not, shown with its label as caption and "N 分" (or N and its unit)
+    // beside it. It starts unchecked: its default is 0.
+    bool box = false;
+    double points = 0;
+    // The title of a section that begins with this input: a heading row in
+    // the window, a heading line in the guide and on paper. Absent: the input
+    // continues the section above it, if any.
+    const wchar_t* section = nullptr;
 };
 
 // One computed output. An absent `format` means "f2"; an absent or empty `unit`
@@ -97,13 +106,10 @@ struct ToolDef {
     int report_kind = REPORT_NONE;      // a ReportKind; 0 means formulas and rules
 };
 
-// The program holds this many inputs and outputs of a tool.
-constexpr int TOOL_MAX_INPUTS = 16;
+// The program holds this many inputs and outputs of a tool; the window's
+// input panel scrolls when they do not fit it.
+constexpr int TOOL_MAX_INPUTS = 48;
 constexpr int TOOL_MAX_OUTPUTS = 16;
-// The window's input panel shows this many rows; the descriptor check
-// refuses a tool with more inputs, and the window's layout asserts that the
-// last of them lies inside the panel.
-constexpr int TOOL_MAX_INPUT_ROWS = 14;
 // A list offers 2 to this many options.
 constexpr int TOOL_MAX_CHOICES = 12;
 
@@ -145,7 +151,7 @@ enum InputFault {
     INPUT_BELOW_MIN,
     INPUT_ABOVE_MAX,
     INPUT_TOO_PRECISE,  // more digits after the point than `decimals`
-    INPUT_NO_OPTION,    // a list's value that is no option's
+    INPUT_NO_OPTION,    // a list's value that is no option's; a box's that is neither 0 nor its points
 };
 InputFault tool_input_fault(const InputDef& input, double value);
 
