@@ -7,6 +7,8 @@
 
 // Added once after the output lines when any output formula failed.
 #define CALC_FAILURE_NOTE L"（部分结果无法计算，请检查输入是否合理）\r\n"
+// What a tool with check boxes says of them when none is checked.
+#define CALC_NONE_CHECKED L"勾选项目：无"
 // The verdict when no rule gave one.
 #define CALC_FALLBACK_VERDICT L"请核对输入参数后重新计算"
 // The fallback's level when a formula failed: a verdict nothing could be
@@ -25,7 +27,7 @@ constexpr int FORMULA_RESULT_MAX = (TOOL_MAX_INPUTS + TOOL_MAX_OUTPUTS) * (RESUL
 constexpr int RESULT_TEXT_MAX = FORMULA_RESULT_MAX > REPORT_TEXT_MAX ? FORMULA_RESULT_MAX : REPORT_TEXT_MAX;
 // Sized so that the window shows, Copy copies and Save records every result
 // whole.
-constexpr int RESULT_TEXT_CAPACITY = 8192;
+constexpr int RESULT_TEXT_CAPACITY = 16384;
 static_assert(RESULT_TEXT_MAX < RESULT_TEXT_CAPACITY, "every tool's result fits whole");
 
 // What one calculation came to.
@@ -34,8 +36,9 @@ struct Calculation {
     double output_values[TOOL_MAX_OUTPUTS];  // NaN where the formula failed; shown as "--"
     bool any_failed;  // a formula failed, or the tool is served incomplete: the note is shown
     int level;        // 0 to 3
-    // A formula tool's "label：option" per list (the first `choice_lines`
-    // lines), then its result lines; or the report. Every line ends with CR LF.
+    // A formula tool's "label：option" per list and "label：是（N 分）" per
+    // checked box (the first `choice_lines` lines), then its result lines; or
+    // the report. Every line ends with CR LF.
     wchar_t text[RESULT_TEXT_CAPACITY];
     int choice_lines;
     wchar_t verdict[VERDICT_CAPACITY];
@@ -62,8 +65,9 @@ int tool_calculate(const ToolDef& tool, const double* input_values, Calculation*
 int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable);
 
 // An input as the nurse set it, "label：option" for a list (its option's
-// label, "--" for a value that is no option's) or "label：value unit" for a
-// typed number: one line for the result text and the printed page alike.
+// label, "--" for a value that is no option's), "label：是（5 分）" or
+// "label：否" for a box, or "label：value unit" for a typed number: one line
+// for the result text and the printed page alike.
 // Cut with TEXT_CUT_MARK where it does not fit.
 void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity);
 

@@ -55,15 +55,29 @@ bool scan_rules(const PreparedTool& tool, const double* readable, Calculation* c
     return false;
 }
 
-// One line per list, "label：option", so the copy and the record say what
-// was assessed.
+int append_input_line(const InputDef& input, double value, Calculation* c, int n) {
+    wchar_t line[RESULT_LINE_CAPACITY - 2];
+    calc_input_line(input, value, line, RESULT_LINE_CAPACITY - 2);
+    c->choice_lines++;
+    return append_at(c->text, append_at(c->text, n, line), L"\r\n");
+}
+
+// What was assessed, so the copy and the record say it: "label：option" per
+// list, then a line per box that is not plainly unchecked, or one line
+// saying that none is.
 int append_choices(const PreparedTool& tool, Calculation* c) {
-    int n = 0;
+    int n = 0, boxes = 0, named = 0;
+    for (int i = 0; i < tool.input_count; i++)
+        if (tool.inputs[i].choice_count) n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
     for (int i = 0; i < tool.input_count; i++) {
-        if (!tool.inputs[i].choice_count) continue;
-        wchar_t line[RESULT_LINE_CAPACITY - 2];
-        calc_input_line(tool.inputs[i], c->inputs[i], line, RESULT_LINE_CAPACITY - 2);
-        n = append_at(c->text, append_at(c->text, n, line), L"\r\n");
+        if (!tool.inputs[i].box) continue;
+        boxes++;
+        if (c->inputs[i] == 0) continue;
+        n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
+        named++;
+    }
+    if (boxes && !named) {
+        n = append_at(c->text, n, CALC_NONE_CHECKED L"\r\n");
         c->choice_lines++;
     }
     return n;
@@ -133,6 +147,15 @@ int calc_readable_inputs(const PreparedTool& tool, const double* input_values, d
 }
 
 void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity) {
+    if (input.box) {
+        wchar_t points[VALUE_TEXT_CAPACITY];
+        tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
+        if (tool_input_fault(input, value) != INPUT_SOUND)
+            text_format_marked(line, capacity, L"%ls：--", input.label);
+        else
+            text_format_marked(line, capacity, value ? L"%ls：是（%ls）" : L"%ls：否", input.label, points);
+        return;
+    }
     if (input.choice_count) {
         const InputChoice* chosen = tool_choice_of(input, value);
         text_format_marked(line, capacity, L"%ls：%ls", input.label, chosen ? chosen->label : L"--");

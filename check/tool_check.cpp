@@ -162,10 +162,29 @@ void check_choices(Findings* found, const ToolDef& tool, const PreparedTool& ser
 // A typed input's limits: a range with room in it, 0 to 3 decimals, and a
 // default they take, since the self-test calculates with it; a list's
 // options are its values and take no limits.
+// A box is a yes/no factor: it has points to give, nothing else to choose,
+// and starts unchecked, so a form not yet filled in never reads as a risk.
+void check_boxes(Findings* found, const ToolDef& tool, const PreparedTool& served) {
+    for (int i = 0; i < served.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (!input.box) continue;
+        if (!(isfinite(input.points) && input.points > 0))
+            add(found, CHECK_ERROR, {"inputs", i, "points"}, "%g: a box is worth a finite number of points above 0",
+                input.points);
+        if (input.choice_count || input.choices)
+            add(found, CHECK_ERROR, {"inputs", i, nullptr}, "a box takes no options: checked, it is worth its points");
+        if (tool_input_limited(input))
+            add(found, CHECK_ERROR, {"inputs", i, nullptr}, "a box takes no min, max or decimals");
+        if (input.default_value != 0)
+            add(found, CHECK_ERROR, {"inputs", i, "default_value"}, "%g: a box starts unchecked, at 0",
+                input.default_value);
+    }
+}
+
 void check_limits(Findings* found, const ToolDef& tool, const PreparedTool& served) {
     for (int i = 0; i < served.input_count; i++) {
         const InputDef& input = tool.inputs[i];
-        if (!tool_input_limited(input)) continue;
+        if (!tool_input_limited(input) || input.box) continue;
         if (input.choice_count || input.choices) {
             add(found, CHECK_ERROR, {"inputs", i, nullptr}, "a list takes no min, max or decimals: its options are its values");
             continue;
@@ -350,15 +369,15 @@ int tool_check(const ToolDef& tool, CheckFinding* findings, int capacity) {
             tool.report_kind, REPORT_KIND_COUNT - 1);
         report_tool = false;
     }
-    // Rows past the panel would lie over the footer and the buttons.
-    check_count(&found, "input_count", "inputs", tool.input_count, tool.inputs, TOOL_MAX_INPUT_ROWS,
-                "input rows the window shows");
+    check_count(&found, "input_count", "inputs", tool.input_count, tool.inputs, TOOL_MAX_INPUTS,
+                "inputs the program holds");
     check_count(&found, "output_count", "outputs", tool.output_count, tool.outputs, TOOL_MAX_OUTPUTS,
                 "the program holds");
     check_count(&found, "rule_count", "rules", tool.rule_count, tool.rules, 0, "");
     check_keys(&found, tool, served);
     check_choices(&found, tool, served);
     check_limits(&found, tool, served);
+    check_boxes(&found, tool, served);
     if (report_tool) {
         check_report_tool(&found, tool, served);
     } else if (tool.report_kind == REPORT_NONE) {

@@ -43,3 +43,9 @@ int tool_input_range_text(const InputDef& input, wchar_t* text, int capacity) {
     if (has_max) return text_format(text, capacity, L"≤ %ls%ls%ls", high, space, unit);
     return text_copy(text, capacity, L"");
 }
+
+int tool_box_points_text(const InputDef& input, wchar_t* text, int capacity) {
+    wchar_t points[VALUE_TEXT_CAPACITY];
+    format_default_value(input.points, points, VALUE_TEXT_CAPACITY);
+    return text_format(text, capacity, L"%ls %ls", points, input.unit && *input.unit ? input.unit : L"分");
+}

@@ -163,6 +163,11 @@ bool tool_input_limited(const InputDef& input);
 // without one. Returns the length.
 int tool_input_range_text(const InputDef& input, wchar_t* text, int capacity);
 
+// What a check box is worth as the window, the result text and the guide
+// write it: "5 分", or its points and its own unit ("1 项"). Returns the
+// length.
+int tool_box_points_text(const InputDef& input, wchar_t* text, int capacity);
+
 // ---- Verdict levels -----------------------------------------------------------
 
 // How a level shows: the colour of the verdict in the window, that colour's

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <stdio.h>
 
 #include <string>
 
@@ -10,8 +11,8 @@
 
 namespace {
 
-const char* const spare_keys[] = {"x3", "x4", "x5", "x6", "x7", "x8", "x9", "x10", "x11", "x12",
-                                  "x13", "x14", "x15", "x16"};
+// Keys of the inputs past the third, "x3" onwards.
+char spare_keys[TOOL_MAX_INPUTS + 1][8];
 
 // A sound tool (the Glyvant descriptor's shape, or a nurse rota report) whose
 // records a case may change. It points into itself: built in place.
@@ -34,7 +35,10 @@ struct Descriptor {
         inputs[0] = {.key = "carbs", .label = L"a", .unit = L"g", .default_value = 60};
         inputs[1] = {.key = "icr", .label = L"b", .unit = L"g/U", .default_value = 10};
         inputs[2] = {.key = "conc", .label = L"c", .unit = L"U/ml", .default_value = 100};
-        for (int i = 3; i <= TOOL_MAX_INPUTS; i++) inputs[i] = {.key = spare_keys[i - 3]};
+        for (int i = 3; i <= TOOL_MAX_INPUTS; i++) {
+            snprintf(spare_keys[i], sizeof spare_keys[i], "x%d", i);
+            inputs[i] = {.key = spare_keys[i]};
+        }
         if (report) {
             inputs[0].key = "nurses";
             inputs[1].key = "days";
@@ -147,9 +151,9 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
         {false, [](Descriptor& d) { d.rules[0].message = L"单次餐时剂量较大，建议复核对碳水与比值；单次餐时剂量较大，建议复核对碳水与比值；单次餐时剂量较大"; },
          "rules[0].message error: takes 3 lines of the verdict box, which shows 2: shorten it\n"},
         // Counts and records.
-        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS; }, ""},
-        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUT_ROWS + 1; },
-         "input_count error: 15, more than the 14 input rows the window shows\n"},
+        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUTS; }, ""},
+        {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUTS + 1; },
+         "input_count error: 49, more than the 48 inputs the program holds\n"},
         {false, [](Descriptor& d) { d.tool.output_count = -1; },
          "output_count error: -1 is negative\n"
          "rules[0].condition error: \"units\" is neither an input nor an output key, in \"units>20\"\n"},

@@ -93,14 +93,15 @@ TEST(SelftestReport, ReportToolsHaveOneFixedOutLine) {
 // A descriptor the program cannot serve never passes its self-test, a report
 // tool included; one that fills the tables exactly does.
 TEST(SelftestReport, MoreInputsOrOutputsThanTheProgramHoldsCountAsAnError) {
-    OutputDef outputs[17];
+    constexpr int IN = TOOL_MAX_INPUTS, OUT = TOOL_MAX_OUTPUTS;
+    OutputDef outputs[OUT + 1];
     for (OutputDef& o : outputs) o = {.key = "k", .label = L"值", .unit = L"", .formula = "1", .format = "f0"};
-    InputDef inputs[17];
+    InputDef inputs[IN + 1];
     for (InputDef& i : inputs) i = {.key = "k", .label = L"值", .unit = L"", .default_value = 1};
     struct Case {
         int input_count, output_count, report_kind, errors;
     };
-    const Case cases[] = {{0, 17, 0, 1}, {17, 0, 1, 1}, {16, 16, 0, 0}, {16, 0, 1, 0}};
+    const Case cases[] = {{0, OUT + 1, 0, 1}, {IN + 1, 0, 1, 1}, {IN, OUT, 0, 0}, {IN, 0, 1, 0}};
     for (const Case& c : cases) {
         const ToolDef tool = {.id = 1, .title = L"t", .category = L"c", .input_count = c.input_count,
                               .inputs = inputs, .output_count = c.output_count, .outputs = outputs,
