@@ -120,7 +120,8 @@ const ToolDef& tool_builtin();
 // window, the self-test, the release texts) so that nothing after needs a
 // bound or a null check of its own: at most TOOL_MAX_INPUTS inputs and
 // TOOL_MAX_OUTPUTS outputs (a negative count is none), and every text and key
-// present (an absent one is empty; an absent format is "f2"), and at most
+// present (an absent one, a section's title too, is empty; an absent format
+// is "f2"), and at most
 // TOOL_MAX_CHOICES options a list (each label present). Rules stay
 // where the descriptor has them: an absent condition always holds and an
 // absent message is empty wherever a rule is read.

@@ -43,6 +43,7 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
         record.key = present(input.key);
         record.label = present(input.label);
         record.unit = present(input.unit);
+        record.section = present(input.section);
         record.choices = choice_count > 0 ? choices : nullptr;
         record.choice_count = choice_count;
     }

@@ -118,9 +118,10 @@ void move_focus(HWND from, bool back) {
     for (int k = 0; k < n; k++)
         if (order[k] == from) at = k;
     int next = at < 0 ? (back ? n - 1 : 0) : (at + (back ? n - 1 : 1)) % n;
-    SetFocus(order[next]);
     int input = input_of_control(order[next]);
-    if (input >= 0 && !main_window_state.tool.inputs[input].choice_count)
+    show_input(input);
+    SetFocus(order[next]);
+    if (input >= 0 && !main_window_state.tool.inputs[input].choice_count && !main_window_state.tool.inputs[input].box)
         SendMessageW(order[next], EM_SETSEL, 0, -1);
 }
 
@@ -128,6 +129,7 @@ void move_focus(HWND from, bool back) {
 
 bool main_window_route_key(const MSG& message) {
     const MainWindowState& s = main_window_state;
+    if (input_view_route(message)) return true;
     if (message.message != WM_KEYDOWN) return false;
     // Ctrl+P prints from anywhere in the window, the window itself included.
     if (message.wParam == 'P' && GetKeyState(VK_CONTROL) < 0 &&

@@ -20,6 +20,7 @@ enum ControlId : int {
     IDC_PRINT = 1006,
     IDC_INPUT_FIRST = 2000,  // input i has IDC_INPUT_FIRST + i
     IDC_RESULT = 3000,
+    IDC_SECTION = 4000,      // every section heading of the input view
 };
 
 constexpr int STATUS_TEXT_CAPACITY = 256;
@@ -42,6 +43,15 @@ enum ResultState {
     RESULT_OUT_OF_DATE,    // an input differs from what was calculated
 };
 
+// Where input i's row lies in the input view, in client coordinates while
+// the view is not scrolled: from `top` (its section heading, if it heads
+// one) to `bottom`, its text line at `y`.
+struct InputPlace {
+    int top, y, bottom;
+    bool wide_label;  // the label stands on a line of its own above the field
+    bool tall_box;    // the box's caption takes two lines
+};
+
 // The one window's state: static, zero at start, touched only by the
 // window's thread.
 struct MainWindowState {
@@ -52,6 +62,11 @@ struct MainWindowState {
     bool lists_pending;  // the input lists are not created yet
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
     HWND input_controls[TOOL_MAX_INPUTS];
+    HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
+    InputPlace input_places[TOOL_MAX_INPUTS];
+    int input_extent;     // from the view's top to below the last row, unscrolled
+    int input_scroll;     // how far the view is scrolled down
+    int input_narrower;   // what the scroll bar takes from the rows' width; 0 without one
     HWND result_edit;
     HWND verdict_label;
     HWND caution_label;
@@ -79,8 +94,25 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool);
 // prints. True when the message was consumed.
 bool main_window_route_key(const MSG& message);
 
-// The input whose field or list `control` is, or -1.
+// The input whose field, list or box `control` is, or -1.
 int input_of_control(HWND control);
+
+// ---- The input view (input_view.cpp) ------------------------------------------
+
+// Places every input's row (measuring labels and captions in `dc` with the
+// label font) and creates the view, with a scroll bar when the rows do not
+// fit it.
+void create_input_view(HWND window, HDC dc);
+// A control of the view in client coordinates of the view, where it lies
+// now; `box` is in unscrolled client coordinates.
+HWND create_in_view(const wchar_t* window_class, DWORD ex_style, DWORD style, const wchar_t* text, int id,
+                    Box box, HFONT font);
+// Scrolls the view so that input i's whole row shows.
+void show_input(int input);
+// Page Up and Page Down in the view, and the mouse wheel over it, scroll it
+// when it scrolls; a dropped list keeps its keys and wheel. True when the
+// message was consumed.
+bool input_view_route(const MSG& message);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -91,7 +123,7 @@ void create_child_controls(HWND window);
 // drop-down list takes over ten milliseconds to create (its dropped part is
 // a window of its own), which ten lists would add to the time before the
 // window shows at all. Until then Calculate finds them unchosen.
-void create_input_lists(HWND window);
+void create_input_lists();
 
 // ---- The commands ---------------------------------------------------------------
 // Calculate, Save record, Copy result, Reset and About (window_commands.cpp),

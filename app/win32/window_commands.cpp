@@ -49,13 +49,18 @@ void complain_of_limits(const InputDef& input, int number, const wchar_t* typed,
         text_format(complaint, capacity, L"第 %d 项“%ls”须为 %ls（当前 %ls）。", number, input.label, range, shown);
 }
 
-// The value of input i: its field's number, or its chosen option's value.
-// False, with the message that says why, when there is none: nothing typed,
-// not a number, a number outside the input's limits, or no option chosen.
+// The value of input i: its field's number, its chosen option's value, or
+// its box's points when checked (0 unchecked). False, with the message that
+// says why, when there is none: nothing typed, not a number, a number
+// outside the input's limits, or no option chosen.
 bool read_input(int i, double* value, wchar_t* complaint, int capacity) {
     const MainWindowState& s = main_window_state;
     const InputDef& input = s.tool.inputs[i];
     *value = 0;
+    if (input.box) {
+        if (SendMessageW(s.input_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED) *value = input.points;
+        return true;
+    }
     if (input.choice_count) {
         LRESULT chosen = s.input_controls[i] ? SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0) : CB_ERR;
         if (chosen >= 0 && chosen < input.choice_count) {
@@ -139,6 +144,7 @@ void on_calculate() {
         wchar_t complaint[COMPLAINT_CAPACITY];
         if (!read_input(i, &values[i], complaint, COMPLAINT_CAPACITY)) {
             tell(complaint, L"输入有误", MB_ICONWARNING);
+            show_input(i);
             SetFocus(s.input_controls[i]);
             return;
         }
@@ -222,8 +228,13 @@ void reset_inputs() {
             SendMessageW(s.input_controls[i], CB_SETCURSEL, (WPARAM)-1, 0);  // nothing chosen
             continue;
         }
+        if (tool.inputs[i].box) {
+            SendMessageW(s.input_controls[i], BM_SETCHECK, BST_UNCHECKED, 0);
+            continue;
+        }
         show_starting_value(s.input_controls[i], tool.inputs[i]);
     }
+    show_input(0);  // the form starts again at its top
     SetWindowTextW(s.result_edit, L"");
     SetWindowTextW(s.verdict_label, VERDICT_PROMPT);
     SetWindowTextW(s.caution_label, tool.caution);

@@ -1,6 +1,7 @@
-// The child controls built on WM_CREATE: one row per input on the left (an
-// edit field, or a list of options), the verdict, result box, caution and
-// basis on the right, six buttons below.
+// The child controls built on WM_CREATE: one row per input in the input view
+// on the left (an edit field, a list of options or a check box, under its
+// section's heading), the verdict, result box, caution and basis on the
+// right, six buttons below.
 #include "app/win32/main_window.h"
 
 namespace {
@@ -50,15 +51,23 @@ HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DW
     return control;
 }
 
+// The row of input i: the field's line is below the label's when the label
+// stands on a line of its own.
+InputRow row_of(int i) {
+    const MainWindowState& s = main_window_state;
+    const InputPlace& place = s.input_places[i];
+    return input_row_at(place.y + (place.wide_label ? TALL_ROW_EXTRA : 0), s.input_narrower);
+}
+
 // A list of the input's options, nothing chosen. The box given to a
 // drop-down list is the closed list and the dropped one below it; the dropped
 // one is as wide as its longest option. The window draws the options itself
 // (window_proc.cpp), so that an option too long for the closed list ends
 // with "…" instead of being cut unmarked.
-HWND create_list(HWND window, const InputDef& input, int id, Box box) {
+HWND create_list(const InputDef& input, int id, Box box) {
     const MainWindowState& s = main_window_state;
     box.height += LIST_OPTION_HEIGHT * input.choice_count + 4;
-    HWND list = create_control(window, L"COMBOBOX", 0,
+    HWND list = create_in_view(L"COMBOBOX", 0,
                                CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL, L"",
                                id, box, s.font_edit);
     SendMessageW(list, CB_SETITEMHEIGHT, (WPARAM)-1, LIST_FIELD_HEIGHT);
@@ -80,24 +89,51 @@ HWND create_list(HWND window, const InputDef& input, int id, Box box) {
     return list;
 }
 
+// Input i's row but a list: its section heading, then its label, field and
+// unit, or its box and points.
+void create_input_row(int i) {
+    MainWindowState& s = main_window_state;
+    const InputDef& input = s.tool.inputs[i];
+    const InputPlace& place = s.input_places[i];
+    const int id = IDC_INPUT_FIRST + i;
+    if (*input.section)
+        create_in_view(L"STATIC", 0, CHILD | SS_NOPREFIX, input.section, IDC_SECTION,
+                       section_heading_at(place.top + 4, s.input_narrower), s.font_subtitle);
+    const InputRow row = row_of(i);
+    if (input.box) {
+        Box box = row.box;
+        if (place.tall_box) box.height += TALL_ROW_EXTRA;
+        s.input_controls[i] = create_in_view(L"BUTTON", 0, CHILD | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP,
+                                             input.label, id, box, s.font_label);
+        wchar_t points[VALUE_TEXT_CAPACITY];
+        tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
+        create_in_view(L"STATIC", 0, CHILD, points, 0, row.unit, s.font_small);
+        return;
+    }
+    if (place.wide_label)
+        create_in_view(L"STATIC", 0, CHILD | SS_NOPREFIX, input.label, 0, wide_label_at(place.y, s.input_narrower),
+                       s.font_label);
+    else
+        create_in_view(L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);
+    if (input.choice_count) {
+        s.lists_pending = true;
+        return;
+    }
+    s.input_controls[i] = create_in_view(L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL, L"", id, row.edit,
+                                         s.font_edit);
+    show_starting_value(s.input_controls[i], input);
+    if (*input.unit) create_in_view(L"STATIC", 0, CHILD, input.unit, 0, row.unit, s.font_small);
+}
+
 }  // namespace
 
 void create_child_controls(HWND window) {
     MainWindowState& s = main_window_state;
     const PreparedTool& tool = s.tool;
-    for (int i = 0; i < tool.input_count; i++) {
-        const InputDef& input = tool.inputs[i];
-        const InputRow row = input_row(i);
-        create_control(window, L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);
-        if (input.choice_count) {
-            s.lists_pending = true;
-            continue;
-        }
-        s.input_controls[i] = create_control(window, L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL,
-                                             L"", IDC_INPUT_FIRST + i, row.edit, s.font_edit);
-        show_starting_value(s.input_controls[i], input);
-        if (*input.unit) create_control(window, L"STATIC", 0, CHILD, input.unit, 0, row.unit, s.font_small);
-    }
+    HDC dc = GetDC(window);
+    create_input_view(window, dc);
+    ReleaseDC(window, dc);
+    for (int i = 0; i < tool.input_count; i++) create_input_row(i);
     wchar_t basis[512];
     text_format(basis, 512, L"参考依据：%ls", tool.basis);
     for (const ControlDef& c : right_side) {
@@ -109,13 +145,13 @@ void create_child_controls(HWND window) {
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");
 }
 
-void create_input_lists(HWND window) {
+void create_input_lists() {
     MainWindowState& s = main_window_state;
     if (!s.lists_pending) return;
     s.lists_pending = false;
     for (int i = 0; i < s.tool.input_count; i++)
         if (s.tool.inputs[i].choice_count)
-            s.input_controls[i] = create_list(window, s.tool.inputs[i], IDC_INPUT_FIRST + i, input_row(i).list);
+            s.input_controls[i] = create_list(s.tool.inputs[i], IDC_INPUT_FIRST + i, row_of(i).list);
     // The first input takes the focus, as an edit field would have at once.
-    if (s.tool.inputs[0].choice_count && (!GetFocus() || GetFocus() == window)) SetFocus(s.input_controls[0]);
+    if (s.tool.inputs[0].choice_count && (!GetFocus() || GetFocus() == s.main_window)) SetFocus(s.input_controls[0]);
 }

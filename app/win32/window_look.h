@@ -85,24 +85,46 @@ constexpr Box in_right_column(int y, int height) {
     return {column_x(RIGHT_PANEL), y, column_width(RIGHT_PANEL), height};
 }
 
-// One row per input down the left panel: its label, then an edit field and
-// its unit, or a list spanning both (its box here is the closed list; the
-// dropped list hangs below it).
-struct InputRow {
-    Box label, edit, unit, list;
-};
-constexpr InputRow input_row(int i) {
-    int y = 150 + 34 * i;
-    return {{24, y + 1, 184, 22}, {216, y - 4, 152, 27}, {374, y, 78, 22}, {216, y - 4, 236, 27}};
-}
+// The inputs' rows lie in this view of the left panel, below its heading
+// rule and inside its outline; when they do not all fit, the view scrolls
+// and the rest of the window stays where it is.
 constexpr int box_bottom(Box box) { return box.y + box.height; }
+constexpr Box INPUT_VIEW = {LEFT_PANEL.x + 1, HEADING_RULE_Y + 1, LEFT_PANEL.width - 2,
+                            box_bottom(LEFT_PANEL) - 1 - (HEADING_RULE_Y + 1)};
+
+// One row per input down the view, in client coordinates while the view is
+// not scrolled: its label, then an edit field and its unit, or a list
+// spanning both (its box here is the closed list; the dropped list hangs
+// below it), or a check box spanning the label and the field with its
+// points where a unit stands. `y` is the row's text line; `narrower` is
+// what a scroll bar takes from the right of the view.
+struct InputRow {
+    Box label, edit, unit, list, box;
+};
+constexpr int FIRST_ROW_Y = 150, ROW_PITCH = 34;
+constexpr InputRow input_row_at(int y, int narrower) {
+    return {{24, y + 1, 184, 22},
+            {216, y - 4, 152 - narrower, 27},
+            {374 - narrower, y, 78, 22},
+            {216, y - 4, 236 - narrower, 27},
+            {24, y - 4, 344 - narrower, 28}};
+}
+constexpr InputRow input_row(int i) { return input_row_at(FIRST_ROW_Y + ROW_PITCH * i, 0); }
+// A label too wide for its column stands on a line of its own above its
+// field, and a box's caption too wide for one line takes two: either row
+// is taller by this much. A section's heading stands on a row of its own.
+constexpr int TALL_ROW_EXTRA = 28, SECTION_PITCH = 32;
+constexpr Box section_heading_at(int y, int narrower) { return {24, y - 2, 428 - narrower, 24}; }
+constexpr Box wide_label_at(int y, int narrower) { return {24, y + 1, 428 - narrower, 22}; }
+// A control scrolled into view keeps this far from the view's edges.
+constexpr int VIEW_MARGIN = 8;
 // A closed list is as tall as an edit field; its dropped options a little
 // taller. An option's text keeps this far from the list's sides.
 constexpr int LIST_FIELD_HEIGHT = 21, LIST_OPTION_HEIGHT = 24, LIST_TEXT_PADDING = 4;
 // A focused button's dotted mark runs this far inside its outline.
 constexpr int FOCUS_MARK_INSET = 4;
-static_assert(box_bottom(input_row(TOOL_MAX_INPUT_ROWS - 1).edit) < box_bottom(LEFT_PANEL),
-              "every input row the descriptor check allows lies inside the left panel");
+static_assert(input_row(0).edit.y > INPUT_VIEW.y && input_row(0).list.x + input_row(0).list.width < INPUT_VIEW.x + INPUT_VIEW.width,
+              "the first row lies inside the view");
 
 // The verdict's box holds VERDICT_LINES lines of its font, each about 1.5
 // times the font's height in the faces the window asks for.

@@ -77,19 +77,20 @@ COLORREF verdict_text_colour(const MainWindowState& s) {
     return verdict_colour(0);
 }
 
-bool is_input_list(HWND control) {
-    int input = input_of_control(control);
-    return input >= 0 && main_window_state.tool.inputs[input].choice_count > 0;
-}
-
 // The read-only result box asks with this message too; an out-of-date
-// result is greyed. A closed list's field reads like an edit field.
+// result is greyed. A closed list's field reads like an edit field, a box's
+// caption like an option, a section's heading like a panel's.
 LRESULT on_ctl_color_static(HDC dc, HWND control) {
     const MainWindowState& s = main_window_state;
-    if (is_input_list(control)) return on_ctl_color_edit(dc);
+    int input = input_of_control(control);
+    if (input >= 0 && s.tool.inputs[input].choice_count) return on_ctl_color_edit(dc);
     SetBkMode(dc, TRANSPARENT);
     COLORREF colour = palette.text_grey;
-    if (control == s.verdict_label)
+    if (input >= 0)
+        colour = palette.text;
+    else if (GetDlgCtrlID(control) == IDC_SECTION)
+        colour = palette.band;
+    else if (control == s.verdict_label)
         colour = verdict_text_colour(s);
     else if (control == s.result_edit)
         colour = s.result_state == RESULT_OUT_OF_DATE ? palette.text_grey : palette.text;
@@ -101,11 +102,15 @@ LRESULT on_ctl_color_static(HDC dc, HWND control) {
 
 // A button's command runs on its click only: an owner-drawn button also
 // notifies a double click, which must not save the same row twice. An input
-// field tells of every change to its text, a list of every option chosen.
+// field tells of every change to its text, a list of every option chosen, a
+// box of every click.
 bool on_command(int id, int notification) {
     if (id >= IDC_INPUT_FIRST && id < IDC_INPUT_FIRST + TOOL_MAX_INPUTS) {
-        if (notification != EN_CHANGE && notification != CBN_SELCHANGE) return false;
-        on_input_changed(id - IDC_INPUT_FIRST);
+        int input = id - IDC_INPUT_FIRST;
+        bool box = input < main_window_state.tool.input_count && main_window_state.tool.inputs[input].box;
+        if (notification != EN_CHANGE && notification != CBN_SELCHANGE && !(box && notification == BN_CLICKED))
+            return false;
+        on_input_changed(input);
         return true;
     }
     if (notification != BN_CLICKED) return false;
@@ -133,7 +138,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         paint_main_window(window);
         if (main_window_state.lists_pending) PostMessageW(window, WM_CREATE_LISTS, 0, 0);
         return 0;
-    case WM_CREATE_LISTS: create_input_lists(window); return 0;
+    case WM_CREATE_LISTS: create_input_lists(); return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;

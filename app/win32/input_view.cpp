@@ -1,0 +1,194 @@
+// The input view: the part of the left panel the inputs' rows lie in. A
+// tool whose rows do not fit it (a checklist of 38 factors) scrolls them
+// there, by its scroll bar, the mouse wheel, Page Up and Page Down, and to
+// whichever input takes the focus, while the header, the results and the
+// buttons stay where a nurse expects them.
+#include "app/win32/main_window.h"
+
+namespace {
+
+const wchar_t VIEW_CLASS[] = L"OrvoMedInputView";
+// The rows end this far above the view's bottom when scrolled to the end,
+// as far as the first row starts below its top.
+constexpr int VIEW_PADDING = 12;
+
+int text_width(HDC dc, const wchar_t* text) {
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text, text_length(text), &extent);
+    return extent.cx;
+}
+
+// Places every row for a view `narrower` than the panel's inside; returns
+// the rows' whole height from the view's top.
+int place_rows(HDC dc, int narrower) {
+    MainWindowState& s = main_window_state;
+    // A box's caption starts right of its square.
+    const int square = GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    int y = FIRST_ROW_Y;
+    for (int i = 0; i < s.tool.input_count; i++) {
+        const InputDef& input = s.tool.inputs[i];
+        InputPlace& place = s.input_places[i];
+        place.top = y - 4;
+        if (*input.section) y += SECTION_PITCH;
+        InputRow row = input_row_at(y, narrower);
+        place.y = y;
+        place.tall_box = input.box && text_width(dc, input.label) + square > row.box.width;
+        place.wide_label = !input.box && text_width(dc, input.label) > row.label.width;
+        int pitch = ROW_PITCH + (place.tall_box || place.wide_label ? TALL_ROW_EXTRA : 0);
+        place.bottom = y - 4 + pitch - (ROW_PITCH - 27);
+        y += pitch;
+    }
+    int last = s.tool.input_count ? s.input_places[s.tool.input_count - 1].bottom : INPUT_VIEW.y;
+    return last - INPUT_VIEW.y + VIEW_PADDING;
+}
+
+void scroll_view_to(int position) {
+    MainWindowState& s = main_window_state;
+    int most = s.input_extent - INPUT_VIEW.height;
+    if (position > most) position = most;
+    if (position < 0) position = 0;
+    int by = s.input_scroll - position;
+    if (!by) return;
+    s.input_scroll = position;
+    ScrollWindowEx(s.input_view, 0, by, nullptr, nullptr, nullptr, nullptr,
+                   SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    SetScrollInfo(s.input_view, SB_VERT, &info, TRUE);
+    UpdateWindow(s.input_view);
+}
+
+bool view_scrolls() {
+    const MainWindowState& s = main_window_state;
+    return s.input_view && s.input_extent > INPUT_VIEW.height;
+}
+
+void on_vertical_scroll(int request) {
+    const MainWindowState& s = main_window_state;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(s.input_view, SB_VERT, &info);
+    const int page = INPUT_VIEW.height - ROW_PITCH;
+    switch (request) {
+    case SB_LINEUP: scroll_view_to(s.input_scroll - ROW_PITCH); break;
+    case SB_LINEDOWN: scroll_view_to(s.input_scroll + ROW_PITCH); break;
+    case SB_PAGEUP: scroll_view_to(s.input_scroll - page); break;
+    case SB_PAGEDOWN: scroll_view_to(s.input_scroll + page); break;
+    case SB_TOP: scroll_view_to(0); break;
+    case SB_BOTTOM: scroll_view_to(s.input_extent); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: scroll_view_to(info.nTrackPos); break;
+    }
+}
+
+// One notch of the wheel moves three rows, as a list box's does.
+void on_wheel(int delta) { scroll_view_to(main_window_state.input_scroll - delta * 3 * ROW_PITCH / WHEEL_DELTA); }
+
+// The controls' notices and colour requests are the main window's business:
+// the view only passes them on.
+LRESULT CALLBACK input_view_proc(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: return SendMessageW(GetParent(view), message, wparam, lparam);
+    case WM_VSCROLL: on_vertical_scroll(LOWORD(wparam)); return 0;
+    case WM_MOUSEWHEEL:
+        if (view_scrolls()) on_wheel(GET_WHEEL_DELTA_WPARAM(wparam));
+        return 0;
+    }
+    return DefWindowProcW(view, message, wparam, lparam);
+}
+
+// Whether any input list shows its options: they keep the keys and the wheel.
+bool a_list_is_dropped() {
+    const MainWindowState& s = main_window_state;
+    for (int i = 0; i < s.tool.input_count; i++)
+        if (s.tool.inputs[i].choice_count && s.input_controls[i] &&
+            SendMessageW(s.input_controls[i], CB_GETDROPPEDSTATE, 0, 0))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void create_input_view(HWND window, HDC dc) {
+    MainWindowState& s = main_window_state;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = input_view_proc;
+    wc.hInstance = s.instance;
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = s.white_brush;
+    wc.lpszClassName = VIEW_CLASS;
+    RegisterClassExW(&wc);  // a second registration (tests) fails harmlessly
+
+    HGDIOBJ old_font = SelectObject(dc, s.font_label);
+    s.input_scroll = 0;
+    s.input_narrower = 0;
+    s.input_extent = place_rows(dc, 0);
+    if (s.input_extent > INPUT_VIEW.height) {
+        s.input_narrower = GetSystemMetrics(SM_CXVSCROLL);
+        s.input_extent = place_rows(dc, s.input_narrower);
+    }
+    SelectObject(dc, old_font);
+
+    // Not WS_CLIPCHILDREN: the main window paints its panels over the view,
+    // and only a view that does not clip its children passes that
+    // invalidation on to them, so that they draw themselves again on top.
+    DWORD style = WS_CHILD | WS_VISIBLE | (s.input_narrower ? WS_VSCROLL : 0);
+    s.input_view = CreateWindowExW(0, VIEW_CLASS, L"", style, INPUT_VIEW.x, INPUT_VIEW.y, INPUT_VIEW.width,
+                                   INPUT_VIEW.height, window, nullptr, s.instance, nullptr);
+    if (s.input_narrower) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMax = s.input_extent - 1;
+        info.nPage = INPUT_VIEW.height;
+        SetScrollInfo(s.input_view, SB_VERT, &info, FALSE);
+    }
+}
+
+HWND create_in_view(const wchar_t* window_class, DWORD ex_style, DWORD style, const wchar_t* text, int id,
+                    Box box, HFONT font) {
+    const MainWindowState& s = main_window_state;
+    HWND control = CreateWindowExW(ex_style, window_class, text, style, box.x - INPUT_VIEW.x,
+                                   box.y - INPUT_VIEW.y - s.input_scroll, box.width, box.height, s.input_view,
+                                   (HMENU)(INT_PTR)id, s.instance, nullptr);
+    if (font) SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
+    return control;
+}
+
+void show_input(int input) {
+    const MainWindowState& s = main_window_state;
+    if (!view_scrolls() || input < 0 || input >= s.tool.input_count) return;
+    const InputPlace& place = s.input_places[input];
+    int top = place.top - INPUT_VIEW.y - VIEW_MARGIN, bottom = place.bottom - INPUT_VIEW.y + VIEW_MARGIN;
+    if (top < s.input_scroll) scroll_view_to(top);
+    else if (bottom > s.input_scroll + INPUT_VIEW.height) scroll_view_to(bottom - INPUT_VIEW.height);
+}
+
+bool input_view_route(const MSG& message) {
+    const MainWindowState& s = main_window_state;
+    if (!view_scrolls()) return false;
+    if (message.message == WM_KEYDOWN && (message.wParam == VK_PRIOR || message.wParam == VK_NEXT)) {
+        if (!IsChild(s.input_view, message.hwnd) || a_list_is_dropped()) return false;
+        on_vertical_scroll(message.wParam == VK_PRIOR ? SB_PAGEUP : SB_PAGEDOWN);
+        return true;
+    }
+    if (message.message == WM_MOUSEWHEEL) {
+        POINT at = {(short)LOWORD(message.lParam), (short)HIWORD(message.lParam)};
+        RECT view;
+        GetWindowRect(s.input_view, &view);
+        if (!PtInRect(&view, at) || a_list_is_dropped()) return false;
+        on_wheel(GET_WHEEL_DELTA_WPARAM(message.wParam));
+        return true;
+    }
+    return false;
+}
