@@ -90,8 +90,19 @@ std::string level_name(int level) {
 
 // A field with its unit, what it shows at start, and the range and
 // precision it takes; a list with its options, each on a line of its own
-// below it, indented under the item.
+// below it, indented under the item; a box with its points. A section's
+// title stands as an item of its own above its first input.
 std::string input_item(const InputDef& input) {
+    if (*input.section) {
+        InputDef rest = input;
+        rest.section = L"";
+        return "【" + utf8(input.section) + "】\n  · " + input_item(rest);
+    }
+    if (input.box) {
+        wchar_t points[VALUE_TEXT_CAPACITY];
+        tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
+        return utf8(input.label) + "（勾选项，" + utf8(points) + "）";
+    }
     if (input.choice_count) {
         std::string item = utf8(input.label) + "（下拉列表，选其一）：";
         for (int k = 0; k < input.choice_count; k++) item += "\n        " + utf8(input.choices[k].label);
@@ -193,12 +204,13 @@ int main(int argc, char** argv) {
         lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
     for (int i = 0; formulas && i < tool.rule_count; i++)
         lists[2].items.push_back(verdict_item(tool.rules[i]));
-    bool has_lists = false, has_fields = false;
-    for (int i = 0; i < tool.input_count; i++) (tool.inputs[i].choice_count ? has_lists : has_fields) = true;
+    bool has_lists = false, has_fields = false, has_boxes = false;
+    for (int i = 0; i < tool.input_count; i++)
+        (tool.inputs[i].box ? has_boxes : tool.inputs[i].choice_count ? has_lists : has_fields) = true;
     const std::vector<Tag> tags = {
         {"[formula]", formulas}, {"[report]", !formulas},
         {"[inputs]", tool.input_count > 0}, {"[no-inputs]", tool.input_count == 0},
-        {"[fields]", has_fields}, {"[lists]", has_lists},
+        {"[fields]", has_fields}, {"[lists]", has_lists}, {"[boxes]", has_boxes},
     };
     std::vector<const char*> known;
     for (const Mark& m : marks) known.push_back(m.name);

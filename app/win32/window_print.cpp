@@ -26,12 +26,14 @@ struct Row {
     int page, y;  // 1-based page; y from the top of the body
 };
 
-// The document holds the result and, beside it, a line for each input and
-// at most a dozen others, each cut with "…" at LINE_CAPACITY, so the whole
-// always fits. Every line is at least its line break long.
+// The document holds the result and, beside it, a line for each input, a
+// heading for each section and at most a dozen others, each cut with "…" at
+// LINE_CAPACITY, so the whole always fits. Every line of the result is at
+// least its line break long.
 constexpr int LINE_CAPACITY = 1024;
-constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + (TOOL_MAX_INPUTS + 12) * LINE_CAPACITY;
-constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + 64;
+constexpr int DOCUMENT_OTHER_LINES = 2 * TOOL_MAX_INPUTS + 12;
+constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + DOCUMENT_OTHER_LINES * LINE_CAPACITY;
+constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + DOCUMENT_OTHER_LINES;
 
 // The smallest printable area a page is laid out on. On less, a label or
 // wristband printer's (often a ward's default), a row would hold a
@@ -94,6 +96,27 @@ void add_result_lines(const wchar_t* text, int first) {
 // A line as the calculation writes it, in the result text and the record.
 void add_calculation_line(LineStyle style, const wchar_t* line) { add_line(style, line, text_length(line)); }
 
+// Every input as the result text writes it, under its section's heading: a
+// box only when checked, as the copy and the record name it, and a heading
+// only above a line.
+void add_input_lines(const PreparedTool& tool, const Calculation& c) {
+    const wchar_t* section = nullptr;
+    bool boxes = false, checked = false;
+    for (int i = 0; i < tool.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (*input.section) section = input.section;
+        boxes = boxes || input.box;
+        if (input.box && c.inputs[i] == 0) continue;
+        checked = checked || input.box;
+        if (section) add_calculation_line(HEADING, section);
+        section = nullptr;
+        wchar_t line[LINE_CAPACITY];
+        calc_input_line(input, c.inputs[i], line, LINE_CAPACITY);
+        add_calculation_line(BODY, line);
+    }
+    if (boxes && !checked) add_calculation_line(BODY, CALC_NONE_CHECKED);
+}
+
 void compose_document() {
     const MainWindowState& s = main_window_state;
     const PreparedTool& tool = s.tool;
@@ -109,11 +132,7 @@ void compose_document() {
     if (tool.report_kind == REPORT_NONE) {
         if (tool.input_count) {
             add_line(HEADING, L"输入参数", 4);
-            for (int i = 0; i < tool.input_count; i++) {
-                wchar_t line[LINE_CAPACITY];
-                calc_input_line(tool.inputs[i], c.inputs[i], line, LINE_CAPACITY);
-                add_calculation_line(BODY, line);
-            }
+            add_input_lines(tool, c);
             add_line(BODY, L"", 0);
         }
         add_line(HEADING, L"计算结果", 4);

@@ -133,11 +133,11 @@ inline void release(Capture& c) {
     DeleteDC(c.dc);
 }
 
-// A control's rectangle in its parent's client area, as the user sees it.
+// A control's rectangle in its window's client area, as the user sees it.
 inline RECT rect_of(HWND control) {
     RECT r = {};
     GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
+    MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), (POINT*)&r, 2);
     return r;
 }
 

@@ -39,7 +39,7 @@ TEST_F(ListWindow, ListsStandWhereFieldsWouldNothingChosen) {
         GetClassNameW(list, name, 32);
         EXPECT_EQ(0, _wcsicmp(L"ComboBox", name));
         EXPECT_EQ(IDC_INPUT_FIRST + i, GetDlgCtrlID(list));
-        RECT r = rect_of(list), label = rect_of(FindWindowExW(window, nullptr, L"Static", s.tool.inputs[i].label));
+        RECT r = rect_of(list), label = rect_of(FindWindowExW(s.input_view, nullptr, L"Static", s.tool.inputs[i].label));
         EXPECT_TRUE(label.right <= r.left && r.right < rect_of(s.verdict_label).left) << i;
         EXPECT_TRUE(label.top < r.bottom && r.top < label.bottom) << i;
         EXPECT_EQ(s.tool.inputs[i].choice_count, SendMessageW(list, CB_GETCOUNT, 0, 0));

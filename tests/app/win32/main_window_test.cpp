@@ -79,8 +79,8 @@ TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
 TEST_F(MainWindow, ControlsAreWhereAUserLooksForThem) {
     const wchar_t* const rows[][3] = {{L"本餐碳水", L"60", L"g"}, {L"碳水系数", L"10", L"g/U"}, {L"规格", L"100", L"U/ml"}};
     for (int i = 0; i < 3; i++) {
-        RECT label = rect_of(FindWindowExW(window, nullptr, L"Static", rows[i][0])), field = rect_of(s.input_controls[i]),
-             unit = rect_of(FindWindowExW(window, nullptr, L"Static", rows[i][2]));
+        RECT label = rect_of(FindWindowExW(s.input_view, nullptr, L"Static", rows[i][0])), field = rect_of(s.input_controls[i]),
+             unit = rect_of(FindWindowExW(s.input_view, nullptr, L"Static", rows[i][2]));
         EXPECT_EQ(rows[i][1], text_of(s.input_controls[i]));
         EXPECT_TRUE(label.right <= field.left && field.right <= unit.left && label.top < field.bottom &&
                     field.top < label.bottom && unit.top < field.bottom) << i;
@@ -94,7 +94,9 @@ TEST_F(MainWindow, ControlsAreWhereAUserLooksForThem) {
     }
     EXPECT_NE(nullptr, FindWindowExW(window, nullptr, L"Static", L"参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值"));
     std::vector<RECT> boxes;
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) boxes.push_back(rect_of(c));
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (c != s.input_view) boxes.push_back(rect_of(c));
+    for (HWND c = GetWindow(s.input_view, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) boxes.push_back(rect_of(c));
     for (size_t i = 0; i < boxes.size(); i++) {
         RECT inside, client = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
         EXPECT_TRUE(IntersectRect(&inside, &boxes[i], &client) && EqualRect(&inside, &boxes[i])) << i;

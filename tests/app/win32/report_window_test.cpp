@@ -46,7 +46,7 @@ protected:
 
 TEST_F(ReportWindow, ContraindicatedPairShowsInRed) {
     open(tool_builtin());
-    EXPECT_NE(nullptr, FindWindowExW(window, nullptr, L"Static", L"药物甲编号"));
+    EXPECT_NE(nullptr, FindWindowExW(s.input_view, nullptr, L"Static", L"药物甲编号"));
     calculate(8, 1);  // 9 碳酸氢钠, 2 葡萄糖酸钙
     EXPECT_EQ(3, s.last.level);
     EXPECT_EQ(L"禁忌：不可同瓶输注，需间隔冲管", text_of(s.verdict_label));
