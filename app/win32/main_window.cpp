@@ -120,6 +120,9 @@ void move_focus(HWND from, bool back) {
     int next = at < 0 ? (back ? n - 1 : 0) : (at + (back ? n - 1 : 1)) % n;
     int input = input_of_control(order[next]);
     show_input(input);
+    // The keyboard is in use: a box shows its focus mark from now on, as in
+    // a dialog once Tab is pressed.
+    SendMessageW(main_window_state.main_window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     SetFocus(order[next]);
     if (input >= 0 && !main_window_state.tool.inputs[input].choice_count && !main_window_state.tool.inputs[input].box)
         SendMessageW(order[next], EM_SETSEL, 0, -1);

@@ -103,7 +103,7 @@ void create_input_row(int i) {
     if (input.box) {
         Box box = row.box;
         if (place.tall_box) box.height += TALL_ROW_EXTRA;
-        s.input_controls[i] = create_in_view(L"BUTTON", 0, CHILD | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP,
+        s.input_controls[i] = create_in_view(L"BUTTON", 0, CHILD | BS_AUTOCHECKBOX | BS_MULTILINE,
                                              input.label, id, box, s.font_label);
         wchar_t points[VALUE_TEXT_CAPACITY];
         tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/win32/main_window.h"
@@ -196,6 +197,97 @@ TEST_F(ListWindow, VitalSignsStartEmptyAndTakeOnlyChartValues) {
     EXPECT_EQ(L"0 分：常规监测", text_of(s.verdict_label));
     click(IDC_RESET);
     for (int i : vitals) EXPECT_EQ(L"", text_of(s.input_controls[i])) << i;
+}
+
+// Whether the control shows whole inside the input view.
+bool in_view(HWND control) {
+    RECT r = rect_of(control), view = rect_of(main_window_state.input_view);
+    return r.top >= view.top && r.bottom <= view.bottom;
+}
+
+void tap_space(HWND control) {
+    PostMessageW(control, WM_KEYDOWN, VK_SPACE, 1);
+    PostMessageW(control, WM_KEYUP, VK_SPACE, 0xC0000001);
+    pump();
+}
+
+// Caprini's 37 factors do not fit the panel: the keyboard alone fills the
+// age list and reaches every box, each scrolled into view, Space ticks it;
+// the copy, the record and the page name every ticked factor; a click after
+// Calculate stops Copy, Save and Print; the wheel and Page Down scroll;
+// Reset unticks them all and goes back to the top.
+TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
+    open(suite_tool(24));
+    const int last = s.tool.input_count - 1;
+    ASSERT_EQ(38, s.tool.input_count);
+    EXPECT_FALSE(in_view(s.input_controls[last]));
+    for (int k = 0; k < 4; k++) press(s.input_controls[0], VK_DOWN);  // "3 分：≥75 岁"
+    for (int i = 1; i <= last; i++) {
+        press(GetFocus(), VK_TAB);
+        ASSERT_EQ(s.input_controls[i], GetFocus()) << i;
+        EXPECT_TRUE(in_view(s.input_controls[i])) << i;
+        if (i == 1 || i == last) tap_space(GetFocus());
+    }
+    press(GetFocus(), VK_F5);
+    const wchar_t named[] = L"年龄：3 分：≥75 岁\r\n计划小手术：是（1 分）\r\n急性脊髓损伤（瘫痪，1 个月内）：是（5 分）\r\n总分：9 分\r\n";
+    EXPECT_EQ(named, text_of(s.result_edit));
+    EXPECT_EQ(L"VTE 高危（≥5 分）：无禁忌时药物联合机械预防", text_of(s.verdict_label));
+    click(IDC_COPY);
+    EXPECT_NE(std::wstring::npos, clipboard_text().find(named));
+    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    ASSERT_TRUE(platform_calls.user_data_folder(folder, RECORD_PATH_CAPACITY));
+    text_format(path, RECORD_PATH_CAPACITY, L"%ls\\OrvoMedSuite\\records\\T024.csv", folder);
+    DeleteFileW(path);
+    click(IDC_SAVE);
+    std::string row = file_bytes(path);
+    DeleteFileW(path);
+    EXPECT_EQ(38, std::count(row.begin(), row.end(), '='));  // a "label=value" field per input
+    char expected[256];
+    utf8_from_wide(L",计划小手术=1,1 个月内大手术史=0,", expected, sizeof expected);
+    EXPECT_NE(std::string::npos, row.find(expected));
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_EQ(1, print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96}));
+    static wchar_t page[16384];
+    print_page_text(dc, 1, page, 16384);
+    EXPECT_NE(nullptr, wcsstr(page, L"1 分项\n计划小手术：是（1 分）\n5 分项\n急性脊髓损伤（瘫痪，1 个月内）：是（5 分）\n"));
+    print_layout_release();
+    DeleteDC(dc);
+
+    SendMessageW(s.input_controls[2], BM_CLICK, 0, 0);
+    pump();
+    EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
+    shown_boxes.clear();
+    for (int id : {IDC_COPY, IDC_SAVE, IDC_PRINT}) click(id);
+    ASSERT_EQ(3u, shown_boxes.size());
+    for (const ShownBox& b : shown_boxes) EXPECT_EQ(L"输入已修改，请先点击“计算”重新计算。", b.text);
+
+    click(IDC_RESET);
+    for (int i = 1; i <= last; i++) EXPECT_EQ(BST_UNCHECKED, SendMessageW(s.input_controls[i], BM_GETCHECK, 0, 0)) << i;
+    EXPECT_TRUE(in_view(s.input_controls[0]));
+    RECT view = rect_of(s.input_view);
+    POINT inside = {view.left + 50, view.top + 50};
+    ClientToScreen(window, &inside);
+    PostMessageW(s.input_controls[0], WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(inside.x, inside.y));
+    pump();
+    EXPECT_FALSE(in_view(s.input_controls[0]));
+    SetFocus(s.input_controls[3]);
+    for (int k = 0; k < 4; k++) press(GetFocus(), VK_NEXT);
+    EXPECT_TRUE(in_view(s.input_controls[last]));
+}
+
+// NIHSS's fifteen lists scroll like the boxes and calculate as the first
+// six scales' lists do; the last list, reached by Tab, shows whole.
+TEST_F(ListWindow, FifteenListsScrollAndCalculate) {
+    open(suite_tool(40));
+    ASSERT_EQ(15, s.tool.input_count);
+    EXPECT_FALSE(in_view(s.input_controls[14]));
+    for (int i = 0; i < 15; i++) choose(i, 1);
+    SetFocus(s.input_controls[13]);
+    press(GetFocus(), VK_TAB);
+    EXPECT_TRUE(in_view(s.input_controls[14]));
+    click(IDC_CALCULATE);
+    EXPECT_NE(std::wstring::npos, text_of(s.result_edit).find(L"总分：15 分"));
+    EXPECT_EQ(L"中度卒中（5–15 分）：报告医师，密切观察", text_of(s.verdict_label));
 }
 
 }  // namespace
