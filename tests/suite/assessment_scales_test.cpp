@@ -6,8 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <stdlib.h>
+
+#include <sstream>
+#include <string>
 
 #include "calc/calc.h"
+#include "support/suite_tools.h"
 
 namespace t018 {
 #include "suite/t018_braden.cpp"
@@ -148,6 +153,287 @@ TEST(AssessmentScales, WorkedExamplesAndBandEdges) {
         EXPECT_EQ(row.total, isnan(total) ? OUT_OF_LIMITS : total) << inputs;
         EXPECT_EQ(row.level, c.level) << inputs;
         EXPECT_STREQ(row.verdict, c.verdict) << inputs;
+    }
+}
+
+// The scales with check boxes and long forms, one row per case: the tool's
+// number, the inputs that differ from their defaults ("key=value" for a list
+// or a typed value, a bare key for a checked box, "all" for every box checked
+// and every list at its last option), the final output, the level and the
+// verdict. Every row is worked by hand from the scale's published table.
+const wchar_t CAPRINI_LOW[] = L"VTE 低危（1–2 分）：建议机械预防，早期活动";
+const wchar_t CAPRINI_MODERATE[] = L"VTE 中危（3–4 分）：评估出血风险，药物或机械预防";
+const wchar_t CAPRINI_HIGH[] = L"VTE 高危（≥5 分）：无禁忌时药物联合机械预防";
+const wchar_t SURGICAL_BLEEDING[] = L"出血高危（≥1 项）：优先机械预防，慎用抗凝药物";
+const wchar_t MEDICAL_NO_BLEEDING[] = L"非出血高危：按 VTE 风险选择预防措施";
+const wchar_t MEDICAL_MAJOR[] = L"出血高危（具备单项高危因素）：优先机械预防，慎用抗凝";
+const wchar_t PAIN_MILD[] = L"轻度疼痛（1–3 分）：非药物干预，按时复评";
+const wchar_t PAIN_MODERATE[] = L"中度疼痛（4–6 分）：报告医师，镇痛后按时复评";
+const wchar_t PAIN_SEVERE[] = L"重度疼痛（7–10 分）：立即报告医师，及时镇痛";
+const wchar_t FLACC_MILD[] = L"轻度不适（1–3 分）：安抚等非药物干预，复评";
+const wchar_t FLACC_MODERATE[] = L"中度疼痛（4–6 分）：报告医师，镇痛后复评";
+const wchar_t FLACC_SEVERE[] = L"重度疼痛或不适（7–10 分）：立即报告医师处理";
+const wchar_t CPOT_PAIN[] = L"提示疼痛（≥3 分）：报告医师，镇痛后复评";
+const wchar_t MEWS_ROUTINE[] = L"MEWS 0–3 分：常规监测";
+const wchar_t MEWS_DOCTOR[] = L"MEWS 5–8 分：潜在危重，立即通知医师床旁评估";
+const wchar_t MEWS_SINGLE_3[] = L"单项 3 分：立即通知医师床旁评估";
+const wchar_t SWALLOW_SUSPECT[] = L"可疑（1 级超过 5 秒或 2 级）：谨慎进食，进一步评估";
+const wchar_t SWALLOW_IMPAIRED[] = L"异常（3–4 级）：吞咽障碍，报告医师进一步评估";
+const wchar_t CAM_CALM[] = L"CAM-ICU 阴性，RASS 0：清醒平静";
+const wchar_t CAM_POSITIVE[] = L"CAM-ICU 阳性：存在谵妄，立即报告医师";
+const wchar_t CAM_NEGATIVE[] = L"CAM-ICU 阴性；RASS 非 0，按镇静目标复评";
+const wchar_t RASS_DEEP[] = L"深度镇静或昏迷（RASS ≤-4）：暂不能评估谵妄，稍后复评";
+const wchar_t RASS_AGITATED[] = L"重度躁动（RASS ≥+3）：立即报告医师，防意外拔管";
+const wchar_t HUMPTY_HIGH[] = L"跌倒高危（≥12 分）：落实防跌倒措施，悬挂警示标识";
+const wchar_t PEWS_ROUTINE[] = L"PEWS 0–2 分：常规观察";
+const wchar_t PEWS_CALL[] = L"PEWS ≥5 分或单项 3 分：立即通知医师床旁评估";
+const wchar_t AUTAR_MODERATE[] = L"DVT 中风险（11–14 分）：评估出血风险，落实预防措施";
+const wchar_t AUTAR_HIGH[] = L"DVT 高风险（≥15 分）：报告医师，落实药物与机械预防";
+const wchar_t NORTON_HIGH[] = L"高度危险（<12 分）：立即落实压力性损伤预防措施";
+const wchar_t NORTON_MODERATE[] = L"中度危险（12–14 分）：采取预防措施，定时翻身减压";
+const wchar_t QSOFA_1[] = L"qSOFA 1 分：密切观察，动态复评";
+const wchar_t QSOFA_2[] = L"qSOFA ≥2 分：疑似脓毒症高危，立即通知医师";
+const wchar_t WATERLOW_NONE[] = L"无明显风险（<10 分）：定期复评";
+const wchar_t WATERLOW_NUTRITION[] = L"营养筛查 >2 分：请营养评估与干预";
+const wchar_t WATERLOW_AT_RISK[] = L"有风险（10–14 分）：注意预防，定期复评";
+const wchar_t WATERLOW_AT_RISK_MST[] = L"有风险（10–14 分），营养筛查 >2 分：须营养评估";
+const wchar_t WATERLOW_HIGH[] = L"高危（15–19 分）：采取预防措施，定时翻身减压";
+const wchar_t WATERLOW_HIGH_MST[] = L"高危（15–19 分），营养筛查 >2 分：须营养评估";
+const wchar_t WATERLOW_VERY_HIGH[] = L"极高危（≥20 分）：立即落实压力性损伤预防措施";
+const wchar_t WATERLOW_VERY_HIGH_MST[] = L"极高危（≥20 分），营养筛查 >2 分：须营养评估";
+const wchar_t NIHSS_NONE[] = L"0 分：未见神经功能缺损";
+const wchar_t NIHSS_MINOR[] = L"轻型卒中（1–4 分）：动态评估神经功能";
+const wchar_t NIHSS_MODERATE[] = L"中度卒中（5–15 分）：报告医师，密切观察";
+const wchar_t NIHSS_MODERATE_SEVERE[] = L"中重度卒中（16–20 分）：立即报告医师";
+const wchar_t NIHSS_SEVERE[] = L"重度卒中（21–42 分）：立即报告医师";
+
+// No total: a value outside its input's limits made it "--". RASS totals
+// run down to -5, so this lies below any.
+constexpr int NO_TOTAL = -100;
+
+struct Case {
+    int id;
+    const char* changes;
+    int total, level;
+    const wchar_t* verdict;
+};
+
+const Case cases[] = {
+    // Caprini 2005 form, bands of the Chinese 2018 recommendation: a woman of
+    // 65 (2) with BMI 27 (1) for laparoscopic colectomy over 45 minutes (2)
+    // for cancer (2) is 7; the edges 0/1, 2/3, 4/5, the women's factors, and
+    // every factor at once: 3 + 16 × 1 + 7 × 2 + 9 × 3 + 5 × 5 = 85.
+    {24, "age=2 obesity laparoscopic malignancy", 7, 2, CAPRINI_HIGH},
+    {24, "", 0, 0, L"VTE 极低危（0 分）：早期活动，动态复评"},
+    {24, "minor_surgery", 1, 1, CAPRINI_LOW},
+    {24, "age=1 obesity", 2, 1, CAPRINI_LOW},
+    {24, "vte_history", 3, 2, CAPRINI_MODERATE},
+    {24, "hormone pregnancy obstetric_history", 3, 2, CAPRINI_MODERATE},
+    {24, "age=1 factor_v_leiden", 4, 2, CAPRINI_MODERATE},
+    {24, "arthroplasty", 5, 2, CAPRINI_HIGH},
+    {24, "all", 85, 2, CAPRINI_HIGH},
+    // Surgical bleeding risk: any one factor of either section.
+    {25, "", 0, 0, L"未见出血高危因素：按 VTE 风险选择预防措施"},
+    {25, "neuraxial", 1, 2, SURGICAL_BLEEDING},
+    {25, "critical_site_surgery", 1, 2, SURGICAL_BLEEDING},
+    {25, "all", 16, 2, SURGICAL_BLEEDING},
+    // Medical bleeding risk (Decousus 2011): one major factor, or three
+    // others; a man of 86 in the ICU has three.
+    {26, "", 0, 0, MEDICAL_NO_BLEEDING},
+    {26, "low_platelets", 1, 2, MEDICAL_MAJOR},
+    {26, "age_85 male", 2, 0, MEDICAL_NO_BLEEDING},
+    {26, "age_85 icu_ccu male", 3, 2, L"出血高危（其他因素 ≥3 项）：优先机械预防，慎用抗凝"},
+    {26, "all", 11, 2, MEDICAL_MAJOR},
+    // NRS and FACES, the 2018 cancer-pain bands 0 / 1–3 / 4–6 / 7–10 on both
+    // sides of each edge; the faces fall either side of them in steps of 2.
+    {27, "", 0, 0, L"无痛（0 分）：常规评估"},
+    {27, "nrs=1", 1, 1, PAIN_MILD},
+    {27, "nrs=3", 3, 1, PAIN_MILD},
+    {27, "nrs=4", 4, 2, PAIN_MODERATE},
+    {27, "nrs=6", 6, 2, PAIN_MODERATE},
+    {27, "nrs=7", 7, 3, PAIN_SEVERE},
+    {27, "nrs=10", 10, 3, PAIN_SEVERE},
+    {28, "faces=2", 2, 1, PAIN_MILD},
+    {28, "faces=4", 4, 2, PAIN_MODERATE},
+    {28, "faces=6", 6, 2, PAIN_MODERATE},
+    {28, "faces=8", 8, 3, PAIN_SEVERE},
+    // FLACC (Merkel 1997): the edges 0/1, 3/4, 6/7, and every item at 2.
+    {29, "", 0, 0, L"放松、舒适（0 分）：常规评估"},
+    {29, "face=1", 1, 1, FLACC_MILD},
+    {29, "face=1 legs=1 cry=1", 3, 1, FLACC_MILD},
+    {29, "face=2 legs=2", 4, 2, FLACC_MODERATE},
+    {29, "face=2 legs=2 activity=2", 6, 2, FLACC_MODERATE},
+    {29, "face=2 legs=2 activity=2 consolability=1", 7, 3, FLACC_SEVERE},
+    {29, "all", 10, 3, FLACC_SEVERE},
+    // CPOT (Gélinas 2006, cut-off >2 from 2009): 2 and 3, and the maximum 8.
+    {30, "face=1 muscle=1", 2, 0, L"无明显疼痛（0–2 分）：按时复评"},
+    {30, "face=1 body=1 ventilation=1", 3, 2, CPOT_PAIN},
+    {30, "all", 8, 2, CPOT_PAIN},
+    // MEWS (Subbe 2001, table 1). Each pair of rows puts every sign at the two
+    // sides of one of its band edges: SBP 70|71 (3|2), pulse 40|41 (2|1), RR
+    // 8|9 (2|0), 34.9|35.0 ℃ (2|0); SBP 80|81, pulse 50|51, RR 14|15, 38.4|38.5;
+    // SBP 100|101, pulse 100|101, RR 20|21; SBP 199|200, pulse 110|111, RR
+    // 29|30; pulse 129|130. Then each sign's single 3, a single 3 with 4 in
+    // all (still the single-3 rule) and with 5 (the 5–8 rule first), the
+    // totals 5 and 8, and values beyond the limits.
+    {31, "sbp=70 pulse=40 rr=8 temp=34.9", 9, 3, L"MEWS ≥9 分：死亡风险高，立即通知医师抢救"},
+    {31, "sbp=71 pulse=41 rr=9 temp=35", 3, 0, MEWS_ROUTINE},
+    {31, "sbp=80 pulse=50 rr=14 temp=38.4", 3, 0, MEWS_ROUTINE},
+    {31, "sbp=81 pulse=51 rr=15 temp=38.5", 4, 1, L"MEWS 4 分：加强观察，增加监测频次"},
+    {31, "sbp=100 pulse=100 rr=20", 2, 0, MEWS_ROUTINE},
+    {31, "sbp=101 pulse=101 rr=21", 3, 0, MEWS_ROUTINE},
+    {31, "sbp=199 pulse=110 rr=29", 3, 0, MEWS_ROUTINE},
+    {31, "sbp=200 pulse=111 rr=30", 7, 2, MEWS_DOCTOR},
+    {31, "pulse=129", 2, 0, MEWS_ROUTINE},
+    {31, "pulse=130", 3, 2, MEWS_SINGLE_3},
+    {31, "sbp=70", 3, 2, MEWS_SINGLE_3},
+    {31, "rr=30", 3, 2, MEWS_SINGLE_3},
+    {31, "conscious=3", 3, 2, MEWS_SINGLE_3},
+    {31, "sbp=70 rr=15", 4, 2, MEWS_SINGLE_3},
+    {31, "rr=30 temp=38.5", 5, 2, MEWS_DOCTOR},
+    {31, "rr=21 temp=38.5 conscious=1", 5, 2, MEWS_DOCTOR},
+    {31, "sbp=80 pulse=111 rr=21 temp=38.5", 8, 2, MEWS_DOCTOR},
+    {31, "sbp=39", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
+    {31, "temp=36.85", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
+    // Water swallowing test: grade 1 in 5 seconds is normal, the slow box
+    // makes grade 1 suspect and changes nothing from grade 3.
+    {32, "slow", 1, 1, SWALLOW_SUSPECT},
+    {32, "grade=2", 2, 1, SWALLOW_SUSPECT},
+    {32, "grade=3", 3, 2, SWALLOW_IMPAIRED},
+    {32, "grade=3 slow", 3, 2, SWALLOW_IMPAIRED},
+    {32, "grade=4", 4, 2, SWALLOW_IMPAIRED},
+    {32, "grade=5", 5, 3, L"异常（5 级）：严重吞咽障碍，暂禁经口进食并报告"},
+    // RASS (Sessler 2002) and CAM-ICU (Ely 2001): features 1 and 2, and 3
+    // (RASS not 0) or 4; without feature 1 or 2 it is negative; at RASS -4
+    // and -5 it cannot be assessed; +3 and +4 are severe agitation.
+    {33, "", 0, 0, CAM_CALM},
+    {33, "acute_change=1 inattention=1", 0, 0, CAM_CALM},
+    {33, "acute_change=1 inattention=1 disorganized=1", 0, 3, CAM_POSITIVE},
+    {33, "rass=-3 acute_change=1 inattention=1", -3, 3, CAM_POSITIVE},
+    {33, "rass=-3 inattention=1 disorganized=1", -3, 1, CAM_NEGATIVE},
+    {33, "rass=-2 acute_change=1 disorganized=1", -2, 1, CAM_NEGATIVE},
+    {33, "rass=-1", -1, 1, CAM_NEGATIVE},
+    {33, "rass=-4 acute_change=1 inattention=1", -4, 2, RASS_DEEP},
+    {33, "rass=-5", -5, 2, RASS_DEEP},
+    {33, "rass=2", 2, 1, CAM_NEGATIVE},
+    {33, "rass=3", 3, 3, RASS_AGITATED},
+    {33, "rass=4", 4, 3, RASS_AGITATED},
+    {33, "rass=4 acute_change=1 inattention=1", 4, 3, CAM_POSITIVE},
+    // Humpty Dumpty (Hill-Rodriguez 2009): a boy of 2 (4 + 2) with
+    // bronchiolitis (3) in a cot (3) is 15; 11 and 12 either side of the
+    // edge; the maximum 23.
+    {34, "age=4 sex=2 diagnosis=3 environment=3", 15, 2, HUMPTY_HIGH},
+    {34, "age=3 sex=2 diagnosis=2", 11, 0, L"跌倒低危（7–11 分）：落实常规防跌倒措施"},
+    {34, "age=3 sex=2 diagnosis=3", 12, 2, HUMPTY_HIGH},
+    {34, "all", 23, 2, HUMPTY_HIGH},
+    // Brighton PEWS (Monaghan 2005): totals 2, 3, 4 and 5, a 3 in each of
+    // the three observations alone, and the maximum 3 + 3 + 3 + 2 + 2.
+    {35, "behaviour=1 cardiovascular=1", 2, 0, PEWS_ROUTINE},
+    {35, "nebulisers", 2, 0, PEWS_ROUTINE},
+    {35, "behaviour=1 cardiovascular=1 respiratory=1", 3, 1, L"PEWS 3 分：报告高年资护士，加强观察"},
+    {35, "vomiting cardiovascular=2", 4, 2, L"PEWS 4 分：通知医师评估，增加观察频次"},
+    {35, "nebulisers vomiting cardiovascular=1", 5, 3, PEWS_CALL},
+    {35, "behaviour=3", 3, 3, PEWS_CALL},
+    {35, "cardiovascular=3", 3, 3, PEWS_CALL},
+    {35, "respiratory=3", 3, 3, PEWS_CALL},
+    {35, "all", 13, 3, PEWS_CALL},
+    // Autar 2003: a man of 72 (5), BMI 27 (2), walking with help (2), for
+    // orthopaedic surgery below the waist (4) is 13; the edges 10/11 and
+    // 14/15 (the injuries 4 + 4 + 3 + 2 + 1, then the head's 1); every item.
+    {36, "age=5 bmi=2 mobility=2 surgery=4", 13, 2, AUTAR_MODERATE},
+    {36, "age=5 bmi=2 mobility=3", 10, 0, L"DVT 低风险（≤10 分）：早期活动，动态复评"},
+    {36, "age=5 bmi=2 mobility=4", 11, 2, AUTAR_MODERATE},
+    {36, "thrombophilia leg_injury pelvic_injury spinal_injury chest_injury", 14, 2, AUTAR_MODERATE},
+    {36, "thrombophilia leg_injury pelvic_injury spinal_injury chest_injury head_injury", 15, 2, AUTAR_HIGH},
+    {36, "all", 66, 2, AUTAR_HIGH},
+    // Norton (1962; bands 1989): bedfast (1), very limited (2), confused (2),
+    // fair (3), occasionally incontinent (3) is 11; 12, 14 and 15; the
+    // minimum 5.
+    {37, "physical=3 mental=2 activity=1 mobility=2 incontinence=3", 11, 3, NORTON_HIGH},
+    {37, "activity=1 mobility=1 incontinence=2", 12, 2, NORTON_MODERATE},
+    {37, "activity=1 mobility=1", 14, 2, NORTON_MODERATE},
+    {37, "activity=1 mobility=2", 15, 0, L"无明显风险（15–20 分）：定期复评"},
+    {37, "physical=1 mental=1 activity=1 mobility=1 incontinence=1", 5, 3, NORTON_HIGH},
+    // qSOFA (Seymour 2016): RR 21|22 and SBP 101|100 one at a time, altered
+    // mentation, two and three criteria, and values beyond the limits.
+    {38, "rr=21 sbp=101", 0, 0, L"qSOFA 0 分：继续观察"},
+    {38, "rr=22", 1, 1, QSOFA_1},
+    {38, "sbp=100", 1, 1, QSOFA_1},
+    {38, "mental=1", 1, 1, QSOFA_1},
+    {38, "rr=22 sbp=100", 2, 3, QSOFA_2},
+    {38, "rr=24 sbp=95 mental=1", 3, 3, QSOFA_2},
+    {38, "rr=0", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
+    // Waterlow 2005 card: a woman of 78 (2 + 4), BMI 18 (3), dry skin (1),
+    // bedbound (4) after orthopaedic surgery (5) over 2 hours (5) with Hb
+    // 75 g/L (2) is 26. The edges 9/10, 14/15 and 19/20 each without and with
+    // a nutrition screen above 2; the screen at 2 and 3 below 10; every item,
+    // 84 with a screen of 5.
+    {39, "build=3 skin_dry sex=2 age=4 mobility=4 anaemia ortho_surgery theatre_time=5", 26, 3, WATERLOW_VERY_HIGH},
+    {39, "sex=2 age=4 mobility=3", 9, 0, WATERLOW_NONE},
+    {39, "sex=2 age=4 mobility=4", 10, 1, WATERLOW_AT_RISK},
+    {39, "weight_loss=3 age=3 mobility=2", 9, 1, WATERLOW_NUTRITION},
+    {39, "weight_loss=3 age=3 mobility=3", 10, 1, WATERLOW_AT_RISK_MST},
+    {39, "sex=2 age=5 mobility=5 continence=2", 14, 1, WATERLOW_AT_RISK},
+    {39, "sex=2 age=5 mobility=5 continence=3", 15, 2, WATERLOW_HIGH},
+    {39, "weight_loss=2 poor_intake sex=2 age=4 mobility=5", 14, 1, WATERLOW_AT_RISK_MST},
+    {39, "weight_loss=2 poor_intake sex=2 age=5 mobility=5", 15, 2, WATERLOW_HIGH_MST},
+    {39, "sex=2 age=5 mobility=5 continence=3 skin_thin skin_dry skin_oedema skin_clammy", 19, 2, WATERLOW_HIGH},
+    {39, "sex=2 age=5 mobility=5 continence=3 skin_discoloured skin_broken", 20, 3, WATERLOW_VERY_HIGH},
+    {39, "weight_loss=4 sex=2 age=5 mobility=5 continence=3", 19, 2, WATERLOW_HIGH_MST},
+    {39, "weight_loss=4 poor_intake sex=2 age=5 mobility=5 continence=3", 20, 3, WATERLOW_VERY_HIGH_MST},
+    {39, "weight_loss=2", 4, 0, WATERLOW_NONE},
+    {39, "weight_loss=2 poor_intake", 5, 1, WATERLOW_NUTRITION},
+    {39, "all", 84, 3, WATERLOW_VERY_HIGH_MST},
+    // NIHSS (Brott 1989): the edges 0/1, 4/5, 15/16 and 20/21, the maximum 42,
+    // and UN (9) counting 0: with every other item at its worst, 22.
+    {40, "", 0, 0, NIHSS_NONE},
+    {40, "facial=1", 1, 1, NIHSS_MINOR},
+    {40, "facial=2 arm_left=2", 4, 1, NIHSS_MINOR},
+    {40, "facial=2 arm_left=3", 5, 2, NIHSS_MODERATE},
+    {40, "loc=1 gaze=2 visual=2 facial=2 arm_left=4 leg_left=4", 15, 2, NIHSS_MODERATE},
+    {40, "loc=1 gaze=2 visual=2 facial=2 arm_left=4 leg_left=4 sensory=1", 16, 3, NIHSS_MODERATE_SEVERE},
+    {40, "loc=1 gaze=2 visual=2 facial=2 arm_left=4 leg_left=4 sensory=2 neglect=2 dysarthria=1", 20, 3, NIHSS_MODERATE_SEVERE},
+    {40, "loc=1 gaze=2 visual=2 facial=2 arm_left=4 leg_left=4 sensory=2 neglect=2 dysarthria=1 language=1", 21, 3, NIHSS_SEVERE},
+    {40, "all arm_left=4 arm_right=4 leg_left=4 leg_right=4 ataxia=2 dysarthria=2", 42, 3, NIHSS_SEVERE},
+    {40, "all", 22, 3, NIHSS_SEVERE},
+    {40, "arm_left=9 leg_right=9 dysarthria=9", 0, 0, NIHSS_NONE},
+};
+
+const ToolDef* suite_tool(int id) {
+    for (int t = 0; t < suite_tool_count; t++)
+        if (suite_tools[t]->id == id) return suite_tools[t];
+    return nullptr;
+}
+
+TEST(AssessmentScales, BoxesAndLongFormsWorkedByHand) {
+    for (const Case& row : cases) {
+        const ToolDef* tool = suite_tool(row.id);
+        ASSERT_TRUE(tool) << row.id;
+        double values[TOOL_MAX_INPUTS];
+        for (int i = 0; i < tool->input_count; i++) values[i] = tool->inputs[i].default_value;
+        std::istringstream changes(row.changes);
+        for (std::string word; changes >> word;) {
+            for (int i = 0; i < tool->input_count; i++) {
+                const InputDef& input = tool->inputs[i];
+                if (word == "all") {
+                    if (input.box) values[i] = input.points;
+                    if (input.choice_count) values[i] = input.choices[input.choice_count - 1].value;
+                } else if (word.compare(0, word.find('='), input.key) == 0) {
+                    EXPECT_EQ(word.find('=') == std::string::npos, input.box) << row.id << " " << word;
+                    values[i] = input.box ? input.points : atof(word.c_str() + word.find('=') + 1);
+                    break;
+                } else if (i == tool->input_count - 1) {
+                    ADD_FAILURE() << row.id << ": no input " << word;
+                }
+            }
+        }
+        static Calculation c;
+        tool_calculate(*tool, values, &c);
+        EXPECT_EQ(row.total == NO_TOTAL, c.any_failed) << row.id << " " << row.changes;
+        double total = c.output_values[tool->output_count - 1];
+        EXPECT_EQ(row.total, isnan(total) ? NO_TOTAL : total) << row.id << " " << row.changes;
+        EXPECT_EQ(row.level, c.level) << row.id << " " << row.changes;
+        EXPECT_STREQ(row.verdict, c.verdict) << row.id << " " << row.changes;
     }
 }
 

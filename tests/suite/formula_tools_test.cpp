@@ -186,13 +186,14 @@ TEST(FormulaTools, WorkedExamplesBandEdgesAndLimits) {
 }
 
 // Every typed input of the suite declares its hard limits, so a slip of
-// sign, point or unit is refused in every tool, not only in those above.
+// sign, point or unit is refused in every tool, not only in those above. A
+// list or a check box takes only its own values.
 TEST(FormulaTools, EveryTypedInputOfTheSuiteHasLimits) {
     ASSERT_GT(suite_tool_count, 20);
     for (int t = 0; t < suite_tool_count; t++) {
         for (int i = 0; i < suite_tools[t]->input_count; i++) {
             const InputDef& input = suite_tools[t]->inputs[i];
-            bool limited = input.choice_count || (isfinite(input.min) && isfinite(input.max) && input.decimals >= 0);
+            bool limited = input.choice_count || input.box || (isfinite(input.min) && isfinite(input.max) && input.decimals >= 0);
             EXPECT_TRUE(limited) << suite_tools[t]->id << " " << input.key;
         }
     }
