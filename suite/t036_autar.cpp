@@ -43,6 +43,8 @@ static const InputChoice surgery[] = {
 
 // Age, build, mobility and surgery take one level each; thrombophilia,
 // injuries and diseases add up, each a box worth its points on the chart.
+// Surgery heads its own rows, so that it never reads as one of the injuries
+// above it.
 static const InputDef inputs[] = {
     {.key = "age", .label = L"年龄", .default_value = 0, .choices = age, .choice_count = 6},
     {.key = "bmi", .label = L"体型（BMI）", .default_value = 0, .choices = bmi, .choice_count = 5},
@@ -54,7 +56,7 @@ static const InputDef inputs[] = {
     {.key = "spinal_injury", .label = L"脊柱损伤", .box = true, .points = 2},
     {.key = "pelvic_injury", .label = L"骨盆损伤", .box = true, .points = 3},
     {.key = "leg_injury", .label = L"下肢损伤", .box = true, .points = 4},
-    {.key = "surgery", .label = L"外科手术", .default_value = 0, .choices = surgery, .choice_count = 5},
+    {.key = "surgery", .label = L"外科手术", .default_value = 0, .choices = surgery, .choice_count = 5, .section = L"外科手术（只选最高一项）"},
     {.key = "ulcerative_colitis", .label = L"溃疡性结肠炎", .box = true, .points = 1, .section = L"高危疾病（可多选）"},
     {.key = "polycythaemia", .label = L"红细胞增多症", .box = true, .points = 2},
     {.key = "varicose_veins", .label = L"静脉曲张", .box = true, .points = 3},

@@ -59,7 +59,9 @@ static const InputChoice theatre_time[] = {
 
 // A category describing one state is a list; skin and tissue-malnutrition
 // items coexist and add up, each a box. Medication, capped at 4 on the
-// card, is one box worth 4.
+// card, is one box worth 4. Every category after the first heads its own
+// rows, as on the card, so that no list stands under a heading that says
+// "可多选".
 static const InputDef inputs[] = {
     {.key = "build", .label = L"体型（BMI）", .default_value = 0, .choices = build, .choice_count = 4},
     {.key = "skin_thin", .label = L"皮肤菲薄", .box = true, .points = 1, .section = L"皮肤类型（可多选）"},
@@ -68,11 +70,11 @@ static const InputDef inputs[] = {
     {.key = "skin_clammy", .label = L"皮肤湿冷或发热", .box = true, .points = 1},
     {.key = "skin_discoloured", .label = L"颜色异常（1 期压力性损伤）", .box = true, .points = 2},
     {.key = "skin_broken", .label = L"皮肤破损或斑点（2–4 期压力性损伤）", .box = true, .points = 3},
-    {.key = "sex", .label = L"性别", .default_value = 1, .choices = sex, .choice_count = 2},
+    {.key = "sex", .label = L"性别", .default_value = 1, .choices = sex, .choice_count = 2, .section = L"性别与年龄"},
     {.key = "age", .label = L"年龄", .default_value = 1, .choices = age, .choice_count = 5},
     {.key = "weight_loss", .label = L"近期体重下降", .default_value = 0, .choices = weight_loss, .choice_count = 5, .section = L"营养筛查（MST）"},
     {.key = "poor_intake", .label = L"进食少或食欲差", .box = true, .points = 1},
-    {.key = "continence", .label = L"控便能力", .default_value = 0, .choices = continence, .choice_count = 4},
+    {.key = "continence", .label = L"控便能力", .default_value = 0, .choices = continence, .choice_count = 4, .section = L"控便与活动能力"},
     {.key = "mobility", .label = L"活动能力", .default_value = 0, .choices = mobility, .choice_count = 6},
     {.key = "cachexia", .label = L"终末期恶病质", .box = true, .points = 8, .section = L"组织营养不良（可多选）"},
     {.key = "multi_organ_failure", .label = L"多器官衰竭", .box = true, .points = 8},
@@ -80,10 +82,10 @@ static const InputDef inputs[] = {
     {.key = "pvd", .label = L"外周血管疾病", .box = true, .points = 5},
     {.key = "anaemia", .label = L"贫血（Hb <80 g/L）", .box = true, .points = 2},
     {.key = "smoking", .label = L"吸烟", .box = true, .points = 1},
-    {.key = "neuro", .label = L"神经功能障碍（糖尿病、多发性硬化、脑卒中、运动或感觉障碍、截瘫）", .default_value = 0, .choices = neuro, .choice_count = 4},
+    {.key = "neuro", .label = L"神经功能障碍（糖尿病、多发性硬化、脑卒中、运动或感觉障碍、截瘫）", .default_value = 0, .choices = neuro, .choice_count = 4, .section = L"神经功能障碍"},
     {.key = "ortho_surgery", .label = L"骨科或脊柱手术", .box = true, .points = 5, .section = L"大手术或创伤"},
     {.key = "theatre_time", .label = L"手术时间", .default_value = 0, .choices = theatre_time, .choice_count = 3},
-    {.key = "medication", .label = L"细胞毒药物、长期或大剂量类固醇、抗炎药", .box = true, .points = 4},
+    {.key = "medication", .label = L"细胞毒药物、长期或大剂量类固醇、抗炎药", .box = true, .points = 4, .section = L"药物"},
 };
 
 static const OutputDef outputs[] = {
