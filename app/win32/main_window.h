@@ -25,8 +25,9 @@ enum ControlId : int {
 
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
-// Posted after the first paint: the input lists are created then (below).
-constexpr UINT WM_CREATE_LISTS = WM_APP + 1;
+// Posted after the first paint: the input lists and boxes are created then
+// (below).
+constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
@@ -59,7 +60,7 @@ struct MainWindowState {
     HWND main_window;
     PreparedTool tool;  // the build's descriptor, prepared when the window is made
     ResultState result_state;
-    bool lists_pending;  // the input lists are not created yet
+    bool choices_pending;  // the input lists and boxes are not created yet
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
     HWND input_controls[TOOL_MAX_INPUTS];
     HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
@@ -116,14 +117,16 @@ bool input_view_route(const MSG& message);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// WM_CREATE: the child controls and the first status text; an input list's
-// label only.
+// WM_CREATE: the child controls and the first status text; of an input list
+// its label only, of a box nothing yet.
 void create_child_controls(HWND window);
-// The input lists, created after the window's first paint: under Wine a
-// drop-down list takes over ten milliseconds to create (its dropped part is
-// a window of its own), which ten lists would add to the time before the
-// window shows at all. Until then Calculate finds them unchosen.
-void create_input_lists();
+// The input lists and boxes, created after the window's first paint: under
+// Wine a drop-down list takes over ten milliseconds to create (its dropped
+// part is a window of its own), which ten lists would add to the time
+// before the window shows at all, and a checklist's 37 boxes with their
+// points are 74 windows more. Calculate creates them first if they are
+// still pending.
+void create_pending_choices();
 
 // ---- The commands ---------------------------------------------------------------
 // Calculate, Save record, Copy result, Reset and About (window_commands.cpp),

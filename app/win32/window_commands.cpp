@@ -139,6 +139,7 @@ BlockAllocator allocate_global_block = GlobalAlloc;
 void on_calculate() {
     MainWindowState& s = main_window_state;
     const PreparedTool& tool = s.tool;
+    create_pending_choices();
     double values[TOOL_MAX_INPUTS] = {};
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t complaint[COMPLAINT_CAPACITY];

@@ -89,25 +89,32 @@ HWND create_list(const InputDef& input, int id, Box box) {
     return list;
 }
 
-// Input i's row but a list: its section heading, then its label, field and
-// unit, or its box and points.
+// A box, its caption its label, and its points where a unit stands.
+HWND create_box(int i) {
+    const MainWindowState& s = main_window_state;
+    const InputDef& input = s.tool.inputs[i];
+    const InputRow row = row_of(i);
+    Box box = row.box;
+    if (s.input_places[i].tall_box) box.height += TALL_ROW_EXTRA;
+    wchar_t points[VALUE_TEXT_CAPACITY];
+    tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
+    create_in_view(L"STATIC", 0, CHILD, points, 0, row.unit, s.font_small);
+    return create_in_view(L"BUTTON", 0, CHILD | BS_AUTOCHECKBOX | BS_MULTILINE, input.label, IDC_INPUT_FIRST + i,
+                          box, s.font_label);
+}
+
+// Input i's row but a list's field or a box: its section heading, then its
+// label, field and unit.
 void create_input_row(int i) {
     MainWindowState& s = main_window_state;
     const InputDef& input = s.tool.inputs[i];
     const InputPlace& place = s.input_places[i];
-    const int id = IDC_INPUT_FIRST + i;
     if (*input.section)
         create_in_view(L"STATIC", 0, CHILD | SS_NOPREFIX, input.section, IDC_SECTION,
                        section_heading_at(place.top + 4, s.input_narrower), s.font_subtitle);
     const InputRow row = row_of(i);
     if (input.box) {
-        Box box = row.box;
-        if (place.tall_box) box.height += TALL_ROW_EXTRA;
-        s.input_controls[i] = create_in_view(L"BUTTON", 0, CHILD | BS_AUTOCHECKBOX | BS_MULTILINE,
-                                             input.label, id, box, s.font_label);
-        wchar_t points[VALUE_TEXT_CAPACITY];
-        tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
-        create_in_view(L"STATIC", 0, CHILD, points, 0, row.unit, s.font_small);
+        s.choices_pending = true;
         return;
     }
     if (place.wide_label)
@@ -116,10 +123,10 @@ void create_input_row(int i) {
     else
         create_in_view(L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);
     if (input.choice_count) {
-        s.lists_pending = true;
+        s.choices_pending = true;
         return;
     }
-    s.input_controls[i] = create_in_view(L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL, L"", id, row.edit,
+    s.input_controls[i] = create_in_view(L"EDIT", WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL, L"", IDC_INPUT_FIRST + i, row.edit,
                                          s.font_edit);
     show_starting_value(s.input_controls[i], input);
     if (*input.unit) create_in_view(L"STATIC", 0, CHILD, input.unit, 0, row.unit, s.font_small);
@@ -145,13 +152,18 @@ void create_child_controls(HWND window) {
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");
 }
 
-void create_input_lists() {
+void create_pending_choices() {
     MainWindowState& s = main_window_state;
-    if (!s.lists_pending) return;
-    s.lists_pending = false;
-    for (int i = 0; i < s.tool.input_count; i++)
+    if (!s.choices_pending) return;
+    s.choices_pending = false;
+    for (int i = 0; i < s.tool.input_count; i++) {
         if (s.tool.inputs[i].choice_count)
             s.input_controls[i] = create_list(s.tool.inputs[i], IDC_INPUT_FIRST + i, row_of(i).list);
+        else if (s.tool.inputs[i].box)
+            s.input_controls[i] = create_box(i);
+    }
     // The first input takes the focus, as an edit field would have at once.
-    if (s.tool.inputs[0].choice_count && (!GetFocus() || GetFocus() == s.main_window)) SetFocus(s.input_controls[0]);
+    const InputDef& first = s.tool.inputs[0];
+    if ((first.choice_count || first.box) && (!GetFocus() || GetFocus() == s.main_window))
+        SetFocus(s.input_controls[0]);
 }

@@ -136,9 +136,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT:
         paint_main_window(window);
-        if (main_window_state.lists_pending) PostMessageW(window, WM_CREATE_LISTS, 0, 0);
+        if (main_window_state.choices_pending) PostMessageW(window, WM_CREATE_CHOICES, 0, 0);
         return 0;
-    case WM_CREATE_LISTS: create_input_lists(); return 0;
+    case WM_CREATE_CHOICES: create_pending_choices(); return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;
