@@ -128,39 +128,42 @@ TEST(ToolCalculate, NoVerdictFromAFailedOutput) {
     EXPECT_EQ(CALC_FAILURE_LEVEL, calculate(no_guard, zero).level);
 }
 
-// A formula tool's text first says what was chosen in each list. A value its
-// input does not take (no option's, outside the limits, too precise) is
+// A formula tool's text first says what was chosen in each list, then which
+// boxes are ticked (or that none is). A value its input does not take (no
+// option's, outside the limits, too precise, a box's but its points) is
 // unknown: what reads it shows "--", and no verdict is drawn from it; a
 // report tool writes no report from it.
 TEST(ToolCalculate, ValuesTheirInputsDoNotTakeFail) {
     const InputChoice options[] = {{L"0 分：否", 0}, {L"3 分：是", 3}};
     const InputDef inputs[] = {
         {.key = "x", .label = L"体重", .unit = L"kg", .min = 1, .max = 300, .decimals = 1},
-        {.key = "cancer", .label = L"肿瘤", .choices = options, .choice_count = 2}};
-    const OutputDef outputs[] = {{.key = "total", .label = L"总分", .unit = L"分", .formula = "cancer", .format = "f0"},
+        {.key = "cancer", .label = L"肿瘤", .choices = options, .choice_count = 2},
+        {.key = "vte", .label = L"血栓史", .box = true, .points = 2}};
+    const OutputDef outputs[] = {{.key = "total", .label = L"总分", .unit = L"分", .formula = "cancer + vte", .format = "f0"},
                                  {.key = "twice", .label = L"双倍", .unit = L"kg", .formula = "x*2", .format = "f0"}};
     const RuleDef rules[] = {{.condition = "x > 200", .level = 1, .message = L"重"},
                              {.condition = "", .level = 0, .message = L"完成"}};
-    const ToolDef tool = {.id = 1, .title = L"t", .input_count = 2, .inputs = inputs, .output_count = 2,
+    const ToolDef tool = {.id = 1, .title = L"t", .input_count = 3, .inputs = inputs, .output_count = 2,
                           .outputs = outputs, .rule_count = 2, .rules = rules};
     struct Case {
-        double x, cancer;
+        double x, cancer, vte;
         const wchar_t* text;
         const wchar_t* verdict;
     };
     const Case cases[] = {
-        {60, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：120 kg\r\n", L"完成"},
-        {300, 0, L"肿瘤：0 分：否\r\n总分：0 分\r\n双倍：600 kg\r\n", L"重"},
-        {60, 2, L"肿瘤：--\r\n总分：-- 分\r\n双倍：120 kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
-        {0.5, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
-        {301, 0, L"肿瘤：0 分：否\r\n总分：0 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
-        {60.24, 3, L"肿瘤：3 分：是\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {60, 3, 0, L"肿瘤：3 分：是\r\n勾选项目：无\r\n总分：3 分\r\n双倍：120 kg\r\n", L"完成"},
+        {300, 0, 2, L"肿瘤：0 分：否\r\n血栓史：是（2 分）\r\n总分：2 分\r\n双倍：600 kg\r\n", L"重"},
+        {60, 2, 0, L"肿瘤：--\r\n勾选项目：无\r\n总分：-- 分\r\n双倍：120 kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {60, 0, 1, L"肿瘤：0 分：否\r\n血栓史：--\r\n总分：-- 分\r\n双倍：120 kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {0.5, 3, 2, L"肿瘤：3 分：是\r\n血栓史：是（2 分）\r\n总分：5 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {301, 0, 0, L"肿瘤：0 分：否\r\n勾选项目：无\r\n总分：0 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
+        {60.24, 3, 0, L"肿瘤：3 分：是\r\n勾选项目：无\r\n总分：3 分\r\n双倍：-- kg\r\n" CALC_FAILURE_NOTE, CALC_FALLBACK_VERDICT},
     };
     for (const Case& c : cases) {
-        const double values[] = {c.x, c.cancer};
+        const double values[] = {c.x, c.cancer, c.vte};
         const Calculation& r = calculate(tool, values);
-        EXPECT_STREQ(c.text, r.text) << c.x << " " << c.cancer;
-        EXPECT_STREQ(c.verdict, r.verdict) << c.x << " " << c.cancer;
+        EXPECT_STREQ(c.text, r.text) << c.x << " " << c.cancer << " " << c.vte;
+        EXPECT_STREQ(c.verdict, r.verdict) << c.x << " " << c.cancer << " " << c.vte;
     }
     const InputDef rota_inputs[] = {{.key = "nurses", .min = 3, .max = 40}, {.key = "days", .min = 1, .max = 31}};
     const double too_many[] = {41, 31};

@@ -150,6 +150,14 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
          "inputs[0] error: a list takes no min, max or decimals: its options are its values\n"},
         {false, [](Descriptor& d) { d.rules[0].message = L"单次餐时剂量较大，建议复核对碳水与比值；单次餐时剂量较大，建议复核对碳水与比值；单次餐时剂量较大"; },
          "rules[0].message error: takes 3 lines of the verdict box, which shows 2: shorten it\n"},
+        // A box: points to give, nothing to choose, unchecked at start.
+        {false, [](Descriptor& d) { d.tool.input_count = 4, d.inputs[3] = {.key = "x3", .box = true, .points = 2}; }, ""},
+        {false, [](Descriptor& d) { d.tool.input_count = 4, d.inputs[3] = {.key = "x3", .default_value = 2, .box = true, .points = INFINITY}; },
+         "inputs[3].points error: inf: a box is worth a finite number of points above 0\n"
+         "inputs[3].default_value error: 2: a box starts unchecked, at 0\n"},
+        {false, [](Descriptor& d) { d.tool.input_count = 4, d.inputs[3] = {.key = "x3", .choices = d.choices, .choice_count = 2, .box = true, .points = 1}; },
+         "inputs[3].default_value error: 0 is the value of no option\n"
+         "inputs[3] error: a box takes no options: checked, it is worth its points\n"},
         // Counts and records.
         {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUTS; }, ""},
         {false, [](Descriptor& d) { d.tool.input_count = TOOL_MAX_INPUTS + 1; },

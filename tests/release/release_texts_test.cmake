@@ -4,6 +4,8 @@
 #   -DCHECKLIST=<helper linked with t108_surgical_safety_checklist: a report, no inputs>
 #   -DFAILING=<helper linked with tests/suite/failing_formulas_tool: no summary,
 #              outputs without units, a level-1 rule>
+#   -DGCS=<helper linked with t017_glasgow_coma_scale: lists>
+#   -DBLEEDING=<helper linked with t026_bleeding_medical: boxes in two sections>
 #   -DSOURCE_DIR=<repository>  -DWORK_DIR=<scratch folder>  -DVERSION=<project version>
 cmake_minimum_required(VERSION 3.25)
 file(MAKE_DIRECTORY "${WORK_DIR}")
@@ -68,6 +70,15 @@ string(CONCAT gcs_inputs
        "  · 语言反应（下拉列表，选其一）：\n        5 分：回答正确\n        4 分：回答错乱\n        3 分：言语不当\n        2 分：言语难辨\n        1 分：不能发声\n"
        "  · 运动反应（下拉列表，选其一）：\n        6 分：遵嘱动作\n        5 分：刺痛定位\n        4 分：刺痛躲避\n        3 分：刺痛屈曲\n        2 分：刺痛伸直\n        1 分：无反应\n")
 expect(a_list_names_its_options GCS "  · @INPUT@\n" "${gcs_inputs}")
+expect(boxes_only BLEEDING "[fields]F\n[lists]L\n[boxes]B\n" "B\n")
+string(CONCAT bleeding_inputs
+       "  · 【单项高危因素（具备 1 项即为出血高危）】\n  · 活动性消化道溃疡（勾选项，1 项）\n"
+       "  · 入院前 3 个月内有出血事件（勾选项，1 项）\n  · 血小板计数 <50×10⁹/L（勾选项，1 项）\n"
+       "  · 【其他危险因素（≥3 项为出血高危）】\n  · 年龄 ≥85 岁（勾选项，1 项）\n"
+       "  · 肝功能不全（INR >1.5）（勾选项，1 项）\n  · 严重肾功能不全（GFR <30 ml/(min·m²)）（勾选项，1 项）\n"
+       "  · 入住 ICU 或 CCU（勾选项，1 项）\n  · 中心静脉置管（勾选项，1 项）\n  · 风湿性疾病（勾选项，1 项）\n"
+       "  · 现患恶性肿瘤（勾选项，1 项）\n  · 男性（勾选项，1 项）\n")
+expect(boxes_under_their_sections BLEEDING "  · @INPUT@\n" "${bleeding_inputs}")
 
 # ---- Template files saved on Windows ---------------------------------------------
 string(ASCII 239 187 191 bom)
@@ -88,9 +99,9 @@ if(NOT count EQUAL 2)
 endif()
 foreach(template IN LISTS templates)
   file(READ "${template}" text)
-  foreach(helper GLYVANT CHECKLIST FAILING GCS)
+  foreach(helper GLYVANT CHECKLIST FAILING GCS BLEEDING)
     render(${helper} "${text}" out rc err)
-    if(NOT rc EQUAL 0 OR out MATCHES "@[A-Z_]+@|\\[(formula|report|inputs|no-inputs|fields|lists)\\]"
+    if(NOT rc EQUAL 0 OR out MATCHES "@[A-Z_]+@|\\[(formula|report|inputs|no-inputs|fields|lists|boxes)\\]"
        OR NOT out MATCHES "Tool\\.exe")
       get_filename_component(file "${template}" NAME)
       set(failures "${failures}\n${file} with ${helper}: exit ${rc} ${err}")
