@@ -33,8 +33,9 @@ int place_rows(HDC dc, int narrower) {
         InputRow row = input_row_at(y, narrower);
         place.y = y;
         place.tall_box = input.box && text_width(dc, input.label) + square > row.box.width;
-        place.wide_label = !input.box && text_width(dc, input.label) > row.label.width;
-        int pitch = ROW_PITCH + (place.tall_box || place.wide_label ? TALL_ROW_EXTRA : 0);
+        const int label_width = input.box ? 0 : text_width(dc, input.label);
+        place.label_lines = label_width <= row.label.width ? 0 : label_width <= wide_label_at(y, narrower, 1).width ? 1 : 2;
+        int pitch = ROW_PITCH + (place.tall_box ? TALL_ROW_EXTRA : place.label_lines * TALL_ROW_EXTRA);
         place.bottom = y - 4 + pitch - (ROW_PITCH - 27);
         y += pitch;
     }

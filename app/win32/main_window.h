@@ -49,7 +49,7 @@ enum ResultState {
 // one) to `bottom`, its text line at `y`.
 struct InputPlace {
     int top, y, bottom;
-    bool wide_label;  // the label stands on a line of its own above the field
+    int label_lines;  // lines of its own the label takes above the field (0: it stands left of it)
     bool tall_box;    // the box's caption takes two lines
 };
 

@@ -56,7 +56,7 @@ HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DW
 InputRow row_of(int i) {
     const MainWindowState& s = main_window_state;
     const InputPlace& place = s.input_places[i];
-    return input_row_at(place.y + (place.wide_label ? TALL_ROW_EXTRA : 0), s.input_narrower);
+    return input_row_at(place.y + place.label_lines * TALL_ROW_EXTRA, s.input_narrower);
 }
 
 // A list of the input's options, nothing chosen. The box given to a
@@ -117,8 +117,9 @@ void create_input_row(int i) {
         s.choices_pending = true;
         return;
     }
-    if (place.wide_label)
-        create_in_view(L"STATIC", 0, CHILD | SS_NOPREFIX, input.label, 0, wide_label_at(place.y, s.input_narrower),
+    if (place.label_lines)
+        create_in_view(L"STATIC", 0, CHILD | SS_NOPREFIX, input.label, 0,
+                       wide_label_at(place.y, s.input_narrower, place.label_lines),
                        s.font_label);
     else
         create_in_view(L"STATIC", 0, CHILD | SS_RIGHT, input.label, 0, row.label, s.font_label);

@@ -111,11 +111,14 @@ constexpr InputRow input_row_at(int y, int narrower) {
 }
 constexpr InputRow input_row(int i) { return input_row_at(FIRST_ROW_Y + ROW_PITCH * i, 0); }
 // A label too wide for its column stands on a line of its own above its
-// field, and a box's caption too wide for one line takes two: either row
-// is taller by this much. A section's heading stands on a row of its own.
+// field (two, when the panel's width does not hold it), and a box's caption
+// too wide for one line takes two: each such line makes the row taller by
+// this much. A section's heading stands on a row of its own.
 constexpr int TALL_ROW_EXTRA = 28, SECTION_PITCH = 32;
 constexpr Box section_heading_at(int y, int narrower) { return {24, y - 2, 428 - narrower, 24}; }
-constexpr Box wide_label_at(int y, int narrower) { return {24, y + 1, 428 - narrower, 22}; }
+constexpr Box wide_label_at(int y, int narrower, int lines) {
+    return {24, y + 1, 428 - narrower, 22 + (lines - 1) * TALL_ROW_EXTRA};
+}
 // A control scrolled into view keeps this far from the view's edges.
 constexpr int VIEW_MARGIN = 8;
 // A closed list is as tall as an edit field; its dropped options a little
