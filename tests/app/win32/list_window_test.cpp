@@ -227,6 +227,15 @@ TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
         ASSERT_EQ(s.input_controls[i], GetFocus()) << i;
         EXPECT_TRUE(in_view(s.input_controls[i])) << i;
         if (i == 1 || i == last) tap_space(GetFocus());
+        if (i == 2) {  // the box shows that it has the focus
+            Capture focused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+            SetFocus(s.input_controls[3]);
+            Capture unfocused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+            SetFocus(s.input_controls[2]);
+            EXPECT_FALSE(same_pixels(focused, unfocused, rect_of(s.input_controls[2])));
+            release(focused);
+            release(unfocused);
+        }
     }
     press(GetFocus(), VK_F5);
     const wchar_t named[] = L"年龄：3 分：≥75 岁\r\n计划小手术：是（1 分）\r\n急性脊髓损伤（瘫痪，1 个月内）：是（5 分）\r\n总分：9 分\r\n";
