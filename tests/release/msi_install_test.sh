@@ -121,8 +121,11 @@ install_flow() {
   installed_as "$stages-$base-$arch"
   selftests
   while IFS=$'\t' read -r exe title summary; do
-    find "$WINEPREFIX/drive_c" -path "*/Start Menu/Programs/OrvoMedSuite/$title.lnk" | grep -q . ||
-      fail "$arch: no Start-menu shortcut $title for $exe"
+    # A sign a file name cannot hold shows in its full-width form.
+    name=$(printf '%s' "$title" | sed -e 's|/|／|g' -e 's|\\|＼|g' -e 's|:|：|g' -e 's|\*|＊|g' -e 's|?|？|g' \
+                                      -e 's|"|＂|g' -e 's|<|＜|g' -e 's|>|＞|g' -e 's/|/｜/g' -e "s|'|＇|g")
+    find "$WINEPREFIX/drive_c" -path "*/Start Menu/Programs/OrvoMedSuite/$name.lnk" | grep -q . ||
+      fail "$arch: no Start-menu shortcut $name for $exe"
   done < <(cat "build/release/suite/$arch/msi-programs.txt"; printf 'guides\t使用说明\t\n')
   [ "$(entries)" = "$base" ] || fail "$arch: after installing, Programs and Features shows [$(entries)]"
 
