@@ -44,6 +44,7 @@
 #include "app/app.h"
 #include "app/maker.h"
 #include "glyvant_version.h"
+#include "method/method.h"
 #include "platform/platform.h"
 #include "store/store.h"
 #include "tool/tool.h"
@@ -198,12 +199,22 @@ int main(int argc, char** argv) {
         {"@LEVEL_3@", level_name(3)},
     };
     static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ mark per level");
-    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}};
+    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}, {"@METHOD@", {}}, {"@RULE@", {}}};
     for (int i = 0; i < tool.input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
     for (int i = 0; formulas && i < tool.output_count; i++)
         lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
     for (int i = 0; formulas && i < tool.rule_count; i++)
         lists[2].items.push_back(verdict_item(tool.rules[i]));
+    // How each output and each rule is worked out, from the descriptor itself.
+    static wchar_t method[4096];
+    for (int j = 0; formulas && j < tool.output_count; j++) {
+        method_output_text(tool, j, method, 4096);
+        lists[3].items.push_back(utf8(method));
+    }
+    for (int i = 0; formulas && i < tool.rule_count; i++) {
+        method_rule_text(tool, i, method, 4096);
+        lists[4].items.push_back(utf8(method));
+    }
     bool has_lists = false, has_fields = false, has_boxes = false;
     for (int i = 0; i < tool.input_count; i++)
         (tool.inputs[i].box ? has_boxes : tool.inputs[i].choice_count ? has_lists : has_fields) = true;

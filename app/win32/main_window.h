@@ -31,6 +31,8 @@ constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
+// The About box's pointer to the guide's account of the formulas and rules.
+#define ABOUT_METHOD_LINE L"计算方法与结论的判断顺序：见本工具使用说明中的“计算方法”。"
 // The verdict line before the first calculation and after Reset.
 #define VERDICT_PROMPT L"填写左侧参数，点击“计算”"
 // The verdict line once an input no longer matches the result shown.

@@ -247,10 +247,13 @@ void reset_inputs() {
 void show_about() {
     const PreparedTool& tool = main_window_state.tool;
     wchar_t about[ABOUT_CAPACITY];
+    // The guide writes out how a formula tool calculates; a report has no
+    // formulas to show.
+    const wchar_t* method = tool.report_kind == REPORT_NONE ? ABOUT_METHOD_LINE L"\r\n" : L"";
     text_format(about, ABOUT_CAPACITY,
-                L"%ls\r\n\r\n分类：%ls\r\n参考依据：%ls\r\n\r\n"
+                L"%ls\r\n\r\n分类：%ls\r\n参考依据：%ls\r\n%ls\r\n"
                 DISCLAIMER L"，\r\n" DISCLAIMER_ADVICE L"\r\n\r\n"
                 L"版本 V" GLYVANT_VERSION_TEXT L"    官网：%ls",
-                tool.title, tool.category, tool.basis, MAKER_WEBSITE);
+                tool.title, tool.category, tool.basis, method, MAKER_WEBSITE);
     tell(about, L"关于本工具", MB_ICONINFORMATION);
 }

@@ -377,7 +377,8 @@ TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {
 TEST_F(MainWindow, AboutNamesTheToolAndTheMaker) {
     click(IDC_ABOUT);
     ASSERT_EQ(1u, shown_boxes.size());
-    EXPECT_EQ(L"Glyvant\r\n\r\n分类：内分泌\r\n参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值\r\n\r\n"
+    EXPECT_EQ(L"Glyvant\r\n\r\n分类：内分泌\r\n参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值\r\n"
+              ABOUT_METHOD_LINE L"\r\n\r\n"
               L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断，\r\n"
               L"具体用药与处置请结合患者实际情况及本院规范执行。\r\n\r\n"
               L"版本 V" GLYVANT_VERSION_TEXT L"    官网：www.orvomed.example",

@@ -1,0 +1,21 @@
+// How a tool calculates, written for the nurse or pharmacist who checks it
+// before trusting it: each output's formula with the inputs' and outputs'
+// labels in place of their keys and the signs a reader knows, a chain of
+// conditions as its bands, and each rule as its condition, its verdict and
+// its level in words. Made from the descriptor, so it can never describe
+// another calculation than the one the program runs.
+#pragma once
+
+#include "tool/tool.h"
+
+// A formula or condition as a reader writes it: "本餐碳水 ÷ 碳水系数",
+// "呼吸频率 ≤ 8 → 3；≤ 11 → 1；其余 → 0". Cut with TEXT_CUT_MARK where it
+// does not fit. Returns the length.
+int method_expression_text(const PreparedTool& tool, const char* expression, wchar_t* text, int capacity);
+
+// Output `j` as "label = formula".
+int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity);
+
+// Rule `i` as "condition → message（colour，meaning）"; a rule without a
+// condition reads "其余 → …".
+int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacity);
