@@ -5,12 +5,15 @@
 
 #include <stddef.h>
 #include <string.h>
+#include <wchar.h>
 
 #include <string>
 
 #include "bench/bench_inputs.h"
 #include "calc/calc.h"
 #include "expr/expr.h"
+#include "launcher/tool_search.h"
+#include "support/suite_tools.h"
 
 // ---- Allocation counting ------------------------------------------------------
 // glibc lets a program replace malloc; the originals stay reachable under
@@ -97,5 +100,29 @@ void BM_allocation_counter_check(benchmark::State& state) {
 BENCHMARK(BM_allocation_counter_check);
 
 }  // namespace
+
+// The launcher's search as a nurse types: a hundred tools (the suite's,
+// repeated) filtered again at every keystroke of a pinyin query and of a
+// Chinese one. The figure is the time per keystroke.
+void BM_search_per_keystroke(benchmark::State& state, const wchar_t* typed) {
+    static const ToolDef* tools[100];
+    for (int t = 0; t < 100; t++) tools[t] = suite_tools[t % suite_tool_count];
+    const int keystrokes = (int)wcslen(typed);
+    long before = allocations;
+    for (auto _ : state) {
+        for (int n = 1; n <= keystrokes; n++) {
+            wchar_t query[32];
+            wcsncpy(query, typed, n);
+            query[n] = 0;
+            int order[100];
+            benchmark::DoNotOptimize(search_tools(tools, 100, query, order));
+        }
+    }
+    report_allocations(state, before);
+    state.SetItemsProcessed(state.iterations() * keystrokes);
+}
+BENCHMARK_CAPTURE(BM_search_per_keystroke, pinyin_yalixing, L"yalixing");
+BENCHMARK_CAPTURE(BM_search_per_keystroke, initials_ylxssfxpg, L"ylxssfxpg");
+BENCHMARK_CAPTURE(BM_search_per_keystroke, chinese_yalixing, L"压力性损伤");
 
 BENCHMARK_MAIN();
