@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/tool_search.h"
-#include "support/suite_tools.h"
+#include "launcher/catalogue.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "method/method.h"
-#include "support/suite_tools.h"
+#include "launcher/catalogue.h"
 
 namespace {
 

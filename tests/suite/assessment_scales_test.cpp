@@ -12,7 +12,7 @@
 #include <string>
 
 #include "calc/calc.h"
-#include "support/suite_tools.h"
+#include "launcher/catalogue.h"
 
 namespace t018 {
 #include "suite/t018_braden.cpp"

@@ -8,7 +8,7 @@
 #include <math.h>
 
 #include "calc/calc.h"
-#include "support/suite_tools.h"
+#include "launcher/catalogue.h"
 
 namespace t010 {
 #include "suite/t010_insulin_correction.cpp"

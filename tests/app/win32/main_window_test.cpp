@@ -13,7 +13,7 @@
 #include "glyvant_version.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
-#include "support/suite_tools.h"
+#include "launcher/catalogue.h"
 #include "support/window_driver.h"
 
 namespace {
