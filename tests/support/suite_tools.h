@@ -1,4 +1,0 @@
-// The suite's tools for the tests: the launcher's catalogue.
-#pragma once
-
-#include "launcher/catalogue.h"
