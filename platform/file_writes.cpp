@@ -12,6 +12,7 @@ constexpr PlatformCalls system_calls = {
     system_call::close_file,
     system_call::file_size,        system_call::truncate_file,    system_call::lock_writers,
     system_call::unlock_writers,   system_call::link_file,        system_call::remove_file,
+    system_call::read_file,        system_call::move_over,
     system_call::process_id,       system_call::local_time,
 };
 
@@ -86,4 +87,37 @@ bool platform_replace_file(const wchar_t* path, const char* bytes, int count) {
     if (!written && (file = platform_calls.open_file(path, PLATFORM_REPLACE, &status)) != PLATFORM_NO_FILE)
         platform_calls.close_file(file);
     return written;
+}
+
+bool platform_replace_file_whole(const wchar_t* path, const char* bytes, int count) {
+    wchar_t temporary[TEMPORARY_PATH_CAPACITY];
+    int n = swprintf(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path, platform_calls.process_id());
+    if (n < 0 || n >= TEMPORARY_PATH_CAPACITY) return false;
+    platform_calls.remove_file(temporary);  // left by a process that died before its move
+    PlatformStatus status;
+    PlatformFile file = platform_calls.open_file(temporary, PLATFORM_CREATE_NEW, &status);
+    if (file == PLATFORM_NO_FILE) return false;
+    bool written = write_whole(file, bytes, count) && platform_calls.flush_file(file);
+    if (!platform_calls.close_file(file)) written = false;
+    bool moved = written && platform_calls.move_over(temporary, path);
+    if (!moved) platform_calls.remove_file(temporary);
+    return moved;
+}
+
+int platform_read_small_file(const wchar_t* path, char* bytes, int capacity) {
+    PlatformStatus status;
+    PlatformFile file = platform_calls.open_file(path, PLATFORM_READ_EXISTING, &status);
+    if (file == PLATFORM_NO_FILE || capacity < 1) return -1;
+    int length = 0;
+    for (int got; length < capacity && (got = platform_calls.read_file(file, bytes + length, capacity - length)) != 0;) {
+        if (got < 0) {
+            length = -1;
+            break;
+        }
+        length += got;
+    }
+    platform_calls.close_file(file);
+    if (length < 0 || length >= capacity) return -1;  // an error, or more than the room
+    bytes[length] = 0;
+    return length;
 }

@@ -32,6 +32,7 @@ enum PlatformOpening {
     PLATFORM_APPEND_EXISTING,  // for appending to a file that exists; others may read and
                                // append at the same time
     PLATFORM_REPLACE,          // for writing; created when missing, emptied when present
+    PLATFORM_READ_EXISTING,    // for reading a file that exists
 };
 
 // What a file operation came to, as far as the program tells outcomes apart.
@@ -76,6 +77,12 @@ struct PlatformCalls {
     // rename); fails when `to` exists.
     bool (*link_file)(const wchar_t* from, const wchar_t* to);
     bool (*remove_file)(const wchar_t* path);
+    // Reads up to `capacity` bytes from the file's position; how many, or -1
+    // on an error.
+    int (*read_file)(PlatformFile file, char* bytes, int capacity);
+    // Gives the file `from` the name `to` in one step, replacing any file of
+    // that name, and waits until the change is on the disk.
+    bool (*move_over)(const wchar_t* from, const wchar_t* to);
     unsigned long (*process_id)();
     void (*local_time)(LocalTime* time);
 };
@@ -105,6 +112,17 @@ PlatformStatus platform_append_to_file(const wchar_t* path, const char* bytes, i
 // created or fully written; a file left incomplete is emptied, not removed
 // (the path may name a device, or a file we may not delete).
 bool platform_replace_file(const wchar_t* path, const char* bytes, int count);
+
+// Replaces the file `path` with exactly `bytes` as a whole: written under a
+// new name and on the disk first, then moved over the old one, so that a
+// power cut leaves the old file or the new one, never part of either. False
+// when that could not be done; the old file is then as it was.
+bool platform_replace_file_whole(const wchar_t* path, const char* bytes, int count);
+
+// Reads the whole file `path` into `bytes` (room for `capacity`, a
+// terminating zero included). Returns its length, or -1 when it cannot be
+// read or is larger than that.
+int platform_read_small_file(const wchar_t* path, char* bytes, int capacity);
 
 // ---- UTF-8, the same on every platform ----------------------------------------
 

@@ -19,6 +19,8 @@ bool lock_writers(PlatformFile file);
 void unlock_writers(PlatformFile file);
 bool link_file(const wchar_t* from, const wchar_t* to);
 bool remove_file(const wchar_t* path);
+int read_file(PlatformFile file, char* bytes, int capacity);
+bool move_over(const wchar_t* from, const wchar_t* to);
 unsigned long process_id();
 void local_time(LocalTime* time);
 }  // namespace system_call

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -59,6 +60,7 @@ PlatformFile open_file(const wchar_t* path, PlatformOpening how, PlatformStatus*
     if (!narrow_path(path, name)) return PLATFORM_NO_FILE;
     int flags = how == PLATFORM_CREATE_NEW       ? O_WRONLY | O_CREAT | O_EXCL
                 : how == PLATFORM_APPEND_EXISTING ? O_WRONLY | O_APPEND
+                : how == PLATFORM_READ_EXISTING   ? O_RDONLY
                                                   : O_WRONLY | O_CREAT | O_TRUNC;
     int fd = open(name, flags, how == PLATFORM_CREATE_NEW ? 0600 : 0666);
     if (fd < 0) return PLATFORM_NO_FILE;
@@ -99,6 +101,26 @@ bool link_file(const wchar_t* from, const wchar_t* to) {
 bool remove_file(const wchar_t* path) {
     char name[PATH_BYTES];
     return narrow_path(path, name) && unlink(name) == 0;
+}
+
+int read_file(PlatformFile file, char* bytes, int capacity) {
+    ssize_t got = read((int)file, bytes, (size_t)capacity);
+    return got < 0 ? -1 : (int)got;
+}
+
+// rename() replaces in one step; the folder is synced so the new name is
+// on the disk too.
+bool move_over(const wchar_t* from, const wchar_t* to) {
+    char from_name[PATH_BYTES], to_name[PATH_BYTES];
+    if (!narrow_path(from, from_name) || !narrow_path(to, to_name) || rename(from_name, to_name) != 0) return false;
+    char* slash = strrchr(to_name, '/');
+    if (slash) *slash = 0;
+    int folder = open(slash ? (slash == to_name ? "/" : to_name) : ".", O_RDONLY);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
 }
 
 unsigned long process_id() { return (unsigned long)getpid(); }

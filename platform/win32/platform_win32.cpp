@@ -60,6 +60,9 @@ PlatformFile open_file(const wchar_t* path, PlatformOpening how, PlatformStatus*
         file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         break;
+    case PLATFORM_READ_EXISTING:
+        file = CreateFileW(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
     }
     if (file != INVALID_HANDLE_VALUE) {
         *status = PLATFORM_DONE;
@@ -114,6 +117,15 @@ bool link_file(const wchar_t* from, const wchar_t* to) {
 }
 
 bool remove_file(const wchar_t* path) { return DeleteFileW(path); }
+
+int read_file(PlatformFile file, char* bytes, int capacity) {
+    DWORD got = 0;
+    return ReadFile(handle_of(file), bytes, (DWORD)capacity, &got, nullptr) ? (int)got : -1;
+}
+
+bool move_over(const wchar_t* from, const wchar_t* to) {
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
 
 unsigned long process_id() { return GetCurrentProcessId(); }
 
