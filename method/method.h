@@ -16,6 +16,11 @@ int method_expression_text(const PreparedTool& tool, const char* expression, wch
 // Output `j` as "label = formula".
 int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity);
 
+// An input as a reader checks it: a field with its unit, what it shows at
+// start, and the range and precision it takes; a list with each option
+// after `option_break`; a box with its points.
+int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_t* text, int capacity);
+
 // Rule `i` as "condition → message（colour，meaning）"; a rule without a
 // condition reads "其余 → …".
 int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacity);

@@ -255,3 +255,46 @@ int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacit
     put(&w, L"）");
     return finish(&w);
 }
+
+int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_t* text, int capacity) {
+    Writer w = {text, capacity, 0, false};
+    if (capacity < 1) return 0;
+    text[0] = 0;
+    put(&w, input.label);
+    if (input.box) {
+        wchar_t points[VALUE_TEXT_CAPACITY];
+        tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
+        put(&w, L"（勾选项，");
+        put(&w, points);
+        put(&w, L"）");
+        return finish(&w);
+    }
+    if (input.choice_count) {
+        put(&w, L"（下拉列表，选其一）：");
+        for (int k = 0; k < input.choice_count; k++) {
+            put(&w, option_break);
+            put(&w, input.choices[k].label);
+        }
+        return finish(&w);
+    }
+    if (input.unit && *input.unit) {
+        put(&w, L"（");
+        put(&w, input.unit);
+        put(&w, L"）");
+    }
+    wchar_t piece[VALUE_TEXT_CAPACITY];
+    format_default_value(input.default_value, piece, VALUE_TEXT_CAPACITY);
+    put(&w, input.starts_empty ? L"：开始时为空，须填写" : L"：默认 ");
+    if (!input.starts_empty) put(&w, piece);
+    wchar_t range[128];
+    if (tool_input_range_text(input, range, 128) > 0) {
+        put(&w, L"；范围 ");
+        put(&w, range);
+    }
+    if (input.decimals == 0) put(&w, L"，整数");
+    if (input.decimals > 0) {
+        text_format(piece, VALUE_TEXT_CAPACITY, L"，最多 %d 位小数", input.decimals);
+        put(&w, piece);
+    }
+    return finish(&w);
+}

@@ -94,29 +94,10 @@ std::string level_name(int level) {
 // below it, indented under the item; a box with its points. A section's
 // title stands as an item of its own above its first input.
 std::string input_item(const InputDef& input) {
-    if (*input.section) {
-        InputDef rest = input;
-        rest.section = L"";
-        return "【" + utf8(input.section) + "】\n  · " + input_item(rest);
-    }
-    if (input.box) {
-        wchar_t points[VALUE_TEXT_CAPACITY];
-        tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);
-        return utf8(input.label) + "（勾选项，" + utf8(points) + "）";
-    }
-    if (input.choice_count) {
-        std::string item = utf8(input.label) + "（下拉列表，选其一）：";
-        for (int k = 0; k < input.choice_count; k++) item += "\n        " + utf8(input.choices[k].label);
-        return item;
-    }
-    wchar_t value[64];
-    format_default_value(input.default_value, value, 64);
-    std::string item = with_unit(input.label, input.unit) + (input.starts_empty ? "：开始时为空，须填写" : "：默认 " + utf8(value));
-    wchar_t range[128];
-    if (tool_input_range_text(input, range, 128) > 0) item += "；范围 " + utf8(range);
-    if (input.decimals == 0) item += "，整数";
-    if (input.decimals > 0) item += "，最多 " + number(input.decimals) + " 位小数";
-    return item;
+    static wchar_t item[4096];
+    method_input_text(input, L"\n        ", item, 4096);
+    if (*input.section) return "【" + utf8(input.section) + "】\n  · " + utf8(item);
+    return utf8(item);
 }
 
 std::string verdict_item(const RuleDef& rule) {

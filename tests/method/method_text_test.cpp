@@ -3,6 +3,7 @@
 // in words.
 #include <gtest/gtest.h>
 
+#include "launcher/tool_details.h"
 #include "method/method.h"
 #include "launcher/catalogue.h"
 
@@ -48,6 +49,29 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
     wchar_t text[8];
     EXPECT_EQ(7, method_output_text(tool, 0, text, 8));
     EXPECT_STREQ(L"餐时胰岛素 …", text);
+}
+
+// The launcher's details pane: what a tool asks for, how it calculates and
+// where each verdict starts; a report tool, what it lists.
+TEST(MethodText, TheDetailsPaneShowsHowEachToolCalculates) {
+    struct Case {
+        int id;
+        const wchar_t* shown;
+        bool formulas;
+    };
+    const Case cases[] = {
+        {9, L"  · 本餐碳水（g）：默认 60；范围 0–300 g，最多 1 位小数\r\n", true},
+        {9, L"计算方法：\r\n  · 餐时胰岛素 = 本餐碳水 ÷ 碳水系数\r\n", true},
+        {9, L"  · 餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需复核）\r\n", true},
+        {24, L"【1 分项】\r\n  · 计划小手术（勾选项，1 分）\r\n", true},
+        {101, L"报告内容：", false},
+    };
+    static wchar_t text[16384];
+    for (const Case& c : cases) {
+        tool_details_text(suite_tool(c.id), text, 16384);
+        EXPECT_NE(nullptr, wcsstr(text, c.shown)) << c.id;
+        EXPECT_EQ(c.formulas, wcsstr(text, L"计算方法：") != nullptr) << c.id;
+    }
 }
 
 }  // namespace

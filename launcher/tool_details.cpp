@@ -1,0 +1,69 @@
+// The details pane's text: a formula tool's inputs, formulas and rules as
+// the method text writes them; a report tool's inputs and what it lists.
+#include "launcher/tool_details.h"
+
+#include "method/method.h"
+
+namespace {
+
+constexpr int LINE_CAPACITY = 2048;
+
+void line(wchar_t* text, int capacity, const wchar_t* piece) {
+    text_append(text, capacity, piece);
+    text_append(text, capacity, L"\r\n");
+}
+
+}  // namespace
+
+int tool_details_text(const ToolDef& described, wchar_t* text, int capacity) {
+    static PreparedTool tool;
+    tool_prepare(described, &tool);
+    if (capacity < 1) return 0;
+    text[0] = 0;
+    wchar_t piece[LINE_CAPACITY];
+    text_format(piece, LINE_CAPACITY, L"%ls（%03d）", tool.title, tool.id);
+    line(text, capacity, piece);
+    text_format(piece, LINE_CAPACITY, L"分类：%ls", tool.category);
+    line(text, capacity, piece);
+    line(text, capacity, tool.summary);
+    line(text, capacity, L"");
+    line(text, capacity, tool.input_count ? L"输入项目：" : L"输入项目：无（直接计算）");
+    for (int i = 0; i < tool.input_count; i++) {
+        if (*tool.inputs[i].section) {
+            text_format(piece, LINE_CAPACITY, L"【%ls】", tool.inputs[i].section);
+            line(text, capacity, piece);
+        }
+        wchar_t item[LINE_CAPACITY - 8];
+        method_input_text(tool.inputs[i], L"\r\n        ", item, LINE_CAPACITY - 8);
+        text_format(piece, LINE_CAPACITY, L"  · %ls", item);
+        line(text, capacity, piece);
+    }
+    line(text, capacity, L"");
+    if (tool.report_kind != REPORT_NONE) {
+        text_format(piece, LINE_CAPACITY, L"报告内容：%ls", tool.summary);
+        line(text, capacity, piece);
+    } else {
+        line(text, capacity, L"计算方法：");
+        for (int j = 0; j < tool.output_count; j++) {
+            method_output_text(tool, j, piece, LINE_CAPACITY);
+            text_append(text, capacity, L"  · ");
+            line(text, capacity, piece);
+        }
+        line(text, capacity, L"结论（按顺序，第一条成立的即为结论）：");
+        for (int i = 0; i < tool.rule_count; i++) {
+            method_rule_text(tool, i, piece, LINE_CAPACITY);
+            text_append(text, capacity, L"  · ");
+            line(text, capacity, piece);
+        }
+    }
+    line(text, capacity, L"");
+    text_format(piece, LINE_CAPACITY, L"参考依据：%ls", tool.basis);
+    line(text, capacity, piece);
+    if (*tool.caution) {
+        text_format(piece, LINE_CAPACITY, L"注意事项：%ls", tool.caution);
+        line(text, capacity, piece);
+    }
+    int length = text_length(text);
+    if (length == capacity - 1 && capacity > 1) text[capacity - 2] = TEXT_CUT_MARK;
+    return length;
+}
