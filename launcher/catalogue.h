@@ -7,4 +7,6 @@
 #include "tool/tool.h"
 
 extern const ToolDef* const suite_tools[];
+// Each tool's program file as the release names it ("T018-Braden.exe").
+extern const wchar_t* const suite_programs[];
 extern const int suite_tool_count;

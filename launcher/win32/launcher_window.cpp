@@ -1,0 +1,324 @@
+// The launcher's window: it finds a tool as it is typed, shows how the
+// selected one calculates, and opens it as a program of its own.
+#include "launcher/win32/launcher_window.h"
+
+#include <commctrl.h>
+
+#include "app/maker.h"
+#include "launcher/catalogue.h"
+#include "launcher/tool_details.h"
+#include "launcher/tool_search.h"
+
+LauncherState launcher_state;
+
+namespace {
+
+const wchar_t CLASS_NAME[] = L"OrvoMedLauncherWnd";
+constexpr int CLIENT_W = 960, CLIENT_H = 640;
+constexpr int ROW_HEIGHT = 26;
+constexpr int DETAILS_CAPACITY = 16384;
+constexpr COLORREF BAND = RGB(0, 108, 150), INK = RGB(44, 56, 66), GREY = RGB(120, 132, 142),
+                   PAGE = RGB(244, 247, 249);
+
+// The list's rows: a catalogue index, or ROW_HEADING with its text.
+struct Rows {
+    int tool[LAUNCHER_MAX_ROWS];
+    const wchar_t* heading[LAUNCHER_MAX_ROWS];
+    int count;
+};
+Rows rows;
+
+void add_row(int tool, const wchar_t* heading) {
+    if (rows.count >= LAUNCHER_MAX_ROWS) return;
+    rows.tool[rows.count] = tool;
+    rows.heading[rows.count] = heading;
+    rows.count++;
+}
+
+int index_of_id(int id) {
+    for (int t = 0; t < suite_tool_count; t++)
+        if (suite_tools[t]->id == id) return t;
+    return -1;
+}
+
+// With nothing typed: the favourites, the recent tools, then every tool
+// under its category, categories in the order their first tool comes.
+void group_rows() {
+    const LauncherLists& lists = launcher_state.lists;
+    if (lists.favourite_count) add_row(ROW_HEADING, L"★ 收藏");
+    for (int k = 0; k < lists.favourite_count; k++)
+        if (index_of_id(lists.favourites[k]) >= 0) add_row(index_of_id(lists.favourites[k]), nullptr);
+    if (lists.recent_count) add_row(ROW_HEADING, L"最近使用");
+    for (int k = 0; k < lists.recent_count; k++)
+        if (index_of_id(lists.recent[k]) >= 0) add_row(index_of_id(lists.recent[k]), nullptr);
+    for (int t = 0; t < suite_tool_count; t++) {
+        const wchar_t* category = suite_tools[t]->category;
+        bool seen = false;
+        for (int earlier = 0; earlier < t; earlier++) seen = seen || wcscmp(suite_tools[earlier]->category, category) == 0;
+        if (seen) continue;
+        add_row(ROW_HEADING, category);
+        for (int u = t; u < suite_tool_count; u++)
+            if (wcscmp(suite_tools[u]->category, category) == 0) add_row(u, nullptr);
+    }
+}
+
+void set_status(const wchar_t* text) {
+    lstrcpynW(launcher_state.status, text, LAUNCHER_STATUS_CAPACITY);
+    RECT r = {0, CLIENT_H - 40, CLIENT_W, CLIENT_H};
+    InvalidateRect(launcher_state.window, &r, TRUE);
+}
+
+void show_details() {
+    static wchar_t text[DETAILS_CAPACITY];
+    int tool = launcher_selected_tool();
+    text[0] = 0;
+    if (tool >= 0) tool_details_text(*suite_tools[tool], text, DETAILS_CAPACITY);
+    SetWindowTextW(launcher_state.details, text);
+}
+
+void select_row(int row) {
+    if (row < 0 || row >= rows.count) return;
+    SendMessageW(launcher_state.list, LB_SETCURSEL, row, 0);
+    show_details();
+}
+
+// The next tool row from `row` in direction `step`, or `row` when none.
+int next_tool_row(int row, int step) {
+    for (int r = row + step; r >= 0 && r < rows.count; r += step)
+        if (rows.tool[r] != ROW_HEADING) return r;
+    return row;
+}
+
+void draw_row(const DRAWITEMSTRUCT* item) {
+    if (item->itemID == (UINT)-1 || (int)item->itemID >= rows.count) return;
+    HDC dc = item->hDC;
+    RECT r = item->rcItem;
+    int row = item->itemID;
+    bool selected = (item->itemState & ODS_SELECTED) && rows.tool[row] != ROW_HEADING;
+    HBRUSH fill = CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : RGB(255, 255, 255));
+    FillRect(dc, &r, fill);
+    DeleteObject(fill);
+    SetBkMode(dc, TRANSPARENT);
+    wchar_t text[512];
+    if (rows.tool[row] == ROW_HEADING) {
+        SelectObject(dc, launcher_state.font_title);
+        SetTextColor(dc, BAND);
+        lstrcpynW(text, rows.heading[row], 512);
+    } else {
+        const ToolDef& tool = *suite_tools[rows.tool[row]];
+        SelectObject(dc, launcher_state.font);
+        SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : INK);
+        wsprintfW(text, L"%ls%03d  %ls  —  %ls", launcher_is_favourite(launcher_state.lists, tool.id) ? L"★ " : L"    ",
+                  tool.id, tool.title, tool.summary ? tool.summary : L"");
+    }
+    r.left += 8;
+    DrawTextW(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+void paint(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT all = {0, 0, CLIENT_W, CLIENT_H}, band = {0, 0, CLIENT_W, 56};
+    HBRUSH page = CreateSolidBrush(PAGE), blue = CreateSolidBrush(BAND);
+    FillRect(dc, &all, page);
+    FillRect(dc, &band, blue);
+    DeleteObject(page);
+    DeleteObject(blue);
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, launcher_state.font_title);
+    SetTextColor(dc, RGB(255, 255, 255));
+    RECT title = {20, 0, CLIENT_W - 20, 56};
+    DrawTextW(dc, LAUNCHER_TITLE L"  ·  " L"" MAKER_NAME, -1, &title, DT_SINGLELINE | DT_VCENTER);
+    SelectObject(dc, launcher_state.font);
+    SetTextColor(dc, GREY);
+    RECT status = {20, CLIENT_H - 40, CLIENT_W - 20, CLIENT_H - 8};
+    DrawTextW(dc, launcher_state.status, -1, &status, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_END_ELLIPSIS);
+    EndPaint(window, &ps);
+}
+
+HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id, int x, int y, int w, int h) {
+    HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, launcher_state.window,
+                             (HMENU)(INT_PTR)id, launcher_state.instance, nullptr);
+    SendMessageW(c, WM_SETFONT, (WPARAM)launcher_state.font, TRUE);
+    return c;
+}
+
+void create_children() {
+    LauncherState& s = launcher_state;
+    s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, 68, 920, 30);
+    SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
+    s.list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
+                   WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, 108, 470, 470);
+    s.details = child(L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                      WS_EX_CLIENTEDGE, IDC_LAUNCHER_DETAILS, 500, 108, 440, 470);
+    child(L"BUTTON", L"打开", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDC_LAUNCHER_OPEN, 20, 590, 110, 34);
+    child(L"BUTTON", L"收藏", WS_TABSTOP, 0, IDC_LAUNCHER_STAR, 140, 590, 110, 34);
+}
+
+LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        launcher_state.window = window;
+        create_children();
+        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_PAINT: paint(window); return 0;
+    case WM_MEASUREITEM: ((MEASUREITEMSTRUCT*)lparam)->itemHeight = ROW_HEIGHT; return TRUE;
+    case WM_DRAWITEM: draw_row((const DRAWITEMSTRUCT*)lparam); return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case IDC_LAUNCHER_SEARCH:
+            if (HIWORD(wparam) == EN_CHANGE) launcher_refresh();
+            return 0;
+        case IDC_LAUNCHER_LIST:
+            if (HIWORD(wparam) == LBN_SELCHANGE) {
+                int row = (int)SendMessageW(launcher_state.list, LB_GETCURSEL, 0, 0);
+                if (row >= 0 && rows.tool[row] == ROW_HEADING) select_row(next_tool_row(row, 1));
+                show_details();
+            }
+            if (HIWORD(wparam) == LBN_DBLCLK) launcher_open_selected();
+            return 0;
+        case IDC_LAUNCHER_OPEN:
+            if (HIWORD(wparam) == BN_CLICKED) launcher_open_selected();
+            return 0;
+        case IDC_LAUNCHER_STAR:
+            if (HIWORD(wparam) == BN_CLICKED) launcher_star_selected();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+HWND launcher_create(HINSTANCE instance) {
+    LauncherState& s = launcher_state;
+    s.instance = instance;
+    if (!s.program_folder[0]) {
+        DWORD n = GetModuleFileNameW(nullptr, s.program_folder, MAX_PATH);
+        while (n > 0 && s.program_folder[n - 1] != L'\\') n--;
+        s.program_folder[n > 0 ? n - 1 : 0] = 0;
+    }
+    s.status[0] = 0;
+    if (!launcher_lists_load(&s.lists)) lstrcpynW(s.status, L"收藏与最近使用的记录无法读取，已重新开始", LAUNCHER_STATUS_CAPACITY);
+    s.font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Microsoft YaHei UI");
+    s.font_title = CreateFontW(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Microsoft YaHei UI");
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = launcher_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.lpszClassName = CLASS_NAME;
+    RegisterClassExW(&wc);
+    DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT r = {0, 0, CLIENT_W, CLIENT_H};
+    AdjustWindowRect(&r, style, FALSE);
+    HWND window = CreateWindowExW(0, CLASS_NAME, LAUNCHER_TITLE, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    launcher_refresh();
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    SetFocus(s.search);
+    return window;
+}
+
+void launcher_refresh() {
+    wchar_t query[128];
+    GetWindowTextW(launcher_state.search, query, 128);
+    rows.count = 0;
+    bool typed = false;
+    for (const wchar_t* p = query; *p; p++) typed = typed || (*p != L' ' && *p != L'\x3000');
+    if (typed) {
+        static int order[SEARCH_MAX_TOOLS];
+        int found = search_tools(suite_tools, suite_tool_count, query, order);
+        for (int k = 0; k < found; k++) add_row(order[k], nullptr);
+    } else {
+        group_rows();
+    }
+    SendMessageW(launcher_state.list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(launcher_state.list, LB_RESETCONTENT, 0, 0);
+    for (int r = 0; r < rows.count; r++) SendMessageW(launcher_state.list, LB_ADDSTRING, 0, (LPARAM)L"");
+    SendMessageW(launcher_state.list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(launcher_state.list, nullptr, TRUE);
+    select_row(next_tool_row(-1, 1));
+    if (!rows.count) show_details();
+    wchar_t status[LAUNCHER_STATUS_CAPACITY];
+    if (typed) {
+        wsprintfW(status, L"找到 %d 个工具", rows.count);
+        set_status(status);
+    }
+}
+
+int launcher_selected_tool() {
+    int row = (int)SendMessageW(launcher_state.list, LB_GETCURSEL, 0, 0);
+    return row >= 0 && row < rows.count ? rows.tool[row] : -1;
+}
+
+void launcher_open_selected() {
+    LauncherState& s = launcher_state;
+    int tool = launcher_selected_tool();
+    if (tool < 0) return;
+    wchar_t path[MAX_PATH * 2], status[LAUNCHER_STATUS_CAPACITY];
+    wsprintfW(path, L"%ls\\%ls", s.program_folder, suite_programs[tool]);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+        wsprintfW(status, L"未找到程序 %ls，请联系信息科重新安装", suite_programs[tool]);
+        set_status(status);
+        return;
+    }
+    if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, s.program_folder, &startup, &process)) {
+        wsprintfW(status, L"%ls 无法启动（错误 %lu）", suite_programs[tool], GetLastError());
+        set_status(status);
+        return;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    launcher_note_opened(&s.lists, suite_tools[tool]->id);
+    bool kept = launcher_lists_save(s.lists);
+    wsprintfW(status, kept ? L"已打开：%ls" : L"已打开：%ls（最近使用未能保存）", suite_tools[tool]->title);
+    set_status(status);
+}
+
+void launcher_star_selected() {
+    LauncherState& s = launcher_state;
+    int tool = launcher_selected_tool();
+    if (tool < 0) return;
+    int id = suite_tools[tool]->id;
+    launcher_toggle_favourite(&s.lists, id);
+    bool starred = launcher_is_favourite(s.lists, id), kept = launcher_lists_save(s.lists);
+    wchar_t status[LAUNCHER_STATUS_CAPACITY];
+    wsprintfW(status, kept ? L"%ls：%ls" : L"%ls：%ls（未能保存，下次打开时不会保留）", starred ? L"已收藏" : L"已取消收藏",
+              suite_tools[tool]->title);
+    set_status(status);
+    InvalidateRect(s.list, nullptr, TRUE);
+}
+
+bool launcher_route_key(const MSG& message) {
+    LauncherState& s = launcher_state;
+    if (message.message != WM_KEYDOWN || message.hwnd != s.search) return false;
+    int row = (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0);
+    switch (message.wParam) {
+    case VK_DOWN: select_row(next_tool_row(row, 1)); return true;
+    case VK_UP: select_row(next_tool_row(row, -1)); return true;
+    case VK_RETURN: launcher_open_selected(); return true;
+    case VK_ESCAPE: SetWindowTextW(s.search, L""); return true;
+    }
+    return false;
+}
+
+int launcher_run(HINSTANCE instance) {
+    if (!launcher_create(instance)) return 1;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (launcher_route_key(message)) continue;
+        if (IsDialogMessageW(launcher_state.window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
