@@ -1,0 +1,132 @@
+// The launcher as a nurse uses it, under Wine: the tool she types comes
+// first, Enter opens its real program, a star outlives a restart, and a
+// program that is missing or a list that cannot be read is said in the
+// status line, never an error box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "launcher/catalogue.h"
+#include "launcher/win32/launcher_window.h"
+
+namespace {
+
+void pump() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT || launcher_route_key(m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+std::wstring text_of(HWND window) {
+    static wchar_t text[16384];
+    GetWindowTextW(window, text, 16384);
+    return text;
+}
+
+class Launcher : public testing::Test {
+protected:
+    LauncherState& s = launcher_state;
+    HWND window = nullptr;
+    wchar_t folder[MAX_PATH] = L"", braden[MAX_PATH] = L"", lists[MAX_PATH] = L"";
+
+    void SetUp() override {
+        GetTempPathW(MAX_PATH, folder);
+        lstrcatW(folder, L"orvomed_launcher_test");
+        CreateDirectoryW(folder, nullptr);
+        wsprintfW(braden, L"%ls\\T018-Braden.exe", folder);
+        wchar_t built[MAX_PATH];
+        DWORD n = GetModuleFileNameW(nullptr, built, MAX_PATH);
+        while (n > 0 && built[n - 1] != L'\\') n--;
+        lstrcpyW(built + n, L"t018_braden.exe");
+        ASSERT_TRUE(CopyFileW(built, braden, FALSE));
+        ASSERT_TRUE(launcher_lists_path(lists, MAX_PATH));
+        DeleteFileW(lists);
+        open();
+    }
+    void TearDown() override {
+        close();
+        DeleteFileW(braden);
+        DeleteFileW(lists);
+    }
+    void open() {
+        launcher_state = {};
+        lstrcpyW(s.program_folder, folder);
+        window = launcher_create(GetModuleHandleW(nullptr));
+        ASSERT_NE(nullptr, window);
+        pump();
+    }
+    void close() {
+        if (window) DestroyWindow(window);
+        window = nullptr;
+        pump();
+    }
+    void type(const wchar_t* query) {
+        SetWindowTextW(s.search, query);
+        pump();
+    }
+    void press(WPARAM key) {
+        PostMessageW(s.search, WM_KEYDOWN, key, 1);
+        pump();
+    }
+    int selected_id() {
+        int tool = launcher_selected_tool();
+        return tool < 0 ? 0 : suite_tools[tool]->id;
+    }
+};
+
+TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
+    EXPECT_EQ(s.search, GetFocus());
+    for (const wchar_t* query : {L"ylx", L"braden", L"18", L"yali"}) {
+        type(query);
+        EXPECT_EQ(18, selected_id()) << query;
+    }
+    press(VK_DOWN);
+    EXPECT_EQ(37, selected_id());  // Norton, the next pressure-injury scale
+    press(VK_UP);
+    press(VK_ESCAPE);
+    EXPECT_EQ(L"", text_of(s.search));
+
+    type(L"glyvant");
+    std::wstring details = text_of(s.details);
+    EXPECT_NE(std::wstring::npos, details.find(L"餐时胰岛素 = 本餐碳水 ÷ 碳水系数"));
+    EXPECT_NE(std::wstring::npos, details.find(L"餐时胰岛素 > 20 → 单次餐时剂量较大"));
+
+    // Enter opens the real program, with its own window.
+    type(L"ylx");
+    press(VK_RETURN);
+    HWND opened = nullptr;
+    for (int k = 0; k < 100 && !opened; k++, Sleep(100))
+        opened = FindWindowW(L"OrvoMedToolWnd", L"压力性损伤风险评估（Braden）");
+    ASSERT_NE(nullptr, opened);
+    PostMessageW(opened, WM_CLOSE, 0, 0);
+    EXPECT_STREQ(L"已打开：压力性损伤风险评估（Braden）", s.status);
+
+    // Starred, it stays first after a restart, above the recent tools.
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_STAR, BN_CLICKED), 0);
+    close();
+    open();
+    EXPECT_EQ(18, selected_id());
+    EXPECT_EQ(0, (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0) - 1);  // below the ★ heading
+
+    // A program gone is named in the status line; nothing else happens.
+    DeleteFileW(braden);
+    type(L"ylx");
+    press(VK_RETURN);
+    EXPECT_STREQ(L"未找到程序 T018-Braden.exe，请联系信息科重新安装", s.status);
+
+    // A lists file that cannot be read: the launcher starts, and says so.
+    close();
+    HANDLE file = CreateFileW(lists, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "garbage", 7, &written, nullptr);
+    CloseHandle(file);
+    open();
+    EXPECT_STREQ(L"收藏与最近使用的记录无法读取，已重新开始", s.status);
+}
+
+}  // namespace
