@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "app/maker.h"
+#include "app/win32/window_look.h"
 #include "launcher/catalogue.h"
 #include "launcher/tool_details.h"
 #include "launcher/tool_search.h"
@@ -17,8 +18,9 @@ const wchar_t CLASS_NAME[] = L"OrvoMedLauncherWnd";
 constexpr int CLIENT_W = 960, CLIENT_H = 640;
 constexpr int ROW_HEIGHT = 26;
 constexpr int DETAILS_CAPACITY = 16384;
-constexpr COLORREF BAND = RGB(0, 108, 150), INK = RGB(44, 56, 66), GREY = RGB(120, 132, 142),
-                   PAGE = RGB(244, 247, 249);
+// The tools' own window's colours and band, so the suite looks one.
+constexpr COLORREF BAND = palette.band, INK = palette.text, GREY = palette.text_grey, PAGE = palette.page;
+constexpr int TOP = BAND_HEIGHT + 12;
 
 // The list's rows: a catalogue index, or ROW_HEADING with its text.
 struct Rows {
@@ -95,7 +97,7 @@ void draw_row(const DRAWITEMSTRUCT* item) {
     RECT r = item->rcItem;
     int row = item->itemID;
     bool selected = (item->itemState & ODS_SELECTED) && rows.tool[row] != ROW_HEADING;
-    HBRUSH fill = CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : RGB(255, 255, 255));
+    HBRUSH fill = CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : palette.white);
     FillRect(dc, &r, fill);
     DeleteObject(fill);
     SetBkMode(dc, TRANSPARENT);
@@ -118,7 +120,7 @@ void draw_row(const DRAWITEMSTRUCT* item) {
 void paint(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    RECT all = {0, 0, CLIENT_W, CLIENT_H}, band = {0, 0, CLIENT_W, 56};
+    RECT all = {0, 0, CLIENT_W, CLIENT_H}, band = {0, 0, CLIENT_W, BAND_HEIGHT};
     HBRUSH page = CreateSolidBrush(PAGE), blue = CreateSolidBrush(BAND);
     FillRect(dc, &all, page);
     FillRect(dc, &band, blue);
@@ -126,8 +128,8 @@ void paint(HWND window) {
     DeleteObject(blue);
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, launcher_state.font_title);
-    SetTextColor(dc, RGB(255, 255, 255));
-    RECT title = {20, 0, CLIENT_W - 20, 56};
+    SetTextColor(dc, palette.white);
+    RECT title = {26, 0, CLIENT_W - 26, BAND_HEIGHT};
     DrawTextW(dc, LAUNCHER_TITLE L"  ·  " L"" MAKER_NAME, -1, &title, DT_SINGLELINE | DT_VCENTER);
     SelectObject(dc, launcher_state.font);
     SetTextColor(dc, GREY);
@@ -145,12 +147,12 @@ HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int i
 
 void create_children() {
     LauncherState& s = launcher_state;
-    s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, 68, 920, 30);
+    s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, TOP, 920, 30);
     SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
     s.list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
-                   WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, 108, 470, 470);
+                   WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, TOP + 40, 470, 438);
     s.details = child(L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                      WS_EX_CLIENTEDGE, IDC_LAUNCHER_DETAILS, 500, 108, 440, 470);
+                      WS_EX_CLIENTEDGE, IDC_LAUNCHER_DETAILS, 500, TOP + 40, 440, 438);
     child(L"BUTTON", L"打开", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDC_LAUNCHER_OPEN, 20, 590, 110, 34);
     child(L"BUTTON", L"收藏", WS_TABSTOP, 0, IDC_LAUNCHER_STAR, 140, 590, 110, 34);
 }
