@@ -5,9 +5,10 @@
 
 #include <windows.h>
 
+#include "glyvant_program.h"
 #include "launcher/launcher_lists.h"
 
-#define LAUNCHER_TITLE L"护理计算工具箱"
+#define LAUNCHER_TITLE L"" GLYVANT_PROGRAM_TITLE
 
 enum LauncherControl : int {
     IDC_LAUNCHER_SEARCH = 101,
