@@ -212,11 +212,17 @@ release_suite() {
       imports_only_system_dlls "$objdump" "$stage/$program.exe"
       sign "$stage/$program.exe" "$program"
     done <"$dir/suite_programs.txt"
+    # The launcher, beside the programs it opens.
+    cp "$dir/OrvoMedSuite.exe" "$stage/"
+    imports_only_system_dlls "$objdump" "$stage/OrvoMedSuite.exe"
+    sign "$stage/OrvoMedSuite.exe" OrvoMedSuite
 
     failed=0
     while read -r stem program; do
       selftest "$stage" "$program.exe" "$dir/selftest/$program.txt" || failed=1
     done <"$dir/suite_programs.txt"
+    # Its self-test passes only when every program of its catalogue is staged.
+    selftest "$stage" OrvoMedSuite.exe "$dir/selftest/OrvoMedSuite.txt" || failed=1
     if [ "$failed" -ne 0 ]; then
       echo "release: a self-test did not pass; nothing was packaged" >&2
       exit 1
@@ -225,7 +231,12 @@ release_suite() {
     # Each program's guide, its entry in the catalogue and its shortcut in
     # the installer package, from the program's own descriptor; the note from
     # the shared definitions.
-    : >"$dir/msi-programs.txt"
+    # The launcher first: its guide, and its shortcut in the package.
+    "$texts/release_texts_t009_glyvant" OrvoMedSuite.exe <docs/release/suite/启动器说明.template.txt |
+      windows_text >"$stage/使用说明/OrvoMedSuite.txt"
+    printf '%s\t%s\t%s\n' OrvoMedSuite.exe \
+      "$(sed -n 's/^#define GLYVANT_PROGRAM_TITLE "\(.*\)"$/\1/p' "$dir/generated/orvomed_launcher/glyvant_program.h")" \
+      按名称、拼音首字母或编号查找并打开全部护理计算工具 >"$dir/msi-programs.txt"
     sed "s/@BITS@/$bits/g" docs/release/suite/工具目录.template.txt |
       "$texts/release_texts_t009_glyvant" Glyvant.exe >"$dir/catalogue.txt"
     while read -r stem program; do
