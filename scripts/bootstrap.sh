@@ -38,7 +38,14 @@ export DEBIAN_FRONTEND=noninteractive
 if [ ${#missing[@]} -gt 0 ] || [ "$need_i386" = 1 ]; then
   echo "bootstrap: installing ${missing[*]}" >&2
   [ "$need_i386" = 1 ] && "${sudo[@]}" dpkg --add-architecture i386
-  "${sudo[@]}" apt-get update -q
+  # A mirror caught mid-sync fails the update for a minute or so: wait it
+  # out, then try the install with the lists that did come (it fails itself
+  # if a package is not in them).
+  for attempt in 1 2 3 4 5; do
+    "${sudo[@]}" apt-get update -q && break
+    echo "bootstrap: the package lists did not all update; trying again in 30 s" >&2
+    [ "$attempt" = 5 ] || sleep 30
+  done
   "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
