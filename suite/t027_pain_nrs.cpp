@@ -2,6 +2,8 @@
 // for the pain now, and its severity band.
 #include "tool/tool.h"
 
+#include "suite/pain_bands.h"
+
 static const InputChoice nrs[] = {
     {.label = L"0 分：无痛", .value = 0},
     {.label = L"1 分：轻度疼痛", .value = 1},
@@ -25,14 +27,6 @@ static const OutputDef outputs[] = {
     {.key = "total", .label = L"疼痛评分", .unit = L"分", .formula = "nrs", .format = "f0"},
 };
 
-// The bands of the cancer-pain standard, which the faces scale shares.
-static const RuleDef rules[] = {
-    {.condition = "total >= 7", .level = 3, .message = L"重度疼痛（7–10 分）：立即报告医师，及时镇痛"},
-    {.condition = "total >= 4", .level = 2, .message = L"中度疼痛（4–6 分）：报告医师，镇痛后按时复评"},
-    {.condition = "total >= 1", .level = 1, .message = L"轻度疼痛（1–3 分）：非药物干预，按时复评"},
-    {.condition = "", .level = 0, .message = L"无痛（0 分）：常规评估"},
-};
-
 static const ToolDef tool = {
     .id = 27,
     .title = L"疼痛评估（NRS 数字评分）",
@@ -45,7 +39,7 @@ static const ToolDef tool = {
     .output_count = 1,
     .outputs = outputs,
     .rule_count = 4,
-    .rules = rules,
+    .rules = pain_bands,
     .report_kind = REPORT_NONE,
 };
 

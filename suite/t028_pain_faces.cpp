@@ -2,6 +2,8 @@
 // rate with numbers picks for the pain now, scored 0 to 10, and its band.
 #include "tool/tool.h"
 
+#include "suite/pain_bands.h"
+
 // Six faces in steps of two points.
 static const InputChoice faces[] = {
     {.label = L"0 分：不痛", .value = 0},
@@ -20,15 +22,6 @@ static const OutputDef outputs[] = {
     {.key = "total", .label = L"疼痛评分", .unit = L"分", .formula = "faces", .format = "f0"},
 };
 
-// The bands of the numeric scale, so that a record reads alike whichever
-// scale the patient could use.
-static const RuleDef rules[] = {
-    {.condition = "total >= 7", .level = 3, .message = L"重度疼痛（7–10 分）：立即报告医师，及时镇痛"},
-    {.condition = "total >= 4", .level = 2, .message = L"中度疼痛（4–6 分）：报告医师，镇痛后按时复评"},
-    {.condition = "total >= 1", .level = 1, .message = L"轻度疼痛（1–3 分）：非药物干预，按时复评"},
-    {.condition = "", .level = 0, .message = L"无痛（0 分）：常规评估"},
-};
-
 static const ToolDef tool = {
     .id = 28,
     .title = L"疼痛评估（Wong-Baker 面部表情）",
@@ -41,7 +34,7 @@ static const ToolDef tool = {
     .output_count = 1,
     .outputs = outputs,
     .rule_count = 4,
-    .rules = rules,
+    .rules = pain_bands,
     .report_kind = REPORT_NONE,
 };
 
