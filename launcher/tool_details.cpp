@@ -2,15 +2,47 @@
 // the method text writes them; a report tool's inputs and what it lists.
 #include "launcher/tool_details.h"
 
+#include <wchar.h>
+
+#include "calc/calc.h"
 #include "method/method.h"
 
 namespace {
 
 constexpr int LINE_CAPACITY = 2048;
+// A report's opening lines, enough to show what it lists.
+constexpr int REPORT_SAMPLE_LINES = 8;
 
 void line(wchar_t* text, int capacity, const wchar_t* piece) {
     text_append(text, capacity, piece);
     text_append(text, capacity, L"\r\n");
+}
+
+// The report as the tool writes it from its defaults, its opening lines:
+// what a nurse gets, made by the very generator the tool runs.
+void report_sample(const PreparedTool& tool, wchar_t* text, int capacity) {
+    static Calculation sample;
+    double defaults[TOOL_MAX_INPUTS];
+    for (int i = 0; i < tool.input_count; i++) defaults[i] = tool.inputs[i].default_value;
+    tool_calculate(tool, defaults, &sample);
+    if (sample.any_failed) return;
+    line(text, capacity, L"示例（按默认输入）：");
+    int lines = 0;
+    for (const wchar_t* at = sample.text; *at; lines++) {
+        const wchar_t* end = wcsstr(at, L"\r\n");
+        if (!end) end = at + text_length(at);
+        if (lines < REPORT_SAMPLE_LINES) {
+            wchar_t piece[LINE_CAPACITY] = L"";
+            if (end > at) text_format(piece, LINE_CAPACITY, L"    %.*ls", (int)(end - at), at);
+            line(text, capacity, piece);
+        }
+        at = *end ? end + 2 : end;
+    }
+    if (lines > REPORT_SAMPLE_LINES) {
+        wchar_t piece[LINE_CAPACITY];
+        text_format(piece, LINE_CAPACITY, L"    ……（全文共 %d 行）", lines);
+        line(text, capacity, piece);
+    }
 }
 
 }  // namespace
@@ -42,6 +74,7 @@ int tool_details_text(const ToolDef& described, wchar_t* text, int capacity) {
     if (tool.report_kind != REPORT_NONE) {
         text_format(piece, LINE_CAPACITY, L"报告内容：%ls", tool.summary);
         line(text, capacity, piece);
+        report_sample(tool, text, capacity);
     } else {
         line(text, capacity, L"计算方法：");
         for (int j = 0; j < tool.output_count; j++) {

@@ -52,7 +52,8 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
 }
 
 // The launcher's details pane: what a tool asks for, how it calculates and
-// where each verdict starts; a report tool, what it lists.
+// where each verdict starts; a report tool, what it lists, as its generator
+// writes it from the defaults.
 TEST(MethodText, TheDetailsPaneShowsHowEachToolCalculates) {
     struct Case {
         int id;
@@ -64,7 +65,8 @@ TEST(MethodText, TheDetailsPaneShowsHowEachToolCalculates) {
         {9, L"计算方法：\r\n  · 餐时胰岛素 = 本餐碳水 ÷ 碳水系数\r\n", true},
         {9, L"  · 餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需复核）\r\n", true},
         {24, L"【1 分项】\r\n  · 计划小手术（勾选项，1 分）\r\n", true},
-        {101, L"报告内容：", false},
+        {101, L"示例（按默认输入）：\r\n    排班规则：", false},
+        {101, L"    ……（全文共 85 行）\r\n", false},
     };
     static wchar_t text[16384];
     for (const Case& c : cases) {
