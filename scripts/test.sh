@@ -35,6 +35,6 @@ set_tests_properties(release_msi_install PROPERTIES TIMEOUT 1800 RUN_SERIAL ON)
 # The hazard log cites tests by these names, and the window tests' cases by
 # theirs: each must be one of them.
 add_test(hazard_log_names_tests "bash" "$PWD/tests/hazard_log_check.sh" "$PWD/docs/hazards.md" "$PWD/build/all"
-         $(printf '"%s" ' "$PWD"/build/windows/tests/glyvant_{window,list_window,report_window}_tests.exe))
+         $(printf '"%s" ' "$PWD"/build/windows/tests/glyvant_{window,list_window,report_window,launcher}_tests.exe))
 CTEST
 ctest --test-dir build/all --output-on-failure -j2
