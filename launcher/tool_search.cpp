@@ -23,6 +23,10 @@ enum Score {
     TITLE_STARTS = 90,
     NUMBER = 100,
 };
+// A pinyin match that needs a character's rare reading ranks just below the
+// same match through customary ones: "pb" finds 排班 before 评分 (分 is
+// also read ban).
+constexpr int BY_A_RARE_READING = 3;
 
 wchar_t lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? (wchar_t)(c - L'A' + L'a') : c; }
 bool is_latin(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9'); }
@@ -66,7 +70,7 @@ struct Unit {
     int reading_count;
 };
 
-int title_units(const wchar_t* title, Unit* units) {
+int title_units(const wchar_t* title, bool common_only, Unit* units) {
     int n = 0;
     for (const wchar_t* p = title; *p && n < TITLE_UNITS; p++) {
         Unit& u = units[n];
@@ -80,7 +84,11 @@ int title_units(const wchar_t* title, Unit* units) {
         int count = pinyin_of((unsigned int)*p, &first);
         if (!count) continue;
         u.letter = 0;
-        for (int r = 0; r < count && r < UNIT_READINGS; r++) u.readings[u.reading_count++] = first[r].syllable;
+        // A character the database gives no customary reading is read by all.
+        bool any_common = false;
+        for (int r = 0; r < count; r++) any_common = any_common || first[r].common;
+        for (int r = 0; r < count && u.reading_count < UNIT_READINGS; r++)
+            if (first[r].common || !common_only || !any_common) u.readings[u.reading_count++] = first[r].syllable;
         n++;
     }
     return n;
@@ -124,10 +132,9 @@ bool is_pinyin_query(const wchar_t* q, int length) {
     return true;
 }
 
-int pinyin_score(const wchar_t* title, const wchar_t* q, int length) {
-    if (!is_pinyin_query(q, length)) return NO_MATCH;
+int pinyin_score(const wchar_t* title, bool common_only, const wchar_t* q, int length) {
     Unit units[TITLE_UNITS];
-    int n = title_units(title, units);
+    int n = title_units(title, common_only, units);
     int best = NO_MATCH;
     for (int at = 0; at < n; at++) {
         if (initials_at(units, n, at, q, length)) return at == 0 ? INITIALS_AT_START : INITIALS_INSIDE;
@@ -160,8 +167,12 @@ int search_score(const ToolDef& tool, const wchar_t* query) {
     int at = find(title, q, length);
     if (at == 0) return TITLE_STARTS;
     if (at > 0) return IN_TITLE;
-    int pinyin = pinyin_score(title, q, length);
-    if (pinyin) return pinyin;
+    if (is_pinyin_query(q, length)) {
+        int pinyin = pinyin_score(title, true, q, length);
+        if (pinyin) return pinyin;
+        pinyin = pinyin_score(title, false, q, length);
+        if (pinyin) return pinyin - BY_A_RARE_READING;
+    }
     if ((tool.summary && find(tool.summary, q, length) >= 0) || (tool.category && find(tool.category, q, length) >= 0))
         return IN_SUMMARY;
     return NO_MATCH;

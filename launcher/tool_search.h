@@ -6,10 +6,12 @@
 
 #include "tool/tool.h"
 
-// One pinyin reading of a Han character, without tone ("ya", "lv").
+// One pinyin reading of a Han character, without tone ("ya", "lv"), and
+// whether it is the character's customary reading (分 is fen; ban is rare).
 struct PinyinReading {
     unsigned int code;
     const char* syllable;
+    bool common;
 };
 // Every reading of every character the suite's descriptors write, ordered
 // by code; generated at build time from the Unicode Han database.

@@ -6,7 +6,8 @@ a C++ table for the launcher's search.
 Usage: pinyin_table.py OUT.cpp UNIHAN_READINGS.txt.bz2 DESCRIPTOR.cpp...
 
 Every reading counts (kMandarin, kHanyuPinyin, kXHC1983), so a character
-read two ways is found by either. Tones are dropped and "ü" is written "v",
+read two ways is found by either; kMandarin's, the customary one, is marked
+common, so that a title found through its customary readings ranks first. Tones are dropped and "ü" is written "v",
 as a pinyin keyboard types it. A character without any reading stops the
 build: a title that cannot be found by its initials is a fault to see.
 """
@@ -38,7 +39,7 @@ def main():
             for literal in re.findall(r'L"((?:[^"\\]|\\.)*)"', f.read()):
                 wanted.update(c for c in literal if is_han(c))
 
-    readings = {}
+    readings, common = {}, set()
     with bz2.open(readings_path, "rt", encoding="utf-8") as f:
         for line in f:
             fields = line.rstrip("\n").split("\t")
@@ -50,6 +51,8 @@ def main():
             for value in fields[2].split():
                 syllables = value.split(":")[-1].split(",")  # "10019.020:tiàn,tián"
                 readings.setdefault(c, set()).update(plain(s) for s in syllables if plain(s))
+                if fields[1] == "kMandarin":
+                    common.update((c, plain(s)) for s in syllables)
 
     missing = sorted(wanted - set(readings))
     if missing:
@@ -63,7 +66,8 @@ def main():
         f.write('#include "launcher/tool_search.h"\n\n')
         f.write("const PinyinReading pinyin_readings[] = {\n")
         for code, syllable in rows:
-            f.write('    {0x%04X, "%s"},\n' % (code, syllable))
+            f.write('    {0x%04X, "%s", %s},\n'
+                    % (code, syllable, "true" if (chr(code), syllable) in common else "false"))
         f.write("};\n")
         f.write("const int pinyin_reading_count = %d;\n" % len(rows))
 
