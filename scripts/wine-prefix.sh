@@ -16,7 +16,7 @@ prefix=$1
 # and a prefix made with another is made anew. A new number sets up every
 # prefix again, when the set-up below changes.
 if [ -d /usr/lib/i386-linux-gnu/wine/i386-windows ]; then wine_kind=wow64; else wine_kind=win64; fi
-stamp=$prefix/.glyvant-ready-6-$wine_kind
+stamp=$prefix/.glyvant-ready-7-$wine_kind
 [ -f "$stamp" ] && exit 0
 . "$(dirname "$0")/common.sh"
 mkdir -p "$prefix"
@@ -32,6 +32,13 @@ mkdir -p "$prefix"
       find "$prefix" -mindepth 1 -delete
     fi
     wineboot -i >/dev/null 2>&1 || true
+    # Wine links the prefix's Desktop, Documents and the like to the Linux
+    # home: a shortcut that an installer puts on the desktop, or a file a
+    # program saves to Documents, would land there. They become folders of
+    # the prefix's own.
+    for link in "$prefix"/drive_c/users/*/*; do
+      if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+    done
     key='HKCU\Software\Wine\Fonts\Replacements'
     # A prefix that prints (wineprefix-print-...) draws Chinese in a TrueType
     # face: Wine's PostScript driver embeds TrueType outlines but not the CFF
