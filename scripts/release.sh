@@ -231,13 +231,15 @@ release_suite() {
     # Each program's guide, its entry in the catalogue and its shortcut in
     # the installer package, from the program's own descriptor; the note from
     # the shared definitions.
-    # The launcher first: its guide, and its shortcut in the package.
-    "$texts/release_texts_t009_glyvant" OrvoMedSuite.exe <docs/release/suite/启动器说明.template.txt |
-      windows_text >"$stage/使用说明/OrvoMedSuite.txt"
-    printf '%s\t%s\t%s\n' OrvoMedSuite.exe \
-      "$(sed -n 's/^#define GLYVANT_PROGRAM_TITLE "\(.*\)"$/\1/p' "$dir/generated/orvomed_launcher/glyvant_program.h")" \
+    # The launcher first: its guide, and its shortcut in the package. The
+    # texts name it by the title its build gives it (@LAUNCHER@).
+    launcher=$(sed -n 's/^#define GLYVANT_PROGRAM_TITLE "\(.*\)"$/\1/p' \
+      "$dir/generated/orvomed_launcher/glyvant_program.h")
+    sed "s/@LAUNCHER@/$launcher/g" docs/release/suite/启动器说明.template.txt |
+      "$texts/release_texts_t009_glyvant" OrvoMedSuite.exe | windows_text >"$stage/使用说明/OrvoMedSuite.txt"
+    printf '%s\t%s\t%s\n' OrvoMedSuite.exe "$launcher" \
       按名称、拼音首字母或编号查找并打开全部护理计算工具 >"$dir/msi-programs.txt"
-    sed "s/@BITS@/$bits/g" docs/release/suite/工具目录.template.txt |
+    sed -e "s/@BITS@/$bits/g" -e "s/@LAUNCHER@/$launcher/g" docs/release/suite/工具目录.template.txt |
       "$texts/release_texts_t009_glyvant" Glyvant.exe >"$dir/catalogue.txt"
     while read -r stem program; do
       "$texts/release_texts_$stem" "$program.exe" <docs/release/使用说明.template.txt |
@@ -251,7 +253,8 @@ release_suite() {
         "$(echo @SUMMARY@ | "$texts/release_texts_$stem" "$program.exe")" >>"$dir/msi-programs.txt"
     done <"$dir/suite_programs.txt"
     windows_text <"$dir/catalogue.txt" >"$stage/工具目录.txt"
-    sed "s/@BITS@/$bits/g" docs/release/suite/部署说明-DEPLOYMENT.template.txt | signed_lines |
+    sed -e "s/@BITS@/$bits/g" -e "s/@LAUNCHER@/$launcher/g" docs/release/suite/部署说明-DEPLOYMENT.template.txt |
+      signed_lines |
       "$texts/release_texts_t009_glyvant" Glyvant.exe | windows_text >"$stage/部署说明-DEPLOYMENT.txt"
     package "$stage" "$dist/OrvoMedSuite-$version-$arch.zip"
     # The same staged files, checksums included, as the package IT deploys.

@@ -5,15 +5,21 @@
 
 ARCH is win64 or win32; STAGE the release's staged folder (the programs, the
 guides in 使用说明, the catalogue, the deployment note, SHA256SUMS.txt);
-MANIFEST one line per program, "<program>.exe<TAB><title><TAB><summary>"; ICON
-the program icon for Programs and Features.
+MANIFEST one line per program, "<program>.exe<TAB><title><TAB><summary>", the
+suite's launcher first; ICON the program icon for Programs and Features.
+
+The Start-menu folder holds the launcher's shortcut and a folder 全部工具 with
+one shortcut per tool and one to the guides; the launcher also gets a
+shortcut on the desktop of every user, which DESKTOPSHORTCUT=0 on the
+command line leaves out.
 
 wixl 0.101 crashes on non-ASCII folder names and drops non-ASCII shortcut
 names, so the package is written with ASCII stand-ins first; the database is
 then switched to code page 936 and the Chinese names are written into their
-rows with msibuild, and every row is read back with msiinfo. The same stage
-gives the same bytes: identities are derived from fixed names, and the cabinet
-and summary times are those of SOURCE_DATE_EPOCH.
+rows with msibuild, as is the desktop shortcut's condition (wixl reads no
+condition on a component), and every row is read back with msiinfo. The same
+stage gives the same bytes: identities are derived from fixed names, and the
+cabinet and summary times are those of SOURCE_DATE_EPOCH.
 """
 import hashlib
 import os
@@ -31,6 +37,9 @@ IDENTITY_NAMESPACE = uuid.UUID("6b3f0d52-8c1e-4a57-9d2b-3f4e5a6c7d80")
 
 INSTALL_FOLDER = "OrvoMedSuite"    # under Program Files, and in the Start menu
 GUIDE_FOLDER = "使用说明"
+ALL_TOOLS_FOLDER = "全部工具"      # in the Start-menu folder, beside the launcher
+# IT leaves the desktop shortcut out with DESKTOPSHORTCUT=0.
+DESKTOP_CONDITION = "DESKTOPSHORTCUT = 1"
 CATALOGUE = "工具目录.txt"
 NOTE = "部署说明-DEPLOYMENT.txt"
 SUMS = "SHA256SUMS.txt"
@@ -82,6 +91,8 @@ def read_manifest(path, stage):
                 fail("%s line %d: the title or summary of %s cannot go on a shortcut"
                      % (path, number, exe))
             programs.append((exe, title, summary))
+    if not programs:
+        fail("%s lists no program" % path)
     if len({title for _, title, _ in programs}) != len(programs):
         fail("two programs have the same title: their shortcuts would collide")
     staged = sorted(n for n in os.listdir(stage) if n.endswith(".exe"))
@@ -108,14 +119,22 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
         shortcuts.append('<Shortcut Id=%s Name=%s Target="[#%s]" WorkingDirectory="INSTALLFOLDER"/>'
                          % (quoteattr(key("s", exe)), quoteattr(stem), key("f", exe)))
     shortcuts.append('<Shortcut Id="s_guides" Name="GUIDES" Target="[GUIDEFOLDER]"/>')
+    launcher = programs[0][0]
     top = [component(CATALOGUE, "f_catalogue", "CATALOG.txt"),
            component(NOTE, "f_note", "DEPLOY.txt"),
            component(SUMS, "f_sums", SUMS)]
-    # The Start-menu folder is the key of its own component: no registry
-    # value or file stands in for it.
+    # Each Start-menu folder is the key of its own component: no registry
+    # value or file stands in for it. The folders' components are named
+    # afresh for this layout: the older one kept every shortcut in one.
     menu = ('<Component Id="c_menu" Guid="%s"%s>%s<RemoveFolder Id="menu_folder" On="uninstall"/>'
-            '</Component>' % (identity(arch, "start menu"), win64, "".join(shortcuts)))
-    components = tools + top + guides + [menu]
+            '</Component>' % (identity(arch, "start menu", "launcher"), win64, shortcuts[0]))
+    all_tools = ('<Component Id="c_all_tools" Guid="%s"%s>%s'
+                 '<RemoveFolder Id="all_tools_folder" On="uninstall"/></Component>'
+                 % (identity(arch, "start menu", "all tools"), win64, "".join(shortcuts[1:])))
+    desktop = ('<Component Id="c_desktop" Guid="%s"%s><Shortcut Id=%s Name="%s" Target="[#%s]" WorkingDirectory="INSTALLFOLDER"/>'
+               '</Component>' % (identity(arch, "desktop"), win64, quoteattr(key("d", launcher)),
+                                 launcher[:-4], key("f", launcher)))
+    components = tools + top + guides + [menu, all_tools, desktop]
     refs = "".join('<ComponentRef Id=%s/>' % quoteattr(c.split('"')[1]) for c in components)
     with open(path, "w", encoding="utf-8") as f:
         f.write('''<?xml version="1.0" encoding="utf-8"?>
@@ -130,6 +149,7 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
   <Property Id="ARPPRODUCTICON" Value="glyvant.ico"/>
   <Property Id="ARPURLINFOABOUT" Value=%(url)s/>
   <Property Id="ARPNOMODIFY" Value="1"/>
+  <Property Id="DESKTOPSHORTCUT" Value="1"/>
   <Directory Id="TARGETDIR" Name="SourceDir">
    <Directory Id="%(program_files)s">
     <Directory Id="INSTALLFOLDER" Name="%(folder)s">
@@ -139,8 +159,11 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
     </Directory>
    </Directory>
    <Directory Id="ProgramMenuFolder">
-    <Directory Id="MENUFOLDER" Name="%(folder)s">%(menu)s</Directory>
+    <Directory Id="MENUFOLDER" Name="%(folder)s">%(menu)s
+     <Directory Id="ALLTOOLSFOLDER" Name="ALLTOOLS">%(all_tools)s</Directory>
+    </Directory>
    </Directory>
+   <Directory Id="DesktopFolder">%(desktop)s</Directory>
   </Directory>
   <Feature Id="Suite" Level="1">%(refs)s</Feature>
  </Product>
@@ -149,22 +172,27 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
            maker=quoteattr(maker), upgrade=identity(arch, "upgrade"),
            icon=quoteattr(os.path.relpath(icon, stage)), url=quoteattr("https://" + website + "/"),
            program_files=program_files, tools="\n     ".join(tools), top="\n     ".join(top),
-           guides="".join(guides), menu=menu, refs=refs))
+           guides="".join(guides), menu=menu, all_tools=all_tools, desktop=desktop,
+           refs=refs))
     return wixl_arch
 
 
-def chinese_names(programs):
-    """(table, key column, key, column, text) of every row that wixl cannot write."""
-    rows = [("Directory", "Directory", "GUIDEFOLDER", "DefaultDir", GUIDE_FOLDER),
+def rows_after_wixl(programs):
+    """(table, key column, key, column, text) of every row that wixl cannot
+    write: the Chinese names, and the condition on the desktop shortcut."""
+    rows = [("Component", "Component", "c_desktop", "Condition", DESKTOP_CONDITION),("Directory", "Directory", "GUIDEFOLDER", "DefaultDir", GUIDE_FOLDER),
+            ("Directory", "Directory", "ALLTOOLSFOLDER", "DefaultDir", ALL_TOOLS_FOLDER),
             ("File", "File", "f_catalogue", "FileName", CATALOGUE),
             ("File", "File", "f_note", "FileName", NOTE),
             ("Shortcut", "Shortcut", "s_guides", "Name", GUIDE_FOLDER),
             ("LaunchCondition", "Condition", "NOT WIX_DOWNGRADE_DETECTED", "Description",
              DOWNGRADE_MESSAGE)]
     for exe, title, summary in programs:
-        rows.append(("Shortcut", "Shortcut", key("s", exe), "Name", title))
-        if summary:
-            rows.append(("Shortcut", "Shortcut", key("s", exe), "Description", summary))
+        shortcuts = [key("s", exe)] + ([key("d", exe)] if exe == programs[0][0] else [])
+        for shortcut in shortcuts:
+            rows.append(("Shortcut", "Shortcut", shortcut, "Name", title))
+            if summary:
+                rows.append(("Shortcut", "Shortcut", shortcut, "Description", summary))
     return rows
 
 
@@ -218,7 +246,7 @@ def main():
         with open(codepage, "w", newline="") as f:
             f.write("\r\n\r\n936\t_ForceCodepage\r\n")
         run(frozen + ["msibuild", msi, "-i", codepage])
-        rows = chinese_names(programs)
+        rows = rows_after_wixl(programs)
         updates = []
         for table, key_column, row, column, text in rows:
             updates += ["-q", "UPDATE `%s` SET `%s` = '%s' WHERE `%s` = '%s'"

@@ -120,20 +120,31 @@ install_flow() {
   [ "$(msiexec /i "$old")" = 0 ] || fail "$arch: installing $base failed"
   installed_as "$stages-$base-$arch"
   selftests
+  # The launcher's shortcut in the folder and on every user's desktop, the
+  # tools' and the guides' in 全部工具.
+  menu="Start Menu/Programs/OrvoMedSuite"
+  where="$menu"
   while IFS=$'\t' read -r exe title summary; do
     # A sign a file name cannot hold shows in its full-width form.
     name=$(printf '%s' "$title" | sed -e 's|/|／|g' -e 's|\\|＼|g' -e 's|:|：|g' -e 's|\*|＊|g' -e 's|?|？|g' \
                                       -e 's|"|＂|g' -e 's|<|＜|g' -e 's|>|＞|g' -e 's/|/｜/g' -e "s|'|＇|g")
-    find "$WINEPREFIX/drive_c" -path "*/Start Menu/Programs/OrvoMedSuite/$name.lnk" | grep -q . ||
-      fail "$arch: no Start-menu shortcut $name for $exe"
+    find "$WINEPREFIX/drive_c" -path "*/$where/$name.lnk" | grep -q . ||
+      fail "$arch: no Start-menu shortcut $where/$name for $exe"
+    [ "$where" = "$menu" ] && launcher=$name
+    where="$menu/全部工具"
   done < <(cat "build/release/suite/$arch/msi-programs.txt"; printf 'guides\t使用说明\t\n')
+  # Wine gives the per-machine desktop as the user's own.
+  desktop() { (cd "$WINEPREFIX/drive_c/users" && find . -path '*/Desktop/*' -printf '%f '); }
+  [ "$(desktop)" = "$launcher.lnk " ] || fail "$arch: the desktop holds [$(desktop)], not the launcher"
   [ "$(entries)" = "$base" ] || fail "$arch: after installing, Programs and Features shows [$(entries)]"
 
   [ "$(msiexec /i "$old")" = 0 ] || fail "$arch: reinstalling $base failed"
   [ "$(entries)" = "$base" ] || fail "$arch: after reinstalling, Programs and Features shows [$(entries)]"
 
-  [ "$(msiexec /i "$new")" = 0 ] || fail "$arch: upgrading to $raised failed"
+  # IT's choice of no desktop shortcut: the upgrade takes the old one away and puts none.
+  [ "$(msiexec /i "$new" DESKTOPSHORTCUT=0)" = 0 ] || fail "$arch: upgrading to $raised failed"
   [ "$(entries)" = "$raised" ] || fail "$arch: after upgrading, Programs and Features shows [$(entries)]"
+  [ -z "$(desktop)" ] || fail "$arch: DESKTOPSHORTCUT=0 left [$(desktop)] on the desktop"
   installed_as "$stages-$raised-$arch"
   selftests
 
