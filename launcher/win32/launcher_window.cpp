@@ -43,16 +43,26 @@ int index_of_id(int id) {
     return -1;
 }
 
+// A group of the lists' tools under its heading. A number the catalogue no
+// longer has (a tool an older version had) is passed over, and a group
+// left empty shows no heading.
+void add_group(const wchar_t* heading, const int* ids, int count) {
+    bool headed = false;
+    for (int k = 0; k < count; k++) {
+        int tool = index_of_id(ids[k]);
+        if (tool < 0) continue;
+        if (!headed) add_row(ROW_HEADING, heading);
+        headed = true;
+        add_row(tool, nullptr);
+    }
+}
+
 // With nothing typed: the favourites, the recent tools, then every tool
 // under its category, categories in the order their first tool comes.
 void group_rows() {
     const LauncherLists& lists = launcher_state.lists;
-    if (lists.favourite_count) add_row(ROW_HEADING, L"★ 收藏");
-    for (int k = 0; k < lists.favourite_count; k++)
-        if (index_of_id(lists.favourites[k]) >= 0) add_row(index_of_id(lists.favourites[k]), nullptr);
-    if (lists.recent_count) add_row(ROW_HEADING, L"最近使用");
-    for (int k = 0; k < lists.recent_count; k++)
-        if (index_of_id(lists.recent[k]) >= 0) add_row(index_of_id(lists.recent[k]), nullptr);
+    add_group(L"★ 收藏", lists.favourites, lists.favourite_count);
+    add_group(L"最近使用", lists.recent, lists.recent_count);
     for (int t = 0; t < suite_tool_count; t++) {
         const wchar_t* category = suite_tools[t]->category;
         bool seen = false;

@@ -119,14 +119,24 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     press(VK_RETURN);
     EXPECT_STREQ(L"未找到程序 T018-Braden.exe，请联系信息科重新安装", s.status);
 
-    // A lists file that cannot be read: the launcher starts, and says so.
-    close();
-    HANDLE file = CreateFileW(lists, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "garbage", 7, &written, nullptr);
-    CloseHandle(file);
-    open();
-    EXPECT_STREQ(L"收藏与最近使用的记录无法读取，已重新开始", s.status);
+    // A star on a tool the suite no longer has shows nothing, not even its
+    // heading; a lists file that cannot be read: the launcher starts, and
+    // says so.
+    struct Stored {
+        const char* bytes;
+        const wchar_t* status;
+    };
+    for (Stored stored : {Stored{"OrvoMedSuite launcher lists 1\nstar 999\n", L""},
+                          Stored{"garbage", L"收藏与最近使用的记录无法读取，已重新开始"}}) {
+        close();
+        HANDLE file = CreateFileW(lists, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, stored.bytes, lstrlenA(stored.bytes), &written, nullptr);
+        CloseHandle(file);
+        open();
+        EXPECT_STREQ(stored.status, s.status);
+        EXPECT_EQ(1, (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0));  // below its category's heading
+    }
 }
 
 }  // namespace
