@@ -103,7 +103,14 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     for (int k = 0; k < 100 && !opened; k++, Sleep(100))
         opened = FindWindowW(L"OrvoMedToolWnd", L"压力性损伤风险评估（Braden）");
     ASSERT_NE(nullptr, opened);
+    // Closed and gone before its file is removed below: a running program's
+    // file cannot be deleted, and the launcher would open it again.
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(opened, &process_id);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
     PostMessageW(opened, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 20000));
+    CloseHandle(process);
     EXPECT_STREQ(L"已打开：压力性损伤风险评估（Braden）", s.status);
 
     // Starred, it stays first after a restart, above the recent tools.
@@ -114,7 +121,7 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_EQ(0, (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0) - 1);  // below the ★ heading
 
     // A program gone is named in the status line; nothing else happens.
-    DeleteFileW(braden);
+    ASSERT_TRUE(DeleteFileW(braden));
     type(L"ylx");
     press(VK_RETURN);
     EXPECT_STREQ(L"未找到程序 T018-Braden.exe，请联系信息科重新安装", s.status);
