@@ -13,7 +13,7 @@
 #include "calc/calc.h"
 #include "expr/expr.h"
 #include "launcher/tool_search.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 
 // ---- Allocation counting ------------------------------------------------------
 // glibc lets a program replace malloc; the originals stay reachable under

@@ -194,7 +194,7 @@ release_suite() {
   rm -f "$dist"/OrvoMedSuite-"$version"-win{64,32}.{zip,msi}
   # Once: Wine's background programs keep the lock's file open until the end.
   start_wine
-  local arch preset objdump bits dir stage stem program failed msi
+  local arch preset objdump bits dir stage stem program failed msi launcher launcher_name launcher_header
   for arch in win64 win32; do
     if [ $arch = win64 ]; then
       preset=windows objdump=x86_64-w64-mingw32-objdump bits=64
@@ -212,17 +212,22 @@ release_suite() {
       imports_only_system_dlls "$objdump" "$stage/$program.exe"
       sign "$stage/$program.exe" "$program"
     done <"$dir/suite_programs.txt"
-    # The launcher, beside the programs it opens.
-    cp "$dir/OrvoMedSuite.exe" "$stage/"
-    imports_only_system_dlls "$objdump" "$stage/OrvoMedSuite.exe"
-    sign "$stage/OrvoMedSuite.exe" OrvoMedSuite
+    # The launcher, beside the programs it opens, under the name and title
+    # its build gives it.
+    launcher_header=$dir/generated/orvomed_launcher/glyvant_program.h
+    launcher_name=$(sed -n 's/^#define GLYVANT_PROGRAM_NAME "\(.*\)"$/\1/p' "$launcher_header")
+    launcher=$(sed -n 's/^#define GLYVANT_PROGRAM_TITLE "\(.*\)"$/\1/p' "$launcher_header")
+    [ -n "$launcher_name" ] && [ -n "$launcher" ] || { echo "release: the launcher's build names no program" >&2; exit 1; }
+    cp "$dir/$launcher_name.exe" "$stage/"
+    imports_only_system_dlls "$objdump" "$stage/$launcher_name.exe"
+    sign "$stage/$launcher_name.exe" "$launcher_name"
 
     failed=0
     while read -r stem program; do
       selftest "$stage" "$program.exe" "$dir/selftest/$program.txt" || failed=1
     done <"$dir/suite_programs.txt"
     # Its self-test passes only when every program of its catalogue is staged.
-    selftest "$stage" OrvoMedSuite.exe "$dir/selftest/OrvoMedSuite.txt" || failed=1
+    selftest "$stage" "$launcher_name.exe" "$dir/selftest/$launcher_name.txt" || failed=1
     if [ "$failed" -ne 0 ]; then
       echo "release: a self-test did not pass; nothing was packaged" >&2
       exit 1
@@ -233,11 +238,9 @@ release_suite() {
     # the shared definitions.
     # The launcher first: its guide, and its shortcut in the package. The
     # texts name it by the title its build gives it (@LAUNCHER@).
-    launcher=$(sed -n 's/^#define GLYVANT_PROGRAM_TITLE "\(.*\)"$/\1/p' \
-      "$dir/generated/orvomed_launcher/glyvant_program.h")
     sed "s/@LAUNCHER@/$launcher/g" docs/release/suite/启动器说明.template.txt |
-      "$texts/release_texts_t009_glyvant" OrvoMedSuite.exe | windows_text >"$stage/使用说明/OrvoMedSuite.txt"
-    printf '%s\t%s\t%s\n' OrvoMedSuite.exe "$launcher" \
+      "$texts/release_texts_t009_glyvant" "$launcher_name.exe" | windows_text >"$stage/使用说明/$launcher_name.txt"
+    printf '%s\t%s\t%s\n' "$launcher_name.exe" "$launcher" \
       按名称、拼音首字母或编号查找并打开全部护理计算工具 >"$dir/msi-programs.txt"
     sed -e "s/@BITS@/$bits/g" -e "s/@LAUNCHER@/$launcher/g" docs/release/suite/工具目录.template.txt |
       "$texts/release_texts_t009_glyvant" Glyvant.exe >"$dir/catalogue.txt"

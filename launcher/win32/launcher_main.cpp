@@ -3,7 +3,7 @@
 // installing, and writes what it found; otherwise the window.
 #include <windows.h>
 
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
 #include "store/store.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/tool_search.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "launcher/tool_details.h"
 #include "method/method.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 
 namespace {
 
@@ -26,14 +26,14 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
     const Case cases[] = {
         {9, false, 0, L"餐时胰岛素 = 本餐碳水 ÷ 碳水系数"},
         {9, false, 1, L"抽取体积 = 本餐碳水 ÷ 碳水系数 ÷ 规格"},
-        {9, true, 0, L"餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需复核）"},
+        {9, true, 0, L"餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需关注）"},
         {9, true, 1, L"其余 → 按碳水系数计算完成（绿色，完成）"},
         {23, false, 0, L"呼吸频率评分 = 呼吸频率 ≤ 8 → 3；≤ 11 → 1；≤ 20 → 0；≤ 24 → 2；其余 → 3"},
         {38, false, 0, L"总分 = (呼吸频率 ≥ 22 → 1；其余 → 0) + (收缩压 ≤ 100 → 1；其余 → 0) + 意识状态"},
-        {33, true, 0, L"RASS 评分 ≤ −4 → 深度镇静或昏迷（RASS ≤-4）：暂不能评估谵妄，稍后复评（橙色，需复核）"},
+        {33, true, 0, L"RASS 评分 ≤ −4 → 深度镇静或昏迷（RASS ≤-4）：暂不能评估谵妄，稍后复评（橙色，需关注）"},
         {33, true, 1, L"特征 1：意识状态急性改变或 24 小时内波动 > 0 且 特征 2：注意力障碍（字母试验错误 >2 个） > 0 且 "
                       L"(RASS 评分 ≠ 0 或 特征 4：思维紊乱（问题与指令错误 >1 个） > 0) → "
-                      L"CAM-ICU 阳性：存在谵妄，立即报告医师（红色，需立即复核）"},
+                      L"CAM-ICU 阳性：存在谵妄，立即报告医师（红色，需立即处理）"},
     };
     for (const Case& c : cases) {
         PreparedTool tool;
@@ -63,7 +63,7 @@ TEST(MethodText, TheDetailsPaneShowsHowEachToolCalculates) {
     const Case cases[] = {
         {9, L"  · 本餐碳水（g）：默认 60；范围 0–300 g，最多 1 位小数\r\n", true},
         {9, L"计算方法：\r\n  · 餐时胰岛素 = 本餐碳水 ÷ 碳水系数\r\n", true},
-        {9, L"  · 餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需复核）\r\n", true},
+        {9, L"  · 餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需关注）\r\n", true},
         {24, L"【1 分项】\r\n  · 计划小手术（勾选项，1 分）\r\n", true},
         {101, L"示例（按默认输入）：\r\n    排班规则：", false},
         {101, L"    ……（全文共 85 行）\r\n", false},

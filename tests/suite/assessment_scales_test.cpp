@@ -12,7 +12,7 @@
 #include <string>
 
 #include "calc/calc.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 
 namespace t018 {
 #include "suite/t018_braden.cpp"

@@ -8,7 +8,7 @@
 #include <math.h>
 
 #include "calc/calc.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 
 namespace t010 {
 #include "suite/t010_insulin_correction.cpp"

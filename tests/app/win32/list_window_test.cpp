@@ -12,7 +12,7 @@
 #include "app/win32/main_window.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 #include "support/window_driver.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "glyvant_version.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 #include "support/window_driver.h"
 
 namespace {
@@ -519,7 +519,7 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     const std::string row_tail =
         utf8(L",Glyvant,本餐碳水=250,碳水系数=10,规格=100,"
              L"\"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n"
-             L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需复核）\r\n\"\r\n");
+             L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需关注）\r\n\"\r\n");
     std::string rows = bytes.substr(header.size());
     ASSERT_EQ(2 * (19 + row_tail.size()), rows.size()) << rows;
     for (int i = 0; i < 2; i++) EXPECT_EQ(row_tail, rows.substr(i * (19 + row_tail.size()) + 19, row_tail.size()));

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "launcher/catalogue.h"
+#include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
 
 namespace {
