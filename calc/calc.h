@@ -64,6 +64,14 @@ int tool_calculate(const ToolDef& tool, const double* input_values, Calculation*
 // such values there are.
 int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable);
 
+// Whether input line of `input` at `value` is among what a result names:
+// a box only when checked, every other input always (the result text names
+// lists and boxes, the printed page every input). When a tool has boxes and
+// none is checked, calc_none_checked holds and CALC_NONE_CHECKED stands for
+// them.
+bool calc_input_line_shown(const InputDef& input, double value);
+bool calc_none_checked(const PreparedTool& tool, const double* input_values);
+
 // An input as the nurse set it, "label：option" for a list (its option's
 // label, "--" for a value that is no option's), "label：是（5 分）" or
 // "label：否" for a box, or "label：value unit" for a typed number: one line
@@ -72,7 +80,7 @@ int calc_readable_inputs(const PreparedTool& tool, const double* input_values, d
 void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity);
 
 // The verdict and its level in words, as the printed page and the record
-// write them, where no colour shows: "结论：…" and "提示等级：红色（需立即复核）".
+// write them, where no colour shows: "结论：…" and "提示等级：红色（需立即处理）".
 constexpr int CALC_VERDICT_LINE_CAPACITY = VERDICT_CAPACITY + 8;
 void calc_verdict_line(const Calculation& calculation, wchar_t* line, int capacity);
 void calc_level_line(const Calculation& calculation, wchar_t* line, int capacity);

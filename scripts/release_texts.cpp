@@ -19,6 +19,8 @@
 //   @DISCLAIMER@ @DISCLAIMER_ADVICE@  what every window and page says of its
 //                                 results, in its two parts
 //   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
+//   @MEANING_0@ ... @MEANING_3@   what the level asks of the reader, as the
+//                                 page and the record write it: "需关注"
 //   @INPUT@ @OUTPUT@ @VERDICT@    the line is repeated once per input field
 //                                 ("label（unit）：默认 value；范围 0–300 g，
 //                                 最多 1 位小数"; a list names its options on
@@ -178,8 +180,12 @@ int main(int argc, char** argv) {
         {"@LEVEL_1@", level_name(1)},
         {"@LEVEL_2@", level_name(2)},
         {"@LEVEL_3@", level_name(3)},
+        {"@MEANING_0@", utf8(verdict_level(0).meaning)},
+        {"@MEANING_1@", utf8(verdict_level(1).meaning)},
+        {"@MEANING_2@", utf8(verdict_level(2).meaning)},
+        {"@MEANING_3@", utf8(verdict_level(3).meaning)},
     };
-    static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ mark per level");
+    static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ and @MEANING_n@ mark per level");
     std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}, {"@METHOD@", {}}, {"@RULE@", {}}};
     for (int i = 0; i < tool.input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
     for (int i = 0; formulas && i < tool.output_count; i++)

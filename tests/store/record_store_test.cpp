@@ -56,7 +56,7 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     text_copy(c.verdict, VERDICT_CAPACITY, L"极高危");
     c.level = 3;
     record_result_field(c, line, RECORD_LINE_CAPACITY);
-    EXPECT_STREQ(L"总分：9 分\r\n结论：极高危\r\n提示等级：红色（需立即复核）\r\n", line);
+    EXPECT_STREQ(L"总分：9 分\r\n结论：极高危\r\n提示等级：红色（需立即处理）\r\n", line);
 }
 
 // The result is kept whole, however long and however many quotes it holds;
