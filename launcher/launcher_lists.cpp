@@ -8,6 +8,7 @@
 #include <wchar.h>
 
 #include "platform/platform.h"
+#include "store/store.h"
 
 namespace {
 
@@ -83,11 +84,7 @@ bool launcher_lists_parse(const char* bytes, LauncherLists* lists) {
 }
 
 bool launcher_lists_path(wchar_t* path, int capacity) {
-    wchar_t folder[PATH_CAPACITY];
-    if (!platform_calls.user_data_folder(folder, PATH_CAPACITY)) return false;
-    int n = swprintf(path, capacity, L"%ls%lcOrvoMedSuite%lclauncher.txt", folder, PLATFORM_PATH_SEPARATOR,
-                     PLATFORM_PATH_SEPARATOR);
-    return n > 0 && n < capacity;
+    return store_suite_path(L"launcher.txt", path, capacity) > 0;
 }
 
 bool launcher_lists_load(LauncherLists* lists) {
@@ -103,9 +100,7 @@ bool launcher_lists_save(const LauncherLists& lists) {
     wchar_t path[PATH_CAPACITY], folder[PATH_CAPACITY];
     char bytes[FILE_CAPACITY];
     int length = launcher_lists_text(lists, bytes, FILE_CAPACITY);
-    if (length < 0 || !platform_calls.user_data_folder(folder, PATH_CAPACITY)) return false;
-    int n = swprintf(path, PATH_CAPACITY, L"%ls%lcOrvoMedSuite", folder, PLATFORM_PATH_SEPARATOR);
-    if (n <= 0 || n >= PATH_CAPACITY) return false;
-    platform_calls.create_directory(path);
+    if (length < 0 || store_suite_path(L"", folder, PATH_CAPACITY) <= 0) return false;
+    platform_calls.create_directory(folder);
     return launcher_lists_path(path, PATH_CAPACITY) && platform_replace_file_whole(path, bytes, length);
 }

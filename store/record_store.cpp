@@ -92,19 +92,29 @@ int record_result_field(const Calculation& calculation, wchar_t* field, int capa
     return text_format(field, capacity, L"%ls%ls\r\n%ls\r\n", calculation.text, verdict, level);
 }
 
-RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
-                          int where_capacity) {
+int store_suite_path(const wchar_t* name, wchar_t* path, int capacity) {
     wchar_t base[RECORD_PATH_CAPACITY];
     const wchar_t sep = PLATFORM_PATH_SEPARATOR;
-    if (!platform_calls.user_data_folder(base, RECORD_PATH_CAPACITY)) {
-        text_format(where, where_capacity, L"%ls%lcOrvoMedSuite%lcrecords",
-                    PLATFORM_USER_DATA_FOLDER_NAME, sep, sep);
-        return RECORD_NO_DATA_FOLDER;
-    }
+    bool known = platform_calls.user_data_folder(base, RECORD_PATH_CAPACITY);
+    if (!known) text_copy(base, RECORD_PATH_CAPACITY, PLATFORM_USER_DATA_FOLDER_NAME);
+    int n = *name ? text_format(path, capacity, L"%ls%lc" STORE_SUITE_FOLDER L"%lc%ls", base, sep, sep, name)
+                  : text_format(path, capacity, L"%ls%lc" STORE_SUITE_FOLDER, base, sep);
+    if (!known) return STORE_NO_DATA_FOLDER;
+    return n < 0 ? STORE_PATH_TOO_LONG : n;
+}
+
+RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
+                          int where_capacity) {
     wchar_t folder[RECORD_PATH_CAPACITY];
     wchar_t path[RECORD_PATH_CAPACITY];
-    int cut = text_format(folder, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords", base, sep, sep);
-    if (cut >= 0) cut = text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcT%03d.csv", folder, sep, tool.id);
+    int made = store_suite_path(L"records", folder, RECORD_PATH_CAPACITY);
+    if (made == STORE_NO_DATA_FOLDER) {
+        text_copy(where, where_capacity, folder);
+        return RECORD_NO_DATA_FOLDER;
+    }
+    int cut = made < 0 ? -1
+                       : text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcT%03d.csv", folder, PLATFORM_PATH_SEPARATOR,
+                                     tool.id);
     text_copy(where, where_capacity, cut >= 0 ? path : folder);
     if (cut < 0) return RECORD_NOT_WRITTEN;  // a cut path would name another file
     create_folder_chain(folder);

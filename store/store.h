@@ -38,6 +38,23 @@ int run_selftest(const wchar_t* path);
 // could not be created or fully written; a file left incomplete is emptied.
 bool write_utf8_file(const wchar_t* path, const wchar_t* text);
 
+// ---- The suite's per-user folder -------------------------------------------------
+
+// Everything the suite keeps for a user (the records, the launcher's lists)
+// lives in this folder of the per-user data folder.
+#define STORE_SUITE_FOLDER L"OrvoMedSuite"
+
+// What store_suite_path may return besides a length.
+constexpr int STORE_NO_DATA_FOLDER = -1;  // the per-user data folder is unknown
+constexpr int STORE_PATH_TOO_LONG = -2;   // the path does not fit: cut, it would name another file
+
+// Writes "<per-user data folder>/OrvoMedSuite/<name>" (the folder itself for
+// an empty name) into `path` and returns its length. When the data folder
+// is unknown, `path` names the place as a user finds it
+// ("%LOCALAPPDATA%\OrvoMedSuite\records") for a message, and the return is
+// STORE_NO_DATA_FOLDER; STORE_PATH_TOO_LONG when the path does not fit.
+int store_suite_path(const wchar_t* name, wchar_t* path, int capacity);
+
 // ---- The record store ----------------------------------------------------------
 
 // One CSV file per tool, "T" and the tool's number in three digits, under
