@@ -66,17 +66,13 @@ int append_input_line(const InputDef& input, double value, Calculation* c, int n
 // list, then a line per box that is not plainly unchecked, or one line
 // saying that none is.
 int append_choices(const PreparedTool& tool, Calculation* c) {
-    int n = 0, boxes = 0, named = 0;
+    int n = 0;
     for (int i = 0; i < tool.input_count; i++)
         if (tool.inputs[i].choice_count) n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
-    for (int i = 0; i < tool.input_count; i++) {
-        if (!tool.inputs[i].box) continue;
-        boxes++;
-        if (c->inputs[i] == 0) continue;
-        n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
-        named++;
-    }
-    if (boxes && !named) {
+    for (int i = 0; i < tool.input_count; i++)
+        if (tool.inputs[i].box && calc_input_line_shown(tool.inputs[i], c->inputs[i]))
+            n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
+    if (calc_none_checked(tool, c->inputs)) {
         n = append_at(c->text, n, CALC_NONE_CHECKED L"\r\n");
         c->choice_lines++;
     }
@@ -144,6 +140,18 @@ int calc_readable_inputs(const PreparedTool& tool, const double* input_values, d
         if (!sound) faults++;
     }
     return faults;
+}
+
+bool calc_input_line_shown(const InputDef& input, double value) { return !input.box || value != 0; }
+
+bool calc_none_checked(const PreparedTool& tool, const double* input_values) {
+    bool boxes = false;
+    for (int i = 0; i < tool.input_count; i++) {
+        if (!tool.inputs[i].box) continue;
+        if (calc_input_line_shown(tool.inputs[i], input_values[i])) return false;
+        boxes = true;
+    }
+    return boxes;
 }
 
 void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity) {

@@ -101,20 +101,17 @@ void add_calculation_line(LineStyle style, const wchar_t* line) { add_line(style
 // only above a line.
 void add_input_lines(const PreparedTool& tool, const Calculation& c) {
     const wchar_t* section = nullptr;
-    bool boxes = false, checked = false;
     for (int i = 0; i < tool.input_count; i++) {
         const InputDef& input = tool.inputs[i];
         if (*input.section) section = input.section;
-        boxes = boxes || input.box;
-        if (input.box && c.inputs[i] == 0) continue;
-        checked = checked || input.box;
+        if (!calc_input_line_shown(input, c.inputs[i])) continue;
         if (section) add_calculation_line(HEADING, section);
         section = nullptr;
         wchar_t line[LINE_CAPACITY];
         calc_input_line(input, c.inputs[i], line, LINE_CAPACITY);
         add_calculation_line(BODY, line);
     }
-    if (boxes && !checked) add_calculation_line(BODY, CALC_NONE_CHECKED);
+    if (calc_none_checked(tool, c.inputs)) add_calculation_line(BODY, CALC_NONE_CHECKED);
 }
 
 void compose_document() {
