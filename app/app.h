@@ -41,13 +41,6 @@ constexpr int INPUT_TEXT_CAPACITY = 128;
 constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 720;
 constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;
 
-// The verdict line shows every verdict whole: up to this many lines of its
-// box, in its font's pixel height. The descriptor check holds each rule's
-// message to the box, and the layout gives the box room for the lines.
-constexpr int VERDICT_BOX_WIDTH = 492;
-constexpr int VERDICT_FONT_HEIGHT = 21;
-constexpr int VERDICT_LINES = 2;
-
 // What the program says of its results wherever they are shown: the about
 // text, the printed page's footer and the user guide.
 #define DISCLAIMER L"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断"

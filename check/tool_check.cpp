@@ -9,7 +9,6 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "app/app.h"
 #include "expr/expr.h"
 #include "reports/reports.h"
 
@@ -159,9 +158,6 @@ void check_choices(Findings* found, const ToolDef& tool, const PreparedTool& ser
     }
 }
 
-// A typed input's limits: a range with room in it, 0 to 3 decimals, and a
-// default they take, since the self-test calculates with it; a list's
-// options are its values and take no limits.
 // A box is a yes/no factor: it has points to give, nothing else to choose,
 // and starts unchecked, so a form not yet filled in never reads as a risk.
 void check_boxes(Findings* found, const ToolDef& tool, const PreparedTool& served) {
@@ -181,6 +177,9 @@ void check_boxes(Findings* found, const ToolDef& tool, const PreparedTool& serve
     }
 }
 
+// A typed input's limits: a range with room in it, 0 to 3 decimals, and a
+// default they take, since the self-test calculates with it; a list's
+// options are its values and take no limits.
 void check_limits(Findings* found, const ToolDef& tool, const PreparedTool& served) {
     for (int i = 0; i < served.input_count; i++) {
         const InputDef& input = tool.inputs[i];
@@ -208,36 +207,6 @@ void check_limits(Findings* found, const ToolDef& tool, const PreparedTool& serv
                 input.min, input.max);
         }
     }
-}
-
-// How wide a character shows in the verdict's font, in pixels, taken on the
-// wide side: a Latin letter, digit or sign at 0.62 of the font's height, a
-// space at 0.3, and everything else (Chinese, full-width signs, and the
-// dashes and comparison signs a Chinese font draws wide) at the height.
-int verdict_character_width(wchar_t c) {
-    if (c == L' ') return VERDICT_FONT_HEIGHT * 3 / 10;
-    if (c < 0x1100) return (VERDICT_FONT_HEIGHT * 62 + 99) / 100;
-    return VERDICT_FONT_HEIGHT;
-}
-
-// The lines a message takes in the verdict box, wrapped as the window wraps
-// it: at spaces, and a word wider than the box within the word.
-int verdict_lines(const wchar_t* message) {
-    int lines = 1, x = 0;
-    for (const wchar_t* p = message; *p;) {
-        const wchar_t* end = p;
-        int word = 0;
-        while (*end && *end != L' ') word += verdict_character_width(*end++);
-        if (x > 0 && x + word > VERDICT_BOX_WIDTH) lines++, x = 0;
-        for (const wchar_t* c = p; c < end; c++) {
-            int w = verdict_character_width(*c);
-            if (x > 0 && x + w > VERDICT_BOX_WIDTH) lines++, x = 0;
-            x += w;
-        }
-        if (*end == L' ') x += verdict_character_width(*end++);
-        p = end;
-    }
-    return lines;
 }
 
 // A formula (of output `reader`) or a condition (reader -1), read as the

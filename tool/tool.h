@@ -185,6 +185,19 @@ constexpr int VERDICT_LEVEL_COUNT = 4;
 // Any other level shows as level 0.
 const VerdictLevel& verdict_level(int level);
 
+// The verdict shows whole: up to VERDICT_LINES lines of a box
+// VERDICT_BOX_WIDTH pixels wide, in a font VERDICT_FONT_HEIGHT pixels high.
+// The window lays its box out from these, and the descriptor check holds
+// every rule's message to them.
+constexpr int VERDICT_BOX_WIDTH = 492;
+constexpr int VERDICT_FONT_HEIGHT = 21;
+constexpr int VERDICT_LINES = 2;
+
+// The lines `message` takes in the verdict box, wrapped as the window wraps
+// it (at spaces, a word wider than the box within the word), each
+// character measured on the wide side of the faces the window asks for.
+int verdict_lines(const wchar_t* message);
+
 // ---- Value formats ----------------------------------------------------------
 
 // Callers pass buffers of this size to format_value.
