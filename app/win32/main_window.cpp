@@ -18,14 +18,14 @@ struct FontDef {
     int weight;
 };
 const FontDef fonts[] = {
-    {&MainWindowState::font_title, L"Microsoft YaHei UI", -27, FW_BOLD},
-    {&MainWindowState::font_subtitle, L"Microsoft YaHei UI", -14, FW_NORMAL},
-    {&MainWindowState::font_label, L"Microsoft YaHei UI", -14, FW_NORMAL},
-    {&MainWindowState::font_edit, L"Microsoft YaHei UI", -15, FW_NORMAL},
-    {&MainWindowState::font_verdict, L"Microsoft YaHei UI", -VERDICT_FONT_HEIGHT, FW_BOLD},
-    {&MainWindowState::font_result, L"Consolas", -15, FW_NORMAL},
-    {&MainWindowState::font_button, L"Microsoft YaHei UI", -15, FW_NORMAL},
-    {&MainWindowState::font_small, L"Microsoft YaHei UI", -12, FW_NORMAL},
+    {&MainWindowState::font_title, SUITE_FACE, -27, FW_BOLD},
+    {&MainWindowState::font_subtitle, SUITE_FACE, -14, FW_NORMAL},
+    {&MainWindowState::font_label, SUITE_FACE, -14, FW_NORMAL},
+    {&MainWindowState::font_edit, SUITE_FACE, -15, FW_NORMAL},
+    {&MainWindowState::font_verdict, SUITE_FACE, -VERDICT_FONT_HEIGHT, FW_BOLD},
+    {&MainWindowState::font_result, RESULT_FACE, -15, FW_NORMAL},
+    {&MainWindowState::font_button, SUITE_FACE, -15, FW_NORMAL},
+    {&MainWindowState::font_small, SUITE_FACE, -12, FW_NORMAL},
 };
 
 void create_fonts_and_brushes(MainWindowState& s) {

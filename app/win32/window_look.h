@@ -1,75 +1,19 @@
-// How the main window looks: every colour it paints or answers with, and the
-// boxes that both the controls and the painting place things in. Each is
-// named once here; coordinates are client-area pixels.
+// Where the main window puts things: the boxes that both the controls and
+// the painting place things in, each named once here, in client-area
+// pixels. Its colours and header band are the suite's (suite_look.h).
 #pragma once
 
 #include <windows.h>
 
 #include "app/app.h"
+#include "app/win32/suite_look.h"
 #include "tool/tool.h"
 
 struct Box {
     int x, y, width, height;
 };
 
-// ---- Colours ----------------------------------------------------------------------
-
-struct ButtonColours {
-    COLORREF fill, pressed, border, caption;
-};
-
-// Two colours serve several uses.
-constexpr COLORREF WHITE = RGB(255, 255, 255);
-constexpr COLORREF INK = RGB(44, 56, 66);
-
-// One row per use; the verdict's colours by level are the levels' own
-// (verdict_colour below).
-struct Palette {
-    COLORREF page;            // the page behind the panels, and the window class's background
-    COLORREF white;           // panels, input fields and every static control's background
-    COLORREF band;            // header band, panel headings
-    COLORREF band_accent;     // the strip at the band's left edge
-    COLORREF band_subtitle;   // category and summary in the band
-    COLORREF band_website;    // the maker's website in the band
-    COLORREF panel_outline;
-    COLORREF heading_rule;    // the line under each panel heading
-    COLORREF footer;
-    COLORREF text;            // input fields, result box, caution, plain buttons' captions
-    COLORREF text_grey;       // input and unit labels, basis line, status line
-    ButtonColours calculate_button;
-    ButtonColours plain_button;
-};
-
-constexpr Palette palette = {
-    .page = RGB(244, 247, 249),
-    .white = WHITE,
-    .band = RGB(0, 108, 150),
-    .band_accent = RGB(0, 132, 176),
-    .band_subtitle = RGB(214, 236, 246),
-    .band_website = RGB(190, 220, 235),
-    .panel_outline = RGB(218, 226, 232),
-    .heading_rule = RGB(228, 234, 238),
-    .footer = RGB(236, 241, 244),
-    .text = INK,
-    .text_grey = RGB(120, 132, 142),
-    .calculate_button = {RGB(0, 122, 168), RGB(0, 100, 138), RGB(0, 106, 148), WHITE},
-    .plain_button = {WHITE, RGB(226, 234, 240), RGB(206, 216, 224), INK},
-};
-
-// Everything on paper, text and rules: a ward's printer is often
-// black-and-white, where the screen's greys and colours print faint.
-constexpr COLORREF PRINT_INK = RGB(0, 0, 0);
-
-// The verdict's colour at `level`; any other level shows as level 0.
-inline COLORREF verdict_colour(int level) {
-    const VerdictLevel& l = verdict_level(level);
-    return RGB(l.red, l.green, l.blue);
-}
-
 // ---- Boxes ------------------------------------------------------------------------
-
-// The header band runs the client's whole width.
-constexpr int BAND_HEIGHT = 88;
 
 // The two panels; headings, rules and the right panel's controls keep to the
 // column inside the padding.

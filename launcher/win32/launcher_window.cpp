@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include "app/maker.h"
-#include "app/win32/window_look.h"
-#include "launcher/catalogue.h"
+#include "app/win32/suite_look.h"
+#include "suite/catalogue.h"
 #include "launcher/tool_details.h"
 #include "launcher/tool_search.h"
 
@@ -214,8 +214,8 @@ HWND launcher_create(HINSTANCE instance) {
     }
     s.status[0] = 0;
     if (!launcher_lists_load(&s.lists)) lstrcpynW(s.status, L"收藏与最近使用的记录无法读取，已重新开始", LAUNCHER_STATUS_CAPACITY);
-    s.font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Microsoft YaHei UI");
-    s.font_title = CreateFontW(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Microsoft YaHei UI");
+    s.font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
+    s.font_title = CreateFontW(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = launcher_proc;
