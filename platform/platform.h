@@ -81,7 +81,10 @@ struct PlatformCalls {
     // on an error.
     int (*read_file)(PlatformFile file, char* bytes, int capacity);
     // Gives the file `from` the name `to` in one step, replacing any file of
-    // that name, and waits until the change is on the disk.
+    // that name. True once the name has changed; the change is then asked to
+    // reach the disk (written through on Windows, the folder synced
+    // elsewhere), but a system that does not confirm it is not reported:
+    // the move has happened, and the old file is gone either way.
     bool (*move_over)(const wchar_t* from, const wchar_t* to);
     unsigned long (*process_id)();
     void (*local_time)(LocalTime* time);

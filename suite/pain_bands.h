@@ -11,3 +11,4 @@ static const RuleDef pain_bands[] = {
     {.condition = "total >= 1", .level = 1, .message = L"轻度疼痛（1–3 分）：非药物干预，按时复评"},
     {.condition = "", .level = 0, .message = L"无痛（0 分）：常规评估"},
 };
+static constexpr int pain_band_count = sizeof pain_bands / sizeof pain_bands[0];

@@ -38,7 +38,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 1,
     .outputs = outputs,
-    .rule_count = 4,
+    .rule_count = pain_band_count,
     .rules = pain_bands,
     .report_kind = REPORT_NONE,
 };
