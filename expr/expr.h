@@ -15,7 +15,17 @@ constexpr int EXPR_MAX_DEPTH = 256;
 // syntax error, an unknown name or function, a domain error, a division by
 // zero, text left over, a final value that is infinite or NaN). The returned
 // value is what the arithmetic gives with 0.0 put in place of each failing
-// piece. An input or output value that is NaN stands for a value that is
+// piece.
+//
+// Values are the decimals their arithmetic means, to 12 significant digits:
+// the final value is rounded to them, and every comparison (< <= > >= ==
+// !=) compares its two operands rounded to them, so "0.1 + 0.2 == 0.3"
+// holds and 16.1 - 6.1 is 10, not above it. The rounding is the one printf's
+// "%.12g" writes (halves to even), read back. Values below 1e-11 or from
+// 1e34 on in magnitude, 0 and -0, the infinities and NaN are left as they
+// are. Within a formula the arithmetic keeps its full precision.
+//
+// An input or output value that is NaN stands for a value that is
 // unknown (an input outside its limits, an output whose formula failed):
 // reading it fails the evaluation (a sound output is never NaN, since a
 // final value that is not finite fails). Allocates nothing and keeps no

@@ -199,9 +199,109 @@ inline double nested(ExprState* s, double (*level)(ExprState*)) {
     return v;
 }
 
-// Powers of ten that are exact doubles, for the number fast path.
-const double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
-                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// The powers of ten that are exact doubles (5^22 < 2^53 < 5^23), for the
+// number fast path and the rounding to decimal digits.
+constexpr int EXACT_POWERS_OF_TEN = 23;
+constexpr double exact_powers_of_ten[EXACT_POWERS_OF_TEN] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The language's values are the decimals their arithmetic means, to
+// SIGNIFICANT_DIGITS digits (expr.h). A double carries about 16, and the
+// last of them are the binary rounding of decimal fractions: 16.1 - 6.1 is
+// 10.000000000000002 and a clearance of exactly 30 comes out
+// 29.999999999999996, which a rule's band edge would otherwise see. The
+// rounding is printf's "%.12g" read back, done in a few operations rather
+// than a printf, since every comparison pays it; its scaling uses only the
+// exact powers above, so a value that would need another (|v| below 1e-11,
+// or from 1e34 on) is left as it is.
+constexpr int SIGNIFICANT_DIGITS = 12;
+constexpr double SCALED_LOW = exact_powers_of_ten[SIGNIFICANT_DIGITS - 1];  // 1e11
+constexpr double SCALED_HIGH = exact_powers_of_ten[SIGNIFICANT_DIGITS];     // 1e12
+
+// a * b - product exactly, where product is a * b rounded (Dekker's
+// product, splitting each factor into halves of 26 bits whose products are
+// exact). One operation a statement, so that no compiler fuses a multiply
+// and an add, which would change the rounding the method counts on.
+double product_tail(double a, double b, double product) {
+    const double split = 134217729.0;  // 2^27 + 1
+    double ca = split * a;
+    double a_high = ca - (ca - a);
+    double a_low = a - a_high;
+    double cb = split * b;
+    double b_high = cb - (cb - b);
+    double b_low = b - b_high;
+    double high_high = a_high * b_high;
+    double err = product - high_high;
+    double low_high = a_low * b_high;
+    err -= low_high;
+    double high_low = a_high * b_low;
+    err -= high_low;
+    double low_low = a_low * b_low;
+    return low_low - err;
+}
+
+// |v| scaled by 10^k, rounded.
+inline double scaled_by(double a, int k) {
+    return k >= 0 ? a * exact_powers_of_ten[k] : a / exact_powers_of_ten[-k];
+}
+
+// The sign (-1, 0 or 1) of what rounding dropped from a * 10^k to give
+// `scaled`: a scaled value that lands on a half is told from a true half by
+// the digits beyond it.
+[[gnu::noinline]] int dropped_sign(double a, int k, double scaled) {
+    double tail;
+    if (k >= 0) {
+        tail = product_tail(a, exact_powers_of_ten[k], scaled);
+    } else {
+        // a - scaled * 10^-k: the product's rounding comes back so close to
+        // a that their difference is exact; the product's tail is the rest.
+        double back = scaled * exact_powers_of_ten[-k];
+        tail = (a - back) - product_tail(scaled, exact_powers_of_ten[-k], back);
+    }
+    return (tail > 0) - (tail < 0);
+}
+
+// `v` to SIGNIFICANT_DIGITS significant digits, as above, when it is no
+// whole number below 10^SIGNIFICANT_DIGITS.
+[[gnu::noinline]] double decimal_fraction(double v) {
+    double a = fabs(v);
+    uint64_t bits;
+    memcpy(&bits, &v, sizeof bits);
+    int binary_exponent = (int)((bits >> 52) & 0x7FF) - 1023;  // 1024 for infinities and NaN
+    // floor(binary_exponent * log10(2)), exact for every exponent in range:
+    // |v| * 10^k then lies in [1e11, 2e12).
+    int k = SIGNIFICANT_DIGITS - 1 - ((binary_exponent * 1233) >> 12);
+    if (k < -(EXACT_POWERS_OF_TEN - 1)) return v;
+    if (k > EXACT_POWERS_OF_TEN - 1) k = EXACT_POWERS_OF_TEN - 1;  // then below 1e11 unless |v| >= 1e-11
+    double scaled = scaled_by(a, k);
+    if (scaled >= SCALED_HIGH) {
+        if (k == -(EXACT_POWERS_OF_TEN - 1)) return v;
+        scaled = scaled_by(a, --k);
+    }
+    if (scaled < SCALED_LOW) return v;
+    int64_t whole = (int64_t)scaled;
+    double fraction = scaled - (double)whole;  // exact
+    if (fraction > 0.5) {
+        whole++;
+    } else if (fraction == 0.5) {
+        // What the scaling dropped decides; a true half goes to even.
+        int dropped = dropped_sign(a, k, scaled);
+        if (dropped > 0 || (dropped == 0 && (whole & 1))) whole++;
+    }
+    double rounded = k >= 0 ? (double)whole / exact_powers_of_ten[k] : (double)whole * exact_powers_of_ten[-k];
+    return v < 0 ? -rounded : rounded;
+}
+
+// `v` to SIGNIFICANT_DIGITS significant digits. Whole numbers of up to 12
+// digits, most values of scores and of every comparison, are their own
+// decimals, found here without a call: a call on the evaluator's path
+// makes it keep its values in memory.
+inline double decimal(double v) {
+    double a = fabs(v);
+    if (a < SCALED_HIGH && a == (double)(int64_t)a) return v;
+    return decimal_fraction(v);
+}
 
 // <number> = the longest prefix that strtod accepts. Plain decimals of at most
 // 15 digits are read directly: their digits and the power of ten are exact
@@ -406,7 +506,9 @@ const ComparisonOperator comparison_operators[] = {
     for (const ComparisonOperator& op : comparison_operators) {
         if (p[0] != op.first || (op.second && p[1] != op.second)) continue;
         advance(s, op.second ? 2 : 1);
-        double r = expr_sum(s);
+        // Both sides as decimals: a value on a band edge stays on it.
+        double r = decimal(expr_sum(s));
+        l = decimal(l);
         bool holds = false;
         switch (op.kind) {
         case LESS: holds = l < r; break;
@@ -463,6 +565,7 @@ double expr_evaluate(const ToolDef& tool, const char* text, const double* input_
         v = expr_conditional(&s);
         // Only the final value must be finite: exp(1000) > 5 is a valid 1.0.
         failed = *s.cursor != 0 || s.failed || !isfinite(v);
+        v = decimal(v);
     }
     if (error_out) *error_out = failed ? 1 : 0;
     return v;

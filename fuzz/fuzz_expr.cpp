@@ -112,13 +112,29 @@ Result evaluate_text(const char* text, const double* values) {
     return evaluate(text, strlen(text), values);
 }
 
+// The value the language keeps for `x` (expr.h): printf's "%.12g" read back,
+// for magnitudes from 1e-11 to below 1e34, and `x` itself elsewhere. False
+// just around those two bounds, where the check does not judge.
+bool as_decimal(double x, double* kept) {
+    double a = fabs(x);
+    if ((a > 0.99e-11 && a < 1.01e-11) || (a > 0.99e34 && a < 1.01e34)) return false;
+    *kept = x;
+    if (a >= 1e-11 && a < 1e34) {
+        char text[40];
+        snprintf(text, sizeof text, "%.12g", x);
+        *kept = strtod(text, nullptr);
+    }
+    return true;
+}
+
 bool same_number(Result a, Result b) {
     return a.failed == b.failed && (a.value == b.value || (isnan(a.value) && isnan(b.value)));
 }
 
 // Properties of the functions over the fuzzed values that dose formulas lean
-// on: min and max do not care about argument order, and round gives the
-// nearest integer with halves going up.
+// on: min and max do not care about argument order, round gives the
+// nearest integer with halves going up, and a comparison compares the
+// decimals the language keeps of its two sides.
 void check_functions(const double* values) {
     const char* pairs[][2] = {{"min(carbs, icr)", "min(icr, carbs)"},
                               {"max(carbs, icr)", "max(icr, carbs)"}};
@@ -126,15 +142,31 @@ void check_functions(const double* values) {
         if (!same_number(evaluate_text(pair[0], values), evaluate_text(pair[1], values)))
             violated("argument order changes the result", pair[0], values);
     }
-    double x = values[0];
+    double x = values[0], y = values[1];
     Result r = evaluate_text("round(carbs)", values);
-    if (isfinite(x)) {
+    if (isfinite(x) && fabs(x) < 1e12) {  // an integer of at most 12 digits, kept whole
         // In long double the distance is exact; in double 1 - 0.49999999999999994
         // rounds to 0.5 and would pass.
         long double distance = (long double)r.value - (long double)x;
         if (r.failed || r.value != floor(r.value) || fabsl(distance) > 0.5L ||
             (fabsl(distance) == 0.5L && distance < 0))
             violated("round is not the nearest integer, halves up", "round(carbs)", values);
+    }
+    double dx, dy;
+    Result read = evaluate_text("carbs", values);
+    if (isfinite(x) && as_decimal(x, &dx) && (read.failed || memcmp(&read.value, &dx, sizeof dx) != 0))
+        violated("a value read is not its decimal of 12 digits", "carbs", values);
+    if (!isnan(x) && !isnan(y) && as_decimal(x, &dx) && as_decimal(y, &dy)) {
+        const struct {
+            const char* text;
+            bool holds;
+        } comparisons[] = {{"carbs < icr", dx < dy},  {"carbs <= icr", dx <= dy}, {"carbs > icr", dx > dy},
+                           {"carbs >= icr", dx >= dy}, {"carbs == icr", dx == dy}, {"carbs != icr", dx != dy}};
+        for (const auto& c : comparisons) {
+            Result holds = evaluate_text(c.text, values);
+            if (holds.failed || holds.value != (c.holds ? 1.0 : 0.0))
+                violated("a comparison differs from its sides' decimals", c.text, values);
+        }
     }
 }
 
@@ -158,6 +190,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     double unflagged = expr_evaluate(tool, copy, values, values + tool.input_count, nullptr);
     if (memcmp(&unflagged, &r.value, sizeof(double)) != 0)
         violated("the value depends on whether the error flag is asked for", copy);
+
+    // A value is the decimal of 12 digits it stands for, whatever the
+    // arithmetic's binary rounding.
+    double kept;
+    if (r.failed == 0 && as_decimal(r.value, &kept) && memcmp(&kept, &r.value, sizeof kept) != 0)
+        violated("the value is not its decimal of 12 digits", copy, values);
 
     // Surrounding white space is no part of a formula.
     if (!same(r, evaluate_wrapped(" \t\r\n", text, length, "\n\r\t ", values)))

@@ -2,28 +2,32 @@
 // target at the patient's insulin sensitivity.
 #include "tool/tool.h"
 
-// Hard limits. Glucose: a ward meter reads 0.6–33.3 mmol/L (Accu-Chek
-// Inform II, 11–600 mg/dL) and above it lies the hyperosmolar state (ADA),
-// treated by infusion, not a correction dose; a value in mg/dL (70, 180) is
-// refused rather than read as mmol/L. A target below 3.9 is hypoglycaemia
-// (ADA level 1), above 15 beyond the end-of-life range (Diabetes UK). The
-// sensitivity by the "100 rule" (ISPAD 2022) runs from 0.1 (1000 U a day) to
-// 50 (an infant's 2 U). Each to one decimal, as the formula counts in tenths.
+// Hard limits. Glucose from a ward meter's floor, 0.6 mmol/L (Accu-Chek
+// Inform II, 11–600 mg/dL), to 150: the laboratory reads on where the meter
+// stops at 33.3, ketoacidosis and the hyperosmolar state (ADA) reach 40–80,
+// and the highest on record in a survivor is 147.6 (2656 mg/dL). Such a
+// value must be taken to draw the crisis verdict, which withholds the
+// correction dose: those states are treated by infusion. A value in mg/dL
+// (70, 180) is not dosed either: above 150 it is refused, from 33.4 to 150
+// it draws that verdict. A target below 3.9 is hypoglycaemia (ADA level 1),
+// above 15 beyond the end-of-life range (Diabetes UK). The sensitivity by
+// the "100 rule" (ISPAD 2022) runs from 0.1 (1000 U a day) to 50 (an
+// infant's 2 U). Each to one decimal, as the formula counts in tenths.
 static const InputDef inputs[] = {
-    {.key = "bg", .label = L"当前血糖", .unit = L"mmol/L", .default_value = 12, .min = 0.6, .max = 33.3, .decimals = 1},
+    {.key = "bg", .label = L"当前血糖", .unit = L"mmol/L", .default_value = 12, .min = 0.6, .max = 150, .decimals = 1},
     {.key = "target", .label = L"目标血糖", .unit = L"mmol/L", .default_value = 7, .min = 3.9, .max = 15, .decimals = 1},
     {.key = "isf", .label = L"敏感系数", .unit = L"mmol/L/U", .default_value = 2, .min = 0.1, .max = 50, .decimals = 1},
 };
 
-// Glucose is read to one decimal: in tenths the difference is a whole number,
-// so a dose of exactly 10 U is not raised past 10 by rounding.
+// (Glucose - target) / sensitivity, as the correction factor method writes
+// it; a glucose at or below target takes no correction, never a negative one.
 static const OutputDef outputs[] = {
-    {.key = "dose", .label = L"校正剂量", .unit = L"U", .formula = "max((bg*10 - target*10)/(isf*10), 0)",
-     .format = "f1"},
+    {.key = "dose", .label = L"校正剂量", .unit = L"U", .formula = "max((bg - target)/isf, 0)", .format = "f1"},
 };
 
 static const RuleDef rules[] = {
     {.condition = "bg < 3.9", .level = 3, .message = L"低血糖：不使用校正剂量，按低血糖流程处理"},
+    {.condition = "bg > 33.3", .level = 3, .message = L"血糖 >33.3 mmol/L：高血糖危象可能，立即通知医师，不按皮下校正剂量给药"},
     {.condition = "dose > 10", .level = 2, .message = L"校正剂量较大，请复核血糖与敏感系数"},
     {.condition = "bg >= 16.7", .level = 2, .message = L"血糖明显升高，注意排查酮症"},
     {.condition = "", .level = 0, .message = L"按敏感系数计算完成"},
@@ -40,7 +44,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 1,
     .outputs = outputs,
-    .rule_count = 4,
+    .rule_count = 5,
     .rules = rules,
     .report_kind = REPORT_NONE,
 };

@@ -7,8 +7,7 @@ static const InputChoice sexes[] = {{L"男", 0}, {L"女", 1}};
 // Hard limits: ages to 120 (the oldest person on record reached 122); a
 // weight of 0.5–350 kg; creatinine from 10 µmol/L (below any adult's; a value
 // in mg/dL such as 1.0 is refused) to 7000 (the highest reported, 6524, Case
-// Rep Nephrol 2021). Weight and creatinine to one decimal, as the formula
-// counts in tenths.
+// Rep Nephrol 2021). Weight and creatinine to one decimal.
 static const InputDef inputs[] = {
     {.key = "age", .label = L"年龄", .unit = L"岁", .default_value = 65, .min = 0, .max = 120, .decimals = 0},
     {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 60, .min = 0.5, .max = 350, .decimals = 1},
@@ -16,13 +15,11 @@ static const InputDef inputs[] = {
     {.key = "female", .label = L"性别", .default_value = 1, .choices = sexes, .choice_count = 2},
 };
 
-// Weight and creatinine are read to one decimal: in tenths, and with the
-// constants 0.85 and 0.818 as 850 and 818 over 1000, both sides are whole
-// numbers and the one division rounds once, so a clearance of exactly 15, 30
-// or 60 stays on its band edge.
+// (140 - age) x weight / (0.818 x creatinine), x 0.85 for a woman, as
+// Cockcroft and Gault write it with creatinine in µmol/L.
 static const OutputDef outputs[] = {
     {.key = "crcl", .label = L"肌酐清除率", .unit = L"ml/min",
-     .formula = "(140 - age)*(weight*10)*(female == 1 ? 850 : 1000)/(818*(scr*10))", .format = "f1"},
+     .formula = "(140 - age)*weight/(0.818*scr)*(female == 1 ? 0.85 : 1)", .format = "f1"},
 };
 
 static const RuleDef rules[] = {

@@ -2,14 +2,23 @@
 // volume over an ordered time with the giving set's drop factor.
 #include "tool/tool.h"
 
+// Giving sets drip 10, 15, 20 (基础护理学) or 60 (microdrip) drops a
+// millilitre, so the drop factor is chosen from these: a typed factor no set
+// has (37) is never taken.
+static const InputChoice drop_factors[] = {
+    {.label = L"10 滴/ml", .value = 10},
+    {.label = L"15 滴/ml", .value = 15},
+    {.label = L"20 滴/ml", .value = 20},
+    {.label = L"60 滴/ml", .value = 60},
+};
+
 // Hard limits: from a 10 ml burette aliquot to a day's 10 l (Parkland burn
 // resuscitation stays below it), litres typed as millilitres refused; six
-// minutes to one day, minutes typed as hours refused; giving sets drip 10,
-// 15, 20 (基础护理学) or 60 (microdrip) drops a millilitre.
+// minutes to one day, minutes typed as hours refused.
 static const InputDef inputs[] = {
     {.key = "volume", .label = L"输液总量", .unit = L"ml", .default_value = 500, .min = 10, .max = 10000, .decimals = 0},
     {.key = "hours", .label = L"输注时间", .unit = L"h", .default_value = 4, .min = 0.1, .max = 24, .decimals = 2},
-    {.key = "drop_factor", .label = L"滴系数", .unit = L"滴/ml", .default_value = 20, .min = 10, .max = 60, .decimals = 0},
+    {.key = "drop_factor", .label = L"滴系数", .default_value = 20, .choices = drop_factors, .choice_count = 4},
 };
 
 static const OutputDef outputs[] = {

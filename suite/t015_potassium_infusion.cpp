@@ -12,13 +12,12 @@ static const InputDef inputs[] = {
     {.key = "hours", .label = L"输注时间", .unit = L"h", .default_value = 5, .min = 0.1, .max = 24, .decimals = 2},
 };
 
-// 10% KCl holds 0.1 g per ml. Multiplying by 0.1 rounds, so grams are taken by
-// dividing by 10: 15 ml in 500 ml then gives exactly the double nearest 0.3
-// and stays within the limit, as do rates of exactly 1.5 and 0.75 g/h.
+// 10% KCl holds 0.1 g per ml: grams of KCl in the fluid as a percentage, at
+// 13.4 mmol of potassium per gram, and per hour.
 static const OutputDef outputs[] = {
-    {.key = "conc_pct", .label = L"氯化钾浓度", .unit = L"%", .formula = "kcl_ml*10/volume", .format = "f2"},
-    {.key = "potassium", .label = L"含钾量", .unit = L"mmol", .formula = "kcl_ml*13.4/10", .format = "f1"},
-    {.key = "rate", .label = L"补钾速度", .unit = L"g/h", .formula = "kcl_ml/(10*hours)", .format = "f2"},
+    {.key = "conc_pct", .label = L"氯化钾浓度", .unit = L"%", .formula = "kcl_ml*0.1/volume*100", .format = "f2"},
+    {.key = "potassium", .label = L"含钾量", .unit = L"mmol", .formula = "kcl_ml*0.1*13.4", .format = "f1"},
+    {.key = "rate", .label = L"补钾速度", .unit = L"g/h", .formula = "kcl_ml*0.1/hours", .format = "f2"},
 };
 
 static const RuleDef rules[] = {

@@ -63,8 +63,8 @@ struct Row {
 const Row rows[] = {
     // Correction dose = (glucose - target) / sensitivity: HSCNI CHOICE
     // programme, (14 - 8) / 2 = 3 units. The rest by hand; 16.1 - 6.1 at 1 is
-    // exactly the 10 U limit, which the difference taken in mmol/L rather than
-    // tenths would round past.
+    // exactly the 10 U limit, which binary arithmetic, 10.000000000000002,
+    // would put past it.
     {t010::tool_builtin, {14, 8, 2}, L"校正剂量：3.0 U\r\n", 0, INSULIN_DONE},
     {t010::tool_builtin, {3.8, 7, 2}, L"校正剂量：0.0 U\r\n", 3, L"低血糖：不使用校正剂量，按低血糖流程处理"},
     {t010::tool_builtin, {3.9, 7, 2}, L"校正剂量：0.0 U\r\n", 0, INSULIN_DONE},
@@ -74,6 +74,10 @@ const Row rows[] = {
     {t010::tool_builtin, {16.7, 5, 3}, L"校正剂量：3.9 U\r\n", 2, L"血糖明显升高，注意排查酮症"},
     {t010::tool_builtin, {12, 0, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
     {t010::tool_builtin, {180, 7, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},  // mg/dL
+    // A laboratory glucose above 33.3 (HHS at 45) calls the doctor, not a dose.
+    {t010::tool_builtin, {33.3, 7, 1}, L"校正剂量：26.3 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
+    {t010::tool_builtin, {45, 7, 2}, L"校正剂量：19.0 U\r\n", 3, L"血糖 >33.3 mmol/L：高血糖危象可能，立即通知医师，不按皮下校正剂量给药"},
+    {t010::tool_builtin, {150.1, 7, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // BMI: 170 cm, 68 kg gives 23.5 (Chinese adult cut-off guide, 2003, as
     // taught). Mosteller 1987 NEJM: 170 cm, 70 kg gives 1.82 m². 160 cm puts
@@ -90,8 +94,8 @@ const Row rows[] = {
     // Cockcroft & Gault 1976 Nephron, the usual mg/dL examples with creatinine
     // at 88 µmol/L per mg/dL (0.818 = 72 / 88): a man of 50, 80 kg, 1.0 mg/dL
     // gives 100; a woman of 45, 60 kg, 0.9 mg/dL gives 74.8. 81.8 kg cancels
-    // 0.818 for the band edges 60, 30 and 15; the last two are where 0.85 and
-    // 0.818 as written would round just below the edge.
+    // 0.818 for the band edges 60, 30 and 15; at the last two, binary
+    // arithmetic with 0.85 and 0.818 falls just below the edge (29.999999999999996).
     {t012::tool_builtin, {50, 80, 88, 0}, L"性别：男\r\n肌酐清除率：100.0 ml/min\r\n", 0, CRCL_DONE},
     {t012::tool_builtin, {45, 60, 79.2, 1}, L"性别：女\r\n肌酐清除率：74.8 ml/min\r\n", 0, CRCL_DONE},
     {t012::tool_builtin, {80, 81.8, 100, 0}, L"性别：男\r\n肌酐清除率：60.0 ml/min\r\n", 0, CRCL_DONE},
@@ -108,14 +112,16 @@ const Row rows[] = {
     {t012::tool_builtin, {140, 60, 88.4, 0}, L"性别：男\r\n肌酐清除率：-- ml/min\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // Drops per minute = volume x drop factor / minutes (basic nursing
-    // textbook example): 1500 ml over 10 h at 20 drops/ml gives 50.
-    {t013::tool_builtin, {1500, 10, 20}, L"每小时输液量：150 ml/h\r\n滴速：50 滴/分\r\n", 0, DRIP_DONE},
-    {t013::tool_builtin, {960, 4, 20}, L"每小时输液量：240 ml/h\r\n滴速：80 滴/分\r\n", 0, DRIP_DONE},
-    {t013::tool_builtin, {1000, 4, 20}, L"每小时输液量：250 ml/h\r\n滴速：83 滴/分\r\n", 2,
+    // textbook example): 1500 ml over 10 h at 20 drops/ml gives 50; other sets by hand.
+    {t013::tool_builtin, {1500, 10, 20}, L"滴系数：20 滴/ml\r\n每小时输液量：150 ml/h\r\n滴速：50 滴/分\r\n", 0, DRIP_DONE},
+    {t013::tool_builtin, {600, 5, 10}, L"滴系数：10 滴/ml\r\n每小时输液量：120 ml/h\r\n滴速：20 滴/分\r\n", 0, DRIP_DONE},
+    {t013::tool_builtin, {60, 1, 60}, L"滴系数：60 滴/ml\r\n每小时输液量：60 ml/h\r\n滴速：60 滴/分\r\n", 0, DRIP_DONE},
+    {t013::tool_builtin, {960, 4, 20}, L"滴系数：20 滴/ml\r\n每小时输液量：240 ml/h\r\n滴速：80 滴/分\r\n", 0, DRIP_DONE},
+    {t013::tool_builtin, {1000, 4, 20}, L"滴系数：20 滴/ml\r\n每小时输液量：250 ml/h\r\n滴速：83 滴/分\r\n", 2,
      L"滴速较快，请确认医嘱与患者心肺功能"},
-    {t013::tool_builtin, {500, 0, 20}, L"每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
-    {t013::tool_builtin, {-500, 4, 20}, L"每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
-    {t013::tool_builtin, {500, 4, 0}, L"每小时输液量：125 ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t013::tool_builtin, {500, 0, 20}, L"滴系数：20 滴/ml\r\n每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t013::tool_builtin, {-500, 4, 20}, L"滴系数：20 滴/ml\r\n每小时输液量：-- ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
+    {t013::tool_builtin, {500, 4, 37}, L"滴系数：--\r\n每小时输液量：125 ml/h\r\n滴速：-- 滴/分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // ml/h = dose x weight x 60 / concentration: weight x 3 mg made up to
     // 50 ml runs 1 ml/h per µg/kg/min (60 kg at 5 gives 5 ml/h); dopamine
@@ -133,8 +139,8 @@ const Row rows[] = {
 
     // Surgery textbook (9th ed., 2018): 1 g KCl holds 13.4 mmol; at most
     // 15 ml of 10% KCl in 500 ml (exactly 0.3 %). By hand: 3 ml in 100 ml,
-    // also 0.3 %, which 0.1 g/ml written as a factor rounds past; rates of
-    // exactly 1.5 and 0.75 g/h.
+    // also 0.3 %, which binary arithmetic with 0.1 g/ml puts just past it;
+    // rates of exactly 1.5 and 0.75 g/h.
     {t015::tool_builtin, {15, 500, 5}, L"氯化钾浓度：0.30 %\r\n含钾量：20.1 mmol\r\n补钾速度：0.30 g/h\r\n", 0,
      KCL_WITHIN},
     {t015::tool_builtin, {3, 100, 1}, L"氯化钾浓度：0.30 %\r\n含钾量：4.0 mmol\r\n补钾速度：0.30 g/h\r\n", 0,
