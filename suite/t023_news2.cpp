@@ -2,6 +2,8 @@
 // aggregate score and the clinical response it calls for (SpO2 scale 1).
 #include "tool/tool.h"
 
+#include "suite/vital_limits.h"
+
 static const InputChoice oxygen[] = {
     {.label = L"0 分：吸空气", .value = 0},
     {.label = L"2 分：吸氧", .value = 2},
@@ -13,19 +15,17 @@ static const InputChoice conscious[] = {
 
 // The vital signs start empty: one not measured is never scored as a normal
 // one. Their defaults, ordinary adult values each in its 0-point band, serve
-// the self-test. Hard limits from the ranges ward monitors measure (an
-// oximeter reads from about 50 %, a blood-pressure module from about 40
-// mmHg, a pulse from 20 to 300); a temperature outside 25–45 ℃ is no ward
-// patient's. Each as the chart records it: whole numbers, a temperature to
-// one decimal.
+// the self-test. The limits are the early-warning scores' own
+// (suite/vital_limits.h); each reading as the chart records it: whole
+// numbers, a temperature to one decimal.
 static const InputDef inputs[] = {
-    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 16, .min = 1, .max = 80, .decimals = 0, .starts_empty = true},
-    {.key = "spo2", .label = L"血氧饱和度", .unit = L"%", .default_value = 97, .min = 50, .max = 100, .decimals = 0, .starts_empty = true},
+    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 16, .min = vital_rr_min, .max = vital_rr_max, .decimals = 0, .starts_empty = true},
+    {.key = "spo2", .label = L"血氧饱和度", .unit = L"%", .default_value = 97, .min = vital_spo2_min, .max = vital_spo2_max, .decimals = 0, .starts_empty = true},
     {.key = "oxygen", .label = L"给氧", .default_value = 0, .choices = oxygen, .choice_count = 2},
-    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = 40, .max = 300, .decimals = 0, .starts_empty = true},
-    {.key = "pulse", .label = L"心率", .unit = L"次/分", .default_value = 75, .min = 20, .max = 300, .decimals = 0, .starts_empty = true},
+    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = vital_sbp_min, .max = vital_sbp_max, .decimals = 0, .starts_empty = true},
+    {.key = "pulse", .label = L"心率", .unit = L"次/分", .default_value = 75, .min = vital_pulse_min, .max = vital_pulse_max, .decimals = 0, .starts_empty = true},
     {.key = "conscious", .label = L"意识", .default_value = 0, .choices = conscious, .choice_count = 2},
-    {.key = "temp", .label = L"体温", .unit = L"℃", .default_value = 36.8, .min = 25, .max = 45, .decimals = 1, .starts_empty = true},
+    {.key = "temp", .label = L"体温", .unit = L"℃", .default_value = 36.8, .min = vital_temp_min, .max = vital_temp_max, .decimals = 1, .starts_empty = true},
 };
 
 // A value scores in the first band whose upper limit it does not exceed, as

@@ -3,6 +3,8 @@
 // response it calls for.
 #include "tool/tool.h"
 
+#include "suite/vital_limits.h"
+
 static const InputChoice conscious[] = {
     {.label = L"0 分：清醒（A）", .value = 0},
     {.label = L"1 分：对声音有反应（V）", .value = 1},
@@ -13,16 +15,14 @@ static const InputChoice conscious[] = {
 // The vital signs start empty: one not measured is never scored as a normal
 // one. Their defaults, ordinary adult values each in its 0-point band,
 // serve the self-test; breathing defaults to 14, since 15–20 already scores
-// 1 here. The limits are NEWS2's, from what ward monitors measure: a
-// blood-pressure module reads from about 40 mmHg, a pulse from 20 to 300;
-// fewer than 1 or more than 80 breaths a minute is no count, and a
-// temperature outside 25–45 ℃ is no ward patient's. Each as the chart
-// records it: whole numbers, a temperature to one decimal.
+// 1 here. The limits are the early-warning scores' own
+// (suite/vital_limits.h); each reading as the chart records it: whole
+// numbers, a temperature to one decimal.
 static const InputDef inputs[] = {
-    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = 40, .max = 300, .decimals = 0, .starts_empty = true},
-    {.key = "pulse", .label = L"心率", .unit = L"次/分", .default_value = 75, .min = 20, .max = 300, .decimals = 0, .starts_empty = true},
-    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 14, .min = 1, .max = 80, .decimals = 0, .starts_empty = true},
-    {.key = "temp", .label = L"体温", .unit = L"℃", .default_value = 36.8, .min = 25, .max = 45, .decimals = 1, .starts_empty = true},
+    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = vital_sbp_min, .max = vital_sbp_max, .decimals = 0, .starts_empty = true},
+    {.key = "pulse", .label = L"心率", .unit = L"次/分", .default_value = 75, .min = vital_pulse_min, .max = vital_pulse_max, .decimals = 0, .starts_empty = true},
+    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 14, .min = vital_rr_min, .max = vital_rr_max, .decimals = 0, .starts_empty = true},
+    {.key = "temp", .label = L"体温", .unit = L"℃", .default_value = 36.8, .min = vital_temp_min, .max = vital_temp_max, .decimals = 1, .starts_empty = true},
     {.key = "conscious", .label = L"意识（AVPU）", .default_value = 0, .choices = conscious, .choice_count = 4},
 };
 

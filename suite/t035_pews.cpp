@@ -37,7 +37,9 @@ static const OutputDef outputs[] = {
      .formula = "behaviour + cardiovascular + respiratory + nebulisers + vomiting", .format = "f0"},
 };
 
-// A 3 in any one observation calls as urgently as a total of 5.
+// A 3 in any one observation calls as urgently as a total of 5. A rise of 2
+// since the last score calls for review too, but one assessment knows no
+// earlier score: the caution asks the nurse to compare with the record.
 static const RuleDef rules[] = {
     {.condition = "total >= 5 || behaviour == 3 || cardiovascular == 3 || respiratory == 3", .level = 3,
      .message = L"PEWS ≥5 分或单项 3 分：立即通知医师床旁评估"},
@@ -52,7 +54,7 @@ static const ToolDef tool = {
     .summary = L"按行为、心血管、呼吸及雾化、术后呕吐评估住院患儿病情恶化风险",
     .category = L"儿科",
     .basis = L"Monaghan，Paediatr Nurs 2005（Brighton PEWS，0–13 分）；响应：3 分加强观察，4 分通知医师，≥5 分或单项 3 分立即呼叫",
-    .caution = L"心率、呼吸频率的“正常”按患儿年龄参考范围判断；单项 3 分即须立即呼叫医师；响应界值各医院可按本院标准设定。",
+    .caution = L"心率、呼吸频率的“正常”按患儿年龄参考范围判断；单项 3 分即须立即呼叫医师；较上次评分升高 2 分亦须报告评估，本工具单次评估无法计算，须与上次记录对照；响应界值各医院可按本院标准设定。",
     .input_count = 5,
     .inputs = inputs,
     .output_count = 1,

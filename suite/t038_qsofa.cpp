@@ -2,6 +2,8 @@
 // patient with suspected infection, one point each when abnormal.
 #include "tool/tool.h"
 
+#include "suite/vital_limits.h"
+
 static const InputChoice mental[] = {
     {.label = L"0 分：无意识改变（GCS 15 分）", .value = 0},
     {.label = L"1 分：意识改变（GCS <15 分）", .value = 1},
@@ -9,12 +11,11 @@ static const InputChoice mental[] = {
 
 // The vital signs start empty: one not measured is never scored as a normal
 // one; their defaults, ordinary adult values that score 0, serve the
-// self-test. The limits are NEWS2's: fewer than 1 or more than 80 breaths a
-// minute is no count, and a blood-pressure module reads from about 40 to
-// 300 mmHg. Whole numbers, as the chart records them.
+// self-test. The limits are the early-warning scores' own
+// (suite/vital_limits.h); whole numbers, as the chart records them.
 static const InputDef inputs[] = {
-    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 16, .min = 1, .max = 80, .decimals = 0, .starts_empty = true},
-    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = 40, .max = 300, .decimals = 0, .starts_empty = true},
+    {.key = "rr", .label = L"呼吸频率", .unit = L"次/分", .default_value = 16, .min = vital_rr_min, .max = vital_rr_max, .decimals = 0, .starts_empty = true},
+    {.key = "sbp", .label = L"收缩压", .unit = L"mmHg", .default_value = 120, .min = vital_sbp_min, .max = vital_sbp_max, .decimals = 0, .starts_empty = true},
     {.key = "mental", .label = L"意识状态", .default_value = 0, .choices = mental, .choice_count = 2},
 };
 

@@ -50,6 +50,13 @@ static const InputChoice neuro[] = {
     {.label = L"5 分：中度", .value = 5},
     {.label = L"6 分：重度（如截瘫）", .value = 6},
 };
+// The card counts one organ failure, the worse: multi-organ failure replaces
+// a single organ's.
+static const InputChoice organ_failure[] = {
+    {.label = L"0 分：无", .value = 0},
+    {.label = L"5 分：单器官衰竭（呼吸、肾、心）", .value = 5},
+    {.label = L"8 分：多器官衰竭", .value = 8},
+};
 // More than 6 hours in theatre replaces more than 2.
 static const InputChoice theatre_time[] = {
     {.label = L"0 分：无手术或 ≤2 小时", .value = 0},
@@ -61,7 +68,8 @@ static const InputChoice theatre_time[] = {
 // items coexist and add up, each a box. Medication, capped at 4 on the
 // card, is one box worth 4. Every category after the first heads its own
 // rows, as on the card, so that no list stands under a heading that says
-// "可多选".
+// "可多选": tissue malnutrition opens with its one list, organ failure,
+// under a heading without it.
 static const InputDef inputs[] = {
     {.key = "build", .label = L"体型（BMI）", .default_value = 0, .choices = build, .choice_count = 4},
     {.key = "skin_thin", .label = L"皮肤菲薄", .box = true, .points = 1, .section = L"皮肤类型（可多选）"},
@@ -76,9 +84,8 @@ static const InputDef inputs[] = {
     {.key = "poor_intake", .label = L"进食少或食欲差", .box = true, .points = 1},
     {.key = "continence", .label = L"控便能力", .default_value = 0, .choices = continence, .choice_count = 4, .section = L"控便与活动能力"},
     {.key = "mobility", .label = L"活动能力", .default_value = 0, .choices = mobility, .choice_count = 6},
-    {.key = "cachexia", .label = L"终末期恶病质", .box = true, .points = 8, .section = L"组织营养不良（可多选）"},
-    {.key = "multi_organ_failure", .label = L"多器官衰竭", .box = true, .points = 8},
-    {.key = "single_organ_failure", .label = L"单器官衰竭（呼吸、肾、心）", .box = true, .points = 5},
+    {.key = "organ_failure", .label = L"器官衰竭", .default_value = 0, .choices = organ_failure, .choice_count = 3, .section = L"组织营养不良"},
+    {.key = "cachexia", .label = L"终末期恶病质", .box = true, .points = 8},
     {.key = "pvd", .label = L"外周血管疾病", .box = true, .points = 5},
     {.key = "anaemia", .label = L"贫血（Hb <80 g/L）", .box = true, .points = 2},
     {.key = "smoking", .label = L"吸烟", .box = true, .points = 1},
@@ -92,19 +99,19 @@ static const OutputDef outputs[] = {
     {.key = "nutrition", .label = L"营养筛查评分", .unit = L"分", .formula = "weight_loss + poor_intake", .format = "f0"},
     {.key = "total", .label = L"总分", .unit = L"分",
      .formula = "build + skin_thin + skin_dry + skin_oedema + skin_clammy + skin_discoloured + skin_broken + sex + age"
-                " + nutrition + continence + mobility + cachexia + multi_organ_failure + single_organ_failure + pvd"
+                " + nutrition + continence + mobility + organ_failure + cachexia + pvd"
                 " + anaemia + smoking + neuro + ortho_surgery + theatre_time + medication",
      .format = "f0"},
 };
 
 // The card asks for a nutrition assessment whenever the screen is above 2,
-// whatever the total, so each band says so when it holds.
+// whatever the total, so each band adds it to its own action when it holds.
 static const RuleDef rules[] = {
-    {.condition = "total >= 20 && nutrition > 2", .level = 3, .message = L"极高危（≥20 分），营养筛查 >2 分：须营养评估"},
+    {.condition = "total >= 20 && nutrition > 2", .level = 3, .message = L"极高危（≥20 分）：立即落实压力性损伤预防措施；营养筛查 >2 分：须营养评估"},
     {.condition = "total >= 20", .level = 3, .message = L"极高危（≥20 分）：立即落实压力性损伤预防措施"},
-    {.condition = "total >= 15 && nutrition > 2", .level = 2, .message = L"高危（15–19 分），营养筛查 >2 分：须营养评估"},
+    {.condition = "total >= 15 && nutrition > 2", .level = 2, .message = L"高危（15–19 分）：采取预防措施，定时翻身减压；营养筛查 >2 分：须营养评估"},
     {.condition = "total >= 15", .level = 2, .message = L"高危（15–19 分）：采取预防措施，定时翻身减压"},
-    {.condition = "total >= 10 && nutrition > 2", .level = 1, .message = L"有风险（10–14 分），营养筛查 >2 分：须营养评估"},
+    {.condition = "total >= 10 && nutrition > 2", .level = 1, .message = L"有风险（10–14 分）：注意预防，定期复评；营养筛查 >2 分：须营养评估"},
     {.condition = "total >= 10", .level = 1, .message = L"有风险（10–14 分）：注意预防，定期复评"},
     {.condition = "nutrition > 2", .level = 1, .message = L"营养筛查 >2 分：请营养评估与干预"},
     {.condition = "", .level = 0, .message = L"无明显风险（<10 分）：定期复评"},
@@ -116,8 +123,8 @@ static const ToolDef tool = {
     .summary = L"按体型、皮肤、性别年龄、营养、控便、活动及特殊风险评估压力性损伤风险",
     .category = L"护理",
     .basis = L"Waterlow 评分卡 2005 修订版（含营养筛查工具 MST）；原卫生部《临床护理实践指南（2011 版）》附录；分级：≥10 有风险，≥15 高危，≥20 极高危",
-    .caution = L"适用于 14 岁及以上；皮肤与组织营养项可多选，多器官衰竭与单器官衰竭只选其一；术后 48 小时恢复正常者手术项可不计；营养筛查 >2 分须营养评估。",
-    .input_count = 23,
+    .caution = L"适用于 14 岁及以上；皮肤类型与组织营养不良各项可多选，器官衰竭按最重者选一项；术后 48 小时恢复正常者手术项可不计；营养筛查 >2 分须营养评估。",
+    .input_count = 22,
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,

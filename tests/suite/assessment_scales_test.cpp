@@ -130,9 +130,10 @@ const Row rows[] = {
     // against chart 1's bands;
     // values in the order rr, spo2, oxygen, sbp, pulse, conscious, temp.
     // Suspected sepsis, RR 24, SpO2 93 on air, BP 95, pulse 115, 38.6 ℃:
-    // 2 + 2 + 2 + 2 + 1 = 9. Then the aggregate at 7, 6, 5 and 4, and new
-    // confusion alone (3).
+    // 2 + 2 + 2 + 2 + 1 = 9. Then the aggregate at 7, 6, 5 and 4, new
+    // confusion alone (3), and near arrest: SpO2 45, BP 30, pulse 15 (3 + 3 + 3).
     {t023::tool_builtin, {24, 93, 0, 95, 115, 0, 38.6}, 9, 3, NEWS_HIGH},
+    {t023::tool_builtin, {16, 45, 0, 30, 15, 0, 36.8}, 9, 3, NEWS_HIGH},
     {t023::tool_builtin, {25, 93, 2, 120, 75, 0, 36.8}, 7, 3, NEWS_HIGH},
     {t023::tool_builtin, {22, 94, 2, 120, 95, 0, 36.8}, 6, 2, NEWS_MEDIUM},
     {t023::tool_builtin, {22, 95, 0, 105, 95, 0, 37.5}, 5, 2, NEWS_MEDIUM},
@@ -182,6 +183,7 @@ const wchar_t SWALLOW_IMPAIRED[] = L"异常（3–4 级）：吞咽障碍，报�
 const wchar_t CAM_CALM[] = L"CAM-ICU 阴性，RASS 0：清醒平静";
 const wchar_t CAM_POSITIVE[] = L"CAM-ICU 阳性：存在谵妄，立即报告医师";
 const wchar_t CAM_NEGATIVE[] = L"CAM-ICU 阴性；RASS 非 0，按镇静目标复评";
+const wchar_t CAM_NOT_DONE[] = L"CAM-ICU 未完成：请评估特征 1、2 及 3 或 4";
 const wchar_t RASS_DEEP[] = L"深度镇静或昏迷（RASS ≤-4）：暂不能评估谵妄，稍后复评";
 const wchar_t RASS_AGITATED[] = L"重度躁动（RASS ≥+3）：立即报告医师，防意外拔管";
 const wchar_t HUMPTY_HIGH[] = L"跌倒高危（≥12 分）：落实防跌倒措施，悬挂警示标识";
@@ -196,11 +198,11 @@ const wchar_t QSOFA_2[] = L"qSOFA ≥2 分：疑似脓毒症高危，立即通�
 const wchar_t WATERLOW_NONE[] = L"无明显风险（<10 分）：定期复评";
 const wchar_t WATERLOW_NUTRITION[] = L"营养筛查 >2 分：请营养评估与干预";
 const wchar_t WATERLOW_AT_RISK[] = L"有风险（10–14 分）：注意预防，定期复评";
-const wchar_t WATERLOW_AT_RISK_MST[] = L"有风险（10–14 分），营养筛查 >2 分：须营养评估";
+const wchar_t WATERLOW_AT_RISK_MST[] = L"有风险（10–14 分）：注意预防，定期复评；营养筛查 >2 分：须营养评估";
 const wchar_t WATERLOW_HIGH[] = L"高危（15–19 分）：采取预防措施，定时翻身减压";
-const wchar_t WATERLOW_HIGH_MST[] = L"高危（15–19 分），营养筛查 >2 分：须营养评估";
+const wchar_t WATERLOW_HIGH_MST[] = L"高危（15–19 分）：采取预防措施，定时翻身减压；营养筛查 >2 分：须营养评估";
 const wchar_t WATERLOW_VERY_HIGH[] = L"极高危（≥20 分）：立即落实压力性损伤预防措施";
-const wchar_t WATERLOW_VERY_HIGH_MST[] = L"极高危（≥20 分），营养筛查 >2 分：须营养评估";
+const wchar_t WATERLOW_VERY_HIGH_MST[] = L"极高危（≥20 分）：立即落实压力性损伤预防措施；营养筛查 >2 分：须营养评估";
 const wchar_t NIHSS_NONE[] = L"0 分：未见神经功能缺损";
 const wchar_t NIHSS_MINOR[] = L"轻型卒中（1–4 分）：动态评估神经功能";
 const wchar_t NIHSS_MODERATE[] = L"中度卒中（5–15 分）：报告医师，密切观察";
@@ -232,7 +234,7 @@ const Case cases[] = {
     {24, "age=1 factor_v_leiden", 4, 2, CAPRINI_MODERATE},
     {24, "arthroplasty", 5, 2, CAPRINI_HIGH},
     {24, "all", 85, 2, CAPRINI_HIGH},
-    // Surgical bleeding risk: any one factor of either section.
+    // Surgical bleeding risk: any one factor; a spinal planned 8 h from now is the neuraxial box.
     {25, "", 0, 0, L"未见出血高危因素：按 VTE 风险选择预防措施"},
     {25, "neuraxial", 1, 2, SURGICAL_BLEEDING},
     {25, "critical_site_surgery", 1, 2, SURGICAL_BLEEDING},
@@ -275,7 +277,7 @@ const Case cases[] = {
     // SBP 100|101, pulse 100|101, RR 20|21; SBP 199|200, pulse 110|111, RR
     // 29|30; pulse 129|130. Then each sign's single 3, a single 3 with 4 in
     // all (still the single-3 rule) and with 5 (the 5–8 rule first), the
-    // totals 5 and 8, and values beyond the limits.
+    // totals 5 and 8, the lowest readings taken (SBP 20, pulse 10) and values beyond the limits.
     {31, "sbp=70 pulse=40 rr=8 temp=34.9", 9, 3, L"MEWS ≥9 分：死亡风险高，立即通知医师抢救"},
     {31, "sbp=71 pulse=41 rr=9 temp=35", 3, 0, MEWS_ROUTINE},
     {31, "sbp=80 pulse=50 rr=14 temp=38.4", 3, 0, MEWS_ROUTINE},
@@ -293,7 +295,8 @@ const Case cases[] = {
     {31, "rr=30 temp=38.5", 5, 2, MEWS_DOCTOR},
     {31, "rr=21 temp=38.5 conscious=1", 5, 2, MEWS_DOCTOR},
     {31, "sbp=80 pulse=111 rr=21 temp=38.5", 8, 2, MEWS_DOCTOR},
-    {31, "sbp=39", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
+    {31, "sbp=20 pulse=10", 5, 2, MEWS_DOCTOR},
+    {31, "sbp=19", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
     {31, "temp=36.85", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
     // Water swallowing test: grade 1 in 5 seconds is normal, the slow box
     // makes grade 1 suspect and changes nothing from grade 3.
@@ -305,7 +308,7 @@ const Case cases[] = {
     {32, "grade=5", 5, 3, L"异常（5 级）：严重吞咽障碍，暂禁经口进食并报告"},
     // RASS (Sessler 2002) and CAM-ICU (Ely 2001): features 1 and 2, and 3
     // (RASS not 0) or 4; without feature 1 or 2 it is negative; at RASS -4
-    // and -5 it cannot be assessed; +3 and +4 are severe agitation.
+    // and -5 it cannot be assessed; +3 and +4 are severe agitation; 9, not assessed, where needed.
     {33, "", 0, 0, CAM_CALM},
     {33, "acute_change=1 inattention=1", 0, 0, CAM_CALM},
     {33, "acute_change=1 inattention=1 disorganized=1", 0, 3, CAM_POSITIVE},
@@ -319,6 +322,12 @@ const Case cases[] = {
     {33, "rass=3", 3, 3, RASS_AGITATED},
     {33, "rass=4", 4, 3, RASS_AGITATED},
     {33, "rass=4 acute_change=1 inattention=1", 4, 3, CAM_POSITIVE},
+    {33, "acute_change=9 inattention=9 disorganized=9", 0, 2, CAM_NOT_DONE},
+    {33, "acute_change=1 inattention=1 disorganized=9", 0, 2, CAM_NOT_DONE},
+    {33, "rass=-2 acute_change=9 inattention=1", -2, 2, CAM_NOT_DONE},
+    {33, "inattention=9 disorganized=9", 0, 0, CAM_CALM},
+    {33, "rass=-5 acute_change=9 inattention=9 disorganized=9", -5, 2, RASS_DEEP},
+    {33, "rass=3 acute_change=9", 3, 3, RASS_AGITATED},
     // Humpty Dumpty (Hill-Rodriguez 2009): a boy of 2 (4 + 2) with
     // bronchiolitis (3) in a cot (3) is 15; 11 and 12 either side of the
     // edge; the maximum 23.
@@ -355,7 +364,7 @@ const Case cases[] = {
     {37, "activity=1 mobility=2", 15, 0, L"无明显风险（15–20 分）：定期复评"},
     {37, "physical=1 mental=1 activity=1 mobility=1 incontinence=1", 5, 3, NORTON_HIGH},
     // qSOFA (Seymour 2016): RR 21|22 and SBP 101|100 one at a time, altered
-    // mentation, two and three criteria, and values beyond the limits.
+    // mentation, two and three criteria, SBP 20 (the lowest taken) and values beyond the limits.
     {38, "rr=21 sbp=101", 0, 0, L"qSOFA 0 分：继续观察"},
     {38, "rr=22", 1, 1, QSOFA_1},
     {38, "sbp=100", 1, 1, QSOFA_1},
@@ -363,11 +372,13 @@ const Case cases[] = {
     {38, "rr=22 sbp=100", 2, 3, QSOFA_2},
     {38, "rr=24 sbp=95 mental=1", 3, 3, QSOFA_2},
     {38, "rr=0", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
+    {38, "sbp=20", 1, 1, QSOFA_1},
+    {38, "sbp=19", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
     // Waterlow 2005 card: a woman of 78 (2 + 4), BMI 18 (3), dry skin (1),
     // bedbound (4) after orthopaedic surgery (5) over 2 hours (5) with Hb
     // 75 g/L (2) is 26. The edges 9/10, 14/15 and 19/20 each without and with
     // a nutrition screen above 2; the screen at 2 and 3 below 10; every item,
-    // 84 with a screen of 5.
+    // 79 with a screen of 5 and one organ failure, the multiple (8).
     {39, "build=3 skin_dry sex=2 age=4 mobility=4 anaemia ortho_surgery theatre_time=5", 26, 3, WATERLOW_VERY_HIGH},
     {39, "sex=2 age=4 mobility=3", 9, 0, WATERLOW_NONE},
     {39, "sex=2 age=4 mobility=4", 10, 1, WATERLOW_AT_RISK},
@@ -383,7 +394,7 @@ const Case cases[] = {
     {39, "weight_loss=4 poor_intake sex=2 age=5 mobility=5 continence=3", 20, 3, WATERLOW_VERY_HIGH_MST},
     {39, "weight_loss=2", 4, 0, WATERLOW_NONE},
     {39, "weight_loss=2 poor_intake", 5, 1, WATERLOW_NUTRITION},
-    {39, "all", 84, 3, WATERLOW_VERY_HIGH_MST},
+    {39, "all", 79, 3, WATERLOW_VERY_HIGH_MST},
     // NIHSS (Brott 1989): the edges 0/1, 4/5, 15/16 and 20/21, the maximum 42,
     // and UN (9) counting 0: with every other item at its worst, 22.
     {40, "", 0, 0, NIHSS_NONE},
@@ -453,13 +464,13 @@ constexpr int NONE = OUT_OF_LIMITS, FAILED = CALC_FAILURE_LEVEL;
 const VitalCase vital_cases[] = {
     {RR, 0, NONE, FAILED}, {RR, 1, 3, 2}, {RR, 8, 3, 2}, {RR, 8.5, NONE, FAILED}, {RR, 9, 1, 1}, {RR, 11, 1, 1},
     {RR, 12, 0, 0}, {RR, 20, 0, 0}, {RR, 21, 2, 1}, {RR, 24, 2, 1}, {RR, 25, 3, 2}, {RR, 81, NONE, FAILED},
-    {SPO2, 49, NONE, FAILED}, {SPO2, 50, 3, 2}, {SPO2, 91, 3, 2}, {SPO2, 92, 2, 1}, {SPO2, 93, 2, 1},
+    {SPO2, 19, NONE, FAILED}, {SPO2, 20, 3, 2}, {SPO2, 91, 3, 2}, {SPO2, 92, 2, 1}, {SPO2, 93, 2, 1},
     {SPO2, 94, 1, 1}, {SPO2, 95, 1, 1}, {SPO2, 96, 0, 0}, {SPO2, 100, 0, 0}, {SPO2, 101, NONE, FAILED},
     {OXYGEN, 2, 2, 1}, {CONSCIOUS, 3, 3, 2},
-    {SBP, 39, NONE, FAILED}, {SBP, 40, 3, 2}, {SBP, 90, 3, 2}, {SBP, 91, 2, 1}, {SBP, 100, 2, 1}, {SBP, 101, 1, 1},
+    {SBP, 19, NONE, FAILED}, {SBP, 20, 3, 2}, {SBP, 90, 3, 2}, {SBP, 91, 2, 1}, {SBP, 100, 2, 1}, {SBP, 101, 1, 1},
     {SBP, 110, 1, 1}, {SBP, 111, 0, 0}, {SBP, 219, 0, 0}, {SBP, 220, 3, 2}, {SBP, 300, 3, 2},
     {SBP, 301, NONE, FAILED},
-    {PULSE, 19, NONE, FAILED}, {PULSE, 20, 3, 2}, {PULSE, 40, 3, 2}, {PULSE, 41, 1, 1}, {PULSE, 50, 1, 1},
+    {PULSE, 9, NONE, FAILED}, {PULSE, 10, 3, 2}, {PULSE, 40, 3, 2}, {PULSE, 41, 1, 1}, {PULSE, 50, 1, 1},
     {PULSE, 51, 0, 0}, {PULSE, 90, 0, 0}, {PULSE, 91, 1, 1}, {PULSE, 110, 1, 1}, {PULSE, 111, 2, 1},
     {PULSE, 130, 2, 1}, {PULSE, 131, 3, 2}, {PULSE, 301, NONE, FAILED},
     {TEMP, 24.9, NONE, FAILED}, {TEMP, 25, 3, 2}, {TEMP, 35.0, 3, 2}, {TEMP, 35.05, NONE, FAILED},
