@@ -193,10 +193,15 @@ constexpr int VERDICT_BOX_WIDTH = 492;
 constexpr int VERDICT_FONT_HEIGHT = 21;
 constexpr int VERDICT_LINES = 2;
 
-// The lines `message` takes in the verdict box, wrapped as the window wraps
-// it (at spaces, a word wider than the box within the word), each
-// character measured on the wide side of the faces the window asks for.
+// The lines `message` takes in the verdict box, each character measured on
+// the wide side of the faces the window asks for, and broken as Chinese is
+// printed: between Chinese characters (never before a closing sign such as
+// "，" or after an opening one) and at spaces; a Latin word ("mmol/L") is
+// broken only when wider than the box.
 int verdict_lines(const wchar_t* message);
+// The message as the window shows it: its lines joined by CR LF, a space at
+// a break left out. Cut where `shown` is full. Returns the number of lines.
+int verdict_wrapped(const wchar_t* message, wchar_t* shown, int capacity);
 
 // ---- Value formats ----------------------------------------------------------
 

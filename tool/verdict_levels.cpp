@@ -3,6 +3,8 @@
 // verdict box holds.
 #include "tool/tool.h"
 
+#include <wchar.h>
+
 namespace {
 
 const VerdictLevel levels[VERDICT_LEVEL_COUNT] = {
@@ -22,6 +24,47 @@ int character_width(wchar_t c) {
     return VERDICT_FONT_HEIGHT;
 }
 
+// Chinese is broken between any two characters, as it is printed, but a
+// line never starts with a closing sign nor ends with an opening one; a
+// run of Latin letters, digits and signs ("mmol/L", ">33.3") is a word,
+// broken only at a space. From U+2E80 on: the CJK radicals, punctuation
+// and ideographs, and the full-width forms.
+bool is_chinese(wchar_t c) { return c >= 0x2E80; }
+bool is_closing(wchar_t c) { return c && wcschr(L"，。、；：？！）》」』”’…％", c); }
+bool is_opening(wchar_t c) { return c && wcschr(L"（《「『“‘", c); }
+bool breaks_between(wchar_t before, wchar_t after) {
+    return (is_chinese(before) || is_chinese(after)) && !is_closing(after) && !is_opening(before);
+}
+
+// The line that starts at `text[start]`: returns where it ends and sets
+// `*next` to where the next one starts. As much as fits is taken, up to the
+// last place the line may break (a space, which no line keeps, or between
+// Chinese characters); a word wider than the box is broken within.
+int fit_line(const wchar_t* text, int start, int* next) {
+    int x = 0, end = -1, after = -1, i = start;
+    for (; text[i]; i++) {
+        wchar_t c = text[i];
+        if (c == L' ') {
+            end = i, after = i + 1;
+            x += character_width(c);
+            continue;
+        }
+        if (i > start && breaks_between(text[i - 1], c)) end = i, after = i;
+        int w = character_width(c);
+        if (i > start && x + w > VERDICT_BOX_WIDTH) {
+            if (end > start) {
+                *next = after;
+                return end;
+            }
+            *next = i;
+            return i;
+        }
+        x += w;
+    }
+    *next = i;
+    return i;
+}
+
 }  // namespace
 
 const VerdictLevel& verdict_level(int level) {
@@ -29,19 +72,20 @@ const VerdictLevel& verdict_level(int level) {
 }
 
 int verdict_lines(const wchar_t* message) {
-    int lines = 1, x = 0;
-    for (const wchar_t* p = message; *p;) {
-        const wchar_t* end = p;
-        int word = 0;
-        while (*end && *end != L' ') word += character_width(*end++);
-        if (x > 0 && x + word > VERDICT_BOX_WIDTH) lines++, x = 0;
-        for (const wchar_t* c = p; c < end; c++) {
-            int w = character_width(*c);
-            if (x > 0 && x + w > VERDICT_BOX_WIDTH) lines++, x = 0;
-            x += w;
-        }
-        if (*end == L' ') x += character_width(*end++);
-        p = end;
+    int lines = 1;
+    for (int at = 0, next; fit_line(message, at, &next), message[next]; at = next) lines++;
+    return lines;
+}
+
+int verdict_wrapped(const wchar_t* message, wchar_t* shown, int capacity) {
+    if (capacity < 1) return 0;
+    shown[0] = 0;
+    int lines = 0, n = 0;
+    for (int at = 0, next = 0; !lines || message[at]; at = next) {
+        int end = fit_line(message, at, &next);
+        if (lines++) n = text_append(shown, capacity, L"\r\n");
+        for (int i = at; i < end && n < capacity - 1; i++) shown[n++] = message[i];
+        shown[n] = 0;
     }
     return lines;
 }

@@ -151,6 +151,9 @@ void show_starting_value(HWND field, const InputDef& input);
 
 // A message box owned by the window, with the OK button and `icon`.
 void tell(const wchar_t* text, const wchar_t* caption, UINT icon);
+// Shows a verdict in its box, in lines broken as the descriptor check
+// measures them (verdict_wrapped).
+void show_verdict(const wchar_t* message);
 // Sets the status line and repaints it.
 void set_status(const wchar_t* text);
 // True when there is a current result; otherwise tells the user why not

@@ -106,6 +106,15 @@ void tell(const wchar_t* text, const wchar_t* caption, UINT icon) {
     show_message_box(main_window_state.main_window, text, caption, MB_OK | icon);
 }
 
+void show_verdict(const wchar_t* message) {
+    // The box breaks the lines itself where the check measured them, the
+    // way Chinese is printed: left to the control, Wine would break only at
+    // spaces and push a long Chinese run to a third line, out of sight.
+    wchar_t shown[3 * VERDICT_CAPACITY];
+    verdict_wrapped(message, shown, 3 * VERDICT_CAPACITY);
+    SetWindowTextW(main_window_state.verdict_label, shown);
+}
+
 void set_status(const wchar_t* text) {
     text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
     invalidate_main_window();
@@ -153,7 +162,7 @@ void on_calculate() {
     tool_calculate(tool, values, &s.last);
     s.result_state = RESULT_CURRENT;
     SetWindowTextW(s.result_edit, s.last.text);
-    SetWindowTextW(s.verdict_label, s.last.verdict);
+    show_verdict(s.last.verdict);
     redraw_result_side();
     wchar_t status[STATUS_TEXT_CAPACITY];
     text_format(status, STATUS_TEXT_CAPACITY, L"计算完成  %ls", tool.title);
@@ -172,7 +181,7 @@ void on_input_changed(int input) {
     wchar_t complaint[COMPLAINT_CAPACITY];
     if (read_input(input, &value, complaint, COMPLAINT_CAPACITY) && value == s.last.inputs[input]) return;
     s.result_state = RESULT_OUT_OF_DATE;
-    SetWindowTextW(s.verdict_label, VERDICT_OUT_OF_DATE);
+    show_verdict(VERDICT_OUT_OF_DATE);
     redraw_result_side();
 }
 
@@ -237,7 +246,7 @@ void reset_inputs() {
     }
     show_input(0);  // the form starts again at its top
     SetWindowTextW(s.result_edit, L"");
-    SetWindowTextW(s.verdict_label, VERDICT_PROMPT);
+    show_verdict(VERDICT_PROMPT);
     SetWindowTextW(s.caution_label, tool.caution);
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已恢复默认值");
     redraw_result_side();

@@ -16,3 +16,28 @@ TEST(VerdictLevels, NameOfEachLevelAndAnyOtherAsLevelZero) {
 }
 
 }  // namespace
+
+// A verdict as the box shows it, its lines broken as Chinese is printed:
+// between characters but never before a closing sign, a Latin word kept
+// whole unless wider than the box, a space at a break left out.
+TEST(VerdictLevels, MessagesBreakAsChineseIsPrinted) {
+    const struct {
+        const wchar_t* message;
+        const wchar_t* shown;
+    } cases[] = {
+        {L"按碳水系数计算完成", L"按碳水系数计算完成"},
+        {L"血糖 >33.3 mmol/L：高血糖危象可能，立即通知医师，不按皮下校正剂量给药",
+         L"血糖 >33.3 mmol/L：高血糖危象可能，立即通知\r\n医师，不按皮下校正剂量给药"},
+        {L"极高危（≥20 分）：立即落实压力性损伤预防措施；营养筛查 >2 分：须营养评估",
+         L"极高危（≥20 分）：立即落实压力性损伤预防措\r\n施；营养筛查 >2 分：须营养评估"},
+        {L"单次餐时剂量较大，建议复核对碳水与比值，请复核 mmol/L",
+         L"单次餐时剂量较大，建议复核对碳水与比值，请复核\r\nmmol/L"},
+        {L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa bb", L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\naaaaa bb"},
+    };
+    for (const auto& c : cases) {
+        wchar_t shown[256];
+        int lines = verdict_wrapped(c.message, shown, 256);
+        EXPECT_STREQ(c.shown, shown);
+        EXPECT_EQ(lines, verdict_lines(c.message));
+    }
+}
