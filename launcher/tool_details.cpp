@@ -72,22 +72,11 @@ int tool_details_text(const ToolDef& described, wchar_t* text, int capacity) {
     }
     line(text, capacity, L"");
     if (tool.report_kind != REPORT_NONE) {
-        text_format(piece, LINE_CAPACITY, L"报告内容：%ls", tool.summary);
-        line(text, capacity, piece);
-        report_sample(tool, text, capacity);
+        report_sample(tool, text, capacity);  // what it lists is its summary, shown above
     } else {
-        line(text, capacity, L"计算方法：");
-        for (int j = 0; j < tool.output_count; j++) {
-            method_output_text(tool, j, piece, LINE_CAPACITY);
-            text_append(text, capacity, L"  · ");
-            line(text, capacity, piece);
-        }
-        line(text, capacity, L"结论（按顺序，第一条成立的即为结论）：");
-        for (int i = 0; i < tool.rule_count; i++) {
-            method_rule_text(tool, i, piece, LINE_CAPACITY);
-            text_append(text, capacity, L"  · ");
-            line(text, capacity, piece);
-        }
+        int length = text_length(text);
+        method_account_text(tool, L"\r\n", text + length, capacity - length);
+        line(text, capacity, L"");
     }
     line(text, capacity, L"");
     text_format(piece, LINE_CAPACITY, L"参考依据：%ls", tool.basis);

@@ -9,11 +9,14 @@
 #include "tool/tool.h"
 
 // A formula or condition as a reader writes it: "本餐碳水 ÷ 碳水系数",
-// "呼吸频率 ≤ 8 → 3；≤ 11 → 1；其余 → 0". Cut with TEXT_CUT_MARK where it
-// does not fit. Returns the length.
+// "呼吸频率 ≤ 8 → 3；≤ 11 → 1；其余 → 0", "取 体重 与 10 中较小者"; a box
+// asked about as "已勾选" or "未勾选", a list by its option ("= UN"), a
+// label that begins with a number set off ("【5a 左上肢运动】"). Cut with
+// TEXT_CUT_MARK where it does not fit. Returns the length.
 int method_expression_text(const PreparedTool& tool, const char* expression, wchar_t* text, int capacity);
 
-// Output `j` as "label = formula".
+// Output `j` as "label = formula"; an output that only repeats a list's
+// choice as what it is: "RASS 评分：取所选选项的分值".
 int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity);
 
 // An input as a reader checks it: a field with its unit, what it shows at
@@ -24,3 +27,11 @@ int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_
 // Rule `i` as "condition → message（colour，meaning）"; a rule without a
 // condition reads "其余 → …".
 int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacity);
+
+// How a formula tool calculates, whole, as the launcher's details and the
+// user guide show it: a heading, each output's line, a heading on the order
+// in which the rules are tried, and each rule's line, every line after the
+// first opening with `line_break` (none after the last). Cut with
+// TEXT_CUT_MARK where it does not fit. A report tool has none: "" and 0.
+// Returns the length.
+int method_account_text(const PreparedTool& tool, const wchar_t* line_break, wchar_t* text, int capacity);

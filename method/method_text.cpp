@@ -1,11 +1,14 @@
 // Writing formulas and rules for a reader. The text is read piece by piece
 // as the evaluator's grammar has it: a top-level "?:" chain becomes its
-// bands, a parenthesised group or a call's arguments are written in turn,
-// and every other token is a key (written as its label), a number, or an
-// operator (written as its sign).
+// bands, a parenthesised group or a call's arguments are written in turn (a
+// call in the signs or words a nurse knows), and every other token is a key
+// (written as its label; a box or a list compared with a number as ticked
+// or not, or by its option), a number, or an operator (written as its sign).
 #include "method/method.h"
 
+#include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 namespace {
 
@@ -14,6 +17,7 @@ struct Writer {
     wchar_t* text;
     int capacity, length;
     bool cut;
+    int calls;  // the calls whose arguments are being written
 };
 
 void put(Writer* w, const wchar_t* piece) {
@@ -83,35 +87,231 @@ const char* answering_colon(const char* question, const char* end) {
     return nullptr;
 }
 
+// The input of key `name`, or nullptr.
+const InputDef* input_named(const PreparedTool& tool, const char* name, int length) {
+    for (int i = 0; i < tool.input_count; i++)
+        if ((int)strlen(tool.inputs[i].key) == length && strncmp(tool.inputs[i].key, name, length) == 0)
+            return &tool.inputs[i];
+    return nullptr;
+}
+
 // The label of key `name`: an input's hides an output's of the same key, as
 // in the evaluator. nullptr for a name that is no key.
 const wchar_t* label_of(const PreparedTool& tool, const char* name, int length) {
-    for (int i = 0; i < tool.input_count; i++)
-        if ((int)strlen(tool.inputs[i].key) == length && strncmp(tool.inputs[i].key, name, length) == 0)
-            return tool.inputs[i].label;
+    if (const InputDef* input = input_named(tool, name, length)) return input->label;
     for (int j = 0; j < tool.output_count; j++)
         if ((int)strlen(tool.outputs[j].key) == length && strncmp(tool.outputs[j].key, name, length) == 0)
             return tool.outputs[j].label;
     return nullptr;
 }
 
+// A label that begins with a digit, as an item's number does ("5a 左上肢运动",
+// "7 肢体共济失调"), is set off, so that it never reads as a number in the
+// sum around it.
+void put_label(Writer* w, const wchar_t* label) {
+    bool numbered = label[0] >= L'0' && label[0] <= L'9';
+    if (numbered) put(w, L"【");
+    put(w, label);
+    if (numbered) put(w, L"】");
+}
+
+// The length of an option label's head: what stands before its "：" ("UN",
+// "2 级", "-4 分"), or the whole label.
+int head_length(const wchar_t* label) {
+    const wchar_t* colon = wcschr(label, L'：');
+    return colon ? (int)(colon - label) : (int)wcslen(label);
+}
+
+// An option as a condition names it: its head, which the list shows first
+// and which reads as the scale writes it ("UN", "2 级", "-4 分"); but an
+// answer of a word or two after a score ("1 分：是（阳性）") by that word,
+// "是", since "= 1 分" would read as the points it is worth.
+struct OptionName {
+    const wchar_t* text;
+    int length;
+};
+OptionName option_name(const wchar_t* label) {
+    int head = head_length(label);
+    if (head > 0 && label[head] && label[head - 1] == L'分') {
+        const wchar_t* answer = label + head + 1;
+        int n = 0;
+        while (answer[n] && answer[n] != L'（' && answer[n] != L'，') n++;
+        if (n > 0 && n <= 2) return {answer, n};
+    }
+    return {label, head};
+}
+
+// The option of `list` whose value is `value`, by its name when no other
+// option's is the same, else by its whole label. False when no option has
+// the value.
+bool put_option(Writer* w, const InputDef& list, double value) {
+    const InputChoice* option = tool_choice_of(list, value);
+    if (!option) return false;
+    OptionName name = option_name(option->label);
+    for (int k = 0; k < list.choice_count; k++) {
+        OptionName other = option_name(list.choices[k].label);
+        if (&list.choices[k] != option && other.length == name.length && wcsncmp(other.text, name.text, name.length) == 0)
+            name = {option->label, (int)wcslen(option->label)};
+    }
+    for (int i = 0; i < name.length; i++) {
+        const wchar_t piece[2] = {name.text[i], 0};
+        put(w, piece);
+    }
+    return true;
+}
+
+enum Comparison { NONE, LESS, LESS_EQUAL, GREATER, GREATER_EQUAL, EQUAL, NOT_EQUAL };
+
+bool holds(Comparison kind, double l, double r) {
+    switch (kind) {
+    case LESS: return l < r;
+    case LESS_EQUAL: return l <= r;
+    case GREATER: return l > r;
+    case GREATER_EQUAL: return l >= r;
+    case EQUAL: return l == r;
+    case NOT_EQUAL: return l != r;
+    default: return false;
+    }
+}
+
 struct Sign {
     const char* op;
     const wchar_t* sign;
+    Comparison comparison;
 };
 // Longest first, so "<=" is never read as "<".
 const Sign signs[] = {
-    {"<=", L" ≤ "}, {">=", L" ≥ "}, {"==", L" = "}, {"!=", L" ≠ "}, {"&&", L" 且 "}, {"||", L" 或 "},
-    {"<", L" < "},  {">", L" > "},  {"*", L" × "},  {"/", L" ÷ "},  {"%", L" mod "}, {"^", L"^"},
-    {"+", L" + "},  {"-", L" − "},  {"!", L"非"},   {",", L", "},
+    {"<=", L" ≤ ", LESS_EQUAL}, {">=", L" ≥ ", GREATER_EQUAL}, {"==", L" = ", EQUAL}, {"!=", L" ≠ ", NOT_EQUAL},
+    {"&&", L" 且 ", NONE},      {"||", L" 或 ", NONE},          {"<", L" < ", LESS},   {">", L" > ", GREATER},
+    {"*", L" × ", NONE},        {"/", L" ÷ ", NONE},            {"%", L" mod ", NONE}, {"^", L"^", NONE},
+    {"+", L" + ", NONE},        {"-", L" − ", NONE},            {"!", L"非", NONE},    {",", L", ", NONE},
 };
+
+const Sign* sign_at(const char* p) {
+    for (const Sign& s : signs)
+        if (strncmp(p, s.op, strlen(s.op)) == 0) return &s;
+    return nullptr;
+}
+
+// The end of the number that starts at `p`, an exponent included.
+const char* number_end(const char* p, const char* end) {
+    const char* start = p;
+    while (p < end && (is_number_char(*p) || *p == 'e' || *p == 'E' ||
+                       ((*p == '+' || *p == '-') && p > start && (p[-1] == 'e' || p[-1] == 'E'))))
+        p++;
+    return p;
+}
+
+// A comparison with a number that is its whole right side, "> 0" or
+// "== 9": how a list or a box is asked about.
+struct Compared {
+    const Sign* sign;
+    double value;
+    const char* number;  // the number as written, its sign included
+    const char* end;     // where the comparison ends
+};
+
+bool compared_with_number(const char* p, const char* end, Compared* c) {
+    while (p < end && is_space(*p)) p++;
+    c->sign = sign_at(p);
+    if (!c->sign || c->sign->comparison == NONE) return false;
+    p += strlen(c->sign->op);
+    while (p < end && is_space(*p)) p++;
+    c->number = p;
+    if (p < end && (*p == '-' || *p == '+')) p++;
+    if (p == end || !is_number_char(*p)) return false;
+    c->end = number_end(p, end);
+    c->value = strtod(c->number, nullptr);
+    const char* next = c->end;
+    while (next < end && is_space(*next)) next++;
+    return next == end || strchr("&|?:),", *next);
+}
+
+// Whether a box or a list is asked about in words: a box when the
+// comparison holds for it ticked alone or unticked alone (not either way), a
+// list when an option has the value compared with.
+bool asked_in_words(const InputDef& input, const Compared& c) {
+    if (input.box) return holds(c.sign->comparison, input.points, c.value) != holds(c.sign->comparison, 0, c.value);
+    return input.choice_count && tool_choice_of(input, c.value);
+}
+
+// A box as "已勾选" or "未勾选"; a list's comparison by its option, "= UN",
+// "≥ 3 级", after its label unless a band leaves that out.
+void put_asked(Writer* w, const InputDef& input, const Compared& c, bool with_label) {
+    if (input.box) {
+        put_label(w, input.label);
+        put(w, holds(c.sign->comparison, input.points, c.value) ? L" 已勾选" : L" 未勾选");
+        return;
+    }
+    if (with_label) put_label(w, input.label);
+    put(w, with_label ? c.sign->sign : c.sign->sign + 1);
+    put_option(w, input, c.value);
+}
+
+// How a call of a built-in function reads: its argument(s) between the
+// pieces. One in words ("取…与…中较大者") stands in parentheses where
+// something else is computed around it, another call's argument included.
+struct Reading {
+    const char* name;
+    const wchar_t* before;
+    const wchar_t* between;  // nullptr for a function of one argument
+    const wchar_t* after;
+    bool words;
+};
+const Reading readings[] = {
+    {"sqrt", L"√(", nullptr, L")", false},         {"cbrt", L"∛(", nullptr, L")", false},
+    {"abs", L"|", nullptr, L"|", false},           {"exp", L"e^(", nullptr, L")", false},
+    {"log", L"ln(", nullptr, L")", false},         {"log10", L"lg(", nullptr, L")", false},
+    {"floor", L"向下取整(", nullptr, L")", false},  {"ceil", L"向上取整(", nullptr, L")", false},
+    {"round", L"四舍五入取整(", nullptr, L")", false}, {"sign", L"正负号(", nullptr, L")", false},
+    {"min", L"取 ", L" 与 ", L" 中较小者", true},  {"max", L"取 ", L" 与 ", L" 中较大者", true},
+    {"pow", L"", L" 的 ", L" 次方", true},         {"mod", L"", L" 除以 ", L" 的余数", true},
+};
+
+const Reading* reading_of(const char* name, int length) {
+    for (const Reading& r : readings)
+        if ((int)strlen(r.name) == length && strncmp(r.name, name, length) == 0) return &r;
+    return nullptr;
+}
 
 void write_expression(const PreparedTool& tool, Range r, Writer* w);
 
+// A call's arguments, split at their commas, each written as an expression
+// of its own, so a chain inside reads as bands too.
+void write_call(const PreparedTool& tool, const Reading* reading, Range name, Range inside, bool alone,
+                Writer* w) {
+    bool wrapped = reading && reading->words && (!alone || w->calls > 0);
+    if (wrapped) put(w, L"(");
+    if (reading) put(w, reading->before);
+    else {
+        put_ascii(w, name.begin, name.end);
+        put(w, L"(");
+    }
+    const char* comma = top_level(inside, ',');
+    w->calls++;
+    write_expression(tool, {inside.begin, comma ? comma : inside.end}, w);
+    if (comma) {
+        put(w, reading && reading->between ? reading->between : L", ");
+        write_expression(tool, {comma + 1, inside.end}, w);
+    }
+    w->calls--;
+    put(w, reading ? reading->after : L")");
+    if (wrapped) put(w, L")");
+}
+
 // Tokens in turn; a group and a call's arguments are written as
-// expressions of their own, so a chain inside them reads as bands too.
-void write_tokens(const PreparedTool& tool, Range r, Writer* w) {
+// expressions of their own. `subject` is the list a band compares when the
+// band leaves it out ("≥ 3 级").
+void write_tokens(const PreparedTool& tool, Range r, Writer* w, const InputDef* subject) {
     bool operand_before = false;  // a "-" after an operand subtracts; otherwise it negates
+    bool side_start = true;       // what comes next is a whole side of a comparison
+    Compared c;
+    if (subject && compared_with_number(r.begin, r.end, &c) && asked_in_words(*subject, c)) {
+        put_asked(w, *subject, c, false);
+        r.begin = c.end;
+        operand_before = true;
+        side_start = false;
+    }
     for (const char* p = r.begin; p < r.end;) {
         if (is_space(*p)) {
             p++;
@@ -120,39 +320,48 @@ void write_tokens(const PreparedTool& tool, Range r, Writer* w) {
         if (*p == '(') {
             const char* close = closing(p, r.end);
             put(w, L"(");
-            // A call's arguments, split at their commas.
-            Range inside = {p + 1, close};
-            for (const char* comma; (comma = top_level(inside, ',')) != nullptr; inside.begin = comma + 1) {
-                write_expression(tool, {inside.begin, comma}, w);
-                put(w, L", ");
-            }
-            write_expression(tool, inside, w);
+            write_expression(tool, {p + 1, close}, w);
             put(w, L")");
             p = close < r.end ? close + 1 : close;
             operand_before = true;
+            side_start = false;
             continue;
         }
         if (is_name_start(*p)) {
             const char* start = p;
             while (p < r.end && is_name_char(*p)) p++;
+            Range name = {start, p};
+            const char* after = p;
+            while (after < r.end && is_space(*after)) after++;
+            const InputDef* input = input_named(tool, start, (int)(p - start));
             const wchar_t* label = label_of(tool, start, (int)(p - start));
-            if (label) put(w, label);
-            else put_ascii(w, start, p);  // a function's name
+            if (after < r.end && *after == '(') {  // a call, whatever keys there are, as the evaluator reads it
+                const char* close = closing(after, r.end);
+                const char* rest = close < r.end ? close + 1 : close;
+                bool alone = start == trimmed(r).begin && trimmed({rest, r.end}).begin == r.end;
+                write_call(tool, reading_of(start, (int)(p - start)), name, {after + 1, close}, alone, w);
+                p = rest;
+            } else if (side_start && input && compared_with_number(p, r.end, &c) && asked_in_words(*input, c)) {
+                put_asked(w, *input, c, true);
+                p = c.end;
+            } else if (label) {
+                put_label(w, label);
+            } else {
+                put_ascii(w, name.begin, name.end);  // the check refuses such a text
+            }
             operand_before = true;
+            side_start = false;
             continue;
         }
         if (is_number_char(*p)) {
             const char* start = p;
-            while (p < r.end && (is_number_char(*p) || *p == 'e' || *p == 'E' ||
-                                 ((*p == '+' || *p == '-') && (p[-1] == 'e' || p[-1] == 'E'))))
-                p++;
+            p = number_end(p, r.end);
             put_ascii(w, start, p);
             operand_before = true;
+            side_start = false;
             continue;
         }
-        const Sign* found = nullptr;
-        for (const Sign& s : signs)
-            if (!found && strncmp(p, s.op, strlen(s.op)) == 0) found = &s;
+        const Sign* found = sign_at(p);
         if (!found) {  // the check refuses such a text; write it as it stands
             put_ascii(w, p, p + 1);
             p++;
@@ -165,6 +374,7 @@ void write_tokens(const PreparedTool& tool, Range r, Writer* w) {
         put(w, starts && *sign == L' ' ? sign + 1 : sign);
         p += strlen(found->op);
         operand_before = false;
+        side_start = found->op[0] == '&' || found->op[0] == '|';
     }
 }
 
@@ -186,28 +396,87 @@ bool same_text(Range a, Range b) {
 }
 
 // A chain of conditions as its bands: "c1 → v1；c2 → v2；其余 → v3". A band
-// that compares what the band before it compared leaves it out ("≤ 11").
+// that compares what the band before it compared leaves it out ("≤ 11"),
+// unless that is a box, which reads as ticked or not.
 void write_expression(const PreparedTool& tool, Range r, Writer* w) {
     r = trimmed(r);
-    Range subject = {nullptr, nullptr};
+    Range compared_before = {nullptr, nullptr};
     for (bool first = true;; first = false) {
         const char* question = top_level(r, '?');
         const char* colon = question ? answering_colon(question, r.end) : nullptr;
         if (!colon) {
             if (!first) put(w, L"其余 → ");
-            write_tokens(tool, r, w);
+            write_tokens(tool, r, w, nullptr);
             return;
         }
         Range condition = trimmed({r.begin, question});
         Range now = compared(condition);
-        if (same_text(now, subject)) condition.begin = now.end;
-        subject = now;
-        write_tokens(tool, condition, w);
+        const InputDef* input = now.begin ? input_named(tool, now.begin, (int)(now.end - now.begin)) : nullptr;
+        const InputDef* left_out = nullptr;
+        if (same_text(now, compared_before) && !(input && input->box)) {
+            condition.begin = now.end;
+            if (input && input->choice_count) left_out = input;
+        }
+        compared_before = now;
+        write_tokens(tool, condition, w, left_out);
         put(w, L" → ");
         write_expression(tool, {question + 1, colon}, w);
         put(w, L"；");
         r = trimmed({colon + 1, r.end});
     }
+}
+
+// What an output that only repeats a list's choice is, in words: there is
+// no formula to show, only the chosen option's score (or grade).
+struct ChoiceValue {
+    const wchar_t* unit;
+    const wchar_t* value;
+};
+const ChoiceValue choice_values[] = {{L"分", L"分值"}, {L"级", L"级别"}};
+
+bool write_repeated_choice(const PreparedTool& tool, const OutputDef& output, Writer* w) {
+    Range formula = trimmed({output.formula, output.formula + strlen(output.formula)});
+    for (const char* p = formula.begin; p < formula.end; p++)
+        if (!is_name_char(*p)) return false;
+    const InputDef* list = input_named(tool, formula.begin, (int)(formula.end - formula.begin));
+    if (!list || !list->choice_count) return false;
+    put_label(w, output.label);
+    put(w, L"：取");
+    if (wcscmp(list->label, output.label) != 0) {
+        put(w, L"“");
+        put(w, list->label);
+        put(w, L"”");
+    }
+    put(w, L"所选选项的");
+    const wchar_t* value = L"数值";
+    for (const ChoiceValue& c : choice_values)
+        if (wcscmp(c.unit, output.unit) == 0) value = c.value;
+    put(w, value);
+    return true;
+}
+
+// "label = formula".
+void write_output(const PreparedTool& tool, const OutputDef& output, Writer* w) {
+    if (write_repeated_choice(tool, output, w)) return;
+    put_label(w, output.label);
+    put(w, L" = ");
+    write_expression(tool, {output.formula, output.formula + strlen(output.formula)}, w);
+}
+
+// "condition → message（colour，meaning）".
+void write_rule(const PreparedTool& tool, const RuleDef& rule, Writer* w) {
+    if (rule.condition && *rule.condition)
+        write_expression(tool, {rule.condition, rule.condition + strlen(rule.condition)}, w);
+    else
+        put(w, L"其余");
+    put(w, L" → ");
+    put(w, rule.message ? rule.message : L"");
+    const VerdictLevel& level = verdict_level(rule.level);
+    put(w, L"（");
+    put(w, level.colour_name);
+    put(w, L"，");
+    put(w, level.meaning);
+    put(w, L"）");
 }
 
 int finish(Writer* w) {
@@ -218,7 +487,7 @@ int finish(Writer* w) {
 }  // namespace
 
 int method_expression_text(const PreparedTool& tool, const char* expression, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false};
+    Writer w = {text, capacity, 0, false, 0};
     if (capacity > 0) text[0] = 0;
     if (capacity < 1 || !expression) return 0;
     write_expression(tool, {expression, expression + strlen(expression)}, &w);
@@ -226,38 +495,44 @@ int method_expression_text(const PreparedTool& tool, const char* expression, wch
 }
 
 int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false};
+    Writer w = {text, capacity, 0, false, 0};
     if (capacity < 1) return 0;
     text[0] = 0;
-    put(&w, tool.outputs[j].label);
-    put(&w, L" = ");
-    const char* formula = tool.outputs[j].formula;
-    write_expression(tool, {formula, formula + strlen(formula)}, &w);
+    write_output(tool, tool.outputs[j], &w);
     return finish(&w);
 }
 
 int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false};
+    Writer w = {text, capacity, 0, false, 0};
     if (capacity < 1) return 0;
     text[0] = 0;
-    const RuleDef& rule = tool.rules[i];
-    if (rule.condition && *rule.condition)
-        write_expression(tool, {rule.condition, rule.condition + strlen(rule.condition)}, &w);
-    else
-        put(&w, L"其余");
-    put(&w, L" → ");
-    put(&w, rule.message ? rule.message : L"");
-    const VerdictLevel& level = verdict_level(rule.level);
-    put(&w, L"（");
-    put(&w, level.colour_name);
-    put(&w, L"，");
-    put(&w, level.meaning);
-    put(&w, L"）");
+    write_rule(tool, tool.rules[i], &w);
+    return finish(&w);
+}
+
+int method_account_text(const PreparedTool& tool, const wchar_t* line_break, wchar_t* text, int capacity) {
+    Writer w = {text, capacity, 0, false, 0};
+    if (capacity < 1) return 0;
+    text[0] = 0;
+    if (tool.report_kind != REPORT_NONE) return 0;
+    put(&w, L"计算方法（由程序实际使用的计算式生成，“→”前为条件，“其余”指以上条件都不成立）：");
+    for (int j = 0; j < tool.output_count; j++) {
+        put(&w, line_break);
+        put(&w, L"  · ");
+        write_output(tool, tool.outputs[j], &w);
+    }
+    put(&w, line_break);
+    put(&w, L"结论（按顺序判断，第一条成立的即为结论）：");
+    for (int i = 0; i < tool.rule_count; i++) {
+        put(&w, line_break);
+        put(&w, L"  · ");
+        write_rule(tool, tool.rules[i], &w);
+    }
     return finish(&w);
 }
 
 int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false};
+    Writer w = {text, capacity, 0, false, 0};
     if (capacity < 1) return 0;
     text[0] = 0;
     put(&w, input.label);

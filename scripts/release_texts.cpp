@@ -21,6 +21,9 @@
 //   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
 //   @MEANING_0@ ... @MEANING_3@   what the level asks of the reader, as the
 //                                 page and the record write it: "需关注"
+//   @METHOD@                      how the tool calculates, whole, on lines of
+//                                 its own (method_account_text); "" for a
+//                                 report tool
 //   @INPUT@ @OUTPUT@ @VERDICT@    the line is repeated once per input field
 //                                 ("label（unit）：默认 value；范围 0–300 g，
 //                                 最多 1 位小数"; a list names its options on
@@ -186,22 +189,16 @@ int main(int argc, char** argv) {
         {"@MEANING_3@", utf8(verdict_level(3).meaning)},
     };
     static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ and @MEANING_n@ mark per level");
-    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}, {"@METHOD@", {}}, {"@RULE@", {}}};
+    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}};
     for (int i = 0; i < tool.input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
     for (int i = 0; formulas && i < tool.output_count; i++)
         lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
     for (int i = 0; formulas && i < tool.rule_count; i++)
         lists[2].items.push_back(verdict_item(tool.rules[i]));
     // How each output and each rule is worked out, from the descriptor itself.
-    static wchar_t method[4096];
-    for (int j = 0; formulas && j < tool.output_count; j++) {
-        method_output_text(tool, j, method, 4096);
-        lists[3].items.push_back(utf8(method));
-    }
-    for (int i = 0; formulas && i < tool.rule_count; i++) {
-        method_rule_text(tool, i, method, 4096);
-        lists[4].items.push_back(utf8(method));
-    }
+    static wchar_t method[16384];
+    method_account_text(tool, L"\n", method, (int)(sizeof method / sizeof method[0]));
+    marks.push_back({"@METHOD@", utf8(method)});
     bool has_lists = false, has_fields = false, has_boxes = false;
     for (int i = 0; i < tool.input_count; i++)
         (tool.inputs[i].box ? has_boxes : tool.inputs[i].choice_count ? has_lists : has_fields) = true;

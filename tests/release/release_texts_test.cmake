@@ -39,8 +39,8 @@ endfunction()
 expect(scalars GLYVANT "@TITLE@ @CATEGORY@ T@ID@.csv @EXE@ V@VERSION@ @TITLE@\n"
        "Glyvant 内分泌 T009.csv Tool.exe V${VERSION} Glyvant\n")
 expect(program_facts CHECKLIST
-       "@EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@ @WINDOW_WIDTH@x@WINDOW_HEIGHT@ @LEVEL_1@\n"
-       "0 1 2 3 1036x780 黄色（1 级）\n")
+       "@EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@ @WINDOW_WIDTH@x@WINDOW_HEIGHT@ @LEVEL_1@ @MEANING_3@\n"
+       "0 1 2 3 1036x680 黄色（1 级） 需立即处理\n")
 expect(id_of_three_digits CHECKLIST "T@ID@\n" "T108\n")
 expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\nb\n" "a\nb\n")
 expect(at_signs_in_text_stay GLYVANT "a@b @ @lower@ @@ 5@\n" "a@b @ @lower@ @@ 5@\n")
@@ -56,7 +56,13 @@ expect(absent_or_empty_unit_left_out FAILING "@OUTPUT@\n" "每公斤剂量（mg/
 expect(verdict_colours_by_level GLYVANT "@VERDICT@\n"
        "橙色（2 级）：单次餐时剂量较大，建议复核对碳水与比值\n绿色（0 级）：按碳水系数计算完成\n")
 expect(verdict_level_one_is_yellow FAILING "@VERDICT@\n" "黄色（1 级）：剂量偏大\n绿色（0 级）：正常\n")
-expect(report_shows_no_outputs_or_rules CHECKLIST "a\n@OUTPUT@\n@VERDICT@\n" "a\n")
+expect(report_shows_no_outputs_or_rules CHECKLIST "a\n@OUTPUT@\n@VERDICT@\n@METHOD@\n" "a\n")
+string(CONCAT glyvant_method "计算方法（由程序实际使用的计算式生成，“→”前为条件，“其余”指以上条件都不成立）：\n"
+       "  · 餐时胰岛素 = 本餐碳水 ÷ 碳水系数\n  · 抽取体积 = 本餐碳水 ÷ 碳水系数 ÷ 规格\n"
+       "结论（按顺序判断，第一条成立的即为结论）：\n"
+       "  · 餐时胰岛素 > 20 → 单次餐时剂量较大，建议复核对碳水与比值（橙色，需关注）\n"
+       "  · 其余 → 按碳水系数计算完成（绿色，完成）\n")
+expect(method_whole_on_lines_of_its_own GLYVANT "a\n@METHOD@\nb\n" "a\n${glyvant_method}b\n")
 
 # ---- Tags -----------------------------------------------------------------------
 set(tagged "[formula]F\n[report]R\n[inputs]I\n[no-inputs]N\nall [report]\n")
