@@ -37,9 +37,15 @@ void input_field_trim(const wchar_t* text, wchar_t* trimmed, int capacity);
 constexpr int INPUT_TEXT_CAPACITY = 128;
 
 // The client area the window's layout is drawn for, and the window's fixed
-// outer size (which the deployment note states as well).
-constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 720;
-constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 780;
+// outer size (which the deployment note states as well). The outer size fits
+// the smallest work area of a ward's screens, 1280 x 680 (a 1366 x 768
+// laptop's less its taskbar), caption and frame included. Around the layout
+// it leaves 16 x 60 pixels for them: Wine's take 6 x 25, those of Windows 10
+// and 11 a caption of 23 and two edges of up to 8 each at 100 % scaling, half
+// as much again at 150 %. A thinner frame leaves the client taller than the
+// layout: the footer takes the rest.
+constexpr int CLIENT_WIDTH = 1020, CLIENT_HEIGHT = 620;
+constexpr int WINDOW_WIDTH = 1036, WINDOW_HEIGHT = 680;
 
 // What the program says of its results wherever they are shown: the about
 // text, the printed page's footer and the user guide.

@@ -20,8 +20,8 @@ on_virtual_display 1280x1024x24 "$0" "$@"
 # One wineserver and one set of Wine's background services for the whole
 # run (a service started by a test would hold ctest's pipe open).
 # The tests' prefixes: one per virtual desktop size, one per Windows build.
-wine_session "$PWD/build/windows/wineprefix-1280x1024" "$PWD/build/windows/wineprefix-800x600" \
-             "$PWD/build/windows-x86/wineprefix-1280x1024"
+wine_session "$PWD/build/windows/wineprefix-1280x1024" "$PWD/build/windows/wineprefix-1280x680" \
+             "$PWD/build/windows/wineprefix-800x600" "$PWD/build/windows-x86/wineprefix-1280x1024"
 
 mkdir -p build/all
 cat > build/all/CTestTestfile.cmake <<CTEST

@@ -25,7 +25,7 @@ const FontDef fonts[] = {
     {&MainWindowState::font_verdict, SUITE_FACE, -VERDICT_FONT_HEIGHT, FW_BOLD},
     {&MainWindowState::font_result, RESULT_FACE, -15, FW_NORMAL},
     {&MainWindowState::font_button, SUITE_FACE, -15, FW_NORMAL},
-    {&MainWindowState::font_small, SUITE_FACE, -12, FW_NORMAL},
+    {&MainWindowState::font_small, SUITE_FACE, -SMALL_FONT_HEIGHT, FW_NORMAL},
 };
 
 void create_fonts_and_brushes(MainWindowState& s) {
@@ -48,11 +48,8 @@ void register_window_class(const MainWindowState& s) {
     RegisterClassExW(&wc);  // a second registration (tests) fails harmlessly
 }
 
-// Centred on the screen, never at a negative coordinate.
-int centred(int screen, int size) {
-    int at = (screen - size) / 2;
-    return at < 0 ? 0 : at;
-}
+// Centred in `room` pixels from `start`; from `start` when larger.
+int centred(int start, int room, int size) { return start + (room > size ? (room - size) / 2 : 0); }
 
 }  // namespace
 
@@ -64,16 +61,22 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     create_fonts_and_brushes(s);
     register_window_class(s);
 
-    // WM_GETMINMAXINFO holds the outer size at 1036 x 780 from creation on;
-    // the centring uses the adjusted rectangle.
-    RECT r = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
-    AdjustWindowRect(&r, WINDOW_STYLE, FALSE);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    int x = centred(GetSystemMetrics(SM_CXSCREEN), width);
-    int y = centred(GetSystemMetrics(SM_CYSCREEN), height);
-    HWND window = CreateWindowExW(0, WINDOW_CLASS, s.tool.title, WINDOW_STYLE, x, y, width, height,
+    // Centred in the work area, the primary screen less its taskbar, where
+    // the window opens. Wider than it, it starts at its left edge, with the
+    // inputs and Calculate; taller, at its top, unless the buttons would then
+    // lie below it: the caption goes above the work area as far as the
+    // buttons and the footer's margin below them need to show, and no further.
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = centred(work.left, work.right - work.left, WINDOW_WIDTH);
+    const int y = centred(work.top, work.bottom - work.top, WINDOW_HEIGHT);
+    HWND window = CreateWindowExW(0, WINDOW_CLASS, s.tool.title, WINDOW_STYLE, x, y, WINDOW_WIDTH, WINDOW_HEIGHT,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
+    RECT calculate;
+    GetWindowRect(GetDlgItem(window, IDC_CALCULATE), &calculate);
+    const int below = calculate.bottom + (CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
+    if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     s.main_window = window;
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);

@@ -144,10 +144,13 @@ void create_child_controls(HWND window) {
     for (int i = 0; i < tool.input_count; i++) create_input_row(i);
     wchar_t basis[512];
     text_format(basis, 512, L"参考依据：%ls", tool.basis);
+    RECT client;
+    GetClientRect(window, &client);
     for (const ControlDef& c : right_side) {
         const wchar_t* text = c.source == CAUTION ? tool.caution : c.source == BASIS ? basis : c.text;
-        HWND control = create_control(window, c.window_class, c.ex_style, c.style, text, c.id, c.box,
-                                      c.font ? s.*c.font : nullptr);
+        const bool button = c.id >= IDC_CALCULATE && c.id <= IDC_PRINT;
+        HWND control = create_control(window, c.window_class, c.ex_style, c.style, text, c.id,
+                                      button ? in_footer(c.box, client.bottom) : c.box, c.font ? s.*c.font : nullptr);
         if (c.handle) s.*c.handle = control;
     }
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");

@@ -15,10 +15,14 @@ struct Box {
 
 // ---- Boxes ------------------------------------------------------------------------
 
-// The two panels; headings, rules and the right panel's controls keep to the
-// column inside the padding.
-constexpr Box LEFT_PANEL = {20, 96, 440, 552};
-constexpr Box RIGHT_PANEL = {476, 96, 524, 552};
+// The footer runs the client's whole width along the layout's bottom (on to
+// the client's bottom edge: see in_footer); the two panels end a little above
+// it. Headings, rules and the right panel's controls keep to the column inside
+// the padding.
+constexpr int FOOTER_TOP = CLIENT_HEIGHT - 60;
+constexpr int PANEL_BOTTOM = FOOTER_TOP - 12;
+constexpr Box LEFT_PANEL = {20, 96, 440, PANEL_BOTTOM - 96};
+constexpr Box RIGHT_PANEL = {476, 96, 524, PANEL_BOTTOM - 96};
 constexpr int PANEL_PADDING = 16;
 constexpr int HEADING_TOP = 104, HEADING_WIDTH = 300, HEADING_HEIGHT = 30;
 constexpr int HEADING_RULE_Y = HEADING_TOP + HEADING_HEIGHT - 1;
@@ -73,12 +77,21 @@ constexpr int FOCUS_MARK_INSET = 4;
 static_assert(input_row(0).edit.y > INPUT_VIEW.y && input_row(0).list.x + input_row(0).list.width < INPUT_VIEW.x + INPUT_VIEW.width,
               "the first row lies inside the view");
 
-// The verdict's box holds VERDICT_LINES lines of its font, each about 1.5
-// times the font's height in the faces the window asks for.
-constexpr Box VERDICT_BOX = in_right_column(142, VERDICT_LINES * VERDICT_FONT_HEIGHT * 3 / 2 + 1);
-constexpr Box RESULT_BOX = in_right_column(214, 232);
-constexpr Box CAUTION_BOX = in_right_column(462, 102);
-constexpr Box BASIS_BOX = in_right_column(576, 56);
+// The verdict's box holds VERDICT_LINES lines of its font, the caution's and
+// the basis's as many lines of the small font as every tool's text takes (a
+// line to spare for the caution), each line about 1.5 times the font's
+// height in the faces the window asks for. The result box scrolls: it takes
+// the room that is left between them.
+constexpr int SMALL_FONT_HEIGHT = 12;
+constexpr int CAUTION_LINES = 4, BASIS_LINES = 3;
+constexpr int lines_height(int lines, int font_height) { return lines * font_height * 3 / 2 + 1; }
+// A box of the right column `height` tall, ending at `bottom`.
+constexpr Box in_right_column_above(int bottom, int height) { return in_right_column(bottom - height, height); }
+constexpr Box VERDICT_BOX = in_right_column(142, lines_height(VERDICT_LINES, VERDICT_FONT_HEIGHT));
+constexpr Box BASIS_BOX = in_right_column_above(PANEL_BOTTOM - 12, lines_height(BASIS_LINES, SMALL_FONT_HEIGHT));
+constexpr Box CAUTION_BOX = in_right_column_above(BASIS_BOX.y - 8, lines_height(CAUTION_LINES, SMALL_FONT_HEIGHT));
+constexpr int RESULT_TOP = box_bottom(VERDICT_BOX) + 8;
+constexpr Box RESULT_BOX = in_right_column(RESULT_TOP, CAUTION_BOX.y - 12 - RESULT_TOP);
 static_assert(VERDICT_BOX.width == VERDICT_BOX_WIDTH, "the check measures messages against the box they show in");
 static_assert(box_bottom(VERDICT_BOX) < RESULT_BOX.y && box_bottom(RESULT_BOX) < CAUTION_BOX.y &&
                   box_bottom(CAUTION_BOX) < BASIS_BOX.y && box_bottom(BASIS_BOX) < box_bottom(RIGHT_PANEL),
@@ -94,9 +107,7 @@ constexpr Box website_box(int client_width) {
     return {client_width - WEBSITE_FROM_RIGHT, 8, WEBSITE_FROM_RIGHT - WEBSITE_RIGHT_MARGIN, 26};
 }
 
-// The footer runs the client's whole width; the buttons sit in it, the
-// status line at its bottom right.
-constexpr int FOOTER_TOP = 660, FOOTER_BOTTOM = CLIENT_HEIGHT;
+// The buttons sit in the footer, the status line at its right.
 constexpr int BUTTON_TOP = FOOTER_TOP + 8, BUTTON_HEIGHT = 40;
 constexpr Box button_box(int x, int width) { return {x, BUTTON_TOP, width, BUTTON_HEIGHT}; }
 constexpr Box CALCULATE_BUTTON_BOX = button_box(20, 152);
@@ -109,3 +120,9 @@ constexpr Box PRINT_BUTTON_BOX = button_box(738, 96);
 constexpr int STATUS_LEFT = 846, STATUS_RIGHT = CLIENT_WIDTH - 16;
 constexpr Box STATUS_BOX = {STATUS_LEFT, BUTTON_TOP, STATUS_RIGHT - STATUS_LEFT, BUTTON_HEIGHT};
 static_assert(PRINT_BUTTON_BOX.x + PRINT_BUTTON_BOX.width < STATUS_BOX.x, "the status line clears the buttons");
+// A frame thinner than the window allows for leaves the client, of
+// `client_height`, taller than the layout: the footer runs on to its bottom,
+// and the buttons and the status line keep to the footer's middle.
+constexpr Box in_footer(Box box, int client_height) {
+    return {box.x, box.y + (client_height - CLIENT_HEIGHT) / 2, box.width, box.height};
+}

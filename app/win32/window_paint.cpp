@@ -65,9 +65,8 @@ void paint_client(HDC dc, int width, int height) {
         fill_box(dc, {column_x(p.panel), HEADING_RULE_Y, column_width(p.panel), 1}, palette.heading_rule);
     }
 
-    // The footer's bottom is fixed whatever the client's height.
-    fill_box(dc, from_rect(0, FOOTER_TOP, width, FOOTER_BOTTOM), palette.footer);
-    draw_text_box(dc, STATUS_BOX, s.status_text, palette.text_grey, s.font_small, DT_RIGHT);
+    fill_box(dc, from_rect(0, FOOTER_TOP, width, height), palette.footer);
+    draw_text_box(dc, in_footer(STATUS_BOX, height), s.status_text, palette.text_grey, s.font_small, DT_RIGHT);
 }
 
 void paint_main_window(HWND window) {

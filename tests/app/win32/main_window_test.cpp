@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -36,23 +37,39 @@ protected:
     void type(int input, const wchar_t* text) { SetWindowTextW(s.input_controls[input], text); }
 };
 
+// The window keeps its fixed size, centred in the work area (the screen less
+// a taskbar), for Caprini's 38 inputs as for Glyvant: whole inside 1280 x 680
+// or more; else from the left edge, its buttons inside, no higher than they
+// need. Run on each desktop GLYVANT_WINE_DESKTOP names, if Wine gave it.
 TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
     RECT r;
     GetWindowRect(window, &r);
     EXPECT_EQ(WINDOW_WIDTH, r.right - r.left);
     EXPECT_EQ(WINDOW_HEIGHT, r.bottom - r.top);
-    RECT adjusted = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
-    AdjustWindowRect(&adjusted, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, FALSE);
-    int x = (GetSystemMetrics(SM_CXSCREEN) - (adjusted.right - adjusted.left)) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - (adjusted.bottom - adjusted.top)) / 2;
-    EXPECT_EQ(x < 0 ? 0 : x, r.left);
-    EXPECT_EQ(y < 0 ? 0 : y, r.top);
-#ifdef GLYVANT_SMALL_SCREEN
-    // An 800 x 600 screen: the window starts at its edge, never beyond it.
-    ASSERT_LT(GetSystemMetrics(SM_CXSCREEN), WINDOW_WIDTH);
-    EXPECT_EQ(0, r.left);
-    EXPECT_EQ(0, r.top);
-#endif
+    char asked[32] = "", screen[32];
+    GetEnvironmentVariableA("GLYVANT_WINE_DESKTOP", asked, sizeof asked);
+    snprintf(screen, sizeof screen, "%dx%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    ASSERT_TRUE(!*asked || !strcmp(asked, screen)) << screen;
+    RECT before, w, b;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &before, 0);
+    for (int taskbar : {0, 40}) {
+        for (const ToolDef* tool : {*std::find_if(suite_tools, suite_tools + suite_tool_count, [](auto t) { return t->id == 24; }), &tool_builtin()}) {
+            w = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - taskbar};
+            SystemParametersInfoW(SPI_SETWORKAREA, 0, &w, 0);
+            DestroyWindow(window);
+            open(*tool);
+            SystemParametersInfoW(SPI_SETWORKAREA, 0, &before, 0);
+            GetWindowRect(window, &r);
+            const bool wide = r.right - r.left > w.right, tall = r.bottom - r.top > w.bottom;
+            EXPECT_TRUE((wide ? r.left == 0 : abs(r.left - (w.right - r.right)) <= 1) && (tall || abs(r.top - (w.bottom - r.bottom)) <= 1) &&
+                        (w.right < 1280 || w.bottom < 680 || !(wide || tall))) << screen << " less " << taskbar << " T" << tool->id;
+            for (int id = IDC_CALCULATE; id <= IDC_PRINT; id++) {
+                GetWindowRect(GetDlgItem(window, id), &b);
+                EXPECT_TRUE(b.top >= 0 && b.bottom <= w.bottom && (!tall || b.bottom >= w.bottom - 12) && (wide || b.right <= w.right))
+                    << screen << " less " << taskbar << " T" << tool->id << " " << id;
+            }
+        }
+    }
 
     wchar_t name[64];
     GetClassNameW(window, name, 64);
@@ -97,8 +114,9 @@ TEST_F(MainWindow, ControlsAreWhereAUserLooksForThem) {
     for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (c != s.input_view) boxes.push_back(rect_of(c));
     for (HWND c = GetWindow(s.input_view, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) boxes.push_back(rect_of(c));
+    RECT inside, client;
+    GetClientRect(window, &client);
     for (size_t i = 0; i < boxes.size(); i++) {
-        RECT inside, client = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
         EXPECT_TRUE(IntersectRect(&inside, &boxes[i], &client) && EqualRect(&inside, &boxes[i])) << i;
         for (size_t k = 0; k < i; k++) EXPECT_FALSE(IntersectRect(&inside, &boxes[i], &boxes[k])) << i << " " << k;
     }
@@ -475,9 +493,10 @@ TEST_F(MainWindow, EveryVerdictOfTheSuiteShowsWhole) {
     int messages = 0;
     for (int t = 0; t < suite_tool_count; t++) {
         for (int k = 0; k < suite_tools[t]->rule_count; k++, messages++) {
-            const wchar_t* message = suite_tools[t]->rules[k].message;
+            show_verdict(suite_tools[t]->rules[k].message);
             RECT needed = box;
-            DrawTextW(dc, message, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+            DrawTextW(dc, text_of(s.verdict_label).c_str(), -1, &needed,
+                      DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
             EXPECT_TRUE(needed.bottom <= box.bottom && needed.right <= box.right)
                 << suite_tools[t]->id << " rules[" << k << "] needs " << needed.right << "x" << needed.bottom;
         }
@@ -485,6 +504,26 @@ TEST_F(MainWindow, EveryVerdictOfTheSuiteShowsWhole) {
     SelectObject(dc, old);
     ReleaseDC(s.verdict_label, dc);
     EXPECT_GT(messages, 40);
+}
+
+// Every tool's caution and basis show whole in their boxes, in the window's
+// small font, as the boxes wrap them (the basis after the window's words).
+TEST_F(MainWindow, EveryCautionAndBasisOfTheSuiteShowsWhole) {
+    HWND basis = GetWindow(s.caution_label, GW_HWNDNEXT);  // made right after the caution
+    const std::wstring shown = text_of(basis), before = shown.substr(0, shown.find(s.tool.basis));
+    ASSERT_EQ(shown, before + s.tool.basis);
+    HDC dc = GetDC(basis);
+    SelectObject(dc, s.font_small);
+    for (int k = 0; k < 2 * suite_tool_count; k++) {
+        const ToolDef& tool = *suite_tools[k / 2];
+        const std::wstring text = k % 2 ? before + tool.basis : tool.caution ? tool.caution : L"";
+        RECT box, needed;
+        GetClientRect(k % 2 ? basis : s.caution_label, &box);
+        needed = box;
+        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        EXPECT_TRUE(needed.bottom <= box.bottom && needed.right <= box.right) << tool.id << " needs " << needed.bottom;
+    }
+    ReleaseDC(basis, dc);
 }
 
 std::string utf8(const std::wstring& text) {
