@@ -26,9 +26,10 @@ def is_han(c):
 
 def plain(syllable):
     """'lǜ' -> 'lv', 'yā' -> 'ya'."""
-    syllable = syllable.replace("ü", "v").replace("Ü", "v")
-    decomposed = unicodedata.normalize("NFD", syllable)
-    return "".join(c for c in decomposed if "a" <= c.lower() <= "z").lower()
+    # The toned ü (ǖ ǘ ǚ ǜ) are code points of their own: only once decomposed
+    # do they, like ü itself, show as u and a combining diaeresis.
+    decomposed = unicodedata.normalize("NFD", syllable.lower()).replace("u\u0308", "v")
+    return "".join(c for c in decomposed if "a" <= c <= "z")
 
 
 def main():

@@ -1,8 +1,9 @@
-// OrvoMedSuite.exe: the suite's front door. "--selftest FILE" checks that
+// OrvoMedSuite.exe: the suite's front door. "--selftest [FILE]" checks that
 // every tool of its catalogue has its program beside it, for IT to run after
 // installing, and writes what it found; otherwise the window.
 #include <windows.h>
 
+#include "app/app.h"
 #include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
 #include "store/store.h"
@@ -40,8 +41,9 @@ int selftest(const wchar_t* report_path) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv && argc == 3 && lstrcmpW(argv[1], L"--selftest") == 0) return selftest(argv[2]);
+    // The tools' rule: the report path after the switch, selftest.txt in the
+    // current folder when none follows.
+    wchar_t path[SELFTEST_PATH_CAPACITY];
+    if (command_line_selftest_path(GetCommandLineW(), path, SELFTEST_PATH_CAPACITY)) return selftest(path);
     return launcher_run(instance);
 }

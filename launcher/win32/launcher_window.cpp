@@ -15,12 +15,22 @@ LauncherState launcher_state;
 namespace {
 
 const wchar_t CLASS_NAME[] = L"OrvoMedLauncherWnd";
-constexpr int CLIENT_W = 960, CLIENT_H = 640;
+// The whole window, caption and frame included, fits the 1280 x 680 work
+// area of a 1366 x 768 laptop or of 1920 x 1080 at 150 %: 60 pixels are left
+// for a caption and frame, which take under 40 on Windows 10/11 and Wine.
+constexpr int CLIENT_W = 960, CLIENT_H = 620;
 constexpr int ROW_HEIGHT = 26;
 constexpr int DETAILS_CAPACITY = 16384;
 // The tools' own window's colours and band, so the suite looks one.
 constexpr COLORREF BAND = palette.band, INK = palette.text, GREY = palette.text_grey, PAGE = palette.page;
 constexpr int TOP = BAND_HEIGHT + 12;
+// The list and the details between the search box and the buttons, which
+// share the bottom strip with the status line.
+constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = TOP + 40, PANES_H = BUTTONS_Y - 12 - PANES_Y;
+
+// What the status line says of the lists file.
+const wchar_t LISTS_NOT_READ_TEXT[] = L"收藏与最近使用的记录无法读取，已重新开始；原文件不会被覆盖";
+const wchar_t LISTS_IN_PART_TEXT[] = L"收藏与最近使用的记录有无法识别的内容，已读取其余部分；原文件不会被覆盖";
 
 // The list's rows: a catalogue index, or ROW_HEADING with its text.
 struct Rows {
@@ -101,6 +111,91 @@ int next_tool_row(int row, int step) {
     return row;
 }
 
+// The heading of the group `row` is in; nullptr for none (a search's rows).
+const wchar_t* heading_of(int row) {
+    while (row >= 0 && row < rows.count && rows.tool[row] != ROW_HEADING) row--;
+    return row >= 0 && row < rows.count ? rows.heading[row] : nullptr;
+}
+
+// The row showing `tool` under `heading`, else its first row; -1 for none.
+int row_of(int tool, const wchar_t* heading) {
+    int first = -1;
+    for (int r = 0; r < rows.count; r++) {
+        if (rows.tool[r] != tool) continue;
+        const wchar_t* h = heading_of(r);
+        if (h == heading || (h && heading && wcscmp(h, heading) == 0)) return r;
+        if (first < 0) first = r;
+    }
+    return first;
+}
+
+// Fills the list for the search box's text. The selected tool stays selected
+// when `keep_selected`, in its group and where it stood on the screen (a
+// star or an opened tool regroups the list at once); else the first tool.
+void fill_list(bool keep_selected) {
+    HWND list = launcher_state.list;
+    int old_row = (int)SendMessageW(list, LB_GETCURSEL, 0, 0), top = (int)SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    int kept = keep_selected ? launcher_selected_tool() : -1;
+    const wchar_t* heading = heading_of(old_row);
+    wchar_t query[128];
+    GetWindowTextW(launcher_state.search, query, 128);
+    rows.count = 0;
+    bool typed = false;
+    for (const wchar_t* p = query; *p; p++) typed = typed || (*p != L' ' && *p != L'\x3000');
+    if (typed) {
+        static int order[SEARCH_MAX_TOOLS];
+        int found = search_tools(suite_tools, suite_tool_count, query, order);
+        for (int k = 0; k < found; k++) add_row(order[k], nullptr);
+    } else {
+        group_rows();
+    }
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (int r = 0; r < rows.count; r++) SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)L"");
+    int row = kept >= 0 ? row_of(kept, heading) : -1;
+    if (row >= 0) SendMessageW(list, LB_SETTOPINDEX, top + row - old_row > 0 ? top + row - old_row : 0, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    select_row(row >= 0 ? row : next_tool_row(-1, 1));
+    if (!rows.count) show_details();
+    wchar_t status[LAUNCHER_STATUS_CAPACITY];
+    if (typed && !keep_selected) {
+        text_format(status, LAUNCHER_STATUS_CAPACITY, L"找到 %d 个工具", rows.count);
+        set_status(status);
+    }
+}
+
+// Keeps the lists, then says `done` in the status line with what came of
+// it: the name a file not read whole was set aside under, or `unsaved`.
+void keep_lists(const wchar_t* done, const wchar_t* unsaved) {
+    wchar_t aside[LAUNCHER_SET_ASIDE_NAME_CAPACITY], status[LAUNCHER_STATUS_CAPACITY];
+    if (!launcher_lists_save(&launcher_state.lists, aside, LAUNCHER_SET_ASIDE_NAME_CAPACITY))
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls%ls", done, unsaved);
+    else if (aside[0])  // first, where a long title cannot push it out of sight
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"原记录文件已另存为 %ls；%ls", aside, done);
+    else
+        text_copy(status, LAUNCHER_STATUS_CAPACITY, done);
+    set_status(status);
+}
+
+// CW_USEDEFAULT cascades each new window further down and right, partly off
+// a small screen: the whole window is moved into its monitor's work area,
+// its top left kept in view where it is larger.
+void keep_inside_work_area(HWND window) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    RECT r;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) || !GetWindowRect(window, &r))
+        return;
+    const RECT& work = monitor.rcWork;
+    int x = r.right > work.right ? r.left - (r.right - work.right) : r.left;
+    int y = r.bottom > work.bottom ? r.top - (r.bottom - work.bottom) : r.top;
+    x = x < work.left ? work.left : x;
+    y = y < work.top ? work.top : y;
+    if (x != r.left || y != r.top)
+        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void draw_row(const DRAWITEMSTRUCT* item) {
     if (item->itemID == (UINT)-1 || (int)item->itemID >= rows.count) return;
     HDC dc = item->hDC;
@@ -115,13 +210,14 @@ void draw_row(const DRAWITEMSTRUCT* item) {
     if (rows.tool[row] == ROW_HEADING) {
         SelectObject(dc, launcher_state.font_title);
         SetTextColor(dc, BAND);
-        lstrcpynW(text, rows.heading[row], 512);
+        text_copy(text, 512, rows.heading[row]);
     } else {
         const ToolDef& tool = *suite_tools[rows.tool[row]];
         SelectObject(dc, launcher_state.font);
         SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : INK);
-        wsprintfW(text, L"%ls%03d  %ls  —  %ls", launcher_is_favourite(launcher_state.lists, tool.id) ? L"★ " : L"    ",
-                  tool.id, tool.title, tool.summary ? tool.summary : L"");
+        text_format_marked(text, 512, L"%ls%03d  %ls  —  %ls",
+                           launcher_is_favourite(launcher_state.lists, tool.id) ? L"★ " : L"    ", tool.id,
+                           tool.title, tool.summary ? tool.summary : L"");
     }
     r.left += 8;
     DrawTextW(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
@@ -160,11 +256,11 @@ void create_children() {
     s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, TOP, 920, 30);
     SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
     s.list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
-                   WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, TOP + 40, 470, 438);
+                   WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, PANES_Y, 470, PANES_H);
     s.details = child(L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                      WS_EX_CLIENTEDGE, IDC_LAUNCHER_DETAILS, 500, TOP + 40, 440, 438);
-    child(L"BUTTON", L"打开", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDC_LAUNCHER_OPEN, 20, 590, 110, 34);
-    child(L"BUTTON", L"收藏", WS_TABSTOP, 0, IDC_LAUNCHER_STAR, 140, 590, 110, 34);
+                      WS_EX_CLIENTEDGE, IDC_LAUNCHER_DETAILS, 500, PANES_Y, 440, PANES_H);
+    child(L"BUTTON", L"打开", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDC_LAUNCHER_OPEN, 20, BUTTONS_Y, 110, 34);
+    child(L"BUTTON", L"收藏", WS_TABSTOP, 0, IDC_LAUNCHER_STAR, 140, BUTTONS_Y, 110, 34);
 }
 
 LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -212,8 +308,11 @@ HWND launcher_create(HINSTANCE instance) {
         while (n > 0 && s.program_folder[n - 1] != L'\\') n--;
         s.program_folder[n > 0 ? n - 1 : 0] = 0;
     }
-    s.status[0] = 0;
-    if (!launcher_lists_load(&s.lists)) lstrcpynW(s.status, L"收藏与最近使用的记录无法读取，已重新开始", LAUNCHER_STATUS_CAPACITY);
+    ListsReading reading = launcher_lists_load(&s.lists);
+    text_copy(s.status, LAUNCHER_STATUS_CAPACITY,
+              reading == LISTS_NOT_READ       ? LISTS_NOT_READ_TEXT
+              : reading == LISTS_READ_IN_PART ? LISTS_IN_PART_TEXT
+                                              : L"");
     s.font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
     s.font_title = CreateFontW(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
     WNDCLASSEXW wc = {};
@@ -230,6 +329,7 @@ HWND launcher_create(HINSTANCE instance) {
     HWND window = CreateWindowExW(0, CLASS_NAME, LAUNCHER_TITLE, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                   r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
+    keep_inside_work_area(window);
     launcher_refresh();
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -237,32 +337,7 @@ HWND launcher_create(HINSTANCE instance) {
     return window;
 }
 
-void launcher_refresh() {
-    wchar_t query[128];
-    GetWindowTextW(launcher_state.search, query, 128);
-    rows.count = 0;
-    bool typed = false;
-    for (const wchar_t* p = query; *p; p++) typed = typed || (*p != L' ' && *p != L'\x3000');
-    if (typed) {
-        static int order[SEARCH_MAX_TOOLS];
-        int found = search_tools(suite_tools, suite_tool_count, query, order);
-        for (int k = 0; k < found; k++) add_row(order[k], nullptr);
-    } else {
-        group_rows();
-    }
-    SendMessageW(launcher_state.list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(launcher_state.list, LB_RESETCONTENT, 0, 0);
-    for (int r = 0; r < rows.count; r++) SendMessageW(launcher_state.list, LB_ADDSTRING, 0, (LPARAM)L"");
-    SendMessageW(launcher_state.list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(launcher_state.list, nullptr, TRUE);
-    select_row(next_tool_row(-1, 1));
-    if (!rows.count) show_details();
-    wchar_t status[LAUNCHER_STATUS_CAPACITY];
-    if (typed) {
-        wsprintfW(status, L"找到 %d 个工具", rows.count);
-        set_status(status);
-    }
-}
+void launcher_refresh() { fill_list(false); }
 
 int launcher_selected_tool() {
     int row = (int)SendMessageW(launcher_state.list, LB_GETCURSEL, 0, 0);
@@ -274,26 +349,28 @@ void launcher_open_selected() {
     int tool = launcher_selected_tool();
     if (tool < 0) return;
     wchar_t path[MAX_PATH * 2], status[LAUNCHER_STATUS_CAPACITY];
-    wsprintfW(path, L"%ls\\%ls", s.program_folder, suite_programs[tool]);
+    // A path cut short would name another file: it counts as not found.
+    bool named = text_format(path, MAX_PATH * 2, L"%ls\\%ls", s.program_folder, suite_programs[tool]) >= 0;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
-        wsprintfW(status, L"未找到程序 %ls，请联系信息科重新安装", suite_programs[tool]);
+    if (!named || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"未找到程序 %ls，请联系信息科重新安装", suite_programs[tool]);
         set_status(status);
         return;
     }
     if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, s.program_folder, &startup, &process)) {
-        wsprintfW(status, L"%ls 无法启动（错误 %lu）", suite_programs[tool], GetLastError());
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls 无法启动（错误 %lu）", suite_programs[tool],
+                           GetLastError());
         set_status(status);
         return;
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     launcher_note_opened(&s.lists, suite_tools[tool]->id);
-    bool kept = launcher_lists_save(s.lists);
-    wsprintfW(status, kept ? L"已打开：%ls" : L"已打开：%ls（最近使用未能保存）", suite_tools[tool]->title);
-    set_status(status);
+    fill_list(true);
+    text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"已打开：%ls", suite_tools[tool]->title);
+    keep_lists(status, L"（最近使用未能保存）");
 }
 
 void launcher_star_selected() {
@@ -302,17 +379,19 @@ void launcher_star_selected() {
     if (tool < 0) return;
     int id = suite_tools[tool]->id;
     launcher_toggle_favourite(&s.lists, id);
-    bool starred = launcher_is_favourite(s.lists, id), kept = launcher_lists_save(s.lists);
+    fill_list(true);
     wchar_t status[LAUNCHER_STATUS_CAPACITY];
-    wsprintfW(status, kept ? L"%ls：%ls" : L"%ls：%ls（未能保存，下次打开时不会保留）", starred ? L"已收藏" : L"已取消收藏",
-              suite_tools[tool]->title);
-    set_status(status);
-    InvalidateRect(s.list, nullptr, TRUE);
+    text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls：%ls",
+                       launcher_is_favourite(s.lists, id) ? L"已收藏" : L"已取消收藏", suite_tools[tool]->title);
+    keep_lists(status, L"（未能保存，下次打开时不会保留）");
 }
 
+// The list box would move onto a heading by itself, and Enter never reaches
+// it (IsDialogMessage takes it): these keys are taken before either control
+// sees them.
 bool launcher_route_key(const MSG& message) {
     LauncherState& s = launcher_state;
-    if (message.message != WM_KEYDOWN || message.hwnd != s.search) return false;
+    if (message.message != WM_KEYDOWN || (message.hwnd != s.search && message.hwnd != s.list)) return false;
     int row = (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0);
     switch (message.wParam) {
     case VK_DOWN: select_row(next_tool_row(row, 1)); return true;

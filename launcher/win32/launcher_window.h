@@ -42,11 +42,14 @@ void launcher_refresh();
 // The catalogue index of the selected row's tool, or -1.
 int launcher_selected_tool();
 // Starts the selected tool's program from the program folder; says in the
-// status line what came of it.
+// status line what came of it. The list shows it among the recent tools at
+// once, and it stays selected.
 void launcher_open_selected();
-// Stars or unstars the selected tool and keeps the lists.
+// Stars or unstars the selected tool and keeps the lists; the list is
+// regrouped at once, the tool still selected.
 void launcher_star_selected();
-// Down and Up in the search box move through the tools, Enter opens the
-// selected one, Esc clears the search. True when the message was consumed.
+// Down and Up in the search box or the list move through the tools (never
+// onto a heading), Enter opens the selected one, Esc clears the search.
+// True when the message was consumed.
 bool launcher_route_key(const MSG& message);
 int launcher_run(HINSTANCE instance);

@@ -17,6 +17,7 @@ TEST(ToolSearch, TheToolMeantComesFirst) {
         {L"t018", 18},    {L"T18", 18},     {L"yali", 18},   {L"yal", 18},      {L"压力性", 18},
         {L"caprini", 24}, {L"wkhz", 24},    {L"nihss", 40},  {L"zjyzw", 33},    {L"ICU", 33},
         {L"外科", 24},    {L"xyzq", 0},     {L"9999", 0},    {L"", 9},          {L"pb", 101},
+        {L"lv", 12},  // 率 as a pinyin keyboard types lǜ
     };
     for (const Case& c : cases) {
         int order[SEARCH_MAX_TOOLS];

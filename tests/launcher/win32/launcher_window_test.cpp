@@ -10,6 +10,7 @@
 
 #include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
+#include "support/file_bytes.h"
 
 namespace {
 
@@ -69,10 +70,11 @@ protected:
         SetWindowTextW(s.search, query);
         pump();
     }
-    void press(WPARAM key) {
-        PostMessageW(s.search, WM_KEYDOWN, key, 1);
+    void press(WPARAM key, HWND where = nullptr) {
+        PostMessageW(where ? where : s.search, WM_KEYDOWN, key, 1);
         pump();
     }
+    int row() { return (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0); }
     int selected_id() {
         int tool = launcher_selected_tool();
         return tool < 0 ? 0 : suite_tools[tool]->id;
@@ -81,6 +83,11 @@ protected:
 
 TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_EQ(s.search, GetFocus());
+    RECT work, r;  // the window, its list and buttons lie within the work area
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    for (HWND part : {window, s.list, GetDlgItem(window, IDC_LAUNCHER_OPEN), GetDlgItem(window, IDC_LAUNCHER_STAR)})
+        EXPECT_TRUE(GetWindowRect(part, &r) && r.left >= work.left && r.top >= work.top && r.right <= work.right &&
+                    r.bottom <= work.bottom) << r.left << "," << r.top << " " << r.right << "," << r.bottom;
     for (const wchar_t* query : {L"ylx", L"braden", L"18", L"yali"}) {
         type(query);
         EXPECT_EQ(18, selected_id()) << query;
@@ -88,6 +95,7 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     press(VK_DOWN);
     EXPECT_EQ(37, selected_id());  // Norton, the next pressure-injury scale
     press(VK_UP);
+    EXPECT_EQ(18, selected_id());
     press(VK_ESCAPE);
     EXPECT_EQ(L"", text_of(s.search));
 
@@ -96,9 +104,9 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_NE(std::wstring::npos, details.find(L"餐时胰岛素 = 本餐碳水 ÷ 碳水系数"));
     EXPECT_NE(std::wstring::npos, details.find(L"餐时胰岛素 > 20 → 单次餐时剂量较大"));
 
-    // Enter opens the real program, with its own window.
+    // Enter in the list opens the real program, with its own window.
     type(L"ylx");
-    press(VK_RETURN);
+    press(VK_RETURN, s.list);
     HWND opened = nullptr;
     for (int k = 0; k < 100 && !opened; k++, Sleep(100))
         opened = FindWindowW(L"OrvoMedToolWnd", L"压力性损伤风险评估（Braden）");
@@ -113,12 +121,18 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     CloseHandle(process);
     EXPECT_STREQ(L"已打开：压力性损伤风险评估（Braden）", s.status);
 
-    // Starred, it stays first after a restart, above the recent tools.
+    // Starred, it heads the list at once, staying selected where it stood,
+    // and after a restart; Down and Up in the list pass over headings.
+    press(VK_ESCAPE);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_STAR, BN_CLICKED), 0);
+    EXPECT_EQ(3, row());  // among the recent tools, below ★ 收藏 and the tool
     close();
     open();
     EXPECT_EQ(18, selected_id());
-    EXPECT_EQ(0, (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0) - 1);  // below the ★ heading
+    EXPECT_EQ(1, row());  // below the ★ heading, above the recent tools
+    press(VK_DOWN, s.list);
+    press(VK_UP, s.list);
+    EXPECT_EQ(1, row());
 
     // A program gone is named in the status line; nothing else happens.
     ASSERT_TRUE(DeleteFileW(braden));
@@ -127,14 +141,16 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_STREQ(L"未找到程序 T018-Braden.exe，请联系信息科重新安装", s.status);
 
     // A star on a tool the suite no longer has shows nothing, not even its
-    // heading; a lists file that cannot be read: the launcher starts, and
-    // says so.
+    // heading; a lists file that cannot be read, or only in part (a newer
+    // launcher's): the launcher starts with what it read, and says so.
     struct Stored {
         const char* bytes;
         const wchar_t* status;
     };
+    const char newer[] = "OrvoMedSuite launcher lists 2\nstar 18\npin 40\n";
     for (Stored stored : {Stored{"OrvoMedSuite launcher lists 1\nstar 999\n", L""},
-                          Stored{"garbage", L"收藏与最近使用的记录无法读取，已重新开始"}}) {
+                          Stored{"garbage", L"收藏与最近使用的记录无法读取，已重新开始；原文件不会被覆盖"},
+                          Stored{newer, L"收藏与最近使用的记录有无法识别的内容，已读取其余部分；原文件不会被覆盖"}}) {
         close();
         HANDLE file = CreateFileW(lists, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
@@ -144,6 +160,19 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
         EXPECT_STREQ(stored.status, s.status);
         EXPECT_EQ(1, (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0));  // below its category's heading
     }
+    // A star then sets the newer file aside, under the name the status line
+    // gives, and outlives a restart beside the star read from it.
+    type(L"nihss");
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_STAR, BN_CLICKED), 0);
+    std::wstring status = s.status, aside = lists;
+    size_t from = status.find(L"另存为 ") + 4;  // the name, beside the lists file
+    aside.replace(aside.rfind(L'\\') + 1, std::wstring::npos, status.substr(from, status.find(L"；") - from));
+    EXPECT_EQ(newer, file_bytes(aside.c_str()));
+    DeleteFileW(aside.c_str());
+    close();
+    open();
+    press(VK_DOWN);
+    EXPECT_EQ(40, selected_id());
 }
 
 }  // namespace
