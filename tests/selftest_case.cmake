@@ -12,6 +12,7 @@
 #   -DEXPECTED=<file>        its exact bytes (omit: the report must be absent);
 #                            "@TODAY+<n>@" in it stands for the local date n
 #                            days after the day of the run
+#   -DREPORT_MATCH=<regex>   instead, what the report's text must match
 #   -DEXIT_CODE=<n>          the expected exit code
 #   -DSTDERR_MATCH=<regex>   what standard error must contain
 #   -DSTDOUT_MATCH=<regex>   what standard output must match
@@ -77,7 +78,12 @@ endif()
 
 if(REPORT)
   set(report "${WORK_DIR}/${REPORT}")
-  if(EXPECTED)
+  if(REPORT_MATCH)
+    file(READ "${report}" actual_text)
+    if(NOT actual_text MATCHES "${REPORT_MATCH}")
+      message(FATAL_ERROR "report ${REPORT} does not match '${REPORT_MATCH}':\n${actual_text}")
+    endif()
+  elseif(EXPECTED)
     if(NOT EXISTS "${report}")
       file(GLOB_RECURSE found RELATIVE "${WORK_DIR}" "${WORK_DIR}/*")
       message(FATAL_ERROR "no report at ${REPORT}; the folder holds: ${found}")
