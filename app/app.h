@@ -2,6 +2,9 @@
 // typed in the input fields. The main window itself is in app/win32.
 #pragma once
 
+#include "patient/patient.h"
+#include "tool/tool.h"
+
 // The self-test report path holds at most 519 characters and its terminator.
 constexpr int SELFTEST_PATH_CAPACITY = 520;
 
@@ -35,6 +38,59 @@ void input_field_trim(const wchar_t* text, wchar_t* trimmed, int capacity);
 // An input field's text is read into this many characters; a longer text is
 // refused rather than judged by its first part.
 constexpr int INPUT_TEXT_CAPACITY = 128;
+
+// What the field of input `number` (from 1) holds that its input does not
+// take (`fault`), told as the nurse reads it, naming the field and what was
+// typed: "第 1 项“本餐碳水”须在 0–300 g 之间（当前 -60）。"
+void input_field_complaint(const InputDef& input, int number, const wchar_t* typed, InputFault fault,
+                           wchar_t* complaint, int capacity);
+
+// ---- What a hospital system starts a program with ---------------------------------
+//
+//   --patient-id=  --patient-name=  --bed=  --ward=  --nurse-id=  --nurse-name=
+//   --set=KEY=VALUE     an input the hospital system knows, by its key (repeatable)
+//   --patient-file=PATH the same as UTF-8 "option=value" lines, for a system that
+//                       would rather not put a name on a command line that
+//                       other programs on the PC can read
+//
+// A program started with "--selftest" reads none of them.
+
+// One argument, a --patient-file path included, holds at most this many
+// characters.
+constexpr int START_ARGUMENT_CAPACITY = 1024;
+// The file holds at most this many bytes.
+constexpr int START_FILE_CAPACITY = 16384;
+constexpr int START_COMPLAINT_CAPACITY = 4096;
+
+// An input's value from --set, as it was sent: a typed input's field shows
+// it as it stands, and Calculate judges it as a typed one.
+struct StartPreset {
+    bool given;
+    wchar_t text[INPUT_TEXT_CAPACITY];
+};
+
+struct StartRequest {
+    Patient patient;
+    StartPreset presets[TOOL_MAX_INPUTS];  // by input
+    // One line (ending CR LF) for each argument that was not taken as it
+    // stands, naming it and what it takes; empty when every one was.
+    wchar_t complaint[START_COMPLAINT_CAPACITY];
+};
+
+// Reads the patient and the inputs from a whole command line (the program's
+// path first). `tool` is the program's tool, or nullptr for the launcher,
+// which takes no --set. An identity is taken only whole: when any field from
+// the command line, or from the file, is at fault, no field from that source
+// is. A --set for an unknown key, or a value that is no option of a list or
+// box, is left out; a typed input's value stands as sent, with a line in
+// the complaint when its input does not take it.
+void start_request_read(const PreparedTool* tool, const wchar_t* command_line, StartRequest* request);
+
+// The next argument of a Windows command line, as a program's start-up
+// splits it: spaces and tabs between arguments, double quotes around
+// spaces, a backslash escaping a quote. `*cursor` moves past it. False at
+// the end. An argument longer than capacity - 1 is cut and `*cut` set.
+bool command_line_argument(const wchar_t** cursor, wchar_t* argument, int capacity, bool* cut);
 
 // The client area the window's layout is drawn for, and the window's fixed
 // outer size (which the deployment note states as well). The outer size fits

@@ -5,6 +5,8 @@
 #include <math.h>
 #include <wchar.h>
 
+#include "tool/tool.h"
+
 namespace {
 
 // Spaces as a nurse may type them: ASCII, full-width (Chinese input), tab.
@@ -64,4 +66,22 @@ bool input_field_number(const wchar_t* text, double* value) {
     if (converted_end != end || !isfinite(v)) return false;
     *value = v;
     return true;
+}
+
+void input_field_complaint(const InputDef& input, int number, const wchar_t* typed, InputFault fault,
+                           wchar_t* complaint, int capacity) {
+    wchar_t shown[INPUT_TEXT_CAPACITY];
+    input_field_trim(typed, shown, INPUT_TEXT_CAPACITY);
+    wchar_t range[128];
+    tool_input_range_text(input, range, 128);
+    if (fault == INPUT_TOO_PRECISE && input.decimals == 0)
+        text_format(complaint, capacity, L"第 %d 项“%ls”须为整数（当前 %ls）。", number, input.label, shown);
+    else if (fault == INPUT_TOO_PRECISE)
+        text_format(complaint, capacity, L"第 %d 项“%ls”最多 %d 位小数（当前 %ls）。", number, input.label,
+                    input.decimals, shown);
+    else if (input.min > -INFINITY && input.max < INFINITY)
+        text_format(complaint, capacity, L"第 %d 项“%ls”须在 %ls 之间（当前 %ls）。", number, input.label, range,
+                    shown);
+    else
+        text_format(complaint, capacity, L"第 %d 项“%ls”须为 %ls（当前 %ls）。", number, input.label, range, shown);
 }

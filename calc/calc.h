@@ -84,3 +84,5 @@ void calc_input_line(const InputDef& input, double value, wchar_t* line, int cap
 constexpr int CALC_VERDICT_LINE_CAPACITY = VERDICT_CAPACITY + 8;
 void calc_verdict_line(const Calculation& calculation, wchar_t* line, int capacity);
 void calc_level_line(const Calculation& calculation, wchar_t* line, int capacity);
+// The level a line written by calc_level_line names, or -1 for any other line.
+int calc_level_of_line(const wchar_t* line);

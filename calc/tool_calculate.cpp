@@ -2,6 +2,8 @@
 // failure note, then the first rule that holds.
 #include "calc/calc.h"
 
+#include <wchar.h>
+
 #include <math.h>
 
 #include "expr/expr.h"
@@ -179,7 +181,21 @@ void calc_verdict_line(const Calculation& calculation, wchar_t* line, int capaci
     text_format_marked(line, capacity, L"结论：%ls", calculation.verdict);
 }
 
+namespace {
+const wchar_t LEVEL_LINE[] = L"提示等级：%ls（%ls）";
+}
+
 void calc_level_line(const Calculation& calculation, wchar_t* line, int capacity) {
     const VerdictLevel& level = verdict_level(calculation.level);
-    text_format_marked(line, capacity, L"提示等级：%ls（%ls）", level.colour_name, level.meaning);
+    text_format_marked(line, capacity, LEVEL_LINE, level.colour_name, level.meaning);
+}
+
+int calc_level_of_line(const wchar_t* line) {
+    for (int level = 0; level < VERDICT_LEVEL_COUNT; level++) {
+        wchar_t written[CALC_VERDICT_LINE_CAPACITY];
+        const VerdictLevel& l = verdict_level(level);
+        text_format_marked(written, CALC_VERDICT_LINE_CAPACITY, LEVEL_LINE, l.colour_name, l.meaning);
+        if (wcscmp(written, line) == 0) return level;
+    }
+    return -1;
 }

@@ -65,7 +65,7 @@ struct Text {
 struct Case {
     Text title, result;
     std::vector<Text> labels;
-    LocalTime time = {2026, 12, 8, 9, 5, 7};
+    LocalTime time = {2026, 12, 8, 9, 5, 7, 480};
     double values[TOOL_MAX_INPUTS] = {60, 10, 100, 0.1, 1234567, -0.5, 1e-7, 0};
 };
 
@@ -244,7 +244,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<std::wstring> header = {L"时间", L"工具"};
     for (const Text& label : c.labels) header.push_back(cut(label.value, COLUMN_KEPT));
-    header.push_back(L"结果");
+    for (const wchar_t* column : {L"结果", L"记录编号", L"住院号", L"姓名", L"床号", L"科室", L"护士工号", L"护士姓名",
+                                  L"Windows 用户", L"计算机名", L"保存时间"})
+        header.push_back(column);
     check_line(header, [&](wchar_t* line, int capacity) { return record_header_line(tool, line, capacity); },
                size);
 
@@ -258,9 +260,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         row.push_back(cut(c.labels[(size_t)i].value + L"=" + widen(number), INPUT_FIELD_KEPT));
     }
     row.push_back(cut(c.result.value, RESULT_KEPT));
+    // The patient's name is the result's start: any text, quotes, commas,
+    // line breaks and formula signs too. It is data, never a formula.
+    RecordStamp stamp = {.number = L"3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5", .patient = {}, .user = L"nurse01",
+                         .computer = L"WARD-PC-12", .time = c.time};
+    std::wstring name = c.result.value.substr(0, PATIENT_FIELD_LIMIT);
+    text_copy(stamp.patient.fields[PATIENT_NAME], PATIENT_FIELD_CAPACITY, name.c_str());
+    bool formula = !name.empty() && (name[0] == L'=' || name[0] == L'+' || name[0] == L'-' || name[0] == L'@' ||
+                                     name[0] == L'\t' || name[0] == L'\r');
+    char saved[128];
+    snprintf(saved, sizeof saved, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", c.time.year, c.time.month,
+             c.time.day, c.time.hour, c.time.minute, c.time.second, c.time.utc_offset_minutes < 0 ? '-' : '+',
+             abs(c.time.utc_offset_minutes) / 60, abs(c.time.utc_offset_minutes) % 60);
+    for (const std::wstring& column : {std::wstring(stamp.number), std::wstring(), (formula ? L"'" : L"") + name,
+                                       std::wstring(), std::wstring(), std::wstring(), std::wstring(),
+                                       std::wstring(L"nurse01"), std::wstring(L"WARD-PC-12"), widen(saved)})
+        row.push_back(column);
     check_line(row,
                [&](wchar_t* line, int capacity) {
-                   return record_row_line(tool, c.values, c.result.pointer(), c.time, line, capacity);
+                   return record_row_line(tool, c.values, c.result.pointer(), stamp, line, capacity);
                },
                size);
     return 0;

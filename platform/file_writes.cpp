@@ -12,8 +12,9 @@ constexpr PlatformCalls system_calls = {
     system_call::close_file,
     system_call::file_size,        system_call::truncate_file,    system_call::lock_writers,
     system_call::unlock_writers,   system_call::link_file,        system_call::remove_file,
-    system_call::read_file,        system_call::move_over,
-    system_call::process_id,       system_call::local_time,
+    system_call::read_file,        system_call::seek_file,        system_call::move_over,
+    system_call::process_id,       system_call::local_time,       system_call::random_bytes,
+    system_call::user_name,        system_call::computer_name,
 };
 
 // A private name beside the real one: the process id keeps two processes

@@ -21,6 +21,7 @@ constexpr wchar_t PLATFORM_PATH_SEPARATOR = L'/';
 struct LocalTime {
     int year, month, day;      // month 1 to 12
     int hour, minute, second;  // hour 0 to 23
+    int utc_offset_minutes;    // local time less UTC: 480 in China
 };
 
 // An open file: a descriptor or a handle.
@@ -80,6 +81,8 @@ struct PlatformCalls {
     // Reads up to `capacity` bytes from the file's position; how many, or -1
     // on an error.
     int (*read_file)(PlatformFile file, char* bytes, int capacity);
+    // Moves the file's position to `offset` bytes from its start.
+    bool (*seek_file)(PlatformFile file, int64_t offset);
     // Gives the file `from` the name `to` in one step, replacing any file of
     // that name. True once the name has changed; the change is then asked to
     // reach the disk (written through on Windows, the folder synced
@@ -88,6 +91,13 @@ struct PlatformCalls {
     bool (*move_over)(const wchar_t* from, const wchar_t* to);
     unsigned long (*process_id)();
     void (*local_time)(LocalTime* time);
+    // `count` bytes from the system's cryptographic random source. False
+    // when it gives none.
+    bool (*random_bytes)(unsigned char* bytes, int count);
+    // Who is signed in and on which computer, as the system names them:
+    // the Windows user and computer names. False (and empty) when unknown.
+    bool (*user_name)(wchar_t* name, int capacity);
+    bool (*computer_name)(wchar_t* name, int capacity);
 };
 
 extern PlatformCalls platform_calls;

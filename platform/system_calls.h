@@ -20,7 +20,11 @@ void unlock_writers(PlatformFile file);
 bool link_file(const wchar_t* from, const wchar_t* to);
 bool remove_file(const wchar_t* path);
 int read_file(PlatformFile file, char* bytes, int capacity);
+bool seek_file(PlatformFile file, int64_t offset);
 bool move_over(const wchar_t* from, const wchar_t* to);
 unsigned long process_id();
 void local_time(LocalTime* time);
+bool random_bytes(unsigned char* bytes, int count);
+bool user_name(wchar_t* name, int capacity);
+bool computer_name(wchar_t* name, int capacity);
 }  // namespace system_call

@@ -1,11 +1,11 @@
 // The record store: a running CSV log of saved calculations, one file per tool.
 #include "store/store.h"
 
+#include <string.h>
 #include <wchar.h>
 
 namespace {
 
-constexpr int COLUMN_LIMIT = 127;  // a header column without its comma
 
 bool needs_quotes(const wchar_t* field, int length) {
     for (int i = 0; i < length; i++)
@@ -60,17 +60,42 @@ void create_folder_chain(wchar_t* path) {
     platform_calls.create_directory(path);
 }
 
+enum Beginning { BEGINS_WITH, BEGINS_OTHERWISE, UNREADABLE };
+
+// Whether the file at `path` begins with `bytes`: a record file with this
+// header, or one an earlier version began with a header of its own.
+Beginning file_begins_with(const wchar_t* path, const char* bytes, int count) {
+    PlatformStatus status;
+    PlatformFile file = platform_calls.open_file(path, PLATFORM_READ_EXISTING, &status);
+    if (file == PLATFORM_NO_FILE) return UNREADABLE;
+    char part[4096];
+    int compared = 0;
+    bool same = true;
+    while (same && compared < count) {
+        int wanted = count - compared < (int)sizeof part ? count - compared : (int)sizeof part;
+        int n = platform_calls.read_file(file, part, wanted);
+        same = n > 0 && memcmp(part, bytes + compared, (size_t)n) == 0;
+        compared += n > 0 ? n : 0;
+    }
+    platform_calls.close_file(file);
+    return same ? BEGINS_WITH : BEGINS_OTHERWISE;
+}
+
 }  // namespace
 
 int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity) {
     text_copy(line, capacity, L"时间,工具");
-    for (int i = 0; i < tool.input_count; i++) append_field(line, capacity, tool.inputs[i].label, COLUMN_LIMIT);
-    text_append(line, capacity, L",结果\r\n");
+    for (int i = 0; i < tool.input_count; i++) append_field(line, capacity, tool.inputs[i].label, RECORD_COLUMN_LIMIT);
+    text_append(line, capacity, L",结果,记录编号");
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++)
+        append_field(line, capacity, patient_field_name(field).label, RECORD_COLUMN_LIMIT);
+    text_append(line, capacity, L",Windows 用户,计算机名,保存时间\r\n");
     return text_length(line);
 }
 
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
-                    const LocalTime& time, wchar_t* line, int capacity) {
+                    const RecordStamp& stamp, wchar_t* line, int capacity) {
+    const LocalTime& time = stamp.time;
     text_format(line, capacity, L"%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
                 time.hour, time.minute, time.second);
     append_field(line, capacity, tool.title, RECORD_TITLE_LIMIT);
@@ -81,8 +106,45 @@ int record_row_line(const PreparedTool& tool, const double* input_values, const 
         append_field(line, capacity, field, RECORD_INPUT_FIELD_LIMIT);
     }
     append_field(line, capacity, result, RECORD_RESULT_LIMIT);
+    append_field(line, capacity, stamp.number, RECORD_NUMBER_CAPACITY);
+    // Names and numbers from outside are data: never a formula in a
+    // spreadsheet, whatever they begin with.
+    wchar_t cell[RECORD_NAME_CAPACITY + 1];
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+        spreadsheet_text(stamp.patient.fields[field], cell, RECORD_NAME_CAPACITY + 1);
+        append_field(line, capacity, cell, PATIENT_FIELD_CAPACITY);
+    }
+    spreadsheet_text(stamp.user, cell, RECORD_NAME_CAPACITY + 1);
+    append_field(line, capacity, cell, RECORD_NAME_CAPACITY);
+    spreadsheet_text(stamp.computer, cell, RECORD_NAME_CAPACITY + 1);
+    append_field(line, capacity, cell, RECORD_NAME_CAPACITY);
+    wchar_t saved[RECORD_TIME_CAPACITY];
+    int offset = time.utc_offset_minutes < 0 ? -time.utc_offset_minutes : time.utc_offset_minutes;
+    text_format(saved, RECORD_TIME_CAPACITY, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02d:%02d", time.year, time.month,
+                time.day, time.hour, time.minute, time.second, time.utc_offset_minutes < 0 ? L'-' : L'+',
+                offset / 60, offset % 60);
+    append_field(line, capacity, saved, RECORD_TIME_CAPACITY);
     text_append(line, capacity, L"\r\n");
     return text_length(line);
+}
+
+void record_stamp_now(const Patient& patient, RecordStamp* stamp) {
+    // A version 4 UUID: random but for its version and variant bits. Should
+    // the system give no randomness, the number is left empty rather than
+    // one that may repeat.
+    unsigned char b[16];
+    stamp->number[0] = 0;
+    if (platform_calls.random_bytes(b, 16)) {
+        b[6] = (unsigned char)((b[6] & 0x0F) | 0x40);
+        b[8] = (unsigned char)((b[8] & 0x3F) | 0x80);
+        text_format(stamp->number, RECORD_NUMBER_CAPACITY,
+                    L"%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x", b[0], b[1], b[2],
+                    b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
+    }
+    stamp->patient = patient;
+    platform_calls.user_name(stamp->user, RECORD_NAME_CAPACITY);
+    platform_calls.computer_name(stamp->computer, RECORD_NAME_CAPACITY);
+    platform_calls.local_time(&stamp->time);
 }
 
 int record_result_field(const Calculation& calculation, wchar_t* field, int capacity) {
@@ -103,20 +165,40 @@ int store_suite_path(const wchar_t* name, wchar_t* path, int capacity) {
     return n < 0 ? STORE_PATH_TOO_LONG : n;
 }
 
-RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
-                          int where_capacity) {
+RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capacity) {
     wchar_t folder[RECORD_PATH_CAPACITY];
-    wchar_t path[RECORD_PATH_CAPACITY];
     int made = store_suite_path(L"records", folder, RECORD_PATH_CAPACITY);
-    if (made == STORE_NO_DATA_FOLDER) {
-        text_copy(where, where_capacity, folder);
-        return RECORD_NO_DATA_FOLDER;
+    text_copy(path, capacity, folder);
+    if (made == STORE_NO_DATA_FOLDER) return RECORD_NO_DATA_FOLDER;
+    if (made < 0) return RECORD_NOT_WRITTEN;
+    wchar_t header[RECORD_HEADER_CAPACITY];
+    char expected[utf8_capacity_for(RECORD_HEADER_CAPACITY) + 3];
+    record_header_line(tool, header, RECORD_HEADER_CAPACITY);
+    int length = line_bytes(header, true, expected, (int)sizeof expected);
+    for (int version = 1; version <= RECORD_FILE_VERSIONS; version++) {
+        wchar_t name[32];
+        text_format(name, 32, version == 1 ? L"T%03d.csv" : L"T%03d-%d.csv", tool.id, version);
+        // A cut path would name another file.
+        if (text_format(path, capacity, L"%ls%lc%ls", folder, PLATFORM_PATH_SEPARATOR, name) < 0) break;
+        if (!platform_calls.file_exists(path)) return RECORD_SAVED;
+        switch (file_begins_with(path, expected, length)) {
+        case BEGINS_WITH: return RECORD_SAVED;
+        case BEGINS_OTHERWISE: continue;
+        case UNREADABLE: return RECORD_FILE_IN_USE;
+        }
     }
-    int cut = made < 0 ? -1
-                       : text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcT%03d.csv", folder, PLATFORM_PATH_SEPARATOR,
-                                     tool.id);
-    text_copy(where, where_capacity, cut >= 0 ? path : folder);
-    if (cut < 0) return RECORD_NOT_WRITTEN;  // a cut path would name another file
+    text_copy(path, capacity, folder);
+    return RECORD_NOT_WRITTEN;
+}
+
+RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
+                          wchar_t* where, int where_capacity) {
+    wchar_t path[RECORD_PATH_CAPACITY];
+    RecordOutcome found = record_file_path(tool, path, RECORD_PATH_CAPACITY);
+    text_copy(where, where_capacity, path);
+    if (found != RECORD_SAVED) return found;
+    wchar_t folder[RECORD_PATH_CAPACITY];
+    store_suite_path(L"records", folder, RECORD_PATH_CAPACITY);
     create_folder_chain(folder);
 
     wchar_t line[RECORD_LINE_CAPACITY];
@@ -129,11 +211,11 @@ RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculati
         int n = line_bytes(line, true, bytes, (int)sizeof bytes);
         if (n > 0) platform_publish_new_file(path, bytes, n);
     }
-    LocalTime now;
-    platform_calls.local_time(&now);
+    RecordStamp stamp;
+    record_stamp_now(patient, &stamp);
     wchar_t result[RECORD_RESULT_LIMIT + 1];
     record_result_field(calculation, result, RECORD_RESULT_LIMIT + 1);
-    record_row_line(tool, calculation.inputs, result, now, line, RECORD_LINE_CAPACITY);
+    record_row_line(tool, calculation.inputs, result, stamp, line, RECORD_LINE_CAPACITY);
     int n = line_bytes(line, false, bytes, (int)sizeof bytes);
     if (n < 0) return RECORD_NOT_WRITTEN;
     switch (platform_append_to_file(path, bytes, n)) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "calc/calc.h"
+#include "patient/patient.h"
 #include "platform/platform.h"
 #include "tool/tool.h"
 
@@ -62,8 +63,17 @@ int store_suite_path(const wchar_t* name, wchar_t* path, int capacity);
 // byte-order mark and the header line; one row per save. Fields holding a
 // comma, a double quote, CR or LF are quoted the standard CSV way, so the
 // result text keeps its line breaks inside one field.
+//
+// After the result come who and where: the record's number, the patient,
+// the nurse, the Windows user, the computer and the save time with its UTC
+// offset. A file begun by an earlier version, with a header of its own, is
+// never written to again, so that it stays as its readers know it: the rows
+// go to "T018-2.csv", the first of T018-2 to T018-9 that is new or has this
+// header.
 
 constexpr int RECORD_PATH_CAPACITY = 520;
+// The most files a tool's rows are spread over as its header changes.
+constexpr int RECORD_FILE_VERSIONS = 9;
 // A row keeps at most this many characters of the title and of each
 // "label=value" field; a longer one ends with TEXT_CUT_MARK in its last
 // kept place. The result text is kept whole.
@@ -73,13 +83,42 @@ constexpr int RECORD_INPUT_FIELD_LIMIT = 126;
 // words on two lines of their own, so that a row says what the result
 // meant as the printed page does.
 constexpr int RECORD_RESULT_LIMIT = RESULT_TEXT_MAX + 2 * (CALC_VERDICT_LINE_CAPACITY + 2);
+// The Windows user's and the computer's names as the system gives them
+// (256 characters at most for a user, 15 for a computer).
+constexpr int RECORD_NAME_CAPACITY = 257;
+// A record's number: a random UUID, "xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx".
+constexpr int RECORD_NUMBER_CAPACITY = 37;
+// The save time, "2026-12-09T08:15:00+08:00", with room for any numbers a
+// broken clock gives.
+constexpr int RECORD_TIME_CAPACITY = 96;
+
+// Who and where a row was saved: its last columns.
+struct RecordStamp {
+    wchar_t number[RECORD_NUMBER_CAPACITY];
+    Patient patient;
+    wchar_t user[RECORD_NAME_CAPACITY];
+    wchar_t computer[RECORD_NAME_CAPACITY];
+    LocalTime time;
+};
+// The columns after the result, in order.
+constexpr int RECORD_STAMP_COLUMNS = 4 + PATIENT_FIELD_COUNT;
+
 // A field's room in the line at its longest: its comma, its quotes, and
 // every character a quote that is doubled.
 constexpr int record_field_room(int limit) { return 1 + 2 * limit + 2; }
 // A header or row line, quoted fields included, always fits this buffer.
 constexpr int RECORD_LINE_CAPACITY = sizeof "YYYY-MM-DD hh:mm:ss" + record_field_room(RECORD_TITLE_LIMIT) +
                                      TOOL_MAX_INPUTS * record_field_room(RECORD_INPUT_FIELD_LIMIT) +
-                                     record_field_room(RECORD_RESULT_LIMIT) + sizeof "\r\n";
+                                     record_field_room(RECORD_RESULT_LIMIT) +
+                                     record_field_room(RECORD_NUMBER_CAPACITY) +
+                                     PATIENT_FIELD_COUNT * record_field_room(PATIENT_FIELD_CAPACITY) +
+                                     2 * record_field_room(RECORD_NAME_CAPACITY) +
+                                     record_field_room(RECORD_TIME_CAPACITY) + sizeof "\r\n";
+
+// A header column keeps at most this many characters; the header line,
+// quoted columns included, always fits RECORD_HEADER_CAPACITY.
+constexpr int RECORD_COLUMN_LIMIT = 127;
+constexpr int RECORD_HEADER_CAPACITY = (TOOL_MAX_INPUTS + PATIENT_FIELD_COUNT + 8) * record_field_room(RECORD_COLUMN_LIMIT);
 
 enum RecordOutcome {
     RECORD_SAVED,           // the row is in the file
@@ -88,7 +127,8 @@ enum RecordOutcome {
     RECORD_FILE_IN_USE,     // another program (Excel) holds the file; nothing written
 };
 
-// The header line, CR LF included: 时间,工具, one column per input label, 结果.
+// The header line, CR LF included: 时间,工具, one column per input label, 结果,
+// then 记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,Windows 用户,计算机名,保存时间.
 int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 
 // The result field of a calculation's row: its text, "结论：…" and
@@ -97,15 +137,42 @@ int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 int record_result_field(const Calculation& calculation, wchar_t* field, int capacity);
 
 // One row, CR LF included: the time, the title, "label=value" per input (the
-// value in %g form), and the whole `result` field (at most
-// RECORD_RESULT_LIMIT characters).
+// value in %g form), the whole `result` field (at most RECORD_RESULT_LIMIT
+// characters), then the stamp's columns, each text from outside written as
+// spreadsheet_text has it.
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
-                    const LocalTime& time, wchar_t* line, int capacity);
+                    const RecordStamp& stamp, wchar_t* line, int capacity);
 
-// Appends a row for the calculation, its inputs and its result text, to the
-// tool's record file, creating the folder chain and, once, the file with its
-// mark and header. RECORD_SAVED only once the row is on the disk, not merely
-// handed to the system. `where` receives the file's path, or the folder that
-// could not be found when the outcome is RECORD_NO_DATA_FOLDER.
-RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, wchar_t* where,
-                          int where_capacity);
+// The stamp of a save now: a new record number, the patient, the user, the
+// computer and the time.
+void record_stamp_now(const Patient& patient, RecordStamp* stamp);
+
+// The file the tool's rows go to, in `path`: RECORD_SAVED when it has this
+// header or does not exist yet; otherwise the outcome a save would have,
+// with the folder in `path` (RECORD_NOT_WRITTEN when every name is taken by
+// another header).
+RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capacity);
+
+// Appends a row for the calculation, its inputs and its result text, with
+// the patient, to the tool's record file, creating the folder chain and,
+// once, the file with its mark and header. RECORD_SAVED only once the row
+// is on the disk, not merely handed to the system. `where` receives the
+// file's path, or the folder that could not be found when the outcome is
+// RECORD_NO_DATA_FOLDER.
+RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
+                          wchar_t* where, int where_capacity);
+
+// ---- The patient's last assessment ------------------------------------------------
+
+constexpr int RECORD_LAST_CAPACITY = 256;
+// The line the window shows when this PC's record has no row of the patient.
+#define RECORD_NO_LAST_ASSESSMENT L"本机无此患者的记录"
+
+// The same patient's (hospital number and name) last saved row of the tool
+// on this PC, read from the end of its record file, as the window shows it:
+// "上次评估：12-08 09:12　14 分　需关注　李敏" (the year too when it is
+// not this one; the nurse's number when the name is not known). False, with
+// RECORD_NO_LAST_ASSESSMENT in `line`, when there is none. `now` tells the
+// year.
+bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
+                            wchar_t* line, int capacity);

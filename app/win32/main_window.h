@@ -9,6 +9,7 @@
 #include "app/maker.h"
 #include "app/win32/window_look.h"
 #include "calc/calc.h"
+#include "patient/patient.h"
 #include "tool/tool.h"
 
 enum ControlId : int {
@@ -64,6 +65,7 @@ struct MainWindowState {
     ResultState result_state;
     bool choices_pending;  // the input lists and boxes are not created yet
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
+    Patient patient;    // whom the results belong to; Reset keeps it
     HWND input_controls[TOOL_MAX_INPUTS];
     HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
     InputPlace input_places[TOOL_MAX_INPUTS];

@@ -29,26 +29,6 @@ bool read_field_text(HWND edit, wchar_t* text) {
     return true;
 }
 
-// What the field of input `number` (from 1) holds that its input does not
-// take, told as the nurse reads it, naming the field and what was typed.
-void complain_of_limits(const InputDef& input, int number, const wchar_t* typed, InputFault fault,
-                        wchar_t* complaint, int capacity) {
-    wchar_t shown[INPUT_TEXT_CAPACITY];
-    input_field_trim(typed, shown, INPUT_TEXT_CAPACITY);
-    wchar_t range[128];
-    tool_input_range_text(input, range, 128);
-    if (fault == INPUT_TOO_PRECISE && input.decimals == 0)
-        text_format(complaint, capacity, L"第 %d 项“%ls”须为整数（当前 %ls）。", number, input.label, shown);
-    else if (fault == INPUT_TOO_PRECISE)
-        text_format(complaint, capacity, L"第 %d 项“%ls”最多 %d 位小数（当前 %ls）。", number, input.label,
-                    input.decimals, shown);
-    else if (input.min > -INFINITY && input.max < INFINITY)
-        text_format(complaint, capacity, L"第 %d 项“%ls”须在 %ls 之间（当前 %ls）。", number, input.label, range,
-                    shown);
-    else
-        text_format(complaint, capacity, L"第 %d 项“%ls”须为 %ls（当前 %ls）。", number, input.label, range, shown);
-}
-
 // The value of input i: its field's number, its chosen option's value, or
 // its box's points when checked (0 unchecked). False, with the message that
 // says why, when there is none: nothing typed, not a number, a number
@@ -82,7 +62,7 @@ bool read_input(int i, double* value, wchar_t* complaint, int capacity) {
     }
     InputFault fault = tool_input_fault(input, *value);
     if (fault == INPUT_SOUND) return true;
-    complain_of_limits(input, i + 1, text, fault, complaint, capacity);
+    input_field_complaint(input, i + 1, text, fault, complaint, capacity);
     return false;
 }
 
@@ -191,7 +171,7 @@ void save_record() {
     MainWindowState& s = main_window_state;
     if (!result_is_current(L"请先点击“计算”生成结果，再保存记录。")) return;
     wchar_t where[RECORD_PATH_CAPACITY];
-    RecordOutcome outcome = record_save(s.tool, s.last, where, RECORD_PATH_CAPACITY);
+    RecordOutcome outcome = record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY);
     bool saved = outcome == RECORD_SAVED;
     text_format(s.status_text, STATUS_TEXT_CAPACITY, saved ? L"记录已保存：%ls" : L"记录保存失败：%ls",
                 where);

@@ -108,6 +108,8 @@ int read_file(PlatformFile file, char* bytes, int capacity) {
     return got < 0 ? -1 : (int)got;
 }
 
+bool seek_file(PlatformFile file, int64_t offset) { return lseek((int)file, (off_t)offset, SEEK_SET) == offset; }
+
 // rename() replaces in one step; the folder is synced so the new name is
 // on the disk too.
 bool move_over(const wchar_t* from, const wchar_t* to) {
@@ -130,7 +132,38 @@ void local_time(LocalTime* time_out) {
     struct tm local = {};
     localtime_r(&now, &local);
     *time_out = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                 local.tm_hour,        local.tm_min,     local.tm_sec};
+                 local.tm_hour,        local.tm_min,     local.tm_sec,
+                 (int)(local.tm_gmtoff / 60)};
+}
+
+bool random_bytes(unsigned char* bytes, int count) {
+    int source = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (source < 0) return false;
+    int got = 0;
+    while (got < count) {
+        ssize_t n = read(source, bytes + got, (size_t)(count - got));
+        if (n <= 0) break;
+        got += (int)n;
+    }
+    close(source);
+    return got == count;
+}
+
+bool user_name(wchar_t* name, int capacity) {
+    name[0] = 0;
+    const char* user = getenv("USER");
+    if (!user || !*user) user = getenv("LOGNAME");
+    if (user && *user && wide_from_utf8(user, name, capacity) >= 0) return true;
+    name[0] = 0;
+    return false;
+}
+
+bool computer_name(wchar_t* name, int capacity) {
+    name[0] = 0;
+    char host[256] = "";
+    if (gethostname(host, sizeof host - 1) == 0 && host[0] && wide_from_utf8(host, name, capacity) >= 0) return true;
+    name[0] = 0;
+    return false;
 }
 
 }  // namespace system_call

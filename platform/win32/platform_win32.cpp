@@ -91,6 +91,12 @@ bool file_size(PlatformFile file, int64_t* size) {
     return true;
 }
 
+bool seek_file(PlatformFile file, int64_t offset) {
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    return SetFilePointerEx(handle_of(file), at, nullptr, FILE_BEGIN);
+}
+
 bool truncate_file(const wchar_t* path, int64_t size) {
     HANDLE sizer = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -132,7 +138,44 @@ unsigned long process_id() { return GetCurrentProcessId(); }
 void local_time(LocalTime* time) {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    *time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    // The offset of this moment, summer time included: the local time less
+    // the same instant in UTC.
+    SYSTEMTIME utc;
+    FILETIME local_file, utc_file;
+    GetSystemTime(&utc);
+    int offset = 0;
+    if (SystemTimeToFileTime(&now, &local_file) && SystemTimeToFileTime(&utc, &utc_file)) {
+        ULARGE_INTEGER l = {{local_file.dwLowDateTime, local_file.dwHighDateTime}};
+        ULARGE_INTEGER u = {{utc_file.dwLowDateTime, utc_file.dwHighDateTime}};
+        // 100-ns steps; the two readings lie a moment apart, so round to
+        // the quarter hour every zone's offset is a multiple of.
+        long long minutes = ((long long)l.QuadPart - (long long)u.QuadPart) / 600000000LL;
+        offset = (int)((minutes + (minutes >= 0 ? 7 : -7)) / 15 * 15);
+    }
+    *time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, offset};
+}
+
+bool random_bytes(unsigned char* bytes, int count) {
+    // RtlGenRandom, exported as SystemFunction036: in every Windows since XP
+    // without the CryptoAPI's context.
+    using Generate = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    HMODULE advapi = LoadLibraryW(L"advapi32.dll");
+    Generate generate = advapi ? (Generate)(void*)GetProcAddress(advapi, "SystemFunction036") : nullptr;
+    return generate && generate(bytes, (ULONG)count);
+}
+
+bool user_name(wchar_t* name, int capacity) {
+    DWORD size = (DWORD)capacity;
+    if (GetUserNameW(name, &size)) return true;
+    name[0] = 0;
+    return false;
+}
+
+bool computer_name(wchar_t* name, int capacity) {
+    DWORD size = (DWORD)capacity;
+    if (GetComputerNameW(name, &size)) return true;
+    name[0] = 0;
+    return false;
 }
 
 }  // namespace system_call

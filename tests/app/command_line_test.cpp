@@ -2,6 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <wchar.h>
+#ifndef _WIN32
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+#endif
 
 #include "app/app.h"
 
@@ -95,3 +101,98 @@ TEST(CommandLine, ArgumentsJoinAsWindowsPassesThem) {
 }
 
 }  // namespace
+
+// What a hospital system starts a tool with: the patient and the inputs it
+// knows, and every argument not taken as it stands named in the complaint.
+TEST(StartRequest, PatientAndInputsFromTheCommandLine) {
+    static const InputChoice levels[] = {{L"完全受限", 1}, {L"大部分受限", 2}, {L"轻度受限", 3}};
+    static const InputDef inputs[] = {
+        {.key = "age", .label = L"年龄", .unit = L"岁", .min = 0, .max = 120, .decimals = 0},
+        {.key = "sensory", .label = L"感知能力", .choices = levels, .choice_count = 3},
+        {.key = "surgery", .label = L"大手术", .box = true, .points = 2},
+    };
+    static PreparedTool tool;
+    tool_prepare({.id = 18, .title = L"测试", .input_count = 3, .inputs = inputs}, &tool);
+    struct Case {
+        const wchar_t* command_line;
+        const wchar_t* patient_line;  // as the band shows it
+        const wchar_t* presets[3];    // nullptr: not given
+        const wchar_t* complaint;     // a piece of it; "" when there is none
+    };
+    const Case cases[] = {
+        {L"T018.exe --patient-id=2026001234 \"--patient-name=测试 患者\" --bed=12 --ward=普外一科 --set=age=70 "
+         L"--set=sensory=2 --set=surgery=1",
+         L"测试 患者\x3000住院号 2026001234\x3000" L"12 床\x3000普外一科", {L"70", L"2", L"1"}, L""},
+        // Quotes and backslashes as Windows programs split them.
+        {L"\"C:\\Program Files\\T018.exe\" --patient-id=A\\\\B \"--patient-name=\\\"甲\\\"\"",
+         L"\"甲\"\x3000住院号 A\\\\B", {}, L""},
+        // A value outside the limits stands as sent, and is told; so is one that is no number.
+        {L"T018.exe --set=age=200", L"", {L"200"}, L"--set=age=200：第 1 项“年龄”须在 0–120 岁 之间（当前 200）"},
+        {L"T018.exe --set=age=abc", L"", {L"abc"}, L"--set=age=abc：第 1 项“年龄”须为数字"},
+        // No option of the list, an unknown key or option: left out and told.
+        {L"T018.exe --set=sensory=7 --patient-id=1 --patient-name=甲", L"甲\x3000住院号 1", {},
+         L"--set=sensory=7：第 2 项“感知能力”可取 1、2、3"},
+        {L"T018.exe --set=surgery=2", L"", {}, L"第 3 项“大手术”取 1（是）或 0（否）"},
+        {L"T018.exe --set=weight=70", L"", {}, L"--set=weight=70：本工具没有这一项输入"},
+        {L"T018.exe --patient-nam=甲", L"", {}, L"--patient-nam=甲：未知参数"},
+        {L"T018.exe extra", L"", {}, L"extra：未知参数"},
+        // An identity at fault is taken not at all: never half of it.
+        {L"T018.exe --patient-id=1 --patient-name=甲\x1B[2J", L"", {}, L"姓名不得含控制字符"},
+        {L"T018.exe --patient-id=123456789012345678901234567890123 --patient-name=甲 --set=age=70", L"",
+         {L"70"}, L"住院号最多 32 个字符"},
+        {L"T018.exe --patient-id=1 --patient-id=2 --patient-name=甲", L"", {}, L"--patient-id=2：重复给出"},
+        {L"T018.exe --patient-file=/no/such/file", L"", {}, L"--patient-file=/no/such/file：文件无法读取"},
+    };
+    for (const Case& c : cases) {
+        static StartRequest request;
+        start_request_read(&tool, c.command_line, &request);
+        wchar_t line[256];
+        patient_line(request.patient, line, 256);
+        EXPECT_STREQ(c.patient_line, line) << c.command_line;
+        for (int i = 0; i < 3; i++) {
+            EXPECT_EQ(c.presets[i] != nullptr, request.presets[i].given) << c.command_line << " input " << i;
+            if (c.presets[i]) {
+                EXPECT_STREQ(c.presets[i], request.presets[i].text);
+            }
+        }
+        if (!c.complaint[0]) {
+            EXPECT_STREQ(L"", request.complaint) << c.command_line;
+        } else {
+            EXPECT_NE(nullptr, wcsstr(request.complaint, c.complaint)) << request.complaint;
+        }
+    }
+}
+
+// The launcher hands the patient on as arguments the tool reads back the
+// same, whatever the name holds; and a file of the same lines gives the same.
+TEST(StartRequest, PatientPassedOnReadsBackTheSame) {
+    Patient sent = {};
+    const wchar_t* values[PATIENT_FIELD_COUNT] = {L"A\\\"1\\", L"甲 \"乙\"", L"12\\", L"普外一科", L"N01", L"测试护士"};
+    for (int f = 0; f < PATIENT_FIELD_COUNT; f++) ASSERT_TRUE(patient_set_field(&sent, f, values[f]));
+    wchar_t line[1024] = L"T018.exe";
+    ASSERT_GT(patient_arguments(sent, line + 8, 1024 - 8), 0);
+    static StartRequest request;
+    start_request_read(nullptr, line, &request);
+    EXPECT_STREQ(L"", request.complaint);
+    for (int f = 0; f < PATIENT_FIELD_COUNT; f++) EXPECT_STREQ(values[f], request.patient.fields[f]) << line;
+    wchar_t small[16];
+    EXPECT_EQ(-1, patient_arguments(sent, small, 16));
+    EXPECT_STREQ(L"", small);
+
+#ifndef _WIN32
+    char path[] = "/tmp/glyvant-patient-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const char file[] = "\xEF\xBB\xBF# from the hospital system\r\npatient-id=2026001234\r\npatient-name=测试患者甲\n\n"
+                        "set=age=70\r\n";
+    ASSERT_EQ((ssize_t)sizeof file - 1, write(fd, file, sizeof file - 1));
+    close(fd);
+    wchar_t command_line[128];
+    swprintf(command_line, 128, L"T018.exe --patient-file=%s", path);
+    start_request_read(nullptr, command_line, &request);
+    unlink(path);
+    EXPECT_STREQ(L"2026001234", request.patient.fields[PATIENT_ID]);
+    EXPECT_STREQ(L"测试患者甲", request.patient.fields[PATIENT_NAME]);
+    EXPECT_NE(nullptr, wcsstr(request.complaint, L"患者信息文件第 5 行 set=age=70：启动器不接受 --set")) << request.complaint;
+#endif
+}

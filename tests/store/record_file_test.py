@@ -27,7 +27,8 @@ import sys
 import tempfile
 
 BOM = b"\xef\xbb\xbf"
-HEADER = ["时间", "工具", "行号", "进程", "结果"]
+HEADER = ["时间", "工具", "行号", "进程", "结果", "记录编号", "住院号", "姓名", "床号", "科室", "护士工号", "护士姓名",
+          "Windows 用户", "计算机名", "保存时间"]
 
 
 def fail(message):

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
+#include <wchar.h>
 
 #include "store/store.h"
 #include "support/file_bytes.h"
@@ -17,7 +18,13 @@ const InputDef inputs[] = {
     {.key = "c", .label = L"说\"明\"", .unit = L"", .default_value = 1},
 };
 const Prepared tool({.id = 987, .title = L"Glyvant", .input_count = 3, .inputs = inputs});
-const LocalTime noon = {2026, 12, 8, 9, 5, 7};
+const RecordStamp noon = {.number = L"3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5",
+                          .patient = {},
+                          .user = L"nurse01",
+                          .computer = L"WARD-PC-12",
+                          .time = {2026, 12, 8, 9, 5, 7, 480}};
+// What every row of `noon` ends with when no patient is given.
+#define NOON_STAMP L",3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5,,,,,,,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00\r\n"
 
 Calculation& calculation_of(const wchar_t* result) {
     static Calculation c;
@@ -30,7 +37,9 @@ Calculation& calculation_of(const wchar_t* result) {
 TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     wchar_t line[RECORD_LINE_CAPACITY];
     record_header_line(tool, line, RECORD_LINE_CAPACITY);
-    EXPECT_STREQ(L"时间,工具,本餐碳水,\"系数,比值\",\"说\"\"明\"\"\",结果\r\n", line);
+    EXPECT_STREQ(L"时间,工具,本餐碳水,\"系数,比值\",\"说\"\"明\"\"\",结果,记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,"
+                 L"Windows 用户,计算机名,保存时间\r\n",
+                 line);
 
     struct Case {
         double values[3];
@@ -40,16 +49,43 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     const Case cases[] = {
         {{60, 0.1, 1234567}, L"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n",
          L"2026-12-08 09:05:07,Glyvant,本餐碳水=60,\"系数,比值=0.1\",\"说\"\"明\"\"=1.23457e+06\","
-         L"\"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n\"\r\n"},
-        {{-0.5, 0, 1e-7}, L"", L"2026-12-08 09:05:07,Glyvant,本餐碳水=-0.5,\"系数,比值=0\",\"说\"\"明\"\"=1e-07\",\r\n"},
-        {{1, 2, 3}, L"plain", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",plain\r\n"},
+         L"\"餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n\"" NOON_STAMP},
+        {{-0.5, 0, 1e-7}, L"", L"2026-12-08 09:05:07,Glyvant,本餐碳水=-0.5,\"系数,比值=0\",\"说\"\"明\"\"=1e-07\"," NOON_STAMP},
+        {{1, 2, 3}, L"plain", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",plain" NOON_STAMP},
         // A line break alone, of either kind, would split the row too.
-        {{1, 2, 3}, L"a\rb", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",\"a\rb\"\r\n"},
-        {{1, 2, 3}, L"a\nb", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",\"a\nb\"\r\n"},
+        {{1, 2, 3}, L"a\rb", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",\"a\rb\"" NOON_STAMP},
+        {{1, 2, 3}, L"a\nb", L"2026-12-08 09:05:07,Glyvant,本餐碳水=1,\"系数,比值=2\",\"说\"\"明\"\"=3\",\"a\nb\"" NOON_STAMP},
     };
     for (const Case& c : cases) {
         record_row_line(tool, c.values, c.result, noon, line, RECORD_LINE_CAPACITY);
         EXPECT_STREQ(c.row, line);
+    }
+    // Names and numbers from outside: text in a spreadsheet, never a formula;
+    // an offset west of Greenwich with its sign.
+    struct StampCase {
+        const wchar_t* id;
+        const wchar_t* name;
+        const wchar_t* user;
+        int offset;
+        const wchar_t* columns;
+    };
+    const StampCase stamps[] = {
+        {L"2026001234", L"测试患者甲", L"nurse01", 480,
+         L",2026001234,测试患者甲,12,普外一科,N01,测试护士,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00\r\n"},
+        {L"+86", L"=HYPERLINK(\"http://x\",\"点我\")", L"@admin", -330,
+         L",'+86,\"'=HYPERLINK(\"\"http://x\"\",\"\"点我\"\")\",12,普外一科,N01,测试护士,'@admin,WARD-PC-12,"
+         L"2026-12-08T09:05:07-05:30\r\n"},
+        {L"-1", L"\t甲", L"a-b", 0, L",'-1,'\t甲,12,普外一科,N01,测试护士,a-b,WARD-PC-12,2026-12-08T09:05:07+00:00\r\n"},
+    };
+    for (const StampCase& c : stamps) {
+        RecordStamp stamp = noon;
+        const wchar_t* fields[PATIENT_FIELD_COUNT] = {c.id, c.name, L"12", L"普外一科", L"N01", L"测试护士"};
+        for (int f = 0; f < PATIENT_FIELD_COUNT; f++) text_copy(stamp.patient.fields[f], PATIENT_FIELD_CAPACITY, fields[f]);
+        text_copy(stamp.user, RECORD_NAME_CAPACITY, c.user);
+        stamp.time.utc_offset_minutes = c.offset;
+        const double values[] = {1, 2, 3};
+        record_row_line(tool, values, L"plain", stamp, line, RECORD_LINE_CAPACITY);
+        EXPECT_STREQ(c.columns, wcsstr(line, L"e4f5") + 4) << c.name;
     }
     // A calculation's result field ends with its verdict and level in words.
     Calculation& c = calculation_of(L"总分：9 分\r\n");
@@ -71,7 +107,7 @@ TEST(RecordLines, ResultWholeLongFieldsMarked) {
     record_row_line(wide, values, result.c_str(), noon, line, RECORD_LINE_CAPACITY);
     EXPECT_EQ(L"2026-12-08 09:05:07," + title.substr(0, RECORD_TITLE_LIMIT - 1) + L"…," +
                   label.substr(0, RECORD_INPUT_FIELD_LIMIT - 1) + L"…,\"" +
-                  std::wstring(2 * RESULT_TEXT_MAX, L'"') + L"\"\r\n",
+                  std::wstring(2 * RESULT_TEXT_MAX, L'"') + L"\"" NOON_STAMP,
               std::wstring(line));
 }
 
@@ -81,8 +117,19 @@ int count_of(const std::string& text, const std::string& piece) {
     return n;
 }
 
+Patient patient_of(const wchar_t* id, const wchar_t* name, const wchar_t* nurse) {
+    Patient p = {};
+    patient_set_field(&p, PATIENT_ID, id);
+    patient_set_field(&p, PATIENT_NAME, name);
+    patient_set_field(&p, NURSE_NAME, nurse);
+    return p;
+}
+
 // The first save creates the folders and the file with one mark and one
-// header; later saves add one row each.
+// header; later saves add one row each. A file an earlier version began,
+// with a header of its own, is left byte for byte as it was: the rows go to
+// a file of their own beside it. The patient's last row is found again
+// from the file's end, and no other patient's.
 TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     wchar_t where[RECORD_PATH_CAPACITY];
 #ifndef _WIN32
@@ -90,21 +137,47 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     ASSERT_NE(nullptr, mkdtemp(folder));
     setenv("XDG_DATA_HOME", folder, 1);
 #endif
-    wchar_t base[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    wchar_t base[RECORD_PATH_CAPACITY], old_path[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
     ASSERT_TRUE(platform_calls.user_data_folder(base, RECORD_PATH_CAPACITY));
-    text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords%lcT987.csv", base,
-                PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR, PLATFORM_PATH_SEPARATOR);
+    const wchar_t sep = PLATFORM_PATH_SEPARATOR;
+    text_format(old_path, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords%lcT987.csv", base, sep, sep, sep);
+    text_format(path, RECORD_PATH_CAPACITY, L"%ls%lcOrvoMedSuite%lcrecords%lcT987-2.csv", base, sep, sep, sep);
+    platform_calls.remove_file(old_path);
     platform_calls.remove_file(path);
+    const Patient no_one = {};
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"第一次"), no_one, where, RECORD_PATH_CAPACITY));
+    EXPECT_STREQ(old_path, where);
+    const std::string old_rows = "\xEF\xBB\xBF时间,工具,本餐碳水,结果\r\n2025-01-02 03:04:05,Glyvant,本餐碳水=60,旧\r\n";
+    ASSERT_TRUE(platform_replace_file(old_path, old_rows.data(), (int)old_rows.size()));
 
-    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"第一次"), where, RECORD_PATH_CAPACITY));
+    const Patient a = patient_of(L"2026001234", L"测试患者甲", L"测试护士"), b = patient_of(L"2026001235", L"测试患者乙", L"");
+    wchar_t last[RECORD_LAST_CAPACITY];
+    const LocalTime this_year = {2026, 12, 9, 8, 0, 0, 480}, next_year = {2027, 1, 1, 8, 0, 0, 480};
+    EXPECT_FALSE(record_last_assessment(tool, a, this_year, last, RECORD_LAST_CAPACITY));
+    EXPECT_STREQ(RECORD_NO_LAST_ASSESSMENT, last);
+    Calculation& first = calculation_of(L"餐时胰岛素：6.0 U\r\n");
+    first.level = 2;
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, first, a, where, RECORD_PATH_CAPACITY));
     EXPECT_STREQ(path, where);
-    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"第二次"), where, RECORD_PATH_CAPACITY));
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"餐时胰岛素：9.5 U\r\n"), b, where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(old_rows, file_bytes(old_path));
     std::string bytes = file_bytes(path);
     EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
     EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
-    EXPECT_EQ(1, count_of(bytes, "\xE7\xBB\x93\xE6\x9E\x9C\r\n"));  // 结果: one header
-    EXPECT_EQ(2, count_of(bytes, "\"\r\n"));  // rows end with their quoted result field
+    EXPECT_EQ(1, count_of(bytes, "保存时间\r\n"));  // one header
     EXPECT_EQ(2, count_of(bytes, ",Glyvant,本餐碳水=60,"));  // the calculation's own inputs
+
+    // "上次评估：" and the time of the save, without its year within it.
+    ASSERT_TRUE(record_last_assessment(tool, a, this_year, last, RECORD_LAST_CAPACITY));
+    std::wstring shown = last;
+    EXPECT_EQ(L"上次评估：", shown.substr(0, 5));
+    EXPECT_EQ(L"　餐时胰岛素：6.0 U　需关注　测试护士", shown.substr(16)) << last;  // a report's first line
+    ASSERT_TRUE(record_last_assessment(tool, b, next_year, last, RECORD_LAST_CAPACITY));
+    EXPECT_EQ(L"　餐时胰岛素：9.5 U　完成", std::wstring(last).substr(21)) << last;
+    // The same number under another name is another patient, or a slip.
+    EXPECT_FALSE(record_last_assessment(tool, patient_of(L"2026001234", L"测试患者乙", L""), this_year, last,
+                                        RECORD_LAST_CAPACITY));
+    platform_calls.remove_file(old_path);
     platform_calls.remove_file(path);
 }
 
@@ -118,12 +191,12 @@ TEST(RecordSave, LongRowsAreWrittenWhole) {
     const Prepared wide({.id = 988, .title = L"长行", .input_count = TOOL_MAX_INPUTS, .inputs = many});
     wchar_t where[RECORD_PATH_CAPACITY];
     ASSERT_EQ(RECORD_SAVED, record_save(wide, calculation_of(std::wstring(RESULT_TEXT_MAX, L'果').c_str()),
-                                        where, RECORD_PATH_CAPACITY));
+                                        Patient{}, where, RECORD_PATH_CAPACITY));
     std::string bytes = file_bytes(where);
     platform_calls.remove_file(where);
     std::string row = bytes.substr(bytes.find("\r\n") + 2);
     EXPECT_GT(row.size(), 4095u);
-    EXPECT_EQ(TOOL_MAX_INPUTS + 2, count_of(row, ","));             // no field lost
+    EXPECT_EQ(TOOL_MAX_INPUTS + 2 + RECORD_STAMP_COLUMNS, count_of(row, ","));  // no field lost
     EXPECT_EQ(RESULT_TEXT_MAX, count_of(row, "\xE6\x9E\x9C"));  // 果, the whole result
     EXPECT_EQ("\r\n", row.substr(row.size() - 2));
 }
@@ -141,15 +214,15 @@ TEST(RecordSave, FailuresAreReportedNotHidden) {
     ASSERT_NE(nullptr, f);
     fclose(f);
     setenv("XDG_DATA_HOME", folder, 1);
-    EXPECT_EQ(RECORD_NOT_WRITTEN, record_save(tool, x, where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(RECORD_NOT_WRITTEN, record_save(tool, x, Patient{}, where, RECORD_PATH_CAPACITY));
     remove(blocker.c_str());
-    EXPECT_EQ(RECORD_SAVED, record_save(tool, x, where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(RECORD_SAVED, record_save(tool, x, Patient{}, where, RECORD_PATH_CAPACITY));
 
     // No per-user folder at all: the message names the folder it looked for.
     std::string home = getenv("HOME") ? getenv("HOME") : "";
     unsetenv("XDG_DATA_HOME");
     unsetenv("HOME");
-    EXPECT_EQ(RECORD_NO_DATA_FOLDER, record_save(tool, x, where, RECORD_PATH_CAPACITY));
+    EXPECT_EQ(RECORD_NO_DATA_FOLDER, record_save(tool, x, Patient{}, where, RECORD_PATH_CAPACITY));
     EXPECT_STREQ(L"$XDG_DATA_HOME/OrvoMedSuite/records", where);
     setenv("HOME", home.c_str(), 1);
 }

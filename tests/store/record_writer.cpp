@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         tool_calculate(tool, values, &calculation);
         text_format(calculation.text, RESULT_TEXT_CAPACITY,
                     L"进程 %d 第 %d 行，\"引号\"\r\n餐时胰岛素：6.0 U\r\n", pid, row);
-        if (record_save(tool, calculation, where, RECORD_PATH_CAPACITY) == RECORD_SAVED)
+        if (record_save(tool, calculation, Patient{}, where, RECORD_PATH_CAPACITY) == RECORD_SAVED)
             saved++;
         else
             failed++;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <regex>
 #include <string>
 
 #include "store/store.h"
@@ -94,12 +96,12 @@ std::wstring record_file() {
     return data_folder + s + L"OrvoMedSuite" + s + L"records" + s + L"T906.csv";
 }
 
-// Every row ends with its quoted result field, which holds line breaks.
+// Every row ends with its save time and UTC offset; its result field
+// before holds line breaks.
 int rows_in(const std::string& bytes) {
     if (bytes == "(missing)") return -1;
-    int rows = 0;
-    for (size_t at = bytes.find("\"\r\n"); at != std::string::npos; at = bytes.find("\"\r\n", at + 3)) rows++;
-    return rows;
+    static const std::regex row_end("T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}\r\n");
+    return (int)std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), row_end), std::sregex_iterator());
 }
 
 RecordOutcome save() {
@@ -107,7 +109,7 @@ RecordOutcome save() {
     const double values[] = {60};
     tool_calculate(tool, values, &calculation);
     wchar_t where[RECORD_PATH_CAPACITY];
-    return record_save(tool, calculation, where, RECORD_PATH_CAPACITY);
+    return record_save(tool, calculation, Patient{}, where, RECORD_PATH_CAPACITY);
 }
 
 TEST_F(StoreFaults, SaveTellsTheFailureAndLeavesNoHalfRow) {

@@ -1,0 +1,260 @@
+// What a hospital system starts a tool or the launcher with: the patient,
+// the nurse and the inputs it already knows, from the command line or from
+// a file it names. Every argument not taken as it stands is told, so that
+// nothing is used, or dropped, without the nurse knowing.
+#include "app/app.h"
+
+#include <wchar.h>
+
+#include "platform/platform.h"
+
+namespace {
+
+// An argument as a message quotes it: control characters shown as "�",
+// and cut, marked, when long.
+constexpr int SHOWN_ARGUMENT_LIMIT = 60;
+
+const wchar_t SET_OPTION[] = L"set";
+const wchar_t FILE_OPTION[] = L"patient-file";
+
+// One source of arguments (the command line, or the file) while it is read.
+struct Source {
+    StartRequest* request;
+    const PreparedTool* tool;
+    bool from_file;
+    const wchar_t* where;  // "" for the command line, "患者信息文件第 3 行 " for the file
+    Patient patient;
+    bool given[PATIENT_FIELD_COUNT];
+    bool identity_at_fault;
+};
+
+void complain(Source& source, const wchar_t* argument, const wchar_t* what) {
+    wchar_t shown[SHOWN_ARGUMENT_LIMIT + 2];
+    int n = 0;
+    for (const wchar_t* p = argument; *p && n < SHOWN_ARGUMENT_LIMIT; p++)
+        shown[n++] = (*p < 0x20 || *p == 0x7F) ? L'\xFFFD' : *p;
+    if (argument[n]) shown[n++] = TEXT_CUT_MARK;
+    shown[n] = 0;
+    wchar_t line[512];
+    text_format(line, 512, L"%ls%ls：%ls\r\n", source.where, shown, what);
+    text_append(source.request->complaint, START_COMPLAINT_CAPACITY, line);
+}
+
+bool same(const wchar_t* a, const wchar_t* b) { return wcscmp(a, b) == 0; }
+
+// "--set=KEY=VALUE": the input of that key takes the value as sent.
+void read_set(Source& source, const wchar_t* argument, const wchar_t* key_and_value) {
+    const PreparedTool* tool = source.tool;
+    if (!tool) {
+        complain(source, argument, L"启动器不接受 --set，请在打开的工具中填写");
+        return;
+    }
+    const wchar_t* equals = wcschr(key_and_value, L'=');
+    if (!equals) {
+        complain(source, argument, L"须写作 --set=键=值");
+        return;
+    }
+    int input = -1;
+    for (int i = 0; i < tool->input_count && input < 0; i++) {
+        const char* key = tool->inputs[i].key;
+        int k = 0;
+        while (key[k] && key_and_value + k < equals && (wchar_t)(unsigned char)key[k] == key_and_value[k]) k++;
+        if (!key[k] && key_and_value + k == equals) input = i;
+    }
+    if (input < 0) {
+        complain(source, argument, L"本工具没有这一项输入（各项的键见使用说明）");
+        return;
+    }
+    const InputDef& def = tool->inputs[input];
+    const wchar_t* value = equals + 1;
+    wchar_t complaint[256];
+    double number = 0;
+    bool is_number = input_field_number(value, &number);
+    if (def.box) {
+        if (!is_number || (number != 0 && number != 1)) {
+            text_format(complaint, 256, L"第 %d 项“%ls”取 1（是）或 0（否）", input + 1, def.label);
+            complain(source, argument, complaint);
+            return;
+        }
+    } else if (def.choice_count) {
+        if (!is_number || !tool_choice_of(def, number)) {
+            wchar_t values[128] = L"";
+            for (int c = 0; c < def.choice_count; c++) {
+                wchar_t one[32];
+                text_format(one, 32, c ? L"、%g" : L"%g", def.choices[c].value);
+                text_append(values, 128, one);
+            }
+            text_format(complaint, 256, L"第 %d 项“%ls”可取 %ls", input + 1, def.label, values);
+            complain(source, argument, complaint);
+            return;
+        }
+    } else if (!is_number) {
+        text_format(complaint, 256, L"第 %d 项“%ls”须为数字（已填入，计算时核对）", input + 1, def.label);
+        complain(source, argument, complaint);
+    } else if (InputFault fault = tool_input_fault(def, number); fault != INPUT_SOUND) {
+        input_field_complaint(def, input + 1, value, fault, complaint, 256);
+        text_append(complaint, 256, L"已填入，计算时核对");
+        complain(source, argument, complaint);
+    }
+    if (text_length(value) >= INPUT_TEXT_CAPACITY) {
+        complain(source, argument, L"值过长");
+        return;
+    }
+    StartPreset& preset = source.request->presets[input];
+    preset.given = true;
+    text_copy(preset.text, INPUT_TEXT_CAPACITY, value);
+}
+
+void read_file(Source& source, const wchar_t* argument, const wchar_t* path);
+
+// One "option=value" (the leading "--" already gone) of either source.
+void read_option(Source& source, const wchar_t* argument, const wchar_t* option) {
+    const wchar_t* equals = wcschr(option, L'=');
+    int name_length = equals ? (int)(equals - option) : text_length(option);
+    wchar_t name[32] = L"";
+    if (name_length < 32) {
+        for (int i = 0; i < name_length; i++) name[i] = option[i];
+        name[name_length] = 0;
+    }
+    const wchar_t* value = equals ? equals + 1 : L"";
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+        if (!same(name, patient_field_name(field).option)) continue;
+        if (!equals) break;
+        PatientFieldFault fault = patient_field_fault(value);
+        if (fault != PATIENT_FIELD_SOUND) {
+            wchar_t what[128];
+            patient_field_fault_text(field, fault, what, 128);
+            complain(source, argument, what);
+            source.identity_at_fault = true;
+        } else if (source.given[field]) {
+            complain(source, argument, L"重复给出");
+            source.identity_at_fault = true;
+        } else {
+            patient_set_field(&source.patient, field, value);
+            source.given[field] = true;
+        }
+        return;
+    }
+    if (equals && same(name, SET_OPTION)) return read_set(source, argument, value);
+    if (equals && same(name, FILE_OPTION) && !source.from_file) return read_file(source, argument, value);
+    complain(source, argument, L"未知参数");
+}
+
+// The identity of a source goes to the request only whole.
+void finish(Source& source) {
+    bool any = false;
+    for (bool g : source.given) any = any || g;
+    if (source.identity_at_fault) {
+        text_append(source.request->complaint, START_COMPLAINT_CAPACITY,
+                    source.from_file ? L"患者信息文件中的患者身份未采用，请核对后重新填写。\r\n"
+                                    : L"命令行中的患者身份未采用，请核对后重新填写。\r\n");
+        return;
+    }
+    if (!any) return;
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++)
+        if (source.given[field]) text_copy(source.request->patient.fields[field], PATIENT_FIELD_CAPACITY, source.patient.fields[field]);
+}
+
+void read_file(Source& source, const wchar_t* argument, const wchar_t* path) {
+    char bytes[START_FILE_CAPACITY];
+    int length = platform_read_small_file(path, bytes, START_FILE_CAPACITY);
+    if (length < 0) {
+        complain(source, argument, L"文件无法读取，或超过 16 KB");
+        return;
+    }
+    Source file = {source.request, source.tool, true, L"", {}, {}, false};
+    char* line = bytes;
+    if (length >= 3 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
+        (unsigned char)bytes[2] == 0xBF)
+        line += 3;
+    for (int number = 1; line < bytes + length; number++) {
+        char* end = line;
+        while (end < bytes + length && *end != '\n') end++;
+        char* next = end + 1;
+        if (end > line && end[-1] == '\r') end--;
+        *end = 0;
+        wchar_t where[64], text[START_ARGUMENT_CAPACITY];
+        text_format(where, 64, L"患者信息文件第 %d 行 ", number);
+        file.where = where;
+        if (wide_from_utf8(line, text, START_ARGUMENT_CAPACITY) < 0) {
+            complain(file, L"", L"行过长");
+            file.identity_at_fault = true;
+        } else if (text[0] && text[0] != L'#') {
+            const wchar_t* option = text[0] == L'-' && text[1] == L'-' ? text + 2 : text;
+            read_option(file, text, option);
+        }
+        line = next;
+    }
+    file.where = L"";
+    finish(file);
+}
+
+}  // namespace
+
+bool command_line_argument(const wchar_t** cursor, wchar_t* argument, int capacity, bool* cut) {
+    const wchar_t* p = *cursor;
+    *cut = false;
+    while (*p == L' ' || *p == L'\t') p++;
+    if (!*p) {
+        argument[0] = 0;
+        *cursor = p;
+        return false;
+    }
+    int n = 0;
+    auto put = [&](wchar_t c) {
+        if (n < capacity - 1) argument[n++] = c;
+        else *cut = true;
+    };
+    bool quoted = false;
+    while (*p && (quoted || (*p != L' ' && *p != L'\t'))) {
+        int backslashes = 0;
+        while (*p == L'\\') p++, backslashes++;
+        if (*p == L'"') {
+            for (int i = 0; i < backslashes / 2; i++) put(L'\\');
+            if (backslashes % 2) {
+                put(L'"');
+            } else if (quoted && p[1] == L'"') {
+                put(L'"');  // "" inside quotes stands for one
+                p++;
+            } else {
+                quoted = !quoted;
+            }
+            p++;
+            continue;
+        }
+        for (int i = 0; i < backslashes; i++) put(L'\\');
+        if (backslashes) continue;
+        put(*p++);
+    }
+    argument[n] = 0;
+    *cursor = p;
+    return true;
+}
+
+void start_request_read(const PreparedTool* tool, const wchar_t* command_line, StartRequest* request) {
+    *request = {};
+    if (!command_line) return;
+    const wchar_t* cursor = command_line;
+    // The program's own path: quoted without escapes, or up to a space.
+    while (*cursor == L' ' || *cursor == L'\t') cursor++;
+    if (*cursor == L'"') {
+        cursor++;
+        while (*cursor && *cursor != L'"') cursor++;
+        if (*cursor) cursor++;
+    } else {
+        while (*cursor && *cursor != L' ' && *cursor != L'\t') cursor++;
+    }
+    Source source = {request, tool, false, L"", {}, {}, false};
+    wchar_t argument[START_ARGUMENT_CAPACITY];
+    bool cut = false;
+    while (command_line_argument(&cursor, argument, START_ARGUMENT_CAPACITY, &cut)) {
+        if (cut)
+            complain(source, argument, L"参数过长");
+        else if (argument[0] == L'-' && argument[1] == L'-')
+            read_option(source, argument, argument + 2);
+        else
+            complain(source, argument, L"未知参数");
+        if (cut) source.identity_at_fault = true;
+    }
+    finish(source);
+}

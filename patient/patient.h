@@ -1,0 +1,80 @@
+// Whom a result belongs to: the patient's two identifiers (name and
+// hospital number, never the bed alone), where they lie, and the nurse who
+// assesses. They come from the hospital system's command line, a file it
+// writes, a wristband scanner or the keyboard, and go only where the nurse
+// sends a result: the window, the clipboard, the page, the record.
+#pragma once
+
+// The fields in the order the record's columns and the command line give
+// them.
+enum PatientField : int {
+    PATIENT_ID,    // 住院号, the hospital number
+    PATIENT_NAME,
+    PATIENT_BED,
+    PATIENT_WARD,
+    NURSE_ID,
+    NURSE_NAME,
+    PATIENT_FIELD_COUNT,
+};
+
+// A field holds at most this many characters: every hospital number and
+// name a ward writes, and nothing a slip of the scanner pastes whole.
+constexpr int PATIENT_FIELD_LIMIT = 32;
+constexpr int PATIENT_FIELD_CAPACITY = PATIENT_FIELD_LIMIT + 1;
+
+struct Patient {
+    wchar_t fields[PATIENT_FIELD_COUNT][PATIENT_FIELD_CAPACITY];  // empty when not given
+};
+
+// Each field's command-line option (without "--" and "=") and the words a
+// nurse reads for it.
+struct PatientFieldName {
+    const wchar_t* option;
+    const wchar_t* label;
+};
+const PatientFieldName& patient_field_name(int field);
+
+enum PatientFieldFault {
+    PATIENT_FIELD_SOUND,
+    PATIENT_FIELD_CONTROL,   // holds a control character (a tab, a line break, an escape)
+    PATIENT_FIELD_TOO_LONG,  // more than PATIENT_FIELD_LIMIT characters
+};
+// What is wrong with `text` as a field's value, spaces around it aside.
+PatientFieldFault patient_field_fault(const wchar_t* text);
+// "住院号最多 32 个字符" and the like: what the field takes, for a message
+// that names the argument or the box.
+int patient_field_fault_text(int field, PatientFieldFault fault, wchar_t* text, int capacity);
+
+// Sets a field to `text` without the spaces around it (a scanner may add
+// them). False, leaving the field as it was, when patient_field_fault
+// finds fault with it.
+bool patient_set_field(Patient* patient, int field, const wchar_t* text);
+
+// Who the result belongs to as far as it is given.
+enum PatientState {
+    PATIENT_NONE,      // no patient field is given: a calculation that concerns no one
+    PATIENT_HALF,      // some are, but not both the name and the hospital number
+    PATIENT_COMPLETE,  // the name and the hospital number
+};
+PatientState patient_state(const Patient& patient);
+
+// What a copy, a save or a print with a patient half given is refused with.
+#define PATIENT_HALF_GIVEN L"患者身份须有姓名和住院号两项"
+
+// The patient as the window's band and the copy show it: "张三　住院号
+// 2026001234　12 床　普外一科", the parts not given left out; "" for none.
+int patient_line(const Patient& patient, wchar_t* line, int capacity);
+
+// The arguments that give a program the patient and the nurse, one
+// "--option=value" for each field given, each quoted as Windows programs
+// read their command line, a space before each. Returns the length, or -1
+// when they do not fit (`arguments` then empty: half a patient is none).
+int patient_arguments(const Patient& patient, wchar_t* arguments, int capacity);
+
+// Text from outside the program (a name, a number, a user name) as a
+// spreadsheet cell shows it as text: one that begins with "=", "+", "-",
+// "@", a tab or a carriage return, which Excel and LibreOffice would take
+// for a formula, gets a leading apostrophe. Cut to capacity - 1.
+int spreadsheet_text(const wchar_t* text, wchar_t* cell, int capacity);
+// Whether a cell beginning with `c` would be taken for a formula.
+bool spreadsheet_formula_start(wchar_t c);
