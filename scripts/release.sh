@@ -5,16 +5,19 @@
 #   scripts/release.sh --suite    every tool of suite/, for 64- and 32-bit Windows
 # One tool: dist/<program>-<version>-win64.zip (dist/Glyvant-1.0-win64.zip by
 # default) with the program, its user guide and deployment note made from
-# docs/release/, and SHA256SUMS.txt. The suite: dist/OrvoMedSuite-<version>-
+# docs/release/, the Group Policy template of docs/release/policy/ in
+# policy/, and SHA256SUMS.txt. The suite: dist/OrvoMedSuite-<version>-
 # win64.zip and -win32.zip, each with every tool's program (Glyvant.exe, and
 # T010-InsulinCorrection.exe and so on), each program's user guide in
 # 使用说明\, the suite's deployment note and catalogue 工具目录.txt from
-# docs/release/suite/, and SHA256SUMS.txt; and the same files as the Windows
-# Installer packages dist/OrvoMedSuite-<version>-win64.msi and -win32.msi
+# docs/release/suite/, the Group Policy template in policy/, and
+# SHA256SUMS.txt; and the same files as the Windows Installer packages
+# dist/OrvoMedSuite-<version>-win64.msi and -win32.msi
 # (scripts/msi/build_msi.py).
-# Nothing is packaged unless every descriptor passes scripts/check-tool.sh
-# and every program's self-test exits 0 under Wine (the 32-bit programs under
-# 32-bit Wine). The same commit gives the same bytes, unless signed.
+# Nothing is packaged unless every descriptor passes scripts/check-tool.sh,
+# the policy template passes scripts/check-policy.py, and every program's
+# self-test exits 0 under Wine (the 32-bit programs under 32-bit Wine). The
+# same commit gives the same bytes, unless signed.
 #
 # Environment:
 #   RELEASE_SIGN_PFX       a PKCS#12 file: every program is Authenticode-signed
@@ -143,6 +146,7 @@ release_tool() {
     exit 2
   fi
   scripts/check-tool.sh "$source"
+  python3 scripts/check-policy.py docs/release/policy
   local dir=build/release/$tool
   # Without the link time in its header the program is the same, byte for
   # byte, whenever the same sources are built, and so are the checksums.
@@ -168,6 +172,7 @@ release_tool() {
     signed_lines <"docs/release/$text.template.txt" | "$dir/native/release_texts" "$exe" |
       windows_text >"$stage/$text.txt"
   done
+  cp -r docs/release/policy "$stage/"
   package "$stage" "$zip"
 }
 
@@ -182,6 +187,7 @@ suite_build() {
 
 release_suite() {
   scripts/check-tool.sh suite/*.cpp
+  python3 scripts/check-policy.py docs/release/policy
   local root=build/release/suite
   mkdir -p "$root" "$dist"
   suite_build native "$root/native" suite_texts "$version_option"
@@ -259,6 +265,7 @@ release_suite() {
     sed -e "s/@BITS@/$bits/g" -e "s/@LAUNCHER@/$launcher/g" docs/release/suite/部署说明-DEPLOYMENT.template.txt |
       signed_lines |
       "$texts/release_texts_t009_glyvant" Glyvant.exe | windows_text >"$stage/部署说明-DEPLOYMENT.txt"
+    cp -r docs/release/policy "$stage/"
     package "$stage" "$dist/OrvoMedSuite-$version-$arch.zip"
     # The same staged files, checksums included, as the package IT deploys.
     msi=$dist/OrvoMedSuite-$version-$arch.msi

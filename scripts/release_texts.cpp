@@ -31,6 +31,11 @@
 //                                 ("label（unit）") or verdict rule
 //                                 ("colour（level 级）：message"), and left
 //                                 out when there is none
+//   @SET@                         repeated once per input as a hospital
+//                                 system fills it with --set=key=value
+//                                 ("carbs：本餐碳水（g），数字，范围 0–300 g";
+//                                 a list's values on lines below, "4 = 4 分：
+//                                 自动睁眼"; a box "1（是）/0（否）")
 //   [formula] [report] [inputs] [no-inputs] [fields] [lists] at the start
 //                                 of a line: the line is kept, without the
 //                                 tag, only for a tool that computes formulas
@@ -103,6 +108,29 @@ std::string input_item(const InputDef& input) {
     method_input_text(input, L"\n        ", item, 4096);
     if (*input.section) return "【" + utf8(input.section) + "】\n  · " + utf8(item);
     return utf8(item);
+}
+
+// The key that --set names an input by, and what its value may be: a number
+// (it stands in the field as sent and is judged at Calculate), one of a
+// list's values, each with the option it chooses on a line of its own
+// below, or a box's 1 or 0. A list's values are written as a field shows a
+// number, a form the command line's reading takes back.
+std::string set_item(const InputDef& input) {
+    std::string item = std::string(input.key) + "：";
+    if (input.box) return item + utf8(input.label) + "，1（是）/0（否）";
+    if (input.choice_count) {
+        item += utf8(input.label) + "，取以下值之一：";
+        for (int k = 0; k < input.choice_count; k++) {
+            wchar_t value[VALUE_TEXT_CAPACITY];
+            format_default_value(input.choices[k].value, value, VALUE_TEXT_CAPACITY);
+            item += "\n        " + utf8(value) + " = " + utf8(input.choices[k].label);
+        }
+        return item;
+    }
+    item += with_unit(input.label, input.unit) + "，数字";
+    wchar_t range[128];
+    if (tool_input_range_text(input, range, 128) > 0) item += "，范围 " + utf8(range);
+    return item;
 }
 
 std::string verdict_item(const RuleDef& rule) {
@@ -189,8 +217,11 @@ int main(int argc, char** argv) {
         {"@MEANING_3@", utf8(verdict_level(3).meaning)},
     };
     static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ and @MEANING_n@ mark per level");
-    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}};
-    for (int i = 0; i < tool.input_count; i++) lists[0].items.push_back(input_item(tool.inputs[i]));
+    std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}, {"@SET@", {}}};
+    for (int i = 0; i < tool.input_count; i++) {
+        lists[0].items.push_back(input_item(tool.inputs[i]));
+        lists[3].items.push_back(set_item(tool.inputs[i]));
+    }
     for (int i = 0; formulas && i < tool.output_count; i++)
         lists[1].items.push_back(with_unit(tool.outputs[i].label, tool.outputs[i].unit));
     for (int i = 0; formulas && i < tool.rule_count; i++)

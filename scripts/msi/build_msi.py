@@ -4,7 +4,8 @@
     build_msi.py ARCH VERSION MAKER WEBSITE STAGE MANIFEST ICON OUT
 
 ARCH is win64 or win32; STAGE the release's staged folder (the programs, the
-guides in 使用说明, the catalogue, the deployment note, SHA256SUMS.txt);
+guides in 使用说明, the catalogue, the deployment note, the Group Policy
+template in policy, SHA256SUMS.txt);
 MANIFEST one line per program, "<program>.exe<TAB><title><TAB><summary>", the
 suite's launcher first; ICON the program icon for Programs and Features.
 
@@ -41,6 +42,9 @@ ALL_TOOLS_FOLDER = "全部工具"      # in the Start-menu folder, beside the la
 # IT leaves the desktop shortcut out with DESKTOPSHORTCUT=0.
 DESKTOP_CONDITION = "DESKTOPSHORTCUT = 1"
 CATALOGUE = "工具目录.txt"
+# The Group Policy template: the .admx, and its .adml in one folder per
+# language, installed as staged for IT to copy to PolicyDefinitions.
+POLICY_FOLDER = "policy"
 NOTE = "部署说明-DEPLOYMENT.txt"
 SUMS = "SHA256SUMS.txt"
 DOWNGRADE_MESSAGE = ("已安装更高版本的 OrvoMedSuite，不能用较低版本覆盖；"
@@ -101,6 +105,26 @@ def read_manifest(path, stage):
     return programs
 
 
+def staged_folder(stage, relative, component):
+    """The Directory element of a staged folder of ASCII names, with a
+    component for each file in it and below it, and those components."""
+    parts, components = [], []
+    for name in sorted(os.listdir(os.path.join(stage, relative))):
+        path = relative + "/" + name
+        if not name.isascii():
+            fail("%s: wixl takes no name that is not ASCII" % path)
+        if os.path.isdir(os.path.join(stage, path)):
+            inner, inner_components = staged_folder(stage, path, component)
+            parts.append(inner)
+            components += inner_components
+        else:
+            components.append(component(path, key("f", path), name))
+            parts.append(components[-1])
+    return ('<Directory Id=%s Name=%s>%s</Directory>'
+            % (quoteattr(key("D", relative)), quoteattr(os.path.basename(relative)), "".join(parts)),
+            components)
+
+
 def write_wxs(path, arch, version, maker, website, stage, programs, icon):
     """Writes the package's source; wixl is to read it in the stage folder."""
     wixl_arch, program_files, _ = ARCHES[arch]
@@ -134,7 +158,8 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
     desktop = ('<Component Id="c_desktop" Guid="%s"%s><Shortcut Id=%s Name="%s" Target="[#%s]" WorkingDirectory="INSTALLFOLDER"/>'
                '</Component>' % (identity(arch, "desktop"), win64, quoteattr(key("d", launcher)),
                                  launcher[:-4], key("f", launcher)))
-    components = tools + top + guides + [menu, all_tools, desktop]
+    policy, policy_components = staged_folder(stage, POLICY_FOLDER, component)
+    components = tools + top + guides + policy_components + [menu, all_tools, desktop]
     refs = "".join('<ComponentRef Id=%s/>' % quoteattr(c.split('"')[1]) for c in components)
     with open(path, "w", encoding="utf-8") as f:
         f.write('''<?xml version="1.0" encoding="utf-8"?>
@@ -156,6 +181,7 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
      %(tools)s
      %(top)s
      <Directory Id="GUIDEFOLDER" Name="GUIDES">%(guides)s</Directory>
+     %(policy)s
     </Directory>
    </Directory>
    <Directory Id="ProgramMenuFolder">
@@ -172,7 +198,7 @@ def write_wxs(path, arch, version, maker, website, stage, programs, icon):
            maker=quoteattr(maker), upgrade=identity(arch, "upgrade"),
            icon=quoteattr(os.path.relpath(icon, stage)), url=quoteattr("https://" + website + "/"),
            program_files=program_files, tools="\n     ".join(tools), top="\n     ".join(top),
-           guides="".join(guides), menu=menu, all_tools=all_tools, desktop=desktop,
+           guides="".join(guides), policy=policy, menu=menu, all_tools=all_tools, desktop=desktop,
            refs=refs))
     return wixl_arch
 
@@ -219,6 +245,8 @@ def main():
     for name in (CATALOGUE, NOTE, SUMS):
         if not os.path.isfile(os.path.join(stage, name)):
             fail("%s is not staged" % name)
+    if not os.path.isdir(os.path.join(stage, POLICY_FOLDER)):
+        fail("%s is not staged" % POLICY_FOLDER)
 
     epoch = int(os.environ.get("SOURCE_DATE_EPOCH", "315532800"))
     # The cabinet keeps each file's time.

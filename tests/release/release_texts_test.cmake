@@ -7,6 +7,7 @@
 #   -DGCS=<helper linked with t017_glasgow_coma_scale: lists>
 #   -DBLEEDING=<helper linked with t026_bleeding_medical: boxes in two sections>
 #   -DSOURCE_DIR=<repository>  -DWORK_DIR=<scratch folder>  -DVERSION=<project version>
+#   -DPYTHON=<python3>, for the Group Policy template's check
 cmake_minimum_required(VERSION 3.25)
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(failures "")
@@ -86,6 +87,21 @@ string(CONCAT bleeding_inputs
        "  · 现患恶性肿瘤（勾选项，1 项）\n  · 男性（勾选项，1 项）\n")
 expect(boxes_under_their_sections BLEEDING "  · @INPUT@\n" "${bleeding_inputs}")
 
+# What a hospital system fills with --set=key=value, in the tool's own keys.
+string(CONCAT glyvant_set "carbs：本餐碳水（g），数字，范围 0–300 g\n"
+       "icr：碳水系数（g/U），数字，范围 1–150 g/U\nconc：规格（U/ml），数字，范围 40–500 U/ml\n")
+expect(set_keys_of_fields GLYVANT "@SET@\n" "${glyvant_set}")
+foreach(case "GCS@eye：睁眼反应，取以下值之一：\n        4 = 4 分：自动睁眼\n        3 = 3 分：呼唤睁眼\n"
+             "BLEEDING@peptic_ulcer：活动性消化道溃疡，1（是）/0（否）\nbleeding_3_months：")
+  string(REPLACE "@" ";" case "${case}")
+  list(POP_FRONT case helper)
+  render(${helper} "@SET@\n" out rc err)
+  string(FIND "${out}" "${case}" at)
+  if(NOT at EQUAL 0)
+    set(failures "${failures}\nset_values ${helper}: [${out}]")
+  endif()
+endforeach()
+
 # ---- Template files saved on Windows ---------------------------------------------
 string(ASCII 239 187 191 bom)
 expect(mark_and_cr_lf_dropped GLYVANT "${bom}@TITLE@\r\n[formula]x\r\n" "Glyvant\nx\n")
@@ -114,6 +130,28 @@ foreach(template IN LISTS templates)
     endif()
   endforeach()
 endforeach()
+
+# The deployment notes' --set examples name keys that Braden has.
+file(READ "${SOURCE_DIR}/suite/t018_braden.cpp" braden)
+file(GLOB_RECURSE notes "${SOURCE_DIR}/docs/release/*部署说明*.template.txt")
+foreach(note IN LISTS notes)
+  file(STRINGS "${note}" examples REGEX "--set=[a-z]")
+  string(REGEX MATCHALL "--set=[a-z_0-9]+" keys "${examples}")
+  foreach(key IN LISTS keys)
+    string(REPLACE "--set=" "" key "${key}")
+    if(NOT braden MATCHES "\\.key = \"${key}\"")
+      set(failures "${failures}\n${note}: Braden has no input ${key}")
+    endif()
+  endforeach()
+endforeach()
+
+# The Group Policy template: well-formed, and every language defines what
+# the template names.
+execute_process(COMMAND ${PYTHON} ${SOURCE_DIR}/scripts/check-policy.py ${SOURCE_DIR}/docs/release/policy
+                ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  set(failures "${failures}\npolicy template: ${err}")
+endif()
 
 if(failures)
   message(FATAL_ERROR "release texts:${failures}")
