@@ -2,7 +2,8 @@
 # Takes a screenshot of Glyvant.exe after Calculate with the default inputs,
 # for people to look at: the real program under Wine on a virtual X display,
 # F5 pressed in its first input field.
-# Usage: scripts/screenshot.sh [OUT.png] [PROGRAM.exe]  (another tool's build, say)
+# Usage: scripts/screenshot.sh [OUT.png] [PROGRAM.exe [ARGUMENTS...]]  (another tool's build, say,
+# started as a hospital system starts it, with a patient)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/glyvant.png}
@@ -17,7 +18,7 @@ wine_session "$PWD/build/windows/wineprefix"
 
 # A Wine virtual desktop draws the window's title bar and frame itself, so
 # the picture looks as on Windows without a window manager.
-wine explorer /desktop=Glyvant,1120x860 "$program" </dev/null >/dev/null 2>&1 &
+wine explorer /desktop=Glyvant,1120x860 "$program" "${@:3}" </dev/null >/dev/null 2>&1 &
 for _ in $(seq 60); do
   xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
   sleep 0.5

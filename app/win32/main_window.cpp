@@ -34,6 +34,7 @@ void create_fonts_and_brushes(MainWindowState& s) {
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, f.face);
     s.white_brush = CreateSolidBrush(palette.white);
     s.background_brush = CreateSolidBrush(palette.page);
+    s.band_brush = CreateSolidBrush(palette.band);
 }
 
 void register_window_class(const MainWindowState& s) {
@@ -53,7 +54,7 @@ int centred(int start, int room, int size) { return start + (room > size ? (room
 
 }  // namespace
 
-HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
+HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* command_line) {
     MainWindowState& s = main_window_state;
     s.instance = instance;
     tool_prepare(tool, &s.tool);
@@ -78,6 +79,7 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool) {
     const int below = calculate.bottom + (CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
     if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     s.main_window = window;
+    take_start_request(command_line);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     SetFocus(s.input_controls[0]);
@@ -144,6 +146,11 @@ bool main_window_route_key(const MSG& message) {
         return true;
     }
     bool in_window = message.hwnd == s.main_window || IsChild(s.main_window, message.hwnd);
+    // Ctrl+I: the patient, from anywhere in the window.
+    if (message.wParam == 'I' && GetKeyState(VK_CONTROL) < 0 && in_window) {
+        open_patient_window();
+        return true;
+    }
     if (message.wParam == VK_TAB && in_window) {
         move_focus(message.hwnd, GetKeyState(VK_SHIFT) < 0);
         return true;
@@ -167,10 +174,11 @@ bool main_window_route_key(const MSG& message) {
     return true;
 }
 
-int main_window_run(HINSTANCE instance, const ToolDef& tool) {
-    if (!main_window_create(instance, tool)) return EXIT_NO_WINDOW;
+int main_window_run(HINSTANCE instance, const ToolDef& tool, const wchar_t* command_line) {
+    if (!main_window_create(instance, tool, command_line)) return EXIT_NO_WINDOW;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (patient_window_route(message)) continue;
         if (main_window_route_key(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include "app/app.h"
 #include "app/maker.h"
 #include "app/win32/window_look.h"
 #include "calc/calc.h"
@@ -22,13 +23,18 @@ enum ControlId : int {
     IDC_INPUT_FIRST = 2000,  // input i has IDC_INPUT_FIRST + i
     IDC_RESULT = 3000,
     IDC_SECTION = 4000,      // every section heading of the input view
+    IDC_PATIENT = 5000,      // the patient in the header band; a click opens the patient window
+    IDC_LAST_ASSESSMENT = 5001,
+    IDC_PATIENT_FIELD_FIRST = 5100,  // the patient window's field of PatientField f has this + f
 };
 
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
 // Posted after the first paint: the input lists and boxes are created then
-// (below).
+// (below), and then what the hospital system started the window with is
+// finished (finish_start_request).
 constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
+constexpr UINT WM_FINISH_START = WM_APP + 2;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
@@ -38,6 +44,8 @@ constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 #define VERDICT_PROMPT L"填写左侧参数，点击“计算”"
 // The verdict line once an input no longer matches the result shown.
 #define VERDICT_OUT_OF_DATE L"输入已修改，请按 F5 重新计算"
+// The verdict once the patient has changed after Calculate.
+#define VERDICT_PATIENT_CHANGED L"患者已更换，请核对输入后按 F5 重新计算"
 
 // What the result side shows. Copy and Save take a result only when it is
 // current: computed from the inputs the fields show.
@@ -66,6 +74,11 @@ struct MainWindowState {
     bool choices_pending;  // the input lists and boxes are not created yet
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
     Patient patient;    // whom the results belong to; Reset keeps it
+    HWND patient_label;          // in the band
+    HWND last_assessment_label;  // the patient's last saved result of the tool on this PC
+    HWND patient_dialog;         // the patient window while it is open
+    StartRequest start;          // what the hospital system started the window with
+    bool start_pending;          // its lists and boxes, and its message, wait for the first paint
     HWND input_controls[TOOL_MAX_INPUTS];
     HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
     InputPlace input_places[TOOL_MAX_INPUTS];
@@ -79,6 +92,7 @@ struct MainWindowState {
         font_button, font_small;
     HBRUSH white_brush;
     HBRUSH background_brush;
+    HBRUSH band_brush;
     wchar_t status_text[STATUS_TEXT_CAPACITY];
 };
 
@@ -86,11 +100,13 @@ extern MainWindowState main_window_state;
 
 // Builds the window for `tool` and runs the message loop. Returns EXIT_OK
 // when the window is closed, EXIT_NO_WINDOW when it cannot be created.
-int main_window_run(HINSTANCE instance, const ToolDef& tool);
+// `command_line` (the whole, program path first) gives the patient and
+// inputs a hospital system starts the tool with.
+int main_window_run(HINSTANCE instance, const ToolDef& tool, const wchar_t* command_line);
 
 // The first part of main_window_run: state, fonts, brushes, class and the
 // shown, focused window. nullptr when the window cannot be created.
-HWND main_window_create(HINSTANCE instance, const ToolDef& tool);
+HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* command_line = nullptr);
 
 // The loop's routing: Enter and F5 typed in any child of the main window run
 // Calculate and are not dispatched, but Enter on a dropped list chooses its
@@ -131,6 +147,32 @@ void create_child_controls(HWND window);
 // points are 74 windows more. Calculate creates them first if they are
 // still pending.
 void create_pending_choices();
+
+// ---- The patient (window_patient.cpp) --------------------------------------------
+
+// Reads the command line's patient and inputs into the window: a typed
+// input's field shows its value at once.
+void take_start_request(const wchar_t* command_line);
+// Chooses the lists' options and checks the boxes the command line gave,
+// once they are made.
+void apply_start_choices();
+// After the first paint: the patient's last assessment, and the message
+// naming every argument that was not taken as it stands.
+void finish_start_request();
+// Shows the patient in the band and the patient's last assessment.
+void show_patient();
+// The small window for the patient's and the nurse's names and numbers
+// (the band's click, Ctrl+I). The main window takes no input while it is
+// open.
+void open_patient_window();
+// The patient window's keys: Tab through it, Enter and Esc. True when the
+// message was consumed.
+bool patient_window_route(MSG& message);
+// Whether a result may leave the window for the patient as given: never
+// with a patient half given, and not saved or printed for no one where the
+// hospital's policy asks for a patient. Otherwise tells why and returns
+// false.
+bool patient_allows(bool saving_or_printing);
 
 // ---- The commands ---------------------------------------------------------------
 // Calculate, Save record, Copy result, Reset and About (window_commands.cpp),

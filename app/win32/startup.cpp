@@ -13,5 +13,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (command_line_selftest_path(GetCommandLineW(), path, SELFTEST_PATH_CAPACITY))
         return run_selftest(path);
     SetProcessDPIAware();
-    return main_window_run(instance, tool_builtin());
+    return main_window_run(instance, tool_builtin(), GetCommandLineW());
 }

@@ -169,13 +169,14 @@ void on_input_changed(int input) {
 // record file, and the outcome told truthfully.
 void save_record() {
     MainWindowState& s = main_window_state;
-    if (!result_is_current(L"请先点击“计算”生成结果，再保存记录。")) return;
+    if (!result_is_current(L"请先点击“计算”生成结果，再保存记录。") || !patient_allows(true)) return;
     wchar_t where[RECORD_PATH_CAPACITY];
     RecordOutcome outcome = record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY);
     bool saved = outcome == RECORD_SAVED;
     text_format(s.status_text, STATUS_TEXT_CAPACITY, saved ? L"记录已保存：%ls" : L"记录保存失败：%ls",
                 where);
     invalidate_main_window();
+    if (saved) show_patient();  // the row just saved is the patient's last assessment now
     if (saved)
         tell(L"本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。", L"已保存", MB_ICONINFORMATION);
     else
@@ -186,10 +187,14 @@ void save_record() {
 // report tool's report alone.
 void copy_result() {
     MainWindowState& s = main_window_state;
-    if (!result_is_current(L"请先点击“计算”生成结果。")) return;
+    if (!result_is_current(L"请先点击“计算”生成结果。") || !patient_allows(false)) return;
     if (!OpenClipboard(s.main_window)) return;
     const bool with_verdict = s.tool.report_kind == REPORT_NONE;
-    int length = text_length(s.tool.title) + text_length(s.last.text) + text_length(s.last.verdict) + 8;
+    // Whom it belongs to first, where a patient is given.
+    wchar_t patient[4 * PATIENT_FIELD_CAPACITY + 2];
+    if (patient_line(s.patient, patient, 4 * PATIENT_FIELD_CAPACITY)) text_append(patient, 4 * PATIENT_FIELD_CAPACITY + 2, L"\r\n");
+    int length = text_length(patient) + text_length(s.tool.title) + text_length(s.last.text) +
+                 text_length(s.last.verdict) + 8;
     EmptyClipboard();
     bool copied = false;
     HGLOBAL block = allocate_global_block(GMEM_MOVEABLE, (SIZE_T)length * sizeof(wchar_t));
@@ -197,9 +202,9 @@ void copy_result() {
         wchar_t* text = (wchar_t*)GlobalLock(block);
         if (text) {
             if (with_verdict)
-                text_format(text, length, L"%ls\r\n%ls—— %ls", s.tool.title, s.last.text, s.last.verdict);
+                text_format(text, length, L"%ls%ls\r\n%ls—— %ls", patient, s.tool.title, s.last.text, s.last.verdict);
             else
-                text_format(text, length, L"%ls\r\n%ls", s.tool.title, s.last.text);
+                text_format(text, length, L"%ls%ls\r\n%ls", patient, s.tool.title, s.last.text);
             GlobalUnlock(block);
             copied = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
         }

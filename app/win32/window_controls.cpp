@@ -34,6 +34,11 @@ const ControlDef right_side[] = {
     {L"STATIC", 0, CHILD, CAUTION, nullptr, 0, CAUTION_BOX, &MainWindowState::font_small,
      &MainWindowState::caution_label},
     {L"STATIC", 0, CHILD, BASIS, nullptr, 0, BASIS_BOX, &MainWindowState::font_small, nullptr},
+    {L"STATIC", 0, CHILD | SS_NOTIFY | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, FIXED, L"",
+     IDC_PATIENT, PATIENT_BOX, &MainWindowState::font_subtitle, &MainWindowState::patient_label},
+    {L"STATIC", 0, CHILD | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, FIXED, L"",
+     IDC_LAST_ASSESSMENT, LAST_ASSESSMENT_BOX, &MainWindowState::font_small,
+     &MainWindowState::last_assessment_label},
     {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"计算 (F5)", IDC_CALCULATE, CALCULATE_BUTTON_BOX, nullptr, nullptr},
     {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"保存记录", IDC_SAVE, SAVE_BUTTON_BOX, nullptr, nullptr},
     {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"复制结果", IDC_COPY, COPY_BUTTON_BOX, nullptr, nullptr},
@@ -166,6 +171,7 @@ void create_pending_choices() {
         else if (s.tool.inputs[i].box)
             s.input_controls[i] = create_box(i);
     }
+    apply_start_choices();
     // The first input takes the focus, as an edit field would have at once.
     const InputDef& first = s.tool.inputs[0];
     if ((first.choice_count || first.box) && (!GetFocus() || GetFocus() == s.main_window))

@@ -100,12 +100,20 @@ static_assert(box_bottom(VERDICT_BOX) < RESULT_BOX.y && box_bottom(RESULT_BOX) <
 // The header band's texts: the title, the category and summary, and the
 // maker's website at the band's right end (`from_right` pixels from the
 // client's right edge).
-constexpr Box TITLE_BOX = {26, 12, 700, 38};
+// The patient stands at the right of the title's line, the website below
+// it.
+constexpr Box TITLE_BOX = {26, 12, 560, 38};
 constexpr Box SUBTITLE_BOX = {28, 48, 720, 28};
 constexpr int WEBSITE_FROM_RIGHT = 240, WEBSITE_RIGHT_MARGIN = 26;
 constexpr Box website_box(int client_width) {
-    return {client_width - WEBSITE_FROM_RIGHT, 8, WEBSITE_FROM_RIGHT - WEBSITE_RIGHT_MARGIN, 26};
+    return {client_width - WEBSITE_FROM_RIGHT, 50, WEBSITE_FROM_RIGHT - WEBSITE_RIGHT_MARGIN, 26};
 }
+constexpr Box PATIENT_BOX = {TITLE_BOX.x + TITLE_BOX.width + 16, 14,
+                             CLIENT_WIDTH - WEBSITE_RIGHT_MARGIN - (TITLE_BOX.x + TITLE_BOX.width + 16), 32};
+// The patient's last assessment, in the result panel's heading line.
+constexpr int LAST_ASSESSMENT_LEFT = 120;
+constexpr Box LAST_ASSESSMENT_BOX = {column_x(RIGHT_PANEL) + LAST_ASSESSMENT_LEFT, HEADING_TOP,
+                                     column_width(RIGHT_PANEL) - LAST_ASSESSMENT_LEFT, HEADING_HEIGHT};
 
 // The buttons sit in the footer, the status line at its right.
 constexpr int BUTTON_TOP = FOOTER_TOP + 8, BUTTON_HEIGHT = 40;

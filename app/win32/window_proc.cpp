@@ -85,6 +85,10 @@ LRESULT on_ctl_color_static(HDC dc, HWND control) {
     int input = input_of_control(control);
     if (input >= 0 && s.tool.inputs[input].choice_count) return on_ctl_color_edit(dc);
     SetBkMode(dc, TRANSPARENT);
+    if (control == s.patient_label) {
+        SetTextColor(dc, palette.white);
+        return (LRESULT)s.band_brush;
+    }
     COLORREF colour = palette.text_grey;
     if (input >= 0)
         colour = palette.text;
@@ -113,6 +117,10 @@ bool on_command(int id, int notification) {
         on_input_changed(input);
         return true;
     }
+    if (id == IDC_PATIENT && notification == STN_CLICKED) {
+        open_patient_window();
+        return true;
+    }
     if (notification != BN_CLICKED) return false;
     switch (id) {
     case IDC_CALCULATE: on_calculate(); return true;
@@ -137,8 +145,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_PAINT:
         paint_main_window(window);
         if (main_window_state.choices_pending) PostMessageW(window, WM_CREATE_CHOICES, 0, 0);
+        if (main_window_state.start_pending) PostMessageW(window, WM_FINISH_START, 0, 0);
         return 0;
     case WM_CREATE_CHOICES: create_pending_choices(); return 0;
+    case WM_FINISH_START: finish_start_request(); return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;

@@ -33,7 +33,7 @@ inline std::wstring text_of(HWND window) {
 inline void pump() {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT || main_window_route_key(m)) continue;
+        if (m.message == WM_QUIT || patient_window_route(m) || main_window_route_key(m)) continue;
         TranslateMessage(&m);
         DispatchMessageW(&m);
     }
@@ -92,11 +92,13 @@ protected:
     MainWindowState& s = main_window_state;
     HWND window = nullptr;
 
-    void open(const ToolDef& tool) {
+    // `command_line` as a hospital system starts the tool, program path first.
+    void open(const ToolDef& tool, const wchar_t* command_line = nullptr) {
+        if (window) DestroyWindow(window);
         main_window_state = {};
         shown_boxes.clear();
         show_message_box = record_box;
-        window = main_window_create(GetModuleHandleW(nullptr), tool);
+        window = main_window_create(GetModuleHandleW(nullptr), tool, command_line);
         ASSERT_NE(nullptr, window);
         pump();
     }

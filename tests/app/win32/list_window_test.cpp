@@ -300,3 +300,145 @@ TEST_F(ListWindow, FifteenListsScrollAndCalculate) {
 }
 
 }  // namespace
+
+namespace {
+
+// The record file's rows as bytes, and the folder cleared for a test.
+std::wstring braden_record() {
+    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    platform_calls.user_data_folder(folder, RECORD_PATH_CAPACITY);
+    text_format(path, RECORD_PATH_CAPACITY, L"%ls\\OrvoMedSuite\\records\\T018.csv", folder);
+    return path;
+}
+
+std::string utf8(const wchar_t* text) {
+    char bytes[2048];
+    utf8_from_wide(text, bytes, sizeof bytes);
+    return bytes;
+}
+
+const wchar_t HIS_START[] =
+    L"T018-Braden.exe --patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --ward=普外一科 "
+    L"--nurse-id=N0001 --nurse-name=测试护士 --set=sensory=3 --set=friction=1 --set=moisture=9 --set=weight=60";
+const wchar_t PATIENT_LINE[] = L"测试患者甲\x3000住院号 2026001234\x3000" L"12 床\x3000普外一科";
+
+}  // namespace
+
+// Started as a hospital system starts it: the patient in the band, the
+// inputs it knows chosen, every argument not taken named; the copy begins
+// with the patient, the row names the patient and the nurse, and the next
+// time the window shows the patient's last assessment.
+TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
+    const std::wstring path = braden_record();
+    DeleteFileW(path.c_str());
+    open(tool_builtin(), HIS_START);
+    EXPECT_EQ(PATIENT_LINE, text_of(s.patient_label));
+    EXPECT_EQ(RECORD_NO_LAST_ASSESSMENT, text_of(s.last_assessment_label));
+    EXPECT_EQ(2, chosen(0));  // 3 分
+    EXPECT_EQ(0, chosen(5));  // 1 分
+    EXPECT_EQ(CB_ERR, chosen(1));
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"启动参数有误", shown_boxes[0].caption);
+    EXPECT_NE(std::wstring::npos, shown_boxes[0].text.find(L"--set=moisture=9：第 2 项“潮湿程度”可取 1、2、3、4"));
+    EXPECT_NE(std::wstring::npos, shown_boxes[0].text.find(L"--set=weight=60：本工具没有这一项输入"));
+
+    for (int i = 1; i < 5; i++) choose(i, s.tool.inputs[i].choice_count - 1);
+    click(IDC_CALCULATE);
+    click(IDC_COPY);
+    EXPECT_EQ(0u, clipboard_text().find(std::wstring(PATIENT_LINE) +
+                                        L"\r\n压力性损伤风险评估（Braden）\r\n感知能力：3 分：轻度受限\r\n"));
+    click(IDC_SAVE);
+    std::string row = file_bytes(path.c_str());
+    EXPECT_NE(std::string::npos, row.find(utf8(L",2026001234,测试患者甲,12,普外一科,N0001,测试护士,")));
+    EXPECT_EQ(0u, text_of(s.last_assessment_label).find(L"上次评估："));
+    EXPECT_NE(std::wstring::npos, text_of(s.last_assessment_label).find(L"　20 分　完成　测试护士"))
+        << text_of(s.last_assessment_label);
+
+    // Another patient has no assessment here.
+    open(tool_builtin(), L"T018-Braden.exe --patient-id=2026009999 --patient-name=测试患者乙");
+    EXPECT_EQ(RECORD_NO_LAST_ASSESSMENT, text_of(s.last_assessment_label));
+    EXPECT_TRUE(shown_boxes.empty());
+    DeleteFileW(path.c_str());
+}
+
+// The patient window (Ctrl+I): the main window waits while it is open; a
+// field at fault or a patient half given is refused with the reason; a new
+// patient marks a result calculated before out of date; Cancel changes
+// nothing. A patient half given from the command line lets no result leave
+// the window.
+TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
+    open(tool_builtin(), L"T018-Braden.exe --bed=12");
+    EXPECT_EQ(L"12 床", text_of(s.patient_label));
+    choose_lowest_risk();
+    click(IDC_CALCULATE);
+    for (int command : {IDC_COPY, IDC_SAVE}) {
+        shown_boxes.clear();
+        click(command);
+        ASSERT_EQ(1u, shown_boxes.size());
+        EXPECT_EQ(0u, shown_boxes[0].text.find(PATIENT_HALF_GIVEN));
+    }
+
+    press(s.input_controls[0], 'I', VK_CONTROL);
+    ASSERT_NE(nullptr, s.patient_dialog);
+    EXPECT_FALSE(IsWindowEnabled(window));
+    auto field = [&](int f) { return GetDlgItem(s.patient_dialog, IDC_PATIENT_FIELD_FIRST + f); };
+    EXPECT_EQ(L"12", text_of(field(PATIENT_BED)));
+    EXPECT_EQ(field(PATIENT_ID), GetFocus());
+    // A scanner types the number and Enter: on to the name.
+    SetWindowTextW(field(PATIENT_ID), L"2026001234");
+    press(field(PATIENT_ID), VK_RETURN);
+    EXPECT_EQ(field(PATIENT_NAME), GetFocus());
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* refusal;
+    };
+    const Case cases[] = {{L"", PATIENT_HALF_GIVEN}, {L"测试\t患者", L"姓名不得含控制字符"}};
+    for (const Case& c : cases) {
+        shown_boxes.clear();
+        SetWindowTextW(field(PATIENT_NAME), c.name);
+        SendMessageW(s.patient_dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_EQ(1u, shown_boxes.size()) << c.name;
+        EXPECT_EQ(0u, shown_boxes[0].text.find(c.refusal)) << shown_boxes[0].text;
+        ASSERT_NE(nullptr, s.patient_dialog);
+    }
+    SetWindowTextW(field(PATIENT_NAME), L"=HYPERLINK(\"http://x\",\"点我\")");
+    SendMessageW(s.patient_dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(nullptr, s.patient_dialog);
+    EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_EQ(L"=HYPERLINK(\"http://x\",\"点我\")\x3000住院号 2026001234\x3000" L"12 床", text_of(s.patient_label));
+    EXPECT_EQ(VERDICT_PATIENT_CHANGED, text_of(s.verdict_label));
+
+    click(IDC_PATIENT);  // the band opens it too
+    ASSERT_NE(nullptr, s.patient_dialog);
+    SetWindowTextW(field(PATIENT_NAME), L"测试患者丙");
+    SendMessageW(s.patient_dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(nullptr, s.patient_dialog);
+    EXPECT_EQ(0u, text_of(s.patient_label).find(L"=HYPERLINK"));
+    click(IDC_RESET);  // the inputs, not the patient
+    EXPECT_EQ(0u, text_of(s.patient_label).find(L"=HYPERLINK"));
+}
+
+// Where the hospital's policy asks for a patient, a result is saved for no
+// one no more; copied it still may be.
+TEST_F(ListWindow, PolicyRequiresAPatientToSave) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, &key, nullptr));
+    DWORD one = 1;
+    RegSetValueExW(key, L"RequirePatient", 0, REG_DWORD, (const BYTE*)&one, sizeof one);
+    const std::wstring path = braden_record();
+    DeleteFileW(path.c_str());
+    choose_lowest_risk();
+    click(IDC_CALCULATE);
+    click(IDC_SAVE);
+    click(IDC_COPY);
+    RegDeleteValueW(key, L"RequirePatient");
+    RegCloseKey(key);
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"需要患者身份", shown_boxes[0].caption);
+    EXPECT_EQ("(missing)", file_bytes(path.c_str()));
+    EXPECT_EQ(0u, clipboard_text().find(L"压力性损伤风险评估（Braden）\r\n"));
+    click(IDC_SAVE);
+    EXPECT_NE("(missing)", file_bytes(path.c_str()));
+    DeleteFileW(path.c_str());
+}

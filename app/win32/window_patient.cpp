@@ -1,0 +1,251 @@
+// The patient in the window: what the hospital system started it with, the
+// band that shows whom the results belong to, the small window in which the
+// nurse enters or changes the patient, the patient's last assessment, and
+// the rules Copy, Save and Print keep before a result leaves the window.
+#include "app/win32/main_window.h"
+
+#include "app/app.h"
+#include "store/store.h"
+
+namespace {
+
+const wchar_t PATIENT_WINDOW_CLASS[] = L"OrvoMedPatientWnd";
+// Where the hospital's Group Policy says whether a result may be saved or
+// printed for no one.
+const wchar_t POLICY_KEY[] = L"SOFTWARE\\Policies\\OrvoMed\\Suite";
+const wchar_t POLICY_REQUIRE_PATIENT[] = L"RequirePatient";
+
+#define NO_PATIENT_LINE L"未指定患者　点击此处或按 Ctrl+I 填写"
+#define POLICY_REFUSAL L"本院要求保存和打印的结果须指定患者：请按 Ctrl+I 填写姓名和住院号。"
+
+// The patient window's rows: a label and a field per field of Patient, then
+// the buttons.
+constexpr int DIALOG_WIDTH = 380, ROW_TOP = 20, ROW_PITCH_DIALOG = 38;
+constexpr int LABEL_X = 20, LABEL_WIDTH = 90, FIELD_X = 118, FIELD_WIDTH = 230, FIELD_HEIGHT = 26;
+constexpr int DIALOG_BUTTON_WIDTH = 96, DIALOG_BUTTON_HEIGHT = 32;
+constexpr int BUTTONS_TOP = ROW_TOP + PATIENT_FIELD_COUNT * ROW_PITCH_DIALOG + 8;
+constexpr int DIALOG_HEIGHT = BUTTONS_TOP + DIALOG_BUTTON_HEIGHT + 20;
+
+HWND patient_field(int field) { return GetDlgItem(main_window_state.patient_dialog, IDC_PATIENT_FIELD_FIRST + field); }
+
+void close_patient_window() {
+    MainWindowState& s = main_window_state;
+    HWND dialog = s.patient_dialog;
+    s.patient_dialog = nullptr;
+    EnableWindow(s.main_window, TRUE);
+    if (dialog) DestroyWindow(dialog);
+    SetFocus(s.main_window);
+}
+
+bool same_person(const Patient& a, const Patient& b) {
+    return wcscmp(a.fields[PATIENT_ID], b.fields[PATIENT_ID]) == 0 &&
+           wcscmp(a.fields[PATIENT_NAME], b.fields[PATIENT_NAME]) == 0;
+}
+
+// OK: every field is checked before any is taken; a patient is taken only
+// whole, the name with the hospital number.
+void accept_patient_window() {
+    MainWindowState& s = main_window_state;
+    Patient entered = {};
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+        wchar_t text[PATIENT_FIELD_CAPACITY * 2] = L"";
+        GetWindowTextW(patient_field(field), text, PATIENT_FIELD_CAPACITY * 2);
+        PatientFieldFault fault = patient_field_fault(text);
+        if (fault != PATIENT_FIELD_SOUND) {
+            wchar_t complaint[128];
+            patient_field_fault_text(field, fault, complaint, 128);
+            show_message_box(s.patient_dialog, complaint, L"患者信息有误", MB_OK | MB_ICONWARNING);
+            SetFocus(patient_field(field));
+            return;
+        }
+        patient_set_field(&entered, field, text);
+    }
+    if (patient_state(entered) == PATIENT_HALF) {
+        show_message_box(s.patient_dialog, PATIENT_HALF_GIVEN L"。", L"患者信息有误", MB_OK | MB_ICONWARNING);
+        SetFocus(patient_field(entered.fields[PATIENT_ID][0] ? PATIENT_NAME : PATIENT_ID));
+        return;
+    }
+    // A result calculated before is the other patient's, or no one's: it
+    // is not handed on under this name until calculated again.
+    if (!same_person(entered, s.patient) && s.result_state == RESULT_CURRENT) {
+        s.result_state = RESULT_OUT_OF_DATE;
+        show_verdict(VERDICT_PATIENT_CHANGED);
+        InvalidateRect(s.verdict_label, nullptr, TRUE);
+        InvalidateRect(s.result_edit, nullptr, TRUE);
+    }
+    s.patient = entered;
+    close_patient_window();
+    show_patient();
+    set_status(patient_state(s.patient) == PATIENT_COMPLETE ? L"患者已更新" : L"已清除患者");
+}
+
+LRESULT CALLBACK patient_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wparam) == IDOK) accept_patient_window();
+        else if (LOWORD(wparam) == IDCANCEL) close_patient_window();
+        else break;
+        return 0;
+    case WM_CLOSE: close_patient_window(); return 0;
+    case WM_CTLCOLORSTATIC:
+        SetBkMode((HDC)wparam, TRANSPARENT);
+        SetTextColor((HDC)wparam, palette.text);
+        return (LRESULT)main_window_state.white_brush;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND dialog_child(HWND parent, const wchar_t* window_class, DWORD ex_style, DWORD style, const wchar_t* text,
+                  int id, Box box) {
+    HWND control = CreateWindowExW(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, box.x, box.y,
+                                   box.width, box.height, parent, (HMENU)(INT_PTR)id, main_window_state.instance,
+                                   nullptr);
+    SendMessageW(control, WM_SETFONT, (WPARAM)main_window_state.font_label, TRUE);
+    return control;
+}
+
+bool policy_requires_patient() {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD value = 0, size = sizeof value, type = 0;
+    bool set = RegQueryValueExW(key, POLICY_REQUIRE_PATIENT, nullptr, &type, (BYTE*)&value, &size) == ERROR_SUCCESS &&
+               type == REG_DWORD && value == 1;
+    RegCloseKey(key);
+    return set;
+}
+
+}  // namespace
+
+void show_patient() {
+    MainWindowState& s = main_window_state;
+    wchar_t line[4 * PATIENT_FIELD_CAPACITY];
+    if (!patient_line(s.patient, line, 4 * PATIENT_FIELD_CAPACITY)) text_copy(line, 4 * PATIENT_FIELD_CAPACITY, NO_PATIENT_LINE);
+    SetWindowTextW(s.patient_label, line);
+    wchar_t last[RECORD_LAST_CAPACITY] = L"";
+    if (patient_state(s.patient) == PATIENT_COMPLETE) {
+        LocalTime now;
+        platform_calls.local_time(&now);
+        record_last_assessment(s.tool, s.patient, now, last, RECORD_LAST_CAPACITY);
+    }
+    SetWindowTextW(s.last_assessment_label, last);
+}
+
+void take_start_request(const wchar_t* command_line) {
+    MainWindowState& s = main_window_state;
+    start_request_read(&s.tool, command_line, &s.start);
+    s.patient = s.start.patient;
+    // A typed value stands in its field as it was sent; a list's or a
+    // box's is chosen once they are made (apply_start_choices).
+    for (int i = 0; i < s.tool.input_count; i++)
+        if (s.start.presets[i].given && !s.tool.inputs[i].choice_count && !s.tool.inputs[i].box)
+            SetWindowTextW(s.input_controls[i], s.start.presets[i].text);
+    s.start_pending = true;
+}
+
+void apply_start_choices() {
+    MainWindowState& s = main_window_state;
+    for (int i = 0; i < s.tool.input_count; i++) {
+        const InputDef& input = s.tool.inputs[i];
+        if (!s.start.presets[i].given || (!input.choice_count && !input.box)) continue;
+        double value = 0;
+        input_field_number(s.start.presets[i].text, &value);
+        if (input.box) {
+            SendMessageW(s.input_controls[i], BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+            continue;
+        }
+        for (int k = 0; k < input.choice_count; k++)
+            if (input.choices[k].value == value) SendMessageW(s.input_controls[i], CB_SETCURSEL, (WPARAM)k, 0);
+    }
+}
+
+void finish_start_request() {
+    MainWindowState& s = main_window_state;
+    if (!s.start_pending) return;
+    s.start_pending = false;
+    show_patient();
+    if (s.start.complaint[0]) {
+        wchar_t text[START_COMPLAINT_CAPACITY + 64];
+        text_format(text, START_COMPLAINT_CAPACITY + 64, L"以下启动参数未按原样采用：\r\n\r\n%ls", s.start.complaint);
+        tell(text, L"启动参数有误", MB_ICONWARNING);
+    }
+}
+
+void open_patient_window() {
+    MainWindowState& s = main_window_state;
+    if (s.patient_dialog) {
+        SetFocus(patient_field(PATIENT_ID));
+        return;
+    }
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = patient_window_proc;
+    wc.hInstance = s.instance;
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = s.white_brush;
+    wc.lpszClassName = PATIENT_WINDOW_CLASS;
+    RegisterClassExW(&wc);  // a second registration fails harmlessly
+
+    RECT outer = {0, 0, DIALOG_WIDTH, DIALOG_HEIGHT}, main;
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME);
+    GetWindowRect(s.main_window, &main);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, PATIENT_WINDOW_CLASS, L"患者与评估护士", style,
+                                  main.left + (main.right - main.left - width) / 2, main.top + 90, width, height,
+                                  s.main_window, nullptr, s.instance, nullptr);
+    if (!dialog) return;
+    s.patient_dialog = dialog;
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+        const int y = ROW_TOP + field * ROW_PITCH_DIALOG;
+        dialog_child(dialog, L"STATIC", 0, SS_RIGHT | SS_NOPREFIX, patient_field_name(field).label, 0,
+                     {LABEL_X, y + 4, LABEL_WIDTH, FIELD_HEIGHT - 4});
+        HWND edit = dialog_child(dialog, L"EDIT", WS_EX_CLIENTEDGE, WS_TABSTOP | ES_AUTOHSCROLL,
+                                 s.patient.fields[field], IDC_PATIENT_FIELD_FIRST + field,
+                                 {FIELD_X, y, FIELD_WIDTH, FIELD_HEIGHT});
+        SendMessageW(edit, EM_SETLIMITTEXT, PATIENT_FIELD_LIMIT, 0);
+    }
+    dialog_child(dialog, L"BUTTON", 0, WS_TABSTOP | BS_DEFPUSHBUTTON, L"确定", IDOK,
+                 {DIALOG_WIDTH - 2 * DIALOG_BUTTON_WIDTH - 32, BUTTONS_TOP, DIALOG_BUTTON_WIDTH, DIALOG_BUTTON_HEIGHT});
+    dialog_child(dialog, L"BUTTON", 0, WS_TABSTOP, L"取消", IDCANCEL,
+                 {DIALOG_WIDTH - DIALOG_BUTTON_WIDTH - 20, BUTTONS_TOP, DIALOG_BUTTON_WIDTH, DIALOG_BUTTON_HEIGHT});
+    // Modal as a dialog is, without a loop of its own: the main window
+    // takes no input until the patient window closes.
+    EnableWindow(s.main_window, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    SetFocus(patient_field(PATIENT_ID));
+    SendMessageW(patient_field(PATIENT_ID), EM_SETSEL, 0, -1);
+}
+
+bool patient_window_route(MSG& message) {
+    HWND dialog = main_window_state.patient_dialog;
+    if (!dialog || (message.hwnd != dialog && !IsChild(dialog, message.hwnd))) return false;
+    // A wristband scanner types the number and Enter: the focus goes on
+    // to the name while it is missing, and OK takes the two once both are in.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+        const int identifiers[] = {PATIENT_ID, PATIENT_NAME};
+        for (int field : identifiers) {
+            if (GetWindowTextLengthW(patient_field(field)) == 0 && message.hwnd != patient_field(field)) {
+                SetFocus(patient_field(field));
+                return true;
+            }
+        }
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    }
+    return IsDialogMessageW(dialog, &message);
+}
+
+bool patient_allows(bool saving_or_printing) {
+    const MainWindowState& s = main_window_state;
+    PatientState state = patient_state(s.patient);
+    if (state == PATIENT_HALF) {
+        tell(PATIENT_HALF_GIVEN L"：请按 Ctrl+I 补全。", L"需要患者身份", MB_ICONWARNING);
+        return false;
+    }
+    if (state == PATIENT_NONE && saving_or_printing && policy_requires_patient()) {
+        tell(POLICY_REFUSAL, L"需要患者身份", MB_ICONWARNING);
+        return false;
+    }
+    return true;
+}
