@@ -1,9 +1,12 @@
 // The launcher's window: it finds a tool as it is typed, shows how the
-// selected one calculates, and opens it as a program of its own.
+// selected one calculates, and opens it as a program of its own for the
+// patient in its bar.
 #include "launcher/win32/launcher_window.h"
 
 #include <commctrl.h>
+#include <wchar.h>
 
+#include "app/app.h"
 #include "app/maker.h"
 #include "app/win32/suite_look.h"
 #include "suite/catalogue.h"
@@ -11,6 +14,8 @@
 #include "launcher/tool_search.h"
 
 LauncherState launcher_state;
+LauncherMessageBox launcher_message_box = MessageBoxW;
+ProcessStarter launcher_start_process = CreateProcessW;
 
 namespace {
 
@@ -24,9 +29,30 @@ constexpr int DETAILS_CAPACITY = 16384;
 // The tools' own window's colours and band, so the suite looks one.
 constexpr COLORREF BAND = palette.band, INK = palette.text, GREY = palette.text_grey, PAGE = palette.page;
 constexpr int TOP = BAND_HEIGHT + 12;
-// The list and the details between the search box and the buttons, which
+// The patient bar, a white panel under the band; the search box under it;
+// the list and the details between the search box and the buttons, which
 // share the bottom strip with the status line.
-constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = TOP + 40, PANES_H = BUTTONS_Y - 12 - PANES_Y;
+constexpr int BAR_H = 44, SEARCH_Y = TOP + BAR_H + 12;
+constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = SEARCH_Y + 40, PANES_H = BUTTONS_Y - 12 - PANES_Y;
+
+// The bar's fields, in the order of LauncherState::patient_fields, each
+// with its label (the field's own words) before it.
+struct BarField {
+    PatientField field;
+    int id;
+    int label_x, label_w, edit_w;
+};
+constexpr BarField BAR_FIELDS[LAUNCHER_BAR_FIELDS] = {
+    {PATIENT_ID, IDC_LAUNCHER_PATIENT_ID, 32, 50, 180},
+    {PATIENT_NAME, IDC_LAUNCHER_PATIENT_NAME, 292, 36, 180},
+    {PATIENT_BED, IDC_LAUNCHER_BED, 538, 36, 90},
+};
+// A field's text is read whole into this: one set longer than the field's
+// limit (a typed one cannot be) is too long without being read.
+constexpr int BAR_TEXT_CAPACITY = 4 * PATIENT_FIELD_CAPACITY;
+// The patient's arguments, every field given with its quotes and escapes;
+// the command line is the program's quoted path and these.
+constexpr int ARGUMENTS_CAPACITY = 1024, COMMAND_CAPACITY = MAX_PATH * 2 + 2 + ARGUMENTS_CAPACITY;
 
 // What the status line says of the lists file.
 const wchar_t LISTS_NOT_READ_TEXT[] = L"收藏与最近使用的记录无法读取，已重新开始；原文件不会被覆盖";
@@ -237,6 +263,11 @@ void paint(HWND window) {
     SetTextColor(dc, palette.white);
     RECT title = {26, 0, CLIENT_W - 26, BAND_HEIGHT};
     DrawTextW(dc, LAUNCHER_TITLE L"  ·  " L"" MAKER_NAME, -1, &title, DT_SINGLELINE | DT_VCENTER);
+    HPEN outline = CreatePen(PS_SOLID, 1, palette.panel_outline);
+    HGDIOBJ old_pen = SelectObject(dc, outline), old_brush = SelectObject(dc, launcher_state.white_brush);
+    Rectangle(dc, 20, TOP, CLIENT_W - 20, TOP + BAR_H);
+    SelectObject(dc, old_brush);
+    DeleteObject(SelectObject(dc, old_pen));
     SelectObject(dc, launcher_state.font);
     SetTextColor(dc, GREY);
     RECT status = {20, CLIENT_H - 40, CLIENT_W - 20, CLIENT_H - 8};
@@ -253,7 +284,17 @@ HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int i
 
 void create_children() {
     LauncherState& s = launcher_state;
-    s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, TOP, 920, 30);
+    for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
+        const BarField& bar = BAR_FIELDS[k];
+        child(L"STATIC", patient_field_name(bar.field).label, SS_RIGHT | SS_CENTERIMAGE, 0, IDC_LAUNCHER_LABEL,
+              bar.label_x, TOP + 8, bar.label_w, 28);
+        s.patient_fields[k] = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, bar.id,
+                                    bar.label_x + bar.label_w + 6, TOP + 8, bar.edit_w, 28);
+        SendMessageW(s.patient_fields[k], EM_SETLIMITTEXT, PATIENT_FIELD_LIMIT, 0);
+    }
+    child(L"BUTTON", L"换患者", WS_TABSTOP, 0, IDC_LAUNCHER_NEW_PATIENT, CLIENT_W - 20 - 10 - 110, TOP + 7, 110, 30);
+    s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, SEARCH_Y,
+                     920, 30);
     SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
     s.list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
                    WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, PANES_Y, 470, PANES_H);
@@ -273,6 +314,11 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_PAINT: paint(window); return 0;
     case WM_MEASUREITEM: ((MEASUREITEMSTRUCT*)lparam)->itemHeight = ROW_HEIGHT; return TRUE;
     case WM_DRAWITEM: draw_row((const DRAWITEMSTRUCT*)lparam); return TRUE;
+    case WM_CTLCOLORSTATIC:  // the bar's labels; the details box keeps its own colours
+        if (GetDlgCtrlID((HWND)lparam) != IDC_LAUNCHER_LABEL) break;
+        SetTextColor((HDC)wparam, GREY);
+        SetBkColor((HDC)wparam, palette.white);
+        return (LRESULT)launcher_state.white_brush;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDC_LAUNCHER_SEARCH:
@@ -292,15 +338,49 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         case IDC_LAUNCHER_STAR:
             if (HIWORD(wparam) == BN_CLICKED) launcher_star_selected();
             return 0;
+        case IDC_LAUNCHER_NEW_PATIENT:
+            if (HIWORD(wparam) == BN_CLICKED) launcher_new_patient();
+            return 0;
         }
         break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
+// The patient the bar shows, with the ward and the nurse the hospital
+// system gave. False, having named the field at fault in a box and put the
+// focus in it, when one is.
+bool bar_patient(Patient* patient) {
+    const LauncherState& s = launcher_state;
+    *patient = s.patient;
+    for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
+        wchar_t text[BAR_TEXT_CAPACITY] = L"";
+        PatientFieldFault fault = PATIENT_FIELD_TOO_LONG;
+        if (GetWindowTextLengthW(s.patient_fields[k]) < BAR_TEXT_CAPACITY) {
+            GetWindowTextW(s.patient_fields[k], text, BAR_TEXT_CAPACITY);
+            fault = patient_field_fault(text);
+        }
+        if (fault != PATIENT_FIELD_SOUND) {
+            wchar_t message[128];
+            patient_field_fault_text(BAR_FIELDS[k].field, fault, message, 128);
+            text_append(message, 128, L"，请改正后再打开工具。");
+            launcher_message_box(s.window, message, LAUNCHER_TITLE, MB_OK | MB_ICONWARNING);
+            SetFocus(s.patient_fields[k]);
+            return false;
+        }
+        patient_set_field(patient, BAR_FIELDS[k].field, text);
+    }
+    // The ward came with the patient the hospital system gave: another
+    // patient typed or scanned over it may lie elsewhere. The nurse stays.
+    if (wcscmp(patient->fields[PATIENT_ID], s.patient.fields[PATIENT_ID]) != 0 ||
+        wcscmp(patient->fields[PATIENT_NAME], s.patient.fields[PATIENT_NAME]) != 0)
+        patient->fields[PATIENT_WARD][0] = 0;
+    return true;
+}
+
 }  // namespace
 
-HWND launcher_create(HINSTANCE instance) {
+HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     LauncherState& s = launcher_state;
     s.instance = instance;
     if (!s.program_folder[0]) {
@@ -315,6 +395,7 @@ HWND launcher_create(HINSTANCE instance) {
                                               : L"");
     s.font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
     s.font_title = CreateFontW(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
+    s.white_brush = CreateSolidBrush(palette.white);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = launcher_proc;
@@ -330,10 +411,16 @@ HWND launcher_create(HINSTANCE instance) {
                                   r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     keep_inside_work_area(window);
+    StartRequest request;
+    start_request_read(nullptr, command_line, &request);
+    s.patient = request.patient;
+    for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++)
+        SetWindowTextW(s.patient_fields[k], s.patient.fields[BAR_FIELDS[k].field]);
     launcher_refresh();
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     SetFocus(s.search);
+    if (request.complaint[0]) launcher_message_box(window, request.complaint, L"启动参数有误", MB_OK | MB_ICONWARNING);
     return window;
 }
 
@@ -347,7 +434,14 @@ int launcher_selected_tool() {
 void launcher_open_selected() {
     LauncherState& s = launcher_state;
     int tool = launcher_selected_tool();
-    if (tool < 0) return;
+    Patient patient;
+    if (tool < 0 || !bar_patient(&patient)) return;
+    wchar_t arguments[ARGUMENTS_CAPACITY];
+    if (patient_arguments(patient, arguments, ARGUMENTS_CAPACITY) < 0) {
+        launcher_message_box(s.window, L"患者信息过长，无法交给工具，请核对后再打开。", LAUNCHER_TITLE,
+                             MB_OK | MB_ICONWARNING);
+        return;
+    }
     wchar_t path[MAX_PATH * 2], status[LAUNCHER_STATUS_CAPACITY];
     // A path cut short would name another file: it counts as not found.
     bool named = text_format(path, MAX_PATH * 2, L"%ls\\%ls", s.program_folder, suite_programs[tool]) >= 0;
@@ -359,7 +453,12 @@ void launcher_open_selected() {
         set_status(status);
         return;
     }
-    if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, s.program_folder, &startup, &process)) {
+    // The patient goes to the tool on its command line alone; CreateProcessW
+    // may write into the line it is given.
+    wchar_t command[COMMAND_CAPACITY];
+    text_format(command, COMMAND_CAPACITY, L"\"%ls\"%ls", path, arguments);
+    if (!launcher_start_process(path, command, nullptr, nullptr, FALSE, 0, nullptr, s.program_folder, &startup,
+                                &process)) {
         text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls 无法启动（错误 %lu）", suite_programs[tool],
                            GetLastError());
         set_status(status);
@@ -371,6 +470,13 @@ void launcher_open_selected() {
     fill_list(true);
     text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"已打开：%ls", suite_tools[tool]->title);
     keep_lists(status, L"（最近使用未能保存）");
+}
+
+void launcher_new_patient() {
+    LauncherState& s = launcher_state;
+    s.patient = {};
+    for (HWND field : s.patient_fields) SetWindowTextW(field, L"");
+    SetFocus(s.patient_fields[0]);
 }
 
 void launcher_star_selected() {
@@ -388,10 +494,20 @@ void launcher_star_selected() {
 
 // The list box would move onto a heading by itself, and Enter never reaches
 // it (IsDialogMessage takes it): these keys are taken before either control
-// sees them.
+// sees them. A wristband scanner types the number and then Enter: in the
+// bar, Enter moves on, where IsDialogMessage would press 打开 with half the
+// patient typed.
 bool launcher_route_key(const MSG& message) {
     LauncherState& s = launcher_state;
-    if (message.message != WM_KEYDOWN || (message.hwnd != s.search && message.hwnd != s.list)) return false;
+    if (message.message != WM_KEYDOWN) return false;
+    for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
+        if (message.hwnd != s.patient_fields[k] || message.wParam != VK_RETURN) continue;
+        HWND next = k + 1 < LAUNCHER_BAR_FIELDS ? s.patient_fields[k + 1] : s.search;
+        SetFocus(next);
+        SendMessageW(next, EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (message.hwnd != s.search && message.hwnd != s.list) return false;
     int row = (int)SendMessageW(s.list, LB_GETCURSEL, 0, 0);
     switch (message.wParam) {
     case VK_DOWN: select_row(next_tool_row(row, 1)); return true;
@@ -403,7 +519,7 @@ bool launcher_route_key(const MSG& message) {
 }
 
 int launcher_run(HINSTANCE instance) {
-    if (!launcher_create(instance)) return 1;
+    if (!launcher_create(instance, GetCommandLineW())) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (launcher_route_key(message)) continue;

@@ -1,12 +1,13 @@
-// The launcher's one window: a search box, the tools (favourites, recent
-// ones, then by category; ranked by the search while one is typed), the
-// selected tool's details, and buttons to open or star it.
+// The launcher's one window: the patient bar, a search box, the tools
+// (favourites, recent ones, then by category; ranked by the search while one
+// is typed), the selected tool's details, and buttons to open or star it.
 #pragma once
 
 #include <windows.h>
 
 #include "glyvant_program.h"
 #include "launcher/launcher_lists.h"
+#include "patient/patient.h"
 
 #define LAUNCHER_TITLE L"" GLYVANT_PROGRAM_TITLE
 
@@ -16,40 +17,73 @@ enum LauncherControl : int {
     IDC_LAUNCHER_DETAILS = 103,
     IDC_LAUNCHER_OPEN = 104,
     IDC_LAUNCHER_STAR = 105,
+    IDC_LAUNCHER_PATIENT_ID = 106,  // the patient bar's fields, in the order of patient_fields
+    IDC_LAUNCHER_PATIENT_NAME = 107,
+    IDC_LAUNCHER_BED = 108,
+    IDC_LAUNCHER_NEW_PATIENT = 109,  // 换患者
+    IDC_LAUNCHER_LABEL = 110,        // every label of the bar
 };
 
 // A row of the list: a tool (its index in the catalogue) or a group's heading.
 constexpr int ROW_HEADING = -1;
 constexpr int LAUNCHER_MAX_ROWS = 512;
 constexpr int LAUNCHER_STATUS_CAPACITY = 256;
+// The bar shows the hospital number, the name and the bed.
+constexpr int LAUNCHER_BAR_FIELDS = 3;
 
 struct LauncherState {
     HINSTANCE instance;
     HWND window, search, list, details;
+    HWND patient_fields[LAUNCHER_BAR_FIELDS];  // in the order a scanner's Enter walks them
     HFONT font, font_title;
+    HBRUSH white_brush;
     LauncherLists lists;
+    // The ward and the nurse the hospital system gave, passed on to every
+    // tool opened until the patient is changed; the bar's fields are read
+    // from their boxes, what the nurse sees.
+    Patient patient;
     // Where the tools' programs are: the launcher's own folder, or a test's.
     wchar_t program_folder[MAX_PATH];
     wchar_t status[LAUNCHER_STATUS_CAPACITY];
 };
 extern LauncherState launcher_state;
 
-// Creates and shows the window, reading the user's lists. nullptr when it
-// cannot be created.
-HWND launcher_create(HINSTANCE instance);
+// Creates and shows the window, reading the user's lists and the patient
+// from `command_line` (the launcher's whole command line; nullptr for none).
+// Arguments not taken are told in a box once the window shows. nullptr when
+// the window cannot be created.
+HWND launcher_create(HINSTANCE instance, const wchar_t* command_line);
 // Fills the list for the search box's text and selects its first tool.
 void launcher_refresh();
 // The catalogue index of the selected row's tool, or -1.
 int launcher_selected_tool();
-// Starts the selected tool's program from the program folder; says in the
-// status line what came of it. The list shows it among the recent tools at
-// once, and it stays selected.
+// Starts the selected tool's program from the program folder, with the
+// patient on its command line (a patient half given as well: the tool shows
+// it and saves nothing until it is whole); says in the status line what came
+// of it, never the patient. The list shows it among the recent tools at
+// once, and it stays selected. A field of the bar at fault is named in a box
+// and nothing is opened.
 void launcher_open_selected();
+// 换患者: empties the bar, forgets the ward and nurse given with the patient
+// and puts the focus in the hospital number's field.
+void launcher_new_patient();
 // Stars or unstars the selected tool and keeps the lists; the list is
 // regrouped at once, the tool still selected.
 void launcher_star_selected();
 // Down and Up in the search box or the list move through the tools (never
 // onto a heading), Enter opens the selected one, Esc clears the search.
-// True when the message was consumed.
+// Enter in a field of the bar moves on to the next field, from the last to
+// the search box. True when the message was consumed.
 bool launcher_route_key(const MSG& message);
 int launcher_run(HINSTANCE instance);
+
+// Message boxes go through here, so tests can record what would be shown
+// instead of blocking on a box.
+using LauncherMessageBox = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags);
+extern LauncherMessageBox launcher_message_box;
+// Tools' programs are started through here (CreateProcessW), so tests can
+// read the command line a tool is given.
+using ProcessStarter = BOOL(WINAPI*)(LPCWSTR program, LPWSTR command_line, LPSECURITY_ATTRIBUTES process,
+                                     LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
+                                     LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);
+extern ProcessStarter launcher_start_process;

@@ -23,6 +23,19 @@ void pump() {
     }
 }
 
+// A box's "caption|text", and a tool's command line; its program starts while `starting`.
+std::wstring shown, started;
+bool starting;
+int WINAPI record_box(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+    shown = std::wstring(caption) + L"|" + text;
+    return IDOK;
+}
+BOOL WINAPI record_start(LPCWSTR program, LPWSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
+                         LPVOID, LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION information) {
+    started = line;
+    return !starting || CreateProcessW(program, line, nullptr, nullptr, FALSE, 0, nullptr, folder, startup, information);
+}
+
 std::wstring text_of(HWND window) {
     static wchar_t text[16384];
     GetWindowTextW(window, text, 16384);
@@ -47,6 +60,10 @@ protected:
         ASSERT_TRUE(CopyFileW(built, braden, FALSE));
         ASSERT_TRUE(launcher_lists_path(lists, MAX_PATH));
         DeleteFileW(lists);
+        launcher_message_box = record_box;
+        launcher_start_process = record_start;
+        shown = started = L"";
+        starting = true;
         open();
     }
     void TearDown() override {
@@ -54,10 +71,10 @@ protected:
         DeleteFileW(braden);
         DeleteFileW(lists);
     }
-    void open() {
+    void open(const wchar_t* command_line = nullptr) {
         launcher_state = {};
         lstrcpyW(s.program_folder, folder);
-        window = launcher_create(GetModuleHandleW(nullptr));
+        window = launcher_create(GetModuleHandleW(nullptr), command_line);
         ASSERT_NE(nullptr, window);
         pump();
     }
@@ -104,7 +121,13 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_NE(std::wstring::npos, details.find(L"餐时胰岛素 = 本餐碳水 ÷ 碳水系数"));
     EXPECT_NE(std::wstring::npos, details.find(L"餐时胰岛素 > 20 → 单次餐时剂量较大"));
 
-    // Enter in the list opens the real program, with its own window.
+    // 换患者, then a scanner types the number and Enter: the focus moves on.
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_PATIENT, BN_CLICKED), 0);
+    for (const wchar_t* c = L"T0001"; *c; c++) PostMessageW(GetFocus(), WM_CHAR, *c, 1);
+    press(VK_RETURN, GetFocus());
+    EXPECT_EQ(s.patient_fields[1], GetFocus());
+    SetWindowTextW(GetFocus(), L"测试患者甲");
+    // Enter in the list opens the real program, the patient on its command line.
     type(L"ylx");
     press(VK_RETURN, s.list);
     HWND opened = nullptr;
@@ -120,6 +143,10 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 20000));
     CloseHandle(process);
     EXPECT_STREQ(L"已打开：压力性损伤风险评估（Braden）", s.status);
+    EXPECT_EQ(L"\"" + std::wstring(braden) + L"\" \"--patient-id=T0001\" \"--patient-name=测试患者甲\"", started);
+    for (const char* patient : {"T0001", "测试患者甲"}) EXPECT_EQ(std::string::npos, file_bytes(lists).find(patient));
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_PATIENT, BN_CLICKED), 0);
+    EXPECT_EQ(L"", text_of(s.patient_fields[0]) + text_of(s.patient_fields[1]));
 
     // Starred, it heads the list at once, staying selected where it stood,
     // and after a restart; Down and Up in the list pass over headings.
@@ -173,6 +200,27 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     open();
     press(VK_DOWN);
     EXPECT_EQ(40, selected_id());
+}
+
+// A hospital system's patient goes to a tool with the ward until 换患者; what
+// the launcher does not take is told once; a field at fault opens nothing.
+TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
+    close();
+    starting = false;
+    open(L"OrvoMedSuite.exe --patient-id=T0002 --patient-name=测试患者乙 --ward=测试病区 --set=age=70");
+    EXPECT_EQ(L"启动参数有误|--set=age=70：启动器不接受 --set，请在打开的工具中填写\r\n", shown);
+    type(L"ylx");
+    SetWindowTextW(s.patient_fields[2], std::wstring(33, L'9').c_str());  // more than typing lets in
+    press(VK_RETURN);
+    EXPECT_EQ(LAUNCHER_TITLE L"|床号最多 32 个字符，请改正后再打开工具。", shown);
+    EXPECT_EQ(L"", started);
+    SetWindowTextW(s.patient_fields[2], L"");
+    press(VK_RETURN);
+    std::wstring program = L"\"" + std::wstring(braden) + L"\"";
+    EXPECT_EQ(program + L" \"--patient-id=T0002\" \"--patient-name=测试患者乙\" \"--ward=测试病区\"", started);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_PATIENT, BN_CLICKED), 0);
+    press(VK_RETURN);
+    EXPECT_EQ(program, started);
 }
 
 }  // namespace
