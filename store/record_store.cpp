@@ -60,24 +60,27 @@ void create_folder_chain(wchar_t* path) {
     platform_calls.create_directory(path);
 }
 
-enum Beginning { BEGINS_WITH, BEGINS_OTHERWISE, UNREADABLE };
+enum Beginning { BEGINS_WITH, BEGINS_OTHERWISE, HELD_BY_ANOTHER, UNREADABLE };
 
 // Whether the file at `path` begins with `bytes`: a record file with this
 // header, or one an earlier version began with a header of its own.
 Beginning file_begins_with(const wchar_t* path, const char* bytes, int count) {
     PlatformStatus status;
     PlatformFile file = platform_calls.open_file(path, PLATFORM_READ_EXISTING, &status);
-    if (file == PLATFORM_NO_FILE) return UNREADABLE;
+    if (file == PLATFORM_NO_FILE) return status == PLATFORM_IN_USE ? HELD_BY_ANOTHER : UNREADABLE;
     char part[4096];
-    int compared = 0;
+    int compared = 0, n = 1;
     bool same = true;
     while (same && compared < count) {
         int wanted = count - compared < (int)sizeof part ? count - compared : (int)sizeof part;
-        int n = platform_calls.read_file(file, part, wanted);
+        n = platform_calls.read_file(file, part, wanted);
         same = n > 0 && memcmp(part, bytes + compared, (size_t)n) == 0;
         compared += n > 0 ? n : 0;
     }
     platform_calls.close_file(file);
+    // A file shorter than the header began otherwise; one that cannot be
+    // read (a folder of its name) is not passed over for the next name.
+    if (n < 0) return UNREADABLE;
     return same ? BEGINS_WITH : BEGINS_OTHERWISE;
 }
 
@@ -184,7 +187,8 @@ RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capa
         switch (file_begins_with(path, expected, length)) {
         case BEGINS_WITH: return RECORD_SAVED;
         case BEGINS_OTHERWISE: continue;
-        case UNREADABLE: return RECORD_FILE_IN_USE;
+        case HELD_BY_ANOTHER: return RECORD_FILE_IN_USE;
+        case UNREADABLE: return RECORD_NOT_WRITTEN;
         }
     }
     text_copy(path, capacity, folder);
