@@ -17,6 +17,7 @@ packages=(
   cups printer-driver-cups-pdf poppler-utils       # a real printer for the print test, its PDFs read back
   fonts-wqy-microhei                               # a TrueType Chinese face that prints under Wine
   unicode-data                                     # the pinyin of the titles, for the launcher's search
+  libreoffice-calc-nogui                           # the record file read back as a spreadsheet reads it
 )
 
 # wine32 comes from the i386 architecture, which a fresh machine lacks.

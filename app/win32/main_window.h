@@ -227,17 +227,20 @@ struct PageSize {
 PageSize page_size_of(HDC printer);
 
 // Lays the last result out for `page` as `dc` measures text: the header
-// (title, category, time of printing), a formula tool's inputs, result lines,
-// verdict with its level in words, caution and basis, or a report's text;
-// lines too wide are wrapped, and the body flows over as many pages as it
-// needs. Returns the number of pages, or 0, laying nothing out, when the
+// (title, category, the patient's block with the time of printing), a
+// formula tool's inputs, result lines, verdict with its level in words,
+// caution and basis, or a report's text; lines too wide are wrapped, and
+// the body flows over as many pages as it needs, each later page headed by
+// the patient's name and number, the nurse's signature line on the last.
+// Returns the number of pages, or 0, laying nothing out, when the
 // printable area is too small for a page (a label or wristband printer's).
 int print_layout(HDC dc, const PageSize& page);
 // Draws page `number` (from 1) of that layout, its footer included, into
 // `dc`: the printer's the layout was made for, or a memory DC.
 void print_draw_page(HDC dc, int number);
-// The text of page `number`'s body as `dc` wraps it, a row per line; for
-// the tests.
+// The text of page `number` as `dc` wraps it, a row per line: a later
+// page's running head, the body, the last page's signature line, the
+// footer; for the tests.
 int print_page_text(HDC dc, int number, wchar_t* text, int capacity);
 // Releases the layout's fonts.
 void print_layout_release();

@@ -44,6 +44,18 @@ constexpr int MIN_PRINTABLE_WIDTH_MM = 90, MIN_PRINTABLE_HEIGHT_MM = 120;
 constexpr int POINT_TENTHS[STYLE_COUNT] = {160, 90, 115, 105};
 constexpr int MARGIN_TENTHS_OF_MM = 150;
 
+// The patient on paper: a field not given is a line to fill by hand, and the
+// label：value pairs of a line stand this far apart, in spaces that a row
+// too narrow for them breaks at. The signature line is the nurse's, with
+// her name after it when it is known.
+#define BLANK_FIELD L"__________"
+#define PAIR_GAP L"    "
+#define SIGNATURE_LINE L"评估护士签名：________"
+constexpr int PAIR_CAPACITY = 2 * PATIENT_FIELD_CAPACITY + 16;
+constexpr int PATIENT_LINE_CAPACITY = 4 * PAIR_CAPACITY;
+// Forms print three pairs to a line on A4; A5 holds fewer when they are long.
+constexpr int PAIRS_PER_LINE = 3;
+
 // One job's layout, static (the program has one thread and no heap of its
 // own): made by print_layout, read by print_draw_page. It keeps the lines,
 // not their rows: a row per wrapped piece would take a megabyte, and the
@@ -56,7 +68,13 @@ struct Layout {
     int page_count;
     HFONT fonts[STYLE_COUNT];
     int left, top, body_width, body_height, footer_top, right;
+    int head_height;    // a later page's running head, above its body
+    int signature_top;  // the signature's row, at the foot of the last page's body
     wchar_t printed_at[32];
+    // Atop every page after the first, so that a loose page still names
+    // its patient; at the foot of the last.
+    wchar_t running_head[PATIENT_LINE_CAPACITY];
+    wchar_t signature[PATIENT_LINE_CAPACITY];
 };
 Layout layout;
 
@@ -114,7 +132,58 @@ void add_input_lines(const PreparedTool& tool, const Calculation& c) {
     if (calc_none_checked(tool, c.inputs)) add_calculation_line(BODY, CALC_NONE_CHECKED);
 }
 
-void compose_document() {
+// "姓名：张三", or "姓名：__________" when the field is not given.
+void field_pair(int field, wchar_t* pair, int capacity) {
+    const wchar_t* value = main_window_state.patient.fields[field];
+    text_format(pair, capacity, L"%ls：%ls", patient_field_name(field).label, *value ? value : BLANK_FIELD);
+}
+
+bool fits_body(HDC dc, const wchar_t* text) {
+    SIZE size;
+    SelectObject(dc, layout.fonts[BODY]);
+    GetTextExtentPoint32W(dc, text, text_length(text), &size);
+    return size.cx <= layout.body_width;
+}
+
+// The block heading the first page, as a ward's form has it: who, where,
+// and when (the time of printing: a result is printed only while it is the
+// current one). As many pairs to a line as the body's width holds, each
+// pair whole.
+void add_patient_block(HDC dc) {
+    constexpr int FIELDS[] = {PATIENT_NAME, PATIENT_ID, PATIENT_BED, PATIENT_WARD, -1};
+    wchar_t line[PATIENT_LINE_CAPACITY] = L"", longer[PATIENT_LINE_CAPACITY];
+    int pairs = 0;
+    for (int field : FIELDS) {
+        wchar_t pair[PAIR_CAPACITY];
+        if (field < 0) text_format(pair, PAIR_CAPACITY, L"评估时间：%ls", layout.printed_at);
+        else field_pair(field, pair, PAIR_CAPACITY);
+        text_format(longer, PATIENT_LINE_CAPACITY, L"%ls" PAIR_GAP L"%ls", line, pair);
+        if (pairs && (pairs == PAIRS_PER_LINE || !fits_body(dc, longer))) {
+            add_line(BODY, line, text_length(line));
+            pairs = 0;
+        }
+        text_copy(line, PATIENT_LINE_CAPACITY, pairs++ ? longer : pair);
+    }
+    add_line(BODY, line, text_length(line));
+}
+
+// The running head of later pages and the signature line of the last.
+void compose_patient_lines() {
+    const auto& f = main_window_state.patient.fields;
+    wchar_t name[PAIR_CAPACITY], id[PAIR_CAPACITY];
+    field_pair(PATIENT_NAME, name, PAIR_CAPACITY);
+    field_pair(PATIENT_ID, id, PAIR_CAPACITY);
+    text_format(layout.running_head, PATIENT_LINE_CAPACITY, L"%ls" PAIR_GAP L"%ls", name, id);
+    if (*f[NURSE_NAME])
+        text_format(layout.signature, PATIENT_LINE_CAPACITY, SIGNATURE_LINE L"（%ls）", f[NURSE_NAME]);
+    else if (*f[NURSE_ID])
+        text_format(layout.signature, PATIENT_LINE_CAPACITY, SIGNATURE_LINE L"（%ls：%ls）",
+                    patient_field_name(NURSE_ID).label, f[NURSE_ID]);
+    else
+        text_copy(layout.signature, PATIENT_LINE_CAPACITY, SIGNATURE_LINE);
+}
+
+void compose_document(HDC dc) {
     const MainWindowState& s = main_window_state;
     const PreparedTool& tool = s.tool;
     const Calculation& c = s.last;
@@ -124,7 +193,9 @@ void compose_document() {
     text_format(layout.printed_at, 32, L"%04d-%02d-%02d %02d:%02d", now.year, now.month, now.day, now.hour,
                 now.minute);
     add_formatted(TITLE, L"%ls", tool.title);
-    add_formatted(SMALL, L"分类：%ls    打印时间：%ls", tool.category, layout.printed_at);
+    add_formatted(SMALL, L"分类：%ls", tool.category);
+    add_patient_block(dc);
+    compose_patient_lines();
     add_line(BODY, L"", 0);
     if (tool.report_kind == REPORT_NONE) {
         if (tool.input_count) {
@@ -171,6 +242,11 @@ int row_length(HDC dc, const wchar_t* text, int length) {
     return fit;
 }
 
+// A later page's body starts below its running head; every page's body
+// ends at the same place.
+int body_top(int page) { return layout.top + (page > 1 ? layout.head_height : 0); }
+int body_height(int page) { return layout.body_height - (page > 1 ? layout.head_height : 0); }
+
 // A walk through the document's rows from the first: where the next row
 // starts, and the row found last.
 struct RowWalk {
@@ -188,7 +264,7 @@ bool next_row(HDC dc, RowWalk& walk) {
     int end = line.start + line.length;
     int height = row_height(dc, line.style);
     int length = walk.at < end ? row_length(dc, l.text + walk.at, end - walk.at) : 0;
-    if (walk.y + height > l.body_height && walk.y > 0) {
+    if (walk.y + height > body_height(walk.page) && walk.y > 0) {
         walk.page++;
         walk.y = 0;
     }
@@ -234,7 +310,6 @@ PageSize page_size_of(HDC printer) {
 int print_layout(HDC dc, const PageSize& page) {
     Layout& l = layout;
     if (!paper_holds_a_page(page)) return 0;
-    compose_document();
     print_layout_release();
     for (int style = 0; style < STYLE_COUNT; style++)
         l.fonts[style] = CreateFontW(-MulDiv(POINT_TENTHS[style], page.dpi_y, 720), 0, 0, 0,
@@ -253,24 +328,72 @@ int print_layout(HDC dc, const PageSize& page) {
     int footer_height = 2 * row_height(dc, SMALL);
     l.footer_top = page.paper_height - margin_y - page.offset_y - footer_height;
     l.body_height = l.footer_top - l.top - footer_height / 2;
+    l.head_height = row_height(dc, SMALL) * 3 / 2;
+    int signature_row = row_height(dc, BODY);
+    l.signature_top = l.top + l.body_height - signature_row;
+    compose_document(dc);
 
     RowWalk walk;
     while (next_row(dc, walk)) {
     }
     SelectObject(dc, old_font);
-    l.page_count = walk.page;
+    // The signature keeps a row's space above it; where the body leaves
+    // none, it stands on a page of its own.
+    l.page_count = walk.page + (walk.y > body_height(walk.page) - 2 * signature_row);
     return l.page_count;
 }
+
+namespace {
+
+// A text of a page and where it starts; it runs at most to the body's right.
+struct PageText {
+    const wchar_t* text;
+    int length;
+    LineStyle style;
+    int x, y;
+};
+
+// Hands `take` every text of page `number` in reading order: a later page's
+// running head, the body's rows (an empty line too), the last page's
+// signature, the footer.
+template <typename Take>
+void page_texts(HDC dc, int number, Take take) {
+    const Layout& l = layout;
+    if (number > 1) take(PageText{l.running_head, text_length(l.running_head), SMALL, l.left, l.top});
+    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
+        const Row& row = walk.row;
+        if (row.page == number)
+            take(PageText{l.text + row.start, row.length, row.style, l.left, body_top(number) + row.y});
+    }
+    if (number == l.page_count) take(PageText{l.signature, text_length(l.signature), BODY, l.left, l.signature_top});
+    const wchar_t disclaimer[] = DISCLAIMER;
+    int line = row_height(dc, SMALL);
+    take(PageText{disclaimer, text_length(disclaimer), SMALL, l.left, l.footer_top + line / 4});
+    wchar_t pages[64];
+    int length = text_format(pages, 64, L"第 %d 页 / 共 %d 页", number, l.page_count);
+    SIZE size;
+    GetTextExtentPoint32W(dc, pages, length, &size);
+    take(PageText{pages, length, SMALL, l.right - size.cx, l.footer_top + line / 4 + line});
+}
+
+void rule(HDC dc, int y) {
+    HPEN pen = CreatePen(PS_SOLID, 0, PRINT_INK);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    MoveToEx(dc, layout.left, y, nullptr);
+    LineTo(dc, layout.right, y);
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+}
+
+}  // namespace
 
 int print_page_text(HDC dc, int number, wchar_t* text, int capacity) {
     HGDIOBJ old_font = SelectObject(dc, layout.fonts[BODY]);
     int n = 0;
-    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
-        const Row& row = walk.row;
-        if (row.page != number) continue;
-        for (int k = 0; k < row.length && n < capacity - 2; k++) text[n++] = layout.text[row.start + k];
+    page_texts(dc, number, [&](const PageText& piece) {
+        for (int k = 0; k < piece.length && n < capacity - 2; k++) text[n++] = piece.text[k];
         if (n < capacity - 1) text[n++] = L'\n';
-    }
+    });
     text[n] = 0;
     SelectObject(dc, old_font);
     return n;
@@ -281,26 +404,17 @@ void print_draw_page(HDC dc, int number) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, PRINT_INK);
     HGDIOBJ old_font = SelectObject(dc, l.fonts[BODY]);
-    for (RowWalk walk; next_row(dc, walk) && walk.row.page <= number;) {
-        const Row& row = walk.row;
-        if (row.page == number && row.length) TextOutW(dc, l.left, l.top + row.y, l.text + row.start, row.length);
-    }
-    // The footer on every page: the disclaimer, the page and the pages.
-    SelectObject(dc, l.fonts[SMALL]);
-    HPEN pen = CreatePen(PS_SOLID, 0, PRINT_INK);
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    MoveToEx(dc, l.left, l.footer_top, nullptr);
-    LineTo(dc, l.right, l.footer_top);
-    SelectObject(dc, old_pen);
-    DeleteObject(pen);
-    const wchar_t disclaimer[] = DISCLAIMER;
-    int line = row_height(dc, SMALL);
-    TextOutW(dc, l.left, l.footer_top + line / 4, disclaimer, text_length(disclaimer));
-    wchar_t pages[64];
-    int length = text_format(pages, 64, L"第 %d 页 / 共 %d 页", number, l.page_count);
-    SIZE size;
-    GetTextExtentPoint32W(dc, pages, length, &size);
-    TextOutW(dc, l.right - size.cx, l.footer_top + line / 4 + line, pages, length);
+    // Names and numbers from outside print as typed: no "&" is taken for a
+    // mnemonic's mark. A line that the body does not hold (the running head
+    // or the signature with names of the longest) ends in "…" at its right.
+    page_texts(dc, number, [&](const PageText& piece) {
+        if (!piece.length) return;
+        SelectObject(dc, l.fonts[piece.style]);
+        RECT box = {piece.x, piece.y, l.right, piece.y + l.body_height};
+        DrawTextW(dc, piece.text, piece.length, &box, DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
+    });
+    if (number > 1) rule(dc, l.top + l.head_height * 2 / 3);
+    rule(dc, l.footer_top);
     SelectObject(dc, old_font);
 }
 
@@ -361,7 +475,7 @@ void refuse_paper(const PageSize& page) {
 
 void print_result() {
     MainWindowState& s = main_window_state;
-    if (!result_is_current(L"请先点击“计算”生成结果。")) return;
+    if (!result_is_current(L"请先点击“计算”生成结果。") || !patient_allows(true)) return;
     // The default printer first, without a dialog, so the dialog can offer
     // the document's own pages. Without a default, or on its paper too
     // small for a page, the dialog still opens, offering no pages, for the

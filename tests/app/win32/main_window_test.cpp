@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -553,15 +554,19 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     EXPECT_EQ(L"记录已保存：" + path, std::wstring(s.status_text));
 
     std::string bytes = file_bytes(path.c_str());
-    const std::string header = "\xEF\xBB\xBF" + utf8(L"时间,工具,本餐碳水,碳水系数,规格,结果\r\n");
+    const std::string header = "\xEF\xBB\xBF" + utf8(L"时间,工具,本餐碳水,碳水系数,规格,结果,记录编号,住院号,姓名,床号,科室,"
+                                                      L"护士工号,护士姓名,Windows 用户,计算机名,保存时间\r\n");
     ASSERT_EQ(header, bytes.substr(0, header.size()));
-    const std::string row_tail =
-        utf8(L",Glyvant,本餐碳水=250,碳水系数=10,规格=100,"
-             L"\"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n"
-             L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需关注）\r\n\"\r\n");
+    // Each row: the time, the calculation, then its record number, no
+    // patient (none was given) and who saved it where and when.
+    const std::regex row(utf8(L"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d,Glyvant,本餐碳水=250,碳水系数=10,规格=100,"
+                              L"\"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n"
+                              L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需关注）\r\n\","
+                              L"[0-9a-f-]{36},,,,,,,[^,\r\n]+,[^,\r\n]+,\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\r\n"));
     std::string rows = bytes.substr(header.size());
-    ASSERT_EQ(2 * (19 + row_tail.size()), rows.size()) << rows;
-    for (int i = 0; i < 2; i++) EXPECT_EQ(row_tail, rows.substr(i * (19 + row_tail.size()) + 19, row_tail.size()));
+    std::smatch first;
+    ASSERT_TRUE(std::regex_search(rows, first, row, std::regex_constants::match_continuous)) << rows;
+    EXPECT_TRUE(std::regex_match(first.suffix().str(), row)) << rows;
 }
 
 // A Save that cannot write says so: no "saved" message, no "saved" status.

@@ -11,27 +11,13 @@ glyvant=$1 rota=$2 driver=$3 prefix=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../scripts/common.sh"
 
-printer=GlyvantTestPDF label_printer=GlyvantTestLabel
-pdf_folder=${HOME:-/root}/PDF
+source "$here/printer_session.sh"
+
+label_printer=GlyvantTestLabel
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# ---- The printer ---------------------------------------------------------------
-# lpstat -r exits 0 either way; only its words tell.
-cupsd_running() { lpstat -r 2>/dev/null | grep -q '^scheduler is running'; }
-cupsd_pid=
-if ! cupsd_running; then
-  # In the foreground, so that it is stopped by its own id.
-  /usr/sbin/cupsd -f </dev/null >/dev/null 2>&1 &
-  cupsd_pid=$!
-  for _ in $(seq 100); do cupsd_running && break; sleep 0.1; done
-  cupsd_running || { echo "cannot start cupsd" >&2; exit 1; }
-fi
-old_default=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
-add_printer() {
-  lpadmin -p "$printer" -v cups-pdf:/ -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
-  lpadmin -d "$printer"
-}
+# ---- The printers ---------------------------------------------------------------
 # A label printer: cups-pdf's PPD with a 30 x 20 mm label as its paper,
 # which Wine's PostScript driver reads.
 add_label_printer() {
@@ -45,17 +31,13 @@ add_label_printer() {
   lpadmin -p "$label_printer" -v cups-pdf:/ -E -P "$ppd" 2>/dev/null
   rm -f "$ppd"
 }
-remove_printer() { lpadmin -x "$printer" 2>/dev/null; lpadmin -x "$label_printer" 2>/dev/null || true; }
 finish() {
   wineserver -k 2>/dev/null || true
-  remove_printer
-  [ -n "$old_default" ] && lpadmin -d "$old_default" 2>/dev/null
-  if [ -n "$cupsd_pid" ]; then kill "$cupsd_pid"; wait "$cupsd_pid" 2>/dev/null; fi
-  rm -f "$marker"
+  lpadmin -x "$label_printer" 2>/dev/null
+  printer_session_end
 }
 trap finish EXIT
-add_printer
-mkdir -p "$pdf_folder"
+printer_session_begin
 
 # ---- Wine ---------------------------------------------------------------------------
 wine_environment "$prefix"
@@ -65,47 +47,15 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 
 drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
 start() {
-  wine "$1" </dev/null >/dev/null 2>&1 &
+  wine "$@" </dev/null >/dev/null 2>&1 &
   program=$!
   drive click 0 >/dev/null  # waits for the window
   sleep 1
 }
 stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
-# A job's PDF is told by its time, not its name: cups-pdf names files by
-# job number, which starts again whenever cupsd does, and overwrites.
-marker=$(mktemp)
-mark() { sleep 1; touch "$marker"; }
-new_pdfs() { find "$pdf_folder" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null; }
-# new_pdf: waits for the job since the mark to be done and prints its PDF.
-new_pdf() {
-  local pdf
-  for _ in $(seq 120); do
-    pdf=$(new_pdfs | head -1)
-    if [ -n "$pdf" ] && [ -s "$pdf" ] && ! lpstat -o "$printer" 2>/dev/null | grep -q .; then
-      sleep 1; echo "$pdf"; return 0
-    fi
-    sleep 0.5
-  done
-  return 1
-}
-# expect_text PDF TEXT...: each text on the PDF's pages, spaces aside. Both
-# are compared in NFKC form: Wine's PostScript driver names some glyphs by
-# their compatibility character (不 comes back as U+F967), which looks the
-# same on paper.
-expect_text() {
-  local missing
-  missing=$(pdftotext "$1" - | python3 -c '
-import sys, unicodedata
-norm = lambda t: "".join(unicodedata.normalize("NFKC", t).split())
-page = norm(sys.stdin.read())
-for text in sys.argv[1:]:
-    if norm(text) not in page: print(text)' "${@:2}")
-  [ -z "$missing" ] || fail "$(basename "$1") lacks: $missing"
-}
-
 # ---- Without a result: refused, nothing printed ----------------------------------
-mark
-start "$glyvant"
+printer_mark
+start "$glyvant" --patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --ward=普外一科 --nurse-name=测试护士
 drive click 1006 >/dev/null
 shown=$(drive dialog 10)
 grep -qF '请先点击“计算”生成结果。' <<<"$shown" || fail "Print without a result showed [$shown]"
@@ -117,8 +67,9 @@ sleep 1
 xdotool key ctrl+p
 drive dialog 15 >/dev/null || fail "Ctrl+P opened no print dialog"
 drive press 1 >/dev/null
-if pdf=$(new_pdf); then
-  expect_text "$pdf" Glyvant 分类：内分泌 打印时间 本餐碳水：60 g 碳水系数：10 g/U 规格：100 U/ml \
+if pdf=$(printer_new_pdf); then
+  printer_expect_text "$pdf" Glyvant 分类：内分泌 "姓名：测试患者甲 住院号：2026001234 床号：12" "科室：普外一科 评估时间：" \
+    "评估护士签名：________（测试护士）" 本餐碳水：60 g 碳水系数：10 g/U 规格：100 U/ml \
     餐时胰岛素：6.0 U 抽取体积：0.060 ml 结论：按碳水系数计算完成 提示等级：绿色（完成） \
     参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值 \
     本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断 "第 1 页 / 共 1 页"
@@ -129,31 +80,32 @@ else
 fi
 
 # ---- Cancel: no job -----------------------------------------------------------------
-mark
+printer_mark
 drive click 1006 >/dev/null
 drive dialog 15 >/dev/null || fail "no print dialog to cancel"
 drive press 2 >/dev/null
 sleep 4
-[ -z "$(new_pdfs)" ] || fail "Cancel printed"
+[ -z "$(printer_new_pdfs)" ] || fail "Cancel printed"
 lpstat -o "$printer" 2>/dev/null | grep -q . && fail "Cancel left a job"
 stop
 
-# ---- The 40-nurse, 31-day rota over several pages ------------------------------------
-mark
-start "$rota"
+# ---- The 40-nurse, 31-day rota over several pages; an "&" in its patient's name prints --
+printer_mark
+start "$rota" --patient-id=2026000002 --patient-name=测试\&患者乙
 drive type 2000 40 >/dev/null
 drive type 2001 31 >/dev/null
 drive click 1001 >/dev/null
 drive click 1006 >/dev/null
 drive dialog 15 >/dev/null || fail "no print dialog for the rota"
 drive press 1 >/dev/null
-if pdf=$(new_pdf); then
+if pdf=$(printer_new_pdf); then
   pages=$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')
   [ "${pages:-0}" -gt 1 ] || fail "the rota printed on ${pages:-no} page(s)"
   nurses=()
   for n in $(seq -w 1 40); do nurses+=("护士$n："); done
-  expect_text "$pdf" "${nurses[@]}" "31日D" "提示：连续夜班不超过 2 个" "第 1 页 / 共 $pages 页" \
-    "第 $pages 页 / 共 $pages 页" 本工具为临床辅助计算/记录工具
+  printer_expect_text "$pdf" "${nurses[@]}" "31日D" "提示：连续夜班不超过 2 个" "第 1 页 / 共 $pages 页" \
+    "第 $pages 页 / 共 $pages 页" 本工具为临床辅助计算/记录工具 "评估护士签名：________"
+  page=2 printer_expect_text "$pdf" "姓名：测试&患者乙 住院号：2026000002"
   cp "$pdf" "$prefix/../print-rota.pdf"
 else
   fail "the rota's print reached no PDF"
@@ -165,7 +117,7 @@ stop
 # opens on it, and printing on its paper is refused with the paper's size.
 add_label_printer
 lpadmin -d "$label_printer"
-mark
+printer_mark
 start "$glyvant"
 drive click 1001 >/dev/null
 drive click 1006 >/dev/null
@@ -177,7 +129,7 @@ shown=$(drive dialog 15)
 当前打印机的纸张为 30 × 20 mm，无法排版打印结果。请选择 A4 或 A5 纸张的打印机。" ] || fail "printing on a label showed [$shown]"
 drive press 1 >/dev/null
 sleep 4
-[ -z "$(new_pdfs)" ] || fail "something printed on the label"
+[ -z "$(printer_new_pdfs)" ] || fail "something printed on the label"
 lpstat -o "$label_printer" 2>/dev/null | grep -q . && fail "the label printer got a job"
 stop
 lpadmin -d "$printer"
@@ -187,7 +139,7 @@ lpadmin -d "$printer"
 # taken away while Glyvant runs (Wine reads it from the registry each time).
 # The print dialog opens for the nurse to choose a printer; Cancel there
 # says nothing.
-mark
+printer_mark
 start "$glyvant"
 wine reg delete 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device /f >/dev/null 2>&1
 drive click 1001 >/dev/null
@@ -197,13 +149,13 @@ case $shown in ""|打印*) fail "without a default Print showed [$shown], not th
 drive press 2 >/dev/null
 sleep 1
 shown=$(drive dialog 3) && fail "Cancel without a default showed [$shown]"
-[ -z "$(new_pdfs)" ] || fail "Cancel without a default printed"
+[ -z "$(printer_new_pdfs)" ] || fail "Cancel without a default printed"
 stop
 
 # ---- No printer at all ----------------------------------------------------------------
 # Whatever printers the machine has, Wine finds none through a CUPS server
 # that is not there.
-mark
+printer_mark
 CUPS_SERVER=/nonexistent/cups.sock start "$glyvant"
 drive click 1001 >/dev/null
 drive click 1006 >/dev/null
@@ -211,7 +163,7 @@ shown=$(drive dialog 15)
 grep -qF '未找到可用的打印机，请先在系统中添加打印机。' <<<"$shown" || fail "without a printer Print showed [$shown]"
 drive press 1 >/dev/null
 sleep 2
-[ -z "$(new_pdfs)" ] || fail "something printed without a printer"
+[ -z "$(printer_new_pdfs)" ] || fail "something printed without a printer"
 stop
 
 if [ "$failures" -gt 0 ]; then

@@ -5,7 +5,12 @@
 //   ui_driver dialog <seconds>          waits for a dialog or message box and
 //                                       prints its caption and texts, one a line
 //   ui_driver press <control id>        a button of that dialog (1 OK, 2 Cancel)
-// Exits 0 when it was done, 1 when the window or dialog was not found.
+//   ui_driver read <control id>         prints a control's text
+//   ui_driver choose <control id> <n>   option n (from 0) of an input list, as a click chooses it
+//   ui_driver clipboard -               prints the clipboard's text
+// Exits 0 when it was done, 1 when the window or dialog was not found. The
+// main window is a tool's, or the window of the class GLYVANT_DRIVE_WINDOW
+// names (the launcher's).
 #include <windows.h>
 
 #include <stdio.h>
@@ -36,18 +41,69 @@ BOOL CALLBACK print_static(HWND child, LPARAM) {
     return TRUE;
 }
 
+// A control anywhere in the window: an input lies in the input view, not
+// in the window itself.
+HWND control_of(HWND window, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search = {id, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            Search* s = (Search*)data;
+            if (GetDlgCtrlID(child) != s->id) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        (LPARAM)&search);
+    return search.found;
+}
+
+const wchar_t* main_window_class() {
+    static wchar_t named[64];
+    DWORD n = GetEnvironmentVariableW(L"GLYVANT_DRIVE_WINDOW", named, 64);
+    return n > 0 && n < 64 ? named : MAIN_WINDOW_CLASS;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const wchar_t* command = argv[1];
     if (lstrcmpW(command, L"click") == 0 || lstrcmpW(command, L"type") == 0) {
-        HWND main = wait_for(MAIN_WINDOW_CLASS, 30);
+        HWND main = wait_for(main_window_class(), 30);
         if (!main) return 1;
         int id = _wtoi(argv[2]);
-        if (command[0] == L't') return argc == 4 && SetDlgItemTextW(main, id, argv[3]) ? 0 : 1;
+        if (command[0] == L't') return argc == 4 && SetWindowTextW(control_of(main, id), argv[3]) ? 0 : 1;
         // Posted: a command that opens a dialog does not return until it closes.
         return PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? 0 : 1;
+    }
+    if (lstrcmpW(command, L"read") == 0 || lstrcmpW(command, L"choose") == 0) {
+        HWND main = wait_for(main_window_class(), 30);
+        HWND control = main ? control_of(main, _wtoi(argv[2])) : nullptr;
+        if (!control) return 1;
+        if (command[0] == L'c') {
+            if (argc != 4 || SendMessageW(control, CB_SETCURSEL, _wtoi(argv[3]), 0) == CB_ERR) return 1;
+            SendMessageW(main, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), CBN_SELCHANGE), (LPARAM)control);
+            return 0;
+        }
+        // Asked of the control itself: GetWindowText gives another
+        // process's edit field the text it was created with.
+        wchar_t text[1024] = L"";
+        SendMessageW(control, WM_GETTEXT, 1024, (LPARAM)text);
+        print_utf8(text);
+        return 0;
+    }
+    if (lstrcmpW(command, L"clipboard") == 0) {
+        if (!OpenClipboard(nullptr)) return 1;
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        if (data) {
+            print_utf8((const wchar_t*)GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return data ? 0 : 1;
     }
     if (lstrcmpW(command, L"dialog") == 0) {
         HWND dialog = wait_for(L"#32770", _wtof(argv[2]));

@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# A nurse's session with the real programs under Wine, as the hospital
+# system starts them:
+#   patient_session_test.sh <T018 Braden exe> <launcher exe> <ui_driver exe> <prefix folder>
+# Braden started with the patient, the nurse and two inputs shows the
+# patient, calculates, copies (the patient first), saves (the row's new
+# columns hold every field, an earlier version's file stays byte for byte as
+# it was; LibreOffice reads both) and prints (the patient block and the
+# signature line, read back from the PDF); started again for the patient, it
+# shows the first save as the last assessment. A name that is a spreadsheet
+# formula is text in the record as LibreOffice reads it, and as typed on the
+# band and the page. The launcher takes a scanned number, opens Braden with
+# the patient, and 换患者 clears it. Invented patients only.
+set -uo pipefail
+braden=$1 launcher=$2 driver=$3 prefix=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../../scripts/common.sh"
+source "$here/printer_session.sh"
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+work=$(mktemp -d)
+finish() {
+  wineserver -k 2>/dev/null || true
+  printer_session_end
+  rm -rf "$work"
+}
+trap finish EXIT
+printer_session_begin
+
+wine_environment "$prefix"
+"$here/../../../scripts/wine-prefix.sh" "$prefix"
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+start() {
+  wine "$@" </dev/null >/dev/null 2>&1 &
+  program=$!
+  drive click 0 >/dev/null  # waits for the window
+  sleep 1
+}
+stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
+# Save, and OK on the box that tells it was saved.
+save_and_confirm() {
+  local shown
+  drive click 1002 >/dev/null
+  shown=$(drive dialog 10)
+  grep -q '^已保存' <<<"$shown" || fail "Save showed [$shown]"
+  drive press 1 >/dev/null
+  sleep 1
+}
+# expect WHAT GOT WANTED: the text a user reads, against the one expected.
+expect() { [ "$2" = "$3" ] || fail "$1: [$2], not [$3]"; }
+
+local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+records="$(winepath -u "$local_appdata" 2>/dev/null)/OrvoMedSuite/records"
+rm -rf "$records"
+mkdir -p "$records"
+# A file an earlier version began: its own header, a row with no patient.
+printf '\xef\xbb\xbf时间,工具,感知能力,潮湿程度,活动能力,移动能力,营养摄取能力,摩擦力和剪切力,结果\r\n2026-11-30 08:00:00,压力性损伤风险评估（Braden）,感知能力=4,潮湿程度=4,活动能力=4,移动能力=4,营养摄取能力=4,摩擦力和剪切力=3,"总分：23 分\r\n"\r\n' \
+  >"$records/T018.csv"
+old_file=$(sha256sum <"$records/T018.csv")
+
+# spreadsheet FILE: the record as LibreOffice reads it (formulas evaluated,
+# as a spreadsheet opening a CSV may), written back as plain CSV.
+spreadsheet() {
+  rm -rf "$work/sheet"
+  soffice --headless "-env:UserInstallation=file://$work/lo-profile" \
+    --infilter='CSV:44,34,76,1,,0,false,true,false,false,true' \
+    --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false' \
+    --outdir "$work/sheet" "$1" >/dev/null 2>&1
+  cat "$work/sheet"/*.csv 2>/dev/null
+}
+
+patient_line='测试患者甲　住院号 2026001234　12 床　普外一科'
+his=(--patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --ward=普外一科 --nurse-id=N0001
+     --nurse-name=测试护士 --set=sensory=3 --set=friction=2)
+
+# ---- Started as the hospital system starts it ----------------------------------
+start "$braden" "${his[@]}"
+expect "the band" "$(drive read 5000)" "$patient_line"
+expect "the last assessment" "$(drive read 5001)" "本机无此患者的记录"
+for input in 2001 2002 2003 2004; do drive choose "$input" 3 >/dev/null || fail "cannot choose $input"; done
+drive click 1001 >/dev/null
+sleep 1
+drive click 1003 >/dev/null
+sleep 1
+copied=$(drive clipboard -)
+expect "the copy's first line" "$(head -1 <<<"$copied")" "$patient_line"
+grep -qF '感知能力：3 分：轻度受限' <<<"$copied" || fail "the copy lacks the --set input: [$copied]"
+save_and_confirm
+expect "the last assessment after Save" "$(drive read 5001 | sed 's/^上次评估：[0-9-]* [0-9:]*//')" "　21 分　完成　测试护士"
+
+printer_mark
+drive click 1006 >/dev/null
+drive dialog 15 >/dev/null || fail "no print dialog"
+drive press 1 >/dev/null
+if pdf=$(printer_new_pdf); then
+  printer_expect_text "$pdf" "姓名：测试患者甲" "住院号：2026001234" "床号：12" "科室：普外一科" "评估护士签名：" "测试护士" \
+    "感知能力：3 分：轻度受限" "总分：21 分"
+  cp "$pdf" "$prefix/../print-patient.pdf"
+else
+  fail "the print reached no PDF"
+fi
+stop
+
+[ "$(sha256sum <"$records/T018.csv")" = "$old_file" ] || fail "the earlier version's file changed"
+python3 - "$(spreadsheet "$records/T018-2.csv")" "$(spreadsheet "$records/T018.csv")" <<'EOF' || fail "the record as LibreOffice reads it"
+import csv, io, re, sys
+new, old = (list(csv.reader(io.StringIO(t))) for t in sys.argv[1:])
+header = new[0]
+assert header[-10:] == ["记录编号", "住院号", "姓名", "床号", "科室", "护士工号", "护士姓名", "Windows 用户", "计算机名",
+                        "保存时间"], header
+assert len(new) == 2 and len(new[1]) == len(header), new
+row = dict(zip(header, new[1]))
+assert re.fullmatch(r"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}", row["记录编号"]), row
+for column, value in [("住院号", "2026001234"), ("姓名", "测试患者甲"), ("床号", "12"), ("科室", "普外一科"),
+                      ("护士工号", "N0001"), ("护士姓名", "测试护士"), ("感知能力", "感知能力=3"),
+                      ("摩擦力和剪切力", "摩擦力和剪切力=2")]:
+    assert row[column] == value, (column, row[column])
+assert row["Windows 用户"] and row["计算机名"], row
+assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d", row["保存时间"]), row["保存时间"]
+assert row["保存时间"][:10] == row["时间"][:10], row
+assert "总分：21 分" in row["结果"], row["结果"]
+assert len(old) == 2 and old[1][0] == "2026-11-30 08:00:00" and len(old[1]) == 9, old
+EOF
+
+# ---- The same patient again: the first save is the last assessment ---------------
+start "$braden" "${his[@]}"
+last=$(drive read 5001)
+[[ $last == 上次评估：* && $last == *"　21 分　完成　测试护士" ]] || fail "started again it showed [$last]"
+for input in 2001 2002 2003 2004; do drive choose "$input" 0 >/dev/null; done
+drive click 1001 >/dev/null
+save_and_confirm
+stop
+[ "$(grep -c '2026001234' "$records/T018-2.csv")" = 2 ] || fail "the second save is not the file's second row"
+
+# ---- A name that is a formula: text in the record, as typed on band and page ------
+formula='=HYPERLINK("http://x","点我")'
+printf 'patient-id=2026001299\r\npatient-name=%s\r\n' "$formula" >"$work/patient.txt"
+start "$braden" "--patient-file=$(winepath -w "$work/patient.txt" 2>/dev/null)"
+expect "the band with a formula's name" "$(drive read 5000)" "$formula　住院号 2026001299"
+for input in 2000 2001 2002 2003 2004 2005; do drive choose "$input" 1 >/dev/null; done
+drive click 1001 >/dev/null
+save_and_confirm
+printer_mark
+drive click 1006 >/dev/null
+drive dialog 15 >/dev/null || fail "no print dialog for the formula's page"
+drive press 1 >/dev/null
+if pdf=$(printer_new_pdf); then printer_expect_text "$pdf" "姓名：$formula"; else fail "the formula's page reached no PDF"; fi
+stop
+python3 - "$(spreadsheet "$records/T018-2.csv")" "$formula" <<'EOF' || fail "LibreOffice read the formula's name otherwise"
+import csv, io, sys
+rows = list(csv.reader(io.StringIO(sys.argv[1])))
+name = rows[-1][rows[0].index("姓名")]
+assert name == "'" + sys.argv[2], name
+EOF
+
+# ---- The launcher: a scanned number, Braden opened for the patient, 换患者 ---------
+# The launcher opens the tools of its own folder by their release names.
+mkdir -p "$work/suite"
+cp "$launcher" "$work/suite/OrvoMedSuite.exe"
+cp "$braden" "$work/suite/T018-Braden.exe"
+launcher_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive "$@"; }
+wine "$work/suite/OrvoMedSuite.exe" </dev/null >/dev/null 2>&1 &
+program=$!
+launcher_drive click 0 >/dev/null  # waits for the window
+sleep 1
+launcher_drive click 109 >/dev/null  # 换患者: the focus in 住院号, ready for the scanner
+sleep 1
+xdotool type --delay 20 2026001234
+xdotool key Return                   # the scanner's Enter: on to 姓名
+launcher_drive type 107 测试患者甲 >/dev/null
+launcher_drive type 101 018 >/dev/null
+sleep 1
+expect "the scanned number" "$(launcher_drive read 106)" "2026001234"
+launcher_drive click 104 >/dev/null  # 打开
+sleep 3
+expect "Braden opened from the launcher" "$(drive read 5000)" "测试患者甲　住院号 2026001234"
+launcher_drive click 109 >/dev/null
+sleep 1
+expect "the bar after 换患者" "$(launcher_drive read 106)$(launcher_drive read 107)$(launcher_drive read 108)" ""
+lists="$(dirname "$records")"
+grep -rqs '2026001234\|测试患者甲' "$lists"/launcher* && fail "the launcher kept the patient in its lists"
+wineserver -k 2>/dev/null
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failure(s)" >&2
+  exit 1
+fi
+echo "the nurse's session: patient shown, copied, saved, read back, printed, found again"
