@@ -21,6 +21,20 @@ const wchar_t LOWEST_RISK[] =
     L"感知能力：4 分：无损害\r\n潮湿程度：4 分：罕见潮湿\r\n活动能力：4 分：经常步行\r\n"
     L"移动能力：4 分：不受限\r\n营养摄取能力：4 分：丰富\r\n摩擦力和剪切力：3 分：无明显问题\r\n总分：23 分\r\n";
 
+// Braden's record file.
+std::wstring braden_record() {
+    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    platform_calls.user_data_folder(folder, RECORD_PATH_CAPACITY);
+    text_format(path, RECORD_PATH_CAPACITY, L"%ls\\OrvoMedSuite\\records\\T018.csv", folder);
+    return path;
+}
+
+std::string utf8(const wchar_t* text) {
+    char bytes[2048];
+    utf8_from_wide(text, bytes, sizeof bytes);
+    return bytes;
+}
+
 class ListWindow : public WindowTest {
 protected:
     void SetUp() override { open(tool_builtin()); }
@@ -74,9 +88,8 @@ TEST_F(ListWindow, AnUnchosenItemStopsCalculate) {
 // record, the values in the record's "label=value"; a new choice after
 // Calculate marks the result out of date.
 TEST_F(ListWindow, ChosenOptionsAreInTheCopyAndTheRecord) {
-    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
-    ASSERT_TRUE(platform_calls.user_data_folder(folder, RECORD_PATH_CAPACITY));
-    text_format(path, RECORD_PATH_CAPACITY, L"%ls\\OrvoMedSuite\\records\\T018.csv", folder);
+    const std::wstring record = braden_record();
+    const wchar_t* path = record.c_str();
     DeleteFileW(path);
     choose_lowest_risk();
     click(IDC_CALCULATE);
@@ -87,12 +100,8 @@ TEST_F(ListWindow, ChosenOptionsAreInTheCopyAndTheRecord) {
     click(IDC_SAVE);
     std::string row = file_bytes(path);
     DeleteFileW(path);
-    char expected[1024];
-    utf8_from_wide(L",感知能力=4,潮湿程度=4,活动能力=4,移动能力=4,营养摄取能力=4,摩擦力和剪切力=3,\"", expected,
-                   sizeof expected);
-    EXPECT_NE(std::string::npos, row.find(expected));
-    utf8_from_wide(LOWEST_RISK, expected, sizeof expected);
-    EXPECT_NE(std::string::npos, row.find(expected));
+    EXPECT_NE(std::string::npos, row.find(utf8(L",感知能力=4,潮湿程度=4,活动能力=4,移动能力=4,营养摄取能力=4,摩擦力和剪切力=3,\"")));
+    EXPECT_NE(std::string::npos, row.find(utf8(LOWEST_RISK)));
 
     choose(5, 1);
     EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
@@ -302,20 +311,6 @@ TEST_F(ListWindow, FifteenListsScrollAndCalculate) {
 }  // namespace
 
 namespace {
-
-// The record file's rows as bytes, and the folder cleared for a test.
-std::wstring braden_record() {
-    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
-    platform_calls.user_data_folder(folder, RECORD_PATH_CAPACITY);
-    text_format(path, RECORD_PATH_CAPACITY, L"%ls\\OrvoMedSuite\\records\\T018.csv", folder);
-    return path;
-}
-
-std::string utf8(const wchar_t* text) {
-    char bytes[2048];
-    utf8_from_wide(text, bytes, sizeof bytes);
-    return bytes;
-}
 
 const wchar_t HIS_START[] =
     L"T018-Braden.exe --patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --ward=普外一科 "
