@@ -98,7 +98,15 @@ struct PlatformCalls {
     // the Windows user and computer names. False (and empty) when unknown.
     bool (*user_name)(wchar_t* name, int capacity);
     bool (*computer_name)(wchar_t* name, int capacity);
+    // The names (not paths) of the files in `folder` whose names end with
+    // `suffix`, at most `capacity` of them, each cut to
+    // PLATFORM_NAME_CAPACITY - 1. Returns how many; -1 when the folder
+    // cannot be read (0 when it does not exist).
+    int (*list_folder)(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity);
+    // Whether the process of that id runs on this computer.
+    bool (*process_running)(unsigned long id);
 };
+constexpr int PLATFORM_NAME_CAPACITY = 64;
 
 extern PlatformCalls platform_calls;
 extern const PlatformCalls platform_system_calls;

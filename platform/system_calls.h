@@ -27,4 +27,6 @@ void local_time(LocalTime* time);
 bool random_bytes(unsigned char* bytes, int count);
 bool user_name(wchar_t* name, int capacity);
 bool computer_name(wchar_t* name, int capacity);
+int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity);
+bool process_running(unsigned long id);
 }  // namespace system_call

@@ -18,6 +18,7 @@ packages=(
   fonts-wqy-microhei                               # a TrueType Chinese face that prints under Wine
   unicode-data                                     # the pinyin of the titles, for the launcher's search
   libreoffice-calc-nogui                           # the record file read back as a spreadsheet reads it
+  postgresql unixodbc unixodbc-dev odbc-postgresql # a real database server for the delivery tests, reached through ODBC
 )
 
 # wine32 comes from the i386 architecture, which a fresh machine lacks.

@@ -195,8 +195,18 @@ RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capa
     return RECORD_NOT_WRITTEN;
 }
 
+int record_copy_text(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
+                     wchar_t* text, int capacity) {
+    wchar_t line[4 * PATIENT_FIELD_CAPACITY + 2] = L"";
+    if (patient_line(patient, line, 4 * PATIENT_FIELD_CAPACITY)) text_append(line, 4 * PATIENT_FIELD_CAPACITY + 2, L"\r\n");
+    if (tool.report_kind == REPORT_NONE)
+        return text_format(text, capacity, L"%ls%ls\r\n%ls—— %ls", line, tool.title, calculation.text,
+                           calculation.verdict);
+    return text_format(text, capacity, L"%ls%ls\r\n%ls", line, tool.title, calculation.text);
+}
+
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
-                          wchar_t* where, int where_capacity) {
+                          wchar_t* where, int where_capacity, RecordStamp* saved_stamp) {
     wchar_t path[RECORD_PATH_CAPACITY];
     RecordOutcome found = record_file_path(tool, path, RECORD_PATH_CAPACITY);
     text_copy(where, where_capacity, path);
@@ -215,7 +225,8 @@ RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculati
         int n = line_bytes(line, true, bytes, (int)sizeof bytes);
         if (n > 0) platform_publish_new_file(path, bytes, n);
     }
-    RecordStamp stamp;
+    RecordStamp own_stamp;
+    RecordStamp& stamp = saved_stamp ? *saved_stamp : own_stamp;
     record_stamp_now(patient, &stamp);
     wchar_t result[RECORD_RESULT_LIMIT + 1];
     record_result_field(calculation, result, RECORD_RESULT_LIMIT + 1);

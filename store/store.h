@@ -159,8 +159,19 @@ RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capa
 // is on the disk, not merely handed to the system. `where` receives the
 // file's path, or the folder that could not be found when the outcome is
 // RECORD_NO_DATA_FOLDER.
+// `stamp`, when given, receives the row's stamp (its record number above
+// all), for the hospital's database.
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
-                          wchar_t* where, int where_capacity);
+                          wchar_t* where, int where_capacity, RecordStamp* stamp = nullptr);
+
+// The result as Copy puts it on the clipboard and the hospital's database
+// keeps it: the patient's line when a patient is given, the title, the
+// result text and, for a formula tool, "—— " and the verdict. Returns the
+// length.
+int record_copy_text(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
+                     wchar_t* text, int capacity);
+// The copy of any result fits this many characters.
+constexpr int RECORD_COPY_CAPACITY = RESULT_TEXT_CAPACITY + RECORD_TITLE_LIMIT + VERDICT_CAPACITY + 256;
 
 // ---- The patient's last assessment ------------------------------------------------
 

@@ -189,22 +189,16 @@ void copy_result() {
     MainWindowState& s = main_window_state;
     if (!result_is_current(L"请先点击“计算”生成结果。") || !patient_allows(false)) return;
     if (!OpenClipboard(s.main_window)) return;
-    const bool with_verdict = s.tool.report_kind == REPORT_NONE;
-    // Whom it belongs to first, where a patient is given.
-    wchar_t patient[4 * PATIENT_FIELD_CAPACITY + 2];
-    if (patient_line(s.patient, patient, 4 * PATIENT_FIELD_CAPACITY)) text_append(patient, 4 * PATIENT_FIELD_CAPACITY + 2, L"\r\n");
-    int length = text_length(patient) + text_length(s.tool.title) + text_length(s.last.text) +
-                 text_length(s.last.verdict) + 8;
+    static wchar_t copy[RECORD_COPY_CAPACITY];
+    record_copy_text(s.tool, s.last, s.patient, copy, RECORD_COPY_CAPACITY);
+    int length = text_length(copy) + 1;
     EmptyClipboard();
     bool copied = false;
     HGLOBAL block = allocate_global_block(GMEM_MOVEABLE, (SIZE_T)length * sizeof(wchar_t));
     if (block) {
         wchar_t* text = (wchar_t*)GlobalLock(block);
         if (text) {
-            if (with_verdict)
-                text_format(text, length, L"%ls%ls\r\n%ls—— %ls", patient, s.tool.title, s.last.text, s.last.verdict);
-            else
-                text_format(text, length, L"%ls%ls\r\n%ls", patient, s.tool.title, s.last.text);
+            text_copy(text, length, copy);
             GlobalUnlock(block);
             copied = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
         }

@@ -1,7 +1,9 @@
 // The system calls on POSIX systems: wide paths become UTF-8 file names.
 #include "platform/system_calls.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -165,5 +167,24 @@ bool computer_name(wchar_t* name, int capacity) {
     name[0] = 0;
     return false;
 }
+
+int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity) {
+    char name[PATH_BYTES], ending[256];
+    if (!narrow_path(folder, name) || utf8_from_wide(suffix, ending, sizeof ending) < 0) return -1;
+    DIR* dir = opendir(name);
+    if (!dir) return errno == ENOENT ? 0 : -1;
+    int count = 0;
+    size_t ending_length = strlen(ending);
+    while (dirent* entry = readdir(dir)) {
+        size_t length = strlen(entry->d_name);
+        if (count >= capacity || length < ending_length || strcmp(entry->d_name + length - ending_length, ending) != 0)
+            continue;
+        if (wide_from_utf8(entry->d_name, names[count], PLATFORM_NAME_CAPACITY) >= 0) count++;
+    }
+    closedir(dir);
+    return count;
+}
+
+bool process_running(unsigned long id) { return kill((pid_t)id, 0) == 0 || errno == EPERM; }
 
 }  // namespace system_call

@@ -178,4 +178,36 @@ bool computer_name(wchar_t* name, int capacity) {
     return false;
 }
 
+int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity) {
+    wchar_t pattern[MAX_PATH * 2];
+    if (_snwprintf(pattern, MAX_PATH * 2, L"%ls\\*%ls", folder, suffix) < 0) return -1;
+    pattern[MAX_PATH * 2 - 1] = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    }
+    int count = 0;
+    size_t ending = wcslen(suffix);
+    do {
+        size_t length = wcslen(found.cFileName);
+        // The pattern also matches short names and longer endings: the
+        // name itself must end so.
+        if (count < capacity && length >= ending && length < PLATFORM_NAME_CAPACITY &&
+            wcscmp(found.cFileName + length - ending, suffix) == 0 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            wcscpy(names[count++], found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+bool process_running(unsigned long id) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)id);
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
 }  // namespace system_call

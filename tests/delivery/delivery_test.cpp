@@ -1,0 +1,198 @@
+// Saved results delivered to a real PostgreSQL server through ODBC: the
+// server the test command starts (tests/delivery/database_server.sh), named
+// by GLYVANT_TEST_DATABASE (the ward PCs' writer) and
+// GLYVANT_TEST_DATABASE_ADMIN (the owner, to read back what arrived).
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#include <sql.h>
+#include <sqlext.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "delivery/delivery.h"
+#include "support/prepared_tool.h"
+
+namespace {
+
+std::wstring environment(const char* name) {
+    const char* value = getenv(name);
+    wchar_t wide[1024] = L"";
+    if (value) wide_from_utf8(value, wide, 1024);
+    return wide;
+}
+
+// ODBC's wide text, UTF-16 everywhere (Wine's odbc32 has only the wide
+// calls), to and from UTF-8.
+std::basic_string<SQLWCHAR> odbc_text(const std::string& utf8) {
+    wchar_t wide[4096];
+    wide_from_utf8(utf8.c_str(), wide, 4096);
+    std::basic_string<SQLWCHAR> text;
+    for (const wchar_t* p = wide; *p; p++) {
+        unsigned long c = (unsigned long)*p;
+        if (c > 0xFFFF) text += (SQLWCHAR)(0xD800 + ((c - 0x10000) >> 10)), c = 0xDC00 + ((c - 0x10000) & 0x3FF);
+        text += (SQLWCHAR)c;
+    }
+    return text;
+}
+
+std::string from_odbc(const SQLWCHAR* text) {
+    std::wstring wide;
+    for (; *text; text++) {
+        unsigned long c = *text;
+        if (c >= 0xD800 && c < 0xDC00 && text[1]) c = 0x10000 + ((c - 0xD800) << 10) + (*++text - 0xDC00);
+        wide += (wchar_t)c;
+    }
+    static char bytes[65536 * 3];
+    utf8_from_wide(wide.c_str(), bytes, sizeof bytes);
+    return bytes;
+}
+
+// The first column of the first row of `sql`, run as the owner, as text.
+std::string owner_query(const std::string& sql) {
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLHSTMT statement;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    auto connection = odbc_text(getenv("GLYVANT_TEST_DATABASE_ADMIN") ? getenv("GLYVANT_TEST_DATABASE_ADMIN") : "");
+    auto query = odbc_text(sql);
+    std::string result = "(no answer)";
+    if (SQL_SUCCEEDED(SQLDriverConnectW(dbc, nullptr, connection.data(), SQL_NTS, nullptr, 0, nullptr,
+                                        SQL_DRIVER_NOPROMPT))) {
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement);
+        static SQLWCHAR value[65536];
+        SQLLEN length = 0;
+        value[0] = 0;
+        if (SQL_SUCCEEDED(SQLExecDirectW(statement, query.data(), SQL_NTS)) && SQL_SUCCEEDED(SQLFetch(statement)) &&
+            SQL_SUCCEEDED(SQLGetData(statement, 1, SQL_C_WCHAR, value, sizeof value, &length)))
+            result = length == SQL_NULL_DATA ? "NULL" : from_odbc(value);
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+        SQLDisconnect(dbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return result;
+}
+
+const InputDef inputs[] = {{.key = "carbs", .label = L"本餐碳水", .unit = L"g", .default_value = 60},
+                           {.key = "icr", .label = L"碳水系数", .unit = L"g/U", .default_value = 10}};
+const OutputDef outputs[] = {{.key = "units", .label = L"餐时胰岛素", .unit = L"U", .formula = "carbs/icr", .format = "f1"}};
+const RuleDef rules[] = {{.condition = "units>20", .level = 2, .message = L"剂量较大"}, {.level = 0, .message = L"完成"}};
+const Prepared tool({.id = 951, .title = L"投递测试", .input_count = 2, .inputs = inputs, .output_count = 1,
+                     .outputs = outputs, .rule_count = 2, .rules = rules});
+
+// Saves a result for the patient as Save does and queues it; its record id.
+std::wstring save_and_queue(const wchar_t* id, const wchar_t* name, double carbs) {
+    static Calculation calculation;
+    static DeliveryRow row;
+    const double values[] = {carbs, 10};
+    tool_calculate(tool, values, &calculation);
+    Patient patient = {};
+    patient_set_field(&patient, PATIENT_ID, id);
+    patient_set_field(&patient, PATIENT_NAME, name);
+    RecordStamp stamp;
+    wchar_t where[RECORD_PATH_CAPACITY];
+    EXPECT_EQ(RECORD_SAVED, record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp));
+    delivery_row_of(tool, calculation, stamp, &row);
+    EXPECT_TRUE(delivery_queue(row));
+    return stamp.number;
+}
+
+std::string utf8(const std::wstring& text) {
+    char bytes[4096];
+    utf8_from_wide(text.c_str(), bytes, sizeof bytes);
+    return bytes;
+}
+
+class Delivery : public testing::Test {
+protected:
+    std::wstring database = environment("GLYVANT_TEST_DATABASE");
+    void SetUp() override {
+        ASSERT_FALSE(database.empty()) << "GLYVANT_TEST_DATABASE names the test's server";
+        owner_query("DELETE FROM orvomed_record WHERE tool_id = 951 RETURNING 1");
+    }
+};
+
+// Rows arrive whole and once, Chinese text and a name that is SQL as typed;
+// a retry of a row already there counts as delivered and adds nothing.
+TEST_F(Delivery, RowsArriveWholeAndOnce) {
+    const wchar_t* names[] = {L"测试患者甲", L"'); DROP TABLE orvomed_record;--", L"O'Brien \"乙\"\\"};
+    std::wstring ids[3];
+    for (int k = 0; k < 3; k++) ids[k] = save_and_queue((L"2026" + std::to_wstring(k)).c_str(), names[k], 60 + 100 * k);
+    EXPECT_EQ(3, delivery_waiting());
+    DeliveryReport report;
+    delivery_pass(database.c_str(), &report);
+    EXPECT_EQ(DELIVERY_DONE, report.problem) << report.state;
+    EXPECT_EQ(3, report.delivered);
+    EXPECT_EQ(0, report.waiting);
+    for (int k = 0; k < 3; k++) {
+        const std::string where = " FROM orvomed_record WHERE record_id = '" + utf8(ids[k]) + "'";
+        EXPECT_EQ(utf8(names[k]), owner_query("SELECT patient_name" + where));
+        EXPECT_EQ(k == 2 ? "2" : "0", owner_query("SELECT level" + where));
+        EXPECT_EQ(k == 0 ? "6" : k == 1 ? "16" : "26", owner_query("SELECT first_value" + where));
+        EXPECT_EQ(utf8(L"本餐碳水=" + std::to_wstring(60 + 100 * k) + L"\r\n碳水系数=10"),
+                  owner_query("SELECT inputs" + where));
+    }
+    EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed_record WHERE tool_id = 951"));
+
+    // The answer to an insert was lost: the file is still there, claimed by
+    // a program that has ended. Delivered again, the row is not doubled.
+    static DeliveryRow row;
+    static Calculation calculation;
+    const double values[] = {60, 10};
+    tool_calculate(tool, values, &calculation);
+    RecordStamp stamp = {};
+    text_copy(stamp.number, RECORD_NUMBER_CAPACITY, ids[0].c_str());
+    platform_calls.local_time(&stamp.time);
+    delivery_row_of(tool, calculation, stamp, &row);
+    ASSERT_TRUE(delivery_queue(row));
+    wchar_t outbox[RECORD_PATH_CAPACITY], from[RECORD_PATH_CAPACITY], to[RECORD_PATH_CAPACITY];
+    store_suite_path(L"outbox", outbox, RECORD_PATH_CAPACITY);
+    text_format(from, RECORD_PATH_CAPACITY, L"%ls%lc%ls.row", outbox, PLATFORM_PATH_SEPARATOR, ids[0].c_str());
+    text_format(to, RECORD_PATH_CAPACITY, L"%ls%lc%ls.row.999999", outbox, PLATFORM_PATH_SEPARATOR, ids[0].c_str());
+    ASSERT_TRUE(platform_calls.move_over(from, to));
+    delivery_pass(database.c_str(), &report);
+    EXPECT_EQ(DELIVERY_DONE, report.problem) << report.state;
+    EXPECT_EQ(1, report.delivered);
+    EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed_record WHERE tool_id = 951"));
+}
+
+// Each fault of the connection is named, and the rows wait for the next
+// pass; a pass that can deliver again delivers them once.
+TEST_F(Delivery, ProblemsAreNamedAndRowsWait) {
+    save_and_queue(L"2026100", L"测试患者丙", 60);
+    std::wstring port = environment("GLYVANT_TEST_DATABASE_PORT"), owner = environment("GLYVANT_TEST_DATABASE_ADMIN");
+    // The owner in a database of the server without the table.
+    std::wstring elsewhere = owner.replace(owner.find(L"Database=orvomed"), 16, L"Database=postgres");
+    struct Case {
+        std::wstring connection;
+        DeliveryProblem problem;
+    };
+    const Case cases[] = {
+        {L"Driver={No Such Driver};Server=127.0.0.1;", DELIVERY_NO_DRIVER},
+        {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=orvomed;Uid=orvomed_writer;Pwd=x;",
+         DELIVERY_UNREACHABLE},
+        {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
+             L";Database=orvomed;Uid=orvomed_writer;Pwd=wrong;",
+         DELIVERY_LOGIN_REFUSED},
+        {elsewhere, DELIVERY_NO_TABLE},
+    };
+    for (const Case& c : cases) {
+        DeliveryReport report;
+        delivery_pass(c.connection.c_str(), &report);
+        EXPECT_EQ(c.problem, report.problem) << utf8(c.connection) << " " << report.state;
+        EXPECT_EQ(0, report.delivered);
+        EXPECT_EQ(1, report.waiting);
+    }
+    DeliveryReport report;
+    delivery_pass(database.c_str(), &report);
+    EXPECT_EQ(1, report.delivered);
+    EXPECT_EQ(0, report.waiting);
+}
+
+}  // namespace
