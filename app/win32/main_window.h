@@ -10,6 +10,7 @@
 #include "app/maker.h"
 #include "app/win32/window_look.h"
 #include "calc/calc.h"
+#include "delivery/delivery.h"
 #include "patient/patient.h"
 #include "tool/tool.h"
 
@@ -35,6 +36,9 @@ constexpr int STATUS_TEXT_CAPACITY = 256;
 // finished (finish_start_request).
 constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 constexpr UINT WM_FINISH_START = WM_APP + 2;
+// Posted by the delivery's thread when a pass ends (app/win32/hospital.h).
+constexpr UINT WM_DELIVERY_DONE = WM_APP + 3;
+constexpr UINT_PTR DELIVERY_TIMER = 1;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
@@ -94,6 +98,8 @@ struct MainWindowState {
     HBRUSH background_brush;
     HBRUSH band_brush;
     wchar_t status_text[STATUS_TEXT_CAPACITY];
+    bool status_warning;       // the status line tells of something undone: drawn in amber
+    bool delivery_after_save;  // the delivery under way carries the result just saved
 };
 
 extern MainWindowState main_window_state;
@@ -183,6 +189,9 @@ void on_calculate();
 // marked out of date.
 void on_input_changed(int input);
 void save_record();
+// A delivery to the hospital's database has ended: the status line says
+// what came of it.
+void on_delivery_done(DeliveryProblem problem, int waiting);
 void copy_result();
 void reset_inputs();
 void show_about();

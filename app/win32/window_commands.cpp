@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "calc/calc.h"
 #include "glyvant_version.h"
+#include "app/win32/hospital.h"
 #include "store/store.h"
 
 namespace {
@@ -96,6 +97,7 @@ void show_verdict(const wchar_t* message) {
 }
 
 void set_status(const wchar_t* text) {
+    main_window_state.status_warning = false;
     text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
     invalidate_main_window();
 }
@@ -171,16 +173,44 @@ void save_record() {
     MainWindowState& s = main_window_state;
     if (!result_is_current(L"请先点击“计算”生成结果，再保存记录。") || !patient_allows(true)) return;
     wchar_t where[RECORD_PATH_CAPACITY];
-    RecordOutcome outcome = record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY);
+    RecordStamp stamp;
+    RecordOutcome outcome = record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY, &stamp);
     bool saved = outcome == RECORD_SAVED;
     text_format(s.status_text, STATUS_TEXT_CAPACITY, saved ? L"记录已保存：%ls" : L"记录保存失败：%ls",
                 where);
+    s.status_warning = false;
+    // The local row first; only then the hospital's database, by a thread
+    // of its own: the window never waits on the network.
+    wchar_t connection[POLICY_CONNECTION_CAPACITY];
+    if (saved && policy_records_database(connection, POLICY_CONNECTION_CAPACITY)) {
+        static DeliveryRow row;
+        delivery_row_of(s.tool, s.last, stamp, &row);
+        if (delivery_queue(row)) {
+            text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已保存到本机；正在上传医院数据库…");
+            s.delivery_after_save = true;
+        } else {
+            text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已保存到本机；未能加入上传队列，本条不会上传医院数据库");
+            s.status_warning = true;
+        }
+        delivery_start(s.main_window, WM_DELIVERY_DONE);
+    }
     invalidate_main_window();
     if (saved) show_patient();  // the row just saved is the patient's last assessment now
     if (saved)
         tell(L"本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。", L"已保存", MB_ICONINFORMATION);
     else
         tell(save_failure_message(outcome), L"保存失败", MB_ICONWARNING);
+}
+
+void on_delivery_done(DeliveryProblem problem, int waiting) {
+    MainWindowState& s = main_window_state;
+    wchar_t status[STATUS_TEXT_CAPACITY];
+    bool warning = delivery_status(problem, waiting, s.delivery_after_save, status, STATUS_TEXT_CAPACITY);
+    // A pass of its own with nothing to tell leaves the status line as it is.
+    if (!s.delivery_after_save && !warning && waiting == 0) return;
+    s.delivery_after_save = false;
+    set_status(status);
+    s.status_warning = warning;
 }
 
 // The title and the whole result; a formula tool's verdict after it, a

@@ -66,7 +66,8 @@ void paint_client(HDC dc, int width, int height) {
     }
 
     fill_box(dc, from_rect(0, FOOTER_TOP, width, height), palette.footer);
-    draw_text_box(dc, in_footer(STATUS_BOX, height), s.status_text, palette.text_grey, s.font_small, DT_RIGHT);
+    draw_text_box(dc, in_footer(STATUS_BOX, height), s.status_text, s.status_warning ? verdict_colour(1) : palette.text_grey,
+                  s.font_small, DT_RIGHT);
 }
 
 void paint_main_window(HWND window) {

@@ -5,15 +5,12 @@
 #include "app/win32/main_window.h"
 
 #include "app/app.h"
+#include "app/win32/hospital.h"
 #include "store/store.h"
 
 namespace {
 
 const wchar_t PATIENT_WINDOW_CLASS[] = L"OrvoMedPatientWnd";
-// Where the hospital's Group Policy says whether a result may be saved or
-// printed for no one.
-const wchar_t POLICY_KEY[] = L"SOFTWARE\\Policies\\OrvoMed\\Suite";
-const wchar_t POLICY_REQUIRE_PATIENT[] = L"RequirePatient";
 
 #define NO_PATIENT_LINE L"未指定患者　点击此处或按 Ctrl+I 填写"
 #define POLICY_REFUSAL L"本院要求保存和打印的结果须指定患者：请按 Ctrl+I 填写姓名和住院号。"
@@ -104,17 +101,6 @@ HWND dialog_child(HWND parent, const wchar_t* window_class, DWORD ex_style, DWOR
     return control;
 }
 
-bool policy_requires_patient() {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD value = 0, size = sizeof value, type = 0;
-    bool set = RegQueryValueExW(key, POLICY_REQUIRE_PATIENT, nullptr, &type, (BYTE*)&value, &size) == ERROR_SUCCESS &&
-               type == REG_DWORD && value == 1;
-    RegCloseKey(key);
-    return set;
-}
-
 }  // namespace
 
 void show_patient() {
@@ -164,6 +150,10 @@ void finish_start_request() {
     if (!s.start_pending) return;
     s.start_pending = false;
     show_patient();
+    // Results a closed program left waiting go now, and again every few
+    // minutes while the window is open.
+    delivery_start(s.main_window, WM_DELIVERY_DONE);
+    SetTimer(s.main_window, DELIVERY_TIMER, DELIVERY_RETRY_MILLISECONDS, nullptr);
     if (s.start.complaint[0]) {
         wchar_t text[START_COMPLAINT_CAPACITY + 64];
         text_format(text, START_COMPLAINT_CAPACITY + 64, L"以下启动参数未按原样采用：\r\n\r\n%ls", s.start.complaint);

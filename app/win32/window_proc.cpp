@@ -2,6 +2,8 @@
 // handlers below, which draw the owner-drawn buttons and colour the controls.
 #include "app/win32/main_window.h"
 
+#include "app/win32/hospital.h"
+
 namespace {
 
 // Fixes the outer size.
@@ -149,6 +151,11 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case WM_CREATE_CHOICES: create_pending_choices(); return 0;
     case WM_FINISH_START: finish_start_request(); return 0;
+    case WM_DELIVERY_DONE: on_delivery_done((DeliveryProblem)wparam, (int)lparam); return 0;
+    case WM_TIMER:
+        if (wparam != DELIVERY_TIMER) break;
+        delivery_start(window, WM_DELIVERY_DONE);
+        return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;

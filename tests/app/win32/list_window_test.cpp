@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/win32/main_window.h"
+#include "delivery/delivery.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
 #include "suite/catalogue.h"
@@ -436,4 +437,71 @@ TEST_F(ListWindow, PolicyRequiresAPatientToSave) {
     click(IDC_SAVE);
     EXPECT_NE("(missing)", file_bytes(path.c_str()));
     DeleteFileW(path.c_str());
+}
+
+// Saved with the hospital's database configured (run by the database
+// session, which starts the server: tests/delivery/). The status line says
+// a result is uploaded only once the database has committed it, and names
+// why it waits when it cannot be.
+class DatabaseWindow : public ListWindow {
+protected:
+    HKEY key = nullptr;
+    void set_database(const std::string& connection) {
+        wchar_t wide[1024];
+        wide_from_utf8(connection.c_str(), wide, 1024);
+        RegSetValueExW(key, L"RecordsDatabase", 0, REG_SZ, (const BYTE*)wide, (DWORD)((wcslen(wide) + 1) * sizeof(wchar_t)));
+    }
+    // Pumps until the delivery's thread has told the window.
+    void wait_for_delivery() {
+        for (int waited = 0; waited < 200 && s.delivery_after_save; waited++) {
+            pump();
+            Sleep(50);
+        }
+    }
+    void SetUp() override {
+        ASSERT_NE(nullptr, getenv("GLYVANT_TEST_DATABASE"));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
+                                                 KEY_SET_VALUE, nullptr, &key, nullptr));
+        ListWindow::SetUp();
+        // Whatever an earlier run left waiting is delivered first.
+        wchar_t connection[1024];
+        wide_from_utf8(getenv("GLYVANT_TEST_DATABASE"), connection, 1024);
+        DeliveryReport report;
+        delivery_pass(connection, &report);
+    }
+    void TearDown() override {
+        RegDeleteValueW(key, L"RecordsDatabase");
+        RegCloseKey(key);
+        ListWindow::TearDown();
+    }
+};
+
+TEST_F(DatabaseWindow, UploadedOnlyOnceCommitted) {
+    open(tool_builtin(), L"T018-Braden.exe --patient-id=2026001234 --patient-name=测试患者甲");
+    choose_lowest_risk();
+    click(IDC_CALCULATE);
+    struct Case {
+        std::string connection;
+        const wchar_t* status;
+        bool warning;
+        int waiting;
+    };
+    const std::string port = getenv("GLYVANT_TEST_DATABASE_PORT") ? getenv("GLYVANT_TEST_DATABASE_PORT") : "";
+    const Case cases[] = {
+        {getenv("GLYVANT_TEST_DATABASE"), L"已保存；已上传医院数据库", false, 0},
+        {"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=orvomed;Uid=orvomed_writer;Pwd=x;",
+         L"已保存到本机；医院数据库暂不可用，1 条待上传（将自动重试）：服务器无法连接", true, 1},
+        {"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port + ";Database=orvomed;Uid=orvomed_writer;Pwd=wrong;",
+         L"已保存到本机；医院数据库暂不可用，2 条待上传（将自动重试）：登录被拒绝", true, 2},
+        // The two left waiting go with the next save's delivery.
+        {getenv("GLYVANT_TEST_DATABASE"), L"已保存；已上传医院数据库", false, 0},
+    };
+    for (const Case& c : cases) {
+        set_database(c.connection);
+        click(IDC_SAVE);
+        wait_for_delivery();
+        EXPECT_EQ(c.status, std::wstring(s.status_text)) << c.connection;
+        EXPECT_EQ(c.warning, s.status_warning);
+        EXPECT_EQ(c.waiting, delivery_waiting());
+    }
 }
