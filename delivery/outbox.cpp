@@ -166,6 +166,9 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
 }
 
 bool delivery_queue(const DeliveryRow& row) {
+    // Without a record number (the system gave no randomness) a row could
+    // not be told from another: it is not sent.
+    if (!row.texts[DELIVERY_RECORD_ID][0]) return false;
     wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY], name[PLATFORM_NAME_CAPACITY];
     if (outbox_path(L"", folder, RECORD_PATH_CAPACITY) < 0) return false;
     platform_calls.create_directory(folder);

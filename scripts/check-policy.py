@@ -8,7 +8,12 @@ NAME.adml that translates it. Every file must be well-formed XML, the ADMX
 must define at least one policy, and every language must define each string
 ($(string.ID)) and presentation ($(presentation.ID)) the ADMX refers to:
 the Group Policy editor refuses a template whose language file lacks one,
-and shows nothing of it. Prints each finding and exits 1 when there is one.
+and shows nothing of it. A policy's presentation must give each of its
+elements (a text value, say) one control of the kind that sets it, and no
+control for an element the policy does not have. A .reg file beside the
+template (an example for PCs without Group Policy) may only set values that
+the template's policies set. Prints each finding and exits 1 when there is
+one.
 """
 import glob
 import os
@@ -18,6 +23,76 @@ import xml.etree.ElementTree as ElementTree
 
 NAMESPACE = "{http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions}"
 REFERENCE = re.compile(r"\$\((string|presentation)\.([^)]*)\)")
+# The element each presentation control sets.
+CONTROL_SETS = {"textBox": "text", "comboBox": "text", "decimalTextBox": "decimal",
+                "longDecimalTextBox": "longDecimal", "checkBox": "boolean", "dropdownList": "enum",
+                "listBox": "list", "multiTextBox": "multiText"}
+HIVES = {"Machine": ["HKEY_LOCAL_MACHINE"], "User": ["HKEY_CURRENT_USER"],
+         "Both": ["HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"]}
+REG_HEADER = "Windows Registry Editor Version 5.00"
+
+
+def local(tag):
+    return tag[len(NAMESPACE):]
+
+
+def presentation_findings(adml, table, policies):
+    """What the language file's presentations get wrong about the elements
+    of the policies that show them."""
+    findings = []
+    shown = {p.get("id"): p for p in table.iter(NAMESPACE + "presentation")}
+    for policy in policies:
+        elements = {e.get("id"): local(e.tag) for e in policy.findall("./%selements/*" % NAMESPACE)}
+        wanted = REFERENCE.findall(policy.get("presentation", ""))
+        presentation = shown.get(wanted[0][1]) if wanted else None
+        if presentation is None:
+            continue  # no presentation, or one reported as undefined
+        set_here = set()
+        for control in presentation:
+            kind, element = local(control.tag), control.get("refId")
+            if element is None:
+                continue  # a label
+            if element not in elements:
+                findings.append("%s: presentation %s has a %s for %s, which policy %s has no element of"
+                                % (adml, presentation.get("id"), kind, element, policy.get("name")))
+            elif CONTROL_SETS.get(kind) != elements[element]:
+                findings.append("%s: a %s cannot set the %s element %s" % (adml, kind, elements[element], element))
+            set_here.add(element)
+        for element in sorted(set(elements) - set_here):
+            findings.append("%s: presentation %s has no control for element %s"
+                            % (adml, presentation.get("id"), element))
+    return findings
+
+
+def registry_findings(path, policies):
+    """What a .reg file sets that no policy of the template sets. Keys and
+    names compare without case, as the registry compares them."""
+    values = set()
+    for policy in policies:
+        for item in [policy] + policy.findall("./%selements/*" % NAMESPACE):
+            if not item.get("valueName"):
+                continue
+            for hive in HIVES.get(policy.get("class"), []):
+                key = hive + "\\" + (item.get("key") or policy.get("key"))
+                values.add((key.lower(), item.get("valueName").lower()))
+    with open(path, "rb") as f:
+        data = f.read()
+    try:
+        text = data[2:].decode("utf-16-le") if data.startswith(b"\xff\xfe") else data.decode("ascii")
+    except UnicodeDecodeError:
+        return ["%s: neither UTF-16 with a byte-order mark nor ASCII" % path]
+    lines = text.splitlines()
+    if not lines or lines[0] != REG_HEADER:
+        return ["%s: the first line is not %s" % (path, REG_HEADER)]
+    findings, key = [], None
+    for line in lines[1:]:
+        if line.startswith("["):
+            key = line.strip("[]")
+        elif line.startswith('"'):
+            name = line[1:].split('"', 1)[0]
+            if (str(key).lower(), name.lower()) not in values:
+                findings.append("%s: sets %s under %s, which no policy of the template sets" % (path, name, key))
+    return findings
 
 
 def main():
@@ -35,8 +110,14 @@ def main():
         except ElementTree.ParseError as error:
             findings.append("%s: %s" % (admx, error))
             continue
-        if not root.findall("./%spolicies/%spolicy" % (NAMESPACE, NAMESPACE)):
+        policies = root.findall("./%spolicies/%spolicy" % (NAMESPACE, NAMESPACE))
+        if not policies:
             findings.append("%s: defines no policy" % admx)
+        for policy in policies:
+            if policy.find("./%selements" % NAMESPACE) is not None and not policy.get("presentation"):
+                findings.append("%s: policy %s has elements but no presentation" % (admx, policy.get("name")))
+        for reg in sorted(glob.glob(os.path.join(folder, "*.reg"))):
+            findings += registry_findings(reg, policies)
         wanted = {(kind, name) for element in root.iter() for value in element.attrib.values()
                   for kind, name in REFERENCE.findall(value)}
         translations = glob.glob(os.path.join(folder, "*", os.path.basename(admx)[:-1] + "l"))
@@ -48,9 +129,10 @@ def main():
             except ElementTree.ParseError as error:
                 findings.append("%s: %s" % (adml, error))
                 continue
-            defined = {(element.tag[len(NAMESPACE):], element.get("id")) for element in table.iter()}
+            defined = {(local(element.tag), element.get("id")) for element in table.iter()}
             for kind, name in sorted(wanted - defined):
                 findings.append("%s: no %s %s, which %s refers to" % (adml, kind, name, admx))
+            findings += presentation_findings(adml, table, policies)
     for finding in findings:
         print(finding, file=sys.stderr)
     sys.exit(1 if findings else 0)

@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "app/maker.h"
+#include "app/win32/hospital.h"
 #include "app/win32/suite_look.h"
 #include "suite/catalogue.h"
 #include "launcher/tool_details.h"
@@ -312,6 +313,16 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT: paint(window); return 0;
+    case WM_LAUNCHER_DELIVERY_DONE: {
+        // The results waiting for the hospital's database, when there are.
+        wchar_t status[LAUNCHER_STATUS_CAPACITY];
+        if (lparam > 0 || wparam != DELIVERY_DONE) {
+            delivery_status((DeliveryProblem)wparam, (int)lparam, false, status, LAUNCHER_STATUS_CAPACITY);
+            set_status(status);
+        }
+        return 0;
+    }
+    case WM_TIMER: delivery_start(window, WM_LAUNCHER_DELIVERY_DONE); return 0;
     case WM_MEASUREITEM: ((MEASUREITEMSTRUCT*)lparam)->itemHeight = ROW_HEIGHT; return TRUE;
     case WM_DRAWITEM: draw_row((const DRAWITEMSTRUCT*)lparam); return TRUE;
     case WM_CTLCOLORSTATIC:  // the bar's labels; the details box keeps its own colours
@@ -421,6 +432,10 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     UpdateWindow(window);
     SetFocus(s.search);
     if (request.complaint[0]) launcher_message_box(window, request.complaint, L"启动参数有误", MB_OK | MB_ICONWARNING);
+    // Results a tool left waiting for the hospital's database go now, and
+    // again every few minutes while the launcher is open.
+    delivery_start(window, WM_LAUNCHER_DELIVERY_DONE);
+    SetTimer(window, 1, DELIVERY_RETRY_MILLISECONDS, nullptr);
     return window;
 }
 

@@ -24,6 +24,9 @@ enum LauncherControl : int {
     IDC_LAUNCHER_LABEL = 110,        // every label of the bar
 };
 
+// Posted by the delivery's thread when a pass over the outbox ends.
+constexpr UINT WM_LAUNCHER_DELIVERY_DONE = WM_APP + 1;
+
 // A row of the list: a tool (its index in the catalogue) or a group's heading.
 constexpr int ROW_HEADING = -1;
 constexpr int LAUNCHER_MAX_ROWS = 512;

@@ -1,0 +1,155 @@
+# A PostgreSQL server of the tests' own, as a hospital's would hold the
+# saved results: the table and the INSERT-only role of
+# docs/records/postgresql.sql in a database "orvomed", on 127.0.0.1 only.
+# Sourced by the test scripts (bash):
+#
+#   source tests/delivery/database_server.sh
+#   trap database_server_stop EXIT    # before the start: no server outlives its test
+#   trap 'exit 130' INT TERM          # bash runs no EXIT trap when a signal kills it
+#   database_server_start "$build_folder"
+#   ... "$GLYVANT_TEST_DATABASE" (the writer's ODBC connection string),
+#       database_admin_sql "SELECT ..." (as the owner, unaligned) ...
+#   database_server_pause / database_server_resume  (an outage, data kept)
+#   database_server_stop
+#
+# PostgreSQL refuses to run as root: the data folder belongs to the postgres
+# user, who runs initdb and the server. The server runs in the background of
+# the sourcing shell (not as a daemon) and is stopped by its own process id:
+# call these functions in the script's own shell, not in $(...) or a pipe.
+
+database_bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+database_sql=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/docs/records/postgresql.sql
+database_root=     # the server's folder: data/, the socket, server.log
+database_port=
+database_pid=      # postgres itself
+database_runner=   # runuser, postgres's parent and this shell's child
+
+# database_as_owner COMMAND...: runs one of the server's programs as the
+# postgres user, from a folder that user may enter.
+database_as_owner() {
+  (cd / && runuser -u postgres -- "$@")
+}
+
+# database_free_port: prints a TCP port of 127.0.0.1 that nothing listens on
+# now. Another program may take it before the server does; the start then
+# fails and tries another.
+database_free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# database_launch: starts the server of $database_root on $database_port and
+# waits until it accepts connections (30 s at most). Returns 1, with the
+# server's log on standard error, when it stopped instead (its port taken).
+database_launch() {
+  database_as_owner "$database_bin/postgres" -D "$database_root/data" -p "$database_port" \
+    -c listen_addresses=127.0.0.1 -c unix_socket_directories="$database_root" \
+    -c fsync=off -c full_page_writes=off </dev/null >>"$database_root/server.log" 2>&1 &
+  database_runner=$!
+  # The socket lies in the server's own folder, so the answer is this
+  # server's, even when another listens on the port.
+  for _ in $(seq 300); do
+    if "$database_bin/pg_isready" -q -h "$database_root" -p "$database_port"; then
+      database_pid=$(head -n 1 "$database_root/data/postmaster.pid")
+      return 0
+    fi
+    kill -0 "$database_runner" 2>/dev/null || break
+    sleep 0.1
+  done
+  database_end "$(head -n 1 "$database_root/data/postmaster.pid" 2>/dev/null)"
+  wait "$database_runner" 2>/dev/null
+  database_runner=
+  tail -n 5 "$database_root/server.log" >&2
+  return 1
+}
+
+# database_end PID: stops the server of that id (SIGINT: a fast shutdown,
+# open sessions ended) and waits until it has gone, 30 s at most.
+database_end() {
+  kill -INT "$1" 2>/dev/null || return 0
+  for _ in $(seq 300); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+}
+
+# database_halt: stops the running server, and reaps runuser.
+database_halt() {
+  [ -n "$database_runner" ] || return 0
+  database_end "$database_pid"
+  wait "$database_runner" 2>/dev/null
+  database_runner= database_pid=
+}
+
+# database_admin_sql SQL: runs SQL as the owner in "orvomed" (in the database
+# $database_name instead, when set: "postgres" for the server's own matters);
+# prints the rows unaligned, one a line, fields parted by "|". Fails with
+# psql's message.
+database_admin_sql() {
+  database_as_owner "$database_bin/psql" -X -q -tA -v ON_ERROR_STOP=1 \
+    "host=$database_root port=$database_port dbname=${database_name:-orvomed} client_encoding=UTF8" -c "$1"
+}
+
+# database_server_start FOLDER: a new server with its data in FOLDER/database
+# (what an earlier run left there is removed first), the database and the
+# writer made, GLYVANT_TEST_DATABASE and GLYVANT_TEST_DATABASE_PORT exported.
+# Returns 1 with a message when the server could not be started.
+database_server_start() {
+  local folder=$1 password attempt pid
+  [ -n "$database_bin" ] || { echo "database_server_start: PostgreSQL is not installed" >&2; return 1; }
+  [ "$(id -u)" = 0 ] || { echo "database_server_start: runs as root, to be the postgres user" >&2; return 1; }
+  mkdir -p "$folder" && folder=$(cd "$folder" && pwd)
+  database_root=$folder/database
+  # A server left by a killed run of the same test, if its id is still a
+  # postgres (not another program's since a restart).
+  pid=$(head -n 1 "$database_root/data/postmaster.pid" 2>/dev/null)
+  [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = postgres ] && database_end "$pid"
+  rm -rf "$database_root"
+  # The postgres user must reach the folder (a clone under /root cannot be
+  # entered), and a socket's path is 107 bytes at most.
+  if ! database_as_owner test -x "$folder" || [ ${#database_root} -gt 80 ]; then
+    database_root=$(mktemp -d /tmp/glyvant-database.XXXXXX)
+  fi
+  mkdir -p "$database_root" && chown postgres: "$database_root" && chmod 700 "$database_root"
+  # Peer authentication on the socket for the owner; the writer's password
+  # over TCP, as a ward PC sends it.
+  if ! database_as_owner "$database_bin/initdb" -D "$database_root/data" -U postgres -N \
+         --encoding=UTF8 --no-locale --auth-local=peer --auth-host=scram-sha-256 \
+         >"$database_root/initdb.log" 2>&1; then
+    cat "$database_root/initdb.log" >&2
+    return 1
+  fi
+  for attempt in 1 2 3 4 5; do
+    database_port=$(database_free_port)
+    database_launch && break
+    [ "$attempt" = 5 ] && { echo "database_server_start: the server did not start" >&2; return 1; }
+  done
+  password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
+  database_name=postgres database_admin_sql "CREATE DATABASE orvomed" || return 1
+  database_as_owner "$database_bin/psql" -X -q -v ON_ERROR_STOP=1 -v writer_password="'$password'" \
+    "host=$database_root port=$database_port dbname=orvomed" -f - <"$database_sql" || return 1
+  GLYVANT_TEST_DATABASE="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=orvomed_writer;Pwd=$password;"
+  GLYVANT_TEST_DATABASE_PORT=$database_port
+  export GLYVANT_TEST_DATABASE GLYVANT_TEST_DATABASE_PORT
+}
+
+# database_server_pause: the server stops, its data kept, as when the
+# hospital's server is down.
+database_server_pause() {
+  database_halt
+}
+
+# database_server_resume: the paused server starts again on the same port.
+# Returns 1 when it could not (something else took the port meanwhile).
+database_server_resume() {
+  [ -n "$database_runner" ] && return 0
+  database_launch
+}
+
+# database_server_stop: stops the server and removes its folder. Safe to call
+# again, and when nothing was started.
+database_server_stop() {
+  database_halt
+  [ -n "$database_root" ] && rm -rf "$database_root"
+  database_root=
+  return 0
+}
