@@ -64,7 +64,7 @@ elapsed_ns=$(( $(date +%s%N) - start ))
 [ "$(count)" = "400|400" ] || fail "8 writers x 50: $(count) rows (all, distinct)"
 # Each row as the local record has it: the record number, the patient, the
 # inputs, the save time.
-database_admin_sql "SELECT record_id, patient_id, patient_name, replace(inputs, chr(13) || chr(10), ' / '), to_char(saved_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS') FROM orvomed_record WHERE tool_id = 952" \
+database_admin_sql "SELECT record_id, patient_id, patient_name, replace(inputs, chr(13) || chr(10), ' / '), to_char(saved_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), tool_title, windows_user, computer, verdict, level_words, outputs FROM orvomed_record WHERE tool_id = 952" \
   >"$work/database.txt"
 python3 - "$records" "$work/database.txt" <<'EOF' || fail "the database's rows differ from the local record's"
 import csv, datetime, glob, io, sys
@@ -75,14 +75,22 @@ for path in glob.glob(sys.argv[1] + "/T952*.csv"):
     for row in rows[1:]:
         r = dict(zip(header, row))
         saved = datetime.datetime.fromisoformat(r["保存时间"]).astimezone(datetime.timezone.utc)
-        local[r["记录编号"]] = (r["住院号"], r["姓名"], r["行号"] + " / " + r["进程"], saved.strftime("%Y-%m-%d %H:%M:%S"))
+        # The result field ends with "结论：…" and "提示等级：颜色（words）"; its
+        # first line is the output's.
+        lines = r["结果"].splitlines()
+        verdict = next(l for l in lines if l.startswith("结论："))[3:]
+        words = next(l for l in lines if l.startswith("提示等级："))
+        words = words[words.index("（") + 1:-1]
+        output = lines[0].replace("：", "=", 1)
+        local[r["记录编号"]] = (r["住院号"], r["姓名"], r["行号"] + " / " + r["进程"], saved.strftime("%Y-%m-%d %H:%M:%S"),
+                               r["工具"], r["Windows 用户"], r["计算机名"], verdict, words, output)
 # psql prints one row a line, fields parted by "|"; the inputs' line break
 # is written " / " by the query.
 database = {}
 for line in open(sys.argv[2], encoding="utf-8").read().split("\n"):
     if line:
-        record, patient, name, inputs, saved = line.split("|")
-        database[record] = (patient, name, inputs, saved)
+        record, *fields = line.split("|")
+        database[record] = tuple(fields)
 assert len(local) == 400, len(local)
 for record, fields in local.items():
     assert database.get(record) == fields, (record, fields, database.get(record))

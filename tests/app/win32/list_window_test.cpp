@@ -443,6 +443,14 @@ TEST_F(ListWindow, PolicyRequiresAPatientToSave) {
 // session, which starts the server: tests/delivery/). The status line says
 // a result is uploaded only once the database has committed it, and names
 // why it waits when it cannot be.
+// The rows of a record file: lines beginning with a save time.
+int count_rows(const std::wstring& path) {
+    const std::string bytes = file_bytes(path.c_str());
+    int rows = 0;
+    for (size_t at = bytes.find("\r\n20"); at != std::string::npos; at = bytes.find("\r\n20", at + 2)) rows++;
+    return rows;
+}
+
 class DatabaseWindow : public ListWindow {
 protected:
     HKEY key = nullptr;
@@ -477,6 +485,7 @@ protected:
 };
 
 TEST_F(DatabaseWindow, UploadedOnlyOnceCommitted) {
+    DeleteFileW(braden_record().c_str());
     open(tool_builtin(), L"T018-Braden.exe --patient-id=2026001234 --patient-name=测试患者甲");
     choose_lowest_risk();
     click(IDC_CALCULATE);
@@ -487,13 +496,20 @@ TEST_F(DatabaseWindow, UploadedOnlyOnceCommitted) {
         int waiting;
     };
     const std::string port = getenv("GLYVANT_TEST_DATABASE_PORT") ? getenv("GLYVANT_TEST_DATABASE_PORT") : "";
+    // The writer, in a database of the server without the table.
+    std::string elsewhere = getenv("GLYVANT_TEST_DATABASE");
+    elsewhere.replace(elsewhere.find("Database=orvomed"), 16, "Database=postgres");
     const Case cases[] = {
         {getenv("GLYVANT_TEST_DATABASE"), L"已保存；已上传医院数据库", false, 0},
         {"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=orvomed;Uid=orvomed_writer;Pwd=x;",
          L"已保存到本机；医院数据库暂不可用，1 条待上传（将自动重试）：服务器无法连接", true, 1},
         {"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port + ";Database=orvomed;Uid=orvomed_writer;Pwd=wrong;",
          L"已保存到本机；医院数据库暂不可用，2 条待上传（将自动重试）：登录被拒绝", true, 2},
-        // The two left waiting go with the next save's delivery.
+        {elsewhere,
+         L"已保存到本机；医院数据库暂不可用，3 条待上传（将自动重试）：数据表不存在", true, 3},
+        {"Driver={No Such Driver};Server=127.0.0.1;",
+         L"已保存到本机；医院数据库暂不可用，4 条待上传（将自动重试）：未安装 ODBC 驱动", true, 4},
+        // The four left waiting go with the next save's delivery.
         {getenv("GLYVANT_TEST_DATABASE"), L"已保存；已上传医院数据库", false, 0},
     };
     for (const Case& c : cases) {
@@ -504,4 +520,6 @@ TEST_F(DatabaseWindow, UploadedOnlyOnceCommitted) {
         EXPECT_EQ(c.warning, s.status_warning);
         EXPECT_EQ(c.waiting, delivery_waiting());
     }
+    // Every save reached the local record, whatever became of its delivery.
+    EXPECT_EQ(6, count_rows(braden_record()));
 }
