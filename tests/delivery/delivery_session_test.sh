@@ -32,9 +32,11 @@ if [ -n "$prefix" ]; then
   "$here/../../scripts/wine-prefix.sh" "$prefix"
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1
+  runner=(wine)
   run() { wine "$@" 2>/dev/null | tr -d '\r'; }
   data=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
 else
+  runner=(env)
   run() { "$@"; }
   export XDG_DATA_HOME=$work/data
   data=$XDG_DATA_HOME
@@ -111,16 +113,30 @@ out=$(run "$writer" 0)
 [[ $out == *"saved=0 delivered=5 waiting=0 problem=0"* ]] || fail "once the server was back the writer said [$out]"
 [ "$(count)" = "405|405" ] || fail "after the outage: $(count) rows"
 
+# ---- A server that takes the connection and never answers -------------------------------------
+# The attempt gives up at its login timeout: the result waits, the program
+# goes on.
+silent=$(database_free_port)
+python3 -c 'import socket, sys, time; s = socket.create_server(("127.0.0.1", int(sys.argv[1]))); time.sleep(60)' "$silent" &
+listener=$!
+for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$silent") 2>/dev/null && break; sleep 0.1; done
+out=$(GLYVANT_TEST_DATABASE=${GLYVANT_TEST_DATABASE/Port=*;Database/Port=$silent;Database} timeout 60 "${runner[@]}" "$writer" 1)
+kill "$listener" 2>/dev/null
+wait "$listener" 2>/dev/null
+[[ $out == *"saved=1 delivered=0 waiting=1 problem=2"* ]] || fail "a silent server: the writer said [$out]"
+echo "a server that never answers: given up after ${out%% saved=*} (the login timeout is 5 s)"
+run "$writer" 0 >/dev/null
+
 # ---- A program killed in the middle of a delivery ---------------------------------------------
 # It dies right after the 40th of 100 rows is committed, its file still in
 # the outbox and claimed: the worst moment, the database's answer lost.
 run "$writer" 100 queue-only >/dev/null
 run "$writer" 0 die-after=40 >/dev/null
-[ "$(count)" = "445|445" ] || fail "the delivery that died after 40 rows left $(count)"
+[ "$(count)" = "446|446" ] || fail "the delivery that died after 40 rows left $(count)"
 out=$(run "$writer" 0)
 # The 60 left, and the 40th again: already there, so delivered, not doubled.
 [[ $out == *"delivered=61 waiting=0"* ]] || fail "after the death the next delivery said [$out]"
-[ "$(count)" = "505|505" ] || fail "after a delivery died mid-way: $(count) rows"
+[ "$(count)" = "506|506" ] || fail "after a delivery died mid-way: $(count) rows"
 [ -z "$(ls -A "$outbox" 2>/dev/null)" ] || fail "files left in the outbox: $(ls "$outbox")"
 
 if [ "$failures" -gt 0 ]; then

@@ -43,7 +43,9 @@ std::string from_odbc(const SQLWCHAR* text) {
     std::wstring wide;
     for (; *text; text++) {
         unsigned long c = *text;
-        if (c >= 0xD800 && c < 0xDC00 && text[1]) c = 0x10000 + ((c - 0xD800) << 10) + (*++text - 0xDC00);
+        // A wchar_t of 32 bits holds the pair as one character.
+        if (sizeof(wchar_t) == 4 && c >= 0xD800 && c < 0xDC00 && text[1])
+            c = 0x10000 + ((c - 0xD800) << 10) + (*++text - 0xDC00);
         wide += (wchar_t)c;
     }
     static char bytes[65536 * 3];
@@ -121,7 +123,7 @@ protected:
 // Rows arrive whole and once, Chinese text and a name that is SQL as typed;
 // a retry of a row already there counts as delivered and adds nothing.
 TEST_F(Delivery, RowsArriveWholeAndOnce) {
-    const wchar_t* names[] = {L"测试患者甲", L"'); DROP TABLE orvomed_record;--", L"O'Brien \"乙\"\\"};
+    const wchar_t* names[] = {L"测试患者𠮷", L"'); DROP TABLE orvomed_record;--", L"O'Brien \"乙\"\\"};
     std::wstring ids[3];
     for (int k = 0; k < 3; k++) ids[k] = save_and_queue((L"2026" + std::to_wstring(k)).c_str(), names[k], 60 + 100 * k);
     EXPECT_EQ(3, delivery_waiting());
