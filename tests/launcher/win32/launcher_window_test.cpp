@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "delivery/delivery.h"
 #include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
 #include "support/file_bytes.h"
@@ -224,3 +225,30 @@ TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
 }
 
 }  // namespace
+
+// Results a tool left waiting for the hospital's database are delivered
+// when the launcher starts; what still waits is counted in its status line,
+// with why.
+TEST_F(Launcher, ShowsTheResultsWaitingForTheHospitalDatabase) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, &key, nullptr));
+    const wchar_t connection[] = L"Driver={No Such Driver};Server=127.0.0.1;";
+    RegSetValueExW(key, L"RecordsDatabase", 0, REG_SZ, (const BYTE*)connection, sizeof connection);
+    static DeliveryRow row;
+    text_copy(row.texts[DELIVERY_RECORD_ID], DELIVERY_TEXT_CAPACITY, L"00000000-0000-4000-8000-launchertest");
+    ASSERT_TRUE(delivery_queue(row));
+    close();
+    open();
+    for (int waited = 0; waited < 100 && !wcsstr(s.status, L"待上传"); waited++) {
+        Sleep(50);
+        pump();
+    }
+    RegDeleteValueW(key, L"RecordsDatabase");
+    RegCloseKey(key);
+    wchar_t outbox[MAX_PATH], file[MAX_PATH];
+    store_suite_path(L"outbox", outbox, MAX_PATH);
+    wsprintfW(file, L"%ls\\00000000-0000-4000-8000-launchertest.row", outbox);
+    DeleteFileW(file);
+    EXPECT_STREQ(L"医院数据库暂不可用，1 条待上传（将自动重试）：未安装 ODBC 驱动", s.status);
+}
