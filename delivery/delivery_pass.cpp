@@ -227,21 +227,23 @@ void delivery_pass(const wchar_t* connection_string, DeliveryReport* report) {
         return;
     }
     Connection connection;
+    bool unreadable = false;
     for (int k = 0; k < count && report->problem == DELIVERY_DONE; k++) {
         const wchar_t* name = names[k];
+        // A file still being written under its private name is not one yet.
+        if (wcslen(name) > 4 && wcscmp(name + wcslen(name) - 4, L".new") == 0) continue;
         const wchar_t* claim_mark = wcsstr(name, L".row.");
         bool waiting = claim_mark ? !platform_calls.process_running(wcstoul(claim_mark + 5, nullptr, 10)) ||
                                         wcstoul(claim_mark + 5, nullptr, 10) == platform_calls.process_id()
                                   : wcslen(name) > 4 && wcscmp(name + wcslen(name) - 4, ROW_SUFFIX) == 0;
         wchar_t claimed[RECORD_PATH_CAPACITY];
         if (!waiting || !claim(folder, name, claimed)) continue;
-        if (!read_row(claimed, &row)) {
-            report->problem = DELIVERY_OUTBOX_UNREADABLE;
-            break;
-        }
-        if (!connection.open) report->problem = connect(connection_string, &connection, report->state);
-        if (report->problem == DELIVERY_DONE) report->problem = insert(&connection, row, report->state);
-        if (report->problem == DELIVERY_DONE) {
+        // A file that cannot be read stays for IT to look at; the others go.
+        bool readable = read_row(claimed, &row);
+        unreadable = unreadable || !readable;
+        if (readable && !connection.open) report->problem = connect(connection_string, &connection, report->state);
+        if (readable && report->problem == DELIVERY_DONE) report->problem = insert(&connection, row, report->state);
+        if (readable && report->problem == DELIVERY_DONE) {
             platform_calls.remove_file(claimed);
             report->delivered++;
         } else {
@@ -253,5 +255,6 @@ void delivery_pass(const wchar_t* connection_string, DeliveryReport* report) {
         }
     }
     disconnect(&connection);
+    if (report->problem == DELIVERY_DONE && unreadable) report->problem = DELIVERY_OUTBOX_UNREADABLE;
     report->waiting = delivery_waiting();
 }

@@ -188,7 +188,10 @@ int delivery_waiting() {
     int claimed = 0;
     static thread_local wchar_t all[PASS_FILES][PLATFORM_NAME_CAPACITY];
     int any = platform_calls.list_folder(folder, L"", all, PASS_FILES);
-    for (int k = 0; k < any; k++)
-        if (wcsstr(all[k], L".row.")) claimed++;
+    for (int k = 0; k < any; k++) {
+        size_t length = wcslen(all[k]);
+        bool writing = length > 4 && wcscmp(all[k] + length - 4, L".new") == 0;  // not a row yet
+        if (wcsstr(all[k], L".row.") && !writing) claimed++;
+    }
     return (rows > 0 ? rows : 0) + claimed;
 }

@@ -191,10 +191,17 @@ TEST_F(Delivery, ProblemsAreNamedAndRowsWait) {
         EXPECT_EQ(0, report.delivered);
         EXPECT_EQ(1, report.waiting);
     }
+    // A file that cannot be read holds up no other; it stays, and is told.
+    wchar_t outbox[RECORD_PATH_CAPACITY], garbage[RECORD_PATH_CAPACITY];
+    store_suite_path(L"outbox", outbox, RECORD_PATH_CAPACITY);
+    text_format(garbage, RECORD_PATH_CAPACITY, L"%ls%lc0-garbage.row", outbox, PLATFORM_PATH_SEPARATOR);
+    ASSERT_TRUE(platform_replace_file(garbage, "not a row\n", 10));
     DeliveryReport report;
     delivery_pass(database.c_str(), &report);
+    EXPECT_EQ(DELIVERY_OUTBOX_UNREADABLE, report.problem);
     EXPECT_EQ(1, report.delivered);
-    EXPECT_EQ(0, report.waiting);
+    EXPECT_EQ(1, report.waiting);
+    platform_calls.remove_file(garbage);
 }
 
 }  // namespace
