@@ -4,7 +4,8 @@
 # show on Linux. Safe to call from parallel tests: the first one does the work.
 #
 # A prefix named wineprefix-<W>x<H> (the tests' prefixes) shows every program
-# on one Wine virtual desktop of that size. The tests need one: without a
+# on one Wine virtual desktop of that size; wineprefix-<W>x<H>-<N>dpi at a
+# display scaling of N DPI as well. The tests need one: without a
 # window manager on the X display Wine would wait seconds for one at every
 # window, and a desktop smaller than the window shows how it is placed there.
 # It is set for the whole prefix, since Wine ignores the per-program setting
@@ -54,10 +55,16 @@ mkdir -p "$prefix"
     # A monospaced face that has the Chinese glyphs too: the result box
     # shows Chinese labels in Consolas.
     wine reg add "$key" /v 'Consolas' /t REG_SZ /d 'Noto Sans Mono CJK SC' /f >/dev/null 2>&1
-    size=$(basename "$prefix" | sed -n 's/^wineprefix-\(print-\)\{0,1\}\([0-9]*x[0-9]*\)$/\2/p')
+    size=$(basename "$prefix" | sed -n 's/^wineprefix-\(print-\)\{0,1\}\([0-9]*x[0-9]*\)\(-[0-9]*dpi\)\{0,1\}$/\2/p')
     if [ -n "$size" ]; then
       wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Tests /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Tests /t REG_SZ /d "$size" /f >/dev/null 2>&1
+    fi
+    # wineprefix-WxH-144dpi: the display scaling a user sets in Windows
+    # (144 is 150 %), which Wine 8 reads from here.
+    dpi=$(basename "$prefix" | sed -n 's/^wineprefix-.*-\([0-9]*\)dpi$/\1/p')
+    if [ -n "$dpi" ]; then
+      wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     fi
     wineserver -w
     touch "$stamp"

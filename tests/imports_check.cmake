@@ -9,7 +9,8 @@ endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
 # odbc32.dll, the ODBC driver manager, has shipped with every Windows since 2000.
 set(system_dlls kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll msvcrt.dll
-                comdlg32.dll winspool.drv ole32.dll version.dll odbc32.dll)
+                comdlg32.dll winspool.drv ole32.dll version.dll odbc32.dll
+                comctl32.dll)
 foreach(line IN LISTS lines)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)

@@ -19,11 +19,12 @@ int text_width(HDC dc, const wchar_t* text) {
 }
 
 // Places every row for a view `narrower` than the panel's inside; returns
-// the rows' whole height from the view's top.
+// the rows' whole height from the view's top. Rows are placed in units;
+// their texts are measured in `dc`, in the window's pixels.
 int place_rows(HDC dc, int narrower) {
     MainWindowState& s = main_window_state;
     // A box's caption starts right of its square.
-    const int square = GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    const int square = system_metric(SM_CXMENUCHECK, s.dpi) + px(8);
     int y = FIRST_ROW_Y;
     for (int i = 0; i < s.tool.input_count; i++) {
         const InputDef& input = s.tool.inputs[i];
@@ -32,9 +33,11 @@ int place_rows(HDC dc, int narrower) {
         if (*input.section) y += SECTION_PITCH;
         InputRow row = input_row_at(y, narrower);
         place.y = y;
-        place.tall_box = input.box && text_width(dc, input.label) + square > row.box.width;
+        place.tall_box = input.box && text_width(dc, input.label) + square > px(row.box).width;
         const int label_width = input.box ? 0 : text_width(dc, input.label);
-        place.label_lines = label_width <= row.label.width ? 0 : label_width <= wide_label_at(y, narrower, 1).width ? 1 : 2;
+        place.label_lines = label_width <= px(row.label).width              ? 0
+                            : label_width <= px(wide_label_at(y, narrower, 1)).width ? 1
+                                                                                   : 2;
         int pitch = ROW_PITCH + (place.tall_box ? TALL_ROW_EXTRA : place.label_lines * TALL_ROW_EXTRA);
         place.bottom = y - 4 + pitch - (ROW_PITCH - 27);
         y += pitch;
@@ -43,9 +46,13 @@ int place_rows(HDC dc, int narrower) {
     return last - INPUT_VIEW.y + VIEW_PADDING;
 }
 
+// The view's height in pixels; the scroll position and the rows' extent
+// are in pixels too.
+int view_height() { return px(INPUT_VIEW).height; }
+
 void scroll_view_to(int position) {
     MainWindowState& s = main_window_state;
-    int most = s.input_extent - INPUT_VIEW.height;
+    int most = s.input_extent - view_height();
     if (position > most) position = most;
     if (position < 0) position = 0;
     int by = s.input_scroll - position;
@@ -63,7 +70,7 @@ void scroll_view_to(int position) {
 
 bool view_scrolls() {
     const MainWindowState& s = main_window_state;
-    return s.input_view && s.input_extent > INPUT_VIEW.height;
+    return s.input_view && s.input_extent > view_height();
 }
 
 void on_vertical_scroll(int request) {
@@ -72,10 +79,10 @@ void on_vertical_scroll(int request) {
     info.cbSize = sizeof info;
     info.fMask = SIF_TRACKPOS;
     GetScrollInfo(s.input_view, SB_VERT, &info);
-    const int page = INPUT_VIEW.height - ROW_PITCH;
+    const int line = px(ROW_PITCH), page = view_height() - line;
     switch (request) {
-    case SB_LINEUP: scroll_view_to(s.input_scroll - ROW_PITCH); break;
-    case SB_LINEDOWN: scroll_view_to(s.input_scroll + ROW_PITCH); break;
+    case SB_LINEUP: scroll_view_to(s.input_scroll - line); break;
+    case SB_LINEDOWN: scroll_view_to(s.input_scroll + line); break;
     case SB_PAGEUP: scroll_view_to(s.input_scroll - page); break;
     case SB_PAGEDOWN: scroll_view_to(s.input_scroll + page); break;
     case SB_TOP: scroll_view_to(0); break;
@@ -86,7 +93,7 @@ void on_vertical_scroll(int request) {
 }
 
 // One notch of the wheel moves three rows, as a list box's does.
-void on_wheel(int delta) { scroll_view_to(main_window_state.input_scroll - delta * 3 * ROW_PITCH / WHEEL_DELTA); }
+void on_wheel(int delta) { scroll_view_to(main_window_state.input_scroll - delta * 3 * px(ROW_PITCH) / WHEEL_DELTA); }
 
 // The controls' notices and colour requests are the main window's business:
 // the view only passes them on.
@@ -133,10 +140,12 @@ void create_input_view(HWND window, HDC dc) {
     HGDIOBJ old_font = SelectObject(dc, s.font_label);
     s.input_scroll = 0;
     s.input_narrower = 0;
-    s.input_extent = place_rows(dc, 0);
-    if (s.input_extent > INPUT_VIEW.height) {
-        s.input_narrower = GetSystemMetrics(SM_CXVSCROLL);
-        s.input_extent = place_rows(dc, s.input_narrower);
+    s.input_extent = px(place_rows(dc, 0));
+    if (s.input_extent > view_height()) {
+        // The scroll bar's width in whole units, rounded up: the rows keep
+        // clear of it.
+        s.input_narrower = (system_metric(SM_CXVSCROLL, s.dpi) * UNITS_DPI + s.dpi - 1) / s.dpi;
+        s.input_extent = px(place_rows(dc, s.input_narrower));
     }
     SelectObject(dc, old_font);
 
@@ -144,14 +153,15 @@ void create_input_view(HWND window, HDC dc) {
     // and only a view that does not clip its children passes that
     // invalidation on to them, so that they draw themselves again on top.
     DWORD style = WS_CHILD | WS_VISIBLE | (s.input_narrower ? WS_VSCROLL : 0);
-    s.input_view = CreateWindowExW(0, VIEW_CLASS, L"", style, INPUT_VIEW.x, INPUT_VIEW.y, INPUT_VIEW.width,
-                                   INPUT_VIEW.height, window, nullptr, s.instance, nullptr);
+    const Box view = px(INPUT_VIEW);
+    s.input_view = CreateWindowExW(0, VIEW_CLASS, L"", style, view.x, view.y, view.width, view.height, window,
+                                   nullptr, s.instance, nullptr);
     if (s.input_narrower) {
         SCROLLINFO info = {};
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         info.nMax = s.input_extent - 1;
-        info.nPage = INPUT_VIEW.height;
+        info.nPage = view.height;
         SetScrollInfo(s.input_view, SB_VERT, &info, FALSE);
     }
 }
@@ -159,8 +169,10 @@ void create_input_view(HWND window, HDC dc) {
 HWND create_in_view(const wchar_t* window_class, DWORD ex_style, DWORD style, const wchar_t* text, int id,
                     Box box, HFONT font) {
     const MainWindowState& s = main_window_state;
-    HWND control = CreateWindowExW(ex_style, window_class, text, style, box.x - INPUT_VIEW.x,
-                                   box.y - INPUT_VIEW.y - s.input_scroll, box.width, box.height, s.input_view,
+    const Box view = px(INPUT_VIEW);
+    box = px(box);
+    HWND control = CreateWindowExW(ex_style, window_class, text, style, box.x - view.x,
+                                   box.y - view.y - s.input_scroll, box.width, box.height, s.input_view,
                                    (HMENU)(INT_PTR)id, s.instance, nullptr);
     if (font) SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
     return control;
@@ -170,9 +182,9 @@ void show_input(int input) {
     const MainWindowState& s = main_window_state;
     if (!view_scrolls() || input < 0 || input >= s.tool.input_count) return;
     const InputPlace& place = s.input_places[input];
-    int top = place.top - INPUT_VIEW.y - VIEW_MARGIN, bottom = place.bottom - INPUT_VIEW.y + VIEW_MARGIN;
+    int top = px(place.top - VIEW_MARGIN) - px(INPUT_VIEW.y), bottom = px(place.bottom + VIEW_MARGIN) - px(INPUT_VIEW.y);
     if (top < s.input_scroll) scroll_view_to(top);
-    else if (bottom > s.input_scroll + INPUT_VIEW.height) scroll_view_to(bottom - INPUT_VIEW.height);
+    else if (bottom > s.input_scroll + view_height()) scroll_view_to(bottom - view_height());
 }
 
 bool input_view_route(const MSG& message) {

@@ -10,7 +10,8 @@ namespace {
 const wchar_t WINDOW_CLASS[] = L"OrvoMedToolWnd";
 constexpr DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-// Fonts, created in this order; a negative height is a character height.
+// Fonts, created in this order; a negative height is a character height,
+// in units.
 struct FontDef {
     HFONT MainWindowState::*font;
     const wchar_t* face;
@@ -28,10 +29,16 @@ const FontDef fonts[] = {
     {&MainWindowState::font_small, SUITE_FACE, -SMALL_FONT_HEIGHT, FW_NORMAL},
 };
 
-void create_fonts_and_brushes(MainWindowState& s) {
-    for (const FontDef& f : fonts)
-        s.*f.font = CreateFontW(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+// The fonts at the window's DPI, in place of any made before.
+void create_fonts(MainWindowState& s) {
+    for (const FontDef& f : fonts) {
+        if (s.*f.font) DeleteObject(s.*f.font);
+        s.*f.font = CreateFontW(px(f.height), 0, 0, 0, f.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, f.face);
+    }
+}
+
+void create_brushes(MainWindowState& s) {
     s.white_brush = CreateSolidBrush(palette.white);
     s.background_brush = CreateSolidBrush(palette.page);
     s.band_brush = CreateSolidBrush(palette.band);
@@ -59,8 +66,13 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     s.instance = instance;
     tool_prepare(tool, &s.tool);
     s.result_state = NO_RESULT;
-    create_fonts_and_brushes(s);
+    load_common_controls();
+    // The primary monitor's, where the window opens.
+    s.dpi = window_dpi(nullptr);
+    create_fonts(s);
+    create_brushes(s);
     register_window_class(s);
+    text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");
 
     // Centred in the work area, the primary screen less its taskbar, where
     // the window opens. Wider than it, it starts at its left edge, with the
@@ -69,21 +81,98 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     // buttons and the footer's margin below them need to show, and no further.
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = centred(work.left, work.right - work.left, WINDOW_WIDTH);
-    const int y = centred(work.top, work.bottom - work.top, WINDOW_HEIGHT);
-    HWND window = CreateWindowExW(0, WINDOW_CLASS, s.tool.title, WINDOW_STYLE, x, y, WINDOW_WIDTH, WINDOW_HEIGHT,
-                                  nullptr, nullptr, instance, nullptr);
+    const int x = centred(work.left, work.right - work.left, px(WINDOW_WIDTH));
+    const int y = centred(work.top, work.bottom - work.top, px(WINDOW_HEIGHT));
+    HWND window = CreateWindowExW(0, WINDOW_CLASS, s.tool.title, WINDOW_STYLE, x, y, px(WINDOW_WIDTH),
+                                  px(WINDOW_HEIGHT), nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
+    s.main_window = window;
+    // A primary monitor scaled otherwise since the user signed in.
+    if (window_dpi(window) != s.dpi) {
+        const int dpi = window_dpi(window);
+        main_window_rescale(dpi, {x, y, x + scaled(WINDOW_WIDTH, dpi), y + scaled(WINDOW_HEIGHT, dpi)});
+    }
     RECT calculate;
     GetWindowRect(GetDlgItem(window, IDC_CALCULATE), &calculate);
-    const int below = calculate.bottom + (CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
+    const int below = calculate.bottom + px(CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
     if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    s.main_window = window;
     take_start_request(command_line);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     SetFocus(s.input_controls[0]);
     return window;
+}
+
+namespace {
+
+// What only the controls hold, kept while they are made again.
+struct Shown {
+    wchar_t fields[TOOL_MAX_INPUTS][INPUT_TEXT_CAPACITY];
+    LRESULT choices[TOOL_MAX_INPUTS];  // a list's option, a box's check
+    wchar_t result[RESULT_TEXT_CAPACITY];
+    wchar_t verdict[3 * VERDICT_CAPACITY];
+    wchar_t last_assessment[RECORD_LAST_CAPACITY];
+    wchar_t patient[4 * PATIENT_FIELD_CAPACITY];
+    int focused_input, focused_button;  // -1 for none
+};
+
+void keep_shown(Shown* shown) {
+    const MainWindowState& s = main_window_state;
+    HWND focus = GetFocus();
+    shown->focused_input = input_of_control(focus);
+    shown->focused_button = GetParent(focus) == s.main_window ? GetDlgCtrlID(focus) : -1;
+    for (int i = 0; i < s.tool.input_count; i++) {
+        const InputDef& input = s.tool.inputs[i];
+        shown->fields[i][0] = 0;
+        shown->choices[i] = input.box ? SendMessageW(s.input_controls[i], BM_GETCHECK, 0, 0)
+                            : input.choice_count ? SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0)
+                                                 : 0;
+        if (!input.box && !input.choice_count) GetWindowTextW(s.input_controls[i], shown->fields[i], INPUT_TEXT_CAPACITY);
+    }
+    GetWindowTextW(s.result_edit, shown->result, RESULT_TEXT_CAPACITY);
+    GetWindowTextW(s.verdict_label, shown->verdict, 3 * VERDICT_CAPACITY);
+    GetWindowTextW(s.last_assessment_label, shown->last_assessment, RECORD_LAST_CAPACITY);
+    GetWindowTextW(s.patient_label, shown->patient, 4 * PATIENT_FIELD_CAPACITY);
+}
+
+void show_again(const Shown& shown) {
+    MainWindowState& s = main_window_state;
+    for (int i = 0; i < s.tool.input_count; i++) {
+        const InputDef& input = s.tool.inputs[i];
+        if (input.box) SendMessageW(s.input_controls[i], BM_SETCHECK, shown.choices[i], 0);
+        else if (input.choice_count) SendMessageW(s.input_controls[i], CB_SETCURSEL, shown.choices[i], 0);
+        else SetWindowTextW(s.input_controls[i], shown.fields[i]);
+    }
+    SetWindowTextW(s.result_edit, shown.result);
+    SetWindowTextW(s.verdict_label, shown.verdict);
+    SetWindowTextW(s.last_assessment_label, shown.last_assessment);
+    SetWindowTextW(s.patient_label, shown.patient);
+    if (shown.focused_input >= 0) {
+        show_input(shown.focused_input);
+        SetFocus(s.input_controls[shown.focused_input]);
+    } else if (shown.focused_button > 0) {
+        SetFocus(GetDlgItem(s.main_window, shown.focused_button));
+    }
+}
+
+}  // namespace
+
+void main_window_rescale(int dpi, const RECT& outer) {
+    MainWindowState& s = main_window_state;
+    static Shown shown;
+    const bool choices_made = !s.choices_pending;
+    keep_shown(&shown);
+    while (HWND child = GetWindow(s.main_window, GW_CHILD)) DestroyWindow(child);
+    for (HWND& control : s.input_controls) control = nullptr;
+    s.dpi = dpi;
+    create_fonts(s);
+    // The size first: the footer's controls keep to the client's bottom.
+    SetWindowPos(s.main_window, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    create_child_controls(s.main_window);
+    if (choices_made) create_pending_choices();
+    show_again(shown);
+    InvalidateRect(s.main_window, nullptr, FALSE);
 }
 
 int input_of_control(HWND control) {

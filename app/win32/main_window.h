@@ -59,8 +59,8 @@ enum ResultState {
     RESULT_OUT_OF_DATE,    // an input differs from what was calculated
 };
 
-// Where input i's row lies in the input view, in client coordinates while
-// the view is not scrolled: from `top` (its section heading, if it heads
+// Where input i's row lies in the input view, in client units while the
+// view is not scrolled: from `top` (its section heading, if it heads
 // one) to `bottom`, its text line at `y`.
 struct InputPlace {
     int top, y, bottom;
@@ -86,12 +86,13 @@ struct MainWindowState {
     HWND input_controls[TOOL_MAX_INPUTS];
     HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
     InputPlace input_places[TOOL_MAX_INPUTS];
-    int input_extent;     // from the view's top to below the last row, unscrolled
-    int input_scroll;     // how far the view is scrolled down
-    int input_narrower;   // what the scroll bar takes from the rows' width; 0 without one
+    int input_extent;     // from the view's top to below the last row, unscrolled, in pixels
+    int input_scroll;     // how far the view is scrolled down, in pixels
+    int input_narrower;   // units the scroll bar takes from the rows' width; 0 without one
     HWND result_edit;
     HWND verdict_label;
     HWND caution_label;
+    int dpi;  // of the monitor the window lies on: its units' pixels (display_scale.h)
     HFONT font_title, font_subtitle, font_label, font_edit, font_verdict, font_result,
         font_button, font_small;
     HBRUSH white_brush;
@@ -104,6 +105,10 @@ struct MainWindowState {
 
 extern MainWindowState main_window_state;
 
+// Units of the window's layout in its pixels.
+inline int px(int units) { return scaled(units, main_window_state.dpi); }
+inline Box px(Box box) { return scaled(box, main_window_state.dpi); }
+
 // Builds the window for `tool` and runs the message loop. Returns EXIT_OK
 // when the window is closed, EXIT_NO_WINDOW when it cannot be created.
 // `command_line` (the whole, program path first) gives the patient and
@@ -113,6 +118,12 @@ int main_window_run(HINSTANCE instance, const ToolDef& tool, const wchar_t* comm
 // The first part of main_window_run: state, fonts, brushes, class and the
 // shown, focused window. nullptr when the window cannot be created.
 HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* command_line = nullptr);
+
+// WM_DPICHANGED: the window moved to a monitor of another scaling (or the
+// user changed it). It takes `outer`, the size the system suggests, and
+// builds its fonts and controls again at `dpi`, keeping everything typed,
+// chosen and shown, and the focus.
+void main_window_rescale(int dpi, const RECT& outer);
 
 // The loop's routing: Enter and F5 typed in any child of the main window run
 // Calculate and are not dispatched, but Enter on a dropped list chooses its

@@ -12,6 +12,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wchar_t path[SELFTEST_PATH_CAPACITY];
     if (command_line_selftest_path(GetCommandLineW(), path, SELFTEST_PATH_CAPACITY))
         return run_selftest(path);
-    SetProcessDPIAware();
     return main_window_run(instance, tool_builtin(), GetCommandLineW());
 }

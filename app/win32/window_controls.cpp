@@ -47,8 +47,10 @@ const ControlDef right_side[] = {
     {L"BUTTON", 0, CHILD | BS_OWNERDRAW, FIXED, L"打印", IDC_PRINT, PRINT_BUTTON_BOX, nullptr, nullptr},
 };
 
+// `box` in units.
 HWND create_control(HWND parent, const wchar_t* window_class, DWORD ex_style, DWORD style,
                     const wchar_t* text, int id, Box box, HFONT font) {
+    box = px(box);
     HWND control = CreateWindowExW(ex_style, window_class, text, style, box.x, box.y, box.width,
                                    box.height, parent, (HMENU)(INT_PTR)id,
                                    main_window_state.instance, nullptr);
@@ -75,16 +77,16 @@ HWND create_list(const InputDef& input, int id, Box box) {
     HWND list = create_in_view(L"COMBOBOX", 0,
                                CHILD | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL, L"",
                                id, box, s.font_edit);
-    SendMessageW(list, CB_SETITEMHEIGHT, (WPARAM)-1, LIST_FIELD_HEIGHT);
+    SendMessageW(list, CB_SETITEMHEIGHT, (WPARAM)-1, px(LIST_FIELD_HEIGHT));
     HDC dc = GetDC(list);
     HGDIOBJ old_font = SelectObject(dc, s.font_edit);
-    int widest = box.width;
+    int widest = px(box).width;
     for (int k = 0; k < input.choice_count; k++) {
         const wchar_t* label = input.choices[k].label;
         SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)label);
         SIZE extent = {};
         GetTextExtentPoint32W(dc, label, text_length(label), &extent);
-        int needed = extent.cx + GetSystemMetrics(SM_CXVSCROLL) + 12;
+        int needed = extent.cx + system_metric(SM_CXVSCROLL, s.dpi) + px(12);
         if (needed > widest) widest = needed;
     }
     SelectObject(dc, old_font);
@@ -155,10 +157,10 @@ void create_child_controls(HWND window) {
         const wchar_t* text = c.source == CAUTION ? tool.caution : c.source == BASIS ? basis : c.text;
         const bool button = c.id >= IDC_CALCULATE && c.id <= IDC_PRINT;
         HWND control = create_control(window, c.window_class, c.ex_style, c.style, text, c.id,
-                                      button ? in_footer(c.box, client.bottom) : c.box, c.font ? s.*c.font : nullptr);
+                                      button ? in_footer(c.box, unscaled(client.bottom, s.dpi)) : c.box,
+                                      c.font ? s.*c.font : nullptr);
         if (c.handle) s.*c.handle = control;
     }
-    text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");
 }
 
 void create_pending_choices() {

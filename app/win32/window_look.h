@@ -1,17 +1,26 @@
 // Where the main window puts things: the boxes that both the controls and
 // the painting place things in, each named once here, in client-area
+// units (display_scale.h): the window turns them into its monitor's
 // pixels. Its colours and header band are the suite's (suite_look.h).
 #pragma once
 
 #include <windows.h>
 
 #include "app/app.h"
+#include "app/win32/display_scale.h"
 #include "app/win32/suite_look.h"
 #include "tool/tool.h"
 
 struct Box {
     int x, y, width, height;
 };
+
+// A box in units at `dpi`, its edges scaled: boxes apart in units stay
+// apart in pixels.
+inline Box scaled(Box box, int dpi) {
+    const int x = scaled(box.x, dpi), y = scaled(box.y, dpi);
+    return {x, y, scaled(box.x + box.width, dpi) - x, scaled(box.y + box.height, dpi) - y};
+}
 
 // ---- Boxes ------------------------------------------------------------------------
 

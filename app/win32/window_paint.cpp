@@ -1,5 +1,7 @@
 // Painting the client area: page, header band, panels with their headings
 // and rules, footer with the status line. The child controls draw on top.
+// The layout's boxes are in units (window_look.h); what is drawn, in the
+// window's pixels.
 #include "app/win32/main_window.h"
 
 namespace {
@@ -44,30 +46,31 @@ void paint_client(HDC dc, int width, int height) {
     const MainWindowState& s = main_window_state;
     const PreparedTool& tool = s.tool;
 
+    const int width_units = unscaled(width, s.dpi), height_units = unscaled(height, s.dpi);
     fill_box(dc, {0, 0, width, height}, palette.page);
-    fill_box(dc, {0, 0, width, BAND_HEIGHT}, palette.band);
-    fill_box(dc, {0, 0, 8, BAND_HEIGHT}, palette.band_accent);
-    draw_text_box(dc, TITLE_BOX, tool.title, palette.white, s.font_title, 0);
+    fill_box(dc, {0, 0, width, px(BAND_HEIGHT)}, palette.band);
+    fill_box(dc, px(Box{0, 0, 8, BAND_HEIGHT}), palette.band_accent);
+    draw_text_box(dc, px(TITLE_BOX), tool.title, palette.white, s.font_title, 0);
     wchar_t line[256];
     text_format(line, 256, L"%ls  ·  %ls", tool.category, tool.summary);
-    draw_text_box(dc, SUBTITLE_BOX, line, palette.band_subtitle, s.font_subtitle, 0);
-    draw_text_box(dc, website_box(width), MAKER_WEBSITE, palette.band_website, s.font_small, DT_RIGHT);
+    draw_text_box(dc, px(SUBTITLE_BOX), line, palette.band_subtitle, s.font_subtitle, 0);
+    draw_text_box(dc, px(website_box(width_units)), MAKER_WEBSITE, palette.band_website, s.font_small, DT_RIGHT);
 
     const struct {
         Box panel;
         const wchar_t* heading;
     } panels[] = {{LEFT_PANEL, L"输入参数"}, {RIGHT_PANEL, L"计算结果"}};
     for (const auto& p : panels) {
-        fill_box(dc, p.panel, palette.white);
-        frame_box(dc, p.panel, palette.panel_outline);
-        draw_text_box(dc, {column_x(p.panel), HEADING_TOP, HEADING_WIDTH, HEADING_HEIGHT}, p.heading,
+        fill_box(dc, px(p.panel), palette.white);
+        frame_box(dc, px(p.panel), palette.panel_outline);
+        draw_text_box(dc, px({column_x(p.panel), HEADING_TOP, HEADING_WIDTH, HEADING_HEIGHT}), p.heading,
                       palette.band, s.font_subtitle, 0);
-        fill_box(dc, {column_x(p.panel), HEADING_RULE_Y, column_width(p.panel), 1}, palette.heading_rule);
+        fill_box(dc, px({column_x(p.panel), HEADING_RULE_Y, column_width(p.panel), 1}), palette.heading_rule);
     }
 
-    fill_box(dc, from_rect(0, FOOTER_TOP, width, height), palette.footer);
-    draw_text_box(dc, in_footer(STATUS_BOX, height), s.status_text, s.status_warning ? verdict_colour(1) : palette.text_grey,
-                  s.font_small, DT_RIGHT);
+    fill_box(dc, from_rect(0, px(FOOTER_TOP), width, height), palette.footer);
+    draw_text_box(dc, px(in_footer(STATUS_BOX, height_units)), s.status_text,
+                  s.status_warning ? verdict_colour(1) : palette.text_grey, s.font_small, DT_RIGHT);
 }
 
 void paint_main_window(HWND window) {

@@ -94,6 +94,7 @@ LRESULT CALLBACK patient_window_proc(HWND window, UINT message, WPARAM wparam, L
 
 HWND dialog_child(HWND parent, const wchar_t* window_class, DWORD ex_style, DWORD style, const wchar_t* text,
                   int id, Box box) {
+    box = px(box);
     HWND control = CreateWindowExW(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, box.x, box.y,
                                    box.width, box.height, parent, (HMENU)(INT_PTR)id, main_window_state.instance,
                                    nullptr);
@@ -176,13 +177,14 @@ void open_patient_window() {
     wc.lpszClassName = PATIENT_WINDOW_CLASS;
     RegisterClassExW(&wc);  // a second registration fails harmlessly
 
-    RECT outer = {0, 0, DIALOG_WIDTH, DIALOG_HEIGHT}, main;
+    // At the main window's scaling, over it.
+    RECT outer = {0, 0, px(DIALOG_WIDTH), px(DIALOG_HEIGHT)}, main;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME);
+    window_rect_for_client(&outer, style, WS_EX_DLGMODALFRAME, s.dpi);
     GetWindowRect(s.main_window, &main);
     const int width = outer.right - outer.left, height = outer.bottom - outer.top;
     HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, PATIENT_WINDOW_CLASS, L"患者与评估护士", style,
-                                  main.left + (main.right - main.left - width) / 2, main.top + 90, width, height,
+                                  main.left + (main.right - main.left - width) / 2, main.top + px(90), width, height,
                                   s.main_window, nullptr, s.instance, nullptr);
     if (!dialog) return;
     s.patient_dialog = dialog;

@@ -6,10 +6,10 @@
 
 namespace {
 
-// Fixes the outer size.
+// Fixes the outer size, at the window's DPI.
 void on_get_min_max_info(MINMAXINFO* info) {
-    info->ptMinTrackSize = {WINDOW_WIDTH, WINDOW_HEIGHT};
-    info->ptMaxTrackSize = {WINDOW_WIDTH, WINDOW_HEIGHT};
+    info->ptMinTrackSize = {px(WINDOW_WIDTH), px(WINDOW_HEIGHT)};
+    info->ptMaxTrackSize = info->ptMinTrackSize;
 }
 
 // Draws an owner-drawn button: fill (pressed fill while held), outline,
@@ -25,8 +25,8 @@ void draw_button(const DRAWITEMSTRUCT* item) {
     GetWindowTextW(item->hwndItem, caption, 64);
     draw_text_box(item->hDC, box, caption, c.caption, main_window_state.font_button, DT_CENTER);
     if (item->itemState & ODS_FOCUS) {
-        RECT mark = {r.left + FOCUS_MARK_INSET, r.top + FOCUS_MARK_INSET, r.right - FOCUS_MARK_INSET,
-                     r.bottom - FOCUS_MARK_INSET};
+        const int inset = px(FOCUS_MARK_INSET);
+        RECT mark = {r.left + inset, r.top + inset, r.right - inset, r.bottom - inset};
         DrawFocusRect(item->hDC, &mark);
     }
 }
@@ -44,7 +44,7 @@ void draw_list_option(const DRAWITEMSTRUCT* item) {
     if (item->itemID != (UINT)-1 &&
         SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0) < RESULT_LINE_CAPACITY)
         SendMessageW(item->hwndItem, CB_GETLBTEXT, item->itemID, (LPARAM)option);
-    Box text_box = {box.x + LIST_TEXT_PADDING, box.y, box.width - 2 * LIST_TEXT_PADDING, box.height};
+    Box text_box = {box.x + px(LIST_TEXT_PADDING), box.y, box.width - 2 * px(LIST_TEXT_PADDING), box.height};
     draw_text_box(dc, text_box, option, highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : palette.text,
                   main_window_state.font_edit, DT_NOPREFIX);
     if ((item->itemState & ODS_FOCUS) && !highlighted) DrawFocusRect(dc, &r);
@@ -59,7 +59,7 @@ void on_draw_item(const DRAWITEMSTRUCT* item) {
 // little taller.
 void on_measure_item(MEASUREITEMSTRUCT* item) {
     if (item->CtlType == ODT_COMBOBOX)
-        item->itemHeight = item->itemID == (UINT)-1 ? LIST_FIELD_HEIGHT : LIST_OPTION_HEIGHT;
+        item->itemHeight = px(item->itemID == (UINT)-1 ? LIST_FIELD_HEIGHT : LIST_OPTION_HEIGHT);
 }
 
 LRESULT on_ctl_color_edit(HDC dc) {
@@ -158,6 +158,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
+    case WM_DPICHANGED: main_window_rescale(LOWORD(wparam), *(const RECT*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;
     case WM_MEASUREITEM: on_measure_item((MEASUREITEMSTRUCT*)lparam); return 1;
     case WM_COMMAND:

@@ -174,7 +174,7 @@ TEST_F(ListWindow, LongOptionsAreMarkedWhereTheyAreCut) {
         GetClientRect(list, &closed);
         MapWindowPoints(list, window, (POINT*)&closed, 2);
         closed.right -= GetSystemMetrics(SM_CXVSCROLL);  // the arrow
-        Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        Capture c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
         EXPECT_EQ(whole.cx > closed.right - closed.left - 8, ends_with_dots(c, closed)) << k;
         release(c);
         EXPECT_GT(SendMessageW(list, CB_GETDROPPEDWIDTH, 0, 0), whole.cx) << k;
@@ -238,9 +238,9 @@ TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
         EXPECT_TRUE(in_view(s.input_controls[i])) << i;
         if (i == 1 || i == last) tap_space(GetFocus());
         if (i == 2) {  // the box shows that it has the focus
-            Capture focused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+            Capture focused = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
             SetFocus(s.input_controls[3]);
-            Capture unfocused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+            Capture unfocused = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
             SetFocus(s.input_controls[2]);
             EXPECT_FALSE(same_pixels(focused, unfocused, rect_of(s.input_controls[2])));
             release(focused);

@@ -17,6 +17,7 @@
 #include "support/file_bytes.h"
 #include "suite/catalogue.h"
 #include "support/window_driver.h"
+#include "support/screen_capture.h"
 
 namespace {
 
@@ -36,26 +37,47 @@ class MainWindow : public WindowTest {
 protected:
     void SetUp() override { open(tool_builtin()); }
     void type(int input, const wchar_t* text) { SetWindowTextW(s.input_controls[input], text); }
+    // Every control lies inside the client area and none over another; the
+    // input view's rows, where they are scrolled into view.
+    void expect_inside_and_apart(const std::string& where) {
+        std::vector<RECT> boxes;
+        RECT inside, client, view = rect_of(s.input_view);
+        for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (c != s.input_view) boxes.push_back(rect_of(c));
+        for (HWND c = GetWindow(s.input_view, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (RECT r = rect_of(c); IntersectRect(&inside, &r, &view)) boxes.push_back(r);
+        GetClientRect(window, &client);
+        for (size_t i = 0; i < boxes.size(); i++) {
+            EXPECT_TRUE(IntersectRect(&inside, &boxes[i], &client) && EqualRect(&inside, &boxes[i])) << where << " " << i;
+            for (size_t k = 0; k < i; k++)
+                EXPECT_FALSE(IntersectRect(&inside, &boxes[i], &boxes[k])) << where << " " << i << " " << k;
+        }
+    }
 };
 
 // The window keeps its fixed size, centred in the work area (the screen less
 // a taskbar), for Caprini's 38 inputs as for Glyvant: whole inside 1280 x 680
-// or more; else from the left edge, its buttons inside, no higher than they
-// need. Run on each desktop GLYVANT_WINE_DESKTOP names, if Wine gave it.
+// units or more, at any display scaling; else from the left edge, its
+// buttons inside, no higher than they need. Run on each desktop
+// GLYVANT_WINE_DESKTOP names ("1920x1020-144dpi": at 144 DPI), if Wine gave
+// it.
 TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
     RECT r;
     GetWindowRect(window, &r);
-    EXPECT_EQ(WINDOW_WIDTH, r.right - r.left);
-    EXPECT_EQ(WINDOW_HEIGHT, r.bottom - r.top);
+    EXPECT_EQ(px(WINDOW_WIDTH), r.right - r.left);
+    EXPECT_EQ(px(WINDOW_HEIGHT), r.bottom - r.top);
     char asked[32] = "", screen[32];
     GetEnvironmentVariableA("GLYVANT_WINE_DESKTOP", asked, sizeof asked);
     snprintf(screen, sizeof screen, "%dx%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    ASSERT_TRUE(!*asked || !strcmp(asked, screen)) << screen;
+    ASSERT_TRUE(!*asked || !strncmp(asked, screen, strcspn(asked, "-"))) << screen;
+    if (const char* dpi = strchr(asked, '-')) {
+        ASSERT_EQ(atoi(dpi + 1), s.dpi);
+    }
     RECT before, w, b;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &before, 0);
     for (int taskbar : {0, 40}) {
         for (const ToolDef* tool : {*std::find_if(suite_tools, suite_tools + suite_tool_count, [](auto t) { return t->id == 24; }), &tool_builtin()}) {
-            w = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - taskbar};
+            w = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - px(taskbar)};
             SystemParametersInfoW(SPI_SETWORKAREA, 0, &w, 0);
             DestroyWindow(window);
             open(*tool);
@@ -63,10 +85,11 @@ TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
             GetWindowRect(window, &r);
             const bool wide = r.right - r.left > w.right, tall = r.bottom - r.top > w.bottom;
             EXPECT_TRUE((wide ? r.left == 0 : abs(r.left - (w.right - r.right)) <= 1) && (tall || abs(r.top - (w.bottom - r.bottom)) <= 1) &&
-                        (w.right < 1280 || w.bottom < 680 || !(wide || tall))) << screen << " less " << taskbar << " T" << tool->id;
+                        (unscaled(w.right, s.dpi) < 1280 || unscaled(w.bottom, s.dpi) < 680 || !(wide || tall)))
+                << screen << " less " << taskbar << " T" << tool->id;
             for (int id = IDC_CALCULATE; id <= IDC_PRINT; id++) {
                 GetWindowRect(GetDlgItem(window, id), &b);
-                EXPECT_TRUE(b.top >= 0 && b.bottom <= w.bottom && (!tall || b.bottom >= w.bottom - 12) && (wide || b.right <= w.right))
+                EXPECT_TRUE(b.top >= 0 && b.bottom <= w.bottom && (!tall || b.bottom >= w.bottom - px(12)) && (wide || b.right <= w.right))
                     << screen << " less " << taskbar << " T" << tool->id << " " << id;
             }
         }
@@ -83,12 +106,12 @@ TEST_F(MainWindow, FixedSizeCentredNeverOffScreen) {
     // Neither a larger nor a smaller size sticks.
     MINMAXINFO info = {};
     SendMessageW(window, WM_GETMINMAXINFO, 0, (LPARAM)&info);
-    EXPECT_EQ(WINDOW_WIDTH, info.ptMinTrackSize.x);
-    EXPECT_EQ(WINDOW_HEIGHT, info.ptMaxTrackSize.y);
-    SetWindowPos(window, nullptr, 0, 0, 1400, 1000, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(px(WINDOW_WIDTH), info.ptMinTrackSize.x);
+    EXPECT_EQ(px(WINDOW_HEIGHT), info.ptMaxTrackSize.y);
+    SetWindowPos(window, nullptr, 0, 0, px(1400), px(1000), SWP_NOMOVE | SWP_NOZORDER);
     GetWindowRect(window, &r);
-    EXPECT_EQ(WINDOW_WIDTH, r.right - r.left);
-    EXPECT_EQ(WINDOW_HEIGHT, r.bottom - r.top);
+    EXPECT_EQ(px(WINDOW_WIDTH), r.right - r.left);
+    EXPECT_EQ(px(WINDOW_HEIGHT), r.bottom - r.top);
 }
 
 // Where a user looks for each control: every input's label, field and unit
@@ -111,16 +134,7 @@ TEST_F(MainWindow, ControlsAreWhereAUserLooksForThem) {
         EXPECT_GT(rect_of(GetDlgItem(window, id)).top, rect_of(s.result_edit).bottom) << id;
     }
     EXPECT_NE(nullptr, FindWindowExW(window, nullptr, L"Static", L"参考依据：糖尿病胰岛素强化治疗：ICR 碳水胰岛素比值"));
-    std::vector<RECT> boxes;
-    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (c != s.input_view) boxes.push_back(rect_of(c));
-    for (HWND c = GetWindow(s.input_view, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) boxes.push_back(rect_of(c));
-    RECT inside, client;
-    GetClientRect(window, &client);
-    for (size_t i = 0; i < boxes.size(); i++) {
-        EXPECT_TRUE(IntersectRect(&inside, &boxes[i], &client) && EqualRect(&inside, &boxes[i])) << i;
-        for (size_t k = 0; k < i; k++) EXPECT_FALSE(IntersectRect(&inside, &boxes[i], &boxes[k])) << i << " " << k;
-    }
+    expect_inside_and_apart("Glyvant");
     EXPECT_EQ(s.input_controls[0], GetFocus());
     EXPECT_STREQ(L"就绪：填写参数后按 F5 或点击“计算”", s.status_text);
 }
@@ -229,13 +243,13 @@ TEST_F(MainWindow, VerdictIsRedrawnInItsLevelColour) {
     const RECT verdict = rect_of(s.verdict_label);
     type(0, L"250");
     click(IDC_CALCULATE);
-    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    Capture c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     EXPECT_TRUE(any_pixel_that(c, verdict, orange));
     EXPECT_FALSE(any_pixel_that(c, verdict, green));
     release(c);
     type(0, L"60");
     click(IDC_CALCULATE);
-    c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     EXPECT_TRUE(any_pixel_that(c, verdict, green));
     EXPECT_FALSE(any_pixel_that(c, verdict, orange));
     release(c);
@@ -255,7 +269,7 @@ TEST_F(MainWindow, EditedInputsMarkTheResultOutOfDate) {
 
     type(0, L"60");
     EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));
-    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    Capture c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     EXPECT_FALSE(any_pixel_that(c, verdict, orange));
     EXPECT_TRUE(any_pixel_that(c, verdict, grey));
     release(c);
@@ -383,7 +397,7 @@ TEST_F(MainWindow, ResetRestoresDefaultsAndForgetsTheResult) {
     EXPECT_EQ(VERDICT_PROMPT, text_of(s.verdict_label));
     EXPECT_EQ(L"需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。", text_of(s.caution_label));
     EXPECT_STREQ(L"已恢复默认值", s.status_text);
-    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);  // the prompt in the level-0 colour
+    Capture c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));  // the prompt in the level-0 colour
     EXPECT_TRUE(any_pixel_that(c, rect_of(s.verdict_label), green));
     release(c);
     click(IDC_COPY);
@@ -411,14 +425,14 @@ TEST_F(MainWindow, ButtonsLookPressedWhileHeld) {
     for (int id : {IDC_CALCULATE, IDC_ABOUT}) {
         HWND button = GetDlgItem(window, id);
         const RECT r = rect_of(button);
-        Capture before = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        Capture before = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
         SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
         pump();
-        Capture held = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        Capture held = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
         SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
         SetFocus(window);  // the click focused it: its focus mark is another matter
         pump();
-        Capture after = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        Capture after = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
         EXPECT_FALSE(same_pixels(before, held, r)) << id;
         EXPECT_TRUE(same_pixels(before, after, r)) << id;
         for (Capture* c : {&before, &held, &after}) release(*c);
@@ -430,13 +444,13 @@ TEST_F(MainWindow, ButtonsLookPressedWhileHeld) {
 // painted anew after every command whose status differs.
 TEST_F(MainWindow, FooterShowsTheStatusOfEachCommand) {
     const RECT last_button = rect_of(GetDlgItem(window, IDC_PRINT));
-    const RECT footer = {last_button.right, last_button.top, CLIENT_WIDTH, last_button.bottom};
-    Capture shown = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    const RECT footer = {last_button.right, last_button.top, px(CLIENT_WIDTH), last_button.bottom};
+    Capture shown = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     const int commands[] = {IDC_CALCULATE, IDC_COPY, IDC_RESET, IDC_CALCULATE, IDC_SAVE};
     for (int id : commands) {
         std::wstring before = s.status_text;
         click(id);
-        Capture next = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+        Capture next = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
         EXPECT_NE(before, s.status_text) << id;
         EXPECT_FALSE(same_pixels(shown, next, footer)) << id << " " << s.status_text;
         release(shown);
@@ -462,9 +476,9 @@ TEST_F(MainWindow, KeyboardReachesEveryInputAndButton) {
 
     // The focus mark: the same button looks other focused than not.
     HWND copy = GetDlgItem(window, IDC_COPY);
-    Capture unfocused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    Capture unfocused = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     SetFocus(copy);
-    Capture focused = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    Capture focused = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     EXPECT_FALSE(same_pixels(unfocused, focused, rect_of(copy)));
     release(unfocused);
     release(focused);
@@ -482,6 +496,72 @@ TEST_F(MainWindow, KeyboardReachesEveryInputAndButton) {
     EXPECT_EQ(L"Glyvant\r\n" DEFAULT_LINES L"—— 按碳水系数计算完成", clipboard_text());
     press(GetDlgItem(window, IDC_RESET), VK_RETURN);
     EXPECT_STREQ(L"已恢复默认值", s.status_text);
+}
+
+// Sharp and whole at the display scaling the test runs at (its prefix's
+// LogPixels) and after a move to a monitor of another: Glyvant, Caprini's
+// scrolling form and NRS 2002's lists with a two-line verdict lie inside
+// the window and apart, their text in proportion (the display-scaling run
+// compares the title's ink across scalings and keeps the pictures), and
+// the move keeps what was typed, chosen and shown. Ctrl+A in a field
+// selects its text, as the common controls of version 6 do.
+TEST_F(MainWindow, SharpAndWholeAtThisScaling) {
+    const struct {
+        int id;
+        const char* name;
+    } tools[] = {{9, "glyvant"}, {24, "caprini"}, {21, "nrs2002"}};
+    for (const auto& t : tools) {
+        open(**std::find_if(suite_tools, suite_tools + suite_tool_count, [&](auto tool) { return tool->id == t.id; }));
+        const int dpi = s.dpi;
+        ASSERT_EQ(window_dpi(window), dpi);
+        if (t.id == 21) choose(0, 3), choose(1, 3);
+        if (t.id == 24) choose(0, 2), SendMessageW(s.input_controls[30], BM_SETCHECK, BST_CHECKED, 0);
+        click(IDC_CALCULATE);
+        ASSERT_EQ(RESULT_CURRENT, s.result_state) << t.name << (shown_boxes.empty() ? "" : " box shown");
+        expect_inside_and_apart(t.name);
+        Capture c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
+        const Box title = px(TITLE_BOX);
+        note_ink_height(t.name, dpi, ink_height(c.dc, {title.x, title.y, title.x + title.width, title.y + title.height}));
+        release(c);
+        save_window_picture(window, t.name, dpi);
+
+        const std::wstring result = text_of(s.result_edit), verdict = text_of(s.verdict_label);
+        const int last = s.tool.input_count - 1;
+        HDC dc = GetDC(window);
+        SIZE before, after;
+        SelectObject(dc, s.font_label);
+        GetTextExtentPoint32W(dc, L"评估", 2, &before);
+        for (int other : {dpi == 144 ? 96 : 144, dpi}) {
+            show_input(last);
+            SetFocus(s.input_controls[last]);
+            RECT r;
+            GetWindowRect(window, &r);
+            const RECT suggested = {r.left, r.top, r.left + scaled(WINDOW_WIDTH, other), r.top + scaled(WINDOW_HEIGHT, other)};
+            SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(other, other), (LPARAM)&suggested);
+            pump();
+            GetWindowRect(window, &r);
+            EXPECT_TRUE(EqualRect(&r, &suggested)) << t.name << " at " << other;
+            expect_inside_and_apart(std::string(t.name) + " moved to " + std::to_string(other));
+            SelectObject(dc, s.font_label);
+            GetTextExtentPoint32W(dc, L"评估", 2, &after);
+            EXPECT_NEAR(before.cy * other / dpi, after.cy, 1) << t.name << " at " << other;
+            EXPECT_EQ(result, text_of(s.result_edit)) << t.name;
+            EXPECT_EQ(verdict, text_of(s.verdict_label)) << t.name;
+            EXPECT_EQ(RESULT_CURRENT, s.result_state) << t.name;
+            EXPECT_EQ(s.input_controls[last], GetFocus()) << t.name;
+        }
+        ReleaseDC(window, dc);
+        EXPECT_TRUE(t.id != 21 || SendMessageW(s.input_controls[1], CB_GETCURSEL, 0, 0) == 3);
+        EXPECT_TRUE(t.id != 24 || SendMessageW(s.input_controls[30], BM_GETCHECK, 0, 0) == BST_CHECKED);
+    }
+    open(tool_builtin());
+    SetFocus(s.input_controls[0]);
+    SendMessageW(s.input_controls[0], EM_SETSEL, 0, 0);
+    press(s.input_controls[0], 'A', VK_CONTROL);
+    DWORD from = 1, to = 0;
+    SendMessageW(s.input_controls[0], EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+    EXPECT_EQ(0u, from);
+    EXPECT_EQ(2u, to);  // "60"
 }
 
 // Every verdict of every tool of the suite shows whole in the verdict box,

@@ -53,7 +53,7 @@ TEST_F(ReportWindow, ContraindicatedPairShowsInRed) {
     std::wstring result = text_of(s.result_edit);
     EXPECT_EQ(0u, result.find(L"待查：9 号 碳酸氢钠  +  2 号 葡萄糖酸钙\r\n"));
     const RECT verdict = rect_of(s.verdict_label);
-    Capture c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    Capture c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     EXPECT_TRUE(any_pixel_that(c, verdict, red));
     EXPECT_FALSE(any_pixel_that(c, verdict, green));
     release(c);
@@ -74,7 +74,7 @@ TEST_F(ReportWindow, ContraindicatedPairShowsInRed) {
     // An unlisted pair goes back to the level-0 colour.
     calculate(7, 1);  // 8 胰岛素, 2 葡萄糖酸钙
     EXPECT_EQ(0, s.last.level);
-    c = capture(window, CLIENT_WIDTH, CLIENT_HEIGHT);
+    c = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
     EXPECT_TRUE(any_pixel_that(c, verdict, green));
     EXPECT_FALSE(any_pixel_that(c, verdict, red));
     release(c);
