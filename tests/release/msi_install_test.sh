@@ -48,6 +48,11 @@ for arch in win64 win32; do
     verified "$exe" || fail "$(basename "$exe") in $(basename "$msi"): the signature does not verify"
   done < <(find "$work/extract-$arch" -name '*.exe' -print0)
   [ "$programs" -gt 0 ] || fail "$msi: no program inside"
+  # Every program of the package and of the zip carries the manifest.
+  zip=$work/base/OrvoMedSuite-$base-$arch.zip
+  python3 -m zipfile -e "$zip" "$work/unzipped-$arch" || fail "$zip: cannot be unpacked"
+  find "$work/extract-$arch" "$work/unzipped-$arch" -name '*.exe' -print0 |
+    xargs -0 python3 scripts/check-manifest.py || fail "$arch: a released program without its manifest"
 
   # The unsigned package, made again from the same staged files.
   dir=build/release/suite/$arch
