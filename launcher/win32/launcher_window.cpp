@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "app/maker.h"
+#include "app/win32/display_scale.h"
 #include "app/win32/hospital.h"
 #include "app/win32/suite_look.h"
 #include "suite/catalogue.h"
@@ -21,11 +22,16 @@ ProcessStarter launcher_start_process = CreateProcessW;
 namespace {
 
 const wchar_t CLASS_NAME[] = L"OrvoMedLauncherWnd";
-// The whole window, caption and frame included, fits the 1280 x 680 work
-// area of a 1366 x 768 laptop or of 1920 x 1080 at 150 %: 60 pixels are left
-// for a caption and frame, which take under 40 on Windows 10/11 and Wine.
+// The page is painted around the controls, not under them: they do not
+// flicker when all of it is painted again (at a change of scaling, say).
+constexpr DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// Every size below is in units, a pixel at 96 DPI, scaled by the window's
+// DPI (display_scale.h). The whole window, caption and frame included, fits
+// the 1280 x 680 unit work area of a 1366 x 768 laptop or of 1920 x 1080 at
+// 150 %: 60 units are left for a caption and frame, which take under 40 on
+// Windows 10/11 and Wine.
 constexpr int CLIENT_W = 960, CLIENT_H = 620;
-constexpr int ROW_HEIGHT = 26;
+constexpr int ROW_HEIGHT = 26, FONT_HEIGHT = 15, TITLE_FONT_HEIGHT = 17;
 constexpr int DETAILS_CAPACITY = 16384;
 // The tools' own window's colours and band, so the suite looks one.
 constexpr COLORREF BAND = palette.band, INK = palette.text, GREY = palette.text_grey, PAGE = palette.page;
@@ -35,19 +41,57 @@ constexpr int TOP = BAND_HEIGHT + 12;
 // share the bottom strip with the status line.
 constexpr int BAR_H = 44, SEARCH_Y = TOP + BAR_H + 12;
 constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = SEARCH_Y + 40, PANES_H = BUTTONS_Y - 12 - PANES_Y;
+constexpr int BAR_ROW_Y = TOP + 8, BAR_ROW_H = 28;
+// The status line shares the bottom strip with the buttons, right-aligned.
+constexpr RECT STATUS_LINE = {20, CLIENT_H - 40, CLIENT_W - 20, CLIENT_H - 8};
 
-// The bar's fields, in the order of LauncherState::patient_fields, each
-// with its label (the field's own words) before it.
+// The bar's fields, in the order of LauncherState::patient_fields.
 struct BarField {
     PatientField field;
     int id;
-    int label_x, label_w, edit_w;
 };
 constexpr BarField BAR_FIELDS[LAUNCHER_BAR_FIELDS] = {
-    {PATIENT_ID, IDC_LAUNCHER_PATIENT_ID, 32, 50, 180},
-    {PATIENT_NAME, IDC_LAUNCHER_PATIENT_NAME, 292, 36, 180},
-    {PATIENT_BED, IDC_LAUNCHER_BED, 538, 36, 90},
+    {PATIENT_ID, IDC_LAUNCHER_PATIENT_ID},
+    {PATIENT_NAME, IDC_LAUNCHER_PATIENT_NAME},
+    {PATIENT_BED, IDC_LAUNCHER_BED},
 };
+
+// The window's children in the Tab order, each with its box in units: one
+// table, so that a change of scaling moves every child as its creation
+// placed it.
+struct Child {
+    const wchar_t* class_name;
+    const wchar_t* text;  // a bar's label (IDC_LAUNCHER_LABEL): the words of the field after it
+    DWORD style, ex_style;  // beside WS_CHILD | WS_VISIBLE
+    int id;
+    int x, y, w, h;  // in units
+};
+constexpr DWORD LABEL_STYLE = SS_RIGHT | SS_CENTERIMAGE, FIELD_STYLE = WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD LIST_STYLE = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD DETAILS_STYLE = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+constexpr DWORD BUTTON_STYLE = WS_TABSTOP, DEFAULT_STYLE = WS_TABSTOP | BS_DEFPUSHBUTTON, EDGE = WS_EX_CLIENTEDGE;
+constexpr Child CHILDREN[] = {
+    // class     text       style          ex    id                         x    y          w    h
+    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        32,  BAR_ROW_Y, 50,  BAR_ROW_H},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_PATIENT_ID,   88,  BAR_ROW_Y, 180, BAR_ROW_H},
+    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        292, BAR_ROW_Y, 36,  BAR_ROW_H},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_PATIENT_NAME, 334, BAR_ROW_Y, 180, BAR_ROW_H},
+    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        538, BAR_ROW_Y, 36,  BAR_ROW_H},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_BED,          580, BAR_ROW_Y, 90,  BAR_ROW_H},
+    {L"BUTTON",  L"换患者", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_PATIENT,  820, TOP + 7,   110, 30},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_SEARCH,       20,  SEARCH_Y,  920, 30},
+    {L"LISTBOX", L"",       LIST_STYLE,    EDGE, IDC_LAUNCHER_LIST,         20,  PANES_Y,   470, PANES_H},
+    {L"EDIT",    L"",       DETAILS_STYLE, EDGE, IDC_LAUNCHER_DETAILS,      500, PANES_Y,   440, PANES_H},
+    {L"BUTTON",  L"打开",   DEFAULT_STYLE, 0,    IDC_LAUNCHER_OPEN,         20,  BUTTONS_Y, 110, 34},
+    {L"BUTTON",  L"收藏",   BUTTON_STYLE,  0,    IDC_LAUNCHER_STAR,         140, BUTTONS_Y, 110, 34},
+};
+static_assert(sizeof CHILDREN / sizeof *CHILDREN == LAUNCHER_CHILD_COUNT);
+
+// Units in the window's pixels; a box by its edges, so that boxes apart in
+// units stay apart.
+int px(int units) { return scaled(units, launcher_state.dpi); }
+RECT px_box(RECT units) { return {px(units.left), px(units.top), px(units.right), px(units.bottom)}; }
+
 // A field's text is read whole into this: one set longer than the field's
 // limit (a typed one cannot be) is too long without being read.
 constexpr int BAR_TEXT_CAPACITY = 4 * PATIENT_FIELD_CAPACITY;
@@ -113,7 +157,7 @@ void group_rows() {
 
 void set_status(const wchar_t* text) {
     lstrcpynW(launcher_state.status, text, LAUNCHER_STATUS_CAPACITY);
-    RECT r = {0, CLIENT_H - 40, CLIENT_W, CLIENT_H};
+    RECT r = px_box(STATUS_LINE);
     InvalidateRect(launcher_state.window, &r, TRUE);
 }
 
@@ -246,14 +290,14 @@ void draw_row(const DRAWITEMSTRUCT* item) {
                            launcher_is_favourite(launcher_state.lists, tool.id) ? L"★ " : L"    ", tool.id,
                            tool.title, tool.summary ? tool.summary : L"");
     }
-    r.left += 8;
+    r.left += px(8);
     DrawTextW(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 void paint(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    RECT all = {0, 0, CLIENT_W, CLIENT_H}, band = {0, 0, CLIENT_W, BAND_HEIGHT};
+    RECT all = px_box({0, 0, CLIENT_W, CLIENT_H}), band = px_box({0, 0, CLIENT_W, BAND_HEIGHT});
     HBRUSH page = CreateSolidBrush(PAGE), blue = CreateSolidBrush(BAND);
     FillRect(dc, &all, page);
     FillRect(dc, &band, blue);
@@ -262,55 +306,90 @@ void paint(HWND window) {
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, launcher_state.font_title);
     SetTextColor(dc, palette.white);
-    RECT title = {26, 0, CLIENT_W - 26, BAND_HEIGHT};
+    RECT title = px_box({26, 0, CLIENT_W - 26, BAND_HEIGHT});
     DrawTextW(dc, LAUNCHER_TITLE L"  ·  " L"" MAKER_NAME, -1, &title, DT_SINGLELINE | DT_VCENTER);
-    HPEN outline = CreatePen(PS_SOLID, 1, palette.panel_outline);
+    HPEN outline = CreatePen(PS_SOLID, px(1), palette.panel_outline);
     HGDIOBJ old_pen = SelectObject(dc, outline), old_brush = SelectObject(dc, launcher_state.white_brush);
-    Rectangle(dc, 20, TOP, CLIENT_W - 20, TOP + BAR_H);
+    RECT bar = px_box({20, TOP, CLIENT_W - 20, TOP + BAR_H});
+    Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
     SelectObject(dc, old_brush);
     DeleteObject(SelectObject(dc, old_pen));
     SelectObject(dc, launcher_state.font);
     SetTextColor(dc, GREY);
-    RECT status = {20, CLIENT_H - 40, CLIENT_W - 20, CLIENT_H - 8};
+    RECT status = px_box(STATUS_LINE);
     DrawTextW(dc, launcher_state.status, -1, &status, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_END_ELLIPSIS);
     EndPaint(window, &ps);
 }
 
-HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id, int x, int y, int w, int h) {
-    HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, launcher_state.window,
-                             (HMENU)(INT_PTR)id, launcher_state.instance, nullptr);
-    SendMessageW(c, WM_SETFONT, (WPARAM)launcher_state.font, TRUE);
-    return c;
+// The suite's face, `height` units high at the window's DPI.
+HFONT suite_font(int height, int weight) {
+    return CreateFontW(-px(height), 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
+}
+
+// Lays the children out at the window's DPI, in fonts of that size; the
+// fonts of the DPI before are deleted once no child holds them.
+void lay_out() {
+    LauncherState& s = launcher_state;
+    HFONT old_font = s.font, old_title = s.font_title;
+    s.font = suite_font(FONT_HEIGHT, FW_NORMAL);
+    s.font_title = suite_font(TITLE_FONT_HEIGHT, FW_BOLD);
+    for (int k = 0; k < LAUNCHER_CHILD_COUNT; k++) {
+        const Child& c = CHILDREN[k];
+        RECT r = px_box({c.x, c.y, c.x + c.w, c.y + c.h});
+        SetWindowPos(s.children[k], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(s.children[k], WM_SETFONT, (WPARAM)s.font, TRUE);
+    }
+    SendMessageW(s.list, LB_SETITEMHEIGHT, 0, px(ROW_HEIGHT));
+    DeleteObject(old_font);
+    DeleteObject(old_title);
 }
 
 void create_children() {
     LauncherState& s = launcher_state;
-    for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
-        const BarField& bar = BAR_FIELDS[k];
-        child(L"STATIC", patient_field_name(bar.field).label, SS_RIGHT | SS_CENTERIMAGE, 0, IDC_LAUNCHER_LABEL,
-              bar.label_x, TOP + 8, bar.label_w, 28);
-        s.patient_fields[k] = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, bar.id,
-                                    bar.label_x + bar.label_w + 6, TOP + 8, bar.edit_w, 28);
-        SendMessageW(s.patient_fields[k], EM_SETLIMITTEXT, PATIENT_FIELD_LIMIT, 0);
+    for (int k = 0, bar = 0; k < LAUNCHER_CHILD_COUNT; k++) {
+        const Child& c = CHILDREN[k];
+        const wchar_t* text = c.id == IDC_LAUNCHER_LABEL ? patient_field_name(BAR_FIELDS[bar].field).label : c.text;
+        s.children[k] = CreateWindowExW(c.ex_style, c.class_name, text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0,
+                                        s.window, (HMENU)(INT_PTR)c.id, s.instance, nullptr);
+        if (bar < LAUNCHER_BAR_FIELDS && c.id == BAR_FIELDS[bar].id) {
+            s.patient_fields[bar++] = s.children[k];
+            SendMessageW(s.children[k], EM_SETLIMITTEXT, PATIENT_FIELD_LIMIT, 0);
+        }
     }
-    child(L"BUTTON", L"换患者", WS_TABSTOP, 0, IDC_LAUNCHER_NEW_PATIENT, CLIENT_W - 20 - 10 - 110, TOP + 7, 110, 30);
-    s.search = child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, IDC_LAUNCHER_SEARCH, 20, SEARCH_Y,
-                     920, 30);
+    s.search = GetDlgItem(s.window, IDC_LAUNCHER_SEARCH);
+    s.list = GetDlgItem(s.window, IDC_LAUNCHER_LIST);
+    s.details = GetDlgItem(s.window, IDC_LAUNCHER_DETAILS);
     SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
-    s.list = child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
-                   WS_EX_CLIENTEDGE, IDC_LAUNCHER_LIST, 20, PANES_Y, 470, PANES_H);
-    s.details = child(L"EDIT", L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                      WS_EX_CLIENTEDGE, IDC_LAUNCHER_DETAILS, 500, PANES_Y, 440, PANES_H);
-    child(L"BUTTON", L"打开", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDC_LAUNCHER_OPEN, 20, BUTTONS_Y, 110, 34);
-    child(L"BUTTON", L"收藏", WS_TABSTOP, 0, IDC_LAUNCHER_STAR, 140, BUTTONS_Y, 110, 34);
+    lay_out();
+}
+
+// The window's outer size at the DPI: its client CLIENT_W x CLIENT_H units.
+SIZE window_size(int dpi) {
+    RECT r = {0, 0, scaled(CLIENT_W, dpi), scaled(CLIENT_H, dpi)};
+    window_rect_for_client(&r, WINDOW_STYLE, 0, dpi);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// Moved to a monitor of another scaling, or its scaling changed: laid out
+// anew at `dpi`, in the rectangle the system suggests. The controls keep
+// what was typed and chosen in them.
+void on_dpi_changed(HWND window, int dpi, const RECT& suggested) {
+    launcher_state.dpi = dpi;
+    lay_out();
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CREATE:
         launcher_state.window = window;
+        launcher_state.dpi = window_dpi(window);
         create_children();
         return 0;
+    case WM_DPICHANGED: on_dpi_changed(window, HIWORD(wparam), *(const RECT*)lparam); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT: paint(window); return 0;
     case WM_LAUNCHER_DELIVERY_DONE: {
@@ -323,7 +402,7 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_TIMER: delivery_start(window, WM_LAUNCHER_DELIVERY_DONE); return 0;
-    case WM_MEASUREITEM: ((MEASUREITEMSTRUCT*)lparam)->itemHeight = ROW_HEIGHT; return TRUE;
+    case WM_MEASUREITEM: ((MEASUREITEMSTRUCT*)lparam)->itemHeight = px(ROW_HEIGHT); return TRUE;
     case WM_DRAWITEM: draw_row((const DRAWITEMSTRUCT*)lparam); return TRUE;
     case WM_CTLCOLORSTATIC:  // the bar's labels; the details box keeps its own colours
         if (GetDlgCtrlID((HWND)lparam) != IDC_LAUNCHER_LABEL) break;
@@ -404,8 +483,6 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
               reading == LISTS_NOT_READ       ? LISTS_NOT_READ_TEXT
               : reading == LISTS_READ_IN_PART ? LISTS_IN_PART_TEXT
                                               : L"");
-    s.font = CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
-    s.font_title = CreateFontW(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
     s.white_brush = CreateSolidBrush(palette.white);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -415,12 +492,13 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
     wc.lpszClassName = CLASS_NAME;
     RegisterClassExW(&wc);
-    DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT r = {0, 0, CLIENT_W, CLIENT_H};
-    AdjustWindowRect(&r, style, FALSE);
-    HWND window = CreateWindowExW(0, CLASS_NAME, LAUNCHER_TITLE, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    load_common_controls();
+    // Sized once it is made, at the DPI of the monitor it opens on.
+    HWND window = CreateWindowExW(0, CLASS_NAME, LAUNCHER_TITLE, WINDOW_STYLE, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
+    SIZE size = window_size(s.dpi);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     keep_inside_work_area(window);
     StartRequest request;
     start_request_read(nullptr, command_line, &request);
@@ -533,14 +611,15 @@ bool launcher_route_key(const MSG& message) {
     return false;
 }
 
+void launcher_dispatch(MSG* message) {
+    if (launcher_route_key(*message) || IsDialogMessageW(launcher_state.window, message)) return;
+    TranslateMessage(message);
+    DispatchMessageW(message);
+}
+
 int launcher_run(HINSTANCE instance) {
     if (!launcher_create(instance, GetCommandLineW())) return 1;
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (launcher_route_key(message)) continue;
-        if (IsDialogMessageW(launcher_state.window, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) launcher_dispatch(&message);
     return 0;
 }

@@ -33,11 +33,18 @@ constexpr int LAUNCHER_MAX_ROWS = 512;
 constexpr int LAUNCHER_STATUS_CAPACITY = 256;
 // The bar shows the hospital number, the name and the bed.
 constexpr int LAUNCHER_BAR_FIELDS = 3;
+// The bar's labels and fields, 换患者, the search box, the list, the
+// details, 打开 and 收藏.
+constexpr int LAUNCHER_CHILD_COUNT = 2 * LAUNCHER_BAR_FIELDS + 6;
 
 struct LauncherState {
     HINSTANCE instance;
     HWND window, search, list, details;
     HWND patient_fields[LAUNCHER_BAR_FIELDS];  // in the order a scanner's Enter walks them
+    HWND children[LAUNCHER_CHILD_COUNT];       // every child, in the Tab order
+    // The window's DPI: what its units of layout (a pixel at 96 DPI) and
+    // its fonts are scaled by.
+    int dpi;
     HFONT font, font_title;
     HBRUSH white_brush;
     LauncherLists lists;
@@ -78,6 +85,9 @@ void launcher_star_selected();
 // Enter in a field of the bar moves on to the next field, from the last to
 // the search box. True when the message was consumed.
 bool launcher_route_key(const MSG& message);
+// One message of the window's loop: the keys above, then the dialog keys
+// (Tab between the controls), then the control's own handling.
+void launcher_dispatch(MSG* message);
 int launcher_run(HINSTANCE instance);
 
 // Message boxes go through here, so tests can record what would be shown

@@ -3,25 +3,26 @@
 // program that is missing or a list that cannot be read is said in the
 // status line, never an error box.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/win32/display_scale.h"
+#include "app/win32/suite_look.h"
 #include "delivery/delivery.h"
 #include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
 #include "support/file_bytes.h"
+#include "support/screen_capture.h"
 
 namespace {
 
 void pump() {
     MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT || launcher_route_key(m)) continue;
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        if (m.message != WM_QUIT) launcher_dispatch(&m);
 }
 
 // A box's "caption|text", and a tool's command line; its program starts while `starting`.
@@ -201,6 +202,47 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     open();
     press(VK_DOWN);
     EXPECT_EQ(40, selected_id());
+}
+
+// At the scaling of the test's prefix (LogPixels), a step down any screen holds, and back: whole, nothing lost.
+TEST_F(Launcher, SharpAndWholeAtThisScaling) {
+    const int dpi = window_dpi(window);
+    RECT frame, client, r, box, other, inside;
+    ASSERT_TRUE(GetWindowRect(window, &frame) && GetClientRect(window, &client));
+    EXPECT_TRUE(frame.right - frame.left <= scaled(1280, dpi) && frame.bottom - frame.top <= scaled(680, dpi));
+    wchar_t cue[64] = L"";
+    SendMessageW(s.search, EM_GETCUEBANNER, (WPARAM)cue, 64);
+    EXPECT_STREQ(L"输入名称、拼音首字母（如 ylx）或编号", cue);
+    save_window_picture(window, "launcher-cue", dpi);
+    for (const wchar_t* c = L"ylx"; *c; c++) PostMessageW(s.search, WM_CHAR, *c, 1);
+    BYTE keys[256] = {};  // then Ctrl+A
+    keys[VK_CONTROL] = 0x80, SetKeyboardState(keys);
+    PostMessageW(s.search, WM_KEYDOWN, 'A', 1);
+    PostMessageW(s.search, WM_CHAR, 1, 1);
+    pump();
+    keys[VK_CONTROL] = 0, SetKeyboardState(keys);
+    save_window_picture(window, "launcher", dpi);
+    for (int ink = 0; int at : {dpi, dpi > UNITS_DPI ? UNITS_DPI : UNITS_DPI * 3 / 4, dpi}) {
+        const int width = MulDiv(client.right, at, dpi), height = MulDiv(client.bottom, at, dpi);
+        r = {frame.left, frame.top, frame.right + width - client.right, frame.bottom + height - client.bottom};
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(at, at), (LPARAM)&r);
+        GetClientRect(window, &r);
+        EXPECT_TRUE(r.right == width && r.bottom == height) << at;
+        MapWindowPoints(window, nullptr, (POINT*)&r, 2);  // on the screen, as the controls' boxes
+        for (HWND c = GetWindow(window, GW_CHILD); c && GetWindowRect(c, &box); c = GetWindow(c, GW_HWNDNEXT)) {
+            EXPECT_TRUE(IntersectRect(&inside, &box, &r) && EqualRect(&inside, &box)) << at;
+            for (HWND d = GetWindow(c, GW_HWNDNEXT); d && GetWindowRect(d, &other); d = GetWindow(d, GW_HWNDNEXT))
+                EXPECT_FALSE(IntersectRect(&inside, &box, &other)) << at;
+        }
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC dc = GetDC(window);  // the title's ink in the band, as the window's own device context shows it
+        const int title = ink_height(dc, {0, 0, width, scaled(BAND_HEIGHT, at)});
+        ReleaseDC(window, dc);
+        if (!ink) note_ink_height("launcher", dpi, ink = title);
+        EXPECT_NEAR(MulDiv(ink, at, dpi), title, 2) << at;
+        EXPECT_EQ(L"ylx|找到 3 个工具", text_of(s.search) + L"|" + s.status) << at;
+        EXPECT_TRUE(selected_id() == 18 && SendMessageW(s.search, EM_GETSEL, 0, 0) == MAKELONG(0, 3)) << at;
+    }
 }
 
 // A hospital system's patient goes to a tool with the ward until 换患者; what
