@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
-# Prints Glyvant's start-up, self-test, memory and size figures:
-# - Windows build under Wine: milliseconds from process start to the first
-#   paint of the window, for Glyvant.exe and for a minimal Win32 window built
-#   the same way (Wine's own start-up dominates, so the ratio is the figure
-#   that means something), and the peak working set of each;
+# Prints the suite's start-up, self-test, memory and size figures:
+# - Windows build under Wine: the first paint of each program's window (from
+#   process start) against a minimal Win32 window built the same way, timed
+#   in pairs (bench/startup/first_paint.cpp): Wine's own start-up dominates
+#   both and the machine's speed drifts, so only the ratio within a pair
+#   means something; the median of the pairs' ratios with its interquartile
+#   range, the medians of both times, and the peak working set of each; at
+#   96 DPI and again at 150 % display scaling (144 DPI);
 # - the self-test's wall time, natively and under Wine;
-# - the size of Glyvant.exe;
+# - the size of the first program;
 # - the patient's last assessment in a record of years (Braden's, 50 MB):
 #   the lookup natively and under Wine, and Braden's window started with
 #   the patient beside it: its first paint and when the line shows.
-# Usage: scripts/measure.sh [RUNS] [PROGRAM.exe]   (default 15 runs; medians
-# are printed). PROGRAM.exe, another tool's Windows build, stands in for
-# Glyvant.exe under Wine; the native self-test stays Glyvant's.
+# Usage: scripts/measure.sh [PAIRS] [PROGRAM.exe...]   (default 100 pairs,
+# enough for two runs on one machine to agree within 0.05, which 30 were
+# not; Glyvant.exe, T024 Caprini and the launcher OrvoMedSuite.exe). The first
+# PROGRAM.exe is also the one self-tested under Wine and sized; the native
+# self-test stays Glyvant's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-15}
-program=${2:-build/windows/Glyvant.exe}
+pairs=${1:-100}
+programs=("${@:2}")
+[ ${#programs[@]} -gt 0 ] ||
+  programs=(build/windows/Glyvant.exe build/windows/tests/t024_caprini.exe build/windows/OrvoMedSuite.exe)
+probe=build/windows/bench/startup/glyvant_first_paint.exe
+yardstick=build/windows/bench/startup/glyvant_minimal_window.exe
 
 source scripts/common.sh
 
@@ -23,28 +32,56 @@ if [ -z "${GLYVANT_VIRTUAL_DISPLAY:-}" ]; then
   scripts/bootstrap.sh
   build_preset native glyvant glyvant_last_assessment_bench >/dev/null
   build_preset windows glyvant glyvant_minimal_window glyvant_first_paint glyvant_last_assessment_bench \
-    glyvant_t018_braden >/dev/null
+    glyvant_t018_braden glyvant_t024_caprini orvomed_launcher >/dev/null
 fi
 on_virtual_display 1280x1024x24 "$0" "$@"
 
-wine_session "$PWD/build/windows/wineprefix"
+# The second prefix shows every window at 150 % display scaling (144 DPI).
+scaled_prefix=$PWD/build/windows/wineprefix-1280x1024-144dpi
+wine_session "$PWD/build/windows/wineprefix" "$scaled_prefix"
 work=$(mktemp -d)
 
-median() { sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
+# first_paints PREFIX OUT PROGRAM...: the probe's pairs in the Wine prefix,
+# one line each. It runs on a Wine virtual desktop, which the programs it
+# starts share: without a window manager Wine would wait for one at every
+# window.
+first_paints() {
+  local prefix=$1 out=$2
+  shift 2
+  WINEPREFIX=$prefix wine explorer /desktop=Measure,1280x1024 "$probe" "$pairs" "$yardstick" "$@" \
+    </dev/null 2>/dev/null | tr -d '\r' >"$out"
+}
 
-# The probe runs on a Wine virtual desktop, which the programs it starts
-# share: without a window manager Wine would wait for one at every window.
-# The two programs take turns.
-wine explorer /desktop=Measure,1280x1024 build/windows/bench/startup/glyvant_first_paint.exe \
-  "$runs" build/windows/bench/startup/glyvant_minimal_window.exe "$program" \
-  </dev/null 2>/dev/null | tr -d '\r' > "$work/paint.txt"
-column() { awk -v which="$1" -v field="$2" '$1 == which {print $field}' "$work/paint.txt" | median; }
-minimal_ms=$(column 0 2) minimal_kib=$(column 0 3)
-glyvant_ms=$(column 1 2) glyvant_kib=$(column 1 3)
+# pair_figures FILE WHICH: for the program at place WHICH in the probe's
+# list, the median and quartiles of its pairs' ratios, the medians of both
+# first paints, of both peak working sets and of the last assessment's
+# time, and the number of pairs; pairs where a window never painted are
+# left out of all of them.
+pair_figures() {
+  python3 - "$@" <<'PY'
+import statistics, sys
+path, which = sys.argv[1], sys.argv[2]
+rows = [line.split() for line in open(path) if line.split()[:1] == [which]]
+rows = [[float(v) for v in row[2:]] for row in rows]
+done = [r for r in rows if r[0] > 0 and r[3] > 0]
+if len(done) < 2:
+    sys.exit("no first paint measured for program %s in %s" % (which, path))
+ms, kib, line, minimal_ms, minimal_kib = zip(*done)
+ratios = [r[0] / r[3] for r in done]
+q1, q2, q3 = statistics.quantiles(ratios, n=4, method="inclusive")
+print("%.2f %.2f %.2f %.1f %.1f %d %d %.1f %d %d" % (
+    statistics.median(ratios), q1, q3, statistics.median(ms), statistics.median(minimal_ms),
+    statistics.median(kib), statistics.median(minimal_kib), statistics.median(line), len(done),
+    len(rows) - len(done)))
+PY
+}
+
+first_paints "$WINEPREFIX" "$work/paint-96.txt" "${programs[@]}"
+first_paints "$scaled_prefix" "$work/paint-144.txt" "${programs[@]}"
 
 # Wall time of whole self-test runs, process start to exit.
 selftest_ms() {
-  python3 - "$runs" "$@" <<'PY'
+  python3 - "$pairs" "$@" <<'PY'
 import statistics, subprocess, sys, time
 runs, command = int(sys.argv[1]), sys.argv[2:]
 times = []
@@ -59,30 +96,37 @@ native_selftest=$(selftest_ms build/native/glyvant --selftest "$work/report.txt"
 # GNU time reads the peak of the program alone (a Python parent's would
 # count its own memory, copied into the child before the program starts).
 native_peak=$(/usr/bin/time -f %M build/native/glyvant --selftest "$work/report.txt" 2>&1 >/dev/null | tail -1)
-wine_selftest=$(selftest_ms wine "$program" --selftest "$work/report.txt")
+wine_selftest=$(selftest_ms wine "${programs[0]}" --selftest "$work/report.txt")
 # The record of years, and the window beside it.
 native_lookup=$(XDG_DATA_HOME="$work/data" build/native/glyvant_last_assessment_bench 50)
 wine_lookup=$(wine build/windows/glyvant_last_assessment_bench.exe 50 --keep 2>/dev/null | tr -d '\r')
-wine explorer /desktop=Measure,1280x1024 build/windows/bench/startup/glyvant_first_paint.exe \
-  "$runs" build/windows/bench/startup/glyvant_minimal_window.exe \
-  "build/windows/tests/t018_braden.exe --patient-id=2026999999 --patient-name=测试患者甲" \
-  </dev/null 2>/dev/null | tr -d '\r' > "$work/records.txt"
+first_paints "$WINEPREFIX" "$work/records.txt" \
+  "build/windows/tests/t018_braden.exe --patient-id=2026999999 --patient-name=测试患者甲"
 wine build/windows/glyvant_last_assessment_bench.exe --remove >/dev/null 2>&1
-records_column() { awk -v which="$1" -v field="$2" '$1 == which {print $field}' "$work/records.txt" | median; }
-braden_ms=$(records_column 1 2) braden_line_ms=$(records_column 1 4) records_minimal_ms=$(records_column 0 2)
 
-size=$(stat -c %s "$program")
-name=$(basename "$program")
+size=$(stat -c %s "${programs[0]}")
+name=$(basename "${programs[0]}")
 
 echo "Machine: $(nproc) CPUs, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1); $(wine --version)"
-printf 'start to first paint (Wine)   %s %7.1f ms   minimal window %7.1f ms   ratio %.2f (goal <= 1.2)\n' \
-  "$name" "$glyvant_ms" "$minimal_ms" "$(awk "BEGIN {print $glyvant_ms / $minimal_ms}")"
-printf 'peak working set (Wine)       %s %7d KiB  minimal window %7d KiB\n' "$name" "$glyvant_kib" "$minimal_kib"
+echo "start to first paint under Wine, $pairs pairs of the program and the minimal window; the median"
+echo "of the pairs' ratios (goal <= 1.2) with its interquartile range, medians of the rest:"
+for dpi in 96 144; do
+  printf '  %-20s %7s %-11s %10s %10s %11s %11s\n' "at $dpi DPI" ratio '(IQR)' program minimal 'peak WS' 'minimal WS'
+  for which in $(seq ${#programs[@]}); do
+    figures=$(pair_figures "$work/paint-$dpi.txt" "$which")
+    read -r ratio q1 q3 ms minimal_ms kib minimal_kib _ _ failed <<<"$figures"
+    printf '  %-20s %7.2f (%.2f-%.2f) %7.1f ms %7.1f ms %7d KiB %7d KiB%s\n' \
+      "$(basename "${programs[which - 1]}")" "$ratio" "$q1" "$q3" "$ms" "$minimal_ms" "$kib" "$minimal_kib" \
+      "$([ "$failed" = 0 ] || echo "  ($failed pairs without a first paint left out)")"
+  done
+done
 printf 'self-test wall time           native %.2f ms (goal < 5 ms), peak RSS %d KiB; under Wine %.1f ms\n' \
   "$native_selftest" "$native_peak" "$wine_selftest"
 printf '%s size  %d bytes (%.2f MB; goal < 2 MB)\n' "$name" "$size" "$(awk "BEGIN {print $size / 1048576}")"
 echo "last assessment, native:     $native_lookup"
 echo "last assessment, under Wine: $wine_lookup"
-printf 'Braden with a patient beside the 50 MB record: first paint %.1f ms (minimal window %.1f ms, ratio %.2f; goal <= 1.2), last assessment shown at %.1f ms (goal: within 500 ms of the first paint)\n' \
-  "$braden_ms" "$records_minimal_ms" "$(awk "BEGIN {print $braden_ms / $records_minimal_ms}")" "$braden_line_ms"
+figures=$(pair_figures "$work/records.txt" 1)
+read -r ratio q1 q3 braden_ms records_minimal_ms _ _ braden_line_ms _ _ <<<"$figures"
+printf 'Braden with a patient beside the 50 MB record: first paint %.1f ms (minimal window %.1f ms, ratio %.2f, IQR %.2f-%.2f; goal <= 1.2), last assessment shown at %.1f ms (goal: within 500 ms of the first paint)\n' \
+  "$braden_ms" "$records_minimal_ms" "$ratio" "$q1" "$q3" "$braden_line_ms"
 rm -rf "$work"

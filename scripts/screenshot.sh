@@ -4,6 +4,8 @@
 # F5 pressed in its first input field.
 # Usage: scripts/screenshot.sh [OUT.png] [PROGRAM.exe [ARGUMENTS...]]  (another tool's build, say,
 # started as a hospital system starts it, with a patient)
+# With SCREENSHOT_TYPE set, that text is typed where the window puts the
+# focus instead of F5: a search in the launcher's box, say.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/glyvant.png}
@@ -24,7 +26,11 @@ for _ in $(seq 60); do
   sleep 0.5
 done
 sleep 4                      # the window shows and its first field takes the focus
-xdotool key F5               # Calculate, through the message loop's routing
+if [ -n "${SCREENSHOT_TYPE:-}" ]; then
+  xdotool type --delay 100 "$SCREENSHOT_TYPE"
+else
+  xdotool key F5             # Calculate, through the message loop's routing
+fi
 sleep 2
 mkdir -p "$(dirname "$out")"
 # The desktop's plain background around the window is trimmed away.
