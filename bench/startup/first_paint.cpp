@@ -79,13 +79,13 @@ double elapsed_ms(const LARGE_INTEGER& start) {
     return (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
 }
 
-// Starts `spec` (a program, then its arguments after " --"), times it, and
+// Starts `program_line` (a program, then its arguments after " --"), times it, and
 // closes it. Its times are -1 when it could not be started or did not show
 // what was waited for.
-Sample time_start(const wchar_t* spec) {
+Sample time_start(const wchar_t* program_line) {
     Sample sample = {-1, -1, 0};
     wchar_t program[1024];
-    _snwprintf(program, 1024, L"%ls", spec);
+    _snwprintf(program, 1024, L"%ls", program_line);
     program[1023] = 0;
     const wchar_t* arguments = L"";
     if (wchar_t* rest = wcsstr(program, L" --")) {
