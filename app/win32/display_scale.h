@@ -29,5 +29,5 @@ int system_metric(int index, int dpi);
 void window_rect_for_client(RECT* client, DWORD style, DWORD ex_style, int dpi);
 // Loads the common controls of version 6 that the manifest asks for (the
 // cue banner, Ctrl+A in a field, the themed boxes and lists). Call before
-// the first window.
+// the first control.
 void load_common_controls();
