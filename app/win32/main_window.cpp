@@ -66,7 +66,6 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     s.instance = instance;
     tool_prepare(tool, &s.tool);
     s.result_state = NO_RESULT;
-    load_common_controls();
     // The primary monitor's, where the window opens.
     s.dpi = window_dpi(nullptr);
     create_fonts(s);
@@ -89,17 +88,37 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     s.main_window = window;
     // A primary monitor scaled otherwise since the user signed in.
     if (window_dpi(window) != s.dpi) {
-        const int dpi = window_dpi(window);
-        main_window_rescale(dpi, {x, y, x + scaled(WINDOW_WIDTH, dpi), y + scaled(WINDOW_HEIGHT, dpi)});
+        s.dpi = window_dpi(window);
+        create_fonts(s);
+        SetWindowPos(window, nullptr, x, y, px(WINDOW_WIDTH), px(WINDOW_HEIGHT), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    RECT calculate;
-    GetWindowRect(GetDlgItem(window, IDC_CALCULATE), &calculate);
-    const int below = calculate.bottom + px(CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
+    RECT client;
+    GetClientRect(window, &client);
+    POINT buttons = {0, box_bottom(px(in_footer(CALCULATE_BUTTON_BOX, unscaled(client.bottom, s.dpi))))};
+    ClientToScreen(window, &buttons);
+    const int below = buttons.y + px(CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
     if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    take_start_request(command_line);
+
+    // The window on the screen first, its band, title and panels painted,
+    // and its controls straight after: a nurse sees at once that the tool
+    // is opening. Under Wine each control costs about a millisecond to make
+    // and more to draw, and a window shows only what was painted when its
+    // thread last looked for a message and found none; the look below
+    // finds none (the message is posted only later), and so hands the
+    // painted window to the screen. Windows shows it at once either way.
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
+    MSG none;
+    PeekMessageW(&none, window, WM_FINISH_START, WM_FINISH_START, PM_NOREMOVE);
+    load_common_controls();
+    create_child_controls(window);
+    take_start_request(command_line);
     SetFocus(s.input_controls[0]);
+    UpdateWindow(window);
+    // Then the input lists and boxes, and what the hospital system started
+    // the window with.
+    if (s.choices_pending) PostMessageW(window, WM_CREATE_CHOICES, 0, 0);
+    PostMessageW(window, WM_FINISH_START, 0, 0);
     return window;
 }
 

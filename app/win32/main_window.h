@@ -31,9 +31,9 @@ enum ControlId : int {
 
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
-// Posted after the first paint: the input lists and boxes are created then
-// (below), and then what the hospital system started the window with is
-// finished (finish_start_request).
+// Posted once the window is on the screen with its fields and buttons: the
+// input lists and boxes are created then (below), and then what the hospital
+// system started the window with is finished (finish_start_request).
 constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 constexpr UINT WM_FINISH_START = WM_APP + 2;
 // Posted by the delivery's thread when a pass ends (app/win32/hospital.h).
@@ -82,7 +82,7 @@ struct MainWindowState {
     HWND last_assessment_label;  // the patient's last saved result of the tool on this PC
     HWND patient_dialog;         // the patient window while it is open
     StartRequest start;          // what the hospital system started the window with
-    bool start_pending;          // its lists and boxes, and its message, wait for the first paint
+    bool start_pending;          // its lists and boxes, and its message, wait until the window shows
     HWND input_controls[TOOL_MAX_INPUTS];
     HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
     InputPlace input_places[TOOL_MAX_INPUTS];

@@ -1,7 +1,7 @@
-// The child controls built on WM_CREATE: one row per input in the input view
-// on the left (an edit field, a list of options or a check box, under its
-// section's heading), the verdict, result box, caution and basis on the
-// right, six buttons below.
+// The child controls, made once the window is on the screen: one row per
+// input in the input view on the left (an edit field, a list of options or
+// a check box, under its section's heading), the verdict, result box,
+// caution and basis on the right, six buttons below.
 #include "app/win32/main_window.h"
 
 namespace {

@@ -139,16 +139,8 @@ bool on_command(int id, int notification) {
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CREATE:
-        main_window_state.main_window = window;
-        create_child_controls(window);
-        return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    case WM_PAINT:
-        paint_main_window(window);
-        if (main_window_state.choices_pending) PostMessageW(window, WM_CREATE_CHOICES, 0, 0);
-        if (main_window_state.start_pending) PostMessageW(window, WM_FINISH_START, 0, 0);
-        return 0;
+    case WM_PAINT: paint_main_window(window); return 0;
     case WM_CREATE_CHOICES: create_pending_choices(); return 0;
     case WM_FINISH_START: finish_start_request(); return 0;
     case WM_DELIVERY_DONE: on_delivery_done((DeliveryProblem)wparam, (int)lparam); return 0;

@@ -326,13 +326,15 @@ HFONT suite_font(int height, int weight) {
     return CreateFontW(-px(height), 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, SUITE_FACE);
 }
 
-// Lays the children out at the window's DPI, in fonts of that size; the
-// fonts of the DPI before are deleted once no child holds them.
-void lay_out() {
+// The fonts at the window's DPI.
+void make_fonts() {
+    launcher_state.font = suite_font(FONT_HEIGHT, FW_NORMAL);
+    launcher_state.font_title = suite_font(TITLE_FONT_HEIGHT, FW_BOLD);
+}
+
+// The children at the window's DPI, in its fonts.
+void place_children() {
     LauncherState& s = launcher_state;
-    HFONT old_font = s.font, old_title = s.font_title;
-    s.font = suite_font(FONT_HEIGHT, FW_NORMAL);
-    s.font_title = suite_font(TITLE_FONT_HEIGHT, FW_BOLD);
     for (int k = 0; k < LAUNCHER_CHILD_COUNT; k++) {
         const Child& c = CHILDREN[k];
         RECT r = px_box({c.x, c.y, c.x + c.w, c.y + c.h});
@@ -341,6 +343,14 @@ void lay_out() {
         SendMessageW(s.children[k], WM_SETFONT, (WPARAM)s.font, TRUE);
     }
     SendMessageW(s.list, LB_SETITEMHEIGHT, 0, px(ROW_HEIGHT));
+}
+
+// Lays the children out at the window's DPI, in fonts of that size; the
+// fonts of the DPI before are deleted once no child holds them.
+void lay_out() {
+    HFONT old_font = launcher_state.font, old_title = launcher_state.font_title;
+    make_fonts();
+    place_children();
     DeleteObject(old_font);
     DeleteObject(old_title);
 }
@@ -361,7 +371,7 @@ void create_children() {
     s.list = GetDlgItem(s.window, IDC_LAUNCHER_LIST);
     s.details = GetDlgItem(s.window, IDC_LAUNCHER_DETAILS);
     SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
-    lay_out();
+    place_children();
 }
 
 // The window's outer size at the DPI: its client CLIENT_W x CLIENT_H units.
@@ -387,7 +397,7 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_CREATE:
         launcher_state.window = window;
         launcher_state.dpi = window_dpi(window);
-        create_children();
+        make_fonts();
         return 0;
     case WM_DPICHANGED: on_dpi_changed(window, HIWORD(wparam), *(const RECT*)lparam); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -492,7 +502,6 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
     wc.lpszClassName = CLASS_NAME;
     RegisterClassExW(&wc);
-    load_common_controls();
     // Made at the size it has at the primary monitor's DPI, where it opens,
     // and sized again should its own differ (WM_CREATE reads it).
     const int opening_dpi = window_dpi(nullptr);
@@ -505,15 +514,22 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
         SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     keep_inside_work_area(window);
+    // On the screen first, its controls straight after, as a tool's window
+    // does (app/win32/main_window.cpp tells why).
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    MSG none;
+    PeekMessageW(&none, window, WM_LAUNCHER_DELIVERY_DONE, WM_LAUNCHER_DELIVERY_DONE, PM_NOREMOVE);
+    load_common_controls();
+    create_children();
     StartRequest request;
     start_request_read(nullptr, command_line, &request);
     s.patient = request.patient;
     for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++)
         SetWindowTextW(s.patient_fields[k], s.patient.fields[BAR_FIELDS[k].field]);
     launcher_refresh();
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
     SetFocus(s.search);
+    UpdateWindow(window);
     if (request.complaint[0]) launcher_message_box(window, request.complaint, L"启动参数有误", MB_OK | MB_ICONWARNING);
     // Results a tool left waiting for the hospital's database go now, and
     // again every few minutes while the launcher is open.
