@@ -36,20 +36,22 @@ if [ -z "${GLYVANT_VIRTUAL_DISPLAY:-}" ]; then
 fi
 on_virtual_display 1280x1024x24 "$0" "$@"
 
-# The second prefix shows every window at 150 % display scaling (144 DPI).
-scaled_prefix=$PWD/build/windows/wineprefix-1280x1024-144dpi
-wine_session "$PWD/build/windows/wineprefix" "$scaled_prefix"
+# Prefixes of their own, each with a Wine virtual desktop (named for its
+# size, as the tests' are) that the programs share: without a window
+# manager Wine would wait for one at every window. The second shows every
+# window at 150 % display scaling (144 DPI).
+prefix=$PWD/build/windows/measure/wineprefix-1280x1024
+scaled_prefix=$PWD/build/windows/measure/wineprefix-1280x1024-144dpi
+mkdir -p build/windows/measure
+wine_session "$prefix" "$scaled_prefix"
 work=$(mktemp -d)
 
 # first_paints PREFIX OUT PROGRAM...: the probe's pairs in the Wine prefix,
-# one line each. It runs on a Wine virtual desktop, which the programs it
-# starts share: without a window manager Wine would wait for one at every
-# window.
+# one line each.
 first_paints() {
   local prefix=$1 out=$2
   shift 2
-  WINEPREFIX=$prefix wine explorer /desktop=Measure,1280x1024 "$probe" "$pairs" "$yardstick" "$@" \
-    </dev/null 2>/dev/null | tr -d '\r' >"$out"
+  WINEPREFIX=$prefix wine "$probe" "$pairs" "$yardstick" "$@" </dev/null 2>/dev/null | tr -d '\r' >"$out"
 }
 
 # pair_figures FILE WHICH: for the program at place WHICH in the probe's
