@@ -119,10 +119,11 @@ Sample time_start(const wchar_t* program_line) {
         if (ms > GIVE_UP_MS) break;
         Sleep(1);
     }
-    HWND line = window && *arguments ? GetDlgItem(window, LAST_ASSESSMENT_ID) : nullptr;
-    while (line) {
+    // The line is made after the first paint, with the window's other
+    // controls: until then it is not there.
+    while (window && *arguments) {
         wchar_t text[8] = L"";
-        SendMessageW(line, WM_GETTEXT, 8, (LPARAM)text);
+        if (HWND line = GetDlgItem(window, LAST_ASSESSMENT_ID)) SendMessageW(line, WM_GETTEXT, 8, (LPARAM)text);
         double ms = elapsed_ms(start);
         if (text[0]) {
             sample.line_ms = ms;
