@@ -98,15 +98,31 @@ struct PlatformCalls {
     // the Windows user and computer names. False (and empty) when unknown.
     bool (*user_name)(wchar_t* name, int capacity);
     bool (*computer_name)(wchar_t* name, int capacity);
-    // The names (not paths) of the files in `folder` whose names end with
-    // `suffix`, at most `capacity` of them, each cut to
-    // PLATFORM_NAME_CAPACITY - 1. Returns how many; -1 when the folder
-    // cannot be read (0 when it does not exist).
-    int (*list_folder)(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity);
-    // Whether the process of that id runs on this computer.
-    bool (*process_running)(unsigned long id);
+    // Calls `each` for every file (not folder) in `folder` whose name fits
+    // PLATFORM_NAME_CAPACITY, with its name and when it was last written (in
+    // the system's own units: only their order counts). Returns how many
+    // files it was called for; 0 when the folder does not exist, -1 when it
+    // cannot be read.
+    int (*scan_folder)(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t written, void* context),
+                       void* context);
+    // When the process of that id started, in the system's own units, so
+    // that another process given the same id later is not taken for it.
+    // False when no such process runs, or it cannot be asked (another
+    // user's).
+    bool (*process_start_time)(unsigned long id, uint64_t* started);
+    // Runs `work` on a thread of its own and waits for it at most
+    // `milliseconds`. PLATFORM_DONE when it ended in time; PLATFORM_IN_USE
+    // when it still runs, and goes on alone (what it reaches must stay
+    // valid until it ends); PLATFORM_FAILED when no thread could be made
+    // and nothing ran.
+    PlatformStatus (*run_bounded)(struct PlatformWork* work, int milliseconds);
 };
-constexpr int PLATFORM_NAME_CAPACITY = 64;
+// A piece of work for run_bounded: the first member of its caller's record.
+struct PlatformWork {
+    void (*run)(PlatformWork* work);
+};
+// A file name the program makes holds fewer characters than this.
+constexpr int PLATFORM_NAME_CAPACITY = 96;
 
 extern PlatformCalls platform_calls;
 extern const PlatformCalls platform_system_calls;
@@ -161,3 +177,18 @@ constexpr int utf8_capacity_for(int length) { return length * 3 + 1; }
 // Converts terminated UTF-8 to wide text with its terminator, all or nothing
 // like utf8_from_wide. A malformed sequence becomes U+FFFD.
 int wide_from_utf8(const char* text, wchar_t* out, int capacity);
+
+// Appends one code point at `*length`: a surrogate pair where wchar_t has
+// 16 bits. False, nothing written, when it does not fit before the
+// terminator's place.
+bool wide_append_code_point(uint32_t c, wchar_t* out, int* length, int capacity);
+
+// Whether `length` bytes are UTF-8 exactly: no malformed, overlong or
+// surrogate sequence, nothing beyond U+10FFFF, no NUL byte. A text that is
+// not (GBK, say) would otherwise be read with U+FFFD in its place.
+bool utf8_valid(const char* bytes, int length);
+
+// The text in Unicode's canonical composition (NFC), terminated, all or
+// nothing like utf8_from_wide: its length, or -1 (with `out` empty) when it
+// does not fit or holds more than a thousand code points once decomposed.
+int text_nfc(const wchar_t* text, wchar_t* out, int capacity);

@@ -27,6 +27,8 @@ void local_time(LocalTime* time);
 bool random_bytes(unsigned char* bytes, int count);
 bool user_name(wchar_t* name, int capacity);
 bool computer_name(wchar_t* name, int capacity);
-int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity);
-bool process_running(unsigned long id);
+int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t written, void* context),
+                void* context);
+bool process_start_time(unsigned long id, uint64_t* started);
+PlatformStatus run_bounded(PlatformWork* work, int milliseconds);
 }  // namespace system_call

@@ -92,23 +92,49 @@ int utf8_from_wide(const wchar_t* text, char* out, int capacity) {
     return n;
 }
 
+bool wide_append_code_point(uint32_t c, wchar_t* out, int* length, int capacity) {
+    bool pair = sizeof(wchar_t) == 2 && c >= 0x10000;
+    if (*length + (pair ? 2 : 1) > capacity - 1) return false;
+    if (pair) {
+        out[(*length)++] = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));
+        out[(*length)++] = (wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        out[(*length)++] = (wchar_t)c;
+    }
+    return true;
+}
+
 int wide_from_utf8(const char* text, wchar_t* out, int capacity) {
     if (capacity < 1) return -1;
     int n = 0;
     for (const unsigned char* p = (const unsigned char*)text; *p;) {
-        uint32_t c = next_utf8(p);
-        bool pair = sizeof(wchar_t) == 2 && c >= 0x10000;
-        if (n + (pair ? 2 : 1) > capacity - 1) {
+        if (!wide_append_code_point(next_utf8(p), out, &n, capacity)) {
             out[0] = 0;
             return -1;
-        }
-        if (pair) {
-            out[n++] = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));
-            out[n++] = (wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out[n++] = (wchar_t)c;
         }
     }
     out[n] = 0;
     return n;
+}
+
+bool utf8_valid(const char* bytes, int length) {
+    const unsigned char* p = (const unsigned char*)bytes;
+    const unsigned char* end = p + length;
+    while (p < end) {
+        if (*p == 0) return false;
+        if (*p < 0x80) {
+            p++;
+            continue;
+        }
+        // The decoder reads up to the next byte that is no continuation: a
+        // terminated copy of the sequence keeps it within the text.
+        unsigned char sequence[5] = {};
+        int k = 0;
+        for (; k < 4 && p + k < end && (k == 0 || (p[k] & 0xC0) == 0x80); k++) sequence[k] = p[k];
+        const unsigned char* q = sequence;
+        if (next_utf8(q) == REPLACEMENT && !(k >= 3 && sequence[0] == 0xEF && sequence[1] == 0xBF && sequence[2] == 0xBD))
+            return false;
+        p += q - sequence;
+    }
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <signal.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -168,23 +169,63 @@ bool computer_name(wchar_t* name, int capacity) {
     return false;
 }
 
-int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity) {
-    char name[PATH_BYTES], ending[256];
-    if (!narrow_path(folder, name) || utf8_from_wide(suffix, ending, sizeof ending) < 0) return -1;
+int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t written, void* context),
+                void* context) {
+    char name[PATH_BYTES];
+    if (!narrow_path(folder, name)) return -1;
     DIR* dir = opendir(name);
     if (!dir) return errno == ENOENT ? 0 : -1;
-    int count = 0;
-    size_t ending_length = strlen(ending);
+    int count = 0, at = (int)strlen(name);
     while (dirent* entry = readdir(dir)) {
-        size_t length = strlen(entry->d_name);
-        if (count >= capacity || length < ending_length || strcmp(entry->d_name + length - ending_length, ending) != 0)
-            continue;
-        if (wide_from_utf8(entry->d_name, names[count], PLATFORM_NAME_CAPACITY) >= 0) count++;
+        wchar_t wide[PLATFORM_NAME_CAPACITY];
+        struct stat about;
+        if (at + 2 + strlen(entry->d_name) > sizeof name) continue;
+        name[at] = '/';
+        strcpy(name + at + 1, entry->d_name);
+        bool file = stat(name, &about) == 0 && S_ISREG(about.st_mode);
+        name[at] = 0;
+        if (!file || wide_from_utf8(entry->d_name, wide, PLATFORM_NAME_CAPACITY) < 0) continue;
+        each(wide, (int64_t)about.st_mtim.tv_sec * 1000000000 + about.st_mtim.tv_nsec, context);
+        count++;
     }
     closedir(dir);
     return count;
 }
 
-bool process_running(unsigned long id) { return kill((pid_t)id, 0) == 0 || errno == EPERM; }
+bool process_start_time(unsigned long id, uint64_t* started) {
+    // The 22nd field of /proc/<id>/stat, after the command's name in
+    // parentheses (which may itself hold spaces and parentheses).
+    char path[64], stat_line[1024];
+    snprintf(path, sizeof path, "/proc/%lu/stat", id);
+    FILE* file = fopen(path, "r");
+    if (!file) return false;
+    size_t n = fread(stat_line, 1, sizeof stat_line - 1, file);
+    fclose(file);
+    stat_line[n] = 0;
+    const char* p = strrchr(stat_line, ')');
+    if (!p) return false;
+    for (int field = 2; field < 22 && p; field++) p = strchr(p + 1, ' ');
+    if (!p) return false;
+    *started = strtoull(p + 1, nullptr, 10);
+    return true;
+}
+
+PlatformStatus run_bounded(PlatformWork* work, int milliseconds) {
+    pthread_t thread;
+    auto entry = [](void* w) -> void* {
+        PlatformWork* work = (PlatformWork*)w;
+        work->run(work);
+        return nullptr;
+    };
+    if (pthread_create(&thread, nullptr, entry, work) != 0) return PLATFORM_FAILED;
+    timespec deadline;
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += milliseconds / 1000;
+    deadline.tv_nsec += (long)(milliseconds % 1000) * 1000000;
+    if (deadline.tv_nsec >= 1000000000) deadline.tv_sec++, deadline.tv_nsec -= 1000000000;
+    if (pthread_timedjoin_np(thread, nullptr, &deadline) == 0) return PLATFORM_DONE;
+    pthread_detach(thread);
+    return PLATFORM_IN_USE;
+}
 
 }  // namespace system_call

@@ -178,10 +178,11 @@ bool computer_name(wchar_t* name, int capacity) {
     return false;
 }
 
-int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[64], int capacity) {
+int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t written, void* context),
+                void* context) {
     wchar_t pattern[MAX_PATH * 2];
-    if (_snwprintf(pattern, MAX_PATH * 2, L"%ls\\*%ls", folder, suffix) < 0) return -1;
-    pattern[MAX_PATH * 2 - 1] = 0;
+    int n = _snwprintf(pattern, MAX_PATH * 2, L"%ls\\*", folder);
+    if (n < 0 || n >= MAX_PATH * 2) return -1;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) {
@@ -189,25 +190,40 @@ int list_folder(const wchar_t* folder, const wchar_t* suffix, wchar_t (*names)[6
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : -1;
     }
     int count = 0;
-    size_t ending = wcslen(suffix);
     do {
-        size_t length = wcslen(found.cFileName);
-        // The pattern also matches short names and longer endings: the
-        // name itself must end so.
-        if (count < capacity && length >= ending && length < PLATFORM_NAME_CAPACITY &&
-            wcscmp(found.cFileName + length - ending, suffix) == 0 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            wcscpy(names[count++], found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || wcslen(found.cFileName) >= PLATFORM_NAME_CAPACITY)
+            continue;
+        each(found.cFileName,
+             (int64_t)(((uint64_t)found.ftLastWriteTime.dwHighDateTime << 32) | found.ftLastWriteTime.dwLowDateTime),
+             context);
+        count++;
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return count;
 }
 
-bool process_running(unsigned long id) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)id);
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+bool process_start_time(unsigned long id, uint64_t* started) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, (DWORD)id);
+    if (!process) return false;
+    FILETIME created = {}, exited, kernel, user;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT &&
+                   GetProcessTimes(process, &created, &exited, &kernel, &user);
     CloseHandle(process);
+    *started = ((uint64_t)created.dwHighDateTime << 32) | created.dwLowDateTime;
     return running;
+}
+
+DWORD WINAPI run_work(void* work) {
+    ((PlatformWork*)work)->run((PlatformWork*)work);
+    return 0;
+}
+
+PlatformStatus run_bounded(PlatformWork* work, int milliseconds) {
+    HANDLE thread = CreateThread(nullptr, 0, run_work, work, 0, nullptr);
+    if (!thread) return PLATFORM_FAILED;
+    bool ended = WaitForSingleObject(thread, (DWORD)milliseconds) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended ? PLATFORM_DONE : PLATFORM_IN_USE;
 }
 
 }  // namespace system_call
