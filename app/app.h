@@ -9,11 +9,17 @@
 constexpr int SELFTEST_PATH_CAPACITY = 520;
 
 // Reads a whole command line, the program's own path included. Returns true
-// when it contains "--selftest" anywhere (a plain substring, not a token);
-// `path` then holds the report path that follows: quoted (to the closing
-// quote, or to the end when there is none) or up to the next space, cut to
-// capacity - 1 characters, "selftest.txt" when nothing follows.
+// when one of its arguments after the program's path is "--selftest" as a
+// whole, never text inside another argument's value (a patient named
+// "--selftest C:\x" is only a name); `path` then holds the argument that
+// follows, the report path (split as Windows programs split their command
+// line, so quoted it may hold spaces), cut to capacity - 1 characters,
+// "selftest.txt" when nothing follows.
 bool command_line_selftest_path(const wchar_t* command_line, wchar_t* path, int capacity);
+
+// Where the arguments begin: after the program's own path, quoted without
+// escapes or up to a space, as Windows reads it.
+const wchar_t* command_line_after_program(const wchar_t* command_line);
 
 // Joins arguments into one command line as Windows passes it to a program:
 // single spaces between them, an argument that holds a space wrapped in double
@@ -53,7 +59,8 @@ void input_field_complaint(const InputDef& input, int number, const wchar_t* typ
 //                       would rather not put a name on a command line that
 //                       other programs on the PC can read
 //
-// A program started with "--selftest" reads none of them.
+// A program started with "--selftest" reads none of them. A patient given
+// both on the command line and in the file is taken only when the two agree.
 
 // One argument, a --patient-file path included, holds at most this many
 // characters.
@@ -85,6 +92,21 @@ struct StartRequest {
 // box, is left out; a typed input's value stands as sent, with a line in
 // the complaint when its input does not take it.
 void start_request_read(const PreparedTool* tool, const wchar_t* command_line, StartRequest* request);
+
+// ---- The launcher's hand-over ----------------------------------------------------
+//
+// The launcher gives a tool its patient in a file of the user's own data
+// folder, never on the command line, which process auditing and other
+// programs on the PC can read: "<per-user data folder>/OrvoMedSuite/handover/
+// <32 hex digits>.txt", the option lines of --patient-file. A tool removes
+// such a file once it has read it; a hospital system's own patient file
+// elsewhere is left as it is.
+#define HANDOVER_FOLDER L"handover"
+constexpr int HANDOVER_NAME_DIGITS = 32;
+
+// Writes the patient's hand-over file (a new random name, whole or not at
+// all) and its path into `path`. False when it could not be written.
+bool handover_write(const Patient& patient, wchar_t* path, int capacity);
 
 // The next argument of a Windows command line, as a program's start-up
 // splits it: spaces and tabs between arguments, double quotes around

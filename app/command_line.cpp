@@ -6,28 +6,32 @@
 
 #include "tool/tool.h"
 
-namespace {
-const wchar_t SELFTEST_SWITCH[] = L"--selftest";
-constexpr int SWITCH_LENGTH = sizeof SELFTEST_SWITCH / sizeof SELFTEST_SWITCH[0] - 1;
-}  // namespace
+const wchar_t* command_line_after_program(const wchar_t* command_line) {
+    const wchar_t* cursor = command_line;
+    while (*cursor == L' ' || *cursor == L'\t') cursor++;
+    if (*cursor == L'"') {
+        cursor++;
+        while (*cursor && *cursor != L'"') cursor++;
+        if (*cursor) cursor++;
+    } else {
+        while (*cursor && *cursor != L' ' && *cursor != L'\t') cursor++;
+    }
+    return cursor;
+}
 
 bool command_line_selftest_path(const wchar_t* command_line, wchar_t* path, int capacity) {
     if (capacity < 1) return false;
     path[0] = 0;
-    const wchar_t* found = command_line ? wcsstr(command_line, SELFTEST_SWITCH) : nullptr;
-    if (!found) return false;
-    const wchar_t* p = found + SWITCH_LENGTH;
-    while (*p == L' ') p++;  // spaces only: a tab begins the path
-    wchar_t end = L' ';
-    if (*p == L'"') {
-        end = L'"';
-        p++;
+    if (!command_line) return false;
+    const wchar_t* cursor = command_line_after_program(command_line);
+    wchar_t argument[START_ARGUMENT_CAPACITY];
+    bool cut = false;
+    while (command_line_argument(&cursor, argument, START_ARGUMENT_CAPACITY, &cut)) {
+        if (cut || wcscmp(argument, L"--selftest") != 0) continue;
+        if (!command_line_argument(&cursor, path, capacity, &cut) || !path[0]) text_copy(path, capacity, L"selftest.txt");
+        return true;
     }
-    int n = 0;
-    for (; *p && *p != end && n < capacity - 1; p++) path[n++] = *p;
-    path[n] = 0;
-    if (n == 0) text_copy(path, capacity, L"selftest.txt");
-    return true;
+    return false;
 }
 
 int command_line_join(const wchar_t* const* arguments, int count, wchar_t* command_line,

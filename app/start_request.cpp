@@ -7,6 +7,7 @@
 #include <wchar.h>
 
 #include "platform/platform.h"
+#include "store/store.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ struct Source {
     Patient patient;
     bool given[PATIENT_FIELD_COUNT];
     bool identity_at_fault;
+    Source* file;  // the command line's: the patient file it named, once read
 };
 
 void complain(Source& source, const wchar_t* argument, const wchar_t* what) {
@@ -120,7 +122,7 @@ void read_option(Source& source, const wchar_t* argument, const wchar_t* option)
     for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
         if (!same(name, patient_field_name(field).option)) continue;
         if (!equals) break;
-        PatientFieldFault fault = patient_field_fault(value);
+        PatientFieldFault fault = patient_field_fault(field, value);
         if (fault != PATIENT_FIELD_SOUND) {
             wchar_t what[128];
             patient_field_fault_text(field, fault, what, 128);
@@ -140,29 +142,88 @@ void read_option(Source& source, const wchar_t* argument, const wchar_t* option)
     complain(source, argument, L"未知参数");
 }
 
-// The identity of a source goes to the request only whole.
-void finish(Source& source) {
-    bool any = false;
-    for (bool g : source.given) any = any || g;
-    if (source.identity_at_fault) {
-        text_append(source.request->complaint, START_COMPLAINT_CAPACITY,
-                    source.from_file ? L"患者信息文件中的患者身份未采用，请核对后重新填写。\r\n"
-                                    : L"命令行中的患者身份未采用，请核对后重新填写。\r\n");
+bool gives_identity(const Source& source) {
+    for (bool g : source.given)
+        if (g) return true;
+    return source.identity_at_fault;
+}
+
+// The identity goes to the request only whole, and from one source: given
+// by both the command line and the file, it is taken only when the two
+// agree field for field, so that no field of one patient is ever filed
+// with another's.
+void finish(Source& line) {
+    StartRequest* request = line.request;
+    const wchar_t* refused = nullptr;
+    if (line.identity_at_fault) refused = L"命令行中的患者身份未采用，请核对后重新填写。\r\n";
+    Source* file = line.file;
+    if (file && file->identity_at_fault)
+        refused = L"患者信息文件中的患者身份未采用，请核对后重新填写。\r\n";
+    if (file && gives_identity(*file) && gives_identity(line)) {
+        wchar_t differing[128] = L"";
+        for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+            if (wcscmp(file->patient.fields[field], line.patient.fields[field]) == 0) continue;
+            if (differing[0]) text_append(differing, 128, L"、");
+            text_append(differing, 128, patient_field_name(field).label);
+        }
+        if (differing[0] || refused) {
+            wchar_t complaint[256];
+            text_format(complaint, 256,
+                        L"命令行和患者信息文件给出的患者%ls%ls%ls，两处的患者身份和预填数值均未采用，请核对后重新填写。\r\n",
+                        refused ? L"无法核对" : L"不一致（", refused ? L"" : differing, refused ? L"" : L"）");
+            text_append(request->complaint, START_COMPLAINT_CAPACITY, complaint);
+            for (StartPreset& preset : request->presets) preset = {};
+            return;
+        }
+    }
+    if (refused) {
+        text_append(request->complaint, START_COMPLAINT_CAPACITY, refused);
         return;
     }
-    if (!any) return;
+    const Source& taken = file && gives_identity(*file) ? *file : line;
     for (int field = 0; field < PATIENT_FIELD_COUNT; field++)
-        if (source.given[field]) text_copy(source.request->patient.fields[field], PATIENT_FIELD_CAPACITY, source.patient.fields[field]);
+        if (taken.given[field]) text_copy(request->patient.fields[field], PATIENT_FIELD_CAPACITY, taken.patient.fields[field]);
+}
+
+// Whether `path` is a hand-over file the launcher wrote: its own folder,
+// and a name of its own making, nothing a command line could bend to name
+// another file.
+bool is_handover_file(const wchar_t* path) {
+    wchar_t folder[RECORD_PATH_CAPACITY];
+    int length = store_suite_path(HANDOVER_FOLDER, folder, RECORD_PATH_CAPACITY);
+    if (length < 0 || wcsncmp(path, folder, (size_t)length) != 0 || path[length] != PLATFORM_PATH_SEPARATOR) return false;
+    const wchar_t* name = path + length + 1;
+    int n = 0;
+    for (; (name[n] >= L'0' && name[n] <= L'9') || (name[n] >= L'a' && name[n] <= L'f'); n++) {
+    }
+    return n == HANDOVER_NAME_DIGITS && wcscmp(name + n, L".txt") == 0;
 }
 
 void read_file(Source& source, const wchar_t* argument, const wchar_t* path) {
-    char bytes[START_FILE_CAPACITY];
+    static thread_local char bytes[START_FILE_CAPACITY];
     int length = platform_read_small_file(path, bytes, START_FILE_CAPACITY);
-    if (length < 0) {
-        complain(source, argument, L"文件无法读取，或超过 16 KB");
+    // Read once: the patient it names stays on no disk after the tool has it.
+    if (length >= 0 && is_handover_file(path)) platform_calls.remove_file(path);
+    if (source.file) {
+        complain(source, argument, L"重复给出");
+        source.identity_at_fault = true;
         return;
     }
-    Source file = {source.request, source.tool, true, L"", {}, {}, false};
+    static thread_local Source file;
+    file = {source.request, source.tool, true, L"", {}, {}, false, nullptr};
+    source.file = &file;
+    if (length < 0) {
+        complain(source, argument, L"文件无法读取，或超过 16 KB");
+        file.identity_at_fault = true;
+        return;
+    }
+    // A file in another encoding (GBK) would be read with U+FFFD for every
+    // character, a NUL would cut a number short: nothing of it is used.
+    if (!utf8_valid(bytes, length)) {
+        complain(source, argument, L"文件不是 UTF-8 文本，或含空字符（NUL），其中内容均未采用");
+        file.identity_at_fault = true;
+        return;
+    }
     char* line = bytes;
     if (length >= 3 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
         (unsigned char)bytes[2] == 0xBF)
@@ -186,7 +247,6 @@ void read_file(Source& source, const wchar_t* argument, const wchar_t* path) {
         line = next;
     }
     file.where = L"";
-    finish(file);
 }
 
 }  // namespace
@@ -234,17 +294,8 @@ bool command_line_argument(const wchar_t** cursor, wchar_t* argument, int capaci
 void start_request_read(const PreparedTool* tool, const wchar_t* command_line, StartRequest* request) {
     *request = {};
     if (!command_line) return;
-    const wchar_t* cursor = command_line;
-    // The program's own path: quoted without escapes, or up to a space.
-    while (*cursor == L' ' || *cursor == L'\t') cursor++;
-    if (*cursor == L'"') {
-        cursor++;
-        while (*cursor && *cursor != L'"') cursor++;
-        if (*cursor) cursor++;
-    } else {
-        while (*cursor && *cursor != L' ' && *cursor != L'\t') cursor++;
-    }
-    Source source = {request, tool, false, L"", {}, {}, false};
+    const wchar_t* cursor = command_line_after_program(command_line);
+    Source source = {request, tool, false, L"", {}, {}, false, nullptr};
     wchar_t argument[START_ARGUMENT_CAPACITY];
     bool cut = false;
     while (command_line_argument(&cursor, argument, START_ARGUMENT_CAPACITY, &cut)) {
@@ -257,4 +308,28 @@ void start_request_read(const PreparedTool* tool, const wchar_t* command_line, S
         if (cut) source.identity_at_fault = true;
     }
     finish(source);
+}
+
+bool handover_write(const Patient& patient, wchar_t* path, int capacity) {
+    if (capacity > 0) path[0] = 0;
+    wchar_t folder[RECORD_PATH_CAPACITY], name[HANDOVER_NAME_DIGITS + 8];
+    unsigned char random[HANDOVER_NAME_DIGITS / 2];
+    if (store_suite_folder(HANDOVER_FOLDER, folder, RECORD_PATH_CAPACITY) < 0 ||
+        !platform_calls.random_bytes(random, sizeof random))
+        return false;
+    for (int k = 0; k < HANDOVER_NAME_DIGITS / 2; k++) text_format(name + 2 * k, 3, L"%02x", random[k]);
+    text_append(name, HANDOVER_NAME_DIGITS + 8, L".txt");
+    if (text_format(path, capacity, L"%ls%lc%ls", folder, PLATFORM_PATH_SEPARATOR, name) < 0) return false;
+    static thread_local wchar_t lines[PATIENT_FIELD_COUNT * (PATIENT_FIELD_CAPACITY + 32)];
+    lines[0] = 0;
+    for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+        if (!patient.fields[field][0]) continue;
+        wchar_t line[PATIENT_FIELD_CAPACITY + 32];
+        text_format(line, PATIENT_FIELD_CAPACITY + 32, L"%ls=%ls\n", patient_field_name(field).option,
+                    patient.fields[field]);
+        text_append(lines, PATIENT_FIELD_COUNT * (PATIENT_FIELD_CAPACITY + 32), line);
+    }
+    static thread_local char bytes[utf8_capacity_for(PATIENT_FIELD_COUNT * (PATIENT_FIELD_CAPACITY + 32))];
+    int n = utf8_from_wide(lines, bytes, (int)sizeof bytes);
+    return n >= 0 && platform_publish_new_file(path, bytes, n);
 }

@@ -26,28 +26,35 @@ struct Patient {
     wchar_t fields[PATIENT_FIELD_COUNT][PATIENT_FIELD_CAPACITY];  // empty when not given
 };
 
-// Each field's command-line option (without "--" and "=") and the words a
-// nurse reads for it.
+// Each field's command-line option (without "--" and "="), the words a
+// nurse reads for it, and whether it is a number (read with full-width
+// digits and letters as their ASCII forms, so that "２０２６００１２３４" and
+// "2026001234" are one patient).
 struct PatientFieldName {
     const wchar_t* option;
     const wchar_t* label;
+    bool number;
 };
 const PatientFieldName& patient_field_name(int field);
 
 enum PatientFieldFault {
     PATIENT_FIELD_SOUND,
-    PATIENT_FIELD_CONTROL,   // holds a control character (a tab, a line break, an escape)
-    PATIENT_FIELD_TOO_LONG,  // more than PATIENT_FIELD_LIMIT characters
+    PATIENT_FIELD_CONTROL,     // holds a control character (a tab, a line break, an escape)
+    PATIENT_FIELD_INVISIBLE,   // holds a format or direction character, which shows nothing
+                               // or turns the text around ("2026001234" drawn as "4321006202")
+    PATIENT_FIELD_UNREADABLE,  // holds U+FFFD or half a surrogate pair: text read in the wrong encoding
+    PATIENT_FIELD_TOO_LONG,    // more than PATIENT_FIELD_LIMIT characters
 };
-// What is wrong with `text` as a field's value, spaces around it aside.
-PatientFieldFault patient_field_fault(const wchar_t* text);
+// What is wrong with `text` as the value of `field`, spaces around it aside.
+PatientFieldFault patient_field_fault(int field, const wchar_t* text);
 // "住院号最多 32 个字符" and the like: what the field takes, for a message
 // that names the argument or the box.
 int patient_field_fault_text(int field, PatientFieldFault fault, wchar_t* text, int capacity);
 
-// Sets a field to `text` without the spaces around it (a scanner may add
-// them). False, leaving the field as it was, when patient_field_fault
-// finds fault with it.
+// Sets a field to `text` as it is kept: without the spaces around it (a
+// scanner may add them), in Unicode's composed form (NFC), a number's
+// full-width digits and letters as ASCII. False, leaving the field as it
+// was, when patient_field_fault finds fault with it.
 bool patient_set_field(Patient* patient, int field, const wchar_t* text);
 
 // Who the result belongs to as far as it is given.
@@ -65,16 +72,11 @@ PatientState patient_state(const Patient& patient);
 // 2026001234　12 床　普外一科", the parts not given left out; "" for none.
 int patient_line(const Patient& patient, wchar_t* line, int capacity);
 
-// The arguments that give a program the patient and the nurse, one
-// "--option=value" for each field given, each quoted as Windows programs
-// read their command line, a space before each. Returns the length, or -1
-// when they do not fit (`arguments` then empty: half a patient is none).
-int patient_arguments(const Patient& patient, wchar_t* arguments, int capacity);
-
 // Text from outside the program (a name, a number, a user name) as a
 // spreadsheet cell shows it as text: one that begins with "=", "+", "-",
-// "@", a tab or a carriage return, which Excel and LibreOffice would take
-// for a formula, gets a leading apostrophe. Cut to capacity - 1.
+// "@", a tab, a line break or the full-width "＝＋－＠", which Excel and
+// LibreOffice would take for a formula, gets a leading apostrophe. Cut to
+// capacity - 1.
 int spreadsheet_text(const wchar_t* text, wchar_t* cell, int capacity);
 // Whether a cell beginning with `c` would be taken for a formula.
 bool spreadsheet_formula_start(wchar_t c);

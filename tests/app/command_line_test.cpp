@@ -5,6 +5,9 @@
 #include <wchar.h>
 
 #include "app/app.h"
+#include "platform/platform.h"
+#include "store/store.h"
+#include "support/test_data_folder.h"
 
 namespace {
 
@@ -27,13 +30,18 @@ TEST(CommandLine, SelftestSwitchAndReportPath) {
         {L"Glyvant.exe --selftest my report.txt", true, L"my"},
         {L"Glyvant.exe --selftest \"my report.txt", true, L"my report.txt"},  // runs to the end
         {L"Glyvant.exe --selftest \"\"", true, L"selftest.txt"},
-        {L"Glyvant.exe --selftestglued.txt", true, L"glued.txt"},
-        {L"Glyvant.exe --selftest\tout.txt", true, L"\tout.txt"},  // only spaces are skipped
-        {L"Glyvant.exe x--selftest--selftest y", true, L"--selftest"},
-        // The first occurrence wins, the program's own path included.
-        {L"C:\\ward--selftest\\Glyvant.exe --selftest out.txt", true, L"\\Glyvant.exe"},
-        {L"\"C:\\ward--selftest\\Glyvant.exe\"", true, L"\\Glyvant.exe\""},
+        {L"Glyvant.exe --selftest\tout.txt", true, L"out.txt"},
+        {L"Glyvant.exe --bed=3 --selftest out.txt", true, L"out.txt"},
         {L"Glyvant.exe --selftest C:\\报告\\自检.txt", true, L"C:\\报告\\自检.txt"},
+        // Only a whole argument is the switch: never text inside another
+        // argument's value, nor the program's own path.
+        {L"Glyvant.exe --selftestglued.txt", false, L""},
+        {L"Glyvant.exe x--selftest--selftest y", false, L""},
+        {L"Glyvant.exe \"--patient-name=--selftest C:\\Users\\Public\\x y\"", false, L""},
+        {L"Glyvant.exe --patient-name=\"--selftest \\\\server\\share\\x\"", false, L""},
+        {L"Glyvant.exe --patient-name=甲 \" --selftest\"", false, L""},
+        {L"C:\\ward--selftest\\Glyvant.exe out.txt", false, L""},
+        {L"\"C:\\ward --selftest\\Glyvant.exe\" --selftest out.txt", true, L"out.txt"},
     };
     for (const Case& c : cases) {
         wchar_t path[SELFTEST_PATH_CAPACITY];
@@ -113,7 +121,9 @@ TEST(StartRequest, PatientAndInputsFromTheCommandLine) {
         const wchar_t* patient_line;  // as the band shows it
         const wchar_t* presets[3];    // nullptr: not given
         const wchar_t* complaint;     // a piece of it; "" when there is none
+        std::string file = {};        // the bytes of p.txt, when the case writes it
     };
+    const std::string sound_file = "\xef\xbb\xbfpatient-id=2026001234\r\npatient-name=测试乙\r\n";
     const Case cases[] = {
         {L"T018.exe --patient-id=2026001234 \"--patient-name=测试 患者\" --bed=12 --ward=普外一科 --set=age=70 "
          L"--set=sensory=2 --set=surgery=1",
@@ -137,10 +147,34 @@ TEST(StartRequest, PatientAndInputsFromTheCommandLine) {
          {L"70"}, L"住院号最多 32 个字符"},
         {L"T018.exe --patient-id=1 --patient-id=2 --patient-name=甲", L"", {}, L"--patient-id=2：重复给出"},
         {L"T018.exe --patient-file=/no/such/file", L"", {}, L"--patient-file=/no/such/file：文件无法读取"},
+        // What would pass for another patient, or for no one, is refused by name.
+        {L"T018.exe --patient-id=2026001234 --patient-name=测试\x202E", L"", {}, L"姓名不得含不可见的格式字符"},
+        {L"T018.exe --patient-id=2026\x200B" L"001234 --patient-name=测试", L"", {}, L"住院号不得含不可见"},
+        {L"T018.exe --patient-id=1 --patient-name=\xFFFD\xFFFD", L"", {}, L"姓名含无法识别的字符"},
+        {L"T018.exe --patient-id=1 --patient-name=测\xDC00", L"", {}, L"姓名含无法识别的字符"},
+        // One patient, however the digits or the name's letters were typed.
+        {L"T018.exe --patient-id=２０２６００１２３４ --patient-name=Lu\x308 --bed=１２", L"Lü\x3000住院号 2026001234\x3000" L"12 床",
+         {}, L""},
+        // The patient file: whole and from one source, or not at all.
+        {L"T018.exe --patient-file=p.txt", L"测试乙\x3000住院号 2026001234", {}, L"", sound_file},
+        {L"T018.exe --patient-file=p.txt --patient-id=２０２６００１２３４ --patient-name=测试乙 --set=age=70",
+         L"测试乙\x3000住院号 2026001234", {L"70"}, L"", sound_file},
+        {L"T018.exe --patient-file=p.txt --patient-id=2026005678 --set=age=70", L"", {},
+         L"命令行和患者信息文件给出的患者不一致（住院号、姓名）", sound_file},
+        {L"T018.exe --patient-file=p.txt --patient-id=1 --patient-name=甲\x1B", L"", {}, L"无法核对", sound_file},
+        {L"T018.exe --patient-file=p.txt", L"", {}, L"p.txt：文件不是 UTF-8 文本",
+         "patient-id=2026001234\npatient-name=\xb2\xe2\xca\xd4\n--set=age=70\n"},
+        {L"T018.exe --patient-file=p.txt --patient-id=2026001234 --patient-name=测试乙", L"", {}, L"含空字符（NUL）",
+         std::string("patient-id=2026\0" "001234\npatient-name=测试乙\n", 39)},
     };
     for (const Case& c : cases) {
         static StartRequest request;
+        platform_calls.remove_file(L"p.txt");
+        if (!c.file.empty()) {
+            ASSERT_TRUE(platform_replace_file(L"p.txt", c.file.data(), (int)c.file.size()));
+        }
         start_request_read(&tool, c.command_line, &request);
+        platform_calls.remove_file(L"p.txt");
         wchar_t line[256];
         patient_line(request.patient, line, 256);
         EXPECT_STREQ(c.patient_line, line) << c.command_line;
@@ -158,19 +192,27 @@ TEST(StartRequest, PatientAndInputsFromTheCommandLine) {
     }
 }
 
-// The launcher hands the patient on as arguments the tool reads back the
-// same, whatever the name holds.
-TEST(StartRequest, PatientPassedOnReadsBackTheSame) {
+// The launcher hands the patient on in a file the tool reads back the same,
+// whatever the name holds, and removes once read; a hospital system's own
+// patient file stays where it is.
+TEST(StartRequest, PatientHandedOverReadsBackTheSameAndIsRemoved) {
+    use_test_data_folder();
     Patient sent = {};
-    const wchar_t* values[PATIENT_FIELD_COUNT] = {L"A\\\"1\\", L"甲 \"乙\"", L"12\\", L"普外一科", L"N01", L"测试护士"};
+    const wchar_t* values[PATIENT_FIELD_COUNT] = {L"A\\\"1\\", L"甲 \"乙\"=", L"12\\", L"普外一科", L"N01", L"测试护士"};
     for (int f = 0; f < PATIENT_FIELD_COUNT; f++) ASSERT_TRUE(patient_set_field(&sent, f, values[f]));
-    wchar_t line[1024] = L"T018.exe";
-    ASSERT_GT(patient_arguments(sent, line + 8, 1024 - 8), 0);
+    wchar_t path[RECORD_PATH_CAPACITY], line[RECORD_PATH_CAPACITY + 64];
+    ASSERT_TRUE(handover_write(sent, path, RECORD_PATH_CAPACITY));
+    text_format(line, RECORD_PATH_CAPACITY + 64, L"T018.exe \"--patient-file=%ls\"", path);
     static StartRequest request;
     start_request_read(nullptr, line, &request);
     EXPECT_STREQ(L"", request.complaint);
     for (int f = 0; f < PATIENT_FIELD_COUNT; f++) EXPECT_STREQ(values[f], request.patient.fields[f]) << line;
-    wchar_t small[16];
-    EXPECT_EQ(-1, patient_arguments(sent, small, 16));
-    EXPECT_STREQ(L"", small);
+    EXPECT_FALSE(platform_calls.file_exists(path));
+    // Named otherwise, the same file is the hospital system's and stays.
+    ASSERT_TRUE(platform_replace_file(L"p.txt", "patient-id=1\npatient-name=甲\n", 29));
+    start_request_read(nullptr, L"T018.exe --patient-file=p.txt", &request);
+    EXPECT_STREQ(L"甲", request.patient.fields[PATIENT_NAME]);
+    EXPECT_TRUE(platform_calls.file_exists(L"p.txt"));
+    platform_calls.remove_file(L"p.txt");
+    platform_calls = platform_system_calls;
 }
