@@ -4,6 +4,7 @@
 // committed its row. Without a configured database nothing is queued.
 #pragma once
 
+#include "platform/database.h"
 #include "store/store.h"
 
 // ---- What is sent -----------------------------------------------------------------
@@ -34,7 +35,7 @@ enum DeliveryText : int {
 
 // Every text of a row fits this many characters: the longest is the
 // result as copied.
-constexpr int DELIVERY_TEXT_CAPACITY = RESULT_TEXT_CAPACITY + 512;
+constexpr int DELIVERY_TEXT_CAPACITY = RECORD_COPY_CAPACITY;
 
 struct DeliveryRow {
     wchar_t texts[DELIVERY_TEXT_COUNT][DELIVERY_TEXT_CAPACITY];
@@ -55,49 +56,95 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
 // "<per-user data folder>/OrvoMedSuite/outbox": one file "<record id>.row"
 // per result waiting, written whole (a new name, on the disk, then moved
 // into place); a delivery claims a file by renaming it
-// "<record id>.row.<process id>" before it sends it.
+// "<record id>.row.<process id>-<process start time>" before it sends it,
+// so that a process that ended is known as such even when another has
+// taken its id since. A row the database refuses moves to "rejected"
+// beside it, with "<record id>.reason.txt", the server's SQLSTATE and words;
+// moved back into the outbox, it is sent again.
+#define DELIVERY_OUTBOX_FOLDER L"outbox"
+#define DELIVERY_REJECTED_FOLDER L"rejected"
 constexpr int DELIVERY_FILE_BYTES = 8 * DELIVERY_TEXT_COUNT * DELIVERY_TEXT_CAPACITY;
+// The format of the files this version writes; it reads every earlier one.
+constexpr int DELIVERY_FILE_FORMAT = 2;
 
 // Queues the row. False when its file could not be written whole.
 bool delivery_queue(const DeliveryRow& row);
 
-// How many results wait in the outbox, claimed or not.
-int delivery_waiting();
-
 // The file's text for a row, and the row of a file's text: UTF-8
-// "column=value" lines, "\\", CR and LF in a value written "\\\\", "\\r"
-// and "\\n". Reading fails (false) on any line it does not know.
+// "column=value" lines after "format=2", "\\", CR and LF in a value
+// written "\\\\", "\\r" and "\\n" (a file of the first format has no
+// format line). Reading fails (false) on any line it does not know, a
+// format it does not know among them.
 int delivery_file_text(const DeliveryRow& row, char* bytes, int capacity);
 bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row);
+
+// The words for why the database refused a row, for the nurse: a text
+// longer than its column, a time it cannot read, a check of the server's,
+// or its SQLSTATE.
+constexpr int DELIVERY_CAUSE_CAPACITY = 96;
+
+// What is in the outbox and beside it.
+struct DeliveryCounts {
+    int waiting;   // results in the outbox, claimed or not
+    int rejected;  // results the database refused, set aside
+    wchar_t cause[DELIVERY_CAUSE_CAPACITY];  // why the latest of them was refused
+};
+DeliveryCounts delivery_counts();
+
+// Where a saved result stands, by its record number: delivered once no
+// file of it is left.
+enum DeliveryRowState { DELIVERY_ROW_DELIVERED, DELIVERY_ROW_WAITING, DELIVERY_ROW_REJECTED };
+DeliveryRowState delivery_row_state(const wchar_t* record_id);
 
 // ---- The database -----------------------------------------------------------------
 
 // What a delivery came to, as the status line names it.
 enum DeliveryProblem : int {
-    DELIVERY_DONE,             // every row waiting was committed
-    DELIVERY_NO_DRIVER,        // the connection string names a driver or DSN not installed
-    DELIVERY_UNREACHABLE,      // the server did not answer within the time allowed
+    DELIVERY_DONE,                 // every row it could send was committed or set aside
+    DELIVERY_NO_DRIVER,            // the connection string names a driver or DSN not installed
+    DELIVERY_UNREACHABLE,          // the server did not answer the connection
     DELIVERY_LOGIN_REFUSED,
-    DELIVERY_NO_TABLE,         // orvomed_record is missing
-    DELIVERY_ROW_REFUSED,      // the database refused a row (its SQLSTATE in the report)
-    DELIVERY_OUTBOX_UNREADABLE,
+    DELIVERY_NO_TABLE,             // orvomed.orvomed_record is missing
+    DELIVERY_TABLE_MISMATCH,       // the table lacks a column this version sends, or may not be written
+    DELIVERY_OUTBOX_UNREADABLE,    // the outbox folder cannot be read
+    DELIVERY_CERTIFICATE_REFUSED,  // the server's certificate is not the one the connection string trusts
+    DELIVERY_NO_ANSWER,            // the server stopped answering after the login
+    DELIVERY_CONNECTION_TOO_LONG,  // the policy's connection string is longer than the program reads
 };
 
 // The words for a problem: "服务器无法连接" and the like.
 const wchar_t* delivery_problem_words(DeliveryProblem problem);
 
-// A connection attempt gives up after this many seconds.
+// The hospital's connection string holds at most this many characters
+// (the policy template's limit too); a longer one is told, never cut.
+constexpr int DELIVERY_CONNECTION_LIMIT = 1024;
+
+// A connection attempt gives up after this many seconds, and a statement
+// or a commit after that many: a server that stops answering holds a pass
+// no longer.
 constexpr int DELIVERY_LOGIN_TIMEOUT_SECONDS = 5;
+constexpr int DELIVERY_STATEMENT_TIMEOUT_SECONDS = 25;
 
 struct DeliveryReport {
     DeliveryProblem problem;
     int delivered;  // rows committed in this pass (a row already there counts)
-    int waiting;    // rows left in the outbox afterwards
-    char state[6];  // the SQLSTATE of the failure, "" without one
+    int rejected;   // rows the database refused in this pass, set aside
+    DeliveryCounts left;  // afterwards
+    char state[6];  // the SQLSTATE of the problem, "" without one
 };
 
-// One pass over the outbox: every file not claimed by another program is
-// claimed, inserted and removed once committed; a file claimed by a
-// program that has ended is taken over. Stops at the first problem of the
-// connection, leaving the rest waiting.
+// One pass over the outbox, oldest file first, every file considered
+// however many there are: each not claimed by a program still running is
+// claimed, inserted and removed once committed; a row the database refuses
+// is set aside with its reason and the next goes on; a file that cannot be
+// read is set aside too. A problem of the connection or the table ends the
+// pass, the rest waiting for the next; so does a server that stops
+// answering, the claim released.
 void delivery_pass(const wchar_t* connection, DeliveryReport* report);
+
+// The words of the status line after a delivery, for a tool after a save
+// (`own`: where the rows the nurse just saved stand, all of them
+// delivered, some waiting, or one refused) and for a pass of its own
+// (`own` nullptr). Returns whether they are a warning, drawn in amber;
+// `status` is empty when a pass of its own has nothing to tell.
+bool delivery_status(const DeliveryReport& report, const DeliveryRowState* own, wchar_t* status, int capacity);

@@ -1,204 +1,270 @@
-// Delivering the outbox to the hospital's database through ODBC: Windows'
-// odbc32, unixODBC elsewhere, the same calls. Every value is a bound
-// parameter; each row is inserted in a transaction of its own, and its
-// outbox file removed only once the database has committed it.
+// Delivering the outbox to the hospital's database through the database
+// seam. Every value is a bound parameter; each row is inserted in a
+// transaction of its own, and its outbox file removed only once the
+// database has committed it. A row the database refuses holds up no other:
+// it is set aside with its reason and told.
 #include "delivery/delivery.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-#include <sql.h>
-#include <sqlext.h>
+#include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
+#include "delivery/outbox_files.h"
+
 namespace {
 
-const wchar_t ROW_SUFFIX[] = L".row";
-constexpr int PASS_FILES = 256;
-
-// ODBC's wide text is UTF-16 everywhere; wchar_t is UTF-32 off Windows.
-int to_odbc(const wchar_t* text, SQLWCHAR* out, int capacity) {
-    int n = 0;
-    for (; *text && n < capacity - 2; text++) {
-        unsigned long c = (unsigned long)*text;
-        if (c > 0xFFFF) {
-            c -= 0x10000;
-            out[n++] = (SQLWCHAR)(0xD800 + (c >> 10));
-            out[n++] = (SQLWCHAR)(0xDC00 + (c & 0x3FF));
-        } else {
-            out[n++] = (SQLWCHAR)c;
-        }
-    }
-    out[n] = 0;
-    return n;
-}
-
-// The SQLSTATE and the message of a handle's diagnostic record `number`
-// (from 1), the message in ASCII ("?" for the rest); its native error.
-// False when there is no such record.
-bool diagnostic_record(SQLSMALLINT type, SQLHANDLE handle, int number, char* state, char* message, int capacity,
-                       SQLINTEGER* native) {
-    SQLWCHAR wide_state[6] = {}, wide_message[512] = {};
-    SQLSMALLINT length = 0;
-    *native = 0;
-    if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, (SQLSMALLINT)number, wide_state, native, wide_message, 512, &length)))
-        return false;
-    for (int i = 0; i < 5; i++) state[i] = (char)wide_state[i];
-    state[5] = 0;
-    int n = 0;
-    for (int i = 0; wide_message[i] && n < capacity - 1; i++)
-        message[n++] = wide_message[i] < 128 ? (char)wide_message[i] : '?';
-    message[n] = 0;
-    return true;
-}
-
-// The first record that is an error, not a warning (a driver manager may
-// put "01000" first); its native error.
-SQLINTEGER diagnostic(SQLSMALLINT type, SQLHANDLE handle, char* state, char* message, int capacity) {
-    SQLINTEGER native = 0;
-    state[0] = 0;
-    message[0] = 0;
-    for (int number = 1; diagnostic_record(type, handle, number, state, message, capacity, &native); number++)
-        if (strncmp(state, "01", 2) != 0) return native;
-    if (strncmp(state, "01", 2) == 0 && strstr(message, "Can't open lib")) return native;  // unixODBC: no such driver
-    return native;
-}
+// The files taken at a time, oldest first; the folder is read again for
+// the next ones, so that the outbox may hold any number.
+constexpr int BATCH = 64;
 
 bool starts(const char* state, const char* prefix) { return strncmp(state, prefix, strlen(prefix)) == 0; }
 
-// What a failed connection means for the nurse's status line.
-DeliveryProblem connection_problem(const char* state, const char* message) {
-    if (starts(state, "IM") || strstr(message, "Can't open lib") || strstr(message, "driver"))
+void copy_state(DeliveryReport* report, const char* state) {
+    strncpy(report->state, state, sizeof report->state - 1);
+    report->state[sizeof report->state - 1] = 0;
+}
+
+// What a failed connection means for the nurse's status line: the driver
+// manager's own states and words for a driver it cannot load, never any
+// message that happens to hold the word "driver".
+DeliveryProblem connection_problem(const DatabaseAnswer& answer) {
+    if (answer.outcome == DATABASE_NO_ANSWER) return DELIVERY_UNREACHABLE;
+    // libpq: "server certificate for ... does not match host name",
+    // "certificate verify failed"; never a reason to go on without it.
+    if (wcsstr(answer.message, L"certificate")) return DELIVERY_CERTIFICATE_REFUSED;
+    if (starts(answer.state, "IM") || wcsstr(answer.message, L"Can't open lib") ||
+        wcsstr(answer.message, L"Data source name not found"))
         return DELIVERY_NO_DRIVER;
-    if (starts(state, "28") || strstr(message, "authentication") || strstr(message, "password") ||
-        strstr(message, "Login failed") || strstr(message, "role"))
+    // PostgreSQL's own access rules (pg_hba.conf) refuse a login as surely
+    // as a wrong password: an unencrypted one where only TLS is taken.
+    if (starts(answer.state, "28") || wcsstr(answer.message, L"authentication") || wcsstr(answer.message, L"password") ||
+        wcsstr(answer.message, L"Login failed") || wcsstr(answer.message, L"pg_hba.conf"))
         return DELIVERY_LOGIN_REFUSED;
     return DELIVERY_UNREACHABLE;
 }
 
-struct Connection {
-    SQLHENV environment = SQL_NULL_HENV;
-    SQLHDBC link = SQL_NULL_HDBC;
-    bool open = false;
+// What an insert that failed comes to.
+enum InsertOutcome {
+    INSERT_ALREADY_THERE,  // committed by an earlier delivery whose answer was lost
+    INSERT_REFUSED,        // this row: set aside, the next goes on
+    INSERT_STOP,           // the connection or the table: the pass ends, the rows wait
 };
 
-DeliveryProblem connect(const wchar_t* connection_string, Connection* c, char* state) {
-    static thread_local SQLWCHAR text[2048];
-    char message[512];
-    state[0] = 0;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &c->environment))) return DELIVERY_NO_DRIVER;
-    SQLSetEnvAttr(c->environment, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, c->environment, &c->link))) return DELIVERY_NO_DRIVER;
-    // The ward's window never waits on the network for longer than this.
-    SQLSetConnectAttr(c->link, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(intptr_t)DELIVERY_LOGIN_TIMEOUT_SECONDS, 0);
-    SQLSetConnectAttr(c->link, SQL_ATTR_CONNECTION_TIMEOUT, (SQLPOINTER)(intptr_t)DELIVERY_LOGIN_TIMEOUT_SECONDS, 0);
-    to_odbc(connection_string, text, 2048);
-    SQLRETURN r = SQLDriverConnectW(c->link, nullptr, text, SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(r)) {
-        diagnostic(SQL_HANDLE_DBC, c->link, state, message, 512);
-        return connection_problem(state, message);
+InsertOutcome insert_outcome(const DatabaseAnswer& answer, DeliveryProblem* problem) {
+    const char* state = answer.state;
+    // The key is taken: 23505 (PostgreSQL), 23000 with 2627 or 2601 (SQL Server).
+    if (!strcmp(state, "23505") || (!strcmp(state, "23000") && (answer.native == 2627 || answer.native == 2601)))
+        return INSERT_ALREADY_THERE;
+    *problem = DELIVERY_UNREACHABLE;
+    if (answer.outcome == DATABASE_NO_ANSWER || starts(state, "HYT") || !strcmp(state, "57014")) {
+        *problem = DELIVERY_NO_ANSWER;
+        return INSERT_STOP;
     }
-    c->open = true;
-    SQLSetConnectAttr(c->link, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
-    return DELIVERY_DONE;
+    // The table is missing (42P01, 42S02), lacks a column (42703, 42S22) or
+    // may not be written (42501, 229 on SQL Server): every row alike.
+    if (!strcmp(state, "42P01") || !strcmp(state, "42S02") || wcsstr(answer.message, L"Invalid object name")) {
+        *problem = DELIVERY_NO_TABLE;
+        return INSERT_STOP;
+    }
+    if (starts(state, "42") || starts(state, "3F")) {
+        *problem = DELIVERY_TABLE_MISMATCH;
+        return INSERT_STOP;
+    }
+    // The link, the server's state or resources, a driver's own fault:
+    // nothing to do with this row.
+    const char* passing[] = {"08", "HY", "57", "40", "53", "55", "58", "IM", "28", "0A", "3D"};
+    for (const char* prefix : passing)
+        if (starts(state, prefix) || !state[0]) return INSERT_STOP;
+    return INSERT_REFUSED;
 }
 
-void disconnect(Connection* c) {
-    if (c->open) SQLDisconnect(c->link);
-    if (c->link != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, c->link);
-    if (c->environment != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, c->environment);
-    *c = {};
+// The nurse's words for a refusal, with its SQLSTATE for IT.
+void refusal_cause(const DatabaseAnswer& answer, wchar_t* cause) {
+    const char* state = answer.state;
+    const wchar_t* words = L"数据库拒收";
+    if (!strcmp(state, "22001")) words = L"文本超出数据库列的长度";
+    else if (starts(state, "22007") || starts(state, "22008")) words = L"时间无法被数据库识别";
+    else if (!strcmp(state, "23514") || (!strcmp(state, "23000") && answer.native == 547)) words = L"不符合数据库的检查规则";
+    else if (!strcmp(state, "23502")) words = L"缺少数据库要求的值";
+    else if (starts(state, "22")) words = L"数据不符合数据库的格式";
+    text_format(cause, DELIVERY_CAUSE_CAPACITY, L"%ls（%s）", words, state);
 }
 
-// The INSERT, its columns in the row's order, every value a parameter.
-void insert_statement(SQLWCHAR* sql, int capacity) {
-    wchar_t text[1024] = L"INSERT INTO orvomed_record (";
+// The INSERT, every value a parameter.
+void insert_statement(wchar_t* sql, int capacity) {
+    text_copy(sql, capacity, L"INSERT INTO orvomed.orvomed_record (");
     wchar_t values[256] = L") VALUES (";
-    const int columns = DELIVERY_TEXT_COUNT + 3;
-    for (int k = 0; k < columns; k++) {
+    for (int k = 0; k < DELIVERY_TEXT_COUNT + 3; k++) {
         wchar_t name[40];
         text_format(name, 40, k ? L", %s" : L"%s", delivery_column(k));
-        text_append(text, 1024, name);
+        text_append(sql, capacity, name);
         text_append(values, 256, k ? L", ?" : L"?");
     }
-    text_append(text, 1024, values);
-    text_append(text, 1024, L")");
-    to_odbc(text, sql, capacity);
+    text_append(sql, capacity, values);
+    text_append(sql, capacity, L")");
 }
 
-// Inserts one row in its own transaction. A row whose record_id is there
-// already was committed by an earlier delivery whose answer was lost:
-// delivered.
-DeliveryProblem insert(Connection* c, const DeliveryRow& row, char* state) {
-    static thread_local SQLWCHAR texts[DELIVERY_TEXT_COUNT][DELIVERY_TEXT_CAPACITY + 8];
-    static thread_local SQLWCHAR sql[2048];
-    SQLLEN lengths[DELIVERY_TEXT_COUNT + 3];
-    char message[512];
-    insert_statement(sql, 2048);
-    SQLHSTMT statement = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, c->link, &statement))) return DELIVERY_UNREACHABLE;
-    SQLINTEGER tool_id = row.tool_id, level = row.level;
-    double first_value = row.first_value;
-    for (int k = 0; k < DELIVERY_TEXT_COUNT; k++) {
-        int n = to_odbc(row.texts[k], texts[k], DELIVERY_TEXT_CAPACITY + 8);
-        lengths[k] = (SQLLEN)(n * sizeof(SQLWCHAR));
-        SQLBindParameter(statement, (SQLUSMALLINT)(k + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                         (SQLULEN)(n > 0 ? n : 1), 0, texts[k], lengths[k], &lengths[k]);
-    }
-    lengths[DELIVERY_TEXT_COUNT] = 0;
-    lengths[DELIVERY_TEXT_COUNT + 1] = 0;
-    lengths[DELIVERY_TEXT_COUNT + 2] = first_value == first_value ? 0 : SQL_NULL_DATA;
-    SQLBindParameter(statement, DELIVERY_TEXT_COUNT + 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &tool_id, 0,
-                     &lengths[DELIVERY_TEXT_COUNT]);
-    SQLBindParameter(statement, DELIVERY_TEXT_COUNT + 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_SMALLINT, 0, 0, &level, 0,
-                     &lengths[DELIVERY_TEXT_COUNT + 1]);
-    SQLBindParameter(statement, DELIVERY_TEXT_COUNT + 3, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &first_value,
-                     0, &lengths[DELIVERY_TEXT_COUNT + 2]);
-    SQLRETURN r = SQLExecDirectW(statement, sql, SQL_NTS);
-    DeliveryProblem problem = DELIVERY_DONE;
-    state[0] = 0;
-    if (!SQL_SUCCEEDED(r)) {
-        SQLINTEGER native = diagnostic(SQL_HANDLE_STMT, statement, state, message, 512);
-        // The key is taken: 23505 (PostgreSQL), 23000 with 2627 or 2601 (SQL Server).
-        if (!strcmp(state, "23505") || (!strcmp(state, "23000") && (native == 2627 || native == 2601)))
-            problem = DELIVERY_DONE;
-        else if (!strcmp(state, "42P01") || !strcmp(state, "42S02") || strstr(message, "does not exist") ||
-                 strstr(message, "Invalid object name"))
-            problem = DELIVERY_NO_TABLE;
-        else if (starts(state, "08") || starts(state, "HYT"))
-            problem = DELIVERY_UNREACHABLE;
-        else
-            problem = DELIVERY_ROW_REFUSED;
-    }
-    SQLFreeHandle(SQL_HANDLE_STMT, statement);
-    bool committed = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, c->link, SQL_SUCCEEDED(r) ? SQL_COMMIT : SQL_ROLLBACK));
-    if (SQL_SUCCEEDED(r) && !committed) {
-        diagnostic(SQL_HANDLE_DBC, c->link, state, message, 512);
-        problem = DELIVERY_UNREACHABLE;  // not confirmed: the file stays, a retry finds the key if it landed
-    }
-    return problem;
+// ---- The oldest files of the outbox, a batch at a time ----------------------------
+
+struct Entry {
+    int64_t written;
+    wchar_t name[PLATFORM_NAME_CAPACITY];
+};
+
+// Whether a file written then, of that name, comes before the entry.
+bool before(int64_t written, const wchar_t* name, const Entry& entry) {
+    return written < entry.written || (written == entry.written && wcscmp(name, entry.name) < 0);
+}
+bool after(int64_t written, const wchar_t* name, const Entry& entry) {
+    return written > entry.written || (written == entry.written && wcscmp(name, entry.name) > 0);
 }
 
-int outbox_folder(wchar_t* folder) { return store_suite_path(L"outbox", folder, RECORD_PATH_CAPACITY); }
+struct Batch {
+    Entry cursor;  // every file at or before it was taken already
+    bool started;
+    Entry entries[BATCH];
+    int count;
+};
 
-// Claims the file `name` for this program by renaming it; true when the
-// claim is ours, `claimed` its new path.
-bool claim(const wchar_t* folder, const wchar_t* name, wchar_t* claimed) {
-    wchar_t path[RECORD_PATH_CAPACITY], base[PLATFORM_NAME_CAPACITY];
-    text_copy(base, PLATFORM_NAME_CAPACITY, name);
-    // A claim of a program that has ended goes back to the outbox first.
-    if (wchar_t* dot = wcsstr(base, L".row.")) dot[4] = 0;
-    text_format(path, RECORD_PATH_CAPACITY, L"%ls%lc%ls", folder, PLATFORM_PATH_SEPARATOR, name);
-    text_format(claimed, RECORD_PATH_CAPACITY, L"%ls%lc%ls.%lu", folder, PLATFORM_PATH_SEPARATOR, base,
-                platform_calls.process_id());
-    return wcscmp(path, claimed) == 0 || platform_calls.move_over(path, claimed);
+// Whether the pass may take the file: waiting, or left by a program that
+// ended (a claim, or a file it died writing); never what a running
+// program holds.
+bool takeable(const wchar_t* name) {
+    OutboxName read;
+    if (!outbox_name_read(name, &read)) return false;
+    if (read.kind == OUTBOX_WAITING) return true;
+    // This program's own: a pass of ours that ended (a file being written
+    // here is the window's, saving now).
+    if (read.process == platform_calls.process_id()) return read.kind == OUTBOX_CLAIMED;
+    return !outbox_writer_alive(read);
 }
 
-bool read_row(const wchar_t* path, DeliveryRow* row) {
+void gather(const wchar_t* name, int64_t written, void* context) {
+    Batch& batch = *(Batch*)context;
+    if (batch.started && !after(written, name, batch.cursor)) return;
+    if (batch.count == BATCH && !before(written, name, batch.entries[BATCH - 1])) return;
+    if (!takeable(name)) return;
+    int at = batch.count < BATCH ? batch.count++ : BATCH - 1;
+    while (at > 0 && before(written, name, batch.entries[at - 1])) {
+        batch.entries[at] = batch.entries[at - 1];
+        at--;
+    }
+    batch.entries[at].written = written;
+    text_copy(batch.entries[at].name, PLATFORM_NAME_CAPACITY, name);
+}
+
+// ---- One pass -----------------------------------------------------------------------
+
+struct Pass {
+    const wchar_t* connection;
+    DeliveryReport* report;
+    DatabaseLink link;
+    wchar_t folder[RECORD_PATH_CAPACITY];
+};
+
+enum Reading { ROW_READ, ROW_BROKEN, ROW_OF_A_LATER_VERSION };
+
+Reading read_row(const wchar_t* path, DeliveryRow* row) {
     static thread_local char bytes[DELIVERY_FILE_BYTES];
     int n = platform_read_small_file(path, bytes, DELIVERY_FILE_BYTES);
-    return n > 0 && delivery_read_file_text(bytes, n, row);
+    if (n > 0 && delivery_read_file_text(bytes, n, row)) return ROW_READ;
+    char mine[16];
+    int length = snprintf(mine, sizeof mine, "format=%d\n", DELIVERY_FILE_FORMAT);
+    bool later = n > length && memcmp(bytes, "format=", 7) == 0 && memcmp(bytes, mine, (size_t)length) != 0;
+    return later ? ROW_OF_A_LATER_VERSION : ROW_BROKEN;
+}
+
+void set_aside(Pass& pass, const wchar_t* claimed, const wchar_t* record, const char* state, const wchar_t* cause,
+               const wchar_t* message) {
+    if (outbox_set_aside(claimed, record, state, cause, message)) pass.report->rejected++;
+}
+
+// Sends one row; false when the pass must end.
+bool send(Pass& pass, const DeliveryRow& row, const wchar_t* claimed, const wchar_t* record) {
+    DeliveryReport* report = pass.report;
+    DatabaseAnswer answer;
+    if (pass.link == DATABASE_NO_LINK) {
+        pass.link = database_calls.connect(pass.connection, DELIVERY_LOGIN_TIMEOUT_SECONDS, &answer);
+        if (pass.link == DATABASE_NO_LINK) {
+            report->problem = connection_problem(answer);
+            copy_state(report, answer.state);
+            return false;
+        }
+    }
+    DatabaseParameter parameters[DELIVERY_TEXT_COUNT + 3];
+    for (int k = 0; k < DELIVERY_TEXT_COUNT; k++) parameters[k] = {DATABASE_TEXT, row.texts[k], 0, 0};
+    parameters[DELIVERY_TEXT_COUNT] = {DATABASE_INTEGER, nullptr, row.tool_id, 0};
+    parameters[DELIVERY_TEXT_COUNT + 1] = {DATABASE_INTEGER, nullptr, row.level, 0};
+    parameters[DELIVERY_TEXT_COUNT + 2] = {row.first_value == row.first_value ? DATABASE_DOUBLE : DATABASE_NULL,
+                                           nullptr, 0, row.first_value};
+    wchar_t sql[1024];
+    insert_statement(sql, 1024);
+    database_calls.execute(pass.link, sql, parameters, DELIVERY_TEXT_COUNT + 3, DELIVERY_STATEMENT_TIMEOUT_SECONDS,
+                           &answer);
+    bool inserted = answer.outcome == DATABASE_DONE;
+    InsertOutcome outcome = INSERT_ALREADY_THERE;
+    DeliveryProblem problem = DELIVERY_DONE;
+    if (!inserted) outcome = insert_outcome(answer, &problem);
+    if (answer.outcome == DATABASE_NO_ANSWER) {
+        // The connection went with the call given up; it rolls back alone.
+        pass.link = DATABASE_NO_LINK;
+    } else {
+        DatabaseAnswer ended;
+        database_calls.end_transaction(pass.link, inserted, DELIVERY_STATEMENT_TIMEOUT_SECONDS, &ended);
+        if (inserted && ended.outcome != DATABASE_DONE) {
+            // Not confirmed: the file stays, and a retry finds the key if
+            // the row did land.
+            if (ended.outcome == DATABASE_NO_ANSWER) pass.link = DATABASE_NO_LINK;
+            report->problem = ended.outcome == DATABASE_NO_ANSWER ? DELIVERY_NO_ANSWER : DELIVERY_UNREACHABLE;
+            copy_state(report, ended.state);
+            return false;
+        }
+    }
+    if (inserted || outcome == INSERT_ALREADY_THERE) {
+        platform_calls.remove_file(claimed);
+        report->delivered++;
+        return true;
+    }
+    if (outcome == INSERT_REFUSED) {
+        wchar_t cause[DELIVERY_CAUSE_CAPACITY];
+        refusal_cause(answer, cause);
+        set_aside(pass, claimed, record, answer.state, cause, answer.message);
+        return true;
+    }
+    report->problem = problem;
+    copy_state(report, answer.state);
+    return false;
+}
+
+// Claims the file, reads it and sends it; false when the pass must end.
+bool deliver_file(Pass& pass, const wchar_t* name) {
+    static thread_local DeliveryRow row;
+    OutboxName read;
+    wchar_t path[RECORD_PATH_CAPACITY], claimed[RECORD_PATH_CAPACITY], waiting[RECORD_PATH_CAPACITY],
+        claim[PLATFORM_NAME_CAPACITY];
+    if (!outbox_name_read(name, &read) ||
+        text_format(path, RECORD_PATH_CAPACITY, L"%ls%lc%ls", pass.folder, PLATFORM_PATH_SEPARATOR, name) < 0 ||
+        outbox_claim_name(read.record, claim, PLATFORM_NAME_CAPACITY) < 0 ||
+        text_format(claimed, RECORD_PATH_CAPACITY, L"%ls%lc%ls", pass.folder, PLATFORM_PATH_SEPARATOR, claim) < 0 ||
+        outbox_file_path(DELIVERY_OUTBOX_FOLDER, read.record, OUTBOX_ROW_SUFFIX, waiting) < 0)
+        return true;
+    // Another program may have taken it since the folder was read.
+    if (wcscmp(path, claimed) != 0 && !platform_calls.move_over(path, claimed)) return true;
+    switch (read_row(claimed, &row)) {
+    case ROW_READ: break;
+    case ROW_OF_A_LATER_VERSION:
+        // Left for the later version's programs of this PC to send.
+        platform_calls.move_over(claimed, waiting);
+        return true;
+    case ROW_BROKEN:
+        // Torn by a crash or damaged on the disk: kept for IT, told.
+        set_aside(pass, claimed, read.record, "", L"待上传文件已损坏，无法读取", L"");
+        return true;
+    }
+    if (send(pass, row, claimed, read.record)) return true;
+    // Back to the outbox for whoever delivers next.
+    platform_calls.move_over(claimed, waiting);
+    return false;
 }
 
 }  // namespace
@@ -210,51 +276,74 @@ const wchar_t* delivery_problem_words(DeliveryProblem problem) {
     case DELIVERY_UNREACHABLE: return L"服务器无法连接";
     case DELIVERY_LOGIN_REFUSED: return L"登录被拒绝";
     case DELIVERY_NO_TABLE: return L"数据表不存在";
-    case DELIVERY_ROW_REFUSED: return L"数据库拒收";
-    case DELIVERY_OUTBOX_UNREADABLE: return L"待上传文件无法读取";
+    case DELIVERY_TABLE_MISMATCH: return L"数据表的列或写入权限与本程序不符";
+    case DELIVERY_OUTBOX_UNREADABLE: return L"待上传文件夹无法读取";
+    case DELIVERY_CERTIFICATE_REFUSED: return L"服务器证书未通过验证";
+    case DELIVERY_NO_ANSWER: return L"服务器无响应";
+    case DELIVERY_CONNECTION_TOO_LONG: return L"连接字符串过长";
     }
     return L"";
 }
 
-void delivery_pass(const wchar_t* connection_string, DeliveryReport* report) {
+void delivery_pass(const wchar_t* connection, DeliveryReport* report) {
     *report = {};
-    wchar_t folder[RECORD_PATH_CAPACITY];
-    static thread_local wchar_t names[PASS_FILES][PLATFORM_NAME_CAPACITY];
-    static thread_local DeliveryRow row;
-    int count = outbox_folder(folder) < 0 ? -1 : platform_calls.list_folder(folder, L"", names, PASS_FILES);
-    if (count < 0) {
+    static thread_local Pass pass;
+    static thread_local Batch batch;
+    pass = {connection, report, DATABASE_NO_LINK, L""};
+    batch = {};
+    if (outbox_file_path(DELIVERY_OUTBOX_FOLDER, L"", L"", pass.folder) < 0) {
         report->problem = DELIVERY_OUTBOX_UNREADABLE;
         return;
     }
-    Connection connection;
-    bool unreadable = false;
-    for (int k = 0; k < count && report->problem == DELIVERY_DONE; k++) {
-        const wchar_t* name = names[k];
-        // A file still being written under its private name is not one yet.
-        if (wcslen(name) > 4 && wcscmp(name + wcslen(name) - 4, L".new") == 0) continue;
-        const wchar_t* claim_mark = wcsstr(name, L".row.");
-        bool waiting = claim_mark ? !platform_calls.process_running(wcstoul(claim_mark + 5, nullptr, 10)) ||
-                                        wcstoul(claim_mark + 5, nullptr, 10) == platform_calls.process_id()
-                                  : wcslen(name) > 4 && wcscmp(name + wcslen(name) - 4, ROW_SUFFIX) == 0;
-        wchar_t claimed[RECORD_PATH_CAPACITY];
-        if (!waiting || !claim(folder, name, claimed)) continue;
-        // A file that cannot be read stays for IT to look at; the others go.
-        bool readable = read_row(claimed, &row);
-        unreadable = unreadable || !readable;
-        if (readable && !connection.open) report->problem = connect(connection_string, &connection, report->state);
-        if (readable && report->problem == DELIVERY_DONE) report->problem = insert(&connection, row, report->state);
-        if (readable && report->problem == DELIVERY_DONE) {
-            platform_calls.remove_file(claimed);
-            report->delivered++;
-        } else {
-            // Back to the outbox for whoever delivers next.
-            wchar_t waiting_path[RECORD_PATH_CAPACITY];
-            text_copy(waiting_path, RECORD_PATH_CAPACITY, claimed);
-            if (wchar_t* dot = wcsstr(waiting_path, L".row.")) dot[4] = 0;
-            platform_calls.move_over(claimed, waiting_path);
+    for (bool going = true; going;) {
+        batch.count = 0;
+        if (platform_calls.scan_folder(pass.folder, gather, &batch) < 0) {
+            report->problem = DELIVERY_OUTBOX_UNREADABLE;
+            break;
+        }
+        going = batch.count > 0;
+        for (int k = 0; k < batch.count && going; k++) {
+            batch.cursor = batch.entries[k];
+            batch.started = true;
+            going = deliver_file(pass, batch.entries[k].name);
         }
     }
-    disconnect(&connection);
-    if (report->problem == DELIVERY_DONE && unreadable) report->problem = DELIVERY_OUTBOX_UNREADABLE;
-    report->waiting = delivery_waiting();
+    if (pass.link != DATABASE_NO_LINK) database_calls.disconnect(pass.link);
+    report->left = delivery_counts();
+}
+
+bool delivery_status(const DeliveryReport& report, const DeliveryRowState* own, wchar_t* status, int capacity) {
+    const DeliveryCounts& left = report.left;
+    wchar_t rejected[DELIVERY_CAUSE_CAPACITY + 64] = L"";
+    if (left.rejected)
+        text_format(rejected, DELIVERY_CAUSE_CAPACITY + 64, L"%d 条被医院数据库拒收，已留存本机：%ls", left.rejected,
+                    left.cause[0] ? left.cause : L"原因见待上传记录旁的说明");
+    wchar_t unavailable[128] = L"";
+    if (report.problem != DELIVERY_DONE)
+        text_format(unavailable, 128, L"医院数据库暂不可用，%d 条待上传（将自动重试）：%ls", left.waiting,
+                    delivery_problem_words(report.problem));
+    if (own && *own == DELIVERY_ROW_DELIVERED) {
+        text_copy(status, capacity, L"已保存；已上传医院数据库");
+        return false;
+    }
+    if (own && *own == DELIVERY_ROW_REJECTED) {
+        text_format(status, capacity, L"已保存到本机；%ls", rejected);
+        return true;
+    }
+    const wchar_t* saved = own ? L"已保存到本机；" : L"";
+    if (unavailable[0]) {
+        text_format(status, capacity, rejected[0] ? L"%ls%ls；%ls" : L"%ls%ls", saved, unavailable, rejected);
+        return true;
+    }
+    if (rejected[0]) {
+        text_format(status, capacity, L"%ls%ls", saved, rejected);
+        return true;
+    }
+    if (left.waiting) {
+        // Another program holds the rest: they go with its delivery.
+        text_format(status, capacity, L"%ls%d 条待上传", own ? L"已保存；" : L"医院数据库：", left.waiting);
+        return false;
+    }
+    text_copy(status, capacity, own ? L"已保存；已上传医院数据库" : L"医院数据库：已全部上传");
+    return false;
 }

@@ -4,9 +4,12 @@
 #include "delivery/delivery.h"
 
 #include <math.h>
+#include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
+#include "delivery/outbox_files.h"
 #include "glyvant_version.h"
 
 namespace {
@@ -16,16 +19,7 @@ const char* const COLUMNS[DELIVERY_TEXT_COUNT] = {
     "nurse_id",  "nurse_name",   "patient_id", "patient_name",    "bed",      "ward",
     "inputs",    "outputs",      "verdict",    "level_words",     "result_text",
 };
-const char TOOL_ID[] = "tool_id", LEVEL[] = "level", FIRST_VALUE[] = "first_value";
-const wchar_t ROW_SUFFIX[] = L".row";
-constexpr int PASS_FILES = 256;
-
-int outbox_path(const wchar_t* name, wchar_t* path, int capacity) {
-    wchar_t folder[RECORD_PATH_CAPACITY];
-    if (store_suite_path(L"outbox", folder, RECORD_PATH_CAPACITY) < 0) return -1;
-    if (!*name) return text_copy(path, capacity, folder);
-    return text_format(path, capacity, L"%ls%lc%ls", folder, PLATFORM_PATH_SEPARATOR, name);
-}
+const char TOOL_ID[] = "tool_id", LEVEL[] = "level", FIRST_VALUE[] = "first_value", FORMAT[] = "format";
 
 // One "column=value" line, the value's backslashes and line breaks escaped.
 int put_line(char* bytes, int at, int capacity, const char* column, const wchar_t* value) {
@@ -123,7 +117,9 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
 }
 
 int delivery_file_text(const DeliveryRow& row, char* bytes, int capacity) {
-    int n = 0;
+    wchar_t format[16];
+    text_format(format, 16, L"%d", DELIVERY_FILE_FORMAT);
+    int n = put_line(bytes, 0, capacity, FORMAT, format);
     for (int text = 0; text < DELIVERY_TEXT_COUNT && n >= 0; text++)
         n = put_line(bytes, n, capacity, COLUMNS[text], row.texts[text]);
     wchar_t numbers[3][64];
@@ -141,7 +137,16 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
     static thread_local char value[utf8_capacity_for(DELIVERY_TEXT_CAPACITY)];
     bool seen[DELIVERY_TEXT_COUNT + 3] = {};
     const char* end = bytes + length;
-    for (const char* p = bytes; p < end;) {
+    const char* p = bytes;
+    // The first format has no format line; a later one this version does
+    // not know may mean its columns otherwise.
+    static_assert(DELIVERY_FILE_FORMAT == 2, "the reader knows the format it writes");
+    const char format_line[] = "format=2\n";
+    if (length >= 7 && memcmp(p, "format=", 7) == 0) {
+        if (length < (int)sizeof format_line - 1 || memcmp(p, format_line, sizeof format_line - 1) != 0) return false;
+        p += sizeof format_line - 1;
+    }
+    while (p < end) {
         const char* line_end = (const char*)memchr(p, '\n', (size_t)(end - p));
         if (!line_end) return false;
         const char* equals = (const char*)memchr(p, '=', (size_t)(line_end - p));
@@ -154,9 +159,16 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
         if (column < DELIVERY_TEXT_COUNT) {
             if (wide_from_utf8(value, row->texts[column], DELIVERY_TEXT_CAPACITY) < 0) return false;
         } else if (column == DELIVERY_TEXT_COUNT + 2) {
-            row->first_value = value[0] ? strtod(value, nullptr) : NAN;
+            char* number_end = value;
+            // A number or nothing (NULL): an infinity is no value a tool
+            // shows, and would not be written back as itself.
+            row->first_value = value[0] ? strtod(value, &number_end) : NAN;
+            if (*number_end || (value[0] && !isfinite(row->first_value))) return false;
         } else {
-            (column == DELIVERY_TEXT_COUNT ? row->tool_id : row->level) = atoi(value);
+            char* number_end = value;
+            long number = strtol(value, &number_end, 10);
+            if (!value[0] || *number_end || number < -2147483647L || number > 2147483647L) return false;
+            (column == DELIVERY_TEXT_COUNT ? row->tool_id : row->level) = (int)number;
         }
         p = line_end + 1;
     }
@@ -169,29 +181,167 @@ bool delivery_queue(const DeliveryRow& row) {
     // Without a record number (the system gave no randomness) a row could
     // not be told from another: it is not sent.
     if (!row.texts[DELIVERY_RECORD_ID][0]) return false;
-    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY], name[PLATFORM_NAME_CAPACITY];
-    if (outbox_path(L"", folder, RECORD_PATH_CAPACITY) < 0) return false;
-    platform_calls.create_directory(folder);
-    text_format(name, PLATFORM_NAME_CAPACITY, L"%ls%ls", row.texts[DELIVERY_RECORD_ID], ROW_SUFFIX);
-    if (outbox_path(name, path, RECORD_PATH_CAPACITY) < 0) return false;
+    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    if (store_suite_folder(DELIVERY_OUTBOX_FOLDER, folder, RECORD_PATH_CAPACITY) < 0 ||
+        outbox_file_path(DELIVERY_OUTBOX_FOLDER, row.texts[DELIVERY_RECORD_ID], OUTBOX_ROW_SUFFIX, path) < 0)
+        return false;
     static thread_local char bytes[DELIVERY_FILE_BYTES];
     int n = delivery_file_text(row, bytes, DELIVERY_FILE_BYTES);
     return n > 0 && platform_publish_new_file(path, bytes, n);
 }
 
-int delivery_waiting() {
+// ---- Names ----------------------------------------------------------------------
+
+int outbox_file_path(const wchar_t* folder_name, const wchar_t* record, const wchar_t* suffix, wchar_t* path) {
     wchar_t folder[RECORD_PATH_CAPACITY];
-    if (outbox_path(L"", folder, RECORD_PATH_CAPACITY) < 0) return 0;
-    static thread_local wchar_t names[PASS_FILES][PLATFORM_NAME_CAPACITY];
-    int rows = platform_calls.list_folder(folder, ROW_SUFFIX, names, PASS_FILES);
-    // A claimed file ends with the claiming program's id.
-    int claimed = 0;
-    static thread_local wchar_t all[PASS_FILES][PLATFORM_NAME_CAPACITY];
-    int any = platform_calls.list_folder(folder, L"", all, PASS_FILES);
-    for (int k = 0; k < any; k++) {
-        size_t length = wcslen(all[k]);
-        bool writing = length > 4 && wcscmp(all[k] + length - 4, L".new") == 0;  // not a row yet
-        if (wcsstr(all[k], L".row.") && !writing) claimed++;
+    if (store_suite_path(folder_name, folder, RECORD_PATH_CAPACITY) < 0) return -1;
+    if (!*record) return text_copy(path, RECORD_PATH_CAPACITY, folder);
+    return text_format(path, RECORD_PATH_CAPACITY, L"%ls%lc%ls%ls", folder, PLATFORM_PATH_SEPARATOR, record, suffix);
+}
+
+bool outbox_name_read(const wchar_t* name, OutboxName* read) {
+    *read = {};
+    const wchar_t* row = wcsstr(name, OUTBOX_ROW_SUFFIX);
+    int record_length = row ? (int)(row - name) : 0;
+    if (!row || record_length == 0 || record_length >= RECORD_NUMBER_CAPACITY) return false;
+    for (int i = 0; i < record_length; i++) read->record[i] = name[i];
+    read->record[record_length] = 0;
+    const wchar_t* rest = row + 4;
+    if (!*rest) {
+        read->kind = OUTBOX_WAITING;
+        return true;
     }
-    return (rows > 0 ? rows : 0) + claimed;
+    if (*rest != L'.' || rest[1] < L'0' || rest[1] > L'9') return false;
+    wchar_t* after = nullptr;
+    read->process = wcstoul(rest + 1, &after, 10);
+    if (*after == L'-') {  // "<process>-<start>": a claim
+        const wchar_t* start = after + 1;
+        if (*start < L'0' || *start > L'9') return false;
+        read->started = wcstoull(start, &after, 10);
+        if (*after) return false;
+        read->kind = OUTBOX_CLAIMED;
+        read->started_known = true;
+        return true;
+    }
+    if (!*after) {  // "<process>": a claim of the first format's programs
+        read->kind = OUTBOX_CLAIMED;
+        return true;
+    }
+    if (wcscmp(after, L".new") == 0) {  // being written under its private name
+        read->kind = OUTBOX_WRITING;
+        return true;
+    }
+    return false;
+}
+
+bool outbox_writer_alive(const OutboxName& name) {
+    uint64_t started = 0;
+    if (!platform_calls.process_start_time(name.process, &started)) return false;
+    return !name.started_known || started == name.started;
+}
+
+int outbox_claim_name(const wchar_t* record, wchar_t* name, int capacity) {
+    unsigned long self = platform_calls.process_id();
+    uint64_t started = 0;
+    platform_calls.process_start_time(self, &started);
+    return text_format(name, capacity, L"%ls%ls.%lu-%llu", record, OUTBOX_ROW_SUFFIX, self, (unsigned long long)started);
+}
+
+// ---- What lies there --------------------------------------------------------------
+
+namespace {
+
+struct Tally {
+    DeliveryCounts* counts;
+    int64_t newest_reason;
+    wchar_t newest[PLATFORM_NAME_CAPACITY];
+};
+
+void tally_outbox(const wchar_t* name, int64_t, void* context) {
+    OutboxName read;
+    if (outbox_name_read(name, &read) && read.kind != OUTBOX_WRITING) ((Tally*)context)->counts->waiting++;
+}
+
+void tally_rejected(const wchar_t* name, int64_t written, void* context) {
+    Tally& tally = *(Tally*)context;
+    OutboxName read;
+    if (outbox_name_read(name, &read) && read.kind == OUTBOX_WAITING) tally.counts->rejected++;
+    size_t length = wcslen(name);
+    if (length > 11 && wcscmp(name + length - 11, OUTBOX_REASON_SUFFIX) == 0 && written >= tally.newest_reason) {
+        tally.newest_reason = written;
+        text_copy(tally.newest, PLATFORM_NAME_CAPACITY, name);
+    }
+}
+
+}  // namespace
+
+DeliveryCounts delivery_counts() {
+    DeliveryCounts counts = {};
+    Tally tally = {&counts, INT64_MIN, L""};
+    wchar_t folder[RECORD_PATH_CAPACITY];
+    if (outbox_file_path(DELIVERY_OUTBOX_FOLDER, L"", L"", folder) >= 0) platform_calls.scan_folder(folder, tally_outbox, &tally);
+    if (outbox_file_path(DELIVERY_REJECTED_FOLDER, L"", L"", folder) < 0) return counts;
+    platform_calls.scan_folder(folder, tally_rejected, &tally);
+    // The newest reason's words, its line "原因：…".
+    wchar_t path[RECORD_PATH_CAPACITY];
+    char bytes[OUTBOX_REASON_BYTES];
+    if (!counts.rejected || !tally.newest[0] ||
+        text_format(path, RECORD_PATH_CAPACITY, L"%ls%lc%ls", folder, PLATFORM_PATH_SEPARATOR, tally.newest) < 0 ||
+        platform_read_small_file(path, bytes, OUTBOX_REASON_BYTES) < 0)
+        return counts;
+    const char* cause = strstr(bytes, OUTBOX_CAUSE_LABEL);
+    if (!cause) return counts;
+    cause += sizeof OUTBOX_CAUSE_LABEL - 1;
+    char line[utf8_capacity_for(DELIVERY_CAUSE_CAPACITY)];
+    int n = 0;
+    while (cause[n] && cause[n] != '\r' && cause[n] != '\n' && n < (int)sizeof line - 1) {
+        line[n] = cause[n];
+        n++;
+    }
+    line[n] = 0;
+    if (wide_from_utf8(line, counts.cause, DELIVERY_CAUSE_CAPACITY) < 0) counts.cause[0] = 0;
+    return counts;
+}
+
+namespace {
+
+struct Search {
+    const wchar_t* record;
+    bool found;
+};
+
+void find_record(const wchar_t* name, int64_t, void* context) {
+    Search& search = *(Search*)context;
+    OutboxName read;
+    if (outbox_name_read(name, &read) && wcscmp(read.record, search.record) == 0) search.found = true;
+}
+
+}  // namespace
+
+DeliveryRowState delivery_row_state(const wchar_t* record_id) {
+    wchar_t folder[RECORD_PATH_CAPACITY], path[RECORD_PATH_CAPACITY];
+    Search search = {record_id, false};
+    // An outbox that cannot be read does not tell a row gone.
+    if (outbox_file_path(DELIVERY_OUTBOX_FOLDER, L"", L"", folder) < 0 ||
+        platform_calls.scan_folder(folder, find_record, &search) < 0 || search.found)
+        return DELIVERY_ROW_WAITING;
+    if (outbox_file_path(DELIVERY_REJECTED_FOLDER, record_id, OUTBOX_ROW_SUFFIX, path) >= 0 && platform_calls.file_exists(path))
+        return DELIVERY_ROW_REJECTED;
+    return DELIVERY_ROW_DELIVERED;
+}
+
+bool outbox_set_aside(const wchar_t* claimed, const wchar_t* record, const char* state, const wchar_t* cause,
+                      const wchar_t* message) {
+    wchar_t folder[RECORD_PATH_CAPACITY], row[RECORD_PATH_CAPACITY], reason[RECORD_PATH_CAPACITY];
+    if (store_suite_folder(DELIVERY_REJECTED_FOLDER, folder, RECORD_PATH_CAPACITY) < 0 ||
+        outbox_file_path(DELIVERY_REJECTED_FOLDER, record, OUTBOX_ROW_SUFFIX, row) < 0 ||
+        outbox_file_path(DELIVERY_REJECTED_FOLDER, record, OUTBOX_REASON_SUFFIX, reason) < 0)
+        return false;
+    constexpr int TEXT = DATABASE_MESSAGE_CAPACITY + 2 * DELIVERY_CAUSE_CAPACITY;
+    wchar_t text[TEXT];
+    text_format(text, TEXT, L"SQLSTATE: %s\r\n" OUTBOX_CAUSE_WIDE L"%ls\r\n服务器：%ls\r\n", state, cause, message);
+    char bytes[OUTBOX_REASON_BYTES];
+    int n = utf8_from_wide(text, bytes, OUTBOX_REASON_BYTES);
+    // The reason first: a row set aside is never without its why.
+    return n >= 0 && platform_replace_file_whole(reason, bytes, n) && platform_calls.move_over(claimed, row);
 }

@@ -168,6 +168,12 @@ int store_suite_path(const wchar_t* name, wchar_t* path, int capacity) {
     return n < 0 ? STORE_PATH_TOO_LONG : n;
 }
 
+int store_suite_folder(const wchar_t* name, wchar_t* path, int capacity) {
+    int n = store_suite_path(name, path, capacity);
+    if (n > 0) create_folder_chain(path);
+    return n;
+}
+
 RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capacity) {
     wchar_t folder[RECORD_PATH_CAPACITY];
     int made = store_suite_path(L"records", folder, RECORD_PATH_CAPACITY);
@@ -212,8 +218,7 @@ RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculati
     text_copy(where, where_capacity, path);
     if (found != RECORD_SAVED) return found;
     wchar_t folder[RECORD_PATH_CAPACITY];
-    store_suite_path(L"records", folder, RECORD_PATH_CAPACITY);
-    create_folder_chain(folder);
+    store_suite_folder(L"records", folder, RECORD_PATH_CAPACITY);
 
     wchar_t line[RECORD_LINE_CAPACITY];
     char bytes[utf8_capacity_for(RECORD_LINE_CAPACITY) + 3];

@@ -55,6 +55,9 @@ constexpr int STORE_PATH_TOO_LONG = -2;   // the path does not fit: cut, it woul
 // ("%LOCALAPPDATA%\OrvoMedSuite\records") for a message, and the return is
 // STORE_NO_DATA_FOLDER; STORE_PATH_TOO_LONG when the path does not fit.
 int store_suite_path(const wchar_t* name, wchar_t* path, int capacity);
+// The same, the folder made with every folder above it that is missing.
+// Whether that worked shows when a file is written there.
+int store_suite_folder(const wchar_t* name, wchar_t* path, int capacity);
 
 // ---- The record store ----------------------------------------------------------
 

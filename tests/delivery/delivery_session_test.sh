@@ -8,8 +8,11 @@
 # 8 programs saving 50 results each at once (exactly 400 rows, none twice,
 # each as the local record has it); the server down (the results wait,
 # then arrive once); a program killed in the middle of a delivery (nothing
-# lost, nothing doubled). Prints the rows per second of the 8 writers and
-# the time from Save to commit.
+# lost, nothing doubled); a table locked by another session and a server
+# that stops answering after the login (the pass gives up within its bound,
+# a later save delivers); a server under a name its certificate does not
+# give (refused as such, the result waits). Prints the rows per second of
+# the 8 writers and the time from Save to commit.
 set -uo pipefail
 work=$1 tests=$2 writer=$3 window_tests=${4:-} prefix=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,7 +28,7 @@ database_server_start "$work" || exit 1
 # The owner reads back over TCP as well: a password for it.
 owner_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
 database_name=postgres database_admin_sql "ALTER ROLE postgres PASSWORD '$owner_password'" >/dev/null
-export GLYVANT_TEST_DATABASE_ADMIN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=postgres;Pwd=$owner_password;"
+export GLYVANT_TEST_DATABASE_ADMIN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=postgres;Pwd=$owner_password;$database_tls"
 
 if [ -n "$prefix" ]; then
   wine_environment "$prefix"
@@ -43,7 +46,7 @@ else
 fi
 records=$data/OrvoMedSuite/records outbox=$data/OrvoMedSuite/outbox
 rm -rf "$records" "$outbox"
-count() { database_admin_sql "SELECT count(*), count(DISTINCT record_id) FROM orvomed_record WHERE tool_id = 952"; }
+count() { database_admin_sql "SELECT count(*), count(DISTINCT record_id) FROM orvomed.orvomed_record WHERE tool_id = 952"; }
 
 # ---- The delivery's own cases, and the window's ------------------------------------
 run "$tests" >"$work/delivery_tests.log" 2>&1 && grep -q '^\[  PASSED  \]' "$work/delivery_tests.log" ||
@@ -66,7 +69,7 @@ elapsed_ns=$(( $(date +%s%N) - start ))
 [ "$(count)" = "400|400" ] || fail "8 writers x 50: $(count) rows (all, distinct)"
 # Each row as the local record has it: the record number, the patient, the
 # inputs, the save time.
-database_admin_sql "SELECT record_id, patient_id, patient_name, replace(inputs, chr(13) || chr(10), ' / '), to_char(saved_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), tool_title, windows_user, computer, verdict, level_words, outputs FROM orvomed_record WHERE tool_id = 952" \
+database_admin_sql "SELECT record_id, patient_id, patient_name, replace(inputs, chr(13) || chr(10), ' / '), to_char(saved_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), tool_title, windows_user, computer, verdict, level_words, outputs FROM orvomed.orvomed_record WHERE tool_id = 952" \
   >"$work/database.txt"
 python3 - "$records" "$work/database.txt" <<'EOF' || fail "the database's rows differ from the local record's"
 import csv, datetime, glob, io, sys
@@ -97,7 +100,8 @@ assert len(local) == 400, len(local)
 for record, fields in local.items():
     assert database.get(record) == fields, (record, fields, database.get(record))
 EOF
-grep -h -o 'latency_ms=[0-9.,]*' "$work"/writer-*.txt | sed 's/latency_ms=//' | tr ',' '\n' | grep . | sort -n >"$work/latency.txt"
+grep -h -o 'latency_ms=[0-9.,:]*' "$work"/writer-*.txt | sed 's/latency_ms=//' | tr ',' '\n' | sed 's/:.*//' | grep . |
+  sort -n >"$work/latency.txt"
 latencies=$(wc -l <"$work/latency.txt")
 median=$(sed -n "$(( (latencies + 1) / 2 ))p" "$work/latency.txt")
 p95=$(sed -n "$(( (latencies * 95 + 99) / 100 ))p" "$work/latency.txt")
@@ -124,7 +128,8 @@ out=$(GLYVANT_TEST_DATABASE=${GLYVANT_TEST_DATABASE/Port=*;Database/Port=$silent
 kill "$listener" 2>/dev/null
 wait "$listener" 2>/dev/null
 [[ $out == *"saved=1 delivered=0 waiting=1 problem=2"* ]] || fail "a silent server: the writer said [$out]"
-echo "a server that never answers: given up after ${out%% saved=*} (the login timeout is 5 s)"
+given_up=${out#latency_ms=}
+echo "a server that never answers: given up after ${given_up%%:*} ms (the login timeout is 5 s)"
 run "$writer" 0 >/dev/null
 
 # ---- A program killed in the middle of a delivery ---------------------------------------------
@@ -138,6 +143,69 @@ out=$(run "$writer" 0)
 [[ $out == *"delivered=61 waiting=0"* ]] || fail "after the death the next delivery said [$out]"
 [ "$(count)" = "506|506" ] || fail "after a delivery died mid-way: $(count) rows"
 [ -z "$(ls -A "$outbox" 2>/dev/null)" ] || fail "files left in the outbox: $(ls "$outbox")"
+
+# ---- A server that stops answering after the login ---------------------------------------------
+# lock_table SECONDS: another session holds the table, as a report or a
+# maintenance job may, until it is ended (end_lock) or the time is up.
+lock_table() {
+  database_admin_sql "BEGIN; LOCK TABLE orvomed.orvomed_record IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep($1); COMMIT" \
+    >/dev/null 2>&1 &
+  locker=$!
+  for _ in $(seq 100); do
+    [ "$(database_admin_sql "SELECT count(*) FROM pg_locks WHERE mode = 'AccessExclusiveLock' AND granted AND relation = 'orvomed.orvomed_record'::regclass")" = 1 ] && return 0
+    sleep 0.1
+  done
+  fail "the table could not be locked"
+}
+end_lock() {
+  database_admin_sql "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE query LIKE '%pg_sleep%' AND pid <> pg_backend_pid()" >/dev/null
+  wait "$locker" 2>/dev/null
+}
+# The statement gives up within its bound, the claim released, the
+# program free to deliver again; once the table is free the result arrives.
+lock_table 120
+started=$(date +%s)
+out=$(timeout 120 "${runner[@]}" "$writer" 1 2>/dev/null | tr -d '\r')
+held=$(( $(date +%s) - started ))
+[[ $out == *"saved=1 delivered=0 waiting=1 problem=8"* ]] || fail "a locked table: the writer said [${out##*ms=* }]"
+[ "$(ls "$outbox" | grep -c '\.row$')" = 1 ] || fail "a locked table left the claim: $(ls "$outbox")"
+end_lock
+out=$(run "$writer" 0)
+[[ $out == *"delivered=1 waiting=0"* ]] || fail "after the lock the writer said [$out]"
+# A server process that stops dead (here stopped by a signal once it waits
+# for the lock) answers neither the statement nor its cancel: the program
+# gives the call up, and its next save delivers both results.
+writer_sessions() { database_admin_sql "SELECT count(*) FROM pg_stat_activity WHERE usename = 'orvomed_writer'"; }
+for _ in $(seq 100); do [ "$(writer_sessions)" = 0 ] && break; sleep 0.1; done
+before=$(count)  # not while the table is locked: the count would wait for it
+lock_table 120
+timeout 150 "${runner[@]}" "$writer" 2 >"$work/stalled.txt" 2>/dev/null &
+stalled_writer=$!
+backend=
+for _ in $(seq 100); do
+  backend=$(database_admin_sql "SELECT pid FROM pg_stat_activity WHERE usename = 'orvomed_writer' AND wait_event_type = 'Lock'")
+  [ -n "$backend" ] && break
+  sleep 0.1
+done
+[ -n "$backend" ] && kill -STOP "$backend"
+end_lock
+wait "$stalled_writer"
+# Still inside the insert when the program was done: it never answered.
+stuck=$(database_admin_sql "SELECT count(*) FROM pg_stat_activity WHERE pid = ${backend:-0} AND state = 'active'")
+[ -n "$backend" ] && kill -CONT "$backend"
+out=$(tr -d '\r' <"$work/stalled.txt")
+[ "$stuck" = 1 ] || fail "the server process did not stay stopped inside the insert"
+[[ $out == *"saved=2 delivered=2 waiting=0"* ]] || fail "a server that stopped answering: the writer said [${out##*ms=* }]"
+[ "$(count)" = "$(( ${before%%|*} + 2 ))|$(( ${before%%|*} + 2 ))" ] || fail "after the stall: $(count) rows, before $before"
+latencies=${out#latency_ms=} latencies=${latencies%% *}
+first=${latencies%%,*} second=${latencies##*,}
+echo "a locked table: the pass gave up after ${held} s; a server that stopped answering: its pass gave up after" \
+     "${first%:*} ms, the next save's delivered both in ${second%:*} ms"
+
+# ---- A server under a name its certificate does not give ------------------------------------
+# Verified fully, the connection is refused and told as such; the result waits.
+out=$(GLYVANT_TEST_DATABASE=$GLYVANT_TEST_DATABASE_WRONG_HOST run "$writer" 1)
+[[ $out == *"saved=1 delivered=0 waiting=1 problem=7"* ]] || fail "a server by another name: the writer said [${out##*ms=* }]"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures failure(s)" >&2

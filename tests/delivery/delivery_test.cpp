@@ -89,7 +89,7 @@ const Prepared tool({.id = 951, .title = L"投递测试", .input_count = 2, .inp
                      .outputs = outputs, .rule_count = 2, .rules = rules});
 
 // Saves a result for the patient as Save does and queues it; its record id.
-std::wstring save_and_queue(const wchar_t* id, const wchar_t* name, double carbs) {
+std::wstring save_and_queue(const wchar_t* id, const wchar_t* name, double carbs, const wchar_t* title = nullptr) {
     static Calculation calculation;
     static DeliveryRow row;
     const double values[] = {carbs, 10};
@@ -101,6 +101,7 @@ std::wstring save_and_queue(const wchar_t* id, const wchar_t* name, double carbs
     wchar_t where[RECORD_PATH_CAPACITY];
     EXPECT_EQ(RECORD_SAVED, record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp));
     delivery_row_of(tool, calculation, stamp, &row);
+    if (title) text_copy(row.texts[DELIVERY_TOOL_TITLE], DELIVERY_TEXT_CAPACITY, title);
     EXPECT_TRUE(delivery_queue(row));
     return stamp.number;
 }
@@ -116,7 +117,7 @@ protected:
     std::wstring database = environment("GLYVANT_TEST_DATABASE");
     void SetUp() override {
         ASSERT_FALSE(database.empty()) << "GLYVANT_TEST_DATABASE names the test's server";
-        owner_query("DELETE FROM orvomed_record WHERE tool_id = 951 RETURNING 1");
+        owner_query("DELETE FROM orvomed.orvomed_record WHERE tool_id = 951 RETURNING 1");
     }
 };
 
@@ -126,31 +127,50 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
     const wchar_t* names[] = {L"测试患者𠮷", L"'); DROP TABLE orvomed_record;--", L"O'Brien \"乙\"\\"};
     std::wstring ids[3];
     for (int k = 0; k < 3; k++) ids[k] = save_and_queue((L"2026" + std::to_wstring(k)).c_str(), names[k], 60 + 100 * k);
-    EXPECT_EQ(3, delivery_waiting());
+    EXPECT_EQ(3, delivery_counts().waiting);
     DeliveryReport report;
     delivery_pass(database.c_str(), &report);
     EXPECT_EQ(DELIVERY_DONE, report.problem) << report.state;
     EXPECT_EQ(3, report.delivered);
-    EXPECT_EQ(0, report.waiting);
+    EXPECT_EQ(0, report.left.waiting);
     for (int k = 0; k < 3; k++) {
-        const std::string where = " FROM orvomed_record WHERE record_id = '" + utf8(ids[k]) + "'";
+        const std::string where = " FROM orvomed.orvomed_record WHERE record_id = '" + utf8(ids[k]) + "'";
         EXPECT_EQ(utf8(names[k]), owner_query("SELECT patient_name" + where));
         EXPECT_EQ(k == 2 ? "2" : "0", owner_query("SELECT level" + where));
         EXPECT_EQ(k == 0 ? "6" : k == 1 ? "16" : "26", owner_query("SELECT first_value" + where));
         EXPECT_EQ(utf8(L"本餐碳水=" + std::to_wstring(60 + 100 * k) + L"\r\n碳水系数=10"),
                   owner_query("SELECT inputs" + where));
     }
-    EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed_record WHERE tool_id = 951"));
+    EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed.orvomed_record WHERE tool_id = 951"));
 
-    // The answer to an insert was lost: the file is still there, claimed by
-    // a program that has ended. Delivered again, the row is not doubled.
-    static DeliveryRow row;
+    // The longest texts a result can hold arrive whole, beyond the 4,000
+    // characters of an ordinary text parameter: the server's checks leave
+    // room for every real result.
+    static DeliveryRow longest;
     static Calculation calculation;
     const double values[] = {60, 10};
     tool_calculate(tool, values, &calculation);
     RecordStamp stamp = {};
-    text_copy(stamp.number, RECORD_NUMBER_CAPACITY, ids[0].c_str());
+    text_copy(stamp.number, RECORD_NUMBER_CAPACITY, L"00000000-0000-4000-8000-000000000123");
     platform_calls.local_time(&stamp.time);
+    delivery_row_of(tool, calculation, stamp, &longest);
+    const int lengths[][2] = {{DELIVERY_RESULT_TEXT, DELIVERY_TEXT_CAPACITY - 1},
+                              {DELIVERY_INPUTS, TOOL_MAX_INPUTS * (RECORD_INPUT_FIELD_LIMIT + 2)},
+                              {DELIVERY_OUTPUTS, TOOL_MAX_OUTPUTS * RESULT_LINE_CAPACITY},
+                              {DELIVERY_VERDICT, VERDICT_CAPACITY - 1}};
+    for (const auto& l : lengths) text_copy(longest.texts[l[0]], DELIVERY_TEXT_CAPACITY, std::wstring(l[1], L'长').c_str());
+    ASSERT_TRUE(delivery_queue(longest));
+    delivery_pass(database.c_str(), &report);
+    EXPECT_EQ(DELIVERY_DONE, report.problem) << report.state;
+    EXPECT_EQ(0, report.rejected) << report.left.cause;
+    EXPECT_EQ(std::to_string(DELIVERY_TEXT_CAPACITY - 1) + "|" + std::to_string(VERDICT_CAPACITY - 1),
+              owner_query("SELECT length(result_text) || '|' || length(verdict) FROM orvomed.orvomed_record "
+                          "WHERE record_id = '00000000-0000-4000-8000-000000000123'"));
+
+    // The answer to an insert was lost: the file is still there, claimed by
+    // a program that has ended. Delivered again, the row is not doubled.
+    static DeliveryRow row;
+    text_copy(stamp.number, RECORD_NUMBER_CAPACITY, ids[0].c_str());
     delivery_row_of(tool, calculation, stamp, &row);
     ASSERT_TRUE(delivery_queue(row));
     wchar_t outbox[RECORD_PATH_CAPACITY], from[RECORD_PATH_CAPACITY], to[RECORD_PATH_CAPACITY];
@@ -161,7 +181,7 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
     delivery_pass(database.c_str(), &report);
     EXPECT_EQ(DELIVERY_DONE, report.problem) << report.state;
     EXPECT_EQ(1, report.delivered);
-    EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed_record WHERE tool_id = 951"));
+    EXPECT_EQ("4", owner_query("SELECT count(*) FROM orvomed.orvomed_record WHERE tool_id = 951"));
 }
 
 // Each fault of the connection is named, and the rows wait for the next
@@ -179,8 +199,10 @@ TEST_F(Delivery, ProblemsAreNamedAndRowsWait) {
         {L"Driver={No Such Driver};Server=127.0.0.1;", DELIVERY_NO_DRIVER},
         {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=orvomed;Uid=orvomed_writer;Pwd=x;",
          DELIVERY_UNREACHABLE},
-        {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port +
-             L";Database=orvomed;Uid=orvomed_writer;Pwd=wrong;",
+        {database.substr(0, database.find(L"Pwd=")) + L"Pwd=wrong;" + database.substr(database.find(L";", database.find(L"Pwd=")) + 1),
+         DELIVERY_LOGIN_REFUSED},
+        // Not encrypted, to a server that takes only encrypted connections.
+        {L"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + port + L";Database=orvomed;Uid=orvomed_writer;Pwd=x;",
          DELIVERY_LOGIN_REFUSED},
         {elsewhere, DELIVERY_NO_TABLE},
     };
@@ -189,19 +211,30 @@ TEST_F(Delivery, ProblemsAreNamedAndRowsWait) {
         delivery_pass(c.connection.c_str(), &report);
         EXPECT_EQ(c.problem, report.problem) << utf8(c.connection) << " " << report.state;
         EXPECT_EQ(0, report.delivered);
-        EXPECT_EQ(1, report.waiting);
+        EXPECT_EQ(1, report.left.waiting);
     }
-    // A file that cannot be read holds up no other; it stays, and is told.
-    wchar_t outbox[RECORD_PATH_CAPACITY], garbage[RECORD_PATH_CAPACITY];
-    store_suite_path(L"outbox", outbox, RECORD_PATH_CAPACITY);
-    text_format(garbage, RECORD_PATH_CAPACITY, L"%ls%lc0-garbage.row", outbox, PLATFORM_PATH_SEPARATOR);
-    ASSERT_TRUE(platform_replace_file(garbage, "not a row\n", 10));
+    // A row the server refuses (a title longer than its column) holds up
+    // none of the 19 behind it: set aside with the server's reason, told.
+    std::wstring ids[20];
+    for (int k = 0; k < 20; k++)
+        ids[k] = save_and_queue((L"2026200" + std::to_wstring(k)).c_str(), L"测试患者丁", 60,
+                                k == 2 ? std::wstring(201, L'长').c_str() : nullptr);
     DeliveryReport report;
     delivery_pass(database.c_str(), &report);
-    EXPECT_EQ(DELIVERY_OUTBOX_UNREADABLE, report.problem);
-    EXPECT_EQ(1, report.delivered);
-    EXPECT_EQ(1, report.waiting);
-    platform_calls.remove_file(garbage);
+    EXPECT_EQ(DELIVERY_DONE, report.problem) << report.state;
+    EXPECT_EQ(20, report.delivered);  // the one of the cases above too
+    EXPECT_EQ(1, report.rejected);
+    EXPECT_EQ(0, report.left.waiting);
+    EXPECT_EQ(DELIVERY_ROW_REJECTED, delivery_row_state(ids[2].c_str()));
+    EXPECT_STREQ(L"文本超出数据库列的长度（22001）", report.left.cause);
+    EXPECT_EQ("20", owner_query("SELECT count(*) FROM orvomed.orvomed_record WHERE tool_id = 951"));
+    wchar_t rejected[RECORD_PATH_CAPACITY];
+    store_suite_path(DELIVERY_REJECTED_FOLDER, rejected, RECORD_PATH_CAPACITY);
+    for (const wchar_t* suffix : {L".row", L".reason.txt"}) {
+        std::wstring path = std::wstring(rejected) + PLATFORM_PATH_SEPARATOR + ids[2] + suffix;
+        EXPECT_TRUE(platform_calls.file_exists(path.c_str()));
+        platform_calls.remove_file(path.c_str());
+    }
 }
 
 }  // namespace

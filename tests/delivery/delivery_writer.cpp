@@ -6,7 +6,7 @@
 //   delivery_writer 0 die-after=<n>       deliver, and die at once after the
 //                                         n-th row is committed, its outbox
 //                                         file not yet removed: the answer lost
-// Prints "saved=<n> delivered=<n> waiting=<n> problem=<n> latency_ms=<each save's delivery, ...>".
+// Prints "latency_ms=<each save's delivery>:<its problem>,... saved=<n> delivered=<n> waiting=<n> problem=<n>".
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -80,13 +80,15 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         delivery_pass(database, &report);
         delivered += report.delivered;
-        printf("%s%.1f", n > 1 ? "," : "",
-               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        printf("%s%.1f:%d", n > 1 ? "," : "",
+               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+               (int)report.problem);
     }
     if (rows == 0 && deliver) {
         delivery_pass(database, &report);
         delivered += report.delivered;
     }
-    printf(" saved=%d delivered=%d waiting=%d problem=%d\n", saved, delivered, delivery_waiting(), (int)report.problem);
+    printf(" saved=%d delivered=%d waiting=%d problem=%d\n", saved, delivered, delivery_counts().waiting,
+           (int)report.problem);
     return 0;
 }

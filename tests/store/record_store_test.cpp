@@ -76,6 +76,9 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
          L",'+86,\"'=HYPERLINK(\"\"http://x\"\",\"\"点我\"\")\",12,普外一科,N01,测试护士,'@admin,WARD-PC-12,"
          L"2026-12-08T09:05:07-05:30\r\n"},
         {L"-1", L"\t甲", L"a-b", 0, L",'-1,'\t甲,12,普外一科,N01,测试护士,a-b,WARD-PC-12,2026-12-08T09:05:07+00:00\r\n"},
+        // Excel reads the full-width signs as their ASCII forms.
+        {L"－1", L"＝1+1", L"＠admin", 0,
+         L",'－1,'＝1+1,12,普外一科,N01,测试护士,'＠admin,WARD-PC-12,2026-12-08T09:05:07+00:00\r\n"},
     };
     for (const StampCase& c : stamps) {
         RecordStamp stamp = noon;

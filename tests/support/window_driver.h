@@ -105,6 +105,7 @@ protected:
     void TearDown() override {
         if (window) DestroyWindow(window);
         pump();
+        platform_calls = platform_system_calls;  // what a test changed of the seam
     }
 };
 
