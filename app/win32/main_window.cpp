@@ -1,6 +1,8 @@
 // Building the main window, and the message loop that routes Enter and F5.
 #include "app/win32/main_window.h"
 
+#include "app/win32/hospital.h"
+
 #include "store/store.h"
 
 MainWindowState main_window_state;
@@ -291,5 +293,7 @@ int main_window_run(HINSTANCE instance, const ToolDef& tool, const wchar_t* comm
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    // A pass under way ends in its own time, not inside a driver's call.
+    delivery_finish(DELIVERY_EXIT_WAIT_MILLISECONDS);
     return EXIT_OK;
 }

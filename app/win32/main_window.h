@@ -36,6 +36,8 @@ constexpr int STATUS_TEXT_CAPACITY = 256;
 // system started the window with is finished (finish_start_request).
 constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 constexpr UINT WM_FINISH_START = WM_APP + 2;
+// The saved results whose delivery a window follows at once.
+constexpr int DELIVERY_PENDING_MAX = 8;
 // Posted by the delivery's thread when a pass ends (app/win32/hospital.h).
 constexpr UINT WM_DELIVERY_DONE = WM_APP + 3;
 constexpr UINT_PTR DELIVERY_TIMER = 1;
@@ -100,7 +102,11 @@ struct MainWindowState {
     HBRUSH band_brush;
     wchar_t status_text[STATUS_TEXT_CAPACITY];
     bool status_warning;       // the status line tells of something undone: drawn in amber
-    bool delivery_after_save;  // the delivery under way carries the result just saved
+    // The results saved here whose delivery the status line has yet to
+    // tell, by record number; and whether its amber is the delivery's.
+    wchar_t delivery_pending[DELIVERY_PENDING_MAX][RECORD_NUMBER_CAPACITY];
+    int delivery_pending_count;
+    bool delivery_warning;
 };
 
 extern MainWindowState main_window_state;
@@ -202,7 +208,7 @@ void on_input_changed(int input);
 void save_record();
 // A delivery to the hospital's database has ended: the status line says
 // what came of it.
-void on_delivery_done(DeliveryProblem problem, int waiting);
+void on_delivery_done();
 void copy_result();
 void reset_inputs();
 void show_about();
@@ -234,6 +240,10 @@ extern MessageBoxFunction show_message_box;
 // make the allocation fail.
 using BlockAllocator = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
 extern BlockAllocator allocate_global_block;
+// The clipboard formats that keep a copy out of Windows' clipboard history,
+// the cloud clipboard and monitoring programs, each with a DWORD of 0.
+constexpr const wchar_t* CLIPBOARD_PRIVATE_FORMATS[] = {
+    L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"};
 
 // ---- Printing -------------------------------------------------------------------
 

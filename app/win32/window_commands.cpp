@@ -97,7 +97,7 @@ void show_verdict(const wchar_t* message) {
 }
 
 void set_status(const wchar_t* text) {
-    main_window_state.status_warning = false;
+    main_window_state.status_warning = main_window_state.delivery_warning = false;
     text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
     invalidate_main_window();
 }
@@ -182,12 +182,18 @@ void save_record() {
     // The local row first; only then the hospital's database, by a thread
     // of its own: the window never waits on the network.
     wchar_t connection[POLICY_CONNECTION_CAPACITY];
-    if (saved && policy_records_database(connection, POLICY_CONNECTION_CAPACITY)) {
+    if (saved && policy_records_database(connection, POLICY_CONNECTION_CAPACITY) != POLICY_NOT_SET) {
         static DeliveryRow row;
         delivery_row_of(s.tool, s.last, stamp, &row);
         if (delivery_queue(row)) {
             text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已保存到本机；正在上传医院数据库…");
-            s.delivery_after_save = true;
+            // The oldest followed gives way; it is still counted as waiting.
+            if (s.delivery_pending_count == DELIVERY_PENDING_MAX) {
+                for (int k = 1; k < DELIVERY_PENDING_MAX; k++)
+                    text_copy(s.delivery_pending[k - 1], RECORD_NUMBER_CAPACITY, s.delivery_pending[k]);
+                s.delivery_pending_count--;
+            }
+            text_copy(s.delivery_pending[s.delivery_pending_count++], RECORD_NUMBER_CAPACITY, stamp.number);
         } else {
             text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已保存到本机；未能加入上传队列，本条不会上传医院数据库");
             s.status_warning = true;
@@ -202,15 +208,33 @@ void save_record() {
         tell(save_failure_message(outcome), L"保存失败", MB_ICONWARNING);
 }
 
-void on_delivery_done(DeliveryProblem problem, int waiting) {
+void on_delivery_done() {
     MainWindowState& s = main_window_state;
+    DeliveryReport report;
+    bool more = delivery_latest(&report);
     wchar_t status[STATUS_TEXT_CAPACITY];
-    bool warning = delivery_status(problem, waiting, s.delivery_after_save, status, STATUS_TEXT_CAPACITY);
-    // A pass of its own with nothing to tell leaves the status line as it is.
-    if (!s.delivery_after_save && !warning && waiting == 0) return;
-    s.delivery_after_save = false;
+    if (s.delivery_pending_count == 0) {
+        // A pass of its own tells a problem, or that one it told is over;
+        // otherwise it leaves the status line as it is.
+        bool warning = delivery_status(report, nullptr, status, STATUS_TEXT_CAPACITY);
+        if (!warning && !s.delivery_warning) return;
+        set_status(status);
+        s.status_warning = s.delivery_warning = warning;
+        return;
+    }
+    DeliveryRowState own = DELIVERY_ROW_DELIVERED;
+    for (int k = 0; k < s.delivery_pending_count; k++) {
+        DeliveryRowState state = delivery_row_state(s.delivery_pending[k]);
+        if (state == DELIVERY_ROW_REJECTED || (state == DELIVERY_ROW_WAITING && own == DELIVERY_ROW_DELIVERED))
+            own = state;
+    }
+    // A save during the pass goes with the one that follows: nothing is
+    // said of it before.
+    if (own == DELIVERY_ROW_WAITING && report.problem == DELIVERY_DONE && more) return;
+    bool warning = delivery_status(report, &own, status, STATUS_TEXT_CAPACITY);
+    s.delivery_pending_count = 0;
     set_status(status);
-    s.status_warning = warning;
+    s.status_warning = s.delivery_warning = warning;
 }
 
 // The title and the whole result; a formula tool's verdict after it, a
@@ -223,8 +247,24 @@ void copy_result() {
     record_copy_text(s.tool, s.last, s.patient, copy, RECORD_COPY_CAPACITY);
     int length = text_length(copy) + 1;
     EmptyClipboard();
-    bool copied = false;
-    HGLOBAL block = allocate_global_block(GMEM_MOVEABLE, (SIZE_T)length * sizeof(wchar_t));
+    // The patient stays out of Windows' clipboard history, the cloud
+    // clipboard and clipboard monitors: a result with no such marks is not
+    // put on the clipboard at all.
+    bool copied = true;
+    for (const wchar_t* format : CLIPBOARD_PRIVATE_FORMATS) {
+        HGLOBAL mark = allocate_global_block(GMEM_MOVEABLE, sizeof(DWORD));
+        DWORD* zero = mark ? (DWORD*)GlobalLock(mark) : nullptr;
+        if (zero) {
+            *zero = 0;
+            GlobalUnlock(mark);
+        }
+        UINT id = RegisterClipboardFormatW(format);
+        bool taken = zero && id && SetClipboardData(id, mark) != nullptr;
+        if (mark && !taken) GlobalFree(mark);
+        copied = copied && taken;
+    }
+    HGLOBAL block = copied ? allocate_global_block(GMEM_MOVEABLE, (SIZE_T)length * sizeof(wchar_t)) : nullptr;
+    copied = false;
     if (block) {
         wchar_t* text = (wchar_t*)GlobalLock(block);
         if (text) {
@@ -234,6 +274,7 @@ void copy_result() {
         }
         if (!copied) GlobalFree(block);  // the clipboard took nothing
     }
+    if (!copied) EmptyClipboard();
     CloseClipboard();
     set_status(copied ? L"结果已复制到剪贴板" : L"复制失败，请重试");
 }

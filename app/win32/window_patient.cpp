@@ -47,7 +47,7 @@ void accept_patient_window() {
     for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
         wchar_t text[PATIENT_FIELD_CAPACITY * 2] = L"";
         GetWindowTextW(patient_field(field), text, PATIENT_FIELD_CAPACITY * 2);
-        PatientFieldFault fault = patient_field_fault(text);
+        PatientFieldFault fault = patient_field_fault(field, text);
         if (fault != PATIENT_FIELD_SOUND) {
             wchar_t complaint[128];
             patient_field_fault_text(field, fault, complaint, 128);

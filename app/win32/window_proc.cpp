@@ -143,7 +143,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_PAINT: paint_main_window(window); return 0;
     case WM_CREATE_CHOICES: create_pending_choices(); return 0;
     case WM_FINISH_START: finish_start_request(); return 0;
-    case WM_DELIVERY_DONE: on_delivery_done((DeliveryProblem)wparam, (int)lparam); return 0;
+    case WM_DELIVERY_DONE: on_delivery_done(); return 0;
     case WM_TIMER:
         if (wparam != DELIVERY_TIMER) break;
         delivery_start(window, WM_DELIVERY_DONE);

@@ -95,9 +95,8 @@ RECT px_box(RECT units) { return {px(units.left), px(units.top), px(units.right)
 // A field's text is read whole into this: one set longer than the field's
 // limit (a typed one cannot be) is too long without being read.
 constexpr int BAR_TEXT_CAPACITY = 4 * PATIENT_FIELD_CAPACITY;
-// The patient's arguments, every field given with its quotes and escapes;
-// the command line is the program's quoted path and these.
-constexpr int ARGUMENTS_CAPACITY = 1024, COMMAND_CAPACITY = MAX_PATH * 2 + 2 + ARGUMENTS_CAPACITY;
+// The command line: the program's quoted path and the hand-over file's.
+constexpr int COMMAND_CAPACITY = MAX_PATH * 2 + 24 + RECORD_PATH_CAPACITY;
 
 // What the status line says of the lists file.
 const wchar_t LISTS_NOT_READ_TEXT[] = L"收藏与最近使用的记录无法读取，已重新开始；原文件不会被覆盖";
@@ -155,8 +154,10 @@ void group_rows() {
     }
 }
 
-void set_status(const wchar_t* text) {
+void set_status(const wchar_t* text, bool warning = false) {
     lstrcpynW(launcher_state.status, text, LAUNCHER_STATUS_CAPACITY);
+    launcher_state.status_warning = warning;
+    launcher_state.delivery_told = false;
     RECT r = px_box(STATUS_LINE);
     InvalidateRect(launcher_state.window, &r, TRUE);
 }
@@ -315,7 +316,7 @@ void paint(HWND window) {
     SelectObject(dc, old_brush);
     DeleteObject(SelectObject(dc, old_pen));
     SelectObject(dc, launcher_state.font);
-    SetTextColor(dc, GREY);
+    SetTextColor(dc, launcher_state.status_warning ? verdict_colour(1) : GREY);
     RECT status = px_box(STATUS_LINE);
     DrawTextW(dc, launcher_state.status, -1, &status, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_END_ELLIPSIS);
     EndPaint(window, &ps);
@@ -403,11 +404,15 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT: paint(window); return 0;
     case WM_LAUNCHER_DELIVERY_DONE: {
-        // The results waiting for the hospital's database, when there are.
+        // The results waiting for the hospital's database, or refused by
+        // it, when there are; and that they went, once they have.
+        DeliveryReport report;
+        delivery_latest(&report);
         wchar_t status[LAUNCHER_STATUS_CAPACITY];
-        if (lparam > 0 || wparam != DELIVERY_DONE) {
-            delivery_status((DeliveryProblem)wparam, (int)lparam, false, status, LAUNCHER_STATUS_CAPACITY);
-            set_status(status);
+        bool warning = delivery_status(report, nullptr, status, LAUNCHER_STATUS_CAPACITY);
+        if (warning || report.left.waiting || launcher_state.delivery_told) {
+            set_status(status, warning);
+            launcher_state.delivery_told = warning || report.left.waiting;
         }
         return 0;
     }
@@ -458,7 +463,7 @@ bool bar_patient(Patient* patient) {
         PatientFieldFault fault = PATIENT_FIELD_TOO_LONG;
         if (GetWindowTextLengthW(s.patient_fields[k]) < BAR_TEXT_CAPACITY) {
             GetWindowTextW(s.patient_fields[k], text, BAR_TEXT_CAPACITY);
-            fault = patient_field_fault(text);
+            fault = patient_field_fault(BAR_FIELDS[k].field, text);
         }
         if (fault != PATIENT_FIELD_SOUND) {
             wchar_t message[128];
@@ -550,12 +555,6 @@ void launcher_open_selected() {
     int tool = launcher_selected_tool();
     Patient patient;
     if (tool < 0 || !bar_patient(&patient)) return;
-    wchar_t arguments[ARGUMENTS_CAPACITY];
-    if (patient_arguments(patient, arguments, ARGUMENTS_CAPACITY) < 0) {
-        launcher_message_box(s.window, L"患者信息过长，无法交给工具，请核对后再打开。", LAUNCHER_TITLE,
-                             MB_OK | MB_ICONWARNING);
-        return;
-    }
     wchar_t path[MAX_PATH * 2], status[LAUNCHER_STATUS_CAPACITY];
     // A path cut short would name another file: it counts as not found.
     bool named = text_format(path, MAX_PATH * 2, L"%ls\\%ls", s.program_folder, suite_programs[tool]) >= 0;
@@ -567,14 +566,25 @@ void launcher_open_selected() {
         set_status(status);
         return;
     }
-    // The patient goes to the tool on its command line alone; CreateProcessW
-    // may write into the line it is given.
-    wchar_t command[COMMAND_CAPACITY];
-    text_format(command, COMMAND_CAPACITY, L"\"%ls\"%ls", path, arguments);
-    if (!launcher_start_process(path, command, nullptr, nullptr, FALSE, 0, nullptr, s.program_folder, &startup,
-                                &process)) {
-        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls 无法启动（错误 %lu）", suite_programs[tool],
-                           GetLastError());
+    // The patient goes to the tool in a file of the user's own, never on
+    // its command line, which process auditing and other programs read;
+    // CreateProcessW may write into the line it is given.
+    wchar_t handover[RECORD_PATH_CAPACITY] = L"", command[COMMAND_CAPACITY];
+    bool given = false;
+    for (const auto& field : patient.fields) given = given || field[0];
+    if (given) {
+        if (!handover_write(patient, handover, RECORD_PATH_CAPACITY)) {
+            set_status(L"患者信息无法交给工具（本机数据文件夹不可写），请联系信息科");
+            return;
+        }
+    }
+    bool named_command = text_format(command, COMMAND_CAPACITY, handover[0] ? L"\"%ls\" \"--patient-file=%ls\"" : L"\"%ls\"",
+                                     path, handover) >= 0;
+    if (!named_command || !launcher_start_process(path, command, nullptr, nullptr, FALSE, 0, nullptr,
+                                                  s.program_folder, &startup, &process)) {
+        DWORD error = named_command ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+        if (handover[0]) DeleteFileW(handover);
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls 无法启动（错误 %lu）", suite_programs[tool], error);
         set_status(status);
         return;
     }
@@ -642,5 +652,6 @@ int launcher_run(HINSTANCE instance) {
     if (!launcher_create(instance, GetCommandLineW())) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) launcher_dispatch(&message);
+    delivery_finish(DELIVERY_EXIT_WAIT_MILLISECONDS);
     return 0;
 }

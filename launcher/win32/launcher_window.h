@@ -55,6 +55,8 @@ struct LauncherState {
     // Where the tools' programs are: the launcher's own folder, or a test's.
     wchar_t program_folder[MAX_PATH];
     wchar_t status[LAUNCHER_STATUS_CAPACITY];
+    bool status_warning;  // drawn in amber: results the hospital's database has not taken
+    bool delivery_told;   // the status line tells of results waiting or refused
 };
 extern LauncherState launcher_state;
 

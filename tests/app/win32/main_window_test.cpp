@@ -14,6 +14,7 @@
 #include "app/win32/main_window.h"
 #include "glyvant_version.h"
 #include "store/store.h"
+#include "support/test_data_folder.h"
 #include "support/file_bytes.h"
 #include "suite/catalogue.h"
 #include "support/window_driver.h"
@@ -309,6 +310,16 @@ TEST_F(MainWindow, CopyPutsTitleResultAndVerdictOnTheClipboard) {
     click(IDC_COPY);
     EXPECT_EQ(L"Glyvant\r\n餐时胰岛素：6.0 U\r\n抽取体积：0.060 ml\r\n—— 按碳水系数计算完成", clipboard_text());
     EXPECT_STREQ(L"结果已复制到剪贴板", s.status_text);
+    // Kept out of the clipboard history and the cloud clipboard, as the
+    // formats a clipboard manager reads say.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    for (const wchar_t* format : {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard",
+                                  L"ExcludeClipboardContentFromMonitorProcessing"}) {
+        HANDLE data = GetClipboardData(RegisterClipboardFormatW(format));
+        EXPECT_TRUE(data && *(const DWORD*)GlobalLock(data) == 0) << format;
+        if (data) GlobalUnlock(data);
+    }
+    CloseClipboard();
 
     // No memory for the block: the status must not claim a copy.
     allocate_global_block = no_memory;
@@ -634,7 +645,12 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
 
 // A Save that cannot write says so: no "saved" message, no "saved" status.
 TEST_F(MainWindow, SaveThatCannotWriteReportsTheFailure) {
-    const std::wstring folder = records_folder(), suite = folder.substr(0, folder.size() - 8);
+    // A data folder of this test's own: the suite's folder it removes holds
+    // nothing of another test's.
+    use_test_data_folder();
+    wchar_t records[MAX_PATH];
+    store_suite_path(L"records", records, MAX_PATH);
+    const std::wstring folder = records, suite = folder.substr(0, folder.size() - 8);
     DeleteFileW((folder + L"\\T009.csv").c_str());
     RemoveDirectoryW(folder.c_str());
     RemoveDirectoryW(suite.c_str());

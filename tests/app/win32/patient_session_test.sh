@@ -159,6 +159,16 @@ name = rows[-1][rows[0].index("姓名")]
 assert name == "'" + sys.argv[2], name
 EOF
 
+# ---- A name that holds the self-test switch: only a name ------------------------------
+# A report written there would overwrite a file (or, over UNC, log on to
+# another server) and open no window.
+public_dir="$(winepath -u 'C:\users\Public' 2>/dev/null)"
+rm -f "$public_dir/x" "$public_dir/x y"
+start "$braden" --patient-id=2026001300 '--patient-name=--selftest C:\users\Public\x y'
+expect "the band with the switch in the name" "$(drive read 5000)" '--selftest C:\users\Public\x y　住院号 2026001300'
+stop
+[ -e "$public_dir/x" ] || [ -e "$public_dir/x y" ] && fail "the name wrote a self-test report"
+
 # ---- The launcher: a scanned number, Braden opened for the patient, 换患者 ---------
 # The launcher opens the tools of its own folder by their release names.
 mkdir -p "$work/suite"
@@ -180,6 +190,8 @@ expect "the scanned number" "$(launcher_drive read 106)" "2026001234"
 launcher_drive click 104 >/dev/null  # 打开
 sleep 3
 expect "Braden opened from the launcher" "$(drive read 5000)" "测试患者甲　住院号 2026001234"
+# Handed over in a file of the user's own, removed once Braden read it.
+[ -z "$(ls -A "$(dirname "$records")/handover" 2>/dev/null)" ] || fail "the hand-over file stayed"
 launcher_drive click 109 >/dev/null
 sleep 1
 expect "the bar after 换患者" "$(launcher_drive read 106)$(launcher_drive read 107)$(launcher_drive read 108)" ""

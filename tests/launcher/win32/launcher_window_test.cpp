@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/app.h"
 #include "app/win32/display_scale.h"
 #include "app/win32/suite_look.h"
 #include "delivery/delivery.h"
@@ -42,6 +43,17 @@ std::wstring text_of(HWND window) {
     static wchar_t text[16384];
     GetWindowTextW(window, text, 16384);
     return text;
+}
+
+// The hand-over file a tool's command line names: `"program" "--patient-file=..."`
+// with a file of the suite's hand-over folder; "" for any other line.
+std::wstring handover_of(const std::wstring& line, const wchar_t* program) {
+    wchar_t folder[MAX_PATH];
+    store_suite_path(HANDOVER_FOLDER, folder, MAX_PATH);
+    std::wstring start = L"\"" + std::wstring(program) + L"\" \"--patient-file=" + folder + L"\\";
+    if (line.compare(0, start.size(), start) != 0 || line.back() != L'"') return L"";
+    std::wstring name = line.substr(start.size(), line.size() - start.size() - 1);
+    return name.size() == HANDOVER_NAME_DIGITS + 4 ? std::wstring(folder) + L"\\" + name : L"";
 }
 
 class Launcher : public testing::Test {
@@ -145,7 +157,11 @@ TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 20000));
     CloseHandle(process);
     EXPECT_STREQ(L"已打开：压力性损伤风险评估（Braden）", s.status);
-    EXPECT_EQ(L"\"" + std::wstring(braden) + L"\" \"--patient-id=T0001\" \"--patient-name=测试患者甲\"", started);
+    // The patient went in a file of the user's own, which the tool removed
+    // once read: nothing of her is on the command line.
+    std::wstring handover = handover_of(started, braden);
+    EXPECT_NE(L"", handover) << started;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(handover.c_str()));
     for (const char* patient : {"T0001", "测试患者甲"}) EXPECT_EQ(std::string::npos, file_bytes(lists).find(patient));
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_PATIENT, BN_CLICKED), 0);
     EXPECT_EQ(L"", text_of(s.patient_fields[0]) + text_of(s.patient_fields[1]));
@@ -259,8 +275,10 @@ TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
     EXPECT_EQ(L"", started);
     SetWindowTextW(s.patient_fields[2], L"");
     press(VK_RETURN);
-    std::wstring program = L"\"" + std::wstring(braden) + L"\"";
-    EXPECT_EQ(program + L" \"--patient-id=T0002\" \"--patient-name=测试患者乙\" \"--ward=测试病区\"", started);
+    std::wstring program = L"\"" + std::wstring(braden) + L"\"", handover = handover_of(started, braden);
+    ASSERT_NE(L"", handover) << started;
+    EXPECT_EQ("patient-id=T0002\npatient-name=测试患者乙\nward=测试病区\n", file_bytes(handover.c_str()));
+    DeleteFileW(handover.c_str());
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_PATIENT, BN_CLICKED), 0);
     press(VK_RETURN);
     EXPECT_EQ(program, started);
