@@ -266,8 +266,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          .computer = L"WARD-PC-12", .time = c.time};
     std::wstring name = c.result.value.substr(0, PATIENT_FIELD_LIMIT);
     text_copy(stamp.patient.fields[PATIENT_NAME], PATIENT_FIELD_CAPACITY, name.c_str());
-    bool formula = !name.empty() && (name[0] == L'=' || name[0] == L'+' || name[0] == L'-' || name[0] == L'@' ||
-                                     name[0] == L'\t' || name[0] == L'\r');
+    // Excel reads the full-width signs as their ASCII forms.
+    bool formula = !name.empty() && wcschr(L"=+-@\t\r\n\xFF1D\xFF0B\xFF0D\xFF20", name[0]);
     char saved[128];
     snprintf(saved, sizeof saved, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", c.time.year, c.time.month,
              c.time.day, c.time.hour, c.time.minute, c.time.second, c.time.utc_offset_minutes < 0 ? '-' : '+',

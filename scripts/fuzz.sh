@@ -14,21 +14,23 @@ command -v clang++-14 >/dev/null || { echo "fuzz.sh: clang++-14 is not installed
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz
 
-targets=(fuzz_expr fuzz_command_line fuzz_format_value fuzz_input_field fuzz_record_row)
-out=build/fuzz
+targets=(fuzz_expr fuzz_format_value fuzz_input_field fuzz_record_row fuzz_start_request fuzz_outbox_file
+         fuzz_last_assessment fuzz_launcher_lists)
+out=$PWD/build/fuzz
 mkdir -p "$out/logs"
 stamp=$out/logs/.started
 touch "$stamp"
 
 # The fuzzer adds what it finds to the corpus directory it is given, so it
 # works on a copy in the build tree and the seeds in the repository stay as
-# they are.
+# they are. It runs in a folder of its own: a target that writes a file by a
+# relative name (the patient file) leaves nothing in the repository.
 run_target() {
   local target=$1 seeds=fuzz/corpus/${1#fuzz_}
-  mkdir -p "$out/corpus/$target" "$out/artifacts/$target"
+  mkdir -p "$out/corpus/$target" "$out/artifacts/$target" "$out/work/$target"
   if [ -d "$seeds" ]; then cp -n "$seeds"/* "$out/corpus/$target"/ 2>/dev/null || true; fi
-  "$out/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$out/artifacts/$target/" "$out/corpus/$target" \
+  (cd "$out/work/$target" && "$out/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$out/artifacts/$target/" "$out/corpus/$target") \
     >"$out/logs/$target.log" 2>&1 || true
 }
 

@@ -16,6 +16,9 @@
 //   @WINDOW_WIDTH@ @WINDOW_HEIGHT@  the window's fixed size in pixels
 //   @EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@
 //                                 the exit codes
+//   @CONNECTION_LIMIT@ @LOGIN_SECONDS@ @STATEMENT_SECONDS@  the hospital's
+//                                 connection string's limit, and how long a
+//                                 delivery waits for a connection and a statement
 //   @DISCLAIMER@ @DISCLAIMER_ADVICE@  what every window and page says of its
 //                                 results, in its two parts
 //   @LEVEL_0@ ... @LEVEL_3@       a level as the guide names it: "绿色（0 级）"
@@ -53,6 +56,7 @@
 
 #include "app/app.h"
 #include "app/maker.h"
+#include "delivery/delivery.h"
 #include "glyvant_version.h"
 #include "method/method.h"
 #include "platform/platform.h"
@@ -205,6 +209,9 @@ int main(int argc, char** argv) {
         {"@EXIT_NO_WINDOW@", number(EXIT_NO_WINDOW)},
         {"@EXIT_FORMULA_FAILED@", number(EXIT_FORMULA_FAILED)},
         {"@EXIT_REPORT_NOT_WRITTEN@", number(EXIT_REPORT_NOT_WRITTEN)},
+        {"@CONNECTION_LIMIT@", number(DELIVERY_CONNECTION_LIMIT)},
+        {"@LOGIN_SECONDS@", number(DELIVERY_LOGIN_TIMEOUT_SECONDS)},
+        {"@STATEMENT_SECONDS@", number(DELIVERY_STATEMENT_TIMEOUT_SECONDS)},
         {"@DISCLAIMER@", utf8(DISCLAIMER)},
         {"@DISCLAIMER_ADVICE@", utf8(DISCLAIMER_ADVICE)},
         {"@LEVEL_0@", level_name(0)},

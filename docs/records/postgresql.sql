@@ -1,18 +1,108 @@
--- The table the suite's programs write every saved result into, and the
--- role a ward PC writes with (PostgreSQL 12 and later). Run once, as the
--- database's owner:
---   psql -d <database> -v writer_password="'<a password>'" -f postgresql.sql
--- A ward PC may only insert: it reads no one's data, changes or removes
--- nothing.
+-- The schema the suite's programs write every saved result into, and the
+-- roles of the hospital's server (PostgreSQL 12 and later). Run as a
+-- superuser (postgres), in the database the results go to:
+--   psql -d <database> -v ON_ERROR_STOP=1 -v writer_password="'<a password>'" -f postgresql.sql
+-- It is one transaction: it does all or nothing. Run again, it sets the
+-- writer's password and puts back whatever was changed by hand since; the
+-- rows already there stay. Run where the previous version of this file
+-- made public.orvomed_record, it moves that table into the schema with
+-- its rows and adds what is new.
+--
+-- The database believes no ward PC: their login, orvomed_writer, may
+-- insert one row a statement into the columns a PC sends, and nothing
+-- else. It reads no one's data, changes or removes nothing, and creates
+-- nothing that another role's query might run. The server itself writes
+-- when a row arrived, under which login and from which address, and
+-- refuses a row that no program of the suite makes.
+--
+--   orvomed_owner   owns the schema, the table and the trigger's function;
+--                   cannot log in, so no password of it exists anywhere
+--   orvomed_writer  the ward PCs' login: INSERT on the columns a PC sends
+--   orvomed_reader  no login: SELECT, and later the views; grant it to the
+--                   logins of the HIS and the reports
+--                   (GRANT orvomed_reader TO his_reports;) and give each of
+--                   them the same search_path as the reader's below
 
-CREATE TABLE IF NOT EXISTS orvomed_record (
+\set ON_ERROR_STOP on
+BEGIN;
+-- Only what needs reading: not every "already exists, skipping" of a run again.
+SET LOCAL client_min_messages = warning;
+
+DO $$
+BEGIN
+    IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'orvomed_owner') THEN
+        CREATE ROLE orvomed_owner;
+    END IF;
+    IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'orvomed_writer') THEN
+        CREATE ROLE orvomed_writer;
+    END IF;
+    IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'orvomed_reader') THEN
+        CREATE ROLE orvomed_reader;
+    END IF;
+END
+$$;
+-- Whatever a role was made with before, by hand or by another script: a
+-- superuser writer would pass every check below.
+ALTER ROLE orvomed_owner NOLOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATION NOBYPASSRLS;
+ALTER ROLE orvomed_writer LOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATION NOBYPASSRLS
+    PASSWORD :writer_password;
+ALTER ROLE orvomed_reader NOLOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATION NOBYPASSRLS;
+-- pg_catalog first: an object named like a built-in one, wherever it lies,
+-- is never what a reader's query runs. A role's setting is not inherited:
+-- the readers' own logins need it too (ALTER ROLE his_reports SET ...).
+ALTER ROLE orvomed_reader SET search_path = pg_catalog, orvomed;
+
+-- PostgreSQL 12 to 14 let every role create objects in public (15 no
+-- longer does, but a database upgraded from 14 keeps its rights): a ward
+-- PC's login could leave there a function or an operator that the owner's
+-- or a reader's query then runs with their rights. Revoked whatever the
+-- version, as are the rights every role has on a new database.
+REVOKE CREATE ON SCHEMA public FROM PUBLIC;
+REVOKE ALL ON SCHEMA public FROM orvomed_writer, orvomed_reader;
+DO $$
+BEGIN
+    EXECUTE format('REVOKE CONNECT, TEMPORARY ON DATABASE %I FROM PUBLIC', current_database());
+    EXECUTE format('REVOKE ALL ON DATABASE %I FROM orvomed_writer, orvomed_reader', current_database());
+    EXECUTE format('GRANT CONNECT ON DATABASE %I TO orvomed_writer, orvomed_reader', current_database());
+    -- The previous release's programs insert into orvomed_record
+    -- unqualified; in this database only, where the schema is.
+    EXECUTE format('ALTER ROLE orvomed_writer IN DATABASE %I SET search_path = pg_catalog, orvomed',
+                   current_database());
+END
+$$;
+
+CREATE SCHEMA IF NOT EXISTS orvomed AUTHORIZATION orvomed_owner;
+ALTER SCHEMA orvomed OWNER TO orvomed_owner;
+REVOKE ALL ON SCHEMA orvomed FROM PUBLIC, orvomed_writer, orvomed_reader;
+GRANT USAGE ON SCHEMA orvomed TO orvomed_writer, orvomed_reader;
+
+-- The previous version's table, its indexes and, when it was partitioned,
+-- its partitions, into the schema.
+DO $$
+DECLARE
+    part regclass;
+BEGIN
+    IF to_regclass('public.orvomed_record') IS NULL THEN
+        RETURN;
+    END IF;
+    IF to_regclass('orvomed.orvomed_record') IS NOT NULL THEN
+        RAISE EXCEPTION 'public.orvomed_record and orvomed.orvomed_record both exist: move the rows of the first by hand';
+    END IF;
+    ALTER TABLE public.orvomed_record SET SCHEMA orvomed;
+    FOR part IN SELECT relid FROM pg_partition_tree('orvomed.orvomed_record') WHERE level > 0 LOOP
+        EXECUTE format('ALTER TABLE %s SET SCHEMA orvomed', part);
+    END LOOP;
+END
+$$;
+
+CREATE TABLE IF NOT EXISTS orvomed.orvomed_record (
     record_id       char(36)         PRIMARY KEY,   -- the record's UUID, made at Save; the local row has it too
     saved_at        timestamptz      NOT NULL,      -- the save time, with the PC's UTC offset
     tool_id         integer          NOT NULL,      -- the tool's number (18: Braden)
     tool_title      varchar(200)     NOT NULL,
     program_version varchar(32)      NOT NULL,
-    computer        varchar(64)      NOT NULL,
-    windows_user    varchar(256)     NOT NULL,
+    computer        varchar(64)      NOT NULL,      -- as the PC names itself
+    windows_user    varchar(256)     NOT NULL,      -- as the PC names its user
     nurse_id        varchar(32)      NOT NULL,      -- empty when not given
     nurse_name      varchar(32)      NOT NULL,
     patient_id      varchar(32)      NOT NULL,      -- 住院号; empty for a calculation that concerns no one
@@ -25,21 +115,111 @@ CREATE TABLE IF NOT EXISTS orvomed_record (
     verdict         text             NOT NULL,
     level           smallint         NOT NULL,      -- 0 to 3
     level_words     varchar(32)      NOT NULL,      -- 完成 / 提醒 / 需关注 / 需立即处理
-    result_text     text             NOT NULL       -- the whole result as Copy puts it on the clipboard
+    result_text     text             NOT NULL,      -- the whole result as Copy puts it on the clipboard
+    -- The server's own words, which no PC can give (the defaults below):
+    received_at     timestamptz      NOT NULL,      -- when the row arrived
+    db_user         text             NOT NULL,      -- the login that inserted it
+    client_addr     inet                            -- the address it came from
 );
+-- A table of the previous version: rows that were there before keep the
+-- upgrade's time as received_at (they arrived before it), an empty db_user
+-- and no client_addr: the server did not note them then.
+ALTER TABLE orvomed.orvomed_record
+    ADD COLUMN IF NOT EXISTS received_at timestamptz NOT NULL DEFAULT now(),
+    ADD COLUMN IF NOT EXISTS db_user     text        NOT NULL DEFAULT '',
+    ADD COLUMN IF NOT EXISTS client_addr inet;
+ALTER TABLE orvomed.orvomed_record
+    ALTER COLUMN received_at SET DEFAULT now(),
+    ALTER COLUMN db_user     SET DEFAULT session_user,
+    ALTER COLUMN client_addr SET DEFAULT inet_client_addr();
 
 -- A ward's month, and one patient's history.
-CREATE INDEX IF NOT EXISTS orvomed_record_ward_time ON orvomed_record (ward, saved_at);
-CREATE INDEX IF NOT EXISTS orvomed_record_patient ON orvomed_record (patient_id, tool_id, saved_at);
+CREATE INDEX IF NOT EXISTS orvomed_record_ward_time ON orvomed.orvomed_record (ward, saved_at);
+CREATE INDEX IF NOT EXISTS orvomed_record_patient ON orvomed.orvomed_record (patient_id, tool_id, saved_at);
 
--- The ward PCs' role: INSERT only.
+-- What no program of the suite sends. A text's bound is well above the
+-- longest the programs make (48 inputs of 128 characters, 16 outputs of
+-- 256, a verdict of 512, the longest report as copied about 17,000), so
+-- that only a forged or broken row meets one. saved_at is the PC's clock:
+-- one running ahead by more than 5 minutes, the skew Kerberos tolerates and
+-- a domain's PCs therefore keep, does not send a real save time.
+-- Added unchecked first, so that an upgrade keeps the rows that were there
+-- before; each is then checked over them, and one they break is named in a
+-- warning and still holds for every new row. Once those rows are mended,
+-- run the script again.
 DO $$
+DECLARE
+    c record;
 BEGIN
-    IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'orvomed_writer') THEN
-        CREATE ROLE orvomed_writer LOGIN;
-    END IF;
+    FOR c IN SELECT * FROM (VALUES
+        ('orvomed_record_level_range',   'level BETWEEN 0 AND 3'),
+        ('orvomed_record_id_form',       $re$record_id ~ '^[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}$'$re$),
+        ('orvomed_record_saved_in_time', $re$saved_at <= received_at + interval '5 minutes'$re$),
+        ('orvomed_record_inputs_length',      'char_length(inputs) <= 8192'),
+        ('orvomed_record_outputs_length',     'char_length(outputs) <= 8192'),
+        ('orvomed_record_verdict_length',     'char_length(verdict) <= 1024'),
+        ('orvomed_record_result_text_length', 'char_length(result_text) <= 32768')
+    ) AS v (name, condition) LOOP
+        IF NOT EXISTS (SELECT FROM pg_constraint
+                       WHERE conrelid = 'orvomed.orvomed_record'::regclass AND conname = c.name) THEN
+            EXECUTE format('ALTER TABLE orvomed.orvomed_record ADD CONSTRAINT %I CHECK (%s) NOT VALID',
+                           c.name, c.condition);
+        END IF;
+        IF NOT (SELECT convalidated FROM pg_constraint
+                WHERE conrelid = 'orvomed.orvomed_record'::regclass AND conname = c.name) THEN
+            BEGIN
+                EXECUTE format('ALTER TABLE orvomed.orvomed_record VALIDATE CONSTRAINT %I', c.name);
+            EXCEPTION WHEN check_violation THEN
+                RAISE WARNING 'rows already in orvomed.orvomed_record break %: it holds for new rows only', c.name
+                    USING HINT = format('SELECT record_id, computer FROM orvomed.orvomed_record WHERE NOT (%s);',
+                                        c.condition);
+            END;
+        END IF;
+    END LOOP;
 END
 $$;
-ALTER ROLE orvomed_writer PASSWORD :writer_password;
-REVOKE ALL ON orvomed_record FROM orvomed_writer;
-GRANT INSERT ON orvomed_record TO orvomed_writer;
+
+-- A PC sends one row a statement: a statement that brings more (INSERT
+-- ... SELECT, a list of VALUES, COPY) is a flood or a forgery. Owned by
+-- the table's owner, with a search path of its own, so that nothing of
+-- the inserting session's choosing runs in it.
+CREATE OR REPLACE FUNCTION orvomed.orvomed_record_one_row() RETURNS trigger
+    LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp
+AS $$
+BEGIN
+    IF (SELECT count(*) FROM arrived) > 1 THEN
+        RAISE EXCEPTION 'orvomed.orvomed_record takes one row a statement'
+            USING ERRCODE = 'check_violation';
+    END IF;
+    RETURN NULL;
+END
+$$;
+ALTER FUNCTION orvomed.orvomed_record_one_row() OWNER TO orvomed_owner;
+REVOKE ALL ON FUNCTION orvomed.orvomed_record_one_row() FROM PUBLIC;
+DROP TRIGGER IF EXISTS orvomed_record_one_row ON orvomed.orvomed_record;
+CREATE TRIGGER orvomed_record_one_row AFTER INSERT ON orvomed.orvomed_record
+    REFERENCING NEW TABLE AS arrived
+    FOR EACH STATEMENT EXECUTE FUNCTION orvomed.orvomed_record_one_row();
+
+ALTER TABLE orvomed.orvomed_record OWNER TO orvomed_owner;
+DO $$
+DECLARE
+    part regclass;
+BEGIN
+    FOR part IN SELECT relid FROM pg_partition_tree('orvomed.orvomed_record') WHERE level > 0 LOOP
+        EXECUTE format('ALTER TABLE %s OWNER TO orvomed_owner', part);
+        EXECUTE format('REVOKE ALL ON %s FROM PUBLIC, orvomed_writer, orvomed_reader', part);
+    END LOOP;
+END
+$$;
+
+-- Revoking the table's rights revokes its columns' too: what the previous
+-- version granted, and anything granted by hand, goes.
+REVOKE ALL ON orvomed.orvomed_record FROM PUBLIC, orvomed_writer, orvomed_reader;
+GRANT INSERT (record_id, saved_at, tool_id, tool_title, program_version, computer, windows_user,
+              nurse_id, nurse_name, patient_id, patient_name, bed, ward, inputs, outputs,
+              first_value, verdict, level, level_words, result_text)
+    ON orvomed.orvomed_record TO orvomed_writer;
+GRANT SELECT ON orvomed.orvomed_record TO orvomed_reader;
+
+COMMIT;

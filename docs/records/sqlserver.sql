@@ -1,26 +1,91 @@
--- The table the suite's programs write every saved result into, and the
--- role a ward PC writes with (SQL Server 2016 and later): the columns of
--- postgresql.sql, with the same names and meanings. Run once, as the
--- database's owner, in the database the results go to:
+-- The schema the suite's programs write every saved result into, and the
+-- principals of the hospital's server (SQL Server 2016 SP1 and later): the
+-- columns, checks and rights of postgresql.sql, with the same names and
+-- meanings. Run as a member of db_owner, in the database the results go to:
 --   sqlcmd -S <server> -d <database> -E -b -i sqlserver.sql
--- (or open it in SQL Server Management Studio), then give the ward PCs
--- their sign-in with ONE of the two blocks at the end. A ward PC may only
--- insert: it reads no one's data, changes or removes nothing.
+-- (-b: the first error ends the run, and the transaction it is in is
+-- rolled back: nothing is half done), then give the ward PCs and the
+-- readers their sign-in with the blocks at the end. Run again, it puts
+-- back the rights and checks; the rows already there stay. Run where the
+-- previous version of this file made dbo.orvomed_record, it moves that
+-- table into the schema with its rows and adds what is new.
+--
+-- The database believes no ward PC: their principals, the members of
+-- orvomed_insert_only, may insert one row a statement and nothing else.
+-- They read no one's data, change or remove nothing, and create nothing.
+-- The server itself writes when a row arrived, under which login and from
+-- which address, and refuses a row that no program of the suite makes.
+--
+--   orvomed_owner        a user WITHOUT LOGIN: owns the schema, and so the
+--                        table and its trigger; no password of it exists
+--   orvomed_insert_only  the ward PCs' role: INSERT, and nothing else
+--   orvomed_reader       the readers' role (HIS, reports): SELECT, and
+--                        later the views
+--
+-- SQL Server grants INSERT on a whole table only (a column list takes
+-- SELECT, UPDATE and REFERENCES alone): the trigger below writes the
+-- server's columns over whatever a PC sends for them.
 --
 -- Text is nvarchar (UTF-16), so Chinese is kept whatever the database's
 -- collation; a length counts characters, as PostgreSQL's does (every text
 -- of the suite lies in the Basic Multilingual Plane). This file is ASCII
 -- so that sqlcmd reads it the same under any code page.
 
-IF OBJECT_ID(N'dbo.orvomed_record', N'U') IS NULL
-    CREATE TABLE dbo.orvomed_record (
+SET XACT_ABORT ON;
+BEGIN TRANSACTION;
+GO
+
+-- Every later batch begins so: once an error has rolled the transaction
+-- back, nothing after it runs (SSMS goes on to the next batch; sqlcmd -b
+-- stops by itself).
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+IF DATABASE_PRINCIPAL_ID(N'orvomed_owner') IS NULL
+    CREATE USER orvomed_owner WITHOUT LOGIN;
+-- A database role and a user cannot share a name, hence not
+-- orvomed_writer, the SQL login's user below.
+IF DATABASE_PRINCIPAL_ID(N'orvomed_insert_only') IS NULL
+    CREATE ROLE orvomed_insert_only;
+IF DATABASE_PRINCIPAL_ID(N'orvomed_reader') IS NULL
+    CREATE ROLE orvomed_reader;
+
+-- Taken away whatever was granted by hand before: no principal of the
+-- database creates objects that another's query might run. A ward PC's
+-- principal is denied them even should it be put in a role that has them.
+-- (Its #temporary tables cannot be denied, nor do they matter: each lies in
+-- its own session, where no other principal's query finds it.)
+REVOKE CREATE TABLE, CREATE VIEW, CREATE PROCEDURE, CREATE FUNCTION, CREATE TYPE, CREATE SYNONYM,
+       CREATE SCHEMA, ALTER ANY SCHEMA FROM public;
+REVOKE ALTER, CONTROL ON SCHEMA::dbo FROM public;
+REVOKE CONNECT FROM guest;
+DENY CREATE TABLE, CREATE VIEW, CREATE PROCEDURE, CREATE FUNCTION, CREATE TYPE, CREATE SYNONYM,
+     CREATE SCHEMA, ALTER ANY SCHEMA TO orvomed_insert_only;
+
+IF SCHEMA_ID(N'orvomed') IS NULL
+    EXEC (N'CREATE SCHEMA orvomed AUTHORIZATION orvomed_owner');
+ALTER AUTHORIZATION ON SCHEMA::orvomed TO orvomed_owner;
+DENY ALTER, CONTROL, TAKE OWNERSHIP ON SCHEMA::orvomed TO orvomed_insert_only;
+
+-- The previous version's table, its indexes and constraints, into the
+-- schema. The move drops the rights granted on it; they are given again
+-- below.
+IF OBJECT_ID(N'dbo.orvomed_record', N'U') IS NOT NULL
+BEGIN
+    IF OBJECT_ID(N'orvomed.orvomed_record', N'U') IS NOT NULL
+        THROW 50000, N'dbo.orvomed_record and orvomed.orvomed_record both exist: move the rows of the first by hand', 1;
+    EXEC (N'ALTER SCHEMA orvomed TRANSFER OBJECT::dbo.orvomed_record');
+END
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+IF OBJECT_ID(N'orvomed.orvomed_record', N'U') IS NULL
+    CREATE TABLE orvomed.orvomed_record (
         record_id       char(36)          NOT NULL,  -- the record's UUID, made at Save; the local row has it too
         saved_at        datetimeoffset(0) NOT NULL,  -- the save time, to the second, with the PC's UTC offset
         tool_id         int               NOT NULL,  -- the tool's number (18: Braden)
         tool_title      nvarchar(200)     NOT NULL,
         program_version nvarchar(32)      NOT NULL,
-        computer        nvarchar(64)      NOT NULL,
-        windows_user    nvarchar(256)     NOT NULL,
+        computer        nvarchar(64)      NOT NULL,  -- as the PC names itself
+        windows_user    nvarchar(256)     NOT NULL,  -- as the PC names its user
         nurse_id        nvarchar(32)      NOT NULL,  -- empty when not given
         nurse_name      nvarchar(32)      NOT NULL,
         patient_id      nvarchar(32)      NOT NULL,  -- the hospital number; empty for a calculation that concerns no one
@@ -34,60 +99,200 @@ IF OBJECT_ID(N'dbo.orvomed_record', N'U') IS NULL
         [level]         smallint          NOT NULL,  -- 0 to 3 (bracketed: LEVEL may become a keyword)
         level_words     nvarchar(32)      NOT NULL,  -- the level in words, as the local record has it
         result_text     nvarchar(max)     NOT NULL,  -- the whole result as Copy puts it on the clipboard
+        -- The server's own words, which no PC can give:
+        received_at     datetimeoffset(3) NOT NULL   -- when the row arrived
+            CONSTRAINT orvomed_record_received_at_default DEFAULT SYSDATETIMEOFFSET(),
+        db_user         nvarchar(128)     NOT NULL   -- the login that inserted it (DOMAIN\user for Windows)
+            CONSTRAINT orvomed_record_db_user_default DEFAULT ORIGINAL_LOGIN(),
+        client_addr     nvarchar(48)      NULL       -- the address it came from
+            CONSTRAINT orvomed_record_client_addr_default
+            DEFAULT CONVERT(nvarchar(48), CONNECTIONPROPERTY('client_net_address')),
         -- Not the table's order: random UUIDs would split pages all over it.
         CONSTRAINT orvomed_record_pkey PRIMARY KEY NONCLUSTERED (record_id)
     );
+
+-- A table of the previous version: rows that were there before keep the
+-- upgrade's time as received_at (they arrived before it), an empty db_user
+-- and no client_addr: the server did not note them then.
+IF COL_LENGTH(N'orvomed.orvomed_record', N'received_at') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD received_at datetimeoffset(3) NOT NULL
+              CONSTRAINT orvomed_record_received_at_default DEFAULT SYSDATETIMEOFFSET()');
+IF COL_LENGTH(N'orvomed.orvomed_record', N'db_user') IS NULL
+BEGIN
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD db_user nvarchar(128) NOT NULL
+              CONSTRAINT orvomed_record_db_user_default DEFAULT N''''');
+    EXEC (N'ALTER TABLE orvomed.orvomed_record DROP CONSTRAINT orvomed_record_db_user_default');
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD CONSTRAINT orvomed_record_db_user_default
+              DEFAULT ORIGINAL_LOGIN() FOR db_user');
+END
+IF COL_LENGTH(N'orvomed.orvomed_record', N'client_addr') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD client_addr nvarchar(48) NULL
+              CONSTRAINT orvomed_record_client_addr_default
+              DEFAULT CONVERT(nvarchar(48), CONNECTIONPROPERTY(''client_net_address''))');
+-- Made by SCHEMA OWNER, as a table of the schema is: orvomed_owner.
+ALTER AUTHORIZATION ON OBJECT::orvomed.orvomed_record TO SCHEMA OWNER;
 GO
 
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
 -- The rows in save order: a new row goes at the end of the table.
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
-               WHERE object_id = OBJECT_ID(N'dbo.orvomed_record') AND name = N'orvomed_record_time')
-    CREATE CLUSTERED INDEX orvomed_record_time ON dbo.orvomed_record (saved_at);
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_time')
+    CREATE CLUSTERED INDEX orvomed_record_time ON orvomed.orvomed_record (saved_at);
 -- A ward's month, and one patient's history.
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
-               WHERE object_id = OBJECT_ID(N'dbo.orvomed_record') AND name = N'orvomed_record_ward_time')
-    CREATE NONCLUSTERED INDEX orvomed_record_ward_time ON dbo.orvomed_record (ward, saved_at);
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_ward_time')
+    CREATE NONCLUSTERED INDEX orvomed_record_ward_time ON orvomed.orvomed_record (ward, saved_at);
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
-               WHERE object_id = OBJECT_ID(N'dbo.orvomed_record') AND name = N'orvomed_record_patient')
-    CREATE NONCLUSTERED INDEX orvomed_record_patient ON dbo.orvomed_record (patient_id, tool_id, saved_at);
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_patient')
+    CREATE NONCLUSTERED INDEX orvomed_record_patient ON orvomed.orvomed_record (patient_id, tool_id, saved_at);
+
+-- What no program of the suite sends. A text's bound is well above the
+-- longest the programs make (48 inputs of 128 characters, 16 outputs of
+-- 256, a verdict of 512, the longest report as copied about 17,000), so
+-- that only a forged or broken row meets one; DATALENGTH counts 2 bytes a
+-- character and, unlike LEN, counts trailing spaces. saved_at is the PC's
+-- clock: one running ahead by more than 5 minutes, the skew Kerberos
+-- tolerates and a domain's PCs therefore keep, does not send a real save
+-- time. The record id is compared by its code points, so that upper case
+-- does not pass for the program's lower case under a case-insensitive
+-- collation.
+-- Added unchecked first (WITH NOCHECK), so that an upgrade keeps the rows
+-- that were there before; each is then checked over them, and one they
+-- break is named in a message and still holds for every new row. Once
+-- those rows are mended, run the script again.
+DECLARE @checks TABLE (name sysname, condition nvarchar(1000));
+INSERT INTO @checks (name, condition) VALUES
+    (N'orvomed_record_level_range',   N'[level] BETWEEN 0 AND 3'),
+    (N'orvomed_record_id_form',       N'record_id COLLATE Latin1_General_BIN2 LIKE REPLICATE(''[0-9a-f]'', 8) + ''-''
+        + REPLICATE(''[0-9a-f]'', 4) + ''-4'' + REPLICATE(''[0-9a-f]'', 3) + ''-[89ab]'' + REPLICATE(''[0-9a-f]'', 3)
+        + ''-'' + REPLICATE(''[0-9a-f]'', 12)'),
+    (N'orvomed_record_saved_in_time', N'saved_at <= DATEADD(minute, 5, received_at)'),
+    (N'orvomed_record_inputs_length',      N'DATALENGTH(inputs) <= 2 * 8192'),
+    (N'orvomed_record_outputs_length',     N'DATALENGTH(outputs) <= 2 * 8192'),
+    (N'orvomed_record_verdict_length',     N'DATALENGTH(verdict) <= 2 * 1024'),
+    (N'orvomed_record_result_text_length', N'DATALENGTH(result_text) <= 2 * 32768');
+DECLARE @name sysname, @condition nvarchar(1000), @sql nvarchar(max), @broken bit;
+DECLARE checks CURSOR LOCAL FAST_FORWARD FOR SELECT name, condition FROM @checks;
+OPEN checks;
+FETCH NEXT FROM checks INTO @name, @condition;
+WHILE @@FETCH_STATUS = 0
+BEGIN
+    IF OBJECT_ID(N'orvomed.' + QUOTENAME(@name), N'C') IS NULL
+    BEGIN
+        SET @sql = N'ALTER TABLE orvomed.orvomed_record WITH NOCHECK ADD CONSTRAINT ' + QUOTENAME(@name)
+                 + N' CHECK (' + @condition + N')';
+        EXEC sp_executesql @sql;
+    END
+    IF EXISTS (SELECT 1 FROM sys.check_constraints
+               WHERE object_id = OBJECT_ID(N'orvomed.' + QUOTENAME(@name)) AND is_not_trusted = 1)
+    BEGIN
+        -- Looked for first: a failed check would end the transaction.
+        SET @sql = N'SET @broken = CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record WHERE NOT ('
+                 + @condition + N')) THEN 1 ELSE 0 END';
+        EXEC sp_executesql @sql, N'@broken bit OUTPUT', @broken = @broken OUTPUT;
+        IF @broken = 0
+        BEGIN
+            SET @sql = N'ALTER TABLE orvomed.orvomed_record WITH CHECK CHECK CONSTRAINT ' + QUOTENAME(@name);
+            EXEC sp_executesql @sql;
+        END
+        ELSE
+            PRINT N'Rows already in orvomed.orvomed_record break ' + @name + N': it holds for new rows only. '
+                + N'They are: SELECT record_id, computer FROM orvomed.orvomed_record WHERE NOT (' + @condition + N');';
+    END
+    FETCH NEXT FROM checks INTO @name, @condition;
+END
+CLOSE checks;
+DEALLOCATE checks;
 GO
 
--- The ward PCs' role: INSERT only. (A database role and a user cannot share
--- a name, hence not orvomed_writer, the SQL login's user below.)
-IF DATABASE_PRINCIPAL_ID(N'orvomed_insert_only') IS NULL
-    CREATE ROLE orvomed_insert_only;
-GO
-REVOKE SELECT, UPDATE, DELETE ON OBJECT::dbo.orvomed_record FROM orvomed_insert_only;
-GRANT INSERT ON OBJECT::dbo.orvomed_record TO orvomed_insert_only;
+-- CREATE TRIGGER must begin its batch: this one stops it too, when an
+-- error came before.
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
 GO
 
--- Then ONE of the two ways a ward PC signs in: delete the /* and */ around
--- it, put in the hospital's names, and run it.
+-- A PC sends one row a statement: a statement that brings more (INSERT ...
+-- SELECT, a list of VALUES, a bulk load, which without ALTER on the table
+-- must fire its triggers) is a flood or a forgery. The server's columns
+-- are written anew, whatever the statement gave them. The trigger is the
+-- table's owner's: its own statements on the table need no right of the
+-- inserting principal, and every name in it is schema-qualified, so that
+-- nothing of that principal's choosing runs in it.
+CREATE OR ALTER TRIGGER orvomed.orvomed_record_one_row ON orvomed.orvomed_record
+AFTER INSERT
+AS
+BEGIN
+    SET NOCOUNT ON;
+    IF (SELECT COUNT(*) FROM inserted) > 1
+        THROW 50000, N'orvomed.orvomed_record takes one row a statement', 1;
+    UPDATE r
+    SET received_at = SYSDATETIMEOFFSET(),
+        db_user = ORIGINAL_LOGIN(),
+        client_addr = CONVERT(nvarchar(48), CONNECTIONPROPERTY('client_net_address'))
+    FROM orvomed.orvomed_record AS r
+    JOIN inserted AS i ON i.record_id = r.record_id AND i.saved_at = r.saved_at;
+END;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+-- A ward PC's principal inserts, and nothing else, even should it be put
+-- in a role that may do more (db_datareader, say): DENY outweighs a grant.
+REVOKE SELECT, INSERT, UPDATE, DELETE, REFERENCES ON OBJECT::orvomed.orvomed_record FROM public;
+DENY SELECT, UPDATE, DELETE, REFERENCES, ALTER, CONTROL, TAKE OWNERSHIP, VIEW CHANGE TRACKING
+    ON OBJECT::orvomed.orvomed_record TO orvomed_insert_only;
+GRANT INSERT ON OBJECT::orvomed.orvomed_record TO orvomed_insert_only;
+GRANT SELECT ON OBJECT::orvomed.orvomed_record TO orvomed_reader;
+COMMIT;
+GO
+SET NOEXEC OFF;
+GO
+
+-- Then the sign-ins: delete the /* and */ around a block, put in the
+-- hospital's names, and run it. Each principal gets the schema as its
+-- default, as PostgreSQL's search_path: the previous release's programs
+-- insert into orvomed_record unqualified. Connections from the PCs are
+-- encrypted and verify the server's certificate (ODBC Driver 18 for SQL
+-- Server, Encrypt=yes, never TrustServerCertificate=yes): the server needs
+-- a certificate, from the hospital's CA, for the name the PCs use.
 --
 -- (a) Windows authentication, recommended: the ward PCs' connection string
 -- holds no password. A program connects as the Windows user signed in at
 -- the PC, not as the computer, so DOMAIN\WardPCs is a domain group holding
--- the Windows accounts nurses sign in to ward PCs with. Connection string:
---   Driver={SQL Server};Server=<server>;Database=<database>;Trusted_Connection=yes;
+-- the Windows accounts nurses sign in to ward PCs with; db_user then names
+-- the nurse's own account. Connection string:
+--   Driver={ODBC Driver 18 for SQL Server};Server=<server>;Database=<database>;Trusted_Connection=yes;Encrypt=yes;
 /*
 IF NOT EXISTS (SELECT 1 FROM sys.server_principals WHERE name = N'DOMAIN\WardPCs')
     CREATE LOGIN [DOMAIN\WardPCs] FROM WINDOWS;
 IF DATABASE_PRINCIPAL_ID(N'DOMAIN\WardPCs') IS NULL
-    CREATE USER [DOMAIN\WardPCs] FOR LOGIN [DOMAIN\WardPCs];
+    CREATE USER [DOMAIN\WardPCs] FOR LOGIN [DOMAIN\WardPCs] WITH DEFAULT_SCHEMA = orvomed;
+ALTER USER [DOMAIN\WardPCs] WITH DEFAULT_SCHEMA = orvomed;
 ALTER ROLE orvomed_insert_only ADD MEMBER [DOMAIN\WardPCs];
 */
 --
 -- (b) A SQL Server login (the server must accept SQL Server authentication):
 -- the password stands in every ward PC's registry, which every user of the
--- PC can read, so give it to this login alone. It never expires: an expired
--- password would hold every result back in the ward PCs' outboxes.
--- Connection string:
---   Driver={SQL Server};Server=<server>;Database=<database>;Uid=orvomed_writer;Pwd=<the password>;
+-- PC can read, and in the Group Policy's files on SYSVOL, which every user
+-- of the domain can: whoever reads it can insert rows that the server
+-- stamps with this login, their address and the time, and nothing else.
+-- Give it to this login alone. It never expires: an expired password would
+-- hold every result back in the ward PCs' outboxes. Connection string:
+--   Driver={ODBC Driver 18 for SQL Server};Server=<server>;Database=<database>;Uid=orvomed_writer;Pwd=<the password>;Encrypt=yes;
 /*
 IF NOT EXISTS (SELECT 1 FROM sys.server_principals WHERE name = N'orvomed_writer')
     CREATE LOGIN orvomed_writer WITH PASSWORD = N'<a long password of its own>',
         CHECK_POLICY = ON, CHECK_EXPIRATION = OFF;
 IF DATABASE_PRINCIPAL_ID(N'orvomed_writer') IS NULL
-    CREATE USER orvomed_writer FOR LOGIN orvomed_writer;
+    CREATE USER orvomed_writer FOR LOGIN orvomed_writer WITH DEFAULT_SCHEMA = orvomed;
+ALTER USER orvomed_writer WITH DEFAULT_SCHEMA = orvomed;
 ALTER ROLE orvomed_insert_only ADD MEMBER orvomed_writer;
+*/
+--
+-- (c) A reader: the HIS's or the reports' login (DOMAIN\HisReports, a
+-- Windows group or account, here), never a ward PC's.
+/*
+IF NOT EXISTS (SELECT 1 FROM sys.server_principals WHERE name = N'DOMAIN\HisReports')
+    CREATE LOGIN [DOMAIN\HisReports] FROM WINDOWS;
+IF DATABASE_PRINCIPAL_ID(N'DOMAIN\HisReports') IS NULL
+    CREATE USER [DOMAIN\HisReports] FOR LOGIN [DOMAIN\HisReports] WITH DEFAULT_SCHEMA = orvomed;
+ALTER ROLE orvomed_reader ADD MEMBER [DOMAIN\HisReports];
 */

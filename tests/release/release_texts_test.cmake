@@ -152,6 +152,16 @@ execute_process(COMMAND ${PYTHON} ${SOURCE_DIR}/scripts/check-policy.py ${SOURCE
 if(NOT rc EQUAL 0)
   set(failures "${failures}\npolicy template: ${err}")
 endif()
+# The template lets IT type as long a connection string as the programs
+# read, and no longer.
+render(GLYVANT "@CONNECTION_LIMIT@" limit rc err)
+string(STRIP "${limit}" limit)
+file(READ "${SOURCE_DIR}/docs/release/policy/OrvoMedSuite.admx" admx)
+string(REGEX MATCH "valueName=\"RecordsDatabase\"[^/]*maxLength=\"([0-9]+)\"" found "${admx}")
+if(NOT CMAKE_MATCH_1 STREQUAL limit)
+  set(failures "${failures}
+policy template: RecordsDatabase takes ${CMAKE_MATCH_1} characters, the programs ${limit}")
+endif()
 # A copy with one slip is refused: a text box for no element of its policy,
 # an example .reg value that no policy sets.
 foreach(slip "en-US/OrvoMedSuite.adml|refId=\"RecordsDatabase\"|refId=\"RecordsDb\"|has no element of"
