@@ -352,6 +352,11 @@ int tool_check(const ToolDef& tool, CheckFinding* findings, int capacity) {
     } else if (tool.report_kind == REPORT_NONE) {
         check_outputs(&found, tool, served);
         check_rules(&found, tool, served);
+        if (served.output_count > 0 && served.headline_output < 0)
+            add(&found, CHECK_ERROR, {"headline", -1, nullptr},
+                tool.headline ? "\"%s\" is no output's key: name the output that stands for the result"
+                              : "%sabsent: name the output that stands for the result (a scale's total)",
+                tool.headline ? tool.headline : "");
     }
     return found.count;
 }

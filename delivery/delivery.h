@@ -9,9 +9,10 @@
 
 // ---- What is sent -----------------------------------------------------------------
 
-// The row of `orvomed_record` (docs/records/) a saved result becomes, in
-// the table's column order. Texts are whole; first_value is NaN where the
-// first output failed or the tool writes a report (NULL in the table).
+// The row of `orvomed_record` (docs/records/) a saved result becomes, the
+// texts in the table's column order. Texts are whole; headline_value is NaN
+// where the headline output failed or the tool writes a report (NULL in the
+// table), and so are the admission and the assessment's time when empty.
 enum DeliveryText : int {
     DELIVERY_RECORD_ID,
     DELIVERY_SAVED_AT,
@@ -30,6 +31,9 @@ enum DeliveryText : int {
     DELIVERY_VERDICT,
     DELIVERY_LEVEL_WORDS,
     DELIVERY_RESULT_TEXT,
+    DELIVERY_VISIT_ID,
+    DELIVERY_ADMITTED_AT,  // "2026-12-08 09:30:00+08:00"
+    DELIVERY_ASSESSED_AT,
     DELIVERY_TEXT_COUNT,
 };
 
@@ -41,7 +45,7 @@ struct DeliveryRow {
     wchar_t texts[DELIVERY_TEXT_COUNT][DELIVERY_TEXT_CAPACITY];
     int tool_id;
     int level;
-    double first_value;
+    double headline_value;
 };
 
 // The table's column of each text, and of the numbers.
@@ -65,13 +69,15 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
 #define DELIVERY_REJECTED_FOLDER L"rejected"
 constexpr int DELIVERY_FILE_BYTES = 8 * DELIVERY_TEXT_COUNT * DELIVERY_TEXT_CAPACITY;
 // The format of the files this version writes; it reads every earlier one.
-constexpr int DELIVERY_FILE_FORMAT = 2;
+// A file of an earlier format holds no stay or assessment time, and its
+// value was the first output's, not the headline's: it is sent without them.
+constexpr int DELIVERY_FILE_FORMAT = 3;
 
 // Queues the row. False when its file could not be written whole.
 bool delivery_queue(const DeliveryRow& row);
 
 // The file's text for a row, and the row of a file's text: UTF-8
-// "column=value" lines after "format=2", "\\", CR and LF in a value
+// "column=value" lines after "format=3", "\\", CR and LF in a value
 // written "\\\\", "\\r" and "\\n" (a file of the first format has no
 // format line). Reading fails (false) on any line it does not know, a
 // format it does not know among them.

@@ -168,10 +168,14 @@ Reading read_row(const wchar_t* path, DeliveryRow* row) {
     static thread_local char bytes[DELIVERY_FILE_BYTES];
     int n = platform_read_small_file(path, bytes, DELIVERY_FILE_BYTES);
     if (n > 0 && delivery_read_file_text(bytes, n, row)) return ROW_READ;
-    char mine[16];
-    int length = snprintf(mine, sizeof mine, "format=%d\n", DELIVERY_FILE_FORMAT);
-    bool later = n > length && memcmp(bytes, "format=", 7) == 0 && memcmp(bytes, mine, (size_t)length) != 0;
-    return later ? ROW_OF_A_LATER_VERSION : ROW_BROKEN;
+    // A format this version does not know, above its own: an earlier one
+    // that does not read is torn.
+    long format = 0;
+    int at = 7;
+    if (n > 8 && memcmp(bytes, "format=", 7) == 0)
+        while (at < n && at < 16 && bytes[at] >= '0' && bytes[at] <= '9') format = format * 10 + (bytes[at++] - '0');
+    if (at >= n || bytes[at] != '\n') format = 0;
+    return format > DELIVERY_FILE_FORMAT ? ROW_OF_A_LATER_VERSION : ROW_BROKEN;
 }
 
 void set_aside(Pass& pass, const wchar_t* claimed, const wchar_t* record, const char* state, const wchar_t* cause,
@@ -193,10 +197,15 @@ bool send(Pass& pass, const DeliveryRow& row, const wchar_t* claimed, const wcha
     }
     DatabaseParameter parameters[DELIVERY_TEXT_COUNT + 3];
     for (int k = 0; k < DELIVERY_TEXT_COUNT; k++) parameters[k] = {DATABASE_TEXT, row.texts[k], 0, 0};
+    // A time not given is no time: NULL, never an empty text the server
+    // cannot read.
+    const int times[] = {DELIVERY_ADMITTED_AT, DELIVERY_ASSESSED_AT};
+    for (int k : times)
+        if (!row.texts[k][0]) parameters[k] = {DATABASE_NULL, nullptr, 0, 0};
     parameters[DELIVERY_TEXT_COUNT] = {DATABASE_INTEGER, nullptr, row.tool_id, 0};
     parameters[DELIVERY_TEXT_COUNT + 1] = {DATABASE_INTEGER, nullptr, row.level, 0};
-    parameters[DELIVERY_TEXT_COUNT + 2] = {row.first_value == row.first_value ? DATABASE_DOUBLE : DATABASE_NULL,
-                                           nullptr, 0, row.first_value};
+    parameters[DELIVERY_TEXT_COUNT + 2] = {row.headline_value == row.headline_value ? DATABASE_DOUBLE : DATABASE_NULL,
+                                           nullptr, 0, row.headline_value};
     wchar_t sql[1024];
     insert_statement(sql, 1024);
     database_calls.execute(pass.link, sql, parameters, DELIVERY_TEXT_COUNT + 3, DELIVERY_STATEMENT_TIMEOUT_SECONDS,

@@ -17,9 +17,15 @@ namespace {
 const char* const COLUMNS[DELIVERY_TEXT_COUNT] = {
     "record_id", "saved_at",     "tool_title", "program_version", "computer", "windows_user",
     "nurse_id",  "nurse_name",   "patient_id", "patient_name",    "bed",      "ward",
-    "inputs",    "outputs",      "verdict",    "level_words",     "result_text",
+    "inputs",    "outputs",      "verdict",    "level_words",     "result_text",  "visit_id",
+    "admitted_at", "assessed_at",
 };
-const char TOOL_ID[] = "tool_id", LEVEL[] = "level", FIRST_VALUE[] = "first_value", FORMAT[] = "format";
+const char TOOL_ID[] = "tool_id", LEVEL[] = "level", HEADLINE_VALUE[] = "headline_value", FORMAT[] = "format";
+// What the headline's place held in the files of the formats before: the
+// first output's value, which is not sent as the headline's.
+const char FIRST_VALUE[] = "first_value";
+// The texts the first formats had: those before the stay's.
+constexpr int FORMAT_2_TEXTS = DELIVERY_VISIT_ID;
 
 // One "column=value" line, the value's backslashes and line breaks escaped.
 int put_line(char* bytes, int at, int capacity, const char* column, const wchar_t* value) {
@@ -67,7 +73,7 @@ bool unescape(const char* p, const char* end, char* value, int capacity) {
 const char* delivery_column(int text) {
     if (text == DELIVERY_TEXT_COUNT) return TOOL_ID;
     if (text == DELIVERY_TEXT_COUNT + 1) return LEVEL;
-    if (text == DELIVERY_TEXT_COUNT + 2) return FIRST_VALUE;
+    if (text == DELIVERY_TEXT_COUNT + 2) return HEADLINE_VALUE;
     return text >= 0 && text < DELIVERY_TEXT_COUNT ? COLUMNS[text] : "";
 }
 
@@ -75,13 +81,7 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
                      DeliveryRow* row) {
     auto& t = row->texts;
     text_copy(t[DELIVERY_RECORD_ID], DELIVERY_TEXT_CAPACITY, stamp.number);
-    // The same time text as the record row's last column.
-    static thread_local wchar_t line[RECORD_LINE_CAPACITY];
-    record_row_line(tool, calculation.inputs, L"", stamp, line, RECORD_LINE_CAPACITY);
-    const wchar_t* last_comma = wcsrchr(line, L',');
-    text_copy(t[DELIVERY_SAVED_AT], DELIVERY_TEXT_CAPACITY, last_comma ? last_comma + 1 : L"");
-    wchar_t* end = wcschr(t[DELIVERY_SAVED_AT], L'\r');
-    if (end) *end = 0;
+    record_time_text(stamp.time, t[DELIVERY_SAVED_AT], DELIVERY_TEXT_CAPACITY);
     text_copy(t[DELIVERY_TOOL_TITLE], DELIVERY_TEXT_CAPACITY, tool.title);
     text_copy(t[DELIVERY_PROGRAM_VERSION], DELIVERY_TEXT_CAPACITY, L"" GLYVANT_VERSION_TEXT);
     text_copy(t[DELIVERY_COMPUTER], DELIVERY_TEXT_CAPACITY, stamp.computer);
@@ -90,6 +90,10 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
                                    {DELIVERY_PATIENT_ID, PATIENT_ID}, {DELIVERY_PATIENT_NAME, PATIENT_NAME},
                                    {DELIVERY_BED, PATIENT_BED},       {DELIVERY_WARD, PATIENT_WARD}};
     for (const auto& f : from_patient) text_copy(t[f[0]], DELIVERY_TEXT_CAPACITY, stamp.patient.fields[f[1]]);
+    text_copy(t[DELIVERY_VISIT_ID], DELIVERY_TEXT_CAPACITY, stamp.patient.fields[PATIENT_VISIT_ID]);
+    patient_admission_time(stamp.patient.fields[PATIENT_ADMITTED_AT], stamp.time.utc_offset_minutes,
+                           t[DELIVERY_ADMITTED_AT], DELIVERY_TEXT_CAPACITY);
+    record_time_text(stamp.assessed, t[DELIVERY_ASSESSED_AT], DELIVERY_TEXT_CAPACITY);
     t[DELIVERY_INPUTS][0] = 0;
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t field[RECORD_INPUT_FIELD_LIMIT + 3];
@@ -112,8 +116,10 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
     record_copy_text(tool, calculation, stamp.patient, t[DELIVERY_RESULT_TEXT], DELIVERY_TEXT_CAPACITY);
     row->tool_id = tool.id;
     row->level = calculation.level;
-    const bool formulas = tool.report_kind == REPORT_NONE && tool.output_count > 0;
-    row->first_value = formulas && isfinite(calculation.output_values[0]) ? calculation.output_values[0] : NAN;
+    const int headline = tool.headline_output;
+    row->headline_value = headline >= 0 && isfinite(calculation.output_values[headline])
+                              ? calculation.output_values[headline]
+                              : NAN;
 }
 
 int delivery_file_text(const DeliveryRow& row, char* bytes, int capacity) {
@@ -126,8 +132,8 @@ int delivery_file_text(const DeliveryRow& row, char* bytes, int capacity) {
     text_format(numbers[0], 64, L"%d", row.tool_id);
     text_format(numbers[1], 64, L"%d", row.level);
     // Seventeen digits give the double back exactly; NaN stands for NULL.
-    text_format(numbers[2], 64, isfinite(row.first_value) ? L"%.17g" : L"", row.first_value);
-    const char* names[] = {TOOL_ID, LEVEL, FIRST_VALUE};
+    text_format(numbers[2], 64, isfinite(row.headline_value) ? L"%.17g" : L"", row.headline_value);
+    const char* names[] = {TOOL_ID, LEVEL, HEADLINE_VALUE};
     for (int k = 0; k < 3 && n >= 0; k++) n = put_line(bytes, n, capacity, names[k], numbers[k]);
     if (n >= 0) bytes[n] = 0;
     return n;
@@ -140,20 +146,28 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
     const char* p = bytes;
     // The first format has no format line; a later one this version does
     // not know may mean its columns otherwise.
-    static_assert(DELIVERY_FILE_FORMAT == 2, "the reader knows the format it writes");
-    const char format_line[] = "format=2\n";
+    static_assert(DELIVERY_FILE_FORMAT == 3, "the reader knows the format it writes");
+    int format = 1;
     if (length >= 7 && memcmp(p, "format=", 7) == 0) {
-        if (length < (int)sizeof format_line - 1 || memcmp(p, format_line, sizeof format_line - 1) != 0) return false;
-        p += sizeof format_line - 1;
+        if (length < 9 || (p[7] != '2' && p[7] != '3') || p[8] != '\n') return false;
+        format = p[7] - '0';
+        p += 9;
     }
+    const bool earlier = format < DELIVERY_FILE_FORMAT;
+    for (int k = FORMAT_2_TEXTS; k < DELIVERY_TEXT_COUNT; k++) row->texts[k][0] = 0;
+    row->headline_value = NAN;
     while (p < end) {
         const char* line_end = (const char*)memchr(p, '\n', (size_t)(end - p));
         if (!line_end) return false;
         const char* equals = (const char*)memchr(p, '=', (size_t)(line_end - p));
         if (!equals || !unescape(equals + 1, line_end, value, (int)sizeof value)) return false;
+        const int name_length = (int)(equals - p);
         int column = -1;
-        for (int k = 0; k < DELIVERY_TEXT_COUNT + 3 && column < 0; k++)
-            if (same(p, (int)(equals - p), delivery_column(k))) column = k;
+        for (int k = 0; k < DELIVERY_TEXT_COUNT + 3 && column < 0; k++) {
+            bool known = earlier ? (k < FORMAT_2_TEXTS || k >= DELIVERY_TEXT_COUNT) : true;
+            const char* name = earlier && k == DELIVERY_TEXT_COUNT + 2 ? FIRST_VALUE : delivery_column(k);
+            if (known && same(p, name_length, name)) column = k;
+        }
         if (column < 0 || seen[column]) return false;
         seen[column] = true;
         if (column < DELIVERY_TEXT_COUNT) {
@@ -162,8 +176,9 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
             char* number_end = value;
             // A number or nothing (NULL): an infinity is no value a tool
             // shows, and would not be written back as itself.
-            row->first_value = value[0] ? strtod(value, &number_end) : NAN;
-            if (*number_end || (value[0] && !isfinite(row->first_value))) return false;
+            double number = value[0] ? strtod(value, &number_end) : NAN;
+            if (*number_end || (value[0] && !isfinite(number))) return false;
+            if (!earlier) row->headline_value = number;
         } else {
             char* number_end = value;
             long number = strtol(value, &number_end, 10);
@@ -172,8 +187,8 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
         }
         p = line_end + 1;
     }
-    for (bool s : seen)
-        if (!s) return false;
+    for (int k = 0; k < DELIVERY_TEXT_COUNT + 3; k++)
+        if (!seen[k] && !(earlier && k >= FORMAT_2_TEXTS && k < DELIVERY_TEXT_COUNT)) return false;
     return true;
 }
 

@@ -34,8 +34,8 @@ bool terminated(const DeliveryRow& r) {
 bool same_row(const DeliveryRow& a, const DeliveryRow& b) {
     for (int k = 0; k < DELIVERY_TEXT_COUNT; k++)
         if (wcscmp(a.texts[k], b.texts[k]) != 0) return false;
-    bool value_same = (isnan(a.first_value) && isnan(b.first_value)) ||
-                      memcmp(&a.first_value, &b.first_value, sizeof(double)) == 0;
+    bool value_same = (isnan(a.headline_value) && isnan(b.headline_value)) ||
+                      memcmp(&a.headline_value, &b.headline_value, sizeof(double)) == 0;
     return a.tool_id == b.tool_id && a.level == b.level && value_same;
 }
 
@@ -91,10 +91,10 @@ void build_row(const uint8_t* data, size_t size) {
     memcpy(numbers, data, size < sizeof numbers ? size : sizeof numbers);
     row.tool_id = numbers[0];
     row.level = numbers[1];
-    row.first_value = 14.5;
-    if (size >= 16) memcpy(&row.first_value, data + 8, sizeof(double));
+    row.headline_value = 14.5;
+    if (size >= 16) memcpy(&row.headline_value, data + 8, sizeof(double));
     // A row holds a finite value or none (NaN, NULL in the table).
-    if (!isfinite(row.first_value)) row.first_value = NAN;
+    if (!isfinite(row.headline_value)) row.headline_value = NAN;
 }
 
 }  // namespace

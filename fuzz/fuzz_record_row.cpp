@@ -245,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::wstring> header = {L"时间", L"工具"};
     for (const Text& label : c.labels) header.push_back(cut(label.value, COLUMN_KEPT));
     for (const wchar_t* column : {L"结果", L"记录编号", L"住院号", L"姓名", L"床号", L"科室", L"护士工号", L"护士姓名",
-                                  L"Windows 用户", L"计算机名", L"保存时间"})
+                                  L"Windows 用户", L"计算机名", L"保存时间", L"就诊号", L"入院时间", L"评估时间", L"主要结果"})
         header.push_back(column);
     check_line(header, [&](wchar_t* line, int capacity) { return record_header_line(tool, line, capacity); },
                size);
@@ -263,7 +263,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The patient's name is the result's start: any text, quotes, commas,
     // line breaks and formula signs too. It is data, never a formula.
     RecordStamp stamp = {.number = L"3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5", .patient = {}, .user = L"nurse01",
-                         .computer = L"WARD-PC-12", .time = c.time};
+                         .computer = L"WARD-PC-12", .time = c.time, .assessed = c.time, .headline = L"14"};
     std::wstring name = c.result.value.substr(0, PATIENT_FIELD_LIMIT);
     text_copy(stamp.patient.fields[PATIENT_NAME], PATIENT_FIELD_CAPACITY, name.c_str());
     // Excel reads the full-width signs as their ASCII forms.
@@ -274,7 +274,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
              abs(c.time.utc_offset_minutes) / 60, abs(c.time.utc_offset_minutes) % 60);
     for (const std::wstring& column : {std::wstring(stamp.number), std::wstring(), (formula ? L"'" : L"") + name,
                                        std::wstring(), std::wstring(), std::wstring(), std::wstring(),
-                                       std::wstring(L"nurse01"), std::wstring(L"WARD-PC-12"), widen(saved)})
+                                       std::wstring(L"nurse01"), std::wstring(L"WARD-PC-12"), widen(saved),
+                                       std::wstring(), std::wstring(), widen(saved), std::wstring(L"14")})
         row.push_back(column);
     check_line(row,
                [&](wchar_t* line, int capacity) {

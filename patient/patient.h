@@ -5,8 +5,9 @@
 // sends a result: the window, the clipboard, the page, the record.
 #pragma once
 
-// The fields in the order the record's columns and the command line give
-// them.
+// The fields in the order the command line gives them, and the record's
+// columns: the first PATIENT_STAMP_FIELDS among who saved a row, the stay's
+// two after every column an earlier version wrote.
 enum PatientField : int {
     PATIENT_ID,    // 住院号, the hospital number
     PATIENT_NAME,
@@ -14,8 +15,12 @@ enum PatientField : int {
     PATIENT_WARD,
     NURSE_ID,
     NURSE_NAME,
+    PATIENT_VISIT_ID,     // the stay's number: 住院次数 or 就诊流水号, as the hospital system counts
+    PATIENT_ADMITTED_AT,  // the stay's admission, ISO 8601 ("2026-12-08T09:30")
     PATIENT_FIELD_COUNT,
 };
+constexpr int PATIENT_STAMP_FIELDS = NURSE_NAME + 1;
+inline bool patient_field_is_nurse(int field) { return field == NURSE_ID || field == NURSE_NAME; }
 
 // A field holds at most this many characters: every hospital number and
 // name a ward writes, and nothing a slip of the scanner pastes whole.
@@ -44,6 +49,7 @@ enum PatientFieldFault {
                                // or turns the text around ("2026001234" drawn as "4321006202")
     PATIENT_FIELD_UNREADABLE,  // holds U+FFFD or half a surrogate pair: text read in the wrong encoding
     PATIENT_FIELD_TOO_LONG,    // more than PATIENT_FIELD_LIMIT characters
+    PATIENT_FIELD_NOT_A_TIME,  // the admission, given as no ISO 8601 date and time
 };
 // What is wrong with `text` as the value of `field`, spaces around it aside.
 PatientFieldFault patient_field_fault(int field, const wchar_t* text);
@@ -57,10 +63,17 @@ int patient_field_fault_text(int field, PatientFieldFault fault, wchar_t* text, 
 // was, when patient_field_fault finds fault with it.
 bool patient_set_field(Patient* patient, int field, const wchar_t* text);
 
+// The admission as the hospital's database takes it: "2026-12-08
+// 09:30:00+08:00", with `utc_offset_minutes` (the PC's) where the text
+// gives no offset of its own. False for a text that is no ISO 8601 date
+// and time ("2026-12-08", "2026-12-08T09:30", "20261208T0930", with
+// seconds, "Z" or an offset). Empty for an empty text.
+bool patient_admission_time(const wchar_t* text, int utc_offset_minutes, wchar_t* time, int capacity);
+
 // Who the result belongs to as far as it is given.
 enum PatientState {
     PATIENT_NONE,      // no patient field is given: a calculation that concerns no one
-    PATIENT_HALF,      // some are, but not both the name and the hospital number
+    PATIENT_HALF,      // some of the patient's are, but not both the name and the hospital number
     PATIENT_COMPLETE,  // the name and the hospital number
 };
 PatientState patient_state(const Patient& patient);

@@ -10,6 +10,7 @@ namespace {
 const PatientFieldName FIELD_NAMES[PATIENT_FIELD_COUNT] = {
     {L"patient-id", L"住院号", true}, {L"patient-name", L"姓名", false},   {L"bed", L"床号", true},
     {L"ward", L"科室", false},         {L"nurse-id", L"护士工号", true}, {L"nurse-name", L"护士姓名", false},
+    {L"visit-id", L"就诊号", true},     {L"admitted-at", L"入院时间", true},
 };
 
 bool is_space(wchar_t c) { return c == L' ' || c == L'\x3000'; }
@@ -62,7 +63,29 @@ PatientFieldFault field_kept(int field, const wchar_t* text, wchar_t* kept) {
         for (wchar_t* c = kept; *c; c++)
             if ((*c >= 0xFF10 && *c <= 0xFF19) || (*c >= 0xFF21 && *c <= 0xFF3A) || (*c >= 0xFF41 && *c <= 0xFF5A))
                 *c = (wchar_t)(*c - 0xFEE0);
+    wchar_t time[PATIENT_FIELD_CAPACITY];
+    if (field == PATIENT_ADMITTED_AT && !patient_admission_time(kept, 0, time, PATIENT_FIELD_CAPACITY))
+        return PATIENT_FIELD_NOT_A_TIME;
     return PATIENT_FIELD_SOUND;
+}
+
+bool is_digit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Reads `count` digits at *p into *value, moving past them.
+bool digits(const wchar_t** p, int count, int* value) {
+    *value = 0;
+    for (int i = 0; i < count; i++, (*p)++) {
+        if (!is_digit(**p)) return false;
+        *value = *value * 10 + (**p - L'0');
+    }
+    return true;
+}
+
+// Skips `c` at *p; whether it was there.
+bool skip(const wchar_t** p, wchar_t c) {
+    if (**p != c) return false;
+    (*p)++;
+    return true;
 }
 
 }  // namespace
@@ -83,6 +106,8 @@ int patient_field_fault_text(int field, PatientFieldFault fault, wchar_t* text, 
     case PATIENT_FIELD_INVISIBLE: return text_format(text, capacity, L"%ls不得含不可见的格式字符或方向控制字符", label);
     case PATIENT_FIELD_UNREADABLE: return text_format(text, capacity, L"%ls含无法识别的字符“\xFFFD”（编码有误）", label);
     case PATIENT_FIELD_TOO_LONG: return text_format(text, capacity, L"%ls最多 %d 个字符", label, PATIENT_FIELD_LIMIT);
+    case PATIENT_FIELD_NOT_A_TIME:
+        return text_format(text, capacity, L"%ls须为“年-月-日T时:分”格式（如 2026-12-08T09:30）", label);
     case PATIENT_FIELD_SOUND: break;
     }
     return text_copy(text, capacity, L"");
@@ -95,12 +120,46 @@ bool patient_set_field(Patient* patient, int field, const wchar_t* text) {
     return true;
 }
 
+bool patient_admission_time(const wchar_t* text, int utc_offset_minutes, wchar_t* time, int capacity) {
+    text_copy(time, capacity, L"");
+    if (!text[0]) return true;
+    const wchar_t* p = text;
+    int year, month, day, hour = 0, minute = 0, second = 0;
+    // The basic form ("20261208T0930") or the extended one, never mixed.
+    bool extended = text_length(text) > 4 && text[4] == L'-';
+    if (!digits(&p, 4, &year) || (extended && !skip(&p, L'-')) || !digits(&p, 2, &month) ||
+        (extended && !skip(&p, L'-')) || !digits(&p, 2, &day))
+        return false;
+    if (skip(&p, L'T') || skip(&p, L' ')) {
+        if (!digits(&p, 2, &hour) || (extended && !skip(&p, L':')) || !digits(&p, 2, &minute)) return false;
+        if ((extended ? skip(&p, L':') : is_digit(*p)) && !digits(&p, 2, &second)) return false;
+    }
+    int offset = utc_offset_minutes;
+    if (skip(&p, L'Z')) {
+        offset = 0;
+    } else if (*p == L'+' || *p == L'-') {
+        int sign = *p++ == L'-' ? -1 : 1, oh, om = 0;
+        if (!digits(&p, 2, &oh) || (*p && ((extended && !skip(&p, L':')) || !digits(&p, 2, &om))) || oh > 14 || om > 59)
+            return false;
+        offset = sign * (oh * 60 + om);
+    }
+    if (*p) return false;
+    // A day the month has: 2026-02-30 is no admission.
+    static const int MONTH_DAYS[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || hour > 23 || minute > 59 || second > 59) return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (day < 1 || day > MONTH_DAYS[month - 1] + (month == 2 && leap)) return false;
+    int magnitude = offset < 0 ? -offset : offset;
+    return text_format(time, capacity, L"%04d-%02d-%02d %02d:%02d:%02d%lc%02d:%02d", year, month, day, hour, minute,
+                       second, offset < 0 ? L'-' : L'+', magnitude / 60, magnitude % 60) >= 0;
+}
+
 PatientState patient_state(const Patient& patient) {
     bool id = patient.fields[PATIENT_ID][0], name = patient.fields[PATIENT_NAME][0];
     if (id && name) return PATIENT_COMPLETE;
     // The nurse is not the patient: a nurse alone is no patient half given.
-    for (int f = PATIENT_ID; f <= PATIENT_WARD; f++)
-        if (patient.fields[f][0]) return PATIENT_HALF;
+    for (int f = 0; f < PATIENT_FIELD_COUNT; f++)
+        if (!patient_field_is_nurse(f) && patient.fields[f][0]) return PATIENT_HALF;
     return PATIENT_NONE;
 }
 

@@ -1,4 +1,4 @@
-// The patient's last assessment on this PC: the tool's record file read
+// The patient's last assessment in this user's record on this PC: the tool's record file read
 // from its end, a block at a time, until a row of the patient turns up, so
 // that a file grown over years answers as fast as a new one for a patient
 // seen today.
@@ -123,34 +123,60 @@ void shown_value(Span field, wchar_t* text, int capacity) {
     text_copy(text, capacity, start);
 }
 
-// What the window shows of a row: its time, the first output's value, the
-// verdict's level in words and the nurse.
+// The band's words of a verdict: what comes before its first "（", "："
+// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"); nothing when that is
+// empty or too long for the line, the level's words standing for it then.
+constexpr int BAND_WORDS_LIMIT = 16;
+void band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
+    int n = 0;
+    while (verdict[n] && verdict[n] != L'\xFF08' && verdict[n] != L'\xFF1A' && verdict[n] != L'\xFF0C') n++;
+    while (n > 0 && verdict[n - 1] == L' ') n--;
+    words[0] = 0;
+    if (n == 0 || n > BAND_WORDS_LIMIT || n >= capacity) return;
+    for (int i = 0; i < n; i++) words[i] = verdict[i];
+    words[n] = 0;
+}
+
+// What the window shows of a row: the assessment's time, the headline
+// with its label and unit, the band's words (or the level's) and the
+// nurse.
 void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime& now, wchar_t* line,
                   int capacity) {
     const int n = tool.input_count;
-    // "2026-12-08 09:12:30" shows as "12-08 09:12" within the year.
-    char time[32];
-    field_value(fields[0], time, 32);
-    time[16] = 0;
-    bool this_year = (time[0] - '0') * 1000 + (time[1] - '0') * 100 + (time[2] - '0') * 10 + (time[3] - '0') == now.year;
-    wchar_t when[32];
-    wide_from_utf8(this_year ? time + 5 : time, when, 32);
+    const int stamp = 3 + n;  // the record number's column
+    // "2026-12-08T09:12:30+08:00" shows as "12-08 09:12" within the year.
+    char time[RECORD_TIME_CAPACITY * 4];
+    field_value(fields[stamp + RECORD_ASSESSED_COLUMN], time, (int)sizeof time);
+    bool sound = strlen(time) >= 16 && time[10] == 'T';
+    for (int i = 0; sound && i < 16; i++) sound = i == 4 || i == 7 || i == 10 || i == 13 || is_digit(time[i]);
+    wchar_t when[32] = L"--";
+    if (sound) {
+        time[10] = ' ', time[16] = 0;
+        bool this_year = (time[0] - '0') * 1000 + (time[1] - '0') * 100 + (time[2] - '0') * 10 + (time[3] - '0') == now.year;
+        wide_from_utf8(this_year ? time + 5 : time, when, 32);
+    }
 
-    // The first output's line ("总分：14 分"), or a report's first line; and
-    // the level's line.
+    // "总分 11 分": the headline column with the output's label and unit.
+    wchar_t headline[RESULT_LINE_CAPACITY] = L"";
+    if (tool.headline_output >= 0) {
+        const OutputDef& output = tool.outputs[tool.headline_output];
+        wchar_t value[VALUE_TEXT_CAPACITY];
+        shown_value(fields[stamp + RECORD_HEADLINE_COLUMN], value, VALUE_TEXT_CAPACITY);
+        text_format_marked(headline, RESULT_LINE_CAPACITY, output.unit[0] ? L"%ls %ls %ls" : L"%ls %ls", output.label,
+                           value[0] ? value : L"--", output.unit);
+    }
+    // The verdict's and the level's lines of the result field.
     field_value(fields[2 + n], field_bytes, FIELD_BYTES);
     if (wide_from_utf8(field_bytes, field_text, RECORD_RESULT_LIMIT + 2) < 0) field_text[0] = 0;
-    wchar_t first[RESULT_LINE_CAPACITY] = L"", level[64] = L"";
-    wchar_t label[RESULT_LINE_CAPACITY];
-    text_format(label, RESULT_LINE_CAPACITY, L"%ls：", tool.output_count ? tool.outputs[0].label : L"");
-    int label_length = text_length(label);
+    wchar_t band[BAND_WORDS_LIMIT + 1] = L"", level[64] = L"";
+    const wchar_t verdict_prefix[] = L"结论：";
+    const int prefix_length = (int)(sizeof verdict_prefix / sizeof *verdict_prefix) - 1;
     for (wchar_t* p = field_text; *p;) {
         wchar_t* end = wcschr(p, L'\r');
         if (!end) end = p + wcslen(p);
         wchar_t kept = *end;
         *end = 0;
-        bool first_output = tool.output_count ? wcsncmp(p, label, (size_t)label_length) == 0 : p == field_text;
-        if (first_output && !first[0]) text_copy(first, RESULT_LINE_CAPACITY, tool.output_count ? p + label_length : p);
+        if (wcsncmp(p, verdict_prefix, (size_t)prefix_length) == 0) band_words(p + prefix_length, band, BAND_WORDS_LIMIT + 1);
         int found = calc_level_of_line(p);
         if (found >= 0) text_copy(level, 64, verdict_level(found).meaning);
         *end = kept;
@@ -158,11 +184,11 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
         while (*p == L'\r' || *p == L'\n') p++;
     }
     wchar_t nurse[PATIENT_FIELD_CAPACITY + 1];
-    shown_value(fields[3 + n + 1 + NURSE_NAME], nurse, PATIENT_FIELD_CAPACITY + 1);
-    if (!nurse[0]) shown_value(fields[3 + n + 1 + NURSE_ID], nurse, PATIENT_FIELD_CAPACITY + 1);
+    shown_value(fields[stamp + 1 + NURSE_NAME], nurse, PATIENT_FIELD_CAPACITY + 1);
+    if (!nurse[0]) shown_value(fields[stamp + 1 + NURSE_ID], nurse, PATIENT_FIELD_CAPACITY + 1);
 
     text_format(line, capacity, L"上次评估：%ls", when);
-    const wchar_t* parts[] = {first, level, nurse};
+    const wchar_t* parts[] = {headline, band[0] ? band : level, nurse};
     for (const wchar_t* part : parts) {
         if (!part[0]) continue;
         text_append(line, capacity, L"\x3000");

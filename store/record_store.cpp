@@ -1,6 +1,7 @@
 // The record store: a running CSV log of saved calculations, one file per tool.
 #include "store/store.h"
 
+#include <math.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -90,10 +91,20 @@ int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity) {
     text_copy(line, capacity, L"时间,工具");
     for (int i = 0; i < tool.input_count; i++) append_field(line, capacity, tool.inputs[i].label, RECORD_COLUMN_LIMIT);
     text_append(line, capacity, L",结果,记录编号");
-    for (int field = 0; field < PATIENT_FIELD_COUNT; field++)
+    for (int field = 0; field < PATIENT_STAMP_FIELDS; field++)
         append_field(line, capacity, patient_field_name(field).label, RECORD_COLUMN_LIMIT);
-    text_append(line, capacity, L",Windows 用户,计算机名,保存时间\r\n");
+    text_append(line, capacity, L",Windows 用户,计算机名,保存时间");
+    for (int field = PATIENT_STAMP_FIELDS; field < PATIENT_FIELD_COUNT; field++)
+        append_field(line, capacity, patient_field_name(field).label, RECORD_COLUMN_LIMIT);
+    text_append(line, capacity, L",评估时间,主要结果\r\n");
     return text_length(line);
+}
+
+int record_time_text(const LocalTime& time, wchar_t* text, int capacity) {
+    int offset = time.utc_offset_minutes < 0 ? -time.utc_offset_minutes : time.utc_offset_minutes;
+    return text_format(text, capacity, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02d:%02d", time.year, time.month, time.day,
+                       time.hour, time.minute, time.second, time.utc_offset_minutes < 0 ? L'-' : L'+', offset / 60,
+                       offset % 60);
 }
 
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
@@ -113,22 +124,32 @@ int record_row_line(const PreparedTool& tool, const double* input_values, const 
     // Names and numbers from outside are data: never a formula in a
     // spreadsheet, whatever they begin with.
     wchar_t cell[RECORD_NAME_CAPACITY + 1];
-    for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
+    auto patient_field = [&](int field) {
         spreadsheet_text(stamp.patient.fields[field], cell, RECORD_NAME_CAPACITY + 1);
         append_field(line, capacity, cell, PATIENT_FIELD_CAPACITY);
-    }
+    };
+    for (int field = 0; field < PATIENT_STAMP_FIELDS; field++) patient_field(field);
     spreadsheet_text(stamp.user, cell, RECORD_NAME_CAPACITY + 1);
     append_field(line, capacity, cell, RECORD_NAME_CAPACITY);
     spreadsheet_text(stamp.computer, cell, RECORD_NAME_CAPACITY + 1);
     append_field(line, capacity, cell, RECORD_NAME_CAPACITY);
-    wchar_t saved[RECORD_TIME_CAPACITY];
-    int offset = time.utc_offset_minutes < 0 ? -time.utc_offset_minutes : time.utc_offset_minutes;
-    text_format(saved, RECORD_TIME_CAPACITY, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02d:%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second, time.utc_offset_minutes < 0 ? L'-' : L'+',
-                offset / 60, offset % 60);
-    append_field(line, capacity, saved, RECORD_TIME_CAPACITY);
+    wchar_t when[RECORD_TIME_CAPACITY];
+    record_time_text(time, when, RECORD_TIME_CAPACITY);
+    append_field(line, capacity, when, RECORD_TIME_CAPACITY);
+    for (int field = PATIENT_STAMP_FIELDS; field < PATIENT_FIELD_COUNT; field++) patient_field(field);
+    record_time_text(stamp.assessed, when, RECORD_TIME_CAPACITY);
+    append_field(line, capacity, when, RECORD_TIME_CAPACITY);
+    append_field(line, capacity, stamp.headline, VALUE_TEXT_CAPACITY);
     text_append(line, capacity, L"\r\n");
     return text_length(line);
+}
+
+bool record_headline_value(const PreparedTool& tool, const Calculation& calculation, wchar_t* text, int capacity) {
+    text_copy(text, capacity, L"");
+    int j = tool.headline_output;
+    if (j < 0 || !isfinite(calculation.output_values[j])) return false;
+    format_value(tool.outputs[j].format, calculation.output_values[j], text, capacity);
+    return true;
 }
 
 void record_stamp_now(const Patient& patient, RecordStamp* stamp) {
@@ -148,6 +169,8 @@ void record_stamp_now(const Patient& patient, RecordStamp* stamp) {
     platform_calls.user_name(stamp->user, RECORD_NAME_CAPACITY);
     platform_calls.computer_name(stamp->computer, RECORD_NAME_CAPACITY);
     platform_calls.local_time(&stamp->time);
+    stamp->assessed = stamp->time;
+    stamp->headline[0] = 0;
 }
 
 int record_result_field(const Calculation& calculation, wchar_t* field, int capacity) {
@@ -212,7 +235,7 @@ int record_copy_text(const PreparedTool& tool, const Calculation& calculation, c
 }
 
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
-                          wchar_t* where, int where_capacity, RecordStamp* saved_stamp) {
+                          wchar_t* where, int where_capacity, RecordStamp* saved_stamp, const LocalTime* assessed) {
     wchar_t path[RECORD_PATH_CAPACITY];
     RecordOutcome found = record_file_path(tool, path, RECORD_PATH_CAPACITY);
     text_copy(where, where_capacity, path);
@@ -233,6 +256,8 @@ RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculati
     RecordStamp own_stamp;
     RecordStamp& stamp = saved_stamp ? *saved_stamp : own_stamp;
     record_stamp_now(patient, &stamp);
+    if (assessed) stamp.assessed = *assessed;
+    record_headline_value(tool, calculation, stamp.headline, VALUE_TEXT_CAPACITY);
     wchar_t result[RECORD_RESULT_LIMIT + 1];
     record_result_field(calculation, result, RECORD_RESULT_LIMIT + 1);
     record_row_line(tool, calculation.inputs, result, stamp, line, RECORD_LINE_CAPACITY);

@@ -95,16 +95,26 @@ constexpr int RECORD_NUMBER_CAPACITY = 37;
 // broken clock gives.
 constexpr int RECORD_TIME_CAPACITY = 96;
 
-// Who and where a row was saved: its last columns.
+// Who and where a row was saved, and what it came to: its last columns.
 struct RecordStamp {
     wchar_t number[RECORD_NUMBER_CAPACITY];
     Patient patient;
     wchar_t user[RECORD_NAME_CAPACITY];
     wchar_t computer[RECORD_NAME_CAPACITY];
-    LocalTime time;
+    LocalTime time;      // the save
+    LocalTime assessed;  // the calculation the result came from
+    // The headline output's value as the window showed it, without its
+    // unit; empty where it failed or the tool names none.
+    wchar_t headline[VALUE_TEXT_CAPACITY];
 };
-// The columns after the result, in order.
-constexpr int RECORD_STAMP_COLUMNS = 4 + PATIENT_FIELD_COUNT;
+// The columns after the result, in order: the number, the patient and the
+// nurse, the user, the computer, the save time; then what later versions
+// added: the stay's number and admission, the assessment's time and the
+// headline value.
+// Where they lie, counted from the record number's column.
+constexpr int RECORD_ASSESSED_COLUMN = 1 + PATIENT_STAMP_FIELDS + 3 + (PATIENT_FIELD_COUNT - PATIENT_STAMP_FIELDS);
+constexpr int RECORD_HEADLINE_COLUMN = RECORD_ASSESSED_COLUMN + 1;
+constexpr int RECORD_STAMP_COLUMNS = RECORD_HEADLINE_COLUMN + 1;
 
 // A field's room in the line at its longest: its comma, its quotes, and
 // every character a quote that is doubled.
@@ -116,7 +126,8 @@ constexpr int RECORD_LINE_CAPACITY = sizeof "YYYY-MM-DD hh:mm:ss" + record_field
                                      record_field_room(RECORD_NUMBER_CAPACITY) +
                                      PATIENT_FIELD_COUNT * record_field_room(PATIENT_FIELD_CAPACITY) +
                                      2 * record_field_room(RECORD_NAME_CAPACITY) +
-                                     record_field_room(RECORD_TIME_CAPACITY) + sizeof "\r\n";
+                                     2 * record_field_room(RECORD_TIME_CAPACITY) +
+                                     record_field_room(VALUE_TEXT_CAPACITY) + sizeof "\r\n";
 
 // A header column keeps at most this many characters; the header line,
 // quoted columns included, always fits RECORD_HEADER_CAPACITY.
@@ -131,7 +142,8 @@ enum RecordOutcome {
 };
 
 // The header line, CR LF included: 时间,工具, one column per input label, 结果,
-// then 记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,Windows 用户,计算机名,保存时间.
+// then 记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,Windows 用户,计算机名,保存时间,
+// 就诊号,入院时间,评估时间,主要结果.
 int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 
 // The result field of a calculation's row: its text, "结论：…" and
@@ -146,9 +158,18 @@ int record_result_field(const Calculation& calculation, wchar_t* field, int capa
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const RecordStamp& stamp, wchar_t* line, int capacity);
 
+// A time as the record and the hospital's database keep it, with its UTC
+// offset: "2026-12-09T08:15:00+08:00". Returns the length.
+int record_time_text(const LocalTime& time, wchar_t* text, int capacity);
+
 // The stamp of a save now: a new record number, the patient, the user, the
-// computer and the time.
+// computer and the time (the assessment's too, and no headline).
 void record_stamp_now(const Patient& patient, RecordStamp* stamp);
+
+// The headline output's value of a calculation as the record and the window
+// write it ("11", "19.0"): empty where it failed or the tool names none.
+// Returns whether there is one.
+bool record_headline_value(const PreparedTool& tool, const Calculation& calculation, wchar_t* text, int capacity);
 
 // The file the tool's rows go to, in `path`: RECORD_SAVED when it has this
 // header or does not exist yet; otherwise the outcome a save would have,
@@ -164,8 +185,11 @@ RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capa
 // RECORD_NO_DATA_FOLDER.
 // `stamp`, when given, receives the row's stamp (its record number above
 // all), for the hospital's database.
+// `assessed`, when given, is the time the result was calculated; else the
+// save's.
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
-                          wchar_t* where, int where_capacity, RecordStamp* stamp = nullptr);
+                          wchar_t* where, int where_capacity, RecordStamp* stamp = nullptr,
+                          const LocalTime* assessed = nullptr);
 
 // The result as Copy puts it on the clipboard and the hospital's database
 // keeps it: the patient's line when a patient is given, the title, the
@@ -179,14 +203,17 @@ constexpr int RECORD_COPY_CAPACITY = RESULT_TEXT_CAPACITY + RECORD_TITLE_LIMIT +
 // ---- The patient's last assessment ------------------------------------------------
 
 constexpr int RECORD_LAST_CAPACITY = 256;
-// The line the window shows when this PC's record has no row of the patient.
-#define RECORD_NO_LAST_ASSESSMENT L"本机无此患者的记录"
+// The line the window shows when the record has no row of the patient: the
+// record is this Windows user's on this PC, not the ward's.
+#define RECORD_NO_LAST_ASSESSMENT L"本机本用户无此患者的记录"
 
 // The same patient's (hospital number and name) last saved row of the tool
-// on this PC, read from the end of its record file, as the window shows it:
-// "上次评估：12-08 09:12　14 分　需关注　李敏" (the year too when it is
-// not this one; the nurse's number when the name is not known). False, with
-// RECORD_NO_LAST_ASSESSMENT in `line`, when there is none. `now` tells the
-// year.
+// in this user's record on this PC, read from the end of its record file,
+// as the window shows it: "上次评估：12-08 09:12　总分 11 分　高风险　李敏"
+// (the assessment's time, the year too when it is not this one; the
+// headline with its label and unit; the band's words of the verdict, or
+// the level's; the nurse, by number when the name is not known). False,
+// with RECORD_NO_LAST_ASSESSMENT in `line`, when there is none. `now` tells
+// the year.
 bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
                             wchar_t* line, int capacity);

@@ -37,6 +37,7 @@ static const ToolDef tool = {
     .rule_count = 2,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "units",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -47,6 +47,7 @@ static const ToolDef tool = {
     .rule_count = 5,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "dose",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -41,6 +41,7 @@ static const ToolDef tool = {
     .rule_count = 4,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "bmi",
 };
 
 const ToolDef& tool_builtin() { return tool; }

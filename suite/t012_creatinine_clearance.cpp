@@ -45,6 +45,7 @@ static const ToolDef tool = {
     .rule_count = 5,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "crcl",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -42,6 +42,7 @@ static const ToolDef tool = {
     .rule_count = 2,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "rate",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -39,6 +39,7 @@ static const ToolDef tool = {
     .rule_count = 2,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "hourly",
 };
 
 const ToolDef& tool_builtin() { return tool; }

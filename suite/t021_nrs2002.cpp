@@ -49,6 +49,8 @@ static const ToolDef tool = {
     .rule_count = 3,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "total",
+    .assessment = true,
 };
 
 const ToolDef& tool_builtin() { return tool; }

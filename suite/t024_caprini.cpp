@@ -91,6 +91,8 @@ static const ToolDef tool = {
     .rule_count = 4,
     .rules = rules,
     .report_kind = REPORT_NONE,
+    .headline = "total",
+    .assessment = true,
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -36,6 +36,8 @@ static const ToolDef tool = {
     .rule_count = pain_band_count,
     .rules = pain_bands,
     .report_kind = REPORT_NONE,
+    .headline = "total",
+    .assessment = true,
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -104,6 +104,14 @@ struct ToolDef {
     int rule_count = 0;
     const RuleDef* rules = nullptr;
     int report_kind = REPORT_NONE;      // a ReportKind; 0 means formulas and rules
+    // The key of the output that stands for the result: a scale's total, a
+    // formula tool's main value. The last assessment, the record's value
+    // column and the hospital's database read the result from it alone. A
+    // formula tool with outputs names one; a report tool names none.
+    const char* headline = nullptr;
+    // A nursing assessment, filed in the patient's chart: Save and Print
+    // ask for a patient unless the hospital's policy lets them go without.
+    bool assessment = false;
 };
 
 // The program holds this many inputs and outputs of a tool; the window's
@@ -136,6 +144,9 @@ struct PreparedTool : ToolDef {
     // then adds its failure note and the self-test fails, so a tool that
     // cannot be served whole never passes for a sound one.
     bool incomplete;
+    // The output `headline` names, or -1: a report tool, or a descriptor
+    // that names none or no output's key.
+    int headline_output;
 };
 
 void tool_prepare(const ToolDef& described, PreparedTool* prepared);

@@ -2,6 +2,8 @@
 // no absent text or key.
 #include "tool/tool.h"
 
+#include <string.h>
+
 namespace {
 
 // How many records of a table the program serves. Beyond the limit, or a
@@ -54,6 +56,10 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
     }
     p.inputs = p.input_records;
     p.outputs = p.output_records;
+    p.headline_output = -1;
+    for (int j = 0; j < p.output_count && described.headline && described.report_kind == REPORT_NONE; j++)
+        if (strcmp(p.outputs[j].key, described.headline) == 0) p.headline_output = j;
+    p.headline = present(described.headline);
 }
 
 const InputChoice* tool_choice_of(const InputDef& input, double value) {

@@ -66,10 +66,11 @@ void make_worker() {
 
 }  // namespace
 
-bool policy_requires_patient() {
+bool policy_requires_patient(bool assessment) {
     DWORD value = 0, type = 0, size = sizeof value;
-    return policy_value(L"RequirePatient", &type, &value, &size) && type == REG_DWORD && size == sizeof value &&
-           value == 1;
+    bool set = policy_value(L"RequirePatient", &type, &value, &size) && type == REG_DWORD && size == sizeof value &&
+               (value == 0 || value == 1);
+    return set ? value == 1 : assessment;
 }
 
 PolicyString policy_records_database(wchar_t* connection, int capacity) {

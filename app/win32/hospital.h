@@ -8,8 +8,11 @@
 
 #include "delivery/delivery.h"
 
-// RequirePatient = 1: a result is saved or printed only for a patient.
-bool policy_requires_patient();
+// RequirePatient: whether a result is saved or printed only for a patient.
+// 1: every tool's; 0: none; not set (or any other value): an assessment's
+// (a nursing document filed in the chart), a formula tool's and a
+// report's not.
+bool policy_requires_patient(bool assessment);
 
 // RecordsDatabase: the ODBC connection string of the hospital's database
 // (REG_SZ, or REG_EXPAND_SZ with its variables expanded).

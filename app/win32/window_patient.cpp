@@ -14,6 +14,7 @@ const wchar_t PATIENT_WINDOW_CLASS[] = L"OrvoMedPatientWnd";
 
 #define NO_PATIENT_LINE L"未指定患者　点击此处或按 Ctrl+I 填写"
 #define POLICY_REFUSAL L"本院要求保存和打印的结果须指定患者：请按 Ctrl+I 填写姓名和住院号。"
+#define ASSESSMENT_REFUSAL L"评估单是患者病历的一部分，保存和打印须指定患者：请按 Ctrl+I 填写姓名和住院号。"
 
 // The patient window's rows: a label and a field per field of Patient, then
 // the buttons.
@@ -235,8 +236,8 @@ bool patient_allows(bool saving_or_printing) {
         tell(PATIENT_HALF_GIVEN L"：请按 Ctrl+I 补全。", L"需要患者身份", MB_ICONWARNING);
         return false;
     }
-    if (state == PATIENT_NONE && saving_or_printing && policy_requires_patient()) {
-        tell(POLICY_REFUSAL, L"需要患者身份", MB_ICONWARNING);
+    if (state == PATIENT_NONE && saving_or_printing && policy_requires_patient(s.tool.assessment)) {
+        tell(s.tool.assessment ? ASSESSMENT_REFUSAL : POLICY_REFUSAL, L"需要患者身份", MB_ICONWARNING);
         return false;
     }
     return true;

@@ -111,7 +111,7 @@ CREATE TABLE IF NOT EXISTS orvomed.orvomed_record (
     ward            varchar(32)      NOT NULL,
     inputs          text             NOT NULL,      -- one "label=value" line per input
     outputs         text             NOT NULL,      -- one "label=value unit" line per output ("--" when it failed)
-    first_value     double precision,               -- the first output's value; NULL when it failed or the tool writes a report
+    headline_value  double precision,               -- the headline output's value (a scale's total); NULL when it failed or the tool writes a report
     verdict         text             NOT NULL,
     level           smallint         NOT NULL,      -- 0 to 3
     level_words     varchar(32)      NOT NULL,      -- 完成 / 提醒 / 需关注 / 需立即处理
@@ -119,7 +119,11 @@ CREATE TABLE IF NOT EXISTS orvomed.orvomed_record (
     -- The server's own words, which no PC can give (the defaults below):
     received_at     timestamptz      NOT NULL,      -- when the row arrived
     db_user         text             NOT NULL,      -- the login that inserted it
-    client_addr     inet                            -- the address it came from
+    client_addr     inet,                           -- the address it came from
+    -- Added by later versions, at the end:
+    visit_id        varchar(32)      NOT NULL DEFAULT '',  -- the stay's number from the hospital system; empty when not given
+    admitted_at     timestamptz,                    -- the stay's admission from the hospital system
+    assessed_at     timestamptz                     -- when the result was calculated (saved_at is when it was saved)
 );
 -- A table of the previous version: rows that were there before keep the
 -- upgrade's time as received_at (they arrived before it), an empty db_user
@@ -132,6 +136,25 @@ ALTER TABLE orvomed.orvomed_record
     ALTER COLUMN received_at SET DEFAULT now(),
     ALTER COLUMN db_user     SET DEFAULT session_user,
     ALTER COLUMN client_addr SET DEFAULT inet_client_addr();
+
+-- A table of the version before: first_value held the first output's
+-- value, which for some scales is one item, not the total. It is renamed
+-- for what it holds now, and emptied where it held another output than
+-- the headline (NRS 2002, NEWS2, the medical bleeding form, MEWS, Waterlow;
+-- the infusion and pump rates): their result_text keeps every value.
+DO $$
+BEGIN
+    IF EXISTS (SELECT FROM pg_attribute WHERE attrelid = 'orvomed.orvomed_record'::regclass
+               AND attname = 'first_value' AND NOT attisdropped) THEN
+        ALTER TABLE orvomed.orvomed_record RENAME COLUMN first_value TO headline_value;
+        UPDATE orvomed.orvomed_record SET headline_value = NULL WHERE tool_id IN (13, 14, 21, 23, 26, 31, 39);
+    END IF;
+END
+$$;
+ALTER TABLE orvomed.orvomed_record
+    ADD COLUMN IF NOT EXISTS visit_id    varchar(32) NOT NULL DEFAULT '',
+    ADD COLUMN IF NOT EXISTS admitted_at timestamptz,
+    ADD COLUMN IF NOT EXISTS assessed_at timestamptz;
 
 -- A ward's month, and one patient's history.
 CREATE INDEX IF NOT EXISTS orvomed_record_ward_time ON orvomed.orvomed_record (ward, saved_at);
@@ -218,7 +241,7 @@ $$;
 REVOKE ALL ON orvomed.orvomed_record FROM PUBLIC, orvomed_writer, orvomed_reader;
 GRANT INSERT (record_id, saved_at, tool_id, tool_title, program_version, computer, windows_user,
               nurse_id, nurse_name, patient_id, patient_name, bed, ward, inputs, outputs,
-              first_value, verdict, level, level_words, result_text)
+              headline_value, verdict, level, level_words, result_text, visit_id, admitted_at, assessed_at)
     ON orvomed.orvomed_record TO orvomed_writer;
 GRANT SELECT ON orvomed.orvomed_record TO orvomed_reader;
 

@@ -94,7 +94,7 @@ IF OBJECT_ID(N'orvomed.orvomed_record', N'U') IS NULL
         ward            nvarchar(32)      NOT NULL,
         inputs          nvarchar(max)     NOT NULL,  -- one "label=value" line per input
         outputs         nvarchar(max)     NOT NULL,  -- one "label=value unit" line per output ("--" when it failed)
-        first_value     float             NULL,      -- the first output's value; NULL when it failed or the tool writes a report
+        headline_value  float             NULL,      -- the headline output's value (a scale's total); NULL when it failed or the tool writes a report
         verdict         nvarchar(max)     NOT NULL,
         [level]         smallint          NOT NULL,  -- 0 to 3 (bracketed: LEVEL may become a keyword)
         level_words     nvarchar(32)      NOT NULL,  -- the level in words, as the local record has it
@@ -107,6 +107,11 @@ IF OBJECT_ID(N'orvomed.orvomed_record', N'U') IS NULL
         client_addr     nvarchar(48)      NULL       -- the address it came from
             CONSTRAINT orvomed_record_client_addr_default
             DEFAULT CONVERT(nvarchar(48), CONNECTIONPROPERTY('client_net_address')),
+        -- Added by later versions, at the end:
+        visit_id        nvarchar(32)      NOT NULL   -- the stay's number from the hospital system; empty when not given
+            CONSTRAINT orvomed_record_visit_id_default DEFAULT N'',
+        admitted_at     datetimeoffset(0) NULL,      -- the stay's admission from the hospital system
+        assessed_at     datetimeoffset(0) NULL,      -- when the result was calculated (saved_at is when it was saved)
         -- Not the table's order: random UUIDs would split pages all over it.
         CONSTRAINT orvomed_record_pkey PRIMARY KEY NONCLUSTERED (record_id)
     );
@@ -129,6 +134,23 @@ IF COL_LENGTH(N'orvomed.orvomed_record', N'client_addr') IS NULL
     EXEC (N'ALTER TABLE orvomed.orvomed_record ADD client_addr nvarchar(48) NULL
               CONSTRAINT orvomed_record_client_addr_default
               DEFAULT CONVERT(nvarchar(48), CONNECTIONPROPERTY(''client_net_address''))');
+-- A table of the version before: first_value held the first output's
+-- value, for some scales one item, not the total. It is renamed for what
+-- it holds now, and emptied where it held another output than the
+-- headline (NRS 2002, NEWS2, the medical bleeding form, MEWS, Waterlow;
+-- the infusion and pump rates): their result_text keeps every value.
+IF COL_LENGTH(N'orvomed.orvomed_record', N'first_value') IS NOT NULL
+BEGIN
+    EXEC sp_rename N'orvomed.orvomed_record.first_value', N'headline_value', N'COLUMN';
+    EXEC (N'UPDATE orvomed.orvomed_record SET headline_value = NULL WHERE tool_id IN (13, 14, 21, 23, 26, 31, 39)');
+END
+IF COL_LENGTH(N'orvomed.orvomed_record', N'visit_id') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD visit_id nvarchar(32) NOT NULL
+              CONSTRAINT orvomed_record_visit_id_default DEFAULT N''''');
+IF COL_LENGTH(N'orvomed.orvomed_record', N'admitted_at') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD admitted_at datetimeoffset(0) NULL');
+IF COL_LENGTH(N'orvomed.orvomed_record', N'assessed_at') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD assessed_at datetimeoffset(0) NULL');
 -- Made by SCHEMA OWNER, as a table of the schema is: orvomed_owner.
 ALTER AUTHORIZATION ON OBJECT::orvomed.orvomed_record TO SCHEMA OWNER;
 GO

@@ -217,7 +217,15 @@ PlatformStatus run_bounded(PlatformWork* work, int milliseconds) {
         work->run(work);
         return nullptr;
     };
-    if (pthread_create(&thread, nullptr, entry, work) != 0) return PLATFORM_FAILED;
+    // glibc carves a thread's copy of every thread_local out of its stack,
+    // and the delivery's buffers take megabytes of it: a driver's call
+    // would overflow the default 8 MB. Only what is touched is committed.
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, (size_t)32 << 20);
+    int made = pthread_create(&thread, &attributes, entry, work);
+    pthread_attr_destroy(&attributes);
+    if (made != 0) return PLATFORM_FAILED;
     timespec deadline;
     clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += milliseconds / 1000;

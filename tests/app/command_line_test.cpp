@@ -155,6 +155,10 @@ TEST(StartRequest, PatientAndInputsFromTheCommandLine) {
         // One patient, however the digits or the name's letters were typed.
         {L"T018.exe --patient-id=２０２６００１２３４ --patient-name=Lu\x308 --bed=１２", L"Lü\x3000住院号 2026001234\x3000" L"12 床",
          {}, L""},
+        // The stay, from the hospital system: its admission an ISO 8601 time.
+        {L"T018.exe --patient-id=1 --patient-name=甲 --visit-id=3 --admitted-at=20261208T0930", L"甲\x3000住院号 1", {}, L""},
+        {L"T018.exe --patient-id=1 --patient-name=甲 --admitted-at=2026-02-30T08:00", L"", {},
+         L"入院时间须为“年-月-日T时:分”格式"},
         // The patient file: whole and from one source, or not at all.
         {L"T018.exe --patient-file=p.txt", L"测试乙\x3000住院号 2026001234", {}, L"", sound_file},
         {L"T018.exe --patient-file=p.txt --patient-id=２０２６００１２３４ --patient-name=测试乙 --set=age=70",
@@ -192,13 +196,43 @@ TEST(StartRequest, PatientAndInputsFromTheCommandLine) {
     }
 }
 
+// The admission as the hospital's database reads it: the PC's offset
+// where the hospital system gave none.
+TEST(PatientFields, AdmissionAsTheDatabaseTakesIt) {
+    struct Case {
+        const wchar_t* given;
+        const wchar_t* time;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {L"2026-12-08", L"2026-12-08 00:00:00+08:00"},
+        {L"2026-12-08T09:30", L"2026-12-08 09:30:00+08:00"},
+        {L"20261208T093015Z", L"2026-12-08 09:30:15+00:00"},
+        {L"2026-12-08 09:30:15-05:30", L"2026-12-08 09:30:15-05:30"},
+        {L"2024-02-29T08:00", L"2024-02-29 08:00:00+08:00"},
+        {L"2026-02-29T08:00", nullptr},
+        {L"2026-12-08T24:00", nullptr},
+        {L"2026-12-0809:30", nullptr},
+        {L"2026-1208", nullptr},
+        {L"2026-12-08T09:30+0800", nullptr},
+        {L"入院 3 天", nullptr},
+    };
+    for (const Case& c : cases) {
+        wchar_t time[64];
+        EXPECT_EQ(c.time != nullptr, patient_admission_time(c.given, 480, time, 64)) << c.given;
+        if (c.time) {
+            EXPECT_STREQ(c.time, time);
+        }
+    }
+}
+
 // The launcher hands the patient on in a file the tool reads back the same,
 // whatever the name holds, and removes once read; a hospital system's own
 // patient file stays where it is.
 TEST(StartRequest, PatientHandedOverReadsBackTheSameAndIsRemoved) {
     use_test_data_folder();
     Patient sent = {};
-    const wchar_t* values[PATIENT_FIELD_COUNT] = {L"A\\\"1\\", L"甲 \"乙\"=", L"12\\", L"普外一科", L"N01", L"测试护士"};
+    const wchar_t* values[PATIENT_FIELD_COUNT] = {L"A\\\"1\\", L"甲 \"乙\"=", L"12\\",         L"普外一科",
+                                                  L"N01",     L"测试护士",     L"3\\", L"2026-12-08T09:30+08:00"};
     for (int f = 0; f < PATIENT_FIELD_COUNT; f++) ASSERT_TRUE(patient_set_field(&sent, f, values[f]));
     wchar_t path[RECORD_PATH_CAPACITY], line[RECORD_PATH_CAPACITY + 64];
     ASSERT_TRUE(handover_write(sent, path, RECORD_PATH_CAPACITY));

@@ -29,7 +29,7 @@ struct Descriptor {
     };
     ToolDef tool = {.id = 9, .title = L"T", .category = L"C", .basis = L"B", .input_count = 3,
                     .inputs = inputs, .output_count = 2, .outputs = outputs, .rule_count = 2,
-                    .rules = rules};
+                    .rules = rules, .headline = "units"};
 
     explicit Descriptor(bool report) {
         inputs[0] = {.key = "carbs", .label = L"a", .unit = L"g", .default_value = 60};
@@ -177,6 +177,11 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
          "rules[1] warning: never reached: rules[0] before it has an empty condition\n"},
         {false, [](Descriptor& d) { d.tool.rule_count = 1; },
          "rules warning: no rule has an empty condition: when none holds, the fallback verdict shows\n"},
+        // The output that stands for the result.
+        {false, [](Descriptor& d) { d.tool.headline = nullptr; },
+         "headline error: absent: name the output that stands for the result (a scale's total)\n"},
+        {false, [](Descriptor& d) { d.tool.headline = "unit"; },
+         "headline error: \"unit\" is no output's key: name the output that stands for the result\n"},
         {false, [](Descriptor& d) { d.outputs[1].key = "log"; },
          "outputs[1].key warning: \"log\" is also the name of a built-in function\n"},
     };

@@ -29,9 +29,10 @@ as_writer() {
     -c "$1" 2>&1 >/dev/null
 }
 columns=(record_id saved_at tool_id tool_title program_version computer windows_user nurse_id nurse_name patient_id
-         patient_name bed ward inputs outputs first_value verdict level level_words result_text)
+         patient_name bed ward inputs outputs headline_value verdict level level_words result_text visit_id admitted_at
+         assessed_at)
 sound=(id "now()" 18 "'Braden'" "'1.0'" "'PC'" "'护士站'" "''" "'测试护士'" "''" "''" "''" "'普外一科'" "'a=3'" "'b=15'" 15
-       "'结论'" 1 "'提醒'" "'结论'")
+       "'结论'" 1 "'提醒'" "'结论'" "'3'" "now() - interval '2 days'" "now()")
 # row "ID..." [COLUMN=VALUE]...: the INSERT of a sound row of each record
 # id, as a PC sends it, but for the columns given.
 row() {
@@ -45,8 +46,15 @@ row() {
   for id in "${ids[@]}"; do values[0]="'$id'" && tuples+=("($(IFS=,; echo "${values[*]}"))"); done
   echo "INSERT INTO orvomed.orvomed_record ($(IFS=,; echo "${names[*]}")) VALUES $(IFS=,; echo "${tuples[*]}")"
 }
-# The same as the previous release's programs send it.
+# Unqualified, as the programs of the release before sent it.
 unqualified() { row "$@" | sed 's/orvomed\.orvomed_record/orvomed_record/'; }
+# As the programs of the release before sent it: the first output's value
+# in first_value, no stay, no assessment time.
+earlier() {
+  local columns=("${columns[@]:0:20}") sound=("${sound[@]:0:20}")
+  columns[15]=first_value
+  unqualified "$@"
+}
 uuid() { printf '%08x-0000-4000-8000-%012x' "$1" "$1"; }
 # What a table is: its columns (type, NOT NULL, default, rights), checks,
 # indexes, trigger, owner and rights.
@@ -63,7 +71,8 @@ shape() {
 # The previous version's table, with a row an old program sent and one
 # the checks now refuse, upgraded.
 database_create orvomed_old && database_schema orvomed_old <(git -C "$here" show "$previous") &&
-  database_name=orvomed_old database_admin_sql "$(unqualified "$(uuid 1)"); $(unqualified "$(uuid 2)" level=9)" &&
+  database_name=orvomed_old database_admin_sql "$(earlier "$(uuid 1)"); $(earlier "$(uuid 2)" level=9);
+    $(earlier "$(uuid 4)" tool_id=23)" &&
   database_schema orvomed_old 2>"$folder/upgrade.log" || fail "the previous version's table: $(cat "$folder/upgrade.log")"
 before=$(database_admin_sql "SELECT now()")
 
@@ -102,6 +111,7 @@ orvomed_record_inputs_length||$(row "$(uuid 11)" inputs="repeat('输', 8193)")
 orvomed_record_result_text_length||$(row "$(uuid 11)" result_text="repeat('结', 32769)")
 one row a statement||$(row "$(uuid 11) $(uuid 12)")
 allowed|dbname=orvomed_old|$(unqualified "$(uuid 3)")
+column "first_value" of relation "orvomed_record" does not exist|dbname=orvomed_old|$(earlier "$(uuid 11)")
 orvomed_record_level_range|dbname=orvomed_old|$(row "$(uuid 11)" level=9)
 CASES
 [ "$(database_admin_sql "SELECT string_agg(concat_ws(' ', record_id, db_user, host(client_addr),
@@ -116,8 +126,10 @@ database_schema orvomed || fail "the script run a second time"
   fail "after a second run: $(database_admin_sql "SELECT record_id FROM orvomed.orvomed_record")"
 # The table upgraded is the one made anew, the rows of before kept.
 [ "$(shape orvomed_old)" = "$(shape orvomed)" ] || fail "the upgraded table differs: $(diff <(shape orvomed) <(shape orvomed_old))"
-[ "$(database_name=orvomed_old database_admin_sql "SELECT string_agg(concat_ws(' ', record_id, level, db_user = '',
-      to_regclass('public.orvomed_record') IS NULL), ',' ORDER BY record_id) FROM orvomed.orvomed_record")" = \
-  "$(uuid 1) 1 t t,$(uuid 2) 9 t t,$(uuid 3) 1 f t" ] ||
+# Braden's first value was its total, and is its headline; NEWS2's was an
+# item's, and is gone.
+[ "$(database_name=orvomed_old database_admin_sql "SELECT string_agg(concat_ws(' ', record_id, level, headline_value,
+      db_user = '', to_regclass('public.orvomed_record') IS NULL), ',' ORDER BY record_id) FROM orvomed.orvomed_record")" = \
+  "$(uuid 1) 1 15 t t,$(uuid 2) 9 15 t t,$(uuid 3) 1 15 f t,$(uuid 4) 1 t t" ] ||
   fail "the upgraded table holds [$(database_name=orvomed_old database_admin_sql "SELECT * FROM orvomed.orvomed_record")]"
 exit $((failures > 0))

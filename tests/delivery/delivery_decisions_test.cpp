@@ -5,6 +5,8 @@
 // programs that ended, however many files wait.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -221,7 +223,16 @@ TEST_F(DeliveryDecisions, EachAnswerComesToItsOwnOutcome) {
 TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
     running[4242] = 7;  // a program delivering now
     running[5151] = 9;  // a program that took the id of one that ended
-    const std::string first_format = row_text(5).substr(std::string("format=2\n").size());
+    // The first format: no format line, no stay, the first output's value.
+    std::string first_format;
+    std::istringstream lines(row_text(5));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("format=", 0) == 0 || line.rfind("visit_id=", 0) == 0 || line.rfind("admitted_at=", 0) == 0 ||
+            line.rfind("assessed_at=", 0) == 0)
+            continue;
+        if (line.rfind("headline_value=", 0) == 0) line = "first_value=" + line.substr(15);
+        first_format += line + "\n";
+    }
     struct File {
         std::wstring name;
         std::string bytes;
@@ -235,7 +246,7 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
         {record(6) + L".row.9997", row_text(6)},     // claimed by a program of the previous version
         {record(7) + L".row.9996.new", "format=2\nrecord_id=00000000-0000-4000-8000-0000000"},  // torn
         {record(8) + L".row.4242.new", "format=2\nrecord_id="},  // being written now
-        {record(9) + L".row", "format=3\nrecord_id=a\n"},  // of a later version: for it to send
+        {record(9) + L".row", "format=4\nrecord_id=a\n"},  // of a later version: for it to send
     };
     for (const File& f : files) write_file(path_in(DELIVERY_OUTBOX_FOLDER, f.name), f.bytes);
     DeliveryReport report = pass();

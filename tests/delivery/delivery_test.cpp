@@ -86,7 +86,7 @@ const InputDef inputs[] = {{.key = "carbs", .label = L"本餐碳水", .unit = L"
 const OutputDef outputs[] = {{.key = "units", .label = L"餐时胰岛素", .unit = L"U", .formula = "carbs/icr", .format = "f1"}};
 const RuleDef rules[] = {{.condition = "units>20", .level = 2, .message = L"剂量较大"}, {.level = 0, .message = L"完成"}};
 const Prepared tool({.id = 951, .title = L"投递测试", .input_count = 2, .inputs = inputs, .output_count = 1,
-                     .outputs = outputs, .rule_count = 2, .rules = rules});
+                     .outputs = outputs, .rule_count = 2, .rules = rules, .headline = "units"});
 
 // Saves a result for the patient as Save does and queues it; its record id.
 std::wstring save_and_queue(const wchar_t* id, const wchar_t* name, double carbs, const wchar_t* title = nullptr) {
@@ -97,6 +97,11 @@ std::wstring save_and_queue(const wchar_t* id, const wchar_t* name, double carbs
     Patient patient = {};
     patient_set_field(&patient, PATIENT_ID, id);
     patient_set_field(&patient, PATIENT_NAME, name);
+    // The stay, as the hospital system gives it, with one patient.
+    if (carbs == 60) {
+        patient_set_field(&patient, PATIENT_VISIT_ID, L"3");
+        patient_set_field(&patient, PATIENT_ADMITTED_AT, L"2026-12-08T09:30+08:00");
+    }
     RecordStamp stamp;
     wchar_t where[RECORD_PATH_CAPACITY];
     EXPECT_EQ(RECORD_SAVED, record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp));
@@ -137,7 +142,10 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
         const std::string where = " FROM orvomed.orvomed_record WHERE record_id = '" + utf8(ids[k]) + "'";
         EXPECT_EQ(utf8(names[k]), owner_query("SELECT patient_name" + where));
         EXPECT_EQ(k == 2 ? "2" : "0", owner_query("SELECT level" + where));
-        EXPECT_EQ(k == 0 ? "6" : k == 1 ? "16" : "26", owner_query("SELECT first_value" + where));
+        EXPECT_EQ(k == 0 ? "6" : k == 1 ? "16" : "26", owner_query("SELECT headline_value" + where));
+        EXPECT_EQ(k == 0 ? "3|2026-12-08 01:30|true" : "|(none)|true",
+                  owner_query("SELECT visit_id || '|' || coalesce(to_char(admitted_at AT TIME ZONE 'UTC', "
+                              "'YYYY-MM-DD HH24:MI'), '(none)') || '|' || (assessed_at <= saved_at)" + where));
         EXPECT_EQ(utf8(L"本餐碳水=" + std::to_wstring(60 + 100 * k) + L"\r\n碳水系数=10"),
                   owner_query("SELECT inputs" + where));
     }
@@ -153,6 +161,7 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
     RecordStamp stamp = {};
     text_copy(stamp.number, RECORD_NUMBER_CAPACITY, L"00000000-0000-4000-8000-000000000123");
     platform_calls.local_time(&stamp.time);
+    stamp.assessed = stamp.time;
     delivery_row_of(tool, calculation, stamp, &longest);
     const int lengths[][2] = {{DELIVERY_RESULT_TEXT, DELIVERY_TEXT_CAPACITY - 1},
                               {DELIVERY_INPUTS, TOOL_MAX_INPUTS * (RECORD_INPUT_FIELD_LIMIT + 2)},

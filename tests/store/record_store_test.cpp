@@ -22,9 +22,12 @@ const RecordStamp noon = {.number = L"3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5",
                           .patient = {},
                           .user = L"nurse01",
                           .computer = L"WARD-PC-12",
-                          .time = {2026, 12, 8, 9, 5, 7, 480}};
+                          .time = {2026, 12, 8, 9, 5, 7, 480},
+                          .assessed = {2026, 12, 8, 8, 58, 0, 480},
+                          .headline = L"11"};
 // What every row of `noon` ends with when no patient is given.
-#define NOON_STAMP L",3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5,,,,,,,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00\r\n"
+#define NOON_STAMP L",3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5,,,,,,,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00,,," \
+                   L"2026-12-08T08:58:00+08:00,11\r\n"
 
 Calculation& calculation_of(const wchar_t* result) {
     static Calculation c;
@@ -38,7 +41,7 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     wchar_t line[RECORD_LINE_CAPACITY];
     record_header_line(tool, line, RECORD_LINE_CAPACITY);
     EXPECT_STREQ(L"时间,工具,本餐碳水,\"系数,比值\",\"说\"\"明\"\"\",结果,记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,"
-                 L"Windows 用户,计算机名,保存时间\r\n",
+                 L"Windows 用户,计算机名,保存时间,就诊号,入院时间,评估时间,主要结果\r\n",
                  line);
 
     struct Case {
@@ -69,20 +72,24 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
         int offset;
         const wchar_t* columns;
     };
+    // The stay's two after the columns an earlier version wrote.
+#define TAIL L",3,2026-12-08T08:00,2026-12-08T08:58:00+08:00,11\r\n"
     const StampCase stamps[] = {
         {L"2026001234", L"测试患者甲", L"nurse01", 480,
-         L",2026001234,测试患者甲,12,普外一科,N01,测试护士,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00\r\n"},
+         L",2026001234,测试患者甲,12,普外一科,N01,测试护士,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00" TAIL},
         {L"+86", L"=HYPERLINK(\"http://x\",\"点我\")", L"@admin", -330,
          L",'+86,\"'=HYPERLINK(\"\"http://x\"\",\"\"点我\"\")\",12,普外一科,N01,测试护士,'@admin,WARD-PC-12,"
-         L"2026-12-08T09:05:07-05:30\r\n"},
-        {L"-1", L"\t甲", L"a-b", 0, L",'-1,'\t甲,12,普外一科,N01,测试护士,a-b,WARD-PC-12,2026-12-08T09:05:07+00:00\r\n"},
+         L"2026-12-08T09:05:07-05:30" TAIL},
+        {L"-1", L"\t甲", L"a-b", 0, L",'-1,'\t甲,12,普外一科,N01,测试护士,a-b,WARD-PC-12,2026-12-08T09:05:07+00:00" TAIL},
         // Excel reads the full-width signs as their ASCII forms.
         {L"－1", L"＝1+1", L"＠admin", 0,
-         L",'－1,'＝1+1,12,普外一科,N01,测试护士,'＠admin,WARD-PC-12,2026-12-08T09:05:07+00:00\r\n"},
+         L",'－1,'＝1+1,12,普外一科,N01,测试护士,'＠admin,WARD-PC-12,2026-12-08T09:05:07+00:00" TAIL},
     };
+#undef TAIL
     for (const StampCase& c : stamps) {
         RecordStamp stamp = noon;
-        const wchar_t* fields[PATIENT_FIELD_COUNT] = {c.id, c.name, L"12", L"普外一科", L"N01", L"测试护士"};
+        const wchar_t* fields[PATIENT_FIELD_COUNT] = {c.id,  c.name,     L"12", L"普外一科",
+                                                      L"N01", L"测试护士", L"3",  L"2026-12-08T08:00"};
         for (int f = 0; f < PATIENT_FIELD_COUNT; f++) text_copy(stamp.patient.fields[f], PATIENT_FIELD_CAPACITY, fields[f]);
         text_copy(stamp.user, RECORD_NAME_CAPACITY, c.user);
         stamp.time.utc_offset_minutes = c.offset;
@@ -154,32 +161,65 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     ASSERT_TRUE(platform_replace_file(old_path, old_rows.data(), (int)old_rows.size()));
 
     const Patient a = patient_of(L"2026001234", L"测试患者甲", L"测试护士"), b = patient_of(L"2026001235", L"测试患者乙", L"");
-    wchar_t last[RECORD_LAST_CAPACITY];
-    const LocalTime this_year = {2026, 12, 9, 8, 0, 0, 480}, next_year = {2027, 1, 1, 8, 0, 0, 480};
-    EXPECT_FALSE(record_last_assessment(tool, a, this_year, last, RECORD_LAST_CAPACITY));
-    EXPECT_STREQ(RECORD_NO_LAST_ASSESSMENT, last);
-    Calculation& first = calculation_of(L"餐时胰岛素：6.0 U\r\n");
-    first.level = 2;
-    ASSERT_EQ(RECORD_SAVED, record_save(tool, first, a, where, RECORD_PATH_CAPACITY));
+    ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"餐时胰岛素：6.0 U\r\n"), a, where, RECORD_PATH_CAPACITY));
     EXPECT_STREQ(path, where);
     ASSERT_EQ(RECORD_SAVED, record_save(tool, calculation_of(L"餐时胰岛素：9.5 U\r\n"), b, where, RECORD_PATH_CAPACITY));
     EXPECT_EQ(old_rows, file_bytes(old_path));
     std::string bytes = file_bytes(path);
     EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
     EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
-    EXPECT_EQ(1, count_of(bytes, "保存时间\r\n"));  // one header
+    EXPECT_EQ(1, count_of(bytes, "主要结果\r\n"));  // one header
     EXPECT_EQ(2, count_of(bytes, ",Glyvant,本餐碳水=60,"));  // the calculation's own inputs
+    platform_calls.remove_file(old_path);
+    platform_calls.remove_file(path);
 
-    // "上次评估：" and the time of the save, without its year within it.
-    ASSERT_TRUE(record_last_assessment(tool, a, this_year, last, RECORD_LAST_CAPACITY));
-    std::wstring shown = last;
-    EXPECT_EQ(L"上次评估：", shown.substr(0, 5));
-    EXPECT_EQ(L"　餐时胰岛素：6.0 U　需关注　测试护士", shown.substr(16)) << last;  // a report's first line
-    ASSERT_TRUE(record_last_assessment(tool, b, next_year, last, RECORD_LAST_CAPACITY));
-    EXPECT_EQ(L"　餐时胰岛素：9.5 U　完成", std::wstring(last).substr(21)) << last;
+    // The patient's last row, found from the file's end: the assessment's
+    // time (its year only in another year), the headline, not the first
+    // output, and the band's words of the verdict, or the level's.
+    const InputDef items[] = {{.key = "rr", .label = L"呼吸"}, {.key = "hr", .label = L"心率"}};
+    const OutputDef outputs[] = {
+        {.key = "rr_score", .label = L"呼吸评分", .unit = L"分", .formula = "rr", .format = "int"},
+        {.key = "total", .label = L"总分", .unit = L"分", .formula = "rr+hr", .format = "int"},
+    };
+    const RuleDef rules[] = {
+        {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师"},
+        {.condition = "total >= 3", .level = 1, .message = L"（3–6 分）：加强观察"},
+        {.condition = "", .level = 0, .message = L"低风险"},
+    };
+    const Prepared scale({.id = 988, .title = L"早期预警", .input_count = 2, .inputs = items, .output_count = 2,
+                          .outputs = outputs, .rule_count = 3, .rules = rules, .headline = "total"});
+    wchar_t last[RECORD_LAST_CAPACITY];
+    const LocalTime this_year = {2026, 12, 9, 8, 0, 0, 480}, next_year = {2027, 1, 1, 8, 0, 0, 480};
+    const LocalTime assessed = {2026, 12, 8, 9, 12, 30, 480};
+    EXPECT_FALSE(record_last_assessment(scale, a, this_year, last, RECORD_LAST_CAPACITY));
+    EXPECT_STREQ(RECORD_NO_LAST_ASSESSMENT, last);
+    struct Save {
+        Patient patient;
+        double values[2];
+    };
+    const Save saves[] = {{a, {1, 1}}, {a, {3, 8}}, {b, {2, 2}}};
+    for (const Save& save : saves) {
+        Calculation calculation;
+        tool_calculate(scale, save.values, &calculation);
+        ASSERT_EQ(RECORD_SAVED, record_save(scale, calculation, save.patient, where, RECORD_PATH_CAPACITY, nullptr, &assessed));
+    }
+    struct Seen {
+        Patient patient;
+        LocalTime now;
+        const wchar_t* line;
+    };
+    const Seen seen[] = {
+        {a, this_year, L"上次评估：12-08 09:12　总分 11 分　高风险　测试护士"},
+        {b, next_year, L"上次评估：2026-12-08 09:12　总分 4 分　提醒"},
+    };
+    for (const Seen& c : seen) {
+        EXPECT_TRUE(record_last_assessment(scale, c.patient, c.now, last, RECORD_LAST_CAPACITY));
+        EXPECT_STREQ(c.line, last);
+    }
     // The same number under another name is another patient, or a slip.
-    EXPECT_FALSE(record_last_assessment(tool, patient_of(L"2026001234", L"测试患者乙", L""), this_year, last,
+    EXPECT_FALSE(record_last_assessment(scale, patient_of(L"2026001234", L"测试患者乙", L""), this_year, last,
                                         RECORD_LAST_CAPACITY));
+    record_file_path(scale, path, RECORD_PATH_CAPACITY);
     platform_calls.remove_file(old_path);
     platform_calls.remove_file(path);
 }
