@@ -85,6 +85,12 @@ PatientState patient_state(const Patient& patient);
 // 2026001234　12 床　普外一科", the parts not given left out; "" for none.
 int patient_line(const Patient& patient, wchar_t* line, int capacity);
 
+// Whose a result is, as the title bar, the save's confirmation and a
+// warning name the patient: "张三（2026001234）"; "" unless the patient is
+// given whole.
+int patient_owner(const Patient& patient, wchar_t* text, int capacity);
+constexpr int PATIENT_OWNER_CAPACITY = 2 * PATIENT_FIELD_CAPACITY + 4;
+
 // Text from outside the program (a name, a number, a user name) as a
 // spreadsheet cell shows it as text: one that begins with "=", "+", "-",
 // "@", a tab, a line break or the full-width "＝＋－＠", which Excel and

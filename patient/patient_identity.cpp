@@ -178,6 +178,11 @@ int patient_line(const Patient& patient, wchar_t* line, int capacity) {
     return text_length(line);
 }
 
+int patient_owner(const Patient& patient, wchar_t* text, int capacity) {
+    if (patient_state(patient) != PATIENT_COMPLETE) return text_copy(text, capacity, L"");
+    return text_format(text, capacity, L"%ls（%ls）", patient.fields[PATIENT_NAME], patient.fields[PATIENT_ID]);
+}
+
 bool spreadsheet_formula_start(wchar_t c) {
     // Excel reads the full-width signs as their ASCII forms.
     return c == L'=' || c == L'+' || c == L'-' || c == L'@' || c == L'\t' || c == L'\r' || c == L'\n' ||

@@ -8,6 +8,12 @@
 
 #include "delivery/delivery.h"
 
+// Posted by the launcher to the windows of every tool it opened for a
+// patient once its bar holds another: the window is still the earlier
+// patient's. It carries no patient: any program may post it, and all it
+// can do is make a window more careful.
+#define SUITE_PATIENT_CHANGED_MESSAGE L"OrvoMedSuite.LauncherPatientChanged"
+
 // RequirePatient: whether a result is saved or printed only for a patient.
 // 1: every tool's; 0: none; not set (or any other value): an assessment's
 // (a nursing document filed in the chart), a formula tool's and a

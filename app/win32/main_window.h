@@ -50,8 +50,6 @@ constexpr UINT_PTR DELIVERY_TIMER = 1;
 #define VERDICT_PROMPT L"填写左侧参数，点击“计算”"
 // The verdict line once an input no longer matches the result shown.
 #define VERDICT_OUT_OF_DATE L"输入已修改，请按 F5 重新计算"
-// The verdict once the patient has changed after Calculate.
-#define VERDICT_PATIENT_CHANGED L"患者已更换，请核对输入后按 F5 重新计算"
 
 // What the result side shows. Copy and Save take a result only when it is
 // current: computed from the inputs the fields show.
@@ -83,6 +81,9 @@ struct MainWindowState {
     HWND patient_label;          // in the band
     HWND last_assessment_label;  // the patient's last saved result of the tool on this PC
     HWND patient_dialog;         // the patient window while it is open
+    // The number the dialog's other patient fields were given with: a new
+    // one clears them.
+    wchar_t patient_dialog_number[PATIENT_FIELD_CAPACITY * 2];
     StartRequest start;          // what the hospital system started the window with
     bool start_pending;          // its lists and boxes, and its message, wait until the window shows
     HWND input_controls[TOOL_MAX_INPUTS];
@@ -107,6 +108,13 @@ struct MainWindowState {
     wchar_t delivery_pending[DELIVERY_PENDING_MAX][RECORD_NUMBER_CAPACITY];
     int delivery_pending_count;
     bool delivery_warning;
+    LocalTime calculated_at;  // of the last result: the page's 评估时间 and the record's
+    wchar_t saved_record[RECORD_NUMBER_CAPACITY];  // the last result's record number once saved, else ""
+    // The launcher that opened the window has gone on to another patient:
+    // the band says whose the window still is, and Save and Print ask
+    // once, naming the patient, before they go.
+    bool launcher_moved_on;
+    bool launcher_move_confirmed;
 };
 
 extern MainWindowState main_window_state;
@@ -182,8 +190,14 @@ void apply_start_choices();
 // After the first paint: the patient's last assessment, and the message
 // naming every argument that was not taken as it stands.
 void finish_start_request();
-// Shows the patient in the band and the patient's last assessment.
+// Shows the patient in the band, the title bar and the patient's last
+// assessment.
 void show_patient();
+// The launcher says it has gone on to another patient than the window's.
+void on_launcher_moved_on();
+// What the band then says in its alarm colour, in place of the summary:
+// "工具箱已换患者；本窗口仍为 张三（2026001234）".
+int launcher_moved_on_text(wchar_t* text, int capacity);
 // The small window for the patient's and the nurse's names and numbers
 // (the band's click, Ctrl+I). The main window takes no input while it is
 // open.

@@ -24,6 +24,7 @@ struct Palette {
     COLORREF band_accent;     // the strip at the band's left edge
     COLORREF band_subtitle;   // category and summary in the band
     COLORREF band_website;    // the maker's website in the band
+    COLORREF band_alarm;      // a warning in the band: the window is another patient's than the launcher's
     COLORREF panel_outline;
     COLORREF heading_rule;    // the line under each panel heading
     COLORREF footer;
@@ -40,6 +41,7 @@ constexpr Palette palette = {
     .band_accent = RGB(0, 132, 176),
     .band_subtitle = RGB(214, 236, 246),
     .band_website = RGB(190, 220, 235),
+    .band_alarm = RGB(255, 214, 90),
     .panel_outline = RGB(218, 226, 232),
     .heading_rule = RGB(228, 234, 238),
     .footer = RGB(236, 241, 244),

@@ -13,6 +13,7 @@ namespace {
 constexpr int DEFAULT_TEXT_CAPACITY = 64;
 constexpr int ABOUT_CAPACITY = 1400;
 constexpr int COMPLAINT_CAPACITY = 256;
+#define SAVED_TEXT L"本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。"
 
 int system_message_box(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
     return MessageBoxW(owner, text, caption, flags);
@@ -142,6 +143,8 @@ void on_calculate() {
         }
     }
     tool_calculate(tool, values, &s.last);
+    platform_calls.local_time(&s.calculated_at);
+    s.saved_record[0] = 0;
     s.result_state = RESULT_CURRENT;
     SetWindowTextW(s.result_edit, s.last.text);
     show_verdict(s.last.verdict);
@@ -174,10 +177,16 @@ void save_record() {
     if (!result_is_current(L"请先点击“计算”生成结果，再保存记录。") || !patient_allows(true)) return;
     wchar_t where[RECORD_PATH_CAPACITY];
     RecordStamp stamp;
-    RecordOutcome outcome = record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY, &stamp);
+    RecordOutcome outcome =
+        record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY, &stamp, &s.calculated_at);
     bool saved = outcome == RECORD_SAVED;
-    text_format(s.status_text, STATUS_TEXT_CAPACITY, saved ? L"记录已保存：%ls" : L"记录保存失败：%ls",
-                where);
+    // Whose the row is, in the words the nurse checks against the wristband.
+    wchar_t owner[PATIENT_OWNER_CAPACITY];
+    patient_owner(s.patient, owner, PATIENT_OWNER_CAPACITY);
+    if (saved) text_copy(s.saved_record, RECORD_NUMBER_CAPACITY, stamp.number);
+    if (!saved) text_format(s.status_text, STATUS_TEXT_CAPACITY, L"记录保存失败：%ls", where);
+    else if (owner[0]) text_format_marked(s.status_text, STATUS_TEXT_CAPACITY, L"已保存：%ls　%ls", owner, where);
+    else text_format_marked(s.status_text, STATUS_TEXT_CAPACITY, L"记录已保存：%ls", where);
     s.status_warning = false;
     // The local row first; only then the hospital's database, by a thread
     // of its own: the window never waits on the network.
@@ -186,7 +195,9 @@ void save_record() {
         static DeliveryRow row;
         delivery_row_of(s.tool, s.last, stamp, &row);
         if (delivery_queue(row)) {
-            text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已保存到本机；正在上传医院数据库…");
+            text_format_marked(s.status_text, STATUS_TEXT_CAPACITY, owner[0] ? L"已保存：%ls；正在上传医院数据库…"
+                                                                      : L"已保存到本机%ls；正在上传医院数据库…",
+                               owner);
             // The oldest followed gives way; it is still counted as waiting.
             if (s.delivery_pending_count == DELIVERY_PENDING_MAX) {
                 for (int k = 1; k < DELIVERY_PENDING_MAX; k++)
@@ -202,8 +213,10 @@ void save_record() {
     }
     invalidate_main_window();
     if (saved) show_patient();  // the row just saved is the patient's last assessment now
+    wchar_t told[PATIENT_OWNER_CAPACITY + 64];
+    text_format(told, PATIENT_OWNER_CAPACITY + 64, owner[0] ? L"已保存：%ls。" SAVED_TEXT : SAVED_TEXT L"%ls", owner);
     if (saved)
-        tell(L"本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。", L"已保存", MB_ICONINFORMATION);
+        tell(told, L"已保存", MB_ICONINFORMATION);
     else
         tell(save_failure_message(outcome), L"保存失败", MB_ICONWARNING);
 }

@@ -52,8 +52,13 @@ void paint_client(HDC dc, int width, int height) {
     fill_box(dc, px(Box{0, 0, 8, BAND_HEIGHT}), palette.band_accent);
     draw_text_box(dc, px(TITLE_BOX), tool.title, palette.white, s.font_title, 0);
     wchar_t line[256];
-    text_format(line, 256, L"%ls  ·  %ls", tool.category, tool.summary);
-    draw_text_box(dc, px(SUBTITLE_BOX), line, palette.band_subtitle, s.font_subtitle, 0);
+    if (s.launcher_moved_on) {
+        launcher_moved_on_text(line, 256);
+        draw_text_box(dc, px(SUBTITLE_BOX), line, palette.band_alarm, s.font_subtitle, 0);
+    } else {
+        text_format(line, 256, L"%ls  ·  %ls", tool.category, tool.summary);
+        draw_text_box(dc, px(SUBTITLE_BOX), line, palette.band_subtitle, s.font_subtitle, 0);
+    }
     draw_text_box(dc, px(website_box(width_units)), MAKER_WEBSITE, palette.band_website, s.font_small, DT_RIGHT);
 
     const struct {

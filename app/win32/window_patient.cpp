@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/win32/hospital.h"
+#include "app/win32/scan_field.h"
 #include "store/store.h"
 
 namespace {
@@ -53,7 +54,9 @@ void accept_patient_window() {
             wchar_t complaint[128];
             patient_field_fault_text(field, fault, complaint, 128);
             show_message_box(s.patient_dialog, complaint, L"患者信息有误", MB_OK | MB_ICONWARNING);
+            // Selected, so that the next scan replaces what was refused.
             SetFocus(patient_field(field));
+            SendMessageW(patient_field(field), EM_SETSEL, 0, -1);
             return;
         }
         patient_set_field(&entered, field, text);
@@ -63,27 +66,52 @@ void accept_patient_window() {
         SetFocus(patient_field(entered.fields[PATIENT_ID][0] ? PATIENT_NAME : PATIENT_ID));
         return;
     }
-    // A result calculated before is the other patient's, or no one's: it
-    // is not handed on under this name until calculated again.
-    if (!same_person(entered, s.patient) && s.result_state == RESULT_CURRENT) {
-        s.result_state = RESULT_OUT_OF_DATE;
-        show_verdict(VERDICT_PATIENT_CHANGED);
-        InvalidateRect(s.verdict_label, nullptr, TRUE);
-        InvalidateRect(s.result_edit, nullptr, TRUE);
-    }
+    // What was entered and calculated is the other patient's, or no one's:
+    // it never passes to this one. The form starts again, as Reset has it.
+    const bool another = !same_person(entered, s.patient);
     s.patient = entered;
     close_patient_window();
+    if (another) {
+        reset_inputs();
+        s.launcher_moved_on = s.launcher_move_confirmed = false;
+    }
     show_patient();
-    set_status(patient_state(s.patient) == PATIENT_COMPLETE ? L"患者已更新" : L"已清除患者");
+    set_status(patient_state(s.patient) != PATIENT_COMPLETE ? L"已清除患者"
+               : another                                    ? L"已换患者，输入已清空"
+                                                            : L"患者已更新");
+}
+
+// A new hospital number in the number's field: the name, bed, ward and
+// stay given with the old one are another patient's and go, so that the
+// two identifiers always come from one source. What is typed after it
+// belongs to the new number.
+void on_patient_field_changed(int field) {
+    MainWindowState& s = main_window_state;
+    wchar_t text[PATIENT_FIELD_CAPACITY * 2] = L"";
+    GetWindowTextW(patient_field(PATIENT_ID), text, PATIENT_FIELD_CAPACITY * 2);
+    if (field != PATIENT_ID) {
+        text_copy(s.patient_dialog_number, PATIENT_FIELD_CAPACITY * 2, text);
+        return;
+    }
+    if (wcscmp(text, s.patient_dialog_number) == 0) return;
+    text_copy(s.patient_dialog_number, PATIENT_FIELD_CAPACITY * 2, text);
+    for (int f = 0; f < PATIENT_FIELD_COUNT; f++)
+        if (f != PATIENT_ID && !patient_field_is_nurse(f)) SetWindowTextW(patient_field(f), L"");
 }
 
 LRESULT CALLBACK patient_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_COMMAND:
+    case WM_COMMAND: {
+        const int field = (int)LOWORD(wparam) - IDC_PATIENT_FIELD_FIRST;
         if (LOWORD(wparam) == IDOK) accept_patient_window();
         else if (LOWORD(wparam) == IDCANCEL) close_patient_window();
+        else if (field >= 0 && field < PATIENT_FIELD_COUNT && HIWORD(wparam) == EN_CHANGE) on_patient_field_changed(field);
+        // A field taken by a click or a Tab has its text selected, so
+        // that a scan replaces it whole and is never appended to it.
+        else if (field >= 0 && field < PATIENT_FIELD_COUNT && HIWORD(wparam) == EN_SETFOCUS) PostMessageW((HWND)lparam, EM_SETSEL, 0, -1);
         else break;
         return 0;
+    }
     case WM_CLOSE: close_patient_window(); return 0;
     case WM_CTLCOLORSTATIC:
         SetBkMode((HDC)wparam, TRANSPARENT);
@@ -110,6 +138,18 @@ void show_patient() {
     wchar_t line[4 * PATIENT_FIELD_CAPACITY];
     if (!patient_line(s.patient, line, 4 * PATIENT_FIELD_CAPACITY)) text_copy(line, 4 * PATIENT_FIELD_CAPACITY, NO_PATIENT_LINE);
     SetWindowTextW(s.patient_label, line);
+    // On the taskbar too, two windows of one tool for two patients differ.
+    wchar_t title[RECORD_TITLE_LIMIT + 2 * PATIENT_FIELD_CAPACITY + 8];
+    const int title_capacity = (int)(sizeof title / sizeof *title);
+    if (patient_state(s.patient) == PATIENT_COMPLETE) {
+        const int n = text_length(s.tool.title);
+        const bool latin_end = n > 0 && s.tool.title[n - 1] < 0x80;
+        text_format(title, title_capacity, latin_end ? L"%ls — %ls %ls" : L"%ls— %ls %ls", s.tool.title,
+                    s.patient.fields[PATIENT_NAME], s.patient.fields[PATIENT_ID]);
+    } else {
+        text_copy(title, title_capacity, s.tool.title);
+    }
+    SetWindowTextW(s.main_window, title);
     wchar_t last[RECORD_LAST_CAPACITY] = L"";
     if (patient_state(s.patient) == PATIENT_COMPLETE) {
         LocalTime now;
@@ -163,6 +203,20 @@ void finish_start_request() {
     }
 }
 
+void on_launcher_moved_on() {
+    MainWindowState& s = main_window_state;
+    if (patient_state(s.patient) != PATIENT_COMPLETE || s.launcher_moved_on) return;
+    s.launcher_moved_on = true;
+    s.launcher_move_confirmed = false;
+    InvalidateRect(s.main_window, nullptr, FALSE);
+}
+
+int launcher_moved_on_text(wchar_t* text, int capacity) {
+    wchar_t owner[PATIENT_OWNER_CAPACITY];
+    patient_owner(main_window_state.patient, owner, PATIENT_OWNER_CAPACITY);
+    return text_format(text, capacity, L"工具箱已换患者；本窗口仍为 %ls", owner);
+}
+
 void open_patient_window() {
     MainWindowState& s = main_window_state;
     if (s.patient_dialog) {
@@ -189,6 +243,7 @@ void open_patient_window() {
                                   s.main_window, nullptr, s.instance, nullptr);
     if (!dialog) return;
     s.patient_dialog = dialog;
+    text_copy(s.patient_dialog_number, PATIENT_FIELD_CAPACITY * 2, s.patient.fields[PATIENT_ID]);
     for (int field = 0; field < PATIENT_FIELD_COUNT; field++) {
         const int y = ROW_TOP + field * ROW_PITCH_DIALOG;
         dialog_child(dialog, L"STATIC", 0, SS_RIGHT | SS_NOPREFIX, patient_field_name(field).label, 0,
@@ -196,7 +251,7 @@ void open_patient_window() {
         HWND edit = dialog_child(dialog, L"EDIT", WS_EX_CLIENTEDGE, WS_TABSTOP | ES_AUTOHSCROLL,
                                  s.patient.fields[field], IDC_PATIENT_FIELD_FIRST + field,
                                  {FIELD_X, y, FIELD_WIDTH, FIELD_HEIGHT});
-        SendMessageW(edit, EM_SETLIMITTEXT, PATIENT_FIELD_LIMIT, 0);
+        patient_edit_takes_scans(edit, field);
     }
     dialog_child(dialog, L"BUTTON", 0, WS_TABSTOP | BS_DEFPUSHBUTTON, L"确定", IDOK,
                  {DIALOG_WIDTH - 2 * DIALOG_BUTTON_WIDTH - 32, BUTTONS_TOP, DIALOG_BUTTON_WIDTH, DIALOG_BUTTON_HEIGHT});
@@ -230,8 +285,18 @@ bool patient_window_route(MSG& message) {
 }
 
 bool patient_allows(bool saving_or_printing) {
-    const MainWindowState& s = main_window_state;
+    MainWindowState& s = main_window_state;
     PatientState state = patient_state(s.patient);
+    // Once, naming the patient: a nurse never saves A's result believing
+    // it is B's, whom the launcher now shows.
+    if (saving_or_printing && s.launcher_moved_on && !s.launcher_move_confirmed) {
+        wchar_t owner[PATIENT_OWNER_CAPACITY], question[256];
+        patient_owner(s.patient, owner, PATIENT_OWNER_CAPACITY);
+        text_format(question, 256, L"工具箱已换患者。本窗口的结果属于 %ls，确定为该患者保存或打印吗？", owner);
+        if (show_message_box(s.main_window, question, L"请核对患者", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return false;
+        s.launcher_move_confirmed = true;
+    }
     if (state == PATIENT_HALF) {
         tell(PATIENT_HALF_GIVEN L"：请按 Ctrl+I 补全。", L"需要患者身份", MB_ICONWARNING);
         return false;

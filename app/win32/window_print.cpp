@@ -146,16 +146,24 @@ bool fits_body(HDC dc, const wchar_t* text) {
 }
 
 // The block heading the first page, as a ward's form has it: who, where,
-// and when (the time of printing: a result is printed only while it is the
-// current one). As many pairs to a line as the body's width holds, each
-// pair whole.
+// when the result was calculated and when printed, and the record's number
+// once it is saved, so that a filed page is matched to its row. As many
+// pairs to a line as the body's width holds, each pair whole.
+constexpr int ASSESSED = -1, PRINTED = -2, RECORD_NUMBER = -3;
 void add_patient_block(HDC dc) {
-    constexpr int FIELDS[] = {PATIENT_NAME, PATIENT_ID, PATIENT_BED, PATIENT_WARD, -1};
+    constexpr int FIELDS[] = {PATIENT_NAME, PATIENT_ID, PATIENT_BED, PATIENT_WARD, ASSESSED, PRINTED, RECORD_NUMBER};
+    const MainWindowState& s = main_window_state;
     wchar_t line[PATIENT_LINE_CAPACITY] = L"", longer[PATIENT_LINE_CAPACITY];
     int pairs = 0;
     for (int field : FIELDS) {
         wchar_t pair[PAIR_CAPACITY];
-        if (field < 0) text_format(pair, PAIR_CAPACITY, L"评估时间：%ls", layout.printed_at);
+        const LocalTime& a = s.calculated_at;
+        if (field == ASSESSED)
+            text_format(pair, PAIR_CAPACITY, L"评估时间：%04d-%02d-%02d %02d:%02d", a.year, a.month, a.day, a.hour,
+                        a.minute);
+        else if (field == PRINTED) text_format(pair, PAIR_CAPACITY, L"打印时间：%ls", layout.printed_at);
+        else if (field == RECORD_NUMBER)
+            text_format(pair, PAIR_CAPACITY, L"记录编号：%ls", s.saved_record[0] ? s.saved_record : L"未保存");
         else field_pair(field, pair, PAIR_CAPACITY);
         text_format(longer, PATIENT_LINE_CAPACITY, L"%ls" PAIR_GAP L"%ls", line, pair);
         if (pairs && (pairs == PAIRS_PER_LINE || !fits_body(dc, longer))) {

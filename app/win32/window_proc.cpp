@@ -160,5 +160,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLORLISTBOX: return on_ctl_color_edit((HDC)wparam);
     case WM_CTLCOLORSTATIC: return on_ctl_color_static((HDC)wparam, (HWND)lparam);
     }
+    static const UINT patient_changed = RegisterWindowMessageW(SUITE_PATIENT_CHANGED_MESSAGE);
+    if (message == patient_changed && patient_changed) {
+        on_launcher_moved_on();
+        return 0;
+    }
     return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -10,6 +10,7 @@
 #include "app/maker.h"
 #include "app/win32/display_scale.h"
 #include "app/win32/hospital.h"
+#include "app/win32/scan_field.h"
 #include "app/win32/suite_look.h"
 #include "suite/catalogue.h"
 #include "launcher/tool_details.h"
@@ -39,9 +40,9 @@ constexpr int TOP = BAND_HEIGHT + 12;
 // The patient bar, a white panel under the band; the search box under it;
 // the list and the details between the search box and the buttons, which
 // share the bottom strip with the status line.
-constexpr int BAR_H = 44, SEARCH_Y = TOP + BAR_H + 12;
+constexpr int BAR_H = 80, SEARCH_Y = TOP + BAR_H + 12;
 constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = SEARCH_Y + 40, PANES_H = BUTTONS_Y - 12 - PANES_Y;
-constexpr int BAR_ROW_Y = TOP + 8, BAR_ROW_H = 28;
+constexpr int BAR_ROW_Y = TOP + 8, BAR_ROW_H = 28, BAR_ROW2_Y = BAR_ROW_Y + 36;
 // The status line shares the bottom strip with the buttons, right-aligned.
 constexpr RECT STATUS_LINE = {20, CLIENT_H - 40, CLIENT_W - 20, CLIENT_H - 8};
 
@@ -54,6 +55,8 @@ constexpr BarField BAR_FIELDS[LAUNCHER_BAR_FIELDS] = {
     {PATIENT_ID, IDC_LAUNCHER_PATIENT_ID},
     {PATIENT_NAME, IDC_LAUNCHER_PATIENT_NAME},
     {PATIENT_BED, IDC_LAUNCHER_BED},
+    {NURSE_ID, IDC_LAUNCHER_NURSE_ID},
+    {NURSE_NAME, IDC_LAUNCHER_NURSE_NAME},
 };
 
 // The window's children in the Tab order, each with its box in units: one
@@ -79,6 +82,11 @@ constexpr Child CHILDREN[] = {
     {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        538, BAR_ROW_Y, 36,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_BED,          580, BAR_ROW_Y, 90,  BAR_ROW_H},
     {L"BUTTON",  L"换患者", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_PATIENT,  820, TOP + 7,   110, 30},
+    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        12,  BAR_ROW2_Y, 70, BAR_ROW_H},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_NURSE_ID,     88,  BAR_ROW2_Y, 180, BAR_ROW_H},
+    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        268, BAR_ROW2_Y, 60,  BAR_ROW_H},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_NURSE_NAME,   334, BAR_ROW2_Y, 180, BAR_ROW_H},
+    {L"BUTTON",  L"换护士", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_NURSE,    820, BAR_ROW2_Y - 1, 110, 30},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_SEARCH,       20,  SEARCH_Y,  920, 30},
     {L"LISTBOX", L"",       LIST_STYLE,    EDGE, IDC_LAUNCHER_LIST,         20,  PANES_Y,   470, PANES_H},
     {L"EDIT",    L"",       DETAILS_STYLE, EDGE, IDC_LAUNCHER_DETAILS,      500, PANES_Y,   440, PANES_H},
@@ -101,6 +109,25 @@ constexpr int COMMAND_CAPACITY = MAX_PATH * 2 + 24 + RECORD_PATH_CAPACITY;
 // What the status line says of the lists file.
 const wchar_t LISTS_NOT_READ_TEXT[] = L"收藏与最近使用的记录无法读取，已重新开始；原文件不会被覆盖";
 const wchar_t LISTS_IN_PART_TEXT[] = L"收藏与最近使用的记录有无法识别的内容，已读取其余部分；原文件不会被覆盖";
+
+// What the hospital system gives with a patient besides the two
+// identifiers and the bed: another patient's number leaves them behind.
+constexpr int STAY_FIELDS[] = {PATIENT_WARD, PATIENT_VISIT_ID, PATIENT_ADMITTED_AT};
+
+void on_bar_changed(int field);
+
+// A window of a tool told that the bar holds another patient.
+struct ToldProcess {
+    DWORD process_id;
+    UINT message;
+};
+BOOL CALLBACK tell_window(HWND window, LPARAM data) {
+    const ToldProcess& told = *(const ToldProcess*)data;
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    if (process_id == told.process_id) PostMessageW(window, told.message, 0, 0);
+    return TRUE;
+}
 
 // The list's rows: a catalogue index, or ROW_HEADING with its text.
 struct Rows {
@@ -364,8 +391,8 @@ void create_children() {
         s.children[k] = CreateWindowExW(c.ex_style, c.class_name, text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0,
                                         s.window, (HMENU)(INT_PTR)c.id, s.instance, nullptr);
         if (bar < LAUNCHER_BAR_FIELDS && c.id == BAR_FIELDS[bar].id) {
+            patient_edit_takes_scans(s.children[k], BAR_FIELDS[bar].field);
             s.patient_fields[bar++] = s.children[k];
-            SendMessageW(s.children[k], EM_SETLIMITTEXT, PATIENT_FIELD_LIMIT, 0);
         }
     }
     s.search = GetDlgItem(s.window, IDC_LAUNCHER_SEARCH);
@@ -446,6 +473,17 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
         case IDC_LAUNCHER_NEW_PATIENT:
             if (HIWORD(wparam) == BN_CLICKED) launcher_new_patient();
             return 0;
+        case IDC_LAUNCHER_NEW_NURSE:
+            if (HIWORD(wparam) == BN_CLICKED) launcher_new_nurse();
+            return 0;
+        }
+        for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
+            if (LOWORD(wparam) != BAR_FIELDS[k].id) continue;
+            // A field taken by a click or a Tab has its text selected, so
+            // that a scan replaces it whole.
+            if (HIWORD(wparam) == EN_SETFOCUS) PostMessageW((HWND)lparam, EM_SETSEL, 0, -1);
+            if (HIWORD(wparam) == EN_CHANGE && k < LAUNCHER_PATIENT_FIELDS) on_bar_changed(BAR_FIELDS[k].field);
+            return 0;
         }
         break;
     }
@@ -475,12 +513,41 @@ bool bar_patient(Patient* patient) {
         }
         patient_set_field(patient, BAR_FIELDS[k].field, text);
     }
-    // The ward came with the patient the hospital system gave: another
-    // patient typed or scanned over it may lie elsewhere. The nurse stays.
+    // The ward and the stay came with the patient the hospital system
+    // gave: another patient typed or scanned over it may lie elsewhere.
     if (wcscmp(patient->fields[PATIENT_ID], s.patient.fields[PATIENT_ID]) != 0 ||
         wcscmp(patient->fields[PATIENT_NAME], s.patient.fields[PATIENT_NAME]) != 0)
-        patient->fields[PATIENT_WARD][0] = 0;
+        for (int field : STAY_FIELDS) patient->fields[field][0] = 0;
     return true;
+}
+
+// A new hospital number in the bar: the name and bed given with the old
+// one, and the ward and stay the hospital system gave, go, so that the two
+// identifiers always come from one source. What is typed after it belongs
+// to the new number.
+void on_bar_changed(int field) {
+    LauncherState& s = launcher_state;
+    wchar_t number[2 * PATIENT_FIELD_CAPACITY] = L"";
+    GetWindowTextW(s.patient_fields[0], number, 2 * PATIENT_FIELD_CAPACITY);
+    if (field == PATIENT_ID && wcscmp(number, s.bar_number) != 0) {
+        text_copy(s.bar_number, 2 * PATIENT_FIELD_CAPACITY, number);
+        for (int k = 1; k < LAUNCHER_PATIENT_FIELDS; k++) SetWindowTextW(s.patient_fields[k], L"");
+        for (int f : STAY_FIELDS) s.patient.fields[f][0] = 0;
+    }
+    text_copy(s.bar_number, 2 * PATIENT_FIELD_CAPACITY, number);
+    launcher_tell_opened_tools();
+}
+
+// Whose the bar says the next tool is: "张三（2026001234）" as typed, or "".
+void bar_owner(wchar_t* owner) {
+    const LauncherState& s = launcher_state;
+    Patient shown = {};
+    for (int k = 0; k < 2; k++) {
+        wchar_t text[BAR_TEXT_CAPACITY] = L"";
+        GetWindowTextW(s.patient_fields[k], text, BAR_TEXT_CAPACITY);
+        patient_set_field(&shown, BAR_FIELDS[k].field, text);
+    }
+    patient_owner(shown, owner, PATIENT_OWNER_CAPACITY);
 }
 
 }  // namespace
@@ -530,6 +597,8 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     StartRequest request;
     start_request_read(nullptr, command_line, &request);
     s.patient = request.patient;
+    // Name, bed, ward and stay came with this number: setting it clears none.
+    text_copy(s.bar_number, 2 * PATIENT_FIELD_CAPACITY, s.patient.fields[PATIENT_ID]);
     for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++)
         SetWindowTextW(s.patient_fields[k], s.patient.fields[BAR_FIELDS[k].field]);
     launcher_refresh();
@@ -590,6 +659,15 @@ void launcher_open_selected() {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    // Followed, so that it is told when the bar goes on to another patient.
+    if (s.opened_count == LAUNCHER_OPENED_MAX) {
+        for (int k = 1; k < LAUNCHER_OPENED_MAX; k++) s.opened[k - 1] = s.opened[k];
+        s.opened_count--;
+    }
+    OpenedTool& opened = s.opened[s.opened_count++];
+    opened.process_id = process.dwProcessId;
+    patient_owner(patient, opened.owner, PATIENT_OWNER_CAPACITY);
+    opened.told = false;
     launcher_note_opened(&s.lists, suite_tools[tool]->id);
     fill_list(true);
     text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"已打开：%ls", suite_tools[tool]->title);
@@ -598,9 +676,31 @@ void launcher_open_selected() {
 
 void launcher_new_patient() {
     LauncherState& s = launcher_state;
-    s.patient = {};
-    for (HWND field : s.patient_fields) SetWindowTextW(field, L"");
+    for (int f = 0; f < PATIENT_FIELD_COUNT; f++)
+        if (!patient_field_is_nurse(f)) s.patient.fields[f][0] = 0;
+    for (int k = 0; k < LAUNCHER_PATIENT_FIELDS; k++) SetWindowTextW(s.patient_fields[k], L"");
     SetFocus(s.patient_fields[0]);
+    launcher_tell_opened_tools();
+}
+
+void launcher_new_nurse() {
+    LauncherState& s = launcher_state;
+    for (int k = LAUNCHER_PATIENT_FIELDS; k < LAUNCHER_BAR_FIELDS; k++) SetWindowTextW(s.patient_fields[k], L"");
+    SetFocus(s.patient_fields[LAUNCHER_PATIENT_FIELDS]);
+}
+
+void launcher_tell_opened_tools() {
+    LauncherState& s = launcher_state;
+    static const UINT message = RegisterWindowMessageW(SUITE_PATIENT_CHANGED_MESSAGE);
+    wchar_t owner[PATIENT_OWNER_CAPACITY];
+    bar_owner(owner);
+    for (int k = 0; k < s.opened_count; k++) {
+        OpenedTool& opened = s.opened[k];
+        if (opened.told || !opened.owner[0] || wcscmp(opened.owner, owner) == 0) continue;
+        opened.told = true;
+        ToldProcess target = {opened.process_id, message};
+        EnumWindows(tell_window, (LPARAM)&target);
+    }
 }
 
 void launcher_star_selected() {
@@ -626,7 +726,9 @@ bool launcher_route_key(const MSG& message) {
     if (message.message != WM_KEYDOWN) return false;
     for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
         if (message.hwnd != s.patient_fields[k] || message.wParam != VK_RETURN) continue;
-        HWND next = k + 1 < LAUNCHER_BAR_FIELDS ? s.patient_fields[k + 1] : s.search;
+        // Along the row, from its last field to the search box.
+        const bool last = k + 1 == LAUNCHER_PATIENT_FIELDS || k + 1 == LAUNCHER_BAR_FIELDS;
+        HWND next = last ? s.search : s.patient_fields[k + 1];
         SetFocus(next);
         SendMessageW(next, EM_SETSEL, 0, -1);
         return true;

@@ -92,11 +92,13 @@ TEST_F(ListWindow, ChosenOptionsAreInTheCopyAndTheRecord) {
     const std::wstring record = braden_record();
     const wchar_t* path = record.c_str();
     DeleteFileW(path);
+    open(tool_builtin(), L"T018.exe --patient-id=2026001234 --patient-name=测试患者甲");
     choose_lowest_risk();
     click(IDC_CALCULATE);
     EXPECT_EQ(L"无明显风险（19–23 分）", text_of(s.verdict_label));
     click(IDC_COPY);
-    EXPECT_EQ(std::wstring(L"压力性损伤风险评估（Braden）\r\n") + LOWEST_RISK + L"—— 无明显风险（19–23 分）",
+    EXPECT_EQ(std::wstring(L"测试患者甲\x3000住院号 2026001234\r\n压力性损伤风险评估（Braden）\r\n") + LOWEST_RISK +
+                  L"—— 无明显风险（19–23 分）",
               clipboard_text());
     click(IDC_SAVE);
     std::string row = file_bytes(path);
@@ -227,7 +229,7 @@ void tap_space(HWND control) {
 // Calculate stops Copy, Save and Print; the wheel and Page Down scroll;
 // Reset unticks them all and goes back to the top.
 TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
-    open(suite_tool(24));
+    open(suite_tool(24), L"T024.exe --patient-id=2026001234 --patient-name=测试患者甲");
     const int last = s.tool.input_count - 1;
     ASSERT_EQ(38, s.tool.input_count);
     EXPECT_FALSE(in_view(s.input_controls[last]));
@@ -347,7 +349,7 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
     std::string row = file_bytes(path.c_str());
     EXPECT_NE(std::string::npos, row.find(utf8(L",2026001234,测试患者甲,12,普外一科,N0001,测试护士,")));
     EXPECT_EQ(0u, text_of(s.last_assessment_label).find(L"上次评估："));
-    EXPECT_NE(std::wstring::npos, text_of(s.last_assessment_label).find(L"　20 分　完成　测试护士"))
+    EXPECT_NE(std::wstring::npos, text_of(s.last_assessment_label).find(L"　总分 20 分　无明显风险　测试护士"))
         << text_of(s.last_assessment_label);
 
     // Another patient has no assessment here.
@@ -359,9 +361,10 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
 
 // The patient window (Ctrl+I): the main window waits while it is open; a
 // field at fault or a patient half given is refused with the reason; a new
-// patient marks a result calculated before out of date; Cancel changes
-// nothing. A patient half given from the command line lets no result leave
-// the window.
+// number clears what came with the old one, and a scan replaces the number
+// whole; a new patient empties the form and names the window; Cancel
+// changes nothing. A patient half given from the command line lets no
+// result leave the window.
 TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     open(tool_builtin(), L"T018-Braden.exe --bed=12");
     EXPECT_EQ(L"12 床", text_of(s.patient_label));
@@ -378,31 +381,50 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     ASSERT_NE(nullptr, s.patient_dialog);
     EXPECT_FALSE(IsWindowEnabled(window));
     auto field = [&](int f) { return GetDlgItem(s.patient_dialog, IDC_PATIENT_FIELD_FIRST + f); };
+    auto scan = [&](const std::wstring& digits) {
+        for (wchar_t c : digits) PostMessageW(GetFocus(), WM_CHAR, c, 1);
+        pump();
+    };
     EXPECT_EQ(L"12", text_of(field(PATIENT_BED)));
     EXPECT_EQ(field(PATIENT_ID), GetFocus());
-    // A scanner types the number and Enter: on to the name.
-    SetWindowTextW(field(PATIENT_ID), L"2026001234");
+    // A scanner types the number and Enter: the bed given without it goes,
+    // and the focus on to the name.
+    scan(L"2026001234");
+    EXPECT_EQ(L"", text_of(field(PATIENT_BED)));
     press(field(PATIENT_ID), VK_RETURN);
     EXPECT_EQ(field(PATIENT_NAME), GetFocus());
     struct Case {
+        const wchar_t* id;
         const wchar_t* name;
         const wchar_t* refusal;
     };
-    const Case cases[] = {{L"", PATIENT_HALF_GIVEN}, {L"测试\t患者", L"姓名不得含控制字符"}};
+    const Case cases[] = {{L"2026001234", L"", PATIENT_HALF_GIVEN},
+                          {L"2026001234", L"测试\t患者", L"姓名不得含控制字符"},
+                          {L"202600123420260012342026001234999", L"测试患者", L"住院号最多 32 个字符"}};
     for (const Case& c : cases) {
         shown_boxes.clear();
+        SetFocus(field(PATIENT_ID));
+        scan(c.id);  // selected on focus: replaced whole, never appended to
         SetWindowTextW(field(PATIENT_NAME), c.name);
         SendMessageW(s.patient_dialog, WM_COMMAND, IDOK, 0);
         ASSERT_EQ(1u, shown_boxes.size()) << c.name;
         EXPECT_EQ(0u, shown_boxes[0].text.find(c.refusal)) << shown_boxes[0].text;
         ASSERT_NE(nullptr, s.patient_dialog);
     }
+    SetFocus(field(PATIENT_ID));
+    scan(L"2026001234");
     SetWindowTextW(field(PATIENT_NAME), L"=HYPERLINK(\"http://x\",\"点我\")");
+    shown_boxes.clear();
     SendMessageW(s.patient_dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(nullptr, s.patient_dialog);
+    ASSERT_EQ(nullptr, s.patient_dialog) << (shown_boxes.empty() ? L"" : shown_boxes[0].text) << text_of(field(PATIENT_ID));
     EXPECT_TRUE(IsWindowEnabled(window));
-    EXPECT_EQ(L"=HYPERLINK(\"http://x\",\"点我\")\x3000住院号 2026001234\x3000" L"12 床", text_of(s.patient_label));
-    EXPECT_EQ(VERDICT_PATIENT_CHANGED, text_of(s.verdict_label));
+    EXPECT_EQ(L"=HYPERLINK(\"http://x\",\"点我\")\x3000住院号 2026001234", text_of(s.patient_label));
+    EXPECT_EQ(L"压力性损伤风险评估（Braden）— =HYPERLINK(\"http://x\",\"点我\") 2026001234", text_of(window));
+    // What was chosen for no one is not this patient's.
+    EXPECT_EQ(VERDICT_PROMPT, text_of(s.verdict_label));
+    EXPECT_EQ(CB_ERR, chosen(0));
+    click(IDC_COPY);
+    EXPECT_EQ(L"请先点击“计算”生成结果。", shown_boxes.back().text);
 
     click(IDC_PATIENT);  // the band opens it too
     ASSERT_NE(nullptr, s.patient_dialog);
@@ -414,29 +436,41 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     EXPECT_EQ(0u, text_of(s.patient_label).find(L"=HYPERLINK"));
 }
 
-// Where the hospital's policy asks for a patient, a result is saved for no
-// one no more; copied it still may be.
-TEST_F(ListWindow, PolicyRequiresAPatientToSave) {
+// An assessment is a nursing document: saved and printed for no one only
+// where the hospital's policy says RequirePatient 0; a formula tool is,
+// unless it says 1. Copied each still may be.
+TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));
-    DWORD one = 1;
-    RegSetValueExW(key, L"RequirePatient", 0, REG_DWORD, (const BYTE*)&one, sizeof one);
-    const std::wstring path = braden_record();
-    DeleteFileW(path.c_str());
-    choose_lowest_risk();
-    click(IDC_CALCULATE);
-    click(IDC_SAVE);
-    click(IDC_COPY);
+    struct Case {
+        int tool;    // 9: Glyvant, a formula tool; 18: Braden
+        int policy;  // -1: not set
+        bool saved;
+    };
+    const Case cases[] = {{18, -1, false}, {18, 0, true}, {18, 1, false}, {9, -1, true}, {9, 1, false}};
+    for (const Case& c : cases) {
+        RegDeleteValueW(key, L"RequirePatient");
+        DWORD value = (DWORD)c.policy;
+        if (c.policy >= 0) RegSetValueExW(key, L"RequirePatient", 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+        open(suite_tool(c.tool));
+        wchar_t path[RECORD_PATH_CAPACITY];
+        record_file_path(s.tool, path, RECORD_PATH_CAPACITY);
+        DeleteFileW(path);
+        for (int i = 0; i < s.tool.input_count; i++)
+            if (s.tool.inputs[i].choice_count) choose(i, 0);
+        click(IDC_CALCULATE);
+        shown_boxes.clear();
+        click(IDC_SAVE);
+        click(IDC_COPY);
+        ASSERT_EQ(1u, shown_boxes.size()) << c.tool << " " << c.policy;
+        EXPECT_EQ(c.saved ? L"已保存" : L"需要患者身份", shown_boxes[0].caption) << c.tool << " " << c.policy;
+        EXPECT_EQ(c.saved, file_bytes(path) != "(missing)") << c.tool << " " << c.policy;
+        EXPECT_EQ(0u, clipboard_text().find(s.tool.title));
+        DeleteFileW(path);
+    }
     RegDeleteValueW(key, L"RequirePatient");
     RegCloseKey(key);
-    ASSERT_EQ(1u, shown_boxes.size());
-    EXPECT_EQ(L"需要患者身份", shown_boxes[0].caption);
-    EXPECT_EQ("(missing)", file_bytes(path.c_str()));
-    EXPECT_EQ(0u, clipboard_text().find(L"压力性损伤风险评估（Braden）\r\n"));
-    click(IDC_SAVE);
-    EXPECT_NE("(missing)", file_bytes(path.c_str()));
-    DeleteFileW(path.c_str());
 }
 
 // Saved with the hospital's database configured (run by the database

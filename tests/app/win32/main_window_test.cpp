@@ -629,14 +629,16 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
 
     std::string bytes = file_bytes(path.c_str());
     const std::string header = "\xEF\xBB\xBF" + utf8(L"时间,工具,本餐碳水,碳水系数,规格,结果,记录编号,住院号,姓名,床号,科室,"
-                                                      L"护士工号,护士姓名,Windows 用户,计算机名,保存时间\r\n");
+                                                      L"护士工号,护士姓名,Windows 用户,计算机名,保存时间,就诊号,入院时间,"
+                                                      L"评估时间,主要结果\r\n");
     ASSERT_EQ(header, bytes.substr(0, header.size()));
     // Each row: the time, the calculation, then its record number, no
     // patient (none was given) and who saved it where and when.
     const std::regex row(utf8(L"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d,Glyvant,本餐碳水=250,碳水系数=10,规格=100,"
                               L"\"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n"
                               L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需关注）\r\n\","
-                              L"[0-9a-f-]{36},,,,,,,[^,\r\n]+,[^,\r\n]+,\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\r\n"));
+                              L"[0-9a-f-]{36},,,,,,,[^,\r\n]+,[^,\r\n]+,\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d,,,"
+                              L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d,25.0\r\n"));
     std::string rows = bytes.substr(header.size());
     std::smatch first;
     ASSERT_TRUE(std::regex_search(rows, first, row, std::regex_constants::match_continuous)) << rows;
