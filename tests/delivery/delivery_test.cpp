@@ -14,6 +14,7 @@
 #include <string>
 
 #include "delivery/delivery.h"
+#include "suite/catalogue.h"
 #include "support/prepared_tool.h"
 
 namespace {
@@ -150,6 +151,41 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
                   owner_query("SELECT inputs" + where));
     }
     EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed.orvomed_record WHERE tool_id = 951"));
+
+    // The value column holds each scale's total, never its first item.
+    struct Scale {
+        int id;
+        double values[8];
+        const char* total;
+    };
+    const Scale scales[] = {{23, {26, 97, 2, 95, 120, 0, 39.5}, "11"},
+                            {39, {}, "2"},  // the self-test's defaults
+                            {21, {2, 1, 75}, "4"},
+                            {26, {0, 0, 0, 1, 1, 1}, "3"}};
+    for (const Scale& c : scales) {
+        const ToolDef* described = nullptr;
+        for (int t = 0; t < suite_tool_count; t++)
+            if (suite_tools[t]->id == c.id) described = suite_tools[t];
+        ASSERT_NE(nullptr, described);
+        static PreparedTool scale;
+        tool_prepare(*described, &scale);
+        static Calculation result;
+        double values[TOOL_MAX_INPUTS] = {};
+        bool given = false;
+        for (double v : c.values) given = given || v != 0;
+        for (int i = 0; i < scale.input_count; i++) values[i] = given && i < 8 ? c.values[i] : scale.inputs[i].default_value;
+        tool_calculate(scale, values, &result);
+        RecordStamp stamp;
+        wchar_t where[RECORD_PATH_CAPACITY];
+        ASSERT_EQ(RECORD_SAVED, record_save(scale, result, Patient{}, where, RECORD_PATH_CAPACITY, &stamp));
+        static DeliveryRow row;
+        delivery_row_of(scale, result, stamp, &row);
+        ASSERT_TRUE(delivery_queue(row));
+        delivery_pass(database.c_str(), &report);
+        EXPECT_EQ(c.total, owner_query("SELECT headline_value FROM orvomed.orvomed_record WHERE record_id = '" +
+                                       utf8(stamp.number) + "'"))
+            << c.id;
+    }
 
     // The longest texts a result can hold arrive whole, beyond the 4,000
     // characters of an ordinary text parameter: the server's checks leave
