@@ -82,7 +82,7 @@ constexpr Child CHILDREN[] = {
     {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        538, BAR_ROW_Y, 36,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_BED,          580, BAR_ROW_Y, 90,  BAR_ROW_H},
     {L"BUTTON",  L"换患者", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_PATIENT,  820, TOP + 7,   110, 30},
-    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        12,  BAR_ROW2_Y, 70, BAR_ROW_H},
+    {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        22,  BAR_ROW2_Y, 60,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_NURSE_ID,     88,  BAR_ROW2_Y, 180, BAR_ROW_H},
     {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        268, BAR_ROW2_Y, 60,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_NURSE_NAME,   334, BAR_ROW2_Y, 180, BAR_ROW_H},

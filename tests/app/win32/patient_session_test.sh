@@ -9,8 +9,10 @@
 # signature line, read back from the PDF); started again for the patient, it
 # shows the first save as the last assessment. A name that is a spreadsheet
 # formula is text in the record as LibreOffice reads it, and as typed on the
-# band and the page. The launcher takes a scanned number, opens Braden with
-# the patient, and 换患者 clears it. Invented patients only.
+# band and the page. The launcher, started with A and the nurse, opens Braden
+# for A; a scan of B into its bar clears A's name and bed; A's window, named
+# for A, asks before it saves A's row; B's window saves B's; a scan into the
+# patient window empties the name. Invented patients only.
 set -uo pipefail
 braden=$1 launcher=$2 driver=$3 prefix=$4
 here=$(cd "$(dirname "$0")" && pwd)
@@ -75,12 +77,12 @@ spreadsheet() {
 
 patient_line='测试患者甲　住院号 2026001234　12 床　普外一科'
 his=(--patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --ward=普外一科 --nurse-id=N0001
-     --nurse-name=测试护士 --set=sensory=3 --set=friction=2)
+     --nurse-name=测试护士 --visit-id=3 --admitted-at=2026-12-08T09:30 --set=sensory=3 --set=friction=2)
 
 # ---- Started as the hospital system starts it ----------------------------------
 start "$braden" "${his[@]}"
 expect "the band" "$(drive read 5000)" "$patient_line"
-expect "the last assessment" "$(drive read 5001)" "本机无此患者的记录"
+expect "the last assessment" "$(drive read 5001)" "本机本用户无此患者的记录"
 for input in 2001 2002 2003 2004; do drive choose "$input" 3 >/dev/null || fail "cannot choose $input"; done
 drive click 1001 >/dev/null
 sleep 1
@@ -90,7 +92,8 @@ copied=$(drive clipboard -)
 expect "the copy's first line" "$(head -1 <<<"$copied")" "$patient_line"
 grep -qF '感知能力：3 分：轻度受限' <<<"$copied" || fail "the copy lacks the --set input: [$copied]"
 save_and_confirm
-expect "the last assessment after Save" "$(drive read 5001 | sed 's/^上次评估：[0-9-]* [0-9:]*//')" "　21 分　完成　测试护士"
+expect "the last assessment after Save" "$(drive read 5001 | sed 's/^上次评估：[0-9-]* [0-9:]*//')" "　总分 21 分　无明显风险　测试护士"
+record_number=$(grep -ao '[0-9a-f]\{8\}-[0-9a-f]\{4\}-4[0-9a-f]\{3\}-[89ab][0-9a-f]\{3\}-[0-9a-f]\{12\}' "$records/T018-2.csv" | tail -1)
 
 printer_mark
 drive click 1006 >/dev/null
@@ -98,7 +101,8 @@ drive dialog 15 >/dev/null || fail "no print dialog"
 drive press 1 >/dev/null
 if pdf=$(printer_new_pdf); then
   printer_expect_text "$pdf" "姓名：测试患者甲" "住院号：2026001234" "床号：12" "科室：普外一科" "评估护士签名：" "测试护士" \
-    "感知能力：3 分：轻度受限" "总分：21 分"
+    "感知能力：3 分：轻度受限" "总分：21 分" "评估时间：$(date +%Y-%m-%d)" "打印时间：$(date +%Y-%m-%d)" \
+    "记录编号：$record_number"
   cp "$pdf" "$prefix/../print-patient.pdf"
 else
   fail "the print reached no PDF"
@@ -110,18 +114,22 @@ python3 - "$(spreadsheet "$records/T018-2.csv")" "$(spreadsheet "$records/T018.c
 import csv, io, re, sys
 new, old = (list(csv.reader(io.StringIO(t))) for t in sys.argv[1:])
 header = new[0]
-assert header[-10:] == ["记录编号", "住院号", "姓名", "床号", "科室", "护士工号", "护士姓名", "Windows 用户", "计算机名",
-                        "保存时间"], header
+assert header[-14:] == ["记录编号", "住院号", "姓名", "床号", "科室", "护士工号", "护士姓名", "Windows 用户", "计算机名",
+                        "保存时间", "就诊号", "入院时间", "评估时间", "主要结果"], header
 assert len(new) == 2 and len(new[1]) == len(header), new
 row = dict(zip(header, new[1]))
 assert re.fullmatch(r"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}", row["记录编号"]), row
 for column, value in [("住院号", "2026001234"), ("姓名", "测试患者甲"), ("床号", "12"), ("科室", "普外一科"),
                       ("护士工号", "N0001"), ("护士姓名", "测试护士"), ("感知能力", "感知能力=3"),
+                      ("就诊号", "3"), ("主要结果", "21"),
                       ("摩擦力和剪切力", "摩擦力和剪切力=2")]:
     assert row[column] == value, (column, row[column])
 assert row["Windows 用户"] and row["计算机名"], row
 assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d", row["保存时间"]), row["保存时间"]
 assert row["保存时间"][:10] == row["时间"][:10], row
+# LibreOffice reads the admission as a time: its seconds appear.
+assert row["入院时间"].startswith("2026-12-08T09:30"), row["入院时间"]
+assert row["评估时间"] <= row["保存时间"] and row["评估时间"][:10] == row["时间"][:10], row
 assert "总分：21 分" in row["结果"], row["结果"]
 assert len(old) == 2 and old[1][0] == "2026-11-30 08:00:00" and len(old[1]) == 9, old
 EOF
@@ -129,7 +137,7 @@ EOF
 # ---- The same patient again: the first save is the last assessment ---------------
 start "$braden" "${his[@]}"
 last=$(drive read 5001)
-[[ $last == 上次评估：* && $last == *"　21 分　完成　测试护士" ]] || fail "started again it showed [$last]"
+[[ $last == 上次评估：* && $last == *"　总分 21 分　无明显风险　测试护士" ]] || fail "started again it showed [$last]"
 for input in 2001 2002 2003 2004; do drive choose "$input" 0 >/dev/null; done
 drive click 1001 >/dev/null
 save_and_confirm
@@ -169,34 +177,82 @@ expect "the band with the switch in the name" "$(drive read 5000)" '--selftest C
 stop
 [ -e "$public_dir/x" ] || [ -e "$public_dir/x y" ] && fail "the name wrote a self-test report"
 
-# ---- The launcher: a scanned number, Braden opened for the patient, 换患者 ---------
-# The launcher opens the tools of its own folder by their release names.
+# ---- The launcher and two patients -------------------------------------------------
+# Started as the hospital system starts it, with A and the nurse; Braden
+# opened for A; B's wristband scanned into the bar's number field, which
+# selects its text on the click, so that A's number goes, and A's name and
+# bed with it; the nurse stays. A's window stays A's and says so when Save
+# asks; B's own window is B's.
 mkdir -p "$work/suite"
 cp "$launcher" "$work/suite/OrvoMedSuite.exe"
 cp "$braden" "$work/suite/T018-Braden.exe"
 launcher_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive "$@"; }
-wine "$work/suite/OrvoMedSuite.exe" </dev/null >/dev/null 2>&1 &
+wine "$work/suite/OrvoMedSuite.exe" --patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --nurse-id=N0001 \
+  --nurse-name=测试护士 </dev/null >/dev/null 2>&1 &
 program=$!
 launcher_drive click 0 >/dev/null  # waits for the window
 sleep 1
-launcher_drive click 109 >/dev/null  # 换患者: the focus in 住院号, ready for the scanner
-sleep 1
-xdotool type --delay 20 2026001234
-xdotool key Return                   # the scanner's Enter: on to 姓名
-launcher_drive type 107 测试患者甲 >/dev/null
 launcher_drive type 101 018 >/dev/null
 sleep 1
-expect "the scanned number" "$(launcher_drive read 106)" "2026001234"
 launcher_drive click 104 >/dev/null  # 打开
 sleep 3
-expect "Braden opened from the launcher" "$(drive read 5000)" "测试患者甲　住院号 2026001234"
-# Handed over in a file of the user's own, removed once Braden read it.
+title_a="压力性损伤风险评估（Braden）— 测试患者甲 2026001234"
+title_b="压力性损伤风险评估（Braden）— 测试患者乙 2026005678"
+window_a() { GLYVANT_DRIVE_TITLE=$title_a drive "$@"; }
+window_b() { GLYVANT_DRIVE_TITLE=$title_b drive "$@"; }
+expect "A's window from the launcher" "$(window_a title -)" "$title_a"
 [ -z "$(ls -A "$(dirname "$records")/handover" 2>/dev/null)" ] || fail "the hand-over file stayed"
-launcher_drive click 109 >/dev/null
+read -r x y < <(launcher_drive where 106)
+xdotool mousemove "$x" "$y" click 1
 sleep 1
-expect "the bar after 换患者" "$(launcher_drive read 106)$(launcher_drive read 107)$(launcher_drive read 108)" ""
+xdotool type --delay 20 2026005678
+xdotool key Return                   # the scanner's Enter: on to 姓名
+sleep 1
+expect "the bar after B's scan" \
+  "$(launcher_drive read 106)|$(launcher_drive read 107)|$(launcher_drive read 108)|$(launcher_drive read 112)" \
+  "2026005678|||测试护士"
+launcher_drive type 107 测试患者乙 >/dev/null
+sleep 1
+for input in 2000 2001 2002 2003 2004 2005; do window_a choose "$input" 1 >/dev/null; done
+window_a click 1001 >/dev/null
+sleep 1
+window_a click 1002 >/dev/null
+shown=$(drive dialog 10)
+grep -q '本窗口的结果属于 测试患者甲（2026001234）' <<<"$shown" || fail "Save in A's window asked [$shown]"
+drive press 6 >/dev/null  # 是
+sleep 1
+shown=$(drive dialog 10)
+grep -q '已保存：测试患者甲（2026001234）' <<<"$shown" || fail "Save in A's window said [$shown]"
+drive press 1 >/dev/null
+sleep 1
+launcher_drive click 104 >/dev/null  # 打开, for B
+sleep 3
+expect "B's window from the launcher" "$(window_b title -)" "$title_b"
+for input in 2000 2001 2002 2003 2004 2005; do window_b choose "$input" 2 >/dev/null; done
+window_b click 1001 >/dev/null
+sleep 1
+window_b click 1002 >/dev/null
+shown=$(drive dialog 10)
+grep -q '已保存：测试患者乙（2026005678）' <<<"$shown" || fail "Save in B's window said [$shown]"
+drive press 1 >/dev/null
+sleep 1
+python3 - "$records/T018-2.csv" <<'EOF' || fail "the rows of A's and B's windows"
+import csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding="utf-8-sig", newline="")))
+a, b = dict(zip(rows[0], rows[-2])), dict(zip(rows[0], rows[-1]))
+assert (a["住院号"], a["姓名"], a["床号"], a["护士姓名"]) == ("2026001234", "测试患者甲", "12", "测试护士"), a
+assert (b["住院号"], b["姓名"], b["床号"], b["护士姓名"]) == ("2026005678", "测试患者乙", "", "测试护士"), b
+EOF
+# The band of B's window opens the patient window; a scan of another
+# number replaces B's and empties B's name.
+window_b click 5000 >/dev/null
+sleep 1
+xdotool type --delay 20 2026009999
+sleep 1
+dialog_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedPatientWnd drive "$@"; }
+expect "the patient window after a scan" "$(dialog_drive read 5100)|$(dialog_drive read 5101)" "2026009999|"
 lists="$(dirname "$records")"
-grep -rqs '2026001234\|测试患者甲' "$lists"/launcher* && fail "the launcher kept the patient in its lists"
+grep -rqs '2026001234\|测试患者甲\|2026005678' "$lists"/launcher* && fail "the launcher kept a patient in its lists"
 wineserver -k 2>/dev/null
 
 if [ "$failures" -gt 0 ]; then

@@ -8,9 +8,12 @@
 //   ui_driver read <control id>         prints a control's text
 //   ui_driver choose <control id> <n>   option n (from 0) of an input list, as a click chooses it
 //   ui_driver clipboard -               prints the clipboard's text
+//   ui_driver title -                   prints the main window's title
+//   ui_driver where <control id>        prints the control's middle on the screen, "x y"
 // Exits 0 when it was done, 1 when the window or dialog was not found. The
 // main window is a tool's, or the window of the class GLYVANT_DRIVE_WINDOW
-// names (the launcher's).
+// names (the launcher's); of them, the one GLYVANT_DRIVE_TITLE names when
+// it is set (one Braden window of two).
 #include <windows.h>
 
 #include <stdio.h>
@@ -19,9 +22,9 @@ namespace {
 
 const wchar_t MAIN_WINDOW_CLASS[] = L"OrvoMedToolWnd";
 
-HWND wait_for(const wchar_t* window_class, double seconds) {
+HWND wait_for(const wchar_t* window_class, double seconds, const wchar_t* title = nullptr) {
     for (int waited = 0; waited < seconds * 10; waited++) {
-        HWND window = FindWindowW(window_class, nullptr);
+        HWND window = FindWindowW(window_class, title);
         if (window && IsWindowVisible(window)) return window;
         Sleep(100);
     }
@@ -66,21 +69,43 @@ const wchar_t* main_window_class() {
     return n > 0 && n < 64 ? named : MAIN_WINDOW_CLASS;
 }
 
+HWND main_window() {
+    static wchar_t title[256];
+    DWORD n = GetEnvironmentVariableW(L"GLYVANT_DRIVE_TITLE", title, 256);
+    return wait_for(main_window_class(), 30, n > 0 && n < 256 ? title : nullptr);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const wchar_t* command = argv[1];
     if (lstrcmpW(command, L"click") == 0 || lstrcmpW(command, L"type") == 0) {
-        HWND main = wait_for(main_window_class(), 30);
+        HWND main = main_window();
         if (!main) return 1;
         int id = _wtoi(argv[2]);
         if (command[0] == L't') return argc == 4 && SetWindowTextW(control_of(main, id), argv[3]) ? 0 : 1;
         // Posted: a command that opens a dialog does not return until it closes.
         return PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? 0 : 1;
     }
+    if (lstrcmpW(command, L"title") == 0) {
+        HWND main = main_window();
+        wchar_t title[256] = L"";
+        if (!main) return 1;
+        GetWindowTextW(main, title, 256);
+        print_utf8(title);
+        return 0;
+    }
+    if (lstrcmpW(command, L"where") == 0) {
+        HWND main = main_window();
+        HWND control = main ? control_of(main, _wtoi(argv[2])) : nullptr;
+        RECT r;
+        if (!control || !GetWindowRect(control, &r)) return 1;
+        printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return 0;
+    }
     if (lstrcmpW(command, L"read") == 0 || lstrcmpW(command, L"choose") == 0) {
-        HWND main = wait_for(main_window_class(), 30);
+        HWND main = main_window();
         HWND control = main ? control_of(main, _wtoi(argv[2])) : nullptr;
         if (!control) return 1;
         if (command[0] == L'c') {

@@ -261,12 +261,15 @@ TEST_F(Launcher, SharpAndWholeAtThisScaling) {
     }
 }
 
-// A hospital system's patient goes to a tool with the ward until 换患者; what
-// the launcher does not take is told once; a field at fault opens nothing.
+// A hospital system's patient goes to a tool with the ward and the stay
+// until another number comes, which clears the name and bed given with the
+// old one; the nurse stays until 换护士. What the launcher does not take is
+// told once; a field at fault opens nothing.
 TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
     close();
     starting = false;
-    open(L"OrvoMedSuite.exe --patient-id=T0002 --patient-name=测试患者乙 --ward=测试病区 --set=age=70");
+    open(L"OrvoMedSuite.exe --patient-id=T0002 --patient-name=测试患者乙 --ward=测试病区 --visit-id=7 "
+         L"--nurse-name=测试护士 --set=age=70");
     EXPECT_EQ(L"启动参数有误|--set=age=70：启动器不接受 --set，请在打开的工具中填写\r\n", shown);
     type(L"ylx");
     SetWindowTextW(s.patient_fields[2], std::wstring(33, L'9').c_str());  // more than typing lets in
@@ -277,9 +280,20 @@ TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
     press(VK_RETURN);
     std::wstring program = L"\"" + std::wstring(braden) + L"\"", handover = handover_of(started, braden);
     ASSERT_NE(L"", handover) << started;
-    EXPECT_EQ("patient-id=T0002\npatient-name=测试患者乙\nward=测试病区\n", file_bytes(handover.c_str()));
+    EXPECT_EQ("patient-id=T0002\npatient-name=测试患者乙\nward=测试病区\nnurse-name=测试护士\nvisit-id=7\n",
+              file_bytes(handover.c_str()));
+    DeleteFileW(handover.c_str());
+    SetWindowTextW(s.patient_fields[0], L"T0003");  // another patient's wristband
+    EXPECT_EQ(L"", text_of(s.patient_fields[1]));
+    SetWindowTextW(s.patient_fields[1], L"测试患者丙");
+    press(VK_RETURN);
+    handover = handover_of(started, braden);
+    EXPECT_EQ("patient-id=T0003\npatient-name=测试患者丙\nnurse-name=测试护士\n", file_bytes(handover.c_str()));
     DeleteFileW(handover.c_str());
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_PATIENT, BN_CLICKED), 0);
+    EXPECT_EQ(L"测试护士", text_of(s.patient_fields[4]));
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LAUNCHER_NEW_NURSE, BN_CLICKED), 0);
+    EXPECT_EQ(L"", text_of(s.patient_fields[4]));
     press(VK_RETURN);
     EXPECT_EQ(program, started);
 }
