@@ -44,6 +44,8 @@
 //                                 tag, only for a tool that computes formulas
 //                                 / writes a text report / has inputs / has
 //                                 none / has typed fields / has lists
+//   [assessment] [not-assessment] the same for an assessment scale / any
+//                                 other tool
 // An unknown @NAME@ mark is an error: a slip in a template must not reach a
 // hospital as a stray mark.
 #include <stdio.h>
@@ -244,6 +246,7 @@ int main(int argc, char** argv) {
         {"[formula]", formulas}, {"[report]", !formulas},
         {"[inputs]", tool.input_count > 0}, {"[no-inputs]", tool.input_count == 0},
         {"[fields]", has_fields}, {"[lists]", has_lists}, {"[boxes]", has_boxes},
+        {"[assessment]", tool.assessment}, {"[not-assessment]", !tool.assessment},
     };
     std::vector<const char*> known;
     for (const Mark& m : marks) known.push_back(m.name);

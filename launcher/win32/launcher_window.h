@@ -90,8 +90,8 @@ void launcher_refresh();
 // The catalogue index of the selected row's tool, or -1.
 int launcher_selected_tool();
 // Starts the selected tool's program from the program folder, with the
-// patient on its command line (a patient half given as well: the tool shows
-// it and saves nothing until it is whole); says in the status line what came
+// patient and the nurse in a hand-over file (a patient half given as well:
+// the tool shows it and saves nothing until it is whole), and follows it; says in the status line what came
 // of it, never the patient. The list shows it among the recent tools at
 // once, and it stays selected. A field of the bar at fault is named in a box
 // and nothing is opened.
