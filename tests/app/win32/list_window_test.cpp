@@ -4,6 +4,8 @@
 // copy and the record.
 #include <windows.h>
 
+#include <imm.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -387,6 +389,13 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     };
     EXPECT_EQ(L"12", text_of(field(PATIENT_BED)));
     EXPECT_EQ(field(PATIENT_ID), GetFocus());
+    // A scanner's keystrokes reach a number's field as typed: no input
+    // method composes them. A name takes one.
+    for (int f : {PATIENT_ID, PATIENT_BED, PATIENT_NAME}) {
+        HIMC context = ImmGetContext(field(f));
+        EXPECT_EQ(f == PATIENT_NAME, context != nullptr) << f;
+        if (context) ImmReleaseContext(field(f), context);
+    }
     // A scanner types the number and Enter: the bed given without it goes,
     // and the focus on to the name.
     scan(L"2026001234");
