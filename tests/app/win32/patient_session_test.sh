@@ -213,11 +213,17 @@ expect "the bar after B's scan" \
   "2026005678|||测试护士"
 launcher_drive type 107 测试患者乙 >/dev/null
 sleep 1
-for input in 2000 2001 2002 2003 2004 2005; do window_a choose "$input" 1 >/dev/null; done
-window_a click 1001 >/dev/null
-sleep 1
-window_a click 1002 >/dev/null
-shown=$(drive dialog 10)
+# calculate_and_save WINDOW OPTION: every Braden item at OPTION, Calculate,
+# Save; the box Save shows.
+calculate_and_save() {
+  local input
+  for input in 2000 2001 2002 2003 2004 2005; do "$1" choose "$input" "$2" >/dev/null; done
+  "$1" click 1001 >/dev/null
+  sleep 1
+  "$1" click 1002 >/dev/null
+  drive dialog 10
+}
+shown=$(calculate_and_save window_a 1)
 grep -q '本窗口的结果属于 测试患者甲（2026001234）' <<<"$shown" || fail "Save in A's window asked [$shown]"
 drive press 6 >/dev/null  # 是
 sleep 1
@@ -228,11 +234,7 @@ sleep 1
 launcher_drive click 104 >/dev/null  # 打开, for B
 sleep 3
 expect "B's window from the launcher" "$(window_b title -)" "$title_b"
-for input in 2000 2001 2002 2003 2004 2005; do window_b choose "$input" 2 >/dev/null; done
-window_b click 1001 >/dev/null
-sleep 1
-window_b click 1002 >/dev/null
-shown=$(drive dialog 10)
+shown=$(calculate_and_save window_b 2)
 grep -q '已保存：测试患者乙（2026005678）' <<<"$shown" || fail "Save in B's window said [$shown]"
 drive press 1 >/dev/null
 sleep 1
