@@ -152,16 +152,23 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
     }
     EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed.orvomed_record WHERE tool_id = 951"));
 
-    // The value column holds each scale's total, never its first item.
+    // The last assessment and the value column show each scale's total,
+    // never its first item: NEWS2's breathing rate, Waterlow's nutrition
+    // screen, NRS 2002's age, the medical bleeding form's single factors.
     struct Scale {
         int id;
-        double values[8];
+        double values[8];  // all 0: the self-test's defaults
         const char* total;
+        const wchar_t* shown;
     };
-    const Scale scales[] = {{23, {26, 97, 2, 95, 120, 0, 39.5}, "11"},
-                            {39, {}, "2"},  // the self-test's defaults
-                            {21, {2, 1, 75}, "4"},
-                            {26, {0, 0, 0, 1, 1, 1}, "3"}};
+    const Scale scales[] = {{23, {26, 97, 2, 95, 120, 0, 39.5}, "11", L"　总分 11 分　高风险　测试护士"},
+                            {39, {}, "2", L"　总分 2 分　无明显风险　测试护士"},
+                            {21, {2, 1, 75}, "4", L"　总分 4 分　有营养风险　测试护士"},
+                            {26, {0, 0, 0, 1, 1, 1}, "3", L"　危险因素合计 3 项　出血高危　测试护士"}};
+    Patient patient = {};
+    patient_set_field(&patient, PATIENT_ID, L"2026001234");
+    patient_set_field(&patient, PATIENT_NAME, L"测试患者甲");
+    patient_set_field(&patient, NURSE_NAME, L"测试护士");
     for (const Scale& c : scales) {
         const ToolDef* described = nullptr;
         for (int t = 0; t < suite_tool_count; t++)
@@ -177,7 +184,12 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
         tool_calculate(scale, values, &result);
         RecordStamp stamp;
         wchar_t where[RECORD_PATH_CAPACITY];
-        ASSERT_EQ(RECORD_SAVED, record_save(scale, result, Patient{}, where, RECORD_PATH_CAPACITY, &stamp));
+        ASSERT_EQ(RECORD_SAVED, record_save(scale, result, patient, where, RECORD_PATH_CAPACITY, &stamp));
+        wchar_t last[RECORD_LAST_CAPACITY];
+        LocalTime now;
+        platform_calls.local_time(&now);
+        ASSERT_TRUE(record_last_assessment(scale, patient, now, last, RECORD_LAST_CAPACITY));
+        EXPECT_NE(nullptr, wcsstr(last, c.shown)) << c.id << ": " << last;
         static DeliveryRow row;
         delivery_row_of(scale, result, stamp, &row);
         ASSERT_TRUE(delivery_queue(row));

@@ -9,7 +9,6 @@
 #include "store/store.h"
 #include "support/file_bytes.h"
 #include "support/prepared_tool.h"
-#include "suite/catalogue.h"
 
 namespace {
 
@@ -223,48 +222,6 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     record_file_path(scale, path, RECORD_PATH_CAPACITY);
     platform_calls.remove_file(old_path);
     platform_calls.remove_file(path);
-}
-
-// Where the first output is an item or a subtotal, the last assessment
-// still shows the total: the headline the descriptor names.
-TEST(RecordSave, TheSuitesScalesShowTheirTotalsAsTheLastAssessment) {
-#ifndef _WIN32
-    char folder[] = "/tmp/glyvant-records-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(folder));
-    setenv("XDG_DATA_HOME", folder, 1);
-#endif
-    struct Case {
-        int id;
-        double values[TOOL_MAX_INPUTS];  // all zero: the self-test's defaults
-        const wchar_t* shown;
-    };
-    const Case cases[] = {
-        {23, {26, 97, 2, 95, 120, 0, 39.5}, L"　总分 11 分　高风险　"},  // the breathing rate's item is 3
-        {39, {}, L"　总分 2 分　"},   // the nutrition screen's is 0
-        {21, {2, 1, 75}, L"　总分 4 分　"},  // the age's is 1
-        {26, {0, 0, 0, 1, 1, 1}, L"　危险因素合计 3 项　出血高危　"},  // the single high-risk factors are 0
-    };
-    const Patient patient = patient_of(L"2026001234", L"测试患者甲", L"测试护士");
-    for (const Case& c : cases) {
-        const ToolDef* described = nullptr;
-        for (int t = 0; t < suite_tool_count; t++)
-            if (suite_tools[t]->id == c.id) described = suite_tools[t];
-        ASSERT_NE(nullptr, described);
-        const Prepared scale(*described);
-        double values[TOOL_MAX_INPUTS];
-        bool given = false;
-        for (double v : c.values) given = given || v != 0;
-        for (int i = 0; i < scale.input_count; i++) values[i] = given ? c.values[i] : scale.inputs[i].default_value;
-        Calculation calculation;
-        tool_calculate(scale, values, &calculation);
-        wchar_t where[RECORD_PATH_CAPACITY], last[RECORD_LAST_CAPACITY];
-        for (int n = 0; n < 2; n++)
-            ASSERT_EQ(RECORD_SAVED, record_save(scale, calculation, patient, where, RECORD_PATH_CAPACITY));
-        const LocalTime now = {2026, 12, 9, 8, 0, 0, 480};
-        ASSERT_TRUE(record_last_assessment(scale, patient, now, last, RECORD_LAST_CAPACITY));
-        EXPECT_NE(nullptr, wcsstr(last, c.shown)) << c.id << ": " << last << "\n" << calculation.text;
-        platform_calls.remove_file(where);
-    }
 }
 
 // A row far longer in UTF-8 than 4095 bytes is written whole, and every
