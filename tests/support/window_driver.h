@@ -20,7 +20,7 @@ inline std::vector<ShownBox> shown_boxes;
 
 inline int record_box(HWND, const wchar_t* text, const wchar_t* caption, UINT flags) {
     shown_boxes.push_back({text, caption, flags});
-    return IDOK;
+    return (flags & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
 }
 
 inline std::wstring text_of(HWND window) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/win32/hospital.h"
 #include "app/win32/main_window.h"
 #include "delivery/delivery.h"
 #include "store/store.h"
@@ -353,6 +354,19 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
     EXPECT_EQ(0u, text_of(s.last_assessment_label).find(L"上次评估："));
     EXPECT_NE(std::wstring::npos, text_of(s.last_assessment_label).find(L"　总分 20 分　无明显风险　测试护士"))
         << text_of(s.last_assessment_label);
+
+    // The launcher has gone on to another patient: the window says whose it
+    // still is, and asks once, naming her, before the next Save.
+    PostMessageW(window, RegisterWindowMessageW(SUITE_PATIENT_CHANGED_MESSAGE), 0, 0);
+    pump();
+    EXPECT_TRUE(s.launcher_moved_on);
+    shown_boxes.clear();
+    click(IDC_SAVE);
+    click(IDC_SAVE);
+    ASSERT_EQ(3u, shown_boxes.size());
+    EXPECT_EQ(L"工具箱已换患者。本窗口的结果属于 测试患者甲（2026001234），确定为该患者保存或打印吗？", shown_boxes[0].text);
+    EXPECT_EQ(L"已保存：测试患者甲（2026001234）。本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。", shown_boxes[1].text);
+    EXPECT_EQ(L"已保存", shown_boxes[2].caption);
 
     // Another patient has no assessment here.
     open(tool_builtin(), L"T018-Braden.exe --patient-id=2026009999 --patient-name=测试患者乙");
