@@ -56,13 +56,7 @@ void read_set(Source& source, const wchar_t* argument, const wchar_t* key_and_va
         complain(source, argument, L"须写作 --set=键=值");
         return;
     }
-    int input = -1;
-    for (int i = 0; i < tool->input_count && input < 0; i++) {
-        const char* key = tool->inputs[i].key;
-        int k = 0;
-        while (key[k] && key_and_value + k < equals && (wchar_t)(unsigned char)key[k] == key_and_value[k]) k++;
-        if (!key[k] && key_and_value + k == equals) input = i;
-    }
+    int input = tool_input_of_key(*tool, key_and_value, (int)(equals - key_and_value));
     if (input < 0) {
         complain(source, argument, L"本工具没有这一项输入（各项的键见使用说明）");
         return;

@@ -42,6 +42,13 @@ struct Calculation {
     wchar_t text[RESULT_TEXT_CAPACITY];
     int choice_lines;
     wchar_t verdict[VERDICT_CAPACITY];
+    // Whether each input was asked; one that was not is calculated and
+    // recorded as its unasked value, whatever was passed for it.
+    bool asked[TOOL_MAX_INPUTS];
+    // The rule that gave the verdict (-1: none), and the outputs it
+    // withholds: NaN in output_values, no failure, "不适用" in their lines.
+    int verdict_rule;
+    bool withheld[TOOL_MAX_OUTPUTS];
 };
 
 // Runs the tool's formulas and rules (or its report generator) over
@@ -60,9 +67,23 @@ int tool_calculate(const PreparedTool& tool, const double* input_values, Calcula
 int tool_calculate(const ToolDef& tool, const double* input_values, Calculation* out);
 
 // Copies the tool's `input_values` into `readable`, NaN for each value its
-// input does not take, so that whatever reads it fails. Returns how many
-// such values there are.
-int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable);
+// input does not take, so that whatever reads it fails, and the unasked
+// value for each input not asked. Returns how many values are NaN. `asked`
+// (may be nullptr) receives whether each input was asked.
+int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable,
+                         bool* asked = nullptr);
+
+// Whether input `i` is asked, given the readable values of the inputs above
+// it: always without a condition; undecided while the condition reads a
+// value not yet known (nothing chosen above it), so the window waits for
+// that answer.
+enum InputAsked { INPUT_ASKED, INPUT_NOT_ASKED, INPUT_UNDECIDED };
+InputAsked calc_input_asked(const PreparedTool& tool, int i, const double* readable);
+
+// Output j's value as its result line writes it after the label: "19 U",
+// "-- U" for a failed one, or "不适用：" and the reason for one its verdict
+// withholds, so that no number stands beside it.
+void calc_output_text(const PreparedTool& tool, const Calculation& calculation, int j, wchar_t* text, int capacity);
 
 // Whether input line of `input` at `value` is among what a result names:
 // a box only when checked, every other input always (the result text names
@@ -76,8 +97,9 @@ bool calc_none_checked(const PreparedTool& tool, const double* input_values);
 // label, "--" for a value that is no option's), "label：是（5 分）" or
 // "label：否" for a box, or "label：value unit" for a typed number: one line
 // for the result text and the printed page alike.
+// An input not asked reads "label：" and its unasked option or label.
 // Cut with TEXT_CUT_MARK where it does not fit.
-void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity);
+void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity, bool asked = true);
 
 // The verdict and its level in words, as the printed page and the record
 // write them, where no colour shows: "结论：…" and "提示等级：红色（需立即处理）".

@@ -2,6 +2,7 @@
 // failure note, then the first rule that holds.
 #include "calc/calc.h"
 
+#include <string.h>
 #include <wchar.h>
 
 #include <math.h>
@@ -19,18 +20,14 @@ int append_at(wchar_t* text, int n, const wchar_t* piece) {
     return n + text_copy(text + n, RESULT_TEXT_CAPACITY - n, piece);
 }
 
-// Appends one result line: label, full-width colon, value ("--" for a failed
-// one), then a space and the unit when there is one. A line too long for its
-// bound ends with the cut mark and still ends its line.
-int append_line(const OutputDef& output, double value, wchar_t* text, int n) {
-    wchar_t value_text[VALUE_TEXT_CAPACITY];
-    format_value(output.format, value, value_text, VALUE_TEXT_CAPACITY);
+// Appends one result line: label, full-width colon, then the value as
+// calc_output_text writes it. A line too long for its bound ends with the
+// cut mark and still ends its line.
+int append_line(const PreparedTool& tool, const Calculation& c, int j, wchar_t* text, int n) {
+    wchar_t value_text[RESULT_LINE_CAPACITY];
+    calc_output_text(tool, c, j, value_text, RESULT_LINE_CAPACITY);
     wchar_t line[RESULT_LINE_CAPACITY - 2];
-    if (*output.unit)
-        text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls %ls", output.label, value_text,
-                           output.unit);
-    else
-        text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", output.label, value_text);
+    text_format_marked(line, RESULT_LINE_CAPACITY - 2, L"%ls：%ls", tool.outputs[j].label, value_text);
     return append_at(text, append_at(text, n, line), L"\r\n");
 }
 
@@ -51,15 +48,16 @@ bool scan_rules(const PreparedTool& tool, const double* readable, Calculation* c
             int n = text_copy(c->verdict, VERDICT_CAPACITY, rule.message);
             if (rule.message && rule.message[n]) c->verdict[n - 1] = TEXT_CUT_MARK;  // cut
             c->level = rule.level;
+            c->verdict_rule = i;
             return true;
         }
     }
     return false;
 }
 
-int append_input_line(const InputDef& input, double value, Calculation* c, int n) {
+int append_input_line(const PreparedTool& tool, int i, Calculation* c, int n) {
     wchar_t line[RESULT_LINE_CAPACITY - 2];
-    calc_input_line(input, value, line, RESULT_LINE_CAPACITY - 2);
+    calc_input_line(tool.inputs[i], c->inputs[i], line, RESULT_LINE_CAPACITY - 2, c->asked[i]);
     c->choice_lines++;
     return append_at(c->text, append_at(c->text, n, line), L"\r\n");
 }
@@ -70,15 +68,28 @@ int append_input_line(const InputDef& input, double value, Calculation* c, int n
 int append_choices(const PreparedTool& tool, Calculation* c) {
     int n = 0;
     for (int i = 0; i < tool.input_count; i++)
-        if (tool.inputs[i].choice_count) n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
+        if (tool.inputs[i].choice_count) n = append_input_line(tool, i, c, n);
     for (int i = 0; i < tool.input_count; i++)
         if (tool.inputs[i].box && calc_input_line_shown(tool.inputs[i], c->inputs[i]))
-            n = append_input_line(tool.inputs[i], c->inputs[i], c, n);
+            n = append_input_line(tool, i, c, n);
     if (calc_none_checked(tool, c->inputs)) {
         n = append_at(c->text, n, CALC_NONE_CHECKED L"\r\n");
         c->choice_lines++;
     }
     return n;
+}
+
+// The output the verdict's rule withholds, if any, loses its value: it is
+// never shown, copied or recorded beside a verdict that says it does not
+// apply. Its formula ran, and counts as failed only if it failed.
+void withhold_outputs(const PreparedTool& tool, Calculation* c) {
+    if (c->verdict_rule < 0) return;
+    const char* key = tool.rules[c->verdict_rule].withholds;
+    for (int j = 0; key && *key && j < tool.output_count; j++) {
+        if (strcmp(tool.outputs[j].key, key) != 0) continue;
+        c->withheld[j] = true;
+        c->output_values[j] = NAN;
+    }
 }
 
 void calculate_formulas(const PreparedTool& tool, const double* readable, Calculation* c) {
@@ -91,11 +102,32 @@ void calculate_formulas(const PreparedTool& tool, const double* readable, Calcul
         c->output_values[j] = failed ? NAN : v;
         if (failed) c->any_failed = true;
     }
-    for (int j = 0; j < tool.output_count; j++) n = append_line(tool.outputs[j], c->output_values[j], c->text, n);
-    if (c->any_failed) append_at(c->text, n, CALC_FAILURE_NOTE);
     bool held = scan_rules(tool, readable, c);
     if (!held) c->level = c->any_failed ? CALC_FAILURE_LEVEL : 0;
     if (!c->verdict[0]) text_copy(c->verdict, VERDICT_CAPACITY, CALC_FALLBACK_VERDICT);
+    withhold_outputs(tool, c);
+    for (int j = 0; j < tool.output_count; j++) n = append_line(tool, *c, j, c->text, n);
+    if (c->any_failed) append_at(c->text, n, CALC_FAILURE_NOTE);
+}
+
+// The rule's reason with each {key} written as that input's value.
+void withheld_reason(const PreparedTool& tool, const Calculation& c, const wchar_t* reason, wchar_t* text,
+                     int capacity) {
+    text[0] = 0;
+    int n = 0;
+    for (const wchar_t* p = reason ? reason : L""; *p && n < capacity - 1; p++) {
+        const wchar_t* close = *p == L'{' ? wcschr(p, L'}') : nullptr;
+        int input = close ? tool_input_of_key(tool, p + 1, (int)(close - p - 1)) : -1;
+        if (input < 0) {
+            text[n++] = *p;
+            text[n] = 0;
+            continue;
+        }
+        wchar_t value[VALUE_TEXT_CAPACITY] = L"--";
+        if (isfinite(c.inputs[input])) format_default_value(c.inputs[input], value, VALUE_TEXT_CAPACITY);
+        n = text_append(text, capacity, value);
+        p = close;
+    }
 }
 
 }  // namespace
@@ -106,6 +138,8 @@ int tool_calculate(const PreparedTool& tool, const double* input_values, Calcula
         c.inputs[i] = input_values && i < tool.input_count ? input_values[i] : 0;
     // Outputs not yet evaluated read 0.
     for (double& v : c.output_values) v = 0;
+    for (bool& w : c.withheld) w = false;
+    c.verdict_rule = -1;
     c.choice_lines = 0;
     c.level = 0;
     c.text[0] = 0;
@@ -113,7 +147,10 @@ int tool_calculate(const PreparedTool& tool, const double* input_values, Calcula
     double readable[TOOL_MAX_INPUTS];
     // What the program cannot serve, or a value its input does not take,
     // counts as failed, so the note tells the user that something is wrong.
-    c.any_failed = calc_readable_inputs(tool, c.inputs, readable) > 0 || tool.incomplete;
+    c.any_failed = calc_readable_inputs(tool, c.inputs, readable, c.asked) > 0 || tool.incomplete;
+    // An input not asked took no answer: it is recorded as what stood for it.
+    for (int i = 0; i < tool.input_count; i++)
+        if (!c.asked[i]) c.inputs[i] = tool.inputs[i].unasked_value;
     if (tool.report_kind == REPORT_NONE) {
         calculate_formulas(tool, readable, &c);
     } else if (c.any_failed) {
@@ -134,14 +171,48 @@ int tool_calculate(const ToolDef& tool, const double* input_values, Calculation*
     return tool_calculate(prepared, input_values, out);
 }
 
-int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable) {
+int calc_readable_inputs(const PreparedTool& tool, const double* input_values, double* readable, bool* asked) {
     int faults = 0;
     for (int i = 0; i < tool.input_count; i++) {
-        bool sound = tool_input_fault(tool.inputs[i], input_values[i]) == INPUT_SOUND;
+        InputAsked state = calc_input_asked(tool, i, readable);
+        if (asked) asked[i] = state != INPUT_NOT_ASKED;
+        if (state == INPUT_NOT_ASKED) {
+            readable[i] = tool.inputs[i].unasked_value;
+            continue;
+        }
+        // Undecided: the answer above it is unknown, and so is this one.
+        bool sound = state == INPUT_ASKED && tool_input_fault(tool.inputs[i], input_values[i]) == INPUT_SOUND;
         readable[i] = sound ? input_values[i] : NAN;
         if (!sound) faults++;
     }
     return faults;
+}
+
+InputAsked calc_input_asked(const PreparedTool& tool, int i, const double* readable) {
+    const char* condition = tool.inputs[i].asked_when;
+    if (!condition || !*condition) return INPUT_ASKED;
+    // Only the inputs above it decide: the rest, and every output, read as
+    // unknown.
+    double above[TOOL_MAX_INPUTS], outputs[TOOL_MAX_OUTPUTS];
+    for (int k = 0; k < TOOL_MAX_INPUTS; k++) above[k] = k < i ? readable[k] : NAN;
+    for (double& v : outputs) v = NAN;
+    int failed = 0;
+    double holds = expr_evaluate(tool, condition, above, outputs, &failed);
+    if (failed) return INPUT_UNDECIDED;
+    return holds != 0 ? INPUT_ASKED : INPUT_NOT_ASKED;
+}
+
+void calc_output_text(const PreparedTool& tool, const Calculation& c, int j, wchar_t* text, int capacity) {
+    const OutputDef& output = tool.outputs[j];
+    if (c.withheld[j]) {
+        wchar_t reason[RESULT_LINE_CAPACITY];
+        withheld_reason(tool, c, tool.rules[c.verdict_rule].withheld_reason, reason, RESULT_LINE_CAPACITY);
+        text_format_marked(text, capacity, L"不适用：%ls", reason);
+        return;
+    }
+    wchar_t value[VALUE_TEXT_CAPACITY];
+    format_value(output.format, c.output_values[j], value, VALUE_TEXT_CAPACITY);
+    text_format_marked(text, capacity, *output.unit ? L"%ls %ls" : L"%ls%ls", value, output.unit);
 }
 
 bool calc_input_line_shown(const InputDef& input, double value) { return !input.box || value != 0; }
@@ -156,7 +227,12 @@ bool calc_none_checked(const PreparedTool& tool, const double* input_values) {
     return boxes;
 }
 
-void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity) {
+void calc_input_line(const InputDef& input, double value, wchar_t* line, int capacity, bool asked) {
+    if (!asked) {
+        const InputChoice* stands = tool_choice_of(input, input.unasked_value);
+        text_format_marked(line, capacity, L"%ls：%ls", input.label, stands ? stands->label : input.unasked_label);
+        return;
+    }
     if (input.box) {
         wchar_t points[VALUE_TEXT_CAPACITY];
         tool_box_points_text(input, points, VALUE_TEXT_CAPACITY);

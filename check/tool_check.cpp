@@ -269,6 +269,35 @@ void check_expression(Findings* found, const PreparedTool& served, const char* t
     }
 }
 
+// A list asked only when a condition holds: the condition reads the inputs
+// above it alone (the window decides from what is already answered), and
+// what stands for the list when it is not asked has a text to show.
+void check_asked(Findings* found, const ToolDef& tool, const PreparedTool& served) {
+    for (int i = 0; i < served.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (!input.asked_when) continue;
+        Field field = {"inputs", i, "asked_when"};
+        if (!served.inputs[i].choice_count) {
+            add(found, CHECK_ERROR, field, "only a list is asked when a condition holds");
+            continue;
+        }
+        int before = found->count;
+        check_expression(found, served, input.asked_when, field, -1);
+        if (found->count > before) continue;
+        ToolDef above = served;
+        above.input_count = i;
+        above.output_count = 0;
+        ExprFault fault = expr_check(above, input.asked_when);
+        if (fault.kind != EXPR_SOUND)
+            add(found, CHECK_ERROR, field, "reads \"%.*s\", which is not an input above this one, in \"%s\"",
+                fault.length, input.asked_when + fault.offset, input.asked_when);
+        if (!tool_choice_of(served.inputs[i], input.unasked_value) && (!input.unasked_label || !*input.unasked_label))
+            add(found, CHECK_ERROR, {"inputs", i, "unasked_label"},
+                "absent, and %g is the value of no option: say what stands for the list when it is not asked",
+                input.unasked_value);
+    }
+}
+
 void check_outputs(Findings* found, const ToolDef& tool, const PreparedTool& served) {
     for (int j = 0; j < served.output_count; j++) {
         const OutputDef& output = tool.outputs[j];
@@ -276,6 +305,35 @@ void check_outputs(Findings* found, const ToolDef& tool, const PreparedTool& ser
         if (output.format && !format_code_known(output.format))
             add(found, CHECK_ERROR, {"outputs", j, "format"},
                 "\"%s\" is not a format code (f0 f1 f2 f3 int pct date)", output.format);
+    }
+}
+
+// The output a rule withholds is one of the tool's, and the line it leaves
+// says why, naming inputs only.
+void check_withheld(Findings* found, const PreparedTool& served, const RuleDef& rule, int k) {
+    if (!rule.withholds) {
+        if (rule.withheld_reason)
+            add(found, CHECK_WARNING, {"rules", k, "withheld_reason"}, "ignored: the rule withholds no output");
+        return;
+    }
+    bool known = false;
+    for (int j = 0; j < served.output_count && !known; j++) known = strcmp(served.outputs[j].key, rule.withholds) == 0;
+    if (!known) add(found, CHECK_ERROR, {"rules", k, "withholds"}, "\"%s\" is no output's key", rule.withholds);
+    if (!rule.withheld_reason || !*rule.withheld_reason) {
+        add(found, CHECK_ERROR, {"rules", k, "withheld_reason"}, "absent: say why the output does not apply");
+        return;
+    }
+    for (const wchar_t* open = wcschr(rule.withheld_reason, L'{'); open; open = wcschr(open + 1, L'{')) {
+        const wchar_t* close = wcschr(open, L'}');
+        if (close && tool_input_of_key(served, open + 1, (int)(close - open - 1)) >= 0) continue;
+        // Keys are ASCII: anything else in the braces shows as "?".
+        char name[EXPR_MAX_NAME + 1];
+        int n = 0;
+        for (const wchar_t* p = open + 1; *p && p != close && n < EXPR_MAX_NAME; p++)
+            name[n++] = *p < 0x80 ? (char)*p : '?';
+        name[n] = 0;
+        add(found, CHECK_ERROR, {"rules", k, "withheld_reason"}, close ? "{%s} names no input" : "\"{%s\" has no \"}\"",
+            name);
     }
 }
 
@@ -294,6 +352,14 @@ void check_rules(Findings* found, const ToolDef& tool, const PreparedTool& serve
         else if (verdict_lines(rule.message) > VERDICT_LINES)
             add(found, CHECK_ERROR, {"rules", k, "message"}, "takes %d lines of the verdict box, which shows %d: shorten it",
                 verdict_lines(rule.message), VERDICT_LINES);
+        // A call to the doctor now is the most urgent level, whatever band
+        // it stands in.
+        static const wchar_t* const calls_now[] = {L"立即通知医师", L"立即报告医师", L"立即呼叫医师"};
+        for (const wchar_t* now : calls_now)
+            if (rule.message && wcsstr(rule.message, now) && rule.level != VERDICT_LEVEL_COUNT - 1)
+                add(found, CHECK_ERROR, {"rules", k, "level"}, "%d, but the message calls the doctor now: %d",
+                    rule.level, VERDICT_LEVEL_COUNT - 1);
+        check_withheld(found, served, rule, k);
         if (catch_all >= 0)
             add(found, CHECK_WARNING, {"rules", k, nullptr},
                 "never reached: rules[%d] before it has an empty condition", catch_all);
@@ -347,6 +413,7 @@ int tool_check(const ToolDef& tool, CheckFinding* findings, int capacity) {
     check_choices(&found, tool, served);
     check_limits(&found, tool, served);
     check_boxes(&found, tool, served);
+    check_asked(&found, tool, served);
     if (report_tool) {
         check_report_tool(&found, tool, served);
     } else if (tool.report_kind == REPORT_NONE) {

@@ -103,11 +103,9 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
     }
     t[DELIVERY_OUTPUTS][0] = 0;
     for (int i = 0; tool.report_kind == REPORT_NONE && i < tool.output_count; i++) {
-        const OutputDef& output = tool.outputs[i];
-        wchar_t value[VALUE_TEXT_CAPACITY], field[RESULT_LINE_CAPACITY];
-        format_value(output.format, calculation.output_values[i], value, VALUE_TEXT_CAPACITY);
-        text_format_marked(field, RESULT_LINE_CAPACITY, *output.unit ? L"%ls=%ls %ls" : L"%ls=%ls", output.label, value,
-                           output.unit);
+        wchar_t value[RESULT_LINE_CAPACITY], field[RESULT_LINE_CAPACITY];
+        calc_output_text(tool, calculation, i, value, RESULT_LINE_CAPACITY);
+        text_format_marked(field, RESULT_LINE_CAPACITY, L"%ls=%ls", tool.outputs[i].label, value);
         if (i) text_append(t[DELIVERY_OUTPUTS], DELIVERY_TEXT_CAPACITY, L"\r\n");
         text_append(t[DELIVERY_OUTPUTS], DELIVERY_TEXT_CAPACITY, field);
     }

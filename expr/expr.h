@@ -20,7 +20,8 @@ constexpr int EXPR_MAX_DEPTH = 256;
 // Values are the decimals their arithmetic means, to 12 significant digits:
 // the final value is rounded to them, and every comparison (< <= > >= ==
 // !=) compares its two operands rounded to them, so "0.1 + 0.2 == 0.3"
-// holds and 16.1 - 6.1 is 10, not above it. The rounding is the one printf's
+// holds and 16.1 - 6.1 is 10, not above it; floor, ceil and round take
+// their argument rounded to them, so floor((7.3 - 7) / 0.1) is 3. The rounding is the one printf's
 // "%.12g" writes (halves to even), read back. Values below 1e-11 or from
 // 1e34 on in magnitude, 0 and -0, the infinities and NaN are left as they
 // are. Within a formula the arithmetic keeps its full precision.

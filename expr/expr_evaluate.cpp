@@ -92,12 +92,20 @@ double fn_abs(double x) { return fabs(x); }
 double fn_log(double x) { return log(x); }
 double fn_log10(double x) { return log10(x); }
 double fn_exp(double x) { return exp(x); }
-double fn_floor(double x) { return floor(x); }
-double fn_ceil(double x) { return ceil(x); }
+// The rounding functions take the decimal their argument means, as the
+// comparisons do: (7.3 - 7) / 0.1 is 2.9999999999999964 in binary, and a
+// dose rounded down from it must be 3, not 2. From 1e12 on a double's
+// fraction is below the twelfth digit: the value is taken as it is, so no
+// whole number is rounded to another.
+double decimal(double v);
+double decimal_below_whole_digits(double x) { return fabs(x) < 1e12 ? decimal(x) : x; }
+double fn_floor(double x) { return floor(decimal_below_whole_digits(x)); }
+double fn_ceil(double x) { return ceil(decimal_below_whole_digits(x)); }
 // Halves go up: -2.5 gives -2. Written with x - floor(x), which is exact,
-// rather than floor(x + 0.5), which is not: 0.49999999999999994 + 0.5 is 1, and
-// an odd integer between 2^52 and 2^53 plus 0.5 rounds to the next even one.
+// rather than floor(x + 0.5), which is not: an odd integer between 2^52 and
+// 2^53 plus 0.5 rounds to the next even one.
 double fn_round(double x) {
+    x = decimal_below_whole_digits(x);
     double r = floor(x);
     return x - r >= 0.5 ? r + 1 : r + 0.0;  // + 0.0: -0 gives 0, as floor(-0 + 0.5) does
 }
@@ -297,7 +305,7 @@ inline double scaled_by(double a, int k) {
 // digits, most values of scores and of every comparison, are their own
 // decimals, found here without a call: a call on the evaluator's path
 // makes it keep its values in memory.
-inline double decimal(double v) {
+double decimal(double v) {
     double a = fabs(v);
     if (a < SCALED_HIGH && a == (double)(int64_t)a) return v;
     return decimal_fraction(v);

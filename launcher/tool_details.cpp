@@ -66,7 +66,7 @@ int tool_details_text(const ToolDef& described, wchar_t* text, int capacity) {
             line(text, capacity, piece);
         }
         wchar_t item[LINE_CAPACITY - 8];
-        method_input_text(tool.inputs[i], L"\r\n        ", item, LINE_CAPACITY - 8);
+        method_input_text(tool, i, L"\r\n        ", item, LINE_CAPACITY - 8);
         text_format(piece, LINE_CAPACITY, L"  · %ls", item);
         line(text, capacity, piece);
     }

@@ -19,13 +19,15 @@ int method_expression_text(const PreparedTool& tool, const char* expression, wch
 // choice as what it is: "RASS 评分：取所选选项的分值".
 int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity);
 
-// An input as a reader checks it: a field with its unit, what it shows at
+// Input `i` as a reader checks it: a field with its unit, what it shows at
 // start, and the range and precision it takes; a list with each option
-// after `option_break`; a box with its points.
-int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_t* text, int capacity);
+// after `option_break`, and when it is asked only on a condition, that
+// condition and what stands for it otherwise; a box with its points.
+int method_input_text(const PreparedTool& tool, int i, const wchar_t* option_break, wchar_t* text, int capacity);
 
-// Rule `i` as "condition → message（colour，meaning）"; a rule without a
-// condition reads "其余 → …".
+// Rule `i` as "condition → message（colour，meaning）", and the output it
+// withholds ("，校正剂量不适用、不计算"); a rule without a condition reads
+// "其余 → …".
 int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacity);
 
 // How a formula tool calculates, whole, as the launcher's details and the

@@ -18,6 +18,9 @@ struct Writer {
     int capacity, length;
     bool cut;
     int calls;  // the calls whose arguments are being written
+    // The argument being written is the only one of its call, whose
+    // brackets already set it apart ("向下取整(取…中较大者)").
+    bool sole_argument;
 };
 
 void put(Writer* w, const wchar_t* piece) {
@@ -250,7 +253,8 @@ void put_asked(Writer* w, const InputDef& input, const Compared& c, bool with_la
 
 // How a call of a built-in function reads: its argument(s) between the
 // pieces. One in words ("取…与…中较大者") stands in parentheses where
-// something else is computed around it, another call's argument included.
+// something else is computed around it, another call's argument included,
+// unless it is a one-argument call's whole argument.
 struct Reading {
     const char* name;
     const wchar_t* before;
@@ -280,7 +284,7 @@ void write_expression(const PreparedTool& tool, Range r, Writer* w);
 // of its own, so a chain inside reads as bands too.
 void write_call(const PreparedTool& tool, const Reading* reading, Range name, Range inside, bool alone,
                 Writer* w) {
-    bool wrapped = reading && reading->words && (!alone || w->calls > 0);
+    bool wrapped = reading && reading->words && (!alone || (w->calls > 0 && !w->sole_argument));
     if (wrapped) put(w, L"(");
     if (reading) put(w, reading->before);
     else {
@@ -289,11 +293,14 @@ void write_call(const PreparedTool& tool, const Reading* reading, Range name, Ra
     }
     const char* comma = top_level(inside, ',');
     w->calls++;
+    bool sole = w->sole_argument;
+    w->sole_argument = !comma;
     write_expression(tool, {inside.begin, comma ? comma : inside.end}, w);
     if (comma) {
         put(w, reading && reading->between ? reading->between : L", ");
         write_expression(tool, {comma + 1, inside.end}, w);
     }
+    w->sole_argument = sole;
     w->calls--;
     put(w, reading ? reading->after : L")");
     if (wrapped) put(w, L")");
@@ -477,6 +484,12 @@ void write_rule(const PreparedTool& tool, const RuleDef& rule, Writer* w) {
     put(w, L"，");
     put(w, level.meaning);
     put(w, L"）");
+    for (int j = 0; rule.withholds && j < tool.output_count; j++) {
+        if (strcmp(tool.outputs[j].key, rule.withholds) != 0) continue;
+        put(w, L"，");
+        put(w, tool.outputs[j].label);
+        put(w, L"不适用、不计算");
+    }
 }
 
 int finish(Writer* w) {
@@ -487,7 +500,7 @@ int finish(Writer* w) {
 }  // namespace
 
 int method_expression_text(const PreparedTool& tool, const char* expression, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false, 0};
+    Writer w = {text, capacity, 0, false, 0, false};
     if (capacity > 0) text[0] = 0;
     if (capacity < 1 || !expression) return 0;
     write_expression(tool, {expression, expression + strlen(expression)}, &w);
@@ -495,7 +508,7 @@ int method_expression_text(const PreparedTool& tool, const char* expression, wch
 }
 
 int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false, 0};
+    Writer w = {text, capacity, 0, false, 0, false};
     if (capacity < 1) return 0;
     text[0] = 0;
     write_output(tool, tool.outputs[j], &w);
@@ -503,7 +516,7 @@ int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capac
 }
 
 int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false, 0};
+    Writer w = {text, capacity, 0, false, 0, false};
     if (capacity < 1) return 0;
     text[0] = 0;
     write_rule(tool, tool.rules[i], &w);
@@ -511,7 +524,7 @@ int method_rule_text(const PreparedTool& tool, int i, wchar_t* text, int capacit
 }
 
 int method_account_text(const PreparedTool& tool, const wchar_t* line_break, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false, 0};
+    Writer w = {text, capacity, 0, false, 0, false};
     if (capacity < 1) return 0;
     text[0] = 0;
     if (tool.report_kind != REPORT_NONE) return 0;
@@ -531,8 +544,9 @@ int method_account_text(const PreparedTool& tool, const wchar_t* line_break, wch
     return finish(&w);
 }
 
-int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false, 0};
+int method_input_text(const PreparedTool& tool, int i, const wchar_t* option_break, wchar_t* text, int capacity) {
+    const InputDef& input = tool.inputs[i];
+    Writer w = {text, capacity, 0, false, 0, false};
     if (capacity < 1) return 0;
     text[0] = 0;
     put(&w, input.label);
@@ -542,6 +556,19 @@ int method_input_text(const InputDef& input, const wchar_t* option_break, wchar_
         put(&w, L"（勾选项，");
         put(&w, points);
         put(&w, L"）");
+        return finish(&w);
+    }
+    if (input.choice_count && *input.asked_when) {
+        put(&w, L"（下拉列表，选其一；仅当 ");
+        write_expression(tool, {input.asked_when, input.asked_when + strlen(input.asked_when)}, &w);
+        const InputChoice* stands = tool_choice_of(input, input.unasked_value);
+        put(&w, L" 时须选，否则记为“");
+        put(&w, stands ? stands->label : input.unasked_label);
+        put(&w, L"”）：");
+        for (int k = 0; k < input.choice_count; k++) {
+            put(&w, option_break);
+            put(&w, input.choices[k].label);
+        }
         return finish(&w);
     }
     if (input.choice_count) {

@@ -109,9 +109,10 @@ std::string level_name(int level) {
 // precision it takes; a list with its options, each on a line of its own
 // below it, indented under the item; a box with its points. A section's
 // title stands as an item of its own above its first input.
-std::string input_item(const InputDef& input) {
+std::string input_item(const PreparedTool& tool, int i) {
+    const InputDef& input = tool.inputs[i];
     static wchar_t item[4096];
-    method_input_text(input, L"\n        ", item, 4096);
+    method_input_text(tool, i, L"\n        ", item, 4096);
     if (*input.section) return "【" + utf8(input.section) + "】\n  · " + utf8(item);
     return utf8(item);
 }
@@ -228,7 +229,7 @@ int main(int argc, char** argv) {
     static_assert(VERDICT_LEVEL_COUNT == 4, "one @LEVEL_n@ and @MEANING_n@ mark per level");
     std::vector<List> lists = {{"@INPUT@", {}}, {"@OUTPUT@", {}}, {"@VERDICT@", {}}, {"@SET@", {}}};
     for (int i = 0; i < tool.input_count; i++) {
-        lists[0].items.push_back(input_item(tool.inputs[i]));
+        lists[0].items.push_back(input_item(tool, i));
         lists[3].items.push_back(set_item(tool.inputs[i]));
     }
     for (int i = 0; formulas && i < tool.output_count; i++)

@@ -157,13 +157,15 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
     }
 
     // "总分 11 分": the headline column with the output's label and unit.
+    // An empty column had no value (its verdict withheld it, or it failed):
+    // the band's words say what came of it, and no number stands for it.
     wchar_t headline[RESULT_LINE_CAPACITY] = L"";
-    if (tool.headline_output >= 0) {
+    wchar_t value[VALUE_TEXT_CAPACITY];
+    shown_value(fields[stamp + RECORD_HEADLINE_COLUMN], value, VALUE_TEXT_CAPACITY);
+    if (tool.headline_output >= 0 && value[0]) {
         const OutputDef& output = tool.outputs[tool.headline_output];
-        wchar_t value[VALUE_TEXT_CAPACITY];
-        shown_value(fields[stamp + RECORD_HEADLINE_COLUMN], value, VALUE_TEXT_CAPACITY);
         text_format_marked(headline, RESULT_LINE_CAPACITY, output.unit[0] ? L"%ls %ls %ls" : L"%ls %ls", output.label,
-                           value[0] ? value : L"--", output.unit);
+                           value, output.unit);
     }
     // The verdict's and the level's lines of the result field.
     field_value(fields[2 + n], field_bytes, FIELD_BYTES);

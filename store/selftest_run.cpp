@@ -4,6 +4,7 @@
 
 #include <math.h>
 #include <stdarg.h>
+#include <string.h>
 
 #include "calc/calc.h"
 #include "expr/expr.h"
@@ -41,10 +42,13 @@ void append_report_line(wchar_t* report, int capacity, const wchar_t* format, ..
 
 // One OUT line per output. Each formula is evaluated again on its own, with
 // every output value 0, so a formula that leans on another output's value is
-// checked by itself; a formula that fails shows "--". Returns the number of
+// checked by itself; a formula that fails shows "--", and one the verdict
+// withholds "不适用", which is no error. Then a WITHHELD line per rule that
+// may withhold an output: the output, when, and why, so a deployment sees
+// that the tool shows no value there by design. Returns the number of
 // formulas that failed.
-int append_out_lines(const PreparedTool& tool, const double* input_values, wchar_t* report,
-                     int capacity) {
+int append_out_lines(const PreparedTool& tool, const double* input_values, const Calculation& calculation,
+                     wchar_t* report, int capacity) {
     int errors = 0;
     for (int j = 0; j < tool.output_count; j++) {
         const OutputDef& output = tool.outputs[j];
@@ -52,9 +56,26 @@ int append_out_lines(const PreparedTool& tool, const double* input_values, wchar
         int failed = 0;
         double value = expr_evaluate(tool, output.formula, input_values, output_values, &failed);
         if (failed) errors++;
+        if (calculation.withheld[j] && !failed) {
+            append_report_line(report, capacity, L"OUT|%ls|不适用|", output.label);
+            continue;
+        }
         wchar_t value_text[VALUE_TEXT_CAPACITY];
         format_value(output.format, failed ? NAN : value, value_text, VALUE_TEXT_CAPACITY);
         append_report_line(report, capacity, L"OUT|%ls|%ls|%ls", output.label, value_text, output.unit);
+    }
+    for (int k = 0; k < tool.rule_count; k++) {
+        const RuleDef& rule = tool.rules[k];
+        // A condition is the language's ASCII text.
+        wchar_t condition[OUT_LINE_CAPACITY] = L"";
+        for (int c = 0; rule.condition && rule.condition[c] && c < OUT_LINE_CAPACITY - 1; c++) {
+            condition[c] = (wchar_t)(unsigned char)rule.condition[c];
+            condition[c + 1] = 0;
+        }
+        for (int j = 0; rule.withholds && j < tool.output_count; j++)
+            if (strcmp(tool.outputs[j].key, rule.withholds) == 0)
+                append_report_line(report, capacity, L"WITHHELD|%ls|%ls|%ls", tool.outputs[j].label, condition,
+                                   rule.withheld_reason ? rule.withheld_reason : L"");
     }
     return errors;
 }
@@ -95,7 +116,7 @@ int selftest_report(const PreparedTool& tool, wchar_t* report, int capacity) {
     if (tool.report_kind != REPORT_NONE) {
         text_append(report, capacity, L"OUT|报告文本|见 DETAIL|\r\n");
     } else {
-        errors += append_out_lines(tool, readable, report, capacity);
+        errors += append_out_lines(tool, readable, calculation, report, capacity);
     }
     text_append(report, capacity, L"VERDICT|");
     text_append(report, capacity, calculation.verdict);

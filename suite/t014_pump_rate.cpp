@@ -6,7 +6,8 @@
 // 1000 µg/kg/min loading (prescribing information); weights from the
 // smallest surviving newborn (212 g) to 350 kg; from a neonatal 0.01 mg
 // preparation to the largest premixed bags (esmolol 2.5 g); a 1 ml syringe
-// to a 1000 ml bag. A slip between µg and mg is left to the rate's warning.
+// to a 1000 ml bag. A slip between µg and mg is left to the rate's
+// warnings, above 100 ml/h and below the 0.1 ml/h a syringe pump delivers.
 static const InputDef inputs[] = {
     {.key = "dose", .label = L"医嘱剂量", .unit = L"µg/kg/min", .default_value = 5, .min = 0.001, .max = 1000, .decimals = 3},
     {.key = "weight", .label = L"体重", .unit = L"kg", .default_value = 60, .min = 0.2, .max = 350, .decimals = 2},
@@ -19,12 +20,15 @@ static const InputDef inputs[] = {
 static const OutputDef outputs[] = {
     {.key = "conc", .label = L"药液浓度", .unit = L"µg/ml", .formula = "drug_mg*1000/volume",
      .format = "f1"},
+    // Two decimals, as pumps set below 100 ml/h: a rate below 0.1 must not
+    // show as the 0.1 it rounds to.
     {.key = "rate", .label = L"泵速", .unit = L"ml/h", .formula = "dose*weight*60*volume/(drug_mg*1000)",
-     .format = "f1"},
+     .format = "f2"},
 };
 
 static const RuleDef rules[] = {
     {.condition = "rate >= 100", .level = 2, .message = L"泵速过快，请复核剂量单位与配制浓度"},
+    {.condition = "rate < 0.1", .level = 2, .message = L"泵速 <0.1 ml/h，微量泵难以准确输注，请复核剂量单位与配制浓度"},
     {.condition = "", .level = 0, .message = L"泵速计算完成"},
 };
 
@@ -39,7 +43,7 @@ static const ToolDef tool = {
     .inputs = inputs,
     .output_count = 2,
     .outputs = outputs,
-    .rule_count = 2,
+    .rule_count = 3,
     .rules = rules,
     .report_kind = REPORT_NONE,
     .headline = "rate",

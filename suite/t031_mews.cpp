@@ -48,8 +48,8 @@ static const OutputDef outputs[] = {
 // would read as routine. NEWS2 escalates a single red score the same way.
 static const RuleDef rules[] = {
     {.condition = "total >= 9", .level = 3, .message = L"MEWS ≥9 分：死亡风险高，立即通知医师抢救"},
-    {.condition = "total >= 5", .level = 2, .message = L"MEWS 5–8 分：潜在危重，立即通知医师床旁评估"},
-    {.condition = "sbp_score == 3 || pulse_score == 3 || rr_score == 3 || conscious_score == 3", .level = 2,
+    {.condition = "total >= 5", .level = 3, .message = L"MEWS 5–8 分：潜在危重，立即通知医师床旁评估"},
+    {.condition = "sbp_score == 3 || pulse_score == 3 || rr_score == 3 || conscious_score == 3", .level = 3,
      .message = L"单项 3 分：立即通知医师床旁评估"},
     {.condition = "total >= 4", .level = 1, .message = L"MEWS 4 分：加强观察，增加监测频次"},
     {.condition = "", .level = 0, .message = L"MEWS 0–3 分：常规监测"},

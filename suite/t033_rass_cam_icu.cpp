@@ -16,9 +16,9 @@ static const InputChoice rass[] = {
     {.label = L"-4 分：深度镇静，对声音无反应，身体刺激有动作或睁眼", .value = -4},
     {.label = L"-5 分：不可唤醒，对声音和身体刺激均无反应", .value = -5},
 };
-// A feature that could not be tested (at RASS -4 or -5, or a patient who
-// cannot take part) is recorded as not assessed, a value of its own, never
-// as "否". It is no score, so its option says no "分".
+// A feature that could not be tested (a patient who cannot take part) is
+// recorded as not assessed, a value of its own, never as "否". It is no
+// score, so its option says no "分".
 static const InputChoice feature[] = {
     {.label = L"0 分：否（阴性）", .value = 0},
     {.label = L"1 分：是（阳性）", .value = 1},
@@ -27,14 +27,19 @@ static const InputChoice feature[] = {
 
 // The features are lists rather than boxes: a list starts with nothing
 // chosen and must be answered, so a CAM-ICU not done never reads as
-// negative, as an unchecked box would. Feature 3, an altered level of
+// negative, as an unchecked box would. At RASS -4 and -5 they cannot be
+// tested (PADIS 2018): not asked, they are recorded as not assessed.
+// Feature 3, an altered level of
 // consciousness, is RASS other than 0 by definition, so it is not asked
 // (a separate answer could only contradict RASS).
 static const InputDef inputs[] = {
     {.key = "rass", .label = L"RASS 评分", .default_value = 0, .choices = rass, .choice_count = 10},
-    {.key = "acute_change", .label = L"特征 1：意识状态急性改变或 24 小时内波动", .default_value = 0, .choices = feature, .choice_count = 3},
-    {.key = "inattention", .label = L"特征 2：注意力障碍（字母试验错误 >2 个）", .default_value = 0, .choices = feature, .choice_count = 3},
-    {.key = "disorganized", .label = L"特征 4：思维紊乱（问题与指令错误 >1 个）", .default_value = 0, .choices = feature, .choice_count = 3},
+    {.key = "acute_change", .label = L"特征 1：意识状态急性改变或 24 小时内波动", .default_value = 0, .choices = feature, .choice_count = 3,
+     .asked_when = "rass >= -3", .unasked_value = 9},
+    {.key = "inattention", .label = L"特征 2：注意力障碍（字母试验错误 >2 个）", .default_value = 0, .choices = feature, .choice_count = 3,
+     .asked_when = "rass >= -3", .unasked_value = 9},
+    {.key = "disorganized", .label = L"特征 4：思维紊乱（问题与指令错误 >1 个）", .default_value = 0, .choices = feature, .choice_count = 3,
+     .asked_when = "rass >= -3", .unasked_value = 9},
 };
 
 static const OutputDef outputs[] = {
@@ -42,13 +47,13 @@ static const OutputDef outputs[] = {
 };
 
 // Delirium: features 1 and 2, and 3 or 4. At RASS -4 and -5 the features
-// cannot be tested, whatever was chosen. Otherwise a verdict is drawn only
+// are not asked. Otherwise a verdict is drawn only
 // from the features it rests on: negative once feature 1 or 2 is absent, or
 // at RASS 0 with feature 4 absent; a feature not assessed that either
 // verdict would need leaves the CAM-ICU not done, which severe agitation
 // outranks.
 static const RuleDef rules[] = {
-    {.condition = "rass <= -4", .level = 2, .message = L"深度镇静或昏迷（RASS ≤-4）：暂不能评估谵妄，稍后复评"},
+    {.condition = "rass <= -4", .level = 2, .message = L"深度镇静或昏迷（RASS ≤-4）：此镇静深度无法评估谵妄，每班复评"},
     {.condition = "acute_change == 1 && inattention == 1 && (rass != 0 || disorganized == 1)", .level = 3,
      .message = L"CAM-ICU 阳性：存在谵妄，立即报告医师"},
     {.condition = "rass >= 3", .level = 3, .message = L"重度躁动（RASS ≥+3）：立即报告医师，防意外拔管"},
@@ -64,7 +69,7 @@ static const ToolDef tool = {
     .summary = L"评估 ICU 患者镇静–躁动程度（RASS），并按 CAM-ICU 筛查谵妄",
     .category = L"重症医学",
     .basis = L"Sessler 等，Am J Respir Crit Care Med 2002（RASS）；Ely 等，JAMA 2001（CAM-ICU：特征 1 和 2，加 3 或 4 为阳性）；《中国成人 ICU 镇痛和镇静治疗指南》（2018）",
-    .caution = L"特征 3（意识水平改变）按 RASS 非 0 自动判定；RASS -4、-5 不能评估谵妄；未能检查的特征选“未评估”，结论有赖于该特征时不判定阴性或阳性；须经培训后按 CAM-ICU 流程逐项检查。",
+    .caution = L"特征 3（意识水平改变）按 RASS 非 0 自动判定；RASS -4、-5 不能评估谵妄，特征自动记为“未评估”，每班复评；其他未能检查的特征选“未评估”，结论有赖于该特征时不判定阴性或阳性；须经培训后按 CAM-ICU 流程逐项检查。",
     .input_count = 4,
     .inputs = inputs,
     .output_count = 1,

@@ -77,7 +77,7 @@ static const OutputDef outputs[] = {
 };
 
 static const RuleDef rules[] = {
-    {.condition = "total >= 15", .level = 2, .message = L"DVT 高风险（≥15 分）：报告医师，落实药物与机械预防"},
+    {.condition = "total >= 15", .level = 2, .message = L"DVT 高风险（≥15 分）：报告医师，无禁忌时药物联合机械预防"},
     {.condition = "total >= 11", .level = 2, .message = L"DVT 中风险（11–14 分）：评估出血风险，落实预防措施"},
     {.condition = "", .level = 0, .message = L"DVT 低风险（≤10 分）：早期活动，动态复评"},
 };

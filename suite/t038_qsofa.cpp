@@ -27,8 +27,8 @@ static const OutputDef outputs[] = {
 
 static const RuleDef rules[] = {
     {.condition = "total >= 2", .level = 3, .message = L"qSOFA ≥2 分：疑似脓毒症高危，立即通知医师"},
-    {.condition = "total >= 1", .level = 1, .message = L"qSOFA 1 分：密切观察，动态复评"},
-    {.condition = "", .level = 0, .message = L"qSOFA 0 分：继续观察"},
+    {.condition = "total >= 1", .level = 1, .message = L"qSOFA 1 分：不能排除脓毒症，结合 NEWS2 或 MEWS 判断，动态复评"},
+    {.condition = "", .level = 0, .message = L"qSOFA 0 分：不能排除脓毒症，结合 NEWS2 或 MEWS 判断"},
 };
 
 static const ToolDef tool = {
@@ -36,7 +36,7 @@ static const ToolDef tool = {
     .title = L"脓毒症快速筛查（qSOFA）",
     .summary = L"按呼吸频率、意识与收缩压快速筛查疑似感染患者的脓毒症高危",
     .category = L"重症医学",
-    .basis = L"Seymour 等，JAMA 2016（Sepsis-3，qSOFA）；《中国脓毒症/脓毒性休克急诊治疗指南（2018）》：≥2 分提示脓毒症高危",
+    .basis = L"Seymour 等，JAMA 2016（Sepsis-3，qSOFA）；《中国脓毒症/脓毒性休克急诊治疗指南（2018）》：≥2 分提示脓毒症高危；拯救脓毒症运动（SSC）指南 2021：不建议单用 qSOFA 筛查",
     .caution = L"仅用于疑似感染患者的快速筛查，不能据此诊断或排除脓毒症；阳性者须评估 SOFA 并按脓毒症流程处理。",
     .input_count = 3,
     .inputs = inputs,

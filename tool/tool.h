@@ -52,6 +52,16 @@ struct InputDef {
     // the window, a heading line in the guide and on paper. Absent: the input
     // continues the section above it, if any.
     const wchar_t* section = nullptr;
+    // A list asked only while `asked_when`, a condition on the inputs above
+    // it, holds (a swallow test's timing at grade 1 alone). While it does
+    // not, the list takes no answer: the window disables it, and it is
+    // calculated and recorded as `unasked_value`, shown as that value's
+    // option or, where no option has it, as `unasked_label` ("不适用").
+    // Once the condition holds again, the list starts with nothing chosen.
+    // Absent: always asked.
+    const char* asked_when = nullptr;
+    double unasked_value = 0;
+    const wchar_t* unasked_label = nullptr;
 };
 
 // One computed output. An absent `format` means "f2"; an absent or empty `unit`
@@ -65,10 +75,19 @@ struct OutputDef {
 };
 
 // One verdict rule. An empty (or absent) condition always holds.
+//
+// A rule that gives the verdict may withhold an output: where the rule says
+// the formula does not apply (no correction dose where the verdict says not
+// to dose), that output has no value. Its line reads "不适用：" and
+// `withheld_reason`, and no number of it is copied, printed, recorded or
+// sent. It is no failure: the inputs were sound, and the verdict stands.
+// The reason may name an input's value as {key} ("记为 E{eye} VT M{motor}").
 struct RuleDef {
     const char* condition = nullptr;
     int level = 0;
     const wchar_t* message = nullptr;
+    const char* withholds = nullptr;  // an output's key
+    const wchar_t* withheld_reason = nullptr;
 };
 
 // The report generators a tool can select instead of formulas and rules.
@@ -150,6 +169,10 @@ struct PreparedTool : ToolDef {
 };
 
 void tool_prepare(const ToolDef& described, PreparedTool* prepared);
+
+// The input whose key is the `length` characters at `name` (wide text, as
+// a command line or a reason holds it), or -1.
+int tool_input_of_key(const PreparedTool& tool, const wchar_t* name, int length);
 
 // The option of the list `input` whose value is `value`, or nullptr (also for
 // an input that is no list).

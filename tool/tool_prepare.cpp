@@ -46,6 +46,8 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
         record.label = present(input.label);
         record.unit = present(input.unit);
         record.section = present(input.section);
+        record.asked_when = present(input.asked_when);
+        record.unasked_label = present(input.unasked_label);
         record.choices = choice_count > 0 ? choices : nullptr;
         record.choice_count = choice_count;
     }
@@ -60,6 +62,16 @@ void tool_prepare(const ToolDef& described, PreparedTool* prepared) {
     for (int j = 0; j < p.output_count && described.headline && described.report_kind == REPORT_NONE; j++)
         if (strcmp(p.outputs[j].key, described.headline) == 0) p.headline_output = j;
     p.headline = present(described.headline);
+}
+
+int tool_input_of_key(const PreparedTool& tool, const wchar_t* name, int length) {
+    for (int i = 0; i < tool.input_count; i++) {
+        const char* key = tool.inputs[i].key;
+        int k = 0;
+        while (key[k] && k < length && (wchar_t)(unsigned char)key[k] == name[k]) k++;
+        if (!key[k] && k == length) return i;
+    }
+    return -1;
 }
 
 const InputChoice* tool_choice_of(const InputDef& input, double value) {

@@ -39,7 +39,9 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
         {9, true, 1, L"其余 → 按碳水系数计算完成（绿色，完成）"},
         {23, false, 0, L"呼吸频率评分 = 呼吸频率 ≤ 8 → 3；≤ 11 → 1；≤ 20 → 0；≤ 24 → 2；其余 → 3"},
         {38, false, 0, L"总分 = (呼吸频率 ≥ 22 → 1；其余 → 0) + (收缩压 ≤ 100 → 1；其余 → 0) + 意识状态"},
-        {10, false, 0, L"校正剂量 = 取 (当前血糖 − 目标血糖) ÷ 敏感系数 与 0 中较大者"},
+        {10, false, 0, L"校正剂量 = 向下取整(取 (当前血糖 − 目标血糖) ÷ 敏感系数 与 0 中较大者)"},
+        {10, true, 1, L"当前血糖 ≥ 33.3 → 血糖 ≥33.3 mmol/L：高血糖危象可能，立即通知医师，不按皮下校正剂量给药"
+                      L"（红色，需立即处理），校正剂量不适用、不计算"},
         {11, false, 1, L"体表面积 = √(身高 × 体重 ÷ 3600)"},
         {16, false, 1, L"每小时维持液量 = 4 × (取 体重 与 10 中较小者) + 2 × (取 (取 体重 − 10 与 0 中较大者) 与 10 中较小者)"
                        L" + (取 体重 − 20 与 0 中较大者)"},
@@ -47,7 +49,7 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
         {32, false, 0, L"饮水试验分级：取所选选项的级别"},
         {23, false, 2, L"给氧评分：取“给氧”所选选项的分值"},
         {32, true, 1, L"饮水试验分级 ≥ 3 级 → 异常（3–4 级）：吞咽障碍，报告医师进一步评估（橙色，需关注）"},
-        {32, true, 2, L"饮水试验分级 = 2 级 或 【1 级但用时超过 5 秒】 已勾选 → 可疑（1 级超过 5 秒或 2 级）：谨慎进食，"
+        {32, true, 2, L"饮水试验分级 = 2 级 或 饮完用时 = 超过 5 秒 → 可疑（1 级超过 5 秒或 2 级）：谨慎进食，"
                       L"进一步评估（黄色，提醒）"},
         {0, true, 0, L"引流管 未勾选 且 渗液 = 2 分：有（大量） → 复查（黄色，提醒）"},  // options that answer alike
         {33, true, 3, L"特征 1：意识状态急性改变或 24 小时内波动 ≠ 否 且 特征 2：注意力障碍（字母试验错误 >2 个） ≠ 否 且 "
@@ -67,8 +69,13 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
         else method_output_text(tool, c.index, text, 1024);
         EXPECT_STREQ(c.text, text) << c.id << " " << c.index;
     }
-    // A text longer than its room ends with the cut mark.
+    // A list asked on a condition says when, and what stands for it otherwise.
     PreparedTool tool;
+    tool_prepare(suite_tool(32), &tool);
+    wchar_t asked[256];
+    method_input_text(tool, 1, L" / ", asked, 256);
+    EXPECT_STREQ(L"饮完用时（下拉列表，选其一；仅当 饮水试验分级 = 1 级 时须选，否则记为“不适用”）： / 5 秒内 / 超过 5 秒", asked);
+    // A text longer than its room ends with the cut mark.
     tool_prepare(suite_tool(9), &tool);
     wchar_t text[8];
     EXPECT_EQ(7, method_output_text(tool, 0, text, 8));

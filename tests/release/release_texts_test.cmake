@@ -75,6 +75,7 @@ expect(fields_and_lists_typed GLYVANT "[fields]F\n[lists]L\n" "F\n")
 string(CONCAT gcs_inputs
        "  · 睁眼反应（下拉列表，选其一）：\n        4 分：自动睁眼\n        3 分：呼唤睁眼\n        2 分：刺痛睁眼\n        1 分：无睁眼\n"
        "  · 语言反应（下拉列表，选其一）：\n        5 分：回答正确\n        4 分：回答错乱\n        3 分：言语不当\n        2 分：言语难辨\n        1 分：不能发声\n"
+       "        T：气管插管或切开，不能评估\n"
        "  · 运动反应（下拉列表，选其一）：\n        6 分：遵嘱动作\n        5 分：刺痛定位\n        4 分：刺痛躲避\n        3 分：刺痛屈曲\n        2 分：刺痛伸直\n        1 分：无反应\n")
 expect(a_list_names_its_options GCS "  · @INPUT@\n" "${gcs_inputs}")
 expect(boxes_only BLEEDING "[fields]F\n[lists]L\n[boxes]B\n" "B\n")

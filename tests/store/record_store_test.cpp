@@ -181,13 +181,17 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
         {.key = "rr_score", .label = L"呼吸评分", .unit = L"分", .formula = "rr", .format = "int"},
         {.key = "total", .label = L"总分", .unit = L"分", .formula = "rr+hr", .format = "int"},
     };
+    // A headline the verdict withholds leaves its column empty, and the line
+    // names no number for it.
     const RuleDef rules[] = {
+        {.condition = "hr == 99", .level = 2, .message = L"不计总分：心率未测", .withholds = "total",
+         .withheld_reason = L"心率未测"},
         {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师"},
         {.condition = "total >= 3", .level = 1, .message = L"（3–6 分）：加强观察"},
         {.condition = "", .level = 0, .message = L"低风险"},
     };
     const Prepared scale({.id = 988, .title = L"早期预警", .input_count = 2, .inputs = items, .output_count = 2,
-                          .outputs = outputs, .rule_count = 3, .rules = rules, .headline = "total"});
+                          .outputs = outputs, .rule_count = 4, .rules = rules, .headline = "total"});
     wchar_t last[RECORD_LAST_CAPACITY];
     const LocalTime this_year = {2026, 12, 9, 8, 0, 0, 480}, next_year = {2027, 1, 1, 8, 0, 0, 480};
     const LocalTime assessed = {2026, 12, 8, 9, 12, 30, 480};
@@ -197,12 +201,16 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
         Patient patient;
         double values[2];
     };
-    const Save saves[] = {{a, {1, 1}}, {a, {3, 8}}, {b, {2, 2}}};
+    const Patient c = patient_of(L"2026009999", L"测试患者丙", L"");
+    const Save saves[] = {{a, {1, 1}}, {a, {3, 8}}, {b, {2, 2}}, {c, {2, 99}}};
     for (const Save& save : saves) {
         Calculation calculation;
         tool_calculate(scale, save.values, &calculation);
         ASSERT_EQ(RECORD_SAVED, record_save(scale, calculation, save.patient, where, RECORD_PATH_CAPACITY, nullptr, &assessed));
     }
+    const std::string rows = file_bytes(where);
+    EXPECT_NE(std::string::npos, rows.find("总分：不适用：心率未测"));
+    EXPECT_EQ("+08:00,\r\n", rows.substr(rows.size() - 9));  // the withheld headline's column is empty
     struct Seen {
         Patient patient;
         LocalTime now;
@@ -211,6 +219,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     const Seen seen[] = {
         {a, this_year, L"上次评估：12-08 09:12　总分 11 分　高风险　测试护士"},
         {b, next_year, L"上次评估：2026-12-08 09:12　总分 4 分　提醒"},
+        {c, this_year, L"上次评估：12-08 09:12　不计总分"},
     };
     for (const Seen& c : seen) {
         EXPECT_TRUE(record_last_assessment(scale, c.patient, c.now, last, RECORD_LAST_CAPACITY));

@@ -7,6 +7,7 @@
 
 #include <math.h>
 #include <stdlib.h>
+#include <wchar.h>
 
 #include <sstream>
 #include <string>
@@ -48,8 +49,9 @@ const wchar_t NRS_AT_RISK[] = L"有营养风险（≥3 分）：请营养科会�
 const wchar_t NRS_NO_RISK[] = L"暂无营养风险（<3 分）：住院期间每周复筛";
 const wchar_t NRS_ADULT[] = L"本量表适用于 18 岁及以上成人";
 const wchar_t PADUA_HIGH[] = L"VTE 高危（≥4 分）：无禁忌时建议药物预防";
-const wchar_t NEWS_HIGH[] = L"高风险（≥7 分）：立即通知医师紧急评估";
-const wchar_t NEWS_MEDIUM[] = L"中风险（5–6 分）：立即通知医师床旁评估";
+const wchar_t NEWS_HIGH[] = L"高风险（≥7 分）：立即通知医师紧急评估，持续监测生命体征";
+const wchar_t NEWS_MEDIUM[] = L"中风险（5–6 分）：立即通知医师床旁评估，至少每小时监测";
+const wchar_t NEWS_LOW[] = L"低风险（1–4 分）：通知责任护士评估，每 4–6 小时监测";
 
 // A total or score of this value: a value outside its input's limits made
 // it "--", and the calculation failed.
@@ -131,14 +133,18 @@ const Row rows[] = {
     // values in the order rr, spo2, oxygen, sbp, pulse, conscious, temp.
     // Suspected sepsis, RR 24, SpO2 93 on air, BP 95, pulse 115, 38.6 ℃:
     // 2 + 2 + 2 + 2 + 1 = 9. Then the aggregate at 7, 6, 5 and 4, new
-    // confusion alone (3), and near arrest: SpO2 45, BP 30, pulse 15 (3 + 3 + 3).
+    // confusion alone (3), 1 and 0, and near arrest: SpO2 45, BP 30, pulse 15
+    // (3 + 3 + 3). Each band gives chart 4's least monitoring, and a call to
+    // the doctor now is the red level.
     {t023::tool_builtin, {24, 93, 0, 95, 115, 0, 38.6}, 9, 3, NEWS_HIGH},
     {t023::tool_builtin, {16, 45, 0, 30, 15, 0, 36.8}, 9, 3, NEWS_HIGH},
     {t023::tool_builtin, {25, 93, 2, 120, 75, 0, 36.8}, 7, 3, NEWS_HIGH},
-    {t023::tool_builtin, {22, 94, 2, 120, 95, 0, 36.8}, 6, 2, NEWS_MEDIUM},
-    {t023::tool_builtin, {22, 95, 0, 105, 95, 0, 37.5}, 5, 2, NEWS_MEDIUM},
-    {t023::tool_builtin, {21, 97, 0, 120, 91, 0, 38.5}, 4, 1, L"低风险（1–4 分）：通知责任护士评估，增加监测"},
-    {t023::tool_builtin, {16, 97, 0, 120, 75, 3, 36.8}, 3, 2, L"单项 3 分（低–中风险）：立即通知医师床旁评估"},
+    {t023::tool_builtin, {22, 94, 2, 120, 95, 0, 36.8}, 6, 3, NEWS_MEDIUM},
+    {t023::tool_builtin, {22, 95, 0, 105, 95, 0, 37.5}, 5, 3, NEWS_MEDIUM},
+    {t023::tool_builtin, {21, 97, 0, 120, 91, 0, 38.5}, 4, 1, NEWS_LOW},
+    {t023::tool_builtin, {16, 97, 0, 120, 75, 3, 36.8}, 3, 3, L"单项 3 分（低–中风险）：立即通知医师床旁评估，至少每小时监测"},
+    {t023::tool_builtin, {16, 97, 0, 120, 75, 0, 38.5}, 1, 1, NEWS_LOW},
+    {t023::tool_builtin, {16, 97, 0, 120, 75, 0, 36.8}, 0, 0, L"0 分：常规监测，至少每 12 小时 1 次"},
 };
 
 TEST(AssessmentScales, WorkedExamplesAndBandEdges) {
@@ -184,16 +190,16 @@ const wchar_t CAM_CALM[] = L"CAM-ICU 阴性，RASS 0：清醒平静";
 const wchar_t CAM_POSITIVE[] = L"CAM-ICU 阳性：存在谵妄，立即报告医师";
 const wchar_t CAM_NEGATIVE[] = L"CAM-ICU 阴性；RASS 非 0，按镇静目标复评";
 const wchar_t CAM_NOT_DONE[] = L"CAM-ICU 未完成：请评估特征 1、2 及 3 或 4";
-const wchar_t RASS_DEEP[] = L"深度镇静或昏迷（RASS ≤-4）：暂不能评估谵妄，稍后复评";
+const wchar_t RASS_DEEP[] = L"深度镇静或昏迷（RASS ≤-4）：此镇静深度无法评估谵妄，每班复评";
 const wchar_t RASS_AGITATED[] = L"重度躁动（RASS ≥+3）：立即报告医师，防意外拔管";
 const wchar_t HUMPTY_HIGH[] = L"跌倒高危（≥12 分）：落实防跌倒措施，悬挂警示标识";
 const wchar_t PEWS_ROUTINE[] = L"PEWS 0–2 分：常规观察";
 const wchar_t PEWS_CALL[] = L"PEWS ≥5 分或单项 3 分：立即通知医师床旁评估";
 const wchar_t AUTAR_MODERATE[] = L"DVT 中风险（11–14 分）：评估出血风险，落实预防措施";
-const wchar_t AUTAR_HIGH[] = L"DVT 高风险（≥15 分）：报告医师，落实药物与机械预防";
+const wchar_t AUTAR_HIGH[] = L"DVT 高风险（≥15 分）：报告医师，无禁忌时药物联合机械预防";
 const wchar_t NORTON_HIGH[] = L"高度危险（<12 分）：立即落实压力性损伤预防措施";
 const wchar_t NORTON_MODERATE[] = L"中度危险（12–14 分）：采取预防措施，定时翻身减压";
-const wchar_t QSOFA_1[] = L"qSOFA 1 分：密切观察，动态复评";
+const wchar_t QSOFA_1[] = L"qSOFA 1 分：不能排除脓毒症，结合 NEWS2 或 MEWS 判断，动态复评";
 const wchar_t QSOFA_2[] = L"qSOFA ≥2 分：疑似脓毒症高危，立即通知医师";
 const wchar_t WATERLOW_NONE[] = L"无明显风险（<10 分）：定期复评";
 const wchar_t WATERLOW_NUTRITION[] = L"营养筛查 >2 分：请营养评估与干预";
@@ -234,11 +240,15 @@ const Case cases[] = {
     {24, "age=1 factor_v_leiden", 4, 2, CAPRINI_MODERATE},
     {24, "arthroplasty", 5, 2, CAPRINI_HIGH},
     {24, "all", 85, 2, CAPRINI_HIGH},
-    // Surgical bleeding risk: any one factor; a spinal planned 8 h from now is the neuraxial box.
+    // Surgical bleeding risk: any one factor; a spinal planned 8 h from now,
+    // or an epidural catheter due out, is the neuraxial box; ACCP's acute
+    // stroke and previous major bleed each alone.
     {25, "", 0, 0, L"未见出血高危因素：按 VTE 风险选择预防措施"},
     {25, "neuraxial", 1, 2, SURGICAL_BLEEDING},
+    {25, "acute_stroke", 1, 2, SURGICAL_BLEEDING},
+    {25, "major_bleeding_history", 1, 2, SURGICAL_BLEEDING},
     {25, "critical_site_surgery", 1, 2, SURGICAL_BLEEDING},
-    {25, "all", 16, 2, SURGICAL_BLEEDING},
+    {25, "all", 18, 2, SURGICAL_BLEEDING},
     // Medical bleeding risk (Decousus 2011): one major factor, or three
     // others; a man of 86 in the ICU has three.
     {26, "", 0, 0, MEDICAL_NO_BLEEDING},
@@ -285,25 +295,26 @@ const Case cases[] = {
     {31, "sbp=100 pulse=100 rr=20", 2, 0, MEWS_ROUTINE},
     {31, "sbp=101 pulse=101 rr=21", 3, 0, MEWS_ROUTINE},
     {31, "sbp=199 pulse=110 rr=29", 3, 0, MEWS_ROUTINE},
-    {31, "sbp=200 pulse=111 rr=30", 7, 2, MEWS_DOCTOR},
+    {31, "sbp=200 pulse=111 rr=30", 7, 3, MEWS_DOCTOR},
     {31, "pulse=129", 2, 0, MEWS_ROUTINE},
-    {31, "pulse=130", 3, 2, MEWS_SINGLE_3},
-    {31, "sbp=70", 3, 2, MEWS_SINGLE_3},
-    {31, "rr=30", 3, 2, MEWS_SINGLE_3},
-    {31, "conscious=3", 3, 2, MEWS_SINGLE_3},
-    {31, "sbp=70 rr=15", 4, 2, MEWS_SINGLE_3},
-    {31, "rr=30 temp=38.5", 5, 2, MEWS_DOCTOR},
-    {31, "rr=21 temp=38.5 conscious=1", 5, 2, MEWS_DOCTOR},
-    {31, "sbp=80 pulse=111 rr=21 temp=38.5", 8, 2, MEWS_DOCTOR},
-    {31, "sbp=20 pulse=10", 5, 2, MEWS_DOCTOR},
+    {31, "pulse=130", 3, 3, MEWS_SINGLE_3},
+    {31, "sbp=70", 3, 3, MEWS_SINGLE_3},
+    {31, "rr=30", 3, 3, MEWS_SINGLE_3},
+    {31, "conscious=3", 3, 3, MEWS_SINGLE_3},
+    {31, "sbp=70 rr=15", 4, 3, MEWS_SINGLE_3},
+    {31, "rr=30 temp=38.5", 5, 3, MEWS_DOCTOR},
+    {31, "rr=21 temp=38.5 conscious=1", 5, 3, MEWS_DOCTOR},
+    {31, "sbp=80 pulse=111 rr=21 temp=38.5", 8, 3, MEWS_DOCTOR},
+    {31, "sbp=20 pulse=10", 5, 3, MEWS_DOCTOR},
     {31, "sbp=19", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
     {31, "temp=36.85", NO_TOTAL, CALC_FAILURE_LEVEL, CALC_FALLBACK_VERDICT},
-    // Water swallowing test: grade 1 in 5 seconds is normal, the slow box
-    // makes grade 1 suspect and changes nothing from grade 3.
-    {32, "slow", 1, 1, SWALLOW_SUSPECT},
+    // Water swallowing test: grade 1 in 5 seconds is normal, over 5 seconds
+    // suspect; from grade 2 the timing is not asked, whatever was passed.
+    {32, "", 1, 0, L"正常（1 级，5 秒内）：可经口进食"},
+    {32, "timing=1", 1, 1, SWALLOW_SUSPECT},
     {32, "grade=2", 2, 1, SWALLOW_SUSPECT},
     {32, "grade=3", 3, 2, SWALLOW_IMPAIRED},
-    {32, "grade=3 slow", 3, 2, SWALLOW_IMPAIRED},
+    {32, "grade=3 timing=1", 3, 2, SWALLOW_IMPAIRED},
     {32, "grade=4", 4, 2, SWALLOW_IMPAIRED},
     {32, "grade=5", 5, 3, L"异常（5 级）：严重吞咽障碍，暂禁经口进食并报告"},
     // RASS (Sessler 2002) and CAM-ICU (Ely 2001): features 1 and 2, and 3
@@ -365,7 +376,7 @@ const Case cases[] = {
     {37, "physical=1 mental=1 activity=1 mobility=1 incontinence=1", 5, 3, NORTON_HIGH},
     // qSOFA (Seymour 2016): RR 21|22 and SBP 101|100 one at a time, altered
     // mentation, two and three criteria, SBP 20 (the lowest taken) and values beyond the limits.
-    {38, "rr=21 sbp=101", 0, 0, L"qSOFA 0 分：继续观察"},
+    {38, "rr=21 sbp=101", 0, 0, L"qSOFA 0 分：不能排除脓毒症，结合 NEWS2 或 MEWS 判断"},
     {38, "rr=22", 1, 1, QSOFA_1},
     {38, "sbp=100", 1, 1, QSOFA_1},
     {38, "mental=1", 1, 1, QSOFA_1},
@@ -448,11 +459,51 @@ TEST(AssessmentScales, BoxesAndLongFormsWorkedByHand) {
     }
 }
 
+// Inputs asked only when they apply: the swallow test's timing at grade 1
+// (unanswered, the result is refused), the CAM-ICU features from RASS -3
+// up. Not asked, whatever was passed is recorded as the tool's value and
+// named so in the result.
+TEST(AssessmentScales, InputsAskedOnlyWhenTheyApply) {
+    struct Asked {
+        int id;
+        double values[4];
+        const wchar_t* choices;  // the result's lines of what was chosen
+        double recorded[4];
+        const wchar_t* verdict;
+    };
+    const Asked cases[] = {
+        {32, {1, NAN}, L"饮水试验分级：1 级：一次喝完，无呛咳\r\n饮完用时：--\r\n", {1, NAN}, CALC_FALLBACK_VERDICT},
+        {32, {1, 9}, L"饮水试验分级：1 级：一次喝完，无呛咳\r\n饮完用时：--\r\n", {1, 9}, CALC_FALLBACK_VERDICT},
+        {32, {1, 0}, L"饮水试验分级：1 级：一次喝完，无呛咳\r\n饮完用时：5 秒内\r\n", {1, 0}, L"正常（1 级，5 秒内）：可经口进食"},
+        {32, {1, 1}, L"饮水试验分级：1 级：一次喝完，无呛咳\r\n饮完用时：超过 5 秒\r\n", {1, 1}, SWALLOW_SUSPECT},
+        {32, {2, 0}, L"饮水试验分级：2 级：分 2 次以上喝完，无呛咳\r\n饮完用时：不适用\r\n", {2, 9}, SWALLOW_SUSPECT},
+        {32, {4, NAN}, L"饮水试验分级：4 级：分 2 次以上喝完，有呛咳\r\n饮完用时：不适用\r\n", {4, 9}, SWALLOW_IMPAIRED},
+        {33, {-5, 1, 1, 1}, L"RASS 评分：-5 分：不可唤醒，对声音和身体刺激均无反应\r\n特征 1：意识状态急性改变或 24 小时内波动：未评估\r\n"
+                            L"特征 2：注意力障碍（字母试验错误 >2 个）：未评估\r\n特征 4：思维紊乱（问题与指令错误 >1 个）：未评估\r\n",
+         {-5, 9, 9, 9}, RASS_DEEP},
+        {33, {-4, NAN, NAN, NAN}, nullptr, {-4, 9, 9, 9}, RASS_DEEP},
+        {33, {-3, 9, 1, 1}, nullptr, {-3, 9, 1, 1}, CAM_NOT_DONE},
+        {33, {-3, 1, 1, 0}, nullptr, {-3, 1, 1, 0}, CAM_POSITIVE},
+    };
+    for (const Asked& row : cases) {
+        const ToolDef* tool = suite_tool(row.id);
+        static Calculation c;
+        tool_calculate(*tool, row.values, &c);
+        if (row.choices) {
+            EXPECT_EQ(0, wcsncmp(row.choices, c.text, wcslen(row.choices))) << row.id << " " << row.values[0];
+        }
+        for (int i = 0; i < tool->input_count; i++)
+            EXPECT_TRUE(row.recorded[i] == c.inputs[i] || (isnan(row.recorded[i]) && isnan(c.inputs[i])))
+                << row.id << " " << row.values[0] << " input " << i;
+        EXPECT_STREQ(row.verdict, c.verdict) << row.id << " " << row.values[0];
+    }
+}
+
 // NEWS2, one vital sign at a time with the others at their 0-point
 // defaults: at both ends of every band of RCP chart 1 and beyond each
 // sign's limits, the sign's score (each score output stands at its sign's
 // index) and the level it alone gives: 1 or 2 points low risk, 3 the single
-// red score; a value outside the limits, or more precise than the chart
+// red score, which calls the doctor now; a value outside the limits, or more precise than the chart
 // records, scores nothing and gives no verdict.
 enum Vital { RR, SPO2, OXYGEN, SBP, PULSE, CONSCIOUS, TEMP };
 struct VitalCase {
@@ -462,18 +513,18 @@ struct VitalCase {
 };
 constexpr int NONE = OUT_OF_LIMITS, FAILED = CALC_FAILURE_LEVEL;
 const VitalCase vital_cases[] = {
-    {RR, 0, NONE, FAILED}, {RR, 1, 3, 2}, {RR, 8, 3, 2}, {RR, 8.5, NONE, FAILED}, {RR, 9, 1, 1}, {RR, 11, 1, 1},
-    {RR, 12, 0, 0}, {RR, 20, 0, 0}, {RR, 21, 2, 1}, {RR, 24, 2, 1}, {RR, 25, 3, 2}, {RR, 81, NONE, FAILED},
-    {SPO2, 19, NONE, FAILED}, {SPO2, 20, 3, 2}, {SPO2, 91, 3, 2}, {SPO2, 92, 2, 1}, {SPO2, 93, 2, 1},
+    {RR, 0, NONE, FAILED}, {RR, 1, 3, 3}, {RR, 8, 3, 3}, {RR, 8.5, NONE, FAILED}, {RR, 9, 1, 1}, {RR, 11, 1, 1},
+    {RR, 12, 0, 0}, {RR, 20, 0, 0}, {RR, 21, 2, 1}, {RR, 24, 2, 1}, {RR, 25, 3, 3}, {RR, 81, NONE, FAILED},
+    {SPO2, 19, NONE, FAILED}, {SPO2, 20, 3, 3}, {SPO2, 91, 3, 3}, {SPO2, 92, 2, 1}, {SPO2, 93, 2, 1},
     {SPO2, 94, 1, 1}, {SPO2, 95, 1, 1}, {SPO2, 96, 0, 0}, {SPO2, 100, 0, 0}, {SPO2, 101, NONE, FAILED},
-    {OXYGEN, 2, 2, 1}, {CONSCIOUS, 3, 3, 2},
-    {SBP, 19, NONE, FAILED}, {SBP, 20, 3, 2}, {SBP, 90, 3, 2}, {SBP, 91, 2, 1}, {SBP, 100, 2, 1}, {SBP, 101, 1, 1},
-    {SBP, 110, 1, 1}, {SBP, 111, 0, 0}, {SBP, 219, 0, 0}, {SBP, 220, 3, 2}, {SBP, 300, 3, 2},
+    {OXYGEN, 2, 2, 1}, {CONSCIOUS, 3, 3, 3},
+    {SBP, 19, NONE, FAILED}, {SBP, 20, 3, 3}, {SBP, 90, 3, 3}, {SBP, 91, 2, 1}, {SBP, 100, 2, 1}, {SBP, 101, 1, 1},
+    {SBP, 110, 1, 1}, {SBP, 111, 0, 0}, {SBP, 219, 0, 0}, {SBP, 220, 3, 3}, {SBP, 300, 3, 3},
     {SBP, 301, NONE, FAILED},
-    {PULSE, 9, NONE, FAILED}, {PULSE, 10, 3, 2}, {PULSE, 40, 3, 2}, {PULSE, 41, 1, 1}, {PULSE, 50, 1, 1},
+    {PULSE, 9, NONE, FAILED}, {PULSE, 10, 3, 3}, {PULSE, 40, 3, 3}, {PULSE, 41, 1, 1}, {PULSE, 50, 1, 1},
     {PULSE, 51, 0, 0}, {PULSE, 90, 0, 0}, {PULSE, 91, 1, 1}, {PULSE, 110, 1, 1}, {PULSE, 111, 2, 1},
-    {PULSE, 130, 2, 1}, {PULSE, 131, 3, 2}, {PULSE, 301, NONE, FAILED},
-    {TEMP, 24.9, NONE, FAILED}, {TEMP, 25, 3, 2}, {TEMP, 35.0, 3, 2}, {TEMP, 35.05, NONE, FAILED},
+    {PULSE, 130, 2, 1}, {PULSE, 131, 3, 3}, {PULSE, 301, NONE, FAILED},
+    {TEMP, 24.9, NONE, FAILED}, {TEMP, 25, 3, 3}, {TEMP, 35.0, 3, 3}, {TEMP, 35.05, NONE, FAILED},
     {TEMP, 35.1, 1, 1}, {TEMP, 36.0, 1, 1}, {TEMP, 36.1, 0, 0}, {TEMP, 38.0, 0, 0}, {TEMP, 38.1, 1, 1},
     {TEMP, 39.0, 1, 1}, {TEMP, 39.1, 2, 1}, {TEMP, 45, 2, 1}, {TEMP, 45.1, NONE, FAILED},
 };

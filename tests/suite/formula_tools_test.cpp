@@ -8,6 +8,7 @@
 #include <math.h>
 
 #include "calc/calc.h"
+#include "store/store.h"
 #include "suite/catalogue.h"
 
 namespace t010 {
@@ -38,12 +39,16 @@ namespace t017 {
 namespace {
 
 const wchar_t INSULIN_DONE[] = L"按敏感系数计算完成";
+const wchar_t INSULIN_LOW[] = L"低血糖：不使用校正剂量，按低血糖流程处理";
+const wchar_t INSULIN_CRISIS[] = L"血糖 ≥33.3 mmol/L：高血糖危象可能，立即通知医师，不按皮下校正剂量给药";
+const wchar_t INSULIN_CRISIS_LINE[] = L"校正剂量：不适用：血糖 ≥33.3 mmol/L，高血糖危象按医嘱静脉胰岛素治疗\r\n";
 const wchar_t BMI_NORMAL[] = L"体重正常（BMI 18.5–23.9）";
 const wchar_t BMI_OVERWEIGHT[] = L"超重（BMI 24–27.9）";
 const wchar_t CRCL_DONE[] = L"肌酐清除率估算完成";
 const wchar_t CRCL_FAILURE[] = L"肾衰竭范围（<15 ml/min）：多数经肾排泄药物须避免或大幅减量";
 const wchar_t DRIP_DONE[] = L"滴速计算完成";
 const wchar_t PUMP_FAST[] = L"泵速过快，请复核剂量单位与配制浓度";
+const wchar_t PUMP_SLOW[] = L"泵速 <0.1 ml/h，微量泵难以准确输注，请复核剂量单位与配制浓度";
 const wchar_t KCL_WITHIN[] = L"浓度与速度在常规范围内";
 const wchar_t KCL_MONITOR[] = L"补钾速度超过 0.75 g/h，须心电监护";
 const wchar_t FLUIDS_DONE[] = L"按 Holliday-Segar 法计算完成";
@@ -61,22 +66,26 @@ struct Row {
 };
 
 const Row rows[] = {
-    // Correction dose = (glucose - target) / sensitivity: HSCNI CHOICE
-    // programme, (14 - 8) / 2 = 3 units. The rest by hand; 16.1 - 6.1 at 1 is
-    // exactly the 10 U limit, which binary arithmetic, 10.000000000000002,
-    // would put past it.
-    {t010::tool_builtin, {14, 8, 2}, L"校正剂量：3.0 U\r\n", 0, INSULIN_DONE},
-    {t010::tool_builtin, {3.8, 7, 2}, L"校正剂量：0.0 U\r\n", 3, L"低血糖：不使用校正剂量，按低血糖流程处理"},
-    {t010::tool_builtin, {3.9, 7, 2}, L"校正剂量：0.0 U\r\n", 0, INSULIN_DONE},
+    // Correction dose = (glucose - target) / sensitivity, rounded down to
+    // whole units: HSCNI CHOICE programme, (14 - 8) / 2 = 3 units. The rest
+    // by hand; 16.1 - 6.1 at 1 is exactly the 10 U limit, which binary
+    // arithmetic, 10.000000000000002, would put past it, and 7.3 - 7 at 0.1
+    // exactly 3, which it puts just below.
+    {t010::tool_builtin, {14, 8, 2}, L"校正剂量：3 U\r\n", 0, INSULIN_DONE},
+    {t010::tool_builtin, {7.3, 7, 0.1}, L"校正剂量：3 U\r\n", 0, INSULIN_DONE},
+    {t010::tool_builtin, {3.8, 7, 2}, L"校正剂量：不适用：血糖 <3.9 mmol/L，按低血糖流程处理\r\n", 3, INSULIN_LOW},
+    {t010::tool_builtin, {3.9, 7, 2}, L"校正剂量：0 U\r\n", 0, INSULIN_DONE},
     {t010::tool_builtin, {12, 7, 0}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
-    {t010::tool_builtin, {16.1, 6.1, 1}, L"校正剂量：10.0 U\r\n", 0, INSULIN_DONE},
-    {t010::tool_builtin, {20, 6, 1}, L"校正剂量：14.0 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
-    {t010::tool_builtin, {16.7, 5, 3}, L"校正剂量：3.9 U\r\n", 2, L"血糖明显升高，注意排查酮症"},
+    {t010::tool_builtin, {16.1, 6.1, 1}, L"校正剂量：10 U\r\n", 0, INSULIN_DONE},
+    {t010::tool_builtin, {20, 6, 1}, L"校正剂量：14 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
+    {t010::tool_builtin, {16.7, 5, 3}, L"校正剂量：3 U\r\n", 2, L"血糖明显升高，注意排查酮症"},
     {t010::tool_builtin, {12, 0, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
     {t010::tool_builtin, {180, 7, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},  // mg/dL
-    // A laboratory glucose above 33.3 (HHS at 45) calls the doctor, not a dose.
-    {t010::tool_builtin, {33.3, 7, 1}, L"校正剂量：26.3 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
-    {t010::tool_builtin, {45, 7, 2}, L"校正剂量：19.0 U\r\n", 3, L"血糖 >33.3 mmol/L：高血糖危象可能，立即通知医师，不按皮下校正剂量给药"},
+    // The meter's ceiling, 33.3 ("HI" above), and a laboratory glucose above
+    // it (HHS at 45) call the doctor, never a subcutaneous dose.
+    {t010::tool_builtin, {33.2, 7, 2}, L"校正剂量：13 U\r\n", 2, L"校正剂量较大，请复核血糖与敏感系数"},
+    {t010::tool_builtin, {33.3, 7, 1}, INSULIN_CRISIS_LINE, 3, INSULIN_CRISIS},
+    {t010::tool_builtin, {45, 7, 2}, INSULIN_CRISIS_LINE, 3, INSULIN_CRISIS},
     {t010::tool_builtin, {150.1, 7, 2}, L"校正剂量：-- U\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 
     // BMI: 170 cm, 68 kg gives 23.5 (Chinese adult cut-off guide, 2003, as
@@ -125,12 +134,15 @@ const Row rows[] = {
 
     // ml/h = dose x weight x 60 / concentration: weight x 3 mg made up to
     // 50 ml runs 1 ml/h per µg/kg/min (60 kg at 5 gives 5 ml/h); dopamine
-    // 400 mg in 250 ml, 70 kg at 5 gives 13.1 ml/h, and in 500 ml at 20
+    // 400 mg in 250 ml, 70 kg at 5 gives 13.125 ml/h (13.12, the half to
+    // even, as the value prints), and in 500 ml at 20
     // gives 105 ml/h.
-    {t014::tool_builtin, {5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：5.0 ml/h\r\n", 0, L"泵速计算完成"},
-    {t014::tool_builtin, {5, 70, 400, 250}, L"药液浓度：1600.0 µg/ml\r\n泵速：13.1 ml/h\r\n", 0, L"泵速计算完成"},
-    {t014::tool_builtin, {20, 70, 400, 500}, L"药液浓度：800.0 µg/ml\r\n泵速：105.0 ml/h\r\n", 2, PUMP_FAST},
-    {t014::tool_builtin, {20, 100, 60, 50}, L"药液浓度：1200.0 µg/ml\r\n泵速：100.0 ml/h\r\n", 2, PUMP_FAST},
+    {t014::tool_builtin, {5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：5.00 ml/h\r\n", 0, L"泵速计算完成"},
+    {t014::tool_builtin, {5, 70, 400, 250}, L"药液浓度：1600.0 µg/ml\r\n泵速：13.12 ml/h\r\n", 0, L"泵速计算完成"},
+    {t014::tool_builtin, {20, 70, 400, 500}, L"药液浓度：800.0 µg/ml\r\n泵速：105.00 ml/h\r\n", 2, PUMP_FAST},
+    {t014::tool_builtin, {20, 100, 60, 50}, L"药液浓度：1200.0 µg/ml\r\n泵速：100.00 ml/h\r\n", 2, PUMP_FAST},
+    // Below the 0.1 ml/h a pump delivers, as a mg dose typed as µg gives.
+    {t014::tool_builtin, {0.05, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：0.05 ml/h\r\n", 2, PUMP_SLOW},
     {t014::tool_builtin, {5, 60, 0, 50}, L"药液浓度：-- µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
     {t014::tool_builtin, {-5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED,
      REFUSED},
@@ -174,6 +186,8 @@ const Row rows[] = {
     {t017::tool_builtin, {2, 2, 4}, L"睁眼反应：2 分：刺痛睁眼\r\n语言反应：2 分：言语难辨\r\n运动反应：4 分：刺痛躲避\r\nGCS 总分：8 分\r\n", 3, L"重度意识障碍（≤8 分）：注意气道保护"},
     {t017::tool_builtin, {3, 4, 5}, L"睁眼反应：3 分：呼唤睁眼\r\n语言反应：4 分：回答错乱\r\n运动反应：5 分：刺痛定位\r\nGCS 总分：12 分\r\n", 2, L"中度意识障碍（9–12 分）"},
     {t017::tool_builtin, {4, 4, 6}, L"睁眼反应：4 分：自动睁眼\r\n语言反应：4 分：回答错乱\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：14 分\r\n", 1, L"轻度意识障碍（13–14 分）"},
+    // Intubated: E and M with "VT", no total, no band.
+    {t017::tool_builtin, {4, 9, 6}, L"睁眼反应：4 分：自动睁眼\r\n语言反应：T：气管插管或切开，不能评估\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：不适用：语言反应不能评估，记为 E4 VT M6\r\n", 2, L"语言反应 T（气管插管或切开）：不计总分、不分级，按 E、M 分与 VT 记录"},
     {t017::tool_builtin, {0, 5, 6}, L"睁眼反应：--\r\n语言反应：5 分：回答正确\r\n运动反应：6 分：遵嘱动作\r\nGCS 总分：-- 分\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
 };
 
@@ -188,6 +202,16 @@ TEST(FormulaTools, WorkedExamplesBandEdgesAndLimits) {
         EXPECT_STREQ(row.result, c.text) << inputs;
         EXPECT_EQ(row.level, c.level) << inputs;
         EXPECT_STREQ(row.verdict, c.verdict) << inputs;
+        // A withheld value reaches no record: its headline column is empty.
+        PreparedTool prepared;
+        tool_prepare(tool, &prepared);
+        wchar_t headline[VALUE_TEXT_CAPACITY];
+        bool recorded = record_headline_value(prepared, c, headline, VALUE_TEXT_CAPACITY);
+        if (wcsstr(row.result, L"不适用")) {
+            EXPECT_FALSE(recorded) << inputs;
+        } else if (row.verdict != REFUSED) {
+            EXPECT_TRUE(recorded) << inputs;
+        }
     }
 }
 
