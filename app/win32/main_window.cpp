@@ -183,6 +183,8 @@ void main_window_rescale(int dpi, const RECT& outer) {
     static Shown shown;
     const bool choices_made = !s.choices_pending;
     keep_shown(&shown);
+    InputAsked asked[TOOL_MAX_INPUTS];
+    for (int i = 0; i < TOOL_MAX_INPUTS; i++) asked[i] = s.input_asked[i];
     while (HWND child = GetWindow(s.main_window, GW_CHILD)) DestroyWindow(child);
     for (HWND& control : s.input_controls) control = nullptr;
     s.dpi = dpi;
@@ -192,6 +194,8 @@ void main_window_rescale(int dpi, const RECT& outer) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     create_child_controls(s.main_window);
     if (choices_made) create_pending_choices();
+    for (int i = 0; choices_made && i < s.tool.input_count; i++)
+        if (*s.tool.inputs[i].asked_when && s.tool.inputs[i].choice_count) set_asked_input(i, asked[i]);
     show_again(shown);
     InvalidateRect(s.main_window, nullptr, FALSE);
 }

@@ -87,6 +87,10 @@ struct MainWindowState {
     StartRequest start;          // what the hospital system started the window with
     bool start_pending;          // its lists and boxes, and its message, wait until the window shows
     HWND input_controls[TOOL_MAX_INPUTS];
+    // Whether each list asked on a condition is asked as the inputs above
+    // it now stand; its list holds its options, or, not asked, only what
+    // stands for it (update_asked_inputs).
+    InputAsked input_asked[TOOL_MAX_INPUTS];
     HWND input_view;  // the inputs' rows are its children; it scrolls when they do not fit
     InputPlace input_places[TOOL_MAX_INPUTS];
     int input_extent;     // from the view's top to below the last row, unscrolled, in pixels
@@ -178,6 +182,21 @@ void create_child_controls(HWND window);
 // points are 74 windows more. Calculate creates them first if they are
 // still pending.
 void create_pending_choices();
+// Each list asked on a condition made to agree with the inputs above it:
+// asked, it offers its options, nothing chosen once it was not asked;
+// undecided while the answer it waits for is missing, it is disabled and
+// empty; not asked, it is disabled and shows what stands for it.
+void update_asked_inputs();
+// List i filled for `state` at once, its options or what stands for it,
+// nothing chosen: a rescale rebuilds the lists as they were.
+void set_asked_input(int i, InputAsked state);
+
+// The value of input i: its field's number, its chosen option's value, its
+// box's points when checked (0 unchecked), or the value that stands for a
+// list not asked. False, with the message that says why, when there is
+// none: nothing typed, not a number, a number outside the input's limits,
+// or no option chosen.
+bool read_input(int i, double* value, wchar_t* complaint, int capacity);
 
 // ---- The patient (window_patient.cpp) --------------------------------------------
 

@@ -31,10 +31,8 @@ bool read_field_text(HWND edit, wchar_t* text) {
     return true;
 }
 
-// The value of input i: its field's number, its chosen option's value, or
-// its box's points when checked (0 unchecked). False, with the message that
-// says why, when there is none: nothing typed, not a number, a number
-// outside the input's limits, or no option chosen.
+}  // namespace
+
 bool read_input(int i, double* value, wchar_t* complaint, int capacity) {
     const MainWindowState& s = main_window_state;
     const InputDef& input = s.tool.inputs[i];
@@ -42,6 +40,12 @@ bool read_input(int i, double* value, wchar_t* complaint, int capacity) {
     if (input.box) {
         if (SendMessageW(s.input_controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED) *value = input.points;
         return true;
+    }
+    if (input.choice_count && *input.asked_when && s.input_asked[i] != INPUT_ASKED) {
+        *value = input.unasked_value;
+        if (s.input_asked[i] == INPUT_NOT_ASKED) return true;
+        text_format(complaint, capacity, L"第 %d 项“%ls”须先回答上面的项目。", i + 1, input.label);
+        return false;
     }
     if (input.choice_count) {
         LRESULT chosen = s.input_controls[i] ? SendMessageW(s.input_controls[i], CB_GETCURSEL, 0, 0) : CB_ERR;
@@ -67,6 +71,8 @@ bool read_input(int i, double* value, wchar_t* complaint, int capacity) {
     input_field_complaint(input, i + 1, text, fault, complaint, capacity);
     return false;
 }
+
+namespace {
 
 // The verdict shows in a new colour: erased, so it is redrawn whole.
 void redraw_result_side() {
@@ -307,6 +313,7 @@ void reset_inputs() {
         }
         show_starting_value(s.input_controls[i], tool.inputs[i]);
     }
+    update_asked_inputs();
     show_input(0);  // the form starts again at its top
     SetWindowTextW(s.result_edit, L"");
     show_verdict(VERDICT_PROMPT);

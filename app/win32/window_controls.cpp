@@ -174,8 +174,44 @@ void create_pending_choices() {
             s.input_controls[i] = create_box(i);
     }
     apply_start_choices();
+    update_asked_inputs();
     // The first input takes the focus, as an edit field would have at once.
     const InputDef& first = s.tool.inputs[0];
     if ((first.choice_count || first.box) && (!GetFocus() || GetFocus() == s.main_window))
         SetFocus(s.input_controls[0]);
+}
+
+void set_asked_input(int i, InputAsked state) {
+    MainWindowState& s = main_window_state;
+    const InputDef& input = s.tool.inputs[i];
+    HWND list = s.input_controls[i];
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    if (state == INPUT_NOT_ASKED) {
+        const InputChoice* stands = tool_choice_of(input, input.unasked_value);
+        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)(stands ? stands->label : input.unasked_label));
+        SendMessageW(list, CB_SETCURSEL, 0, 0);
+    } else {
+        for (int k = 0; k < input.choice_count; k++) SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)input.choices[k].label);
+        SendMessageW(list, CB_SETCURSEL, (WPARAM)-1, 0);
+    }
+    EnableWindow(list, state == INPUT_ASKED);
+    s.input_asked[i] = state;
+}
+
+void update_asked_inputs() {
+    MainWindowState& s = main_window_state;
+    const PreparedTool& tool = s.tool;
+    double readable[TOOL_MAX_INPUTS];
+    for (int i = 0; i < tool.input_count; i++) {
+        const InputDef& input = tool.inputs[i];
+        if (*input.asked_when && input.choice_count && s.input_controls[i]) {
+            InputAsked state = calc_input_asked(tool, i, readable);
+            // An asked list keeps its answer; one asked again starts empty.
+            if (state != s.input_asked[i]) set_asked_input(i, state);
+        }
+        double value = 0;
+        wchar_t ignored[8];
+        readable[i] = read_input(i, &value, ignored, 8) && tool_input_fault(input, value) == INPUT_SOUND ? value : NAN;
+        if (s.input_asked[i] == INPUT_NOT_ASKED) readable[i] = input.unasked_value;
+    }
 }

@@ -126,7 +126,7 @@ void add_input_lines(const PreparedTool& tool, const Calculation& c) {
         if (section) add_calculation_line(HEADING, section);
         section = nullptr;
         wchar_t line[LINE_CAPACITY];
-        calc_input_line(input, c.inputs[i], line, LINE_CAPACITY);
+        calc_input_line(input, c.inputs[i], line, LINE_CAPACITY, c.asked[i]);
         add_calculation_line(BODY, line);
     }
     if (calc_none_checked(tool, c.inputs)) add_calculation_line(BODY, CALC_NONE_CHECKED);

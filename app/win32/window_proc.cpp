@@ -37,15 +37,18 @@ void draw_button(const DRAWITEMSTRUCT* item) {
 void draw_list_option(const DRAWITEMSTRUCT* item) {
     HDC dc = item->hDC;
     const RECT& r = item->rcItem;
-    bool highlighted = item->itemState & ODS_SELECTED;
+    // A list not asked (disabled) reads in grey on the page's colour, plainly no answer to give.
+    bool disabled = item->itemState & ODS_DISABLED;
+    bool highlighted = (item->itemState & ODS_SELECTED) && !disabled;
     Box box = {r.left, r.top, r.right - r.left, r.bottom - r.top};
-    fill_box(dc, box, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : palette.white);
+    fill_box(dc, box, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : disabled ? palette.page : palette.white);
     wchar_t option[RESULT_LINE_CAPACITY] = L"";
     if (item->itemID != (UINT)-1 &&
         SendMessageW(item->hwndItem, CB_GETLBTEXTLEN, item->itemID, 0) < RESULT_LINE_CAPACITY)
         SendMessageW(item->hwndItem, CB_GETLBTEXT, item->itemID, (LPARAM)option);
     Box text_box = {box.x + px(LIST_TEXT_PADDING), box.y, box.width - 2 * px(LIST_TEXT_PADDING), box.height};
-    draw_text_box(dc, text_box, option, highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : palette.text,
+    draw_text_box(dc, text_box, option,
+                  highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : disabled ? palette.text_grey : palette.text,
                   main_window_state.font_edit, DT_NOPREFIX);
     if ((item->itemState & ODS_FOCUS) && !highlighted) DrawFocusRect(dc, &r);
 }
@@ -116,6 +119,7 @@ bool on_command(int id, int notification) {
         bool box = input < main_window_state.tool.input_count && main_window_state.tool.inputs[input].box;
         if (notification != EN_CHANGE && notification != CBN_SELCHANGE && !(box && notification == BN_CLICKED))
             return false;
+        update_asked_inputs();
         on_input_changed(input);
         return true;
     }

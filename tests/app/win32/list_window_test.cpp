@@ -209,7 +209,7 @@ TEST_F(ListWindow, VitalSignsStartEmptyAndTakeOnlyChartValues) {
         click(IDC_CALCULATE);
         EXPECT_EQ(c[5], shown_boxes.empty() ? L"" : shown_boxes[0].text);
     }
-    EXPECT_EQ(L"0 分：常规监测", text_of(s.verdict_label));
+    EXPECT_EQ(L"0 分：常规监测，至少每 12 小时 1 次", text_of(s.verdict_label));
     click(IDC_RESET);
     for (int i : vitals) EXPECT_EQ(L"", text_of(s.input_controls[i])) << i;
 }
@@ -312,6 +312,74 @@ TEST_F(ListWindow, FifteenListsScrollAndCalculate) {
     click(IDC_CALCULATE);
     EXPECT_NE(std::wstring::npos, text_of(s.result_edit).find(L"总分：15 分"));
     EXPECT_EQ(L"中度卒中（5–15 分）：报告医师，密切观察", text_of(s.verdict_label));
+}
+
+std::wstring list_text(HWND list) {
+    wchar_t text[RESULT_LINE_CAPACITY] = L"";
+    LRESULT k = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    if (k >= 0) SendMessageW(list, CB_GETLBTEXT, (WPARAM)k, (LPARAM)text);
+    return text;
+}
+
+// A list asked only when it applies: the swallow test's timing waits for
+// the grade, must be chosen at grade 1 and is not asked beyond it; the
+// CAM-ICU features are not asked at RASS -4. Not asked, a list is disabled
+// and shows what stands for it, in the copy too.
+TEST_F(ListWindow, AListAskedOnlyWhenItApplies) {
+    open(suite_tool(32));
+    HWND timing = s.input_controls[1];
+    EXPECT_FALSE(IsWindowEnabled(timing));  // no grade yet
+    EXPECT_EQ(L"", list_text(timing));
+    choose(0, 0);  // 1 级
+    EXPECT_TRUE(IsWindowEnabled(timing));
+    EXPECT_EQ(2, SendMessageW(timing, CB_GETCOUNT, 0, 0));
+    click(IDC_CALCULATE);
+    ASSERT_EQ(1u, shown_boxes.size());
+    EXPECT_EQ(L"第 2 项“饮完用时”请选择。", shown_boxes[0].text);
+    EXPECT_EQ(L"", text_of(s.result_edit));
+    choose(1, 1);
+    click(IDC_CALCULATE);
+    EXPECT_STREQ(L"可疑（1 级超过 5 秒或 2 级）：谨慎进食，进一步评估", s.last.verdict);
+    choose(0, 1);  // 2 级: the timing is no longer asked
+    EXPECT_FALSE(IsWindowEnabled(timing));
+    EXPECT_EQ(L"不适用", list_text(timing));
+    click(IDC_CALCULATE);
+    click(IDC_COPY);
+    EXPECT_NE(std::wstring::npos, clipboard_text().find(L"饮完用时：不适用\r\n"));
+    choose(0, 0);  // asked again, it starts empty
+    EXPECT_TRUE(IsWindowEnabled(timing));
+    EXPECT_EQ(CB_ERR, SendMessageW(timing, CB_GETCURSEL, 0, 0));
+    click(IDC_RESET);
+    EXPECT_FALSE(IsWindowEnabled(timing));
+
+    open(suite_tool(33));
+    choose(0, 8);  // -4 分
+    for (int i = 1; i < 4; i++) {
+        EXPECT_FALSE(IsWindowEnabled(s.input_controls[i])) << i;
+        EXPECT_EQ(L"未评估", list_text(s.input_controls[i])) << i;
+    }
+    click(IDC_CALCULATE);
+    EXPECT_STREQ(L"深度镇静或昏迷（RASS ≤-4）：此镇静深度无法评估谵妄，每班复评", s.last.verdict);
+}
+
+// Where the rules say not to dose, the dose line names the reason, and no
+// number of it reaches the copy or the record.
+TEST_F(ListWindow, AWithheldDoseIsNeitherShownNorCopiedNorRecorded) {
+    open(suite_tool(10));
+    SetWindowTextW(s.input_controls[0], L"45");
+    click(IDC_CALCULATE);
+    const wchar_t line[] = L"校正剂量：不适用：血糖 ≥33.3 mmol/L，高血糖危象按医嘱静脉胰岛素治疗\r\n";
+    EXPECT_EQ(line, text_of(s.result_edit));
+    click(IDC_COPY);
+    EXPECT_NE(std::wstring::npos, clipboard_text().find(line));
+    wchar_t where[RECORD_PATH_CAPACITY];
+    record_file_path(s.tool, where, RECORD_PATH_CAPACITY);
+    DeleteFileW(where);
+    click(IDC_SAVE);
+    std::string row = file_bytes(where);
+    DeleteFileW(where);
+    EXPECT_NE(std::string::npos, row.find(utf8(line)));
+    EXPECT_EQ(",\r\n", row.substr(row.size() - 3));  // the headline's column is empty
 }
 
 }  // namespace
