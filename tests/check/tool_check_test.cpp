@@ -179,17 +179,11 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
          "rules warning: no rule has an empty condition: when none holds, the fallback verdict shows\n"},
         // A list asked only on a condition of the inputs above it, with a
         // text for when it is not.
-        {false, [](Descriptor& d) {
-             d.inputs[1].choices = d.choices, d.inputs[1].choice_count = 2, d.inputs[1].default_value = 60;
-             d.inputs[1].asked_when = "carbs > 50", d.inputs[1].unasked_value = 60;
-         }, ""},
+        {false, [](Descriptor& d) { d.inputs[1] = {.key = "icr", .default_value = 60, .choices = d.choices, .choice_count = 2, .asked_when = "carbs > 50", .unasked_value = 60}; }, ""},
         {false, [](Descriptor& d) { d.inputs[1].asked_when = "carbs > 50"; },
          "inputs[1].asked_when error: only a list is asked when a condition holds\n"},
-        {false, [](Descriptor& d) {
-             d.inputs[1].choices = d.choices, d.inputs[1].choice_count = 2, d.inputs[1].default_value = 60;
-             d.inputs[1].asked_when = "conc > 50 || units > 1", d.inputs[1].unasked_value = 9;
-         },
-         "inputs[1].asked_when error: reads \"conc\", which is not an input above this one, in \"conc > 50 || units > 1\"\n"
+        {false, [](Descriptor& d) { d.inputs[1] = {.key = "icr", .default_value = 60, .choices = d.choices, .choice_count = 2, .asked_when = "conc > 50", .unasked_value = 9}; },
+         "inputs[1].asked_when error: reads \"conc\", which is not an input above this one, in \"conc > 50\"\n"
          "inputs[1].unasked_label error: absent, and 9 is the value of no option: say what stands for the list when it is not asked\n"},
         // A rule that withholds an output, and the level of a call to the doctor now.
         {false, [](Descriptor& d) { d.rules[0].withholds = "ml", d.rules[0].withheld_reason = L"按 {carbs} g 不抽取"; }, ""},
