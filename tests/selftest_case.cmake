@@ -59,12 +59,28 @@ function(expected_bytes out_var today)
 endfunction()
 
 string(TIMESTAMP today_before "%Y-%m-%d")
-execute_process(COMMAND ${EMULATOR} "${program}" ${ARGS}
-                WORKING_DIRECTORY "${WORK_DIR}"
-                RESULT_VARIABLE exit_code
-                OUTPUT_VARIABLE stdout_text
-                ERROR_VARIABLE stderr_text
-                TIMEOUT 120)
+function(run_program)
+  execute_process(COMMAND ${EMULATOR} "${program}" ${ARGS}
+                  WORKING_DIRECTORY "${WORK_DIR}"
+                  RESULT_VARIABLE exit_code
+                  OUTPUT_VARIABLE stdout_text
+                  ERROR_VARIABLE stderr_text
+                  TIMEOUT 120)
+  set(exit_code "${exit_code}" PARENT_SCOPE)
+  set(stdout_text "${stdout_text}" PARENT_SCOPE)
+  set(stderr_text "${stderr_text}" PARENT_SCOPE)
+endfunction()
+run_program()
+# Twice in some thousand runs of the whole suite, Wine itself ended a
+# program with 1 in a fraction of a second, before the program did anything:
+# no word, no report, never reproduced alone. A self-test that opens no
+# window has no other way to exit 1, so that one case is run once more, and
+# said so; a program that really fails fails again.
+if(EMULATOR AND "${exit_code}" STREQUAL "1" AND NOT "${EXIT_CODE}" STREQUAL "1" AND stderr_text STREQUAL ""
+   AND (NOT REPORT OR NOT EXISTS "${WORK_DIR}/${REPORT}"))
+  message(STATUS "under ${EMULATOR} the program exited 1 before doing anything; run once more")
+  run_program()
+endif()
 if(NOT "${exit_code}" STREQUAL "${EXIT_CODE}")
   message(FATAL_ERROR "exit code ${exit_code}, expected ${EXIT_CODE}\n${stderr_text}")
 endif()
