@@ -128,14 +128,7 @@ bool a_list_is_dropped() {
 
 void create_input_view(HWND window, HDC dc) {
     MainWindowState& s = main_window_state;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = input_view_proc;
-    wc.hInstance = s.instance;
-    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = s.white_brush;
-    wc.lpszClassName = VIEW_CLASS;
-    RegisterClassExW(&wc);  // a second registration (tests) fails harmlessly
+    register_suite_window_class(s.instance, VIEW_CLASS, input_view_proc, s.white_brush, false);
 
     HGDIOBJ old_font = SelectObject(dc, s.font_label);
     s.input_scroll = 0;

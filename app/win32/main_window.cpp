@@ -1,7 +1,7 @@
 // Building the main window, and the message loop that routes Enter and F5.
 #include "app/win32/main_window.h"
 
-#include "app/win32/hospital.h"
+#include "common/win32/delivery_worker.h"
 
 #include "store/store.h"
 
@@ -46,18 +46,6 @@ void create_brushes(MainWindowState& s) {
     s.band_brush = CreateSolidBrush(palette.band);
 }
 
-void register_window_class(const MainWindowState& s) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = main_window_proc;
-    wc.hInstance = s.instance;
-    wc.hIcon = LoadIconW(s.instance, MAKEINTRESOURCEW(1));
-    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = s.background_brush;
-    wc.lpszClassName = WINDOW_CLASS;
-    RegisterClassExW(&wc);  // a second registration (tests) fails harmlessly
-}
-
 // Centred in `room` pixels from `start`; from `start` when larger.
 int centred(int start, int room, int size) { return start + (room > size ? (room - size) / 2 : 0); }
 
@@ -72,7 +60,7 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     s.dpi = window_dpi(nullptr);
     create_fonts(s);
     create_brushes(s);
-    register_window_class(s);
+    register_suite_window_class(instance, WINDOW_CLASS, main_window_proc, s.background_brush, true);
     text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"就绪：填写参数后按 F5 或点击“计算”");
 
     // Centred in the work area, the primary screen less its taskbar, where
@@ -101,17 +89,8 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     const int below = buttons.y + px(CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
     if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    // The window on the screen first, its band, title and panels painted,
-    // and its controls straight after: a nurse sees at once that the tool
-    // is opening. Under Wine each control costs about a millisecond to make
-    // and more to draw, and a window shows only what was painted when its
-    // thread last looked for a message and found none; the look below
-    // finds none (the message is posted only later), and so hands the
-    // painted window to the screen. Windows shows it at once either way.
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    MSG none;
-    PeekMessageW(&none, window, WM_FINISH_START, WM_FINISH_START, PM_NOREMOVE);
+    // The band, title and panels on the screen, then the controls.
+    show_painted_before_controls(window, WM_FINISH_START);
     load_common_controls();
     create_child_controls(window);
     take_start_request(command_line);

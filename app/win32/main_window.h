@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "app/maker.h"
 #include "app/win32/window_look.h"
+#include "common/win32/suite_window.h"
 #include "calc/calc.h"
 #include "delivery/delivery.h"
 #include "patient/patient.h"
@@ -38,7 +39,7 @@ constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
 constexpr UINT WM_FINISH_START = WM_APP + 2;
 // The saved results whose delivery a window follows at once.
 constexpr int DELIVERY_PENDING_MAX = 8;
-// Posted by the delivery's thread when a pass ends (app/win32/hospital.h).
+// Posted by the delivery's thread when a pass ends (common/win32/delivery_worker.h).
 constexpr UINT WM_DELIVERY_DONE = WM_APP + 3;
 constexpr UINT_PTR DELIVERY_TIMER = 1;
 

@@ -5,7 +5,8 @@
 #include "app/app.h"
 #include "calc/calc.h"
 #include "glyvant_version.h"
-#include "app/win32/hospital.h"
+#include "common/win32/hospital_policy.h"
+#include "common/win32/delivery_worker.h"
 #include "store/store.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include "app/app.h"
-#include "app/win32/display_scale.h"
-#include "app/win32/suite_look.h"
+#include "common/win32/display_scale.h"
+#include "common/win32/suite_look.h"
 #include "tool/tool.h"
 
 struct Box {

@@ -5,8 +5,9 @@
 #include "app/win32/main_window.h"
 
 #include "app/app.h"
-#include "app/win32/hospital.h"
-#include "app/win32/scan_field.h"
+#include "common/win32/hospital_policy.h"
+#include "common/win32/delivery_worker.h"
+#include "common/win32/scan_field.h"
 #include "store/store.h"
 
 namespace {
@@ -223,14 +224,7 @@ void open_patient_window() {
         SetFocus(patient_field(PATIENT_ID));
         return;
     }
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = patient_window_proc;
-    wc.hInstance = s.instance;
-    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = s.white_brush;
-    wc.lpszClassName = PATIENT_WINDOW_CLASS;
-    RegisterClassExW(&wc);  // a second registration fails harmlessly
+    register_suite_window_class(s.instance, PATIENT_WINDOW_CLASS, patient_window_proc, s.white_brush, false);
 
     // At the main window's scaling, over it.
     RECT outer = {0, 0, px(DIALOG_WIDTH), px(DIALOG_HEIGHT)}, main;

@@ -2,7 +2,8 @@
 // handlers below, which draw the owner-drawn buttons and colour the controls.
 #include "app/win32/main_window.h"
 
-#include "app/win32/hospital.h"
+#include "common/win32/delivery_worker.h"
+#include "common/win32/suite_messages.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <stdlib.h>
 #include <wchar.h>
 
-#include "app/win32/window_look.h"
+#include "common/win32/suite_look.h"
 
 namespace {
 

@@ -4,7 +4,8 @@
 // of Glyvant's header band, so one probe serves both.
 #include <windows.h>
 
-#include "app/win32/window_look.h"
+#include "app/app.h"
+#include "common/win32/suite_look.h"
 
 static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {

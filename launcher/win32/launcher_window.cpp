@@ -8,10 +8,12 @@
 
 #include "app/app.h"
 #include "app/maker.h"
-#include "app/win32/display_scale.h"
-#include "app/win32/hospital.h"
-#include "app/win32/scan_field.h"
-#include "app/win32/suite_look.h"
+#include "common/win32/display_scale.h"
+#include "common/win32/delivery_worker.h"
+#include "common/win32/suite_messages.h"
+#include "common/win32/suite_window.h"
+#include "common/win32/scan_field.h"
+#include "common/win32/suite_look.h"
 #include "suite/catalogue.h"
 #include "launcher/tool_details.h"
 #include "launcher/tool_search.h"
@@ -566,14 +568,7 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
               : reading == LISTS_READ_IN_PART ? LISTS_IN_PART_TEXT
                                               : L"");
     s.white_brush = CreateSolidBrush(palette.white);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = launcher_proc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-    wc.lpszClassName = CLASS_NAME;
-    RegisterClassExW(&wc);
+    register_suite_window_class(instance, CLASS_NAME, launcher_proc, nullptr, true);
     // Made at the size it has at the primary monitor's DPI, where it opens,
     // and sized again should its own differ (WM_CREATE reads it).
     const int opening_dpi = window_dpi(nullptr);
@@ -586,12 +581,7 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
         SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     keep_inside_work_area(window);
-    // On the screen first, its controls straight after, as a tool's window
-    // does (app/win32/main_window.cpp tells why).
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    MSG none;
-    PeekMessageW(&none, window, WM_LAUNCHER_DELIVERY_DONE, WM_LAUNCHER_DELIVERY_DONE, PM_NOREMOVE);
+    show_painted_before_controls(window, WM_LAUNCHER_DELIVERY_DONE);
     load_common_controls();
     create_children();
     StartRequest request;

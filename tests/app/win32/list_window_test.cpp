@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/win32/hospital.h"
+#include "common/win32/hospital_policy.h"
+#include "common/win32/suite_messages.h"
 #include "app/win32/main_window.h"
 #include "delivery/delivery.h"
 #include "store/store.h"
@@ -525,7 +526,7 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
 // unless it says 1. Copied each still may be.
 TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));
     struct Case {
         int tool;    // 9: Glyvant, a formula tool; 18: Braden
@@ -586,7 +587,7 @@ protected:
     }
     void SetUp() override {
         ASSERT_NE(nullptr, getenv("GLYVANT_TEST_DATABASE"));
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0,
                                                  KEY_SET_VALUE, nullptr, &key, nullptr));
         ListWindow::SetUp();
         // Whatever an earlier run left waiting is delivered first.

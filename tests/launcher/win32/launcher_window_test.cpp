@@ -10,8 +10,9 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/win32/display_scale.h"
-#include "app/win32/suite_look.h"
+#include "common/win32/display_scale.h"
+#include "common/win32/hospital_policy.h"
+#include "common/win32/suite_look.h"
 #include "delivery/delivery.h"
 #include "suite/catalogue.h"
 #include "launcher/win32/launcher_window.h"
@@ -305,7 +306,7 @@ TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
 // with why.
 TEST_F(Launcher, ShowsTheResultsWaitingForTheHospitalDatabase) {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\OrvoMed\\Suite", 0, nullptr, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));
     const wchar_t connection[] = L"Driver={No Such Driver};Server=127.0.0.1;";
     RegSetValueExW(key, L"RecordsDatabase", 0, REG_SZ, (const BYTE*)connection, sizeof connection);

@@ -1,6 +1,6 @@
 // The per-monitor DPI calls came with Windows 10 1607: they are looked up,
 // so that the programs still start on Windows 7 and 8, which lack them.
-#include "app/win32/display_scale.h"
+#include "common/win32/display_scale.h"
 
 #include <commctrl.h>
 

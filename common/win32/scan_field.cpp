@@ -1,5 +1,5 @@
 // Patient fields that take a scanner's keystrokes as typed.
-#include "app/win32/scan_field.h"
+#include "common/win32/scan_field.h"
 
 #include <imm.h>
 

@@ -1,0 +1,22 @@
+// The suite's windows' class and first showing.
+#include "common/win32/suite_window.h"
+
+void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background,
+                                 bool with_icon) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    if (with_icon) wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
+void show_painted_before_controls(HWND window, UINT later) {
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    MSG none;
+    PeekMessageW(&none, window, later, later, PM_NOREMOVE);
+}
