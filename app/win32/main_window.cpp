@@ -56,6 +56,7 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     s.instance = instance;
     tool_prepare(tool, &s.tool);
     s.result_state = NO_RESULT;
+    s.controls_made = s.rebuilding = false;
     // The primary monitor's, where the window opens.
     s.dpi = window_dpi(nullptr);
     create_fonts(s);
@@ -93,6 +94,7 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     show_painted_before_controls(window, WM_FINISH_START);
     load_common_controls();
     create_child_controls(window);
+    s.controls_made = true;
     take_start_request(command_line);
     SetFocus(s.input_controls[0]);
     UpdateWindow(window);
@@ -157,9 +159,18 @@ void show_again(const Shown& shown) {
 
 }  // namespace
 
-void main_window_rescale(int dpi, const RECT& outer) {
+void main_window_rescale(HWND window, int dpi, const RECT& outer) {
     MainWindowState& s = main_window_state;
+    if (!s.controls_made) {
+        // Still being made: the controls that follow are made at this DPI.
+        s.dpi = dpi;
+        create_fonts(s);
+        SetWindowPos(window, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
     static Shown shown;
+    s.rebuilding = true;
     const bool choices_made = !s.choices_pending;
     keep_shown(&shown);
     InputAsked asked[TOOL_MAX_INPUTS];
@@ -176,6 +187,7 @@ void main_window_rescale(int dpi, const RECT& outer) {
     for (int i = 0; choices_made && i < s.tool.input_count; i++)
         if (*s.tool.inputs[i].asked_when && s.tool.inputs[i].choice_count) set_asked_input(i, asked[i]);
     show_again(shown);
+    s.rebuilding = false;
     InvalidateRect(s.main_window, nullptr, FALSE);
 }
 

@@ -77,6 +77,10 @@ struct MainWindowState {
     PreparedTool tool;  // the build's descriptor, prepared when the window is made
     ResultState result_state;
     bool choices_pending;  // the input lists and boxes are not created yet
+    bool controls_made;    // the child controls exist (a rescale before then makes none)
+    // The controls are being made again at another scaling: the texts they
+    // are given are what was shown, not edits, and change no result.
+    bool rebuilding;
     Calculation last;   // the last calculation: what the result side shows, Copy and Save take
     Patient patient;    // whom the results belong to; Reset keeps it
     HWND patient_label;          // in the band
@@ -141,8 +145,10 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
 // WM_DPICHANGED: the window moved to a monitor of another scaling (or the
 // user changed it). It takes `outer`, the size the system suggests, and
 // builds its fonts and controls again at `dpi`, keeping everything typed,
-// chosen and shown, and the focus.
-void main_window_rescale(int dpi, const RECT& outer);
+// chosen and shown, and the focus: a result calculated stays current. Sent
+// while the window is still being made, it sets only the fonts and size
+// the controls are then made at.
+void main_window_rescale(HWND window, int dpi, const RECT& outer);
 
 // The loop's routing: Enter and F5 typed in any child of the main window run
 // Calculate and are not dispatched, but Enter on a dropped list chooses its

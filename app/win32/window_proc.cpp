@@ -120,6 +120,7 @@ bool on_command(int id, int notification) {
         bool box = input < main_window_state.tool.input_count && main_window_state.tool.inputs[input].box;
         if (notification != EN_CHANGE && notification != CBN_SELCHANGE && !(box && notification == BN_CLICKED))
             return false;
+        if (main_window_state.rebuilding) return true;
         update_asked_inputs();
         on_input_changed(input);
         return true;
@@ -155,7 +156,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;
-    case WM_DPICHANGED: main_window_rescale(LOWORD(wparam), *(const RECT*)lparam); return 0;
+    case WM_DPICHANGED: main_window_rescale(window, LOWORD(wparam), *(const RECT*)lparam); return 0;
     case WM_DRAWITEM: on_draw_item((const DRAWITEMSTRUCT*)lparam); return 1;
     case WM_MEASUREITEM: on_measure_item((MEASUREITEMSTRUCT*)lparam); return 1;
     case WM_COMMAND:

@@ -518,12 +518,15 @@ TEST_F(MainWindow, KeyboardReachesEveryInputAndButton) {
 // scrolling form and NRS 2002's lists with a two-line verdict lie inside
 // the window and apart, their text in proportion (the display-scaling run
 // compares the title's ink across scalings and keeps the pictures), and
-// the move keeps what was typed, chosen, shown and focused.
+// the move keeps what was typed, chosen, shown and focused, and the result
+// current: Copy takes it. A move while the window is still being made
+// makes its controls once.
 TEST_F(MainWindow, SharpAndWholeAtThisScaling) {
     for (auto [id, name] : {std::pair{9, "glyvant"}, {24, "caprini"}, {21, "nrs2002"}}) {
         open(**std::find_if(suite_tools, suite_tools + suite_tool_count, [&](auto tool) { return tool->id == id; }));
         const int dpi = s.dpi, last = s.tool.input_count - 1;
         ASSERT_EQ(window_dpi(window), dpi);
+        if (id == 9) type(0, L"80");
         if (id == 21) choose(0, 3), choose(1, 3);
         if (id == 24) choose(0, 2), SendMessageW(s.input_controls[30], BM_SETCHECK, BST_CHECKED, 0);
         click(IDC_CALCULATE);
@@ -553,9 +556,37 @@ TEST_F(MainWindow, SharpAndWholeAtThisScaling) {
             EXPECT_EQ(shown, text_of(s.result_edit) + text_of(s.verdict_label)) << name;
         }
         ReleaseDC(window, dc);
+        set_clipboard(L"before");
+        click(IDC_COPY);
+        EXPECT_TRUE(shown_boxes.empty()) << name;
+        EXPECT_EQ(0u, clipboard_text().rfind(s.tool.title, 0)) << name;
         EXPECT_TRUE(id != 21 || SendMessageW(s.input_controls[1], CB_GETCURSEL, 0, 0) == 3);
         EXPECT_TRUE(id != 24 || SendMessageW(s.input_controls[30], BM_GETCHECK, 0, 0) == BST_CHECKED);
     }
+    auto controls = [](HWND parent) {
+        int n = 0;
+        EnumChildWindows(parent, [](HWND, LPARAM count) { return ++*(int*)count, TRUE; }, (LPARAM)&n);
+        return n;
+    };
+    open(tool_builtin());
+    const int once = controls(window), other = s.dpi == 144 ? 96 : 144;
+    DestroyWindow(window), window = nullptr;
+    static int moved_to;
+    moved_to = other;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, [](int code, WPARAM w, LPARAM l) -> LRESULT {
+        const CWPRETSTRUCT& m = *(const CWPRETSTRUCT*)l;
+        // As the system sends it when the window first shows on its monitor.
+        if (m.message == WM_SHOWWINDOW && m.wParam && m.hwnd == main_window_state.main_window) {
+            RECT r = {0, 0, scaled(WINDOW_WIDTH, moved_to), scaled(WINDOW_HEIGHT, moved_to)};
+            SendMessageW(m.hwnd, WM_DPICHANGED, MAKEWPARAM(moved_to, moved_to), (LPARAM)&r);
+        }
+        return CallNextHookEx(nullptr, code, w, l);
+    }, nullptr, GetCurrentThreadId());
+    open(tool_builtin());
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(once, controls(window));
+    EXPECT_EQ(other, s.dpi);
+    expect_inside_and_apart("moved while being made");
 }
 
 // Every verdict of every tool of the suite shows whole in the verdict box,
