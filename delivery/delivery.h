@@ -151,6 +151,11 @@ void delivery_pass(const wchar_t* connection, DeliveryReport* report);
 // The words of the status line after a delivery, for a tool after a save
 // (`own`: where the rows the nurse just saved stand, all of them
 // delivered, some waiting, or one refused) and for a pass of its own
-// (`own` nullptr). Returns whether they are a warning, drawn in amber;
-// `status` is empty when a pass of its own has nothing to tell.
+// (`own` nullptr). Returns whether they are a warning, drawn in amber.
 bool delivery_status(const DeliveryReport& report, const DeliveryRowState* own, wchar_t* status, int capacity);
+// A pass of its own, in a window that saved nothing into it: whether its
+// status line tells of it. It does while there is a problem or rows wait,
+// and once more when they are over ("已全部上传"); `*telling` says whether
+// the line speaks of the delivery now, and is kept by the window between
+// passes. Otherwise the line keeps what it says.
+bool delivery_pass_status(const DeliveryReport& report, bool* telling, bool* warning, wchar_t* status, int capacity);

@@ -97,7 +97,7 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
     t[DELIVERY_INPUTS][0] = 0;
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t field[RECORD_INPUT_FIELD_LIMIT + 3];
-        text_format_marked(field, RECORD_INPUT_FIELD_LIMIT + 1, L"%ls=%g", tool.inputs[i].label, calculation.inputs[i]);
+        record_input_text(tool, i, calculation.inputs[i], field, RECORD_INPUT_FIELD_LIMIT + 1);
         if (i) text_append(t[DELIVERY_INPUTS], DELIVERY_TEXT_CAPACITY, L"\r\n");
         text_append(t[DELIVERY_INPUTS], DELIVERY_TEXT_CAPACITY, field);
     }

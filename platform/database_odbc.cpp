@@ -56,24 +56,9 @@ Slot slots[SLOTS];
 
 // ODBC's wide text is UTF-16 everywhere; wchar_t is UTF-32 off Windows.
 // -1 when it does not fit.
+static_assert(sizeof(SQLWCHAR) == sizeof(uint16_t), "ODBC's wide text is UTF-16");
 int to_odbc(const wchar_t* text, SQLWCHAR* out, int capacity) {
-    int n = 0;
-    for (; *text; text++) {
-        unsigned long c = (unsigned long)*text;
-        if (n + (c > 0xFFFF ? 2 : 1) > capacity - 1) {
-            out[0] = 0;
-            return -1;
-        }
-        if (c > 0xFFFF) {
-            c -= 0x10000;
-            out[n++] = (SQLWCHAR)(0xD800 + (c >> 10));
-            out[n++] = (SQLWCHAR)(0xDC00 + (c & 0x3FF));
-        } else {
-            out[n++] = (SQLWCHAR)c;
-        }
-    }
-    out[n] = 0;
-    return n;
+    return utf16_from_wide(text, (uint16_t*)out, capacity);
 }
 
 // The first diagnostic record that is an error, not a warning (a driver

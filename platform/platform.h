@@ -174,6 +174,12 @@ int utf8_from_wide(const wchar_t* text, char* out, int capacity);
 // terminator included.
 constexpr int utf8_capacity_for(int length) { return length * 3 + 1; }
 
+// Converts a terminated wide text to UTF-16 (ODBC's wide text everywhere)
+// with its terminator, all or nothing like utf8_from_wide: the number of
+// units before the terminator, or -1. An unpaired surrogate or a value
+// outside Unicode becomes U+FFFD.
+int utf16_from_wide(const wchar_t* text, uint16_t* out, int capacity);
+
 // Converts terminated UTF-8 to wide text with its terminator, all or nothing
 // like utf8_from_wide. A malformed sequence becomes U+FFFD.
 int wide_from_utf8(const char* text, wchar_t* out, int capacity);

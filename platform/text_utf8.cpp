@@ -92,6 +92,26 @@ int utf8_from_wide(const wchar_t* text, char* out, int capacity) {
     return n;
 }
 
+int utf16_from_wide(const wchar_t* text, uint16_t* out, int capacity) {
+    if (capacity < 1) return -1;
+    int n = 0;
+    for (const wchar_t* p = text; *p;) {
+        uint32_t c = next_code_point(p);
+        if (n + (c >= 0x10000 ? 2 : 1) > capacity - 1) {
+            out[0] = 0;
+            return -1;
+        }
+        if (c >= 0x10000) {
+            out[n++] = (uint16_t)(0xD800 + ((c - 0x10000) >> 10));
+            out[n++] = (uint16_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out[n++] = (uint16_t)c;
+        }
+    }
+    out[n] = 0;
+    return n;
+}
+
 bool wide_append_code_point(uint32_t c, wchar_t* out, int* length, int capacity) {
     bool pair = sizeof(wchar_t) == 2 && c >= 0x10000;
     if (*length + (pair ? 2 : 1) > capacity - 1) return false;

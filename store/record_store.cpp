@@ -107,6 +107,11 @@ int record_time_text(const LocalTime& time, wchar_t* text, int capacity) {
                        offset % 60);
 }
 
+int record_input_text(const PreparedTool& tool, int input, double value, wchar_t* text, int capacity) {
+    return text_format_marked(text, capacity < RECORD_INPUT_FIELD_LIMIT + 1 ? capacity : RECORD_INPUT_FIELD_LIMIT + 1,
+                              L"%ls=%g", tool.inputs[input].label, value);
+}
+
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const RecordStamp& stamp, wchar_t* line, int capacity) {
     const LocalTime& time = stamp.time;
@@ -115,8 +120,7 @@ int record_row_line(const PreparedTool& tool, const double* input_values, const 
     append_field(line, capacity, tool.title, RECORD_TITLE_LIMIT);
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t field[RECORD_INPUT_FIELD_LIMIT + 1];
-        text_format_marked(field, RECORD_INPUT_FIELD_LIMIT + 1, L"%ls=%g", tool.inputs[i].label,
-                           input_values[i]);
+        record_input_text(tool, i, input_values[i], field, RECORD_INPUT_FIELD_LIMIT + 1);
         append_field(line, capacity, field, RECORD_INPUT_FIELD_LIMIT);
     }
     append_field(line, capacity, result, RECORD_RESULT_LIMIT);

@@ -158,6 +158,10 @@ int record_result_field(const Calculation& calculation, wchar_t* field, int capa
 int record_row_line(const PreparedTool& tool, const double* input_values, const wchar_t* result,
                     const RecordStamp& stamp, wchar_t* line, int capacity);
 
+// An input as the record and the hospital's database keep it: "label=value",
+// cut with the cut mark at RECORD_INPUT_FIELD_LIMIT characters.
+int record_input_text(const PreparedTool& tool, int input, double value, wchar_t* text, int capacity);
+
 // A time as the record and the hospital's database keep it, with its UTC
 // offset: "2026-12-09T08:15:00+08:00". Returns the length.
 int record_time_text(const LocalTime& time, wchar_t* text, int capacity);

@@ -113,10 +113,10 @@ struct MainWindowState {
     wchar_t status_text[STATUS_TEXT_CAPACITY];
     bool status_warning;       // the status line tells of something undone: drawn in amber
     // The results saved here whose delivery the status line has yet to
-    // tell, by record number; and whether its amber is the delivery's.
+    // tell, by record number.
     wchar_t delivery_pending[DELIVERY_PENDING_MAX][RECORD_NUMBER_CAPACITY];
     int delivery_pending_count;
-    bool delivery_warning;
+    bool delivery_telling;  // the status line speaks of the delivery (delivery_pass_status)
     LocalTime calculated_at;  // of the last result: the page's 评估时间 and the record's
     wchar_t saved_record[RECORD_NUMBER_CAPACITY];  // the last result's record number once saved, else ""
     // The launcher that opened the window has gone on to another patient:

@@ -104,10 +104,17 @@ void show_verdict(const wchar_t* message) {
     SetWindowTextW(main_window_state.verdict_label, shown);
 }
 
+// Only the status line is painted again: the rest of the window has not
+// changed, and a repaint of all of it would flicker on every save.
 void set_status(const wchar_t* text) {
-    main_window_state.status_warning = main_window_state.delivery_warning = false;
-    text_copy(main_window_state.status_text, STATUS_TEXT_CAPACITY, text);
-    invalidate_main_window();
+    MainWindowState& s = main_window_state;
+    s.status_warning = s.delivery_telling = false;
+    text_copy(s.status_text, STATUS_TEXT_CAPACITY, text);
+    RECT client;
+    GetClientRect(s.main_window, &client);
+    const Box line = px(in_footer(STATUS_BOX, unscaled(client.bottom, s.dpi)));
+    const RECT r = {line.x, line.y, line.x + line.width, line.y + line.height};
+    InvalidateRect(s.main_window, &r, FALSE);
 }
 
 // Copy, Save and Print take the last result only while it is current. Otherwise
@@ -234,12 +241,11 @@ void on_delivery_done() {
     bool more = delivery_latest(&report);
     wchar_t status[STATUS_TEXT_CAPACITY];
     if (s.delivery_pending_count == 0) {
-        // A pass of its own tells a problem, or that one it told is over;
-        // otherwise it leaves the status line as it is.
-        bool warning = delivery_status(report, nullptr, status, STATUS_TEXT_CAPACITY);
-        if (!warning && !s.delivery_warning) return;
+        bool telling = s.delivery_telling, warning;
+        if (!delivery_pass_status(report, &telling, &warning, status, STATUS_TEXT_CAPACITY)) return;
         set_status(status);
-        s.status_warning = s.delivery_warning = warning;
+        s.status_warning = warning;
+        s.delivery_telling = telling;
         return;
     }
     DeliveryRowState own = DELIVERY_ROW_DELIVERED;
@@ -254,7 +260,8 @@ void on_delivery_done() {
     bool warning = delivery_status(report, &own, status, STATUS_TEXT_CAPACITY);
     s.delivery_pending_count = 0;
     set_status(status);
-    s.status_warning = s.delivery_warning = warning;
+    s.status_warning = warning;
+    s.delivery_telling = warning || report.left.waiting;
 }
 
 // The title and the whole result; a formula tool's verdict after it, a
