@@ -7,26 +7,33 @@
 
 namespace {
 
+// UTF-8 for files, UTF-16 for ODBC.
 TEST(Utf8, FromWide) {
     struct Case {
         const wchar_t* text;
         const char* bytes;
+        std::u16string units;
     };
     const Case cases[] = {
-        {L"", ""},
-        {L"TOOL|9", "TOOL|9"},
-        {L"内分泌", "\xe5\x86\x85\xe5\x88\x86\xe6\xb3\x8c"},
-        {L"é£", "\xc3\xa9\xc2\xa3"},
-        {L"\U0001D11E", "\xf0\x9d\x84\x9e"},  // a surrogate pair on Windows
-        {L"a\xD800z", "a\xef\xbf\xbdz"},      // an unpaired surrogate
-        {L"\xDC00", "\xef\xbf\xbd"},
+        {L"", "", u""},
+        {L"TOOL|9", "TOOL|9", u"TOOL|9"},
+        {L"内分泌", "\xe5\x86\x85\xe5\x88\x86\xe6\xb3\x8c", u"内分泌"},
+        {L"é£", "\xc3\xa9\xc2\xa3", u"é£"},
+        {L"\U0001D11E", "\xf0\x9d\x84\x9e", u"\U0001D11E"},  // a surrogate pair on Windows
+        {L"a\xD800z", "a\xef\xbf\xbdz", u"a\uFFFDz"},      // an unpaired surrogate
+        {L"\xDC00", "\xef\xbf\xbd", u"\uFFFD"},
     };
     for (const Case& c : cases) {
         char out[32];
         int n = utf8_from_wide(c.text, out, sizeof out);
         EXPECT_EQ(std::string(c.bytes), std::string(out));
         EXPECT_EQ((int)std::string(c.bytes).size(), n);
+        uint16_t units[8];
+        EXPECT_EQ((int)c.units.size(), utf16_from_wide(c.text, units, 8));
+        EXPECT_EQ(c.units, std::u16string(units, units + c.units.size()));
     }
+    uint16_t units[2];
+    EXPECT_EQ(-1, utf16_from_wide(L"\U0001D11E", units, 2));  // the pair, whole or not at all
 }
 
 TEST(Utf8, AllOrNothingAtTheCapacity) {
