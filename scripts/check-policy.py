@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the Group Policy template a release carries before it is packaged:
 
-    check-policy.py FOLDER
+    check-policy.py FOLDER [KEY LIMIT]
 
 FOLDER holds NAME.admx and, in one folder per language (zh-CN, en-US), the
 NAME.adml that translates it. Every file must be well-formed XML, the ADMX
@@ -12,8 +12,11 @@ and shows nothing of it. A policy's presentation must give each of its
 elements (a text value, say) one control of the kind that sets it, and no
 control for an element the policy does not have. A .reg file beside the
 template (an example for PCs without Group Policy) may only set values that
-the template's policies set. Prints each finding and exits 1 when there is
-one.
+the template's policies set. Given the registry key and the connection
+string's limit that the programs use (scripts/release.sh asks the release
+texts' helper for them), every policy, language file and .reg file must name
+that key, and every text value take that many characters at most. Prints
+each finding and exits 1 when there is one.
 """
 import glob
 import os
@@ -95,12 +98,29 @@ def registry_findings(path, policies):
     return findings
 
 
+def program_findings(folder, key, limit):
+    """Where the template names another key or limit than the programs."""
+    findings = []
+    for path in sorted(glob.glob(os.path.join(folder, "**", "*.ad[mx]*"), recursive=True) +
+                       glob.glob(os.path.join(folder, "*.reg"))):
+        with open(path, encoding="utf-8-sig", errors="replace") as f:
+            text = f.read()
+        for named in re.findall(r"SOFTWARE\\Policies\\[^\]\s\"<;:,，；：）)]*", text):
+            if named != key:
+                findings.append("%s: names %s, the programs read %s" % (path, named, key))
+        for length in re.findall(r'maxLength="([0-9]+)"|at most ([0-9]+) characters|最多 ([0-9]+) 个字符', text):
+            length = "".join(length)
+            if length != limit:
+                findings.append("%s: maxLength %s, the programs read %s characters" % (path, length, limit))
+    return findings
+
+
 def main():
-    if len(sys.argv) != 2:
-        print("usage: check-policy.py FOLDER", file=sys.stderr)
+    if len(sys.argv) not in (2, 4):
+        print("usage: check-policy.py FOLDER [KEY LIMIT]", file=sys.stderr)
         sys.exit(2)
     folder = sys.argv[1]
-    findings = []
+    findings = program_findings(folder, sys.argv[2], sys.argv[3]) if len(sys.argv) == 4 else []
     templates = glob.glob(os.path.join(folder, "*.admx"))
     if not templates:
         findings.append("%s: no .admx file" % folder)

@@ -154,6 +154,7 @@ release_tool() {
              "$version_option"
   # The texts come from a native helper linked with the same descriptor.
   build_tool native "$dir/native" "$source" release_texts "$version_option"
+  check_policy_template "$dir/native/release_texts"
   local version name
   version=$(configured_version "$dir")
   website=$(echo @WEBSITE@ | "$dir/native/release_texts" -)
@@ -185,6 +186,12 @@ suite_build() {
   cmake --build "$2" --target "$3" >"$2/build.log" 2>&1 || { cat "$2/build.log"; exit 1; }
 }
 
+# check_policy_template TEXTS: the Group Policy template names the key and
+# the limit the programs read, as the release texts' helper TEXTS gives them.
+check_policy_template() {
+  python3 scripts/check-policy.py docs/release/policy "$(echo @POLICY_KEY@ | "$1" -)" "$(echo @CONNECTION_LIMIT@ | "$1" -)"
+}
+
 release_suite() {
   scripts/check-tool.sh suite/*.cpp
   python3 scripts/check-policy.py docs/release/policy
@@ -192,6 +199,7 @@ release_suite() {
   mkdir -p "$root" "$dist"
   suite_build native "$root/native" suite_texts "$version_option"
   local texts=$root/native
+  check_policy_template "$texts/release_texts_t009_glyvant"
   local version maker
   version=$(configured_version "$texts")
   maker=$(echo @MAKER@ | "$texts/release_texts_t009_glyvant" -)

@@ -16,6 +16,8 @@
 //   @WINDOW_WIDTH@ @WINDOW_HEIGHT@  the window's fixed size in pixels
 //   @EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@
 //                                 the exit codes
+//   @POLICY_KEY@                  the registry key of the suite's policy values,
+//                                 under HKEY_LOCAL_MACHINE
 //   @CONNECTION_LIMIT@ @LOGIN_SECONDS@ @STATEMENT_SECONDS@  the hospital's
 //                                 connection string's limit, and how long a
 //                                 delivery waits for a connection and a statement
@@ -58,6 +60,7 @@
 
 #include "app/app.h"
 #include "app/maker.h"
+#include "common/policy_key.h"
 #include "delivery/delivery.h"
 #include "glyvant_version.h"
 #include "method/method.h"
@@ -212,6 +215,7 @@ int main(int argc, char** argv) {
         {"@EXIT_NO_WINDOW@", number(EXIT_NO_WINDOW)},
         {"@EXIT_FORMULA_FAILED@", number(EXIT_FORMULA_FAILED)},
         {"@EXIT_REPORT_NOT_WRITTEN@", number(EXIT_REPORT_NOT_WRITTEN)},
+        {"@POLICY_KEY@", POLICY_KEY_TEXT},
         {"@CONNECTION_LIMIT@", number(DELIVERY_CONNECTION_LIMIT)},
         {"@LOGIN_SECONDS@", number(DELIVERY_LOGIN_TIMEOUT_SECONDS)},
         {"@STATEMENT_SECONDS@", number(DELIVERY_STATEMENT_TIMEOUT_SECONDS)},
