@@ -15,6 +15,7 @@
 #include "common/win32/suite_look.h"
 #include "delivery/delivery.h"
 #include "suite/catalogue.h"
+#include "launcher/win32/launcher_internal.h"
 #include "launcher/win32/launcher_window.h"
 #include "support/file_bytes.h"
 #include "support/screen_capture.h"
