@@ -239,7 +239,7 @@ bool patient_allows(bool saving_or_printing);
 
 // ---- The commands ---------------------------------------------------------------
 // Calculate, Save record, Copy result, Reset and About (window_commands.cpp),
-// and Print (window_print.cpp), in the order of their buttons.
+// and Print (print_dialog.cpp), in the order of their buttons.
 
 void on_calculate();
 // EN_CHANGE of input field `input`: a result computed from another value is
@@ -252,7 +252,7 @@ void on_delivery_done();
 void copy_result();
 void reset_inputs();
 void show_about();
-// The result on paper, through the Windows print dialog (window_print.cpp).
+// The result on paper, through the Windows print dialog (print_dialog.cpp).
 void print_result();
 
 // Shows input's starting value in its field: the default, or nothing for
@@ -305,9 +305,6 @@ PageSize page_size_of(HDC printer);
 // Returns the number of pages, or 0, laying nothing out, when the
 // printable area is too small for a page (a label or wristband printer's).
 int print_layout(HDC dc, const PageSize& page);
-// Draws page `number` (from 1) of that layout, its footer included, into
-// `dc`: the printer's the layout was made for, or a memory DC.
-void print_draw_page(HDC dc, int number);
 // The text of page `number` as `dc` wraps it, a row per line: a later
 // page's running head, the body, the last page's signature line, the
 // footer; for the tests.
