@@ -2,6 +2,8 @@
 // it: the record file's creation and appends, and the self-test report.
 #include "platform/system_calls.h"
 
+#include "platform/text_format.h"
+
 #include <wchar.h>
 
 namespace {
@@ -36,9 +38,8 @@ PlatformCalls platform_calls = system_calls;
 // exactly one succeeds, and nobody ever sees it half written.
 bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count) {
     wchar_t temporary[TEMPORARY_PATH_CAPACITY];
-    int n = swprintf(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path,
-                     platform_calls.process_id());
-    if (n < 0 || n >= TEMPORARY_PATH_CAPACITY) return false;
+    if (text_format(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path, platform_calls.process_id()) < 0)
+        return false;
     PlatformStatus status;
     PlatformFile file = platform_calls.open_file(temporary, PLATFORM_CREATE_NEW, &status);
     if (file == PLATFORM_NO_FILE) return false;
@@ -93,8 +94,8 @@ bool platform_replace_file(const wchar_t* path, const char* bytes, int count) {
 
 bool platform_replace_file_whole(const wchar_t* path, const char* bytes, int count) {
     wchar_t temporary[TEMPORARY_PATH_CAPACITY];
-    int n = swprintf(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path, platform_calls.process_id());
-    if (n < 0 || n >= TEMPORARY_PATH_CAPACITY) return false;
+    if (text_format(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path, platform_calls.process_id()) < 0)
+        return false;
     platform_calls.remove_file(temporary);  // left by a process that died before its move
     PlatformStatus status;
     PlatformFile file = platform_calls.open_file(temporary, PLATFORM_CREATE_NEW, &status);

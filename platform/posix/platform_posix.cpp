@@ -1,6 +1,8 @@
 // The system calls on POSIX systems: wide paths become UTF-8 file names.
 #include "platform/system_calls.h"
 
+#include "platform/text_format.h"
+
 #include <dirent.h>
 #include <errno.h>
 #include <signal.h>
@@ -36,8 +38,7 @@ bool user_data_folder(wchar_t* folder, int capacity) {
     if (!home || home[0] != '/') return false;
     wchar_t wide_home[PATH_BYTES];
     if (wide_from_utf8(home, wide_home, PATH_BYTES) < 0) return false;
-    int n = swprintf(folder, (size_t)capacity, L"%ls/.local/share", wide_home);
-    if (n >= 0 && n < capacity) return true;
+    if (text_format(folder, capacity, L"%ls/.local/share", wide_home) >= 0) return true;
     folder[0] = 0;
     return false;
 }

@@ -2,6 +2,8 @@
 // are.
 #include "platform/system_calls.h"
 
+#include "platform/text_format.h"
+
 #include <windows.h>
 #include <shlobj.h>
 #include <wchar.h>
@@ -181,8 +183,7 @@ bool computer_name(wchar_t* name, int capacity) {
 int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t written, void* context),
                 void* context) {
     wchar_t pattern[MAX_PATH * 2];
-    int n = _snwprintf(pattern, MAX_PATH * 2, L"%ls\\*", folder);
-    if (n < 0 || n >= MAX_PATH * 2) return -1;
+    if (text_format(pattern, MAX_PATH * 2, L"%ls\\*", folder) < 0) return -1;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) {

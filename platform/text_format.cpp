@@ -1,5 +1,5 @@
 // Bounded wide-text formatting that behaves alike on glibc and MinGW.
-#include "tool/tool.h"
+#include "platform/text_format.h"
 
 #include <stdarg.h>
 #include <wchar.h>
