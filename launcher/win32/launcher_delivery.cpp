@@ -4,14 +4,13 @@
 #include "launcher/win32/launcher_internal.h"
 
 // The results waiting for the hospital's database, or refused by it, when
-// there are; and that they went, once they have.
+// there are; and that they went, once they have: the tools' rule.
 void on_delivery_done() {
     DeliveryReport report;
     delivery_latest(&report);
     wchar_t status[LAUNCHER_STATUS_CAPACITY];
-    bool warning = delivery_status(report, nullptr, status, LAUNCHER_STATUS_CAPACITY);
-    if (warning || report.left.waiting || launcher_state.delivery_told) {
-        set_status(status, warning);
-        launcher_state.delivery_told = warning || report.left.waiting;
-    }
+    bool telling = launcher_state.delivery_telling, warning;
+    if (!delivery_pass_status(report, &telling, &warning, status, LAUNCHER_STATUS_CAPACITY)) return;
+    set_status(status, warning);
+    launcher_state.delivery_telling = telling;
 }

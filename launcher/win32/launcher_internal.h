@@ -68,7 +68,7 @@ struct LauncherState {
     wchar_t program_folder[MAX_PATH];
     wchar_t status[LAUNCHER_STATUS_CAPACITY];
     bool status_warning;  // drawn in amber: results the hospital's database has not taken
-    bool delivery_told;   // the status line tells of results waiting or refused
+    bool delivery_telling;  // the status line speaks of the delivery (delivery_pass_status)
 };
 extern LauncherState launcher_state;
 
