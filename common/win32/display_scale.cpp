@@ -47,9 +47,11 @@ void load_common_controls() {
     // Loaded when called, not imported: under Wine loading the library
     // takes about 15 ms, which a window that shows itself before making its
     // controls keeps out of the way. The manifest's activation context,
-    // the process's own, makes it version 6.
+    // the process's own, makes it version 6. Loaded once, by the first
+    // window.
     using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    auto init = (InitControls)(void*)GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx");
+    static const InitControls init =
+        (InitControls)(void*)GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     if (init) init(&controls);
 }

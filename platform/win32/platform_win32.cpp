@@ -159,10 +159,12 @@ void local_time(LocalTime* time) {
 
 bool random_bytes(unsigned char* bytes, int count) {
     // RtlGenRandom, exported as SystemFunction036: in every Windows since XP
-    // without the CryptoAPI's context.
+    // without the CryptoAPI's context. Looked up once, at the first save.
     using Generate = BOOLEAN(WINAPI*)(PVOID, ULONG);
-    HMODULE advapi = LoadLibraryW(L"advapi32.dll");
-    Generate generate = advapi ? (Generate)(void*)GetProcAddress(advapi, "SystemFunction036") : nullptr;
+    static const Generate generate = [] {
+        HMODULE advapi = LoadLibraryW(L"advapi32.dll");
+        return advapi ? (Generate)(void*)GetProcAddress(advapi, "SystemFunction036") : nullptr;
+    }();
     return generate && generate(bytes, (ULONG)count);
 }
 
