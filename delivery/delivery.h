@@ -9,8 +9,9 @@
 
 // ---- What is sent -----------------------------------------------------------------
 
-// The row of `orvomed_record` (docs/records/) a saved result becomes, the
-// texts in the table's column order. Texts are whole; headline_value is NaN
+// The row of `orvomed_record` (docs/records/) a saved result becomes: its
+// texts by name (delivery_column names each one's column), and the tool,
+// the level and the headline value beside them. Texts are whole; headline_value is NaN
 // where the headline output failed or the tool writes a report (NULL in the
 // table), and so are the admission and the assessment's time when empty.
 enum DeliveryText : int {

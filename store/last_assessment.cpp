@@ -15,8 +15,8 @@ constexpr int BLOCK_BYTES = 1 << 20;
 static_assert(BLOCK_BYTES > 2 * utf8_capacity_for(RECORD_LINE_CAPACITY), "a block holds every row whole");
 constexpr int FIELD_BYTES = utf8_capacity_for(RECORD_RESULT_LIMIT + 2);
 
-// The window's one thread reads the record; the buffers are too large for
-// its stack.
+// Only the window's thread reads the record (the delivery's thread never
+// does); the buffers are too large for its stack.
 char block[BLOCK_BYTES];
 char field_bytes[FIELD_BYTES];
 wchar_t field_text[RECORD_RESULT_LIMIT + 2];

@@ -179,8 +179,8 @@ bool input_view_route(const MSG& message);
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// WM_CREATE: the child controls and the first status text; of an input list
-// its label only, of a box nothing yet.
+// The child controls, made once the window shows (main_window_create) and
+// again at a rescale; of an input list its label only, of a box nothing yet.
 void create_child_controls(HWND window);
 // The input lists and boxes, created after the window's first paint: under
 // Wine a drop-down list takes over ten milliseconds to create (its dropped
