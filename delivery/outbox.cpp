@@ -240,7 +240,7 @@ bool outbox_name_read(const wchar_t* name, OutboxName* read) {
         read->kind = OUTBOX_CLAIMED;
         return true;
     }
-    if (wcscmp(after, L".new") == 0) {  // being written under its private name
+    if (wcscmp(after, PLATFORM_PRIVATE_SUFFIX) == 0) {  // being written under its private name
         read->kind = OUTBOX_WRITING;
         return true;
     }
@@ -279,8 +279,8 @@ void tally_rejected(const wchar_t* name, int64_t written, void* context) {
     Tally& tally = *(Tally*)context;
     OutboxName read;
     if (outbox_name_read(name, &read) && read.kind == OUTBOX_WAITING) tally.counts->rejected++;
-    size_t length = wcslen(name);
-    if (length > 11 && wcscmp(name + length - 11, OUTBOX_REASON_SUFFIX) == 0 && written >= tally.newest_reason) {
+    const size_t length = wcslen(name), suffix = wcslen(OUTBOX_REASON_SUFFIX);
+    if (length > suffix && wcscmp(name + length - suffix, OUTBOX_REASON_SUFFIX) == 0 && written >= tally.newest_reason) {
         tally.newest_reason = written;
         text_copy(tally.newest, PLATFORM_NAME_CAPACITY, name);
     }

@@ -38,7 +38,7 @@ PlatformCalls platform_calls = system_calls;
 // exactly one succeeds, and nobody ever sees it half written.
 bool platform_publish_new_file(const wchar_t* path, const char* bytes, int count) {
     wchar_t temporary[TEMPORARY_PATH_CAPACITY];
-    if (text_format(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path, platform_calls.process_id()) < 0)
+    if (text_format(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu" PLATFORM_PRIVATE_SUFFIX, path, platform_calls.process_id()) < 0)
         return false;
     PlatformStatus status;
     PlatformFile file = platform_calls.open_file(temporary, PLATFORM_CREATE_NEW, &status);
@@ -94,7 +94,7 @@ bool platform_replace_file(const wchar_t* path, const char* bytes, int count) {
 
 bool platform_replace_file_whole(const wchar_t* path, const char* bytes, int count) {
     wchar_t temporary[TEMPORARY_PATH_CAPACITY];
-    if (text_format(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu.new", path, platform_calls.process_id()) < 0)
+    if (text_format(temporary, TEMPORARY_PATH_CAPACITY, L"%ls.%lu" PLATFORM_PRIVATE_SUFFIX, path, platform_calls.process_id()) < 0)
         return false;
     platform_calls.remove_file(temporary);  // left by a process that died before its move
     PlatformStatus status;

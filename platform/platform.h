@@ -129,6 +129,11 @@ extern const PlatformCalls platform_system_calls;
 
 // ---- Files written whole ------------------------------------------------------
 
+// A file written whole is first written under its private name, the path,
+// the writer's process id and this ("T018.csv.4242.new"), and renamed once
+// on the disk: a reader that meets such a name knows it is not yet a file.
+#define PLATFORM_PRIVATE_SUFFIX L".new"
+
 // Creates the file `path` holding exactly `bytes`, atomically and on the
 // disk: it appears whole or not at all, and only when no file of that name
 // exists. False when one exists or it could not be made; no stray file is
