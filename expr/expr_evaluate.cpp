@@ -7,6 +7,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "expr/expr_functions.h"
+#include "expr/expr_read.h"
+
 namespace {
 
 struct ExprState {
@@ -23,27 +26,6 @@ struct ExprState {
     const char* text;
 };
 
-// Character classes, one table lookup each: the scanner spends most of its
-// time skipping whitespace and reading names. Bytes above 127 are in no class.
-enum CharClass : unsigned char { SPACE = 1, DIGIT = 2, NAME_START = 4, NAME_CHAR = 8 };
-
-constexpr unsigned char class_of(int c) {
-    // Space, tab, LF and CR only; vertical tab and form feed are not whitespace.
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') return SPACE;
-    if (c >= '0' && c <= '9') return DIGIT | NAME_CHAR;
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') return NAME_START | NAME_CHAR;
-    return 0;
-}
-
-struct CharTable {
-    unsigned char classes[256];
-    constexpr CharTable() : classes() {
-        for (int c = 0; c < 256; c++) classes[c] = class_of(c);
-    }
-};
-constexpr CharTable char_table;
-
-inline bool is(char c, CharClass cls) { return char_table.classes[(unsigned char)c] & cls; }
 inline bool truth(double v) { return v != 0; }  // NaN is true
 
 // The cursor always rests on a character that is not whitespace: the text's
@@ -53,9 +35,7 @@ inline bool truth(double v) { return v != 0; }  // NaN is true
 // The cursor is stored once, after the loop: a char read may alias anything,
 // so a cursor kept in the state would be written back at every character.
 [[gnu::always_inline]] inline void advance(ExprState* s, int count) {
-    const char* p = s->cursor + count;
-    while (is(*p, SPACE)) p++;
-    s->cursor = p;
+    s->cursor = expr_skip_spaces(s->cursor + count);
 }
 
 inline double fail(ExprState* s) {
@@ -87,11 +67,6 @@ inline bool name_is(const char* key, Name name) {
     return key[name.length] == 0;
 }
 
-double fn_sqrt(double x) { return sqrt(x); }
-double fn_abs(double x) { return fabs(x); }
-double fn_log(double x) { return log(x); }
-double fn_log10(double x) { return log10(x); }
-double fn_exp(double x) { return exp(x); }
 // The rounding functions take the decimal their argument means, as the
 // comparisons do: (7.3 - 7) / 0.1 is 2.9999999999999964 in binary, and a
 // dose rounded down from it must be 3, not 2. From 1e12 on a double's
@@ -120,74 +95,28 @@ double fn_sign(double x) { return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0; }
 // "a < b ? a : b" alone would turn min(NaN, 20) into a plausible 20.
 double fn_min(double a, double b) { return a < b || isnan(a) ? a : b; }
 double fn_max(double a, double b) { return a > b || isnan(a) ? a : b; }
-double fn_pow(double a, double b) { return pow(a, b); }
-double fn_mod(double a, double b) { return fmod(a, b); }
 
-enum Domain { ANY, NOT_NEGATIVE, POSITIVE, NONZERO_SECOND };
-
-// Functions, searched in order. A NaN argument passes every domain test and
-// gives NaN, which the top level then reports as a failure.
-struct Function1 {
-    const char* name;
-    double (*apply)(double);
-    Domain domain;
-};
-const Function1 functions1[] = {
-    {"sqrt", fn_sqrt, NOT_NEGATIVE},
-    {"abs", fn_abs, ANY},
-    {"log", fn_log, POSITIVE},
-    {"log10", fn_log10, POSITIVE},
-    {"exp", fn_exp, ANY},
-    {"floor", fn_floor, ANY},
-    {"ceil", fn_ceil, ANY},
-    {"round", fn_round, ANY},
-    {"cbrt", fn_cbrt, ANY},
-    {"sign", fn_sign, ANY},
-};
-
-struct Function2 {
-    const char* name;
-    double (*apply)(double, double);
-    Domain domain;
-};
-const Function2 functions2[] = {
-    {"min", fn_min, ANY},
-    {"max", fn_max, ANY},
-    {"pow", fn_pow, ANY},
-    {"mod", fn_mod, NONZERO_SECOND},
-};
-
-template <typename Function, int count>
-bool listed(const Function (&functions)[count], Name name) {
-    for (const Function& f : functions)
-        if (name_is(f.name, name)) return true;
-    return false;
-}
-
-int function_arguments(Name name) {
-    return listed(functions1, name) ? 1 : listed(functions2, name) ? 2 : 0;
-}
-
-// One-argument call; an unknown name or an argument outside the domain fails
-// with 0.0.
-double expr_call1(Name name, double x, int* failed) {
-    for (const Function1& f : functions1) {
-        if (!name_is(f.name, name)) continue;
-        if ((f.domain == NOT_NEGATIVE && x < 0) || (f.domain == POSITIVE && x <= 0)) break;
-        return f.apply(x);
+// A call of `f`; an argument outside its domain fails with 0.0. A NaN
+// argument passes every domain test and gives NaN, which the top level then
+// reports as a failure.
+double call(const ExprFunction& f, double x, double y, ExprState* s) {
+    switch (f.id) {
+    case EXPR_FN_SQRT: return x < 0 ? fail(s) : sqrt(x);
+    case EXPR_FN_ABS: return fabs(x);
+    case EXPR_FN_LOG: return x <= 0 ? fail(s) : log(x);
+    case EXPR_FN_LOG10: return x <= 0 ? fail(s) : log10(x);
+    case EXPR_FN_EXP: return exp(x);
+    case EXPR_FN_FLOOR: return fn_floor(x);
+    case EXPR_FN_CEIL: return fn_ceil(x);
+    case EXPR_FN_ROUND: return fn_round(x);
+    case EXPR_FN_CBRT: return fn_cbrt(x);
+    case EXPR_FN_SIGN: return fn_sign(x);
+    case EXPR_FN_MIN: return fn_min(x, y);
+    case EXPR_FN_MAX: return fn_max(x, y);
+    case EXPR_FN_POW: return pow(x, y);
+    case EXPR_FN_MOD: return y == 0 ? fail(s) : fmod(x, y);
     }
-    *failed = 1;
-    return 0.0;
-}
-
-double expr_call2(Name name, double a, double b, int* failed) {
-    for (const Function2& f : functions2) {
-        if (!name_is(f.name, name)) continue;
-        if (f.domain == NONZERO_SECOND && b == 0) break;
-        return f.apply(a, b);
-    }
-    *failed = 1;
-    return 0.0;
+    return fail(s);
 }
 
 double expr_conditional(ExprState* s);
@@ -311,36 +240,42 @@ double decimal(double v) {
     return decimal_fraction(v);
 }
 
-// <number> = the longest prefix that strtod accepts. Plain decimals of at most
-// 15 digits are read directly: their digits and the power of ten are exact
-// doubles, so one division rounds exactly as strtod does. Everything else
-// (exponents, hexadecimal, long digit strings) goes to strtod.
-[[gnu::noinline]] double read_number(ExprState* s) {
-    const char* start = s->cursor;
+}  // namespace
+
+// Plain decimals of at most 15 digits are read directly: their digits and
+// the power of ten are exact doubles, so one division rounds exactly as
+// strtod does. Everything else (exponents, hexadecimal, long digit strings)
+// goes to strtod.
+ExprNumber expr_read_number(const char* start) {
     const char* p = start;
     uint64_t mantissa = 0;  // may wrap on long digit strings, which go to strtod
-    while (is(*p, DIGIT)) mantissa = mantissa * 10 + (uint64_t)(*p++ - '0');
+    while (expr_char_is(*p, EXPR_DIGIT)) mantissa = mantissa * 10 + (uint64_t)(*p++ - '0');
     int digits = (int)(p - start), decimals = 0;
     if (*p == '.') {
         const char* fraction = ++p;
-        while (is(*p, DIGIT)) mantissa = mantissa * 10 + (uint64_t)(*p++ - '0');
+        while (expr_char_is(*p, EXPR_DIGIT)) mantissa = mantissa * 10 + (uint64_t)(*p++ - '0');
         decimals = (int)(p - fraction);
         digits += decimals;
     }
     char next = (char)(*p | 0x20);  // 'e' or 'x' in either case
-    double v;
     if (digits > 0 && digits <= 15 && next != 'e' && next != 'x') {
         // At most 15 digits: the signed conversion is exact and cheaper.
         double whole = (double)(int64_t)mantissa;
-        v = decimals ? whole / exact_powers_of_ten[decimals] : whole;
-    } else {
-        char* end = nullptr;
-        v = strtod(start, &end);
-        if (end == start) return fault(s, EXPR_OPERAND_EXPECTED, start);  // a lone point
-        p = end;
+        return {decimals ? whole / exact_powers_of_ten[decimals] : whole, p};
     }
-    advance(s, (int)(p - start));
-    return v;
+    char* end = nullptr;
+    double v = strtod(start, &end);
+    return {v, end};
+}
+
+namespace {
+
+// <number> = the longest prefix that strtod accepts.
+[[gnu::noinline]] double read_number(ExprState* s) {
+    ExprNumber number = expr_read_number(s->cursor);
+    if (number.end == s->cursor) return fault(s, EXPR_OPERAND_EXPECTED, s->cursor);  // a lone point
+    s->cursor = expr_skip_spaces(number.end);
+    return number.value;
 }
 
 [[gnu::cold, gnu::noinline]] double unknown_name(ExprState* s, Name name) {
@@ -374,28 +309,22 @@ inline void close_parenthesis(ExprState* s) {
     else fault(s, EXPR_CLOSE_EXPECTED, s->cursor);
 }
 
-// Tells expr_check why a call failed when its name or its number of
-// arguments is wrong; a domain error is no fault of the text.
-[[gnu::cold, gnu::noinline]] void check_call(ExprState* s, Name name, int arguments) {
-    int takes = function_arguments(name);
-    if (takes != arguments)
-        fault(s, takes ? EXPR_ARGUMENT_COUNT : EXPR_UNKNOWN_FUNCTION, name.text, name.length);
-}
-
 // <call> = name "(" <conditional> ["," <conditional>] ")"
+// An unknown name or the other number of arguments fails with 0.0.
 [[gnu::noinline]] double read_call(ExprState* s, Name name) {
     advance(s, 1);  // "("
-    double a = nested(s, expr_conditional);
+    double a = nested(s, expr_conditional), b = 0.0;
+    int arguments = 1;
     if (*s->cursor == ',') {
         advance(s, 1);
-        double b = nested(s, expr_conditional);
-        close_parenthesis(s);
-        if (s->fault) check_call(s, name, 2);
-        return expr_call2(name, a, b, &s->failed);
+        b = nested(s, expr_conditional);
+        arguments = 2;
     }
     close_parenthesis(s);
-    if (s->fault) check_call(s, name, 1);
-    return expr_call1(name, a, &s->failed);
+    const ExprFunction* f = expr_function_named(name.text, name.length);
+    if (!f || f->arguments != arguments)
+        return fault(s, f ? EXPR_ARGUMENT_COUNT : EXPR_UNKNOWN_FUNCTION, name.text, name.length);
+    return call(*f, a, b, s);
 }
 
 // <unary> = ("-" | "!") <unary> | "+" <unary> | "(" <conditional> ")"
@@ -403,17 +332,13 @@ inline void close_parenthesis(ExprState* s) {
 double expr_unary(ExprState* s) {
     for (;;) {
         char c = *s->cursor;
-        if (is(c, NAME_START)) {
-            // Only the first EXPR_MAX_NAME characters are the name; the rest
-            // stays in the text and fails the evaluation as text left over.
-            Name name = {s->cursor, 1};
-            while (is(name.text[name.length], NAME_CHAR)) name.length++;
-            if (name.length > EXPR_MAX_NAME) name.length = EXPR_MAX_NAME;
+        if (expr_char_is(c, EXPR_NAME_START)) {
+            Name name = {s->cursor, expr_name_length(s->cursor)};
             advance(s, name.length);
             if (*s->cursor == '(') return read_call(s, name);
             return read_variable(s, name);
         }
-        if (is(c, DIGIT) || c == '.') return read_number(s);
+        if (expr_starts_number(c)) return read_number(s);
         if (c == '(') {
             advance(s, 1);
             double v = nested(s, expr_conditional);
@@ -591,7 +516,6 @@ ExprFault expr_check(const ToolDef& tool, const char* text) {
 }
 
 int expr_function_arguments(const char* name) {
-    int length = (int)strlen(name);
-    if (length == 0 || length > EXPR_MAX_NAME) return 0;
-    return function_arguments({name, length});
+    const ExprFunction* f = expr_function_named(name, (int)strlen(name));
+    return f ? f->arguments : 0;
 }

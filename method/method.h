@@ -8,12 +8,11 @@
 
 #include "tool/tool.h"
 
-// A formula or condition as a reader writes it: "本餐碳水 ÷ 碳水系数",
-// "呼吸频率 ≤ 8 → 3；≤ 11 → 1；其余 → 0", "取 体重 与 10 中较小者"; a box
-// asked about as "已勾选" or "未勾选", a list by its option ("= UN"), a
-// label that begins with a number set off ("【5a 左上肢运动】"). Cut with
-// TEXT_CUT_MARK where it does not fit. Returns the length.
-int method_expression_text(const PreparedTool& tool, const char* expression, wchar_t* text, int capacity);
+// Each text below writes a formula or condition as a reader writes it:
+// "本餐碳水 ÷ 碳水系数", "呼吸频率 ≤ 8 → 3；≤ 11 → 1；其余 → 0", "取 体重 与 10
+// 中较小者"; a box asked about as "已勾选" or "未勾选", a list by its option
+// ("= UN"), a label that begins with a number set off ("【5a 左上肢运动】").
+// Each is cut with TEXT_CUT_MARK where it does not fit and returns its length.
 
 // Output `j` as "label = formula"; an output that only repeats a list's
 // choice as what it is: "RASS 评分：取所选选项的分值".

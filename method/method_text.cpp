@@ -1,14 +1,18 @@
 // Writing formulas and rules for a reader. The text is read piece by piece
-// as the evaluator's grammar has it: a top-level "?:" chain becomes its
-// bands, a parenthesised group or a call's arguments are written in turn (a
-// call in the signs or words a nurse knows), and every other token is a key
-// (written as its label; a box or a list compared with a number as ticked
-// or not, or by its option), a number, or an operator (written as its sign).
+// as the evaluator's grammar has it, its names and numbers by the
+// evaluator's own reading: a top-level "?:" chain becomes its bands, a
+// parenthesised group or a call's arguments are written in turn (a call in
+// the signs or words its function's row gives), and every other piece is a
+// key (written as its label; a box or a list compared with a number as
+// ticked or not, or by its option), a number, or an operator (written as
+// its sign).
 #include "method/method.h"
 
-#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+
+#include "expr/expr_functions.h"
+#include "expr/expr_read.h"
 
 namespace {
 
@@ -48,15 +52,20 @@ struct Range {
     const char* end;
 };
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool is_name_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
-bool is_number_char(char c) { return (c >= '0' && c <= '9') || c == '.'; }
-
 Range trimmed(Range r) {
-    while (r.begin < r.end && is_space(*r.begin)) r.begin++;
-    while (r.end > r.begin && is_space(r.end[-1])) r.end--;
+    while (r.begin < r.end && expr_char_is(*r.begin, EXPR_SPACE)) r.begin++;
+    while (r.end > r.begin && expr_char_is(r.end[-1], EXPR_SPACE)) r.end--;
     return r;
+}
+
+// The pieces as the evaluator reads them, within the range being written.
+const char* within(const char* p, const char* end) { return p < end ? p : end; }
+const char* spaces_end(const char* p, const char* end) { return within(expr_skip_spaces(p), end); }
+const char* name_end(const char* p, const char* end) { return within(p + expr_name_length(p), end); }
+// A lone point is no number; it is written as it stands, as the check refuses it.
+const char* number_end(const char* p, const char* end) {
+    ExprNumber number = expr_read_number(p);
+    return number.end > p ? within(number.end, end) : p + 1;
 }
 
 // The ")" that closes the "(" at `open`, or `end` when there is none.
@@ -196,37 +205,27 @@ const Sign* sign_at(const char* p) {
     return nullptr;
 }
 
-// The end of the number that starts at `p`, an exponent included.
-const char* number_end(const char* p, const char* end) {
-    const char* start = p;
-    while (p < end && (is_number_char(*p) || *p == 'e' || *p == 'E' ||
-                       ((*p == '+' || *p == '-') && p > start && (p[-1] == 'e' || p[-1] == 'E'))))
-        p++;
-    return p;
-}
-
 // A comparison with a number that is its whole right side, "> 0" or
 // "== 9": how a list or a box is asked about.
 struct Compared {
     const Sign* sign;
     double value;
-    const char* number;  // the number as written, its sign included
-    const char* end;     // where the comparison ends
+    const char* end;  // where the comparison ends
 };
 
 bool compared_with_number(const char* p, const char* end, Compared* c) {
-    while (p < end && is_space(*p)) p++;
+    p = spaces_end(p, end);
     c->sign = sign_at(p);
     if (!c->sign || c->sign->comparison == NONE) return false;
-    p += strlen(c->sign->op);
-    while (p < end && is_space(*p)) p++;
-    c->number = p;
+    p = spaces_end(p + strlen(c->sign->op), end);
+    bool negative = p < end && *p == '-';
     if (p < end && (*p == '-' || *p == '+')) p++;
-    if (p == end || !is_number_char(*p)) return false;
-    c->end = number_end(p, end);
-    c->value = strtod(c->number, nullptr);
-    const char* next = c->end;
-    while (next < end && is_space(*next)) next++;
+    if (p == end || !expr_starts_number(*p)) return false;
+    ExprNumber number = expr_read_number(p);
+    if (number.end == p) return false;
+    c->end = within(number.end, end);
+    c->value = negative ? -number.value : number.value;
+    const char* next = spaces_end(c->end, end);
     return next == end || strchr("&|?:),", *next);
 }
 
@@ -251,42 +250,18 @@ void put_asked(Writer* w, const InputDef& input, const Compared& c, bool with_la
     put_option(w, input, c.value);
 }
 
-// How a call of a built-in function reads: its argument(s) between the
-// pieces. One in words ("取…与…中较大者") stands in parentheses where
-// something else is computed around it, another call's argument included,
-// unless it is a one-argument call's whole argument.
-struct Reading {
-    const char* name;
-    const wchar_t* before;
-    const wchar_t* between;  // nullptr for a function of one argument
-    const wchar_t* after;
-    bool words;
-};
-const Reading readings[] = {
-    {"sqrt", L"√(", nullptr, L")", false},         {"cbrt", L"∛(", nullptr, L")", false},
-    {"abs", L"|", nullptr, L"|", false},           {"exp", L"e^(", nullptr, L")", false},
-    {"log", L"ln(", nullptr, L")", false},         {"log10", L"lg(", nullptr, L")", false},
-    {"floor", L"向下取整(", nullptr, L")", false},  {"ceil", L"向上取整(", nullptr, L")", false},
-    {"round", L"四舍五入取整(", nullptr, L")", false}, {"sign", L"正负号(", nullptr, L")", false},
-    {"min", L"取 ", L" 与 ", L" 中较小者", true},  {"max", L"取 ", L" 与 ", L" 中较大者", true},
-    {"pow", L"", L" 的 ", L" 次方", true},         {"mod", L"", L" 除以 ", L" 的余数", true},
-};
-
-const Reading* reading_of(const char* name, int length) {
-    for (const Reading& r : readings)
-        if ((int)strlen(r.name) == length && strncmp(r.name, name, length) == 0) return &r;
-    return nullptr;
-}
-
 void write_expression(const PreparedTool& tool, Range r, Writer* w);
 
 // A call's arguments, split at their commas, each written as an expression
-// of its own, so a chain inside reads as bands too.
-void write_call(const PreparedTool& tool, const Reading* reading, Range name, Range inside, bool alone,
+// of its own, so a chain inside reads as bands too. A call in words
+// ("取…与…中较大者") stands in parentheses where something else is computed
+// around it, another call's argument included, unless it is a one-argument
+// call's whole argument. A name that is no function is written as it stands.
+void write_call(const PreparedTool& tool, const ExprFunction* function, Range name, Range inside, bool alone,
                 Writer* w) {
-    bool wrapped = reading && reading->words && (!alone || (w->calls > 0 && !w->sole_argument));
+    bool wrapped = function && function->in_words && (!alone || (w->calls > 0 && !w->sole_argument));
     if (wrapped) put(w, L"(");
-    if (reading) put(w, reading->before);
+    if (function) put(w, function->before);
     else {
         put_ascii(w, name.begin, name.end);
         put(w, L"(");
@@ -297,12 +272,12 @@ void write_call(const PreparedTool& tool, const Reading* reading, Range name, Ra
     w->sole_argument = !comma;
     write_expression(tool, {inside.begin, comma ? comma : inside.end}, w);
     if (comma) {
-        put(w, reading && reading->between ? reading->between : L", ");
+        put(w, function && function->arguments == 2 ? function->between : L", ");
         write_expression(tool, {comma + 1, inside.end}, w);
     }
     w->sole_argument = sole;
     w->calls--;
-    put(w, reading ? reading->after : L")");
+    put(w, function ? function->after : L")");
     if (wrapped) put(w, L")");
 }
 
@@ -320,7 +295,7 @@ void write_tokens(const PreparedTool& tool, Range r, Writer* w, const InputDef* 
         side_start = false;
     }
     for (const char* p = r.begin; p < r.end;) {
-        if (is_space(*p)) {
+        if (expr_char_is(*p, EXPR_SPACE)) {
             p++;
             continue;
         }
@@ -334,19 +309,18 @@ void write_tokens(const PreparedTool& tool, Range r, Writer* w, const InputDef* 
             side_start = false;
             continue;
         }
-        if (is_name_start(*p)) {
+        if (expr_char_is(*p, EXPR_NAME_START)) {
             const char* start = p;
-            while (p < r.end && is_name_char(*p)) p++;
+            p = name_end(p, r.end);
             Range name = {start, p};
-            const char* after = p;
-            while (after < r.end && is_space(*after)) after++;
+            const char* after = spaces_end(p, r.end);
             const InputDef* input = input_named(tool, start, (int)(p - start));
             const wchar_t* label = label_of(tool, start, (int)(p - start));
             if (after < r.end && *after == '(') {  // a call, whatever keys there are, as the evaluator reads it
                 const char* close = closing(after, r.end);
                 const char* rest = close < r.end ? close + 1 : close;
                 bool alone = start == trimmed(r).begin && trimmed({rest, r.end}).begin == r.end;
-                write_call(tool, reading_of(start, (int)(p - start)), name, {after + 1, close}, alone, w);
+                write_call(tool, expr_function_named(start, (int)(p - start)), name, {after + 1, close}, alone, w);
                 p = rest;
             } else if (side_start && input && compared_with_number(p, r.end, &c) && asked_in_words(*input, c)) {
                 put_asked(w, *input, c, true);
@@ -360,7 +334,7 @@ void write_tokens(const PreparedTool& tool, Range r, Writer* w, const InputDef* 
             side_start = false;
             continue;
         }
-        if (is_number_char(*p)) {
+        if (expr_starts_number(*p)) {
             const char* start = p;
             p = number_end(p, r.end);
             put_ascii(w, start, p);
@@ -444,7 +418,7 @@ const ChoiceValue choice_values[] = {{L"分", L"分值"}, {L"级", L"级别"}};
 bool write_repeated_choice(const PreparedTool& tool, const OutputDef& output, Writer* w) {
     Range formula = trimmed({output.formula, output.formula + strlen(output.formula)});
     for (const char* p = formula.begin; p < formula.end; p++)
-        if (!is_name_char(*p)) return false;
+        if (!expr_char_is(*p, EXPR_NAME_CHAR)) return false;
     const InputDef* list = input_named(tool, formula.begin, (int)(formula.end - formula.begin));
     if (!list || !list->choice_count) return false;
     put_label(w, output.label);
@@ -498,14 +472,6 @@ int finish(Writer* w) {
 }
 
 }  // namespace
-
-int method_expression_text(const PreparedTool& tool, const char* expression, wchar_t* text, int capacity) {
-    Writer w = {text, capacity, 0, false, 0, false};
-    if (capacity > 0) text[0] = 0;
-    if (capacity < 1 || !expression) return 0;
-    write_expression(tool, {expression, expression + strlen(expression)}, &w);
-    return finish(&w);
-}
 
 int method_output_text(const PreparedTool& tool, int j, wchar_t* text, int capacity) {
     Writer w = {text, capacity, 0, false, 0, false};

@@ -52,6 +52,7 @@ TEST(MethodText, FormulasAndRulesReadAsAReaderWritesThem) {
         {32, true, 2, L"饮水试验分级 = 2 级 或 饮完用时 = 超过 5 秒 → 可疑（1 级超过 5 秒或 2 级）：谨慎进食，"
                       L"进一步评估（黄色，提醒）"},
         {0, true, 0, L"引流管 未勾选 且 渗液 = 2 分：有（大量） → 复查（黄色，提醒）"},  // options that answer alike
+        {33, true, 0, L"RASS 评分 ≤ -4 分 → 深度镇静或昏迷（RASS ≤-4）：此镇静深度无法评估谵妄，每班复评（橙色，需关注）"},  // a negative option
         {33, true, 3, L"特征 1：意识状态急性改变或 24 小时内波动 ≠ 否 且 特征 2：注意力障碍（字母试验错误 >2 个） ≠ 否 且 "
                       L"(RASS 评分 ≠ 0 分 或 特征 4：思维紊乱（问题与指令错误 >1 个） ≠ 否) → "
                       L"CAM-ICU 未完成：请评估特征 1、2 及 3 或 4（橙色，需关注）"},
