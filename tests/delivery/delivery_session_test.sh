@@ -16,12 +16,10 @@
 set -uo pipefail
 work=$1 tests=$2 writer=$3 window_tests=${4:-} prefix=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../scripts/common.sh"
+source "$here/../support/wine_session.sh"
 source "$here/database_server.sh"
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-trap 'database_server_stop; [ -n "$prefix" ] && wineserver -k 2>/dev/null' EXIT
+finish() { database_server_stop; }
 trap 'exit 130' INT TERM
 mkdir -p "$work" && work=$(cd "$work" && pwd)  # XDG_DATA_HOME must be absolute
 database_server_start "$work" || exit 1
@@ -31,10 +29,7 @@ database_name=postgres database_admin_sql "ALTER ROLE postgres PASSWORD '$owner_
 export GLYVANT_TEST_DATABASE_ADMIN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=postgres;Pwd=$owner_password;$database_tls"
 
 if [ -n "$prefix" ]; then
-  wine_environment "$prefix"
-  "$here/../../scripts/wine-prefix.sh" "$prefix"
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  wine_test_session "$prefix"
   runner=(wine)
   run() { wine "$@" 2>/dev/null | tr -d '\r'; }
   data=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
@@ -207,8 +202,4 @@ echo "a locked table: the pass gave up after ${held} s; a server that stopped an
 out=$(GLYVANT_TEST_DATABASE=$GLYVANT_TEST_DATABASE_WRONG_HOST run "$writer" 1)
 [[ $out == *"saved=1 delivered=0 waiting=1 problem=7"* ]] || fail "a server by another name: the writer said [${out##*ms=* }]"
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "delivery: every result arrived once, as saved"
+session_verdict "delivery: every result arrived once, as saved"

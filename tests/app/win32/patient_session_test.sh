@@ -16,33 +16,17 @@
 set -uo pipefail
 braden=$1 launcher=$2 driver=$3 prefix=$4
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../../scripts/common.sh"
+source "$here/../../support/wine_session.sh"
 source "$here/printer_session.sh"
 
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 work=$(mktemp -d)
 finish() {
-  wineserver -k 2>/dev/null || true
   printer_session_end
   rm -rf "$work"
 }
-trap finish EXIT
 printer_session_begin
+wine_test_session "$prefix"
 
-wine_environment "$prefix"
-"$here/../../../scripts/wine-prefix.sh" "$prefix"
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-
-drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
-start() {
-  wine "$@" </dev/null >/dev/null 2>&1 &
-  program=$!
-  drive click 0 >/dev/null  # waits for the window
-  sleep 1
-}
-stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
 # Save, and OK on the box that tells it was saved.
 save_and_confirm() {
   local shown
@@ -257,8 +241,4 @@ lists="$(dirname "$records")"
 grep -rqs '2026001234\|测试患者甲\|2026005678' "$lists"/launcher* && fail "the launcher kept a patient in its lists"
 wineserver -k 2>/dev/null
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "the nurse's session: patient shown, copied, saved, read back, printed, found again"
+session_verdict "the nurse's session: patient shown, copied, saved, read back, printed, found again"

@@ -9,13 +9,10 @@
 set -uo pipefail
 glyvant=$1 rota=$2 driver=$3 prefix=$4
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../../scripts/common.sh"
-
+source "$here/../../support/wine_session.sh"
 source "$here/printer_session.sh"
 
 label_printer=GlyvantTestLabel
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # ---- The printers ---------------------------------------------------------------
 # A label printer: cups-pdf's PPD with a 30 x 20 mm label as its paper,
@@ -32,27 +29,12 @@ add_label_printer() {
   rm -f "$ppd"
 }
 finish() {
-  wineserver -k 2>/dev/null || true
   lpadmin -x "$label_printer" 2>/dev/null
   printer_session_end
 }
-trap finish EXIT
 printer_session_begin
+wine_test_session "$prefix"
 
-# ---- Wine ---------------------------------------------------------------------------
-wine_environment "$prefix"
-"$here/../../../scripts/wine-prefix.sh" "$prefix"
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-
-drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
-start() {
-  wine "$@" </dev/null >/dev/null 2>&1 &
-  program=$!
-  drive click 0 >/dev/null  # waits for the window
-  sleep 1
-}
-stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
 # ---- Without a result: refused, nothing printed ----------------------------------
 printer_mark
 start "$glyvant" --patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --ward=普外一科 --nurse-name=测试护士
@@ -166,8 +148,4 @@ sleep 2
 [ -z "$(printer_new_pdfs)" ] || fail "something printed without a printer"
 stop
 
-if [ "$failures" -gt 0 ]; then
-  echo "print_to_pdf: $failures failure(s)" >&2
-  exit 1
-fi
-echo "print_to_pdf: every print as expected"
+session_verdict "print_to_pdf: every print as expected"

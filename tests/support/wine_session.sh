@@ -1,0 +1,50 @@
+# What the tests that run the real programs in a Wine session of their own
+# share: their failures' tally and verdict, the session itself, and the
+# driving of a program's window. Sourced, by bash; scripts/common.sh comes
+# with it.
+#   A test defines `finish` for what it takes away as it ends (printers,
+#   folders, a server): it runs on exit, after the session's Wine is stopped.
+
+session_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$session_top/scripts/common.sh"
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# session_verdict WORDS: the failures told and the test failed, or WORDS.
+session_verdict() {
+  if [ "$failures" -gt 0 ]; then
+    echo "$failures failure(s)" >&2
+    exit 1
+  fi
+  echo "$1"
+}
+
+# Only the session's own wineserver is stopped: the caller's WINEPREFIX may
+# name another that runs for the tests around this one.
+session_prefix=
+session_end() {
+  [ -z "$session_prefix" ] || WINEPREFIX=$session_prefix wineserver -k 2>/dev/null || true
+  if declare -F finish >/dev/null; then finish; fi
+}
+trap session_end EXIT
+
+# wine_test_session PREFIX: scripts/common.sh's session in PREFIX, for the
+# rest of the test; its end is the test's own.
+wine_test_session() {
+  session_prefix=$(realpath -m "$1")
+  cd "$session_top" && wine_session "$session_prefix"
+  cd "$OLDPWD" || exit 1
+  trap session_end EXIT
+}
+
+# The programs' windows, through the test's ui_driver.exe, named $driver.
+drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+# start PROGRAM ARGUMENT...: the program started, its window waited for; its
+# Wine process is $program.
+start() {
+  wine "$@" </dev/null >/dev/null 2>&1 &
+  program=$!
+  drive click 0 >/dev/null  # waits for the window
+  sleep 1
+}
+stop() { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; sleep 1; }
