@@ -179,8 +179,10 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
             if (!earlier) row->headline_value = number;
         } else {
             char* number_end = value;
-            long number = strtol(value, &number_end, 10);
-            if (!value[0] || *number_end || number < -2147483647L || number > 2147483647L) return false;
+            // Sixty-four bits on every platform: Windows' long would clamp
+            // a number beyond its 32 to the largest that fits.
+            long long number = strtoll(value, &number_end, 10);
+            if (!value[0] || *number_end || number < -2147483647LL || number > 2147483647LL) return false;
             (column == DELIVERY_TEXT_COUNT ? row->tool_id : row->level) = (int)number;
         }
         p = line_end + 1;

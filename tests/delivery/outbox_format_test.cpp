@@ -93,6 +93,7 @@ TEST(OutboxFormat, WhatIsWrittenReadsBackAndNothingElseDoes) {
         {"the last line torn", file.substr(0, file.size() - 1)},
         {"a level that is no number", edited(file, "level", "level=二")},
         {"a tool without its number", edited(file, "tool_id", "tool_id=")},
+        {"a tool's number beyond 32 bits", edited(file, "tool_id", "tool_id=2147483648")},
         {"an infinite headline", edited(file, "headline_value", "headline_value=inf")},
     };
     for (const auto& [what, bytes] : refused)
