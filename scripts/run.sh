@@ -38,15 +38,24 @@ fi
 echo "No display here: the launcher runs on a virtual display instead. Its window with"
 echo "\"ylx\" typed in the search box is saved as build/launcher.png, Glyvant's after"
 echo "Calculate as build/glyvant.png, and the launcher's self-test report follows."
+rm -f build/launcher.png build/glyvant.png
 SCREENSHOT_TYPE=ylx scripts/screenshot.sh build/launcher.png "$suite/OrvoMedSuite.exe"
 scripts/screenshot.sh build/glyvant.png "$suite/Glyvant.exe"
+# A desktop that never showed still leaves a picture, trimmed to one pixel.
+for picture in build/launcher.png build/glyvant.png; do
+  size=$(identify -format '%wx%h' "$picture" 2>/dev/null || true)
+  if [ -z "$size" ] || [ "$size" = 1x1 ]; then
+    echo "run.sh: $picture is empty (${size:-no image}): the window never showed on the Wine desktop" >&2
+    exit 1
+  fi
+done
 
 # The self-test opens no window: it runs in the screenshots' prefix, made
 # by now, rather than in a second one made for it.
 report=build/selftest-report.txt
 rm -f "$report"
 rc=0
-wine_environment "$PWD/build/windows/wineprefix"
+wine_environment "$PWD/build/windows/wineprefix-1120x860"
 wine "$suite/OrvoMedSuite.exe" --selftest "$report" </dev/null >/dev/null 2>&1 || rc=$?
 wineserver -w
 cat "$report"

@@ -16,15 +16,21 @@ source scripts/common.sh
 [ -n "${GLYVANT_VIRTUAL_DISPLAY:-}" ] || build_preset windows glyvant >/dev/null
 on_virtual_display 1280x960x24 "$0" "$@"
 
-wine_session "$PWD/build/windows/wineprefix"
-
 # A Wine virtual desktop draws the window's title bar and frame itself, so
-# the picture looks as on Windows without a window manager.
-wine explorer /desktop=Glyvant,1120x860 "$program" "${@:3}" </dev/null >/dev/null 2>&1 &
+# the picture looks as on Windows without a window manager. It is set in the
+# prefix's registry, as the tests' prefixes have it (scripts/wine-prefix.sh):
+# `wine explorer /desktop=...` fails on some machines (BadWindow at
+# X_CreateWindow) and leaves nothing to take a picture of.
+desktop=1120x860
+wine_session "$PWD/build/windows/wineprefix-$desktop"
+
+wine "$program" "${@:3}" </dev/null >/dev/null 2>&1 &
+window=
 for _ in $(seq 60); do
-  xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
+  window=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -1) && [ -n "$window" ] && break
   sleep 0.5
 done
+[ -n "$window" ] || { echo "screenshot: no Wine desktop showed for $out" >&2; exit 1; }
 sleep 4                      # the window shows and its first field takes the focus
 if [ -n "${SCREENSHOT_TYPE:-}" ]; then
   xdotool type --delay 100 "$SCREENSHOT_TYPE"
@@ -34,5 +40,5 @@ fi
 sleep 2
 mkdir -p "$(dirname "$out")"
 # The desktop's plain background around the window is trimmed away.
-import -window root -crop 1120x860+0+0 +repage -trim +repage "$out"
+import -window "$window" -trim +repage "$out"
 echo "screenshot: $out"

@@ -10,7 +10,11 @@ MainWindowState main_window_state;
 namespace {
 
 const wchar_t WINDOW_CLASS[] = L"OrvoMedToolWnd";
-constexpr DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// WS_CLIPCHILDREN: the window's painting leaves the controls alone, so a
+// status line or a verdict changed never wipes them for a moment before
+// they draw themselves again (under Wine that showed as the whole window
+// blinking empty at every Calculate).
+constexpr DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // Fonts, created in this order; a negative height is a character height,
 // in units.
@@ -90,17 +94,21 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     const int below = buttons.y + px(CLIENT_HEIGHT - box_bottom(CALCULATE_BUTTON_BOX)) - work.bottom;
     if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    // The band, title and panels on the screen, then the controls.
-    show_painted_before_controls(window, WM_FINISH_START);
+    // Every control made while the window is hidden, then the window shown
+    // whole. Shown first, with its controls made after, it showed its band
+    // sooner but the window a nurse can use later (scripts/measure.sh), and
+    // a control drew itself before the window kept its handle: the verdict
+    // and the caution came out grey.
     load_common_controls();
     create_child_controls(window);
     s.controls_made = true;
     take_start_request(command_line);
+    create_pending_choices();
+    ShowWindow(window, SW_SHOW);
+    // After showing: activating the window focuses the window itself.
     SetFocus(s.input_controls[0]);
     UpdateWindow(window);
-    // Then the input lists and boxes, and what the hospital system started
-    // the window with.
-    if (s.choices_pending) PostMessageW(window, WM_CREATE_CHOICES, 0, 0);
+    // Then what the hospital system started the window with.
     PostMessageW(window, WM_FINISH_START, 0, 0);
     return window;
 }

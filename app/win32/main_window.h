@@ -32,10 +32,8 @@ enum ControlId : int {
 
 constexpr int STATUS_TEXT_CAPACITY = 256;
 
-// Posted once the window is on the screen with its fields and buttons: the
-// input lists and boxes are created then (below), and then what the hospital
-// system started the window with is finished (finish_start_request).
-constexpr UINT WM_CREATE_CHOICES = WM_APP + 1;
+// Posted once the window is on the screen, whole: what the hospital system
+// started the window with is finished then (finish_start_request).
 constexpr UINT WM_FINISH_START = WM_APP + 2;
 // The saved results whose delivery a window follows at once.
 constexpr int DELIVERY_PENDING_MAX = 8;
@@ -182,12 +180,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // The child controls, made once the window shows (main_window_create) and
 // again at a rescale; of an input list its label only, of a box nothing yet.
 void create_child_controls(HWND window);
-// The input lists and boxes, created after the window's first paint: under
-// Wine a drop-down list takes over ten milliseconds to create (its dropped
-// part is a window of its own), which ten lists would add to the time
-// before the window shows at all, and a checklist's 37 boxes with their
-// points are 74 windows more. Calculate creates them first if they are
-// still pending.
+// The input lists and boxes, created after the other controls, with the
+// options the start request chose (under Wine a drop-down list takes over
+// ten milliseconds to create, its dropped part a window of its own, and a
+// checklist's 37 boxes with their points are 74 windows more).
 void create_pending_choices();
 // Each list asked on a condition made to agree with the inputs above it:
 // asked, it offers its options, nothing chosen once it was not asked;

@@ -147,7 +147,6 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     switch (message) {
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT: paint_main_window(window); return 0;
-    case WM_CREATE_CHOICES: create_pending_choices(); return 0;
     case WM_FINISH_START: finish_start_request(); return 0;
     case WM_DELIVERY_DONE: on_delivery_done(); return 0;
     case WM_TIMER:

@@ -1,26 +1,35 @@
 // Measures how long GUI programs take from process start to the first paint
-// of their window, against a yardstick window: starts one, watches a point of
-// its client area on the screen until it shows the header band's colour,
-// then closes it. A program may be given with its arguments ("T018.exe
-// --patient-id=..."): a tool started with a patient is also timed until it
-// shows the patient's last assessment.
-//   first_paint <pairs> <yardstick.exe> <program.exe [arguments]>...
-// Wine's own start-up dominates both and the machine's speed drifts from one
-// second to the next, so each program is timed in pairs: the yardstick and
-// the program started back to back, the yardstick first in even pairs and
-// the program first in odd ones, so that neither always meets the machine as
-// the other left it. Prints one line per pair and program: the program's
-// place in the list (1 for the first), the pair's number, the program's
-// milliseconds to first paint, its peak working set in KiB and milliseconds
-// until the last assessment shows (-1 for a window without one), then the
-// yardstick's milliseconds and KiB; all read from outside the programs, -1
-// for a window that never painted.
+// of their window and until the window is whole, every control drawn,
+// against yardstick windows: starts one, watches a point of its client area
+// on the screen until it shows the header band's colour, then its controls
+// (whole_window.h), then closes it. A program may be given with its
+// arguments ("T018.exe --patient-id=..."): a tool started with a patient is
+// also timed until it shows the patient's last assessment.
+//   first_paint <pairs> <minimal.exe> <controls.exe> <program.exe [arguments]>...
+// The first paint is held against the minimal window, the whole window
+// against the controls' window making as many controls of each kind as the
+// program's window has, counted in it when it is started once beforehand.
+// Wine's own start-up dominates all of them and the machine's speed drifts
+// from one second to the next, so each program is timed in pairs: the
+// program started between its two yardsticks, the minimal window first in
+// even rounds and the controls' window first in odd ones, so that each
+// yardstick starts before the program in one pair and after it in the next,
+// and neither always meets the machine as the other left it. Prints, per
+// program, a line "controls <place> <count of each kind>" first, then one
+// line per round: the program's place in the list (1 for the first), the
+// round's number, the program's milliseconds to first paint and to its
+// whole window, its peak working set in KiB and milliseconds until the last
+// assessment shows (-1 for a window without one); the minimal window's
+// milliseconds to first paint and KiB; the controls' window's milliseconds
+// to first paint and to its whole window, and KiB. All are read from outside
+// the programs, -1 for a window that never showed what was waited for.
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
 
+#include "bench/startup/whole_window.h"
 #include "common/win32/suite_look.h"
 
 namespace {
@@ -36,9 +45,16 @@ constexpr int LAST_ASSESSMENT_ID = 5001;
 constexpr double GIVE_UP_MS = 30000;
 
 struct Sample {
-    double ms, line_ms;
+    double ms, whole_ms, line_ms;
     size_t kib;
+    ControlCounts controls;
 };
+
+// What is waited for after the first paint.
+enum Wait { FIRST_PAINT, WHOLE, WHOLE_AND_COUNTED };
+// The controls are counted this long after the window is whole, when any
+// made later still stand too.
+constexpr DWORD COUNT_AFTER_MS = 1000;
 
 // The probe's point on the screen, for `window`.
 POINT probe_point(HWND window) {
@@ -82,8 +98,8 @@ double elapsed_ms(const LARGE_INTEGER& start) {
 // Starts `program_line` (a program, then its arguments after " --"), times it, and
 // closes it. Its times are -1 when it could not be started or did not show
 // what was waited for.
-Sample time_start(const wchar_t* program_line) {
-    Sample sample = {-1, -1, 0};
+Sample time_start(const wchar_t* program_line, Wait wait) {
+    Sample sample = {-1, -1, -1, 0, {}};
     wchar_t program[1024];
     _snwprintf(program, 1024, L"%ls", program_line);
     program[1023] = 0;
@@ -120,17 +136,29 @@ Sample time_start(const wchar_t* program_line) {
         Sleep(1);
     }
     // The line is made after the first paint, with the window's other
-    // controls: until then it is not there.
-    while (window && *arguments) {
+    // controls: until then it is not there. It and the whole window are
+    // waited for together, each timed when it first shows.
+    bool whole_waited = window && wait != FIRST_PAINT, line_waited = window && wcsstr(arguments, L"--patient-id=");
+    while (whole_waited || line_waited) {
+        bool whole = whole_waited && window_whole(window);
         wchar_t text[8] = L"";
-        if (HWND line = GetDlgItem(window, LAST_ASSESSMENT_ID)) SendMessageW(line, WM_GETTEXT, 8, (LPARAM)text);
+        if (HWND line = line_waited ? GetDlgItem(window, LAST_ASSESSMENT_ID) : nullptr)
+            SendMessageW(line, WM_GETTEXT, 8, (LPARAM)text);
         double ms = elapsed_ms(start);
+        if (whole) {
+            sample.whole_ms = ms;
+            whole_waited = false;
+        }
         if (text[0]) {
             sample.line_ms = ms;
-            break;
+            line_waited = false;
         }
         if (ms > GIVE_UP_MS) break;
         Sleep(1);
+    }
+    if (wait == WHOLE_AND_COUNTED && sample.whole_ms > 0) {
+        Sleep(COUNT_AFTER_MS);
+        sample.controls = count_controls(window);
     }
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof memory;
@@ -148,11 +176,25 @@ Sample time_start(const wchar_t* program_line) {
     return sample;
 }
 
+// The controls' window's command line, for as many controls of each kind
+// as `counts`.
+void controls_line(const wchar_t* yardstick, const ControlCounts& counts, wchar_t* line, int capacity) {
+    int n = _snwprintf(line, capacity, L"%ls", yardstick);
+    for (int k = 0; k < CONTROL_KINDS && n >= 0 && n < capacity; k++) {
+        int added = _snwprintf(line + n, capacity - n, L" %ls%d", control_kind_argument((ControlKind)k), counts.of[k]);
+        n = added < 0 ? -1 : n + added;
+    }
+    line[capacity - 1] = 0;
+}
+
+constexpr int MOST_PROGRAMS = 16, LINE_CAPACITY = 1024;
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4) {
-        fwprintf(stderr, L"usage: first_paint <pairs> <yardstick.exe> <program.exe>...\n");
+    const int programs = argc - 4;
+    if (programs < 1 || programs > MOST_PROGRAMS) {
+        fwprintf(stderr, L"usage: first_paint <pairs> <minimal.exe> <controls.exe> <program.exe>...\n");
         return 2;
     }
     // Real pixels at any display scaling: Windows hands a program unaware of
@@ -160,18 +202,32 @@ int wmain(int argc, wchar_t** argv) {
     // the screen (Wine 8 hands real pixels either way).
     SetProcessDPIAware();
     int pairs = _wtoi(argv[1]);
+    const wchar_t* minimal = argv[2];
+    static wchar_t yardsticks[MOST_PROGRAMS][LINE_CAPACITY];
+    for (int which = 1; which <= programs; which++) {
+        Sample counted = time_start(argv[3 + which], WHOLE_AND_COUNTED);
+        controls_line(argv[3], counted.controls, yardsticks[which - 1], LINE_CAPACITY);
+        wprintf(L"controls %d", which);
+        for (int count : counted.controls.of) wprintf(L" %d", count);
+        wprintf(L"\n");
+        fflush(stdout);
+    }
     for (int pair = 0; pair < pairs; pair++) {
-        for (int which = 1; which < argc - 2; which++) {
-            Sample yardstick, program;
+        for (int which = 1; which <= programs; which++) {
+            const wchar_t* program_line = argv[3 + which];
+            const wchar_t* yardstick_line = yardsticks[which - 1];
+            Sample plain, program, controls;
             if (pair % 2 == 0) {
-                yardstick = time_start(argv[2]);
-                program = time_start(argv[2 + which]);
+                plain = time_start(minimal, FIRST_PAINT);
+                program = time_start(program_line, WHOLE);
+                controls = time_start(yardstick_line, WHOLE);
             } else {
-                program = time_start(argv[2 + which]);
-                yardstick = time_start(argv[2]);
+                controls = time_start(yardstick_line, WHOLE);
+                program = time_start(program_line, WHOLE);
+                plain = time_start(minimal, FIRST_PAINT);
             }
-            wprintf(L"%d %d %.1f %zu %.1f %.1f %zu\n", which, pair, program.ms, program.kib, program.line_ms,
-                    yardstick.ms, yardstick.kib);
+            wprintf(L"%d %d %.1f %.1f %zu %.1f %.1f %zu %.1f %.1f %zu\n", which, pair, program.ms, program.whole_ms,
+                    program.kib, program.line_ms, plain.ms, plain.kib, controls.ms, controls.whole_ms, controls.kib);
             fflush(stdout);
         }
     }

@@ -1,4 +1,4 @@
-// The suite's windows' class and first showing.
+// The suite's windows' class.
 #include "common/win32/suite_window.h"
 
 void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background,
@@ -12,11 +12,4 @@ void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPRO
     wc.hbrBackground = background;
     wc.lpszClassName = name;
     RegisterClassExW(&wc);
-}
-
-void show_painted_before_controls(HWND window, UINT later) {
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    MSG none;
-    PeekMessageW(&none, window, later, later, PM_NOREMOVE);
 }

@@ -519,8 +519,8 @@ TEST_F(MainWindow, KeyboardReachesEveryInputAndButton) {
 // the window and apart, their text in proportion (the display-scaling run
 // compares the title's ink across scalings and keeps the pictures), and
 // the move keeps what was typed, chosen, shown and focused, and the result
-// current: Copy takes it. A move while the window is still being made
-// makes its controls once.
+// current: Copy takes it. A move as the window first shows makes its
+// controls once.
 TEST_F(MainWindow, SharpAndWholeAtThisScaling) {
     for (auto [id, name] : {std::pair{9, "glyvant"}, {24, "caprini"}, {21, "nrs2002"}}) {
         open(**std::find_if(suite_tools, suite_tools + suite_tool_count, [&](auto tool) { return tool->id == id; }));
