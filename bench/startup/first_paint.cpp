@@ -135,15 +135,18 @@ Sample time_start(const wchar_t* program_line, Wait wait) {
         if (ms > GIVE_UP_MS) break;
         Sleep(1);
     }
-    // The line is made after the first paint, with the window's other
+    // The line may be made after the first paint, with the window's other
     // controls: until then it is not there. It and the whole window are
-    // waited for together, each timed when it first shows.
+    // waited for together, each timed when it first shows. Its text is read
+    // as the system keeps it, not asked of the program (WM_GETTEXT), whose
+    // thread is busy reading the record meanwhile: the probe would wait for
+    // it, and see the whole window only once the line is there.
     bool whole_waited = window && wait != FIRST_PAINT, line_waited = window && wcsstr(arguments, L"--patient-id=");
     while (whole_waited || line_waited) {
         bool whole = whole_waited && window_whole(window);
         wchar_t text[8] = L"";
         if (HWND line = line_waited ? GetDlgItem(window, LAST_ASSESSMENT_ID) : nullptr)
-            SendMessageW(line, WM_GETTEXT, 8, (LPARAM)text);
+            InternalGetWindowText(line, text, 8);
         double ms = elapsed_ms(start);
         if (whole) {
             sample.whole_ms = ms;
