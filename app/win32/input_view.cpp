@@ -142,9 +142,9 @@ void create_input_view(HWND window, HDC dc) {
     }
     SelectObject(dc, old_font);
 
-    // Not WS_CLIPCHILDREN: the main window paints its panels over the view,
-    // and only a view that does not clip its children passes that
-    // invalidation on to them, so that they draw themselves again on top.
+    // Not WS_CLIPCHILDREN: a view that does not clip its children passes
+    // its invalidation on to them, so the rows draw themselves again
+    // whenever the view is (the main window, which clips, leaves it alone).
     DWORD style = WS_CHILD | WS_VISIBLE | (s.input_narrower ? WS_VSCROLL : 0);
     const Box view = px(INPUT_VIEW);
     s.input_view = CreateWindowExW(0, VIEW_CLASS, L"", style, view.x, view.y, view.width, view.height, window,

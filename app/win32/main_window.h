@@ -209,7 +209,7 @@ void take_start_request(const wchar_t* command_line);
 // Chooses the lists' options and checks the boxes the command line gave,
 // once they are made.
 void apply_start_choices();
-// After the first paint: the patient's last assessment, and the message
+// Once the window shows: the patient's last assessment, and the message
 // naming every argument that was not taken as it stands.
 void finish_start_request();
 // Shows the patient in the band, the title bar and the patient's last

@@ -1,4 +1,4 @@
-// The child controls, made once the window is on the screen: one row per
+// The child controls, made before the window shows: one row per
 // input in the input view on the left (an edit field, a list of options or
 // a check box, under its section's heading), the verdict, result box,
 // caution and basis on the right, six buttons below.
