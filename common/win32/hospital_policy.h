@@ -28,3 +28,26 @@ enum PolicyString {
 };
 constexpr int POLICY_CONNECTION_CAPACITY = DELIVERY_CONNECTION_LIMIT + 1;
 PolicyString policy_records_database(wchar_t* connection, int capacity);
+
+// ReadingDatabase: the ODBC connection string the ward's list and a
+// patient's course are read with (the reading login: SELECT on the views
+// of recent assessments alone), with RecordsDatabase's rules and limit.
+// Not set: they are read from this Windows user's records on this PC.
+PolicyString policy_reading_database(wchar_t* connection, int capacity);
+
+// Ward: the ward (科室/病区) this PC serves, as the records write it, for
+// the ward's list when the patient bar names none. Empty when not set.
+void policy_ward(wchar_t* ward, int capacity);
+
+// ReassessHours\<tool number>: the hospital's reassessment interval of each
+// band of a tool, "24,24,72,72,0" in the order of its verdict rules
+// (hours; 0 on change only; "-" keeps the tool's own for that band). Fills
+// `hours` (one per rule, REASSESS_KEEP where the policy keeps the tool's
+// own) and returns whether the policy sets any.
+bool policy_reassess_hours(int tool_id, int* hours, int count);
+
+// AdmissionScales: the scales every admission needs within 24 hours, as
+// tool numbers, "18,19,21,24/22": a "/" joins scales of which one is
+// enough. Not set: Braden, Morse, NRS 2002, and Caprini or Padua.
+constexpr int POLICY_ADMISSION_TEXT_CAPACITY = 128;
+void policy_admission_scales(wchar_t* scales, int capacity);
