@@ -360,6 +360,11 @@ void check_rules(Findings* found, const ToolDef& tool, const PreparedTool& serve
                 add(found, CHECK_ERROR, {"rules", k, "level"}, "%d, but the message calls the doctor now: %d",
                     rule.level, VERDICT_LEVEL_COUNT - 1);
         check_withheld(found, served, rule, k);
+        if (rule.reassess_hours < REASSESS_CONTINUOUS || rule.reassess_hours > REASSESS_MAX_HOURS)
+            add(found, CHECK_ERROR, {"rules", k, "reassess_hours"}, "%d is no interval: hours up to a year, 0 or %d",
+                rule.reassess_hours, REASSESS_CONTINUOUS);
+        else if (rule.reassess_hours != REASSESS_ON_CHANGE && !tool.assessment)
+            add(found, CHECK_WARNING, {"rules", k, "reassess_hours"}, "ignored: only an assessment is reassessed");
         if (catch_all >= 0)
             add(found, CHECK_WARNING, {"rules", k, nullptr},
                 "never reached: rules[%d] before it has an empty condition", catch_all);

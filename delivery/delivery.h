@@ -13,7 +13,7 @@
 // texts by name (delivery_column names each one's column), and the tool,
 // the level and the headline value beside them. Texts are whole; headline_value is NaN
 // where the headline output failed or the tool writes a report (NULL in the
-// table), and so are the admission and the assessment's time when empty.
+// table), and so are the admission, the assessment's and the due time when empty.
 enum DeliveryText : int {
     DELIVERY_RECORD_ID,
     DELIVERY_SAVED_AT,
@@ -35,6 +35,7 @@ enum DeliveryText : int {
     DELIVERY_VISIT_ID,
     DELIVERY_ADMITTED_AT,  // "2026-12-08 09:30:00+08:00"
     DELIVERY_ASSESSED_AT,
+    DELIVERY_DUE_AT,       // when the result is due for reassessment; empty where no interval applies
     DELIVERY_TEXT_COUNT,
 };
 
@@ -70,15 +71,16 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
 #define DELIVERY_REJECTED_FOLDER L"rejected"
 constexpr int DELIVERY_FILE_BYTES = 8 * DELIVERY_TEXT_COUNT * DELIVERY_TEXT_CAPACITY;
 // The format of the files this version writes; it reads every earlier one.
-// A file of an earlier format holds no stay or assessment time, and its
-// value was the first output's, not the headline's: it is sent without them.
-constexpr int DELIVERY_FILE_FORMAT = 3;
+// A file of the first two formats holds no stay or assessment time, and its
+// value was the first output's, not the headline's; one of the third, no
+// due time: it is sent without them.
+constexpr int DELIVERY_FILE_FORMAT = 4;
 
 // Queues the row. False when its file could not be written whole.
 bool delivery_queue(const DeliveryRow& row);
 
 // The file's text for a row, and the row of a file's text: UTF-8
-// "column=value" lines after "format=3", "\\", CR and LF in a value
+// "column=value" lines after "format=4", "\\", CR and LF in a value
 // written "\\\\", "\\r" and "\\n" (a file of the first format has no
 // format line). Reading fails (false) on any line it does not know, a
 // format it does not know among them.

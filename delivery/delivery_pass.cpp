@@ -199,7 +199,7 @@ bool send(Pass& pass, const DeliveryRow& row, const wchar_t* claimed, const wcha
     for (int k = 0; k < DELIVERY_TEXT_COUNT; k++) parameters[k] = {DATABASE_TEXT, row.texts[k], 0, 0};
     // A time not given is no time: NULL, never an empty text the server
     // cannot read.
-    const int times[] = {DELIVERY_ADMITTED_AT, DELIVERY_ASSESSED_AT};
+    const int times[] = {DELIVERY_ADMITTED_AT, DELIVERY_ASSESSED_AT, DELIVERY_DUE_AT};
     for (int k : times)
         if (!row.texts[k][0]) parameters[k] = {DATABASE_NULL, nullptr, 0, 0};
     parameters[DELIVERY_TEXT_COUNT] = {DATABASE_INTEGER, nullptr, row.tool_id, 0};

@@ -18,14 +18,16 @@ const char* const COLUMNS[DELIVERY_TEXT_COUNT] = {
     "record_id", "saved_at",     "tool_title", "program_version", "computer", "windows_user",
     "nurse_id",  "nurse_name",   "patient_id", "patient_name",    "bed",      "ward",
     "inputs",    "outputs",      "verdict",    "level_words",     "result_text",  "visit_id",
-    "admitted_at", "assessed_at",
+    "admitted_at", "assessed_at", "due_at",
 };
 const char TOOL_ID[] = "tool_id", LEVEL[] = "level", HEADLINE_VALUE[] = "headline_value", FORMAT[] = "format";
 // What the headline's place held in the files of the formats before: the
 // first output's value, which is not sent as the headline's.
 const char FIRST_VALUE[] = "first_value";
-// The texts the first formats had: those before the stay's.
+// The texts the earlier formats had: the first two's, those before the
+// stay's; the third's, those before the due time.
 constexpr int FORMAT_2_TEXTS = DELIVERY_VISIT_ID;
+constexpr int FORMAT_3_TEXTS = DELIVERY_DUE_AT;
 
 // One "column=value" line, the value's backslashes and line breaks escaped.
 int put_line(char* bytes, int at, int capacity, const char* column, const wchar_t* value) {
@@ -94,6 +96,8 @@ void delivery_row_of(const PreparedTool& tool, const Calculation& calculation, c
     patient_admission_time(stamp.patient.fields[PATIENT_ADMITTED_AT], stamp.time.utc_offset_minutes,
                            t[DELIVERY_ADMITTED_AT], DELIVERY_TEXT_CAPACITY);
     record_time_text(stamp.assessed, t[DELIVERY_ASSESSED_AT], DELIVERY_TEXT_CAPACITY);
+    if (stamp.has_due) record_time_text(stamp.due, t[DELIVERY_DUE_AT], DELIVERY_TEXT_CAPACITY);
+    else t[DELIVERY_DUE_AT][0] = 0;
     t[DELIVERY_INPUTS][0] = 0;
     for (int i = 0; i < tool.input_count; i++) {
         wchar_t field[RECORD_INPUT_FIELD_LIMIT + 3];
@@ -144,14 +148,16 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
     const char* p = bytes;
     // The first format has no format line; a later one this version does
     // not know may mean its columns otherwise.
-    static_assert(DELIVERY_FILE_FORMAT == 3, "the reader knows the format it writes");
+    static_assert(DELIVERY_FILE_FORMAT == 4, "the reader knows the format it writes");
     int format = 1;
     if (length >= 7 && memcmp(p, "format=", 7) == 0) {
-        if (length < 9 || (p[7] != '2' && p[7] != '3') || p[8] != '\n') return false;
+        if (length < 9 || p[7] < '2' || p[7] > '4' || p[8] != '\n') return false;
         format = p[7] - '0';
         p += 9;
     }
-    const bool earlier = format < DELIVERY_FILE_FORMAT;
+    // Before the third format, the headline's place held the first output.
+    const bool earlier = format < 3;
+    const int texts = format < 3 ? FORMAT_2_TEXTS : format == 3 ? FORMAT_3_TEXTS : DELIVERY_TEXT_COUNT;
     for (int k = FORMAT_2_TEXTS; k < DELIVERY_TEXT_COUNT; k++) row->texts[k][0] = 0;
     row->headline_value = NAN;
     while (p < end) {
@@ -162,7 +168,7 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
         const int name_length = (int)(equals - p);
         int column = -1;
         for (int k = 0; k < DELIVERY_TEXT_COUNT + 3 && column < 0; k++) {
-            bool known = earlier ? (k < FORMAT_2_TEXTS || k >= DELIVERY_TEXT_COUNT) : true;
+            bool known = k < texts || k >= DELIVERY_TEXT_COUNT;
             const char* name = earlier && k == DELIVERY_TEXT_COUNT + 2 ? FIRST_VALUE : delivery_column(k);
             if (known && same(p, name_length, name)) column = k;
         }
@@ -188,7 +194,7 @@ bool delivery_read_file_text(const char* bytes, int length, DeliveryRow* row) {
         p = line_end + 1;
     }
     for (int k = 0; k < DELIVERY_TEXT_COUNT + 3; k++)
-        if (!seen[k] && !(earlier && k >= FORMAT_2_TEXTS && k < DELIVERY_TEXT_COUNT)) return false;
+        if (!seen[k] && !(k >= texts && k < DELIVERY_TEXT_COUNT)) return false;
     return true;
 }
 

@@ -245,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::wstring> header = {L"时间", L"工具"};
     for (const Text& label : c.labels) header.push_back(cut(label.value, COLUMN_KEPT));
     for (const wchar_t* column : {L"结果", L"记录编号", L"住院号", L"姓名", L"床号", L"科室", L"护士工号", L"护士姓名",
-                                  L"Windows 用户", L"计算机名", L"保存时间", L"就诊号", L"入院时间", L"评估时间", L"主要结果"})
+                                  L"Windows 用户", L"计算机名", L"保存时间", L"就诊号", L"入院时间", L"评估时间", L"主要结果", L"下次评估"})
         header.push_back(column);
     check_line(header, [&](wchar_t* line, int capacity) { return record_header_line(tool, line, capacity); },
                size);

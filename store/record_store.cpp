@@ -96,7 +96,7 @@ int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity) {
     text_append(line, capacity, L",Windows 用户,计算机名,保存时间");
     for (int field = PATIENT_STAMP_FIELDS; field < PATIENT_FIELD_COUNT; field++)
         append_field(line, capacity, patient_field_name(field).label, RECORD_COLUMN_LIMIT);
-    text_append(line, capacity, L",评估时间,主要结果\r\n");
+    text_append(line, capacity, L",评估时间,主要结果,下次评估\r\n");
     return text_length(line);
 }
 
@@ -144,6 +144,9 @@ int record_row_line(const PreparedTool& tool, const double* input_values, const 
     record_time_text(stamp.assessed, when, RECORD_TIME_CAPACITY);
     append_field(line, capacity, when, RECORD_TIME_CAPACITY);
     append_field(line, capacity, stamp.headline, VALUE_TEXT_CAPACITY);
+    if (stamp.has_due) record_time_text(stamp.due, when, RECORD_TIME_CAPACITY);
+    else when[0] = 0;
+    append_field(line, capacity, when, RECORD_TIME_CAPACITY);
     text_append(line, capacity, L"\r\n");
     return text_length(line);
 }
@@ -175,6 +178,8 @@ void record_stamp_now(const Patient& patient, RecordStamp* stamp) {
     platform_calls.local_time(&stamp->time);
     stamp->assessed = stamp->time;
     stamp->headline[0] = 0;
+    stamp->has_due = false;
+    stamp->due = stamp->time;
 }
 
 int record_result_field(const Calculation& calculation, wchar_t* field, int capacity) {
@@ -239,7 +244,8 @@ int record_copy_text(const PreparedTool& tool, const Calculation& calculation, c
 }
 
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
-                          wchar_t* where, int where_capacity, RecordStamp* saved_stamp, const LocalTime* assessed) {
+                          wchar_t* where, int where_capacity, RecordStamp* saved_stamp, const LocalTime* assessed,
+                          const LocalTime* due) {
     wchar_t path[RECORD_PATH_CAPACITY];
     RecordOutcome found = record_file_path(tool, path, RECORD_PATH_CAPACITY);
     text_copy(where, where_capacity, path);
@@ -261,6 +267,7 @@ RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculati
     RecordStamp& stamp = saved_stamp ? *saved_stamp : own_stamp;
     record_stamp_now(patient, &stamp);
     if (assessed) stamp.assessed = *assessed;
+    if (due) stamp.has_due = true, stamp.due = *due;
     record_headline_value(tool, calculation, stamp.headline, VALUE_TEXT_CAPACITY);
     wchar_t result[RECORD_RESULT_LIMIT + 1];
     record_result_field(calculation, result, RECORD_RESULT_LIMIT + 1);

@@ -106,15 +106,21 @@ struct RecordStamp {
     // The headline output's value as the window showed it, without its
     // unit; empty where it failed or the tool names none.
     wchar_t headline[VALUE_TEXT_CAPACITY];
+    // When the result is due for reassessment, where an interval applies.
+    bool has_due;
+    LocalTime due;
 };
 // The columns after the result, in order: the number, the patient and the
 // nurse, the user, the computer, the save time; then what later versions
-// added: the stay's number and admission, the assessment's time and the
-// headline value.
+// added: the stay's number and admission, the assessment's time, the
+// headline value and the due time.
 // Where they lie, counted from the record number's column.
 constexpr int RECORD_ASSESSED_COLUMN = 1 + PATIENT_STAMP_FIELDS + 3 + (PATIENT_FIELD_COUNT - PATIENT_STAMP_FIELDS);
 constexpr int RECORD_HEADLINE_COLUMN = RECORD_ASSESSED_COLUMN + 1;
-constexpr int RECORD_STAMP_COLUMNS = RECORD_HEADLINE_COLUMN + 1;
+// When the result is due for reassessment, a time as the assessment's is
+// written; empty where no interval applies.
+constexpr int RECORD_DUE_COLUMN = RECORD_HEADLINE_COLUMN + 1;
+constexpr int RECORD_STAMP_COLUMNS = RECORD_DUE_COLUMN + 1;
 
 // A field's room in the line at its longest: its comma, its quotes, and
 // every character a quote that is doubled.
@@ -126,7 +132,7 @@ constexpr int RECORD_LINE_CAPACITY = sizeof "YYYY-MM-DD hh:mm:ss" + record_field
                                      record_field_room(RECORD_NUMBER_CAPACITY) +
                                      PATIENT_FIELD_COUNT * record_field_room(PATIENT_FIELD_CAPACITY) +
                                      2 * record_field_room(RECORD_NAME_CAPACITY) +
-                                     2 * record_field_room(RECORD_TIME_CAPACITY) +
+                                     3 * record_field_room(RECORD_TIME_CAPACITY) +
                                      record_field_room(VALUE_TEXT_CAPACITY) + sizeof "\r\n";
 
 // A header column keeps at most this many characters; the header line,
@@ -143,7 +149,7 @@ enum RecordOutcome {
 
 // The header line, CR LF included: 时间,工具, one column per input label, 结果,
 // then 记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,Windows 用户,计算机名,保存时间,
-// 就诊号,入院时间,评估时间,主要结果.
+// 就诊号,入院时间,评估时间,主要结果,下次评估.
 int record_header_line(const PreparedTool& tool, wchar_t* line, int capacity);
 
 // The result field of a calculation's row: its text, "结论：…" and
@@ -190,10 +196,10 @@ RecordOutcome record_file_path(const PreparedTool& tool, wchar_t* path, int capa
 // `stamp`, when given, receives the row's stamp (its record number above
 // all), for the hospital's database.
 // `assessed`, when given, is the time the result was calculated; else the
-// save's.
+// save's. `due`, when given, is when the result is due for reassessment.
 RecordOutcome record_save(const PreparedTool& tool, const Calculation& calculation, const Patient& patient,
                           wchar_t* where, int where_capacity, RecordStamp* stamp = nullptr,
-                          const LocalTime* assessed = nullptr);
+                          const LocalTime* assessed = nullptr, const LocalTime* due = nullptr);
 
 // The result as Copy puts it on the clipboard and the hospital's database
 // keeps it: the patient's line when a patient is given, the title, the
@@ -207,6 +213,12 @@ constexpr int RECORD_COPY_CAPACITY = RESULT_TEXT_CAPACITY + RECORD_TITLE_LIMIT +
 // ---- The patient's last assessment ------------------------------------------------
 
 constexpr int RECORD_LAST_CAPACITY = 256;
+// The band's words of a verdict: what comes before its first "（", "："
+// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"); nothing when that is
+// empty or longer than RECORD_BAND_WORDS_LIMIT, the level's words
+// standing for it then.
+constexpr int RECORD_BAND_WORDS_LIMIT = 16;
+void record_band_words(const wchar_t* verdict, wchar_t* words, int capacity);
 // The line the window shows when the record has no row of the patient: the
 // record is this Windows user's on this PC, not the ward's.
 #define RECORD_NO_LAST_ASSESSMENT L"本机本用户无此患者的记录"

@@ -57,10 +57,10 @@ static const OutputDef outputs[] = {
 };
 
 static const RuleDef rules[] = {
-    {.condition = "total <= 9", .level = 3, .message = L"极高危（≤9 分）：立即落实压力性损伤预防措施"},
-    {.condition = "total <= 12", .level = 3, .message = L"高危（10–12 分）：落实预防措施，每班评估皮肤"},
-    {.condition = "total <= 14", .level = 2, .message = L"中危（13–14 分）：采取预防措施，定时翻身减压"},
-    {.condition = "total <= 18", .level = 1, .message = L"低危（15–18 分）：注意预防，定期复评"},
+    {.condition = "total <= 9", .level = 3, .message = L"极高危（≤9 分）：立即落实压力性损伤预防措施", .reassess_hours = 24},
+    {.condition = "total <= 12", .level = 3, .message = L"高危（10–12 分）：落实预防措施，每班评估皮肤", .reassess_hours = 24},
+    {.condition = "total <= 14", .level = 2, .message = L"中危（13–14 分）：采取预防措施，定时翻身减压", .reassess_hours = 72},
+    {.condition = "total <= 18", .level = 1, .message = L"低危（15–18 分）：注意预防，定期复评", .reassess_hours = 72},
     {.condition = "", .level = 0, .message = L"无明显风险（19–23 分）"},
 };
 
@@ -80,6 +80,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"病情变化、转科、术后随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -48,7 +48,7 @@ static const OutputDef outputs[] = {
 // Every item scores in fives, so 45 and 50 are neighbouring totals: "> 45"
 // and ">= 50" say the same, and the first is the published cut-off.
 static const RuleDef rules[] = {
-    {.condition = "total > 45", .level = 2, .message = L"高危（>45 分）：落实防跌倒措施，悬挂警示标识"},
+    {.condition = "total > 45", .level = 2, .message = L"高危（>45 分）：落实防跌倒措施，悬挂警示标识", .reassess_hours = 24},
     {.condition = "total >= 25", .level = 1, .message = L"中危（25–45 分）：防跌倒宣教，保持环境安全"},
     {.condition = "", .level = 0, .message = L"低危（0–24 分）：常规防护"},
 };
@@ -69,6 +69,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"跌倒后、病情变化、转科、术后或使用镇静药物时随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -32,7 +32,7 @@ static const OutputDef outputs[] = {
 static const RuleDef rules[] = {
     {.condition = "age < 18", .level = 2, .message = L"本量表适用于 18 岁及以上成人"},
     {.condition = "total >= 3", .level = 2, .message = L"有营养风险（≥3 分）：请营养科会诊，制定营养支持计划"},
-    {.condition = "", .level = 0, .message = L"暂无营养风险（<3 分）：住院期间每周复筛"},
+    {.condition = "", .level = 0, .message = L"暂无营养风险（<3 分）：住院期间每周复筛", .reassess_hours = 168},
 };
 
 static const ToolDef tool = {
@@ -51,6 +51,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"病情变化时随时复筛",
 };
 
 const ToolDef& tool_builtin() { return tool; }

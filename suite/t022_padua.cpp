@@ -39,7 +39,7 @@ static const OutputDef outputs[] = {
 };
 
 static const RuleDef rules[] = {
-    {.condition = "total >= 4", .level = 2, .message = L"VTE 高危（≥4 分）：无禁忌时建议药物预防"},
+    {.condition = "total >= 4", .level = 2, .message = L"VTE 高危（≥4 分）：无禁忌时建议药物预防", .reassess_hours = 72},
     {.condition = "", .level = 0, .message = L"VTE 低危（<4 分）：鼓励早期活动，动态复评"},
 };
 
@@ -59,6 +59,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"术后、转科、病情变化时随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

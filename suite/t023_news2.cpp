@@ -52,13 +52,13 @@ static const OutputDef outputs[] = {
 // The aggregate, and a single red score (3) below 5: the chart's
 // low–medium band, which asks for an urgent ward-based response.
 static const RuleDef rules[] = {
-    {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师紧急评估，持续监测生命体征"},
-    {.condition = "total >= 5", .level = 3, .message = L"中风险（5–6 分）：立即通知医师床旁评估，至少每小时监测"},
+    {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师紧急评估，持续监测生命体征", .reassess_hours = REASSESS_CONTINUOUS},
+    {.condition = "total >= 5", .level = 3, .message = L"中风险（5–6 分）：立即通知医师床旁评估，至少每小时监测", .reassess_hours = 1},
     {.condition = "rr_score == 3 || spo2_score == 3 || sbp_score == 3 || pulse_score == 3 || conscious_score == 3"
                   " || temp_score == 3",
-     .level = 3, .message = L"单项 3 分（低–中风险）：立即通知医师床旁评估，至少每小时监测"},
-    {.condition = "total >= 1", .level = 1, .message = L"低风险（1–4 分）：通知责任护士评估，每 4–6 小时监测"},
-    {.condition = "", .level = 0, .message = L"0 分：常规监测，至少每 12 小时 1 次"},
+     .level = 3, .message = L"单项 3 分（低–中风险）：立即通知医师床旁评估，至少每小时监测", .reassess_hours = 1},
+    {.condition = "total >= 1", .level = 1, .message = L"低风险（1–4 分）：通知责任护士评估，每 4–6 小时监测", .reassess_hours = 4},
+    {.condition = "", .level = 0, .message = L"0 分：常规监测，至少每 12 小时 1 次", .reassess_hours = 12},
 };
 
 static const ToolDef tool = {
@@ -78,6 +78,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"病情变化时随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

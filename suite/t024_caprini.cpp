@@ -71,8 +71,8 @@ static const OutputDef outputs[] = {
 // The bands of the Chinese 2018 recommendation (after ACCP 9), not the
 // 2005 paper's own.
 static const RuleDef rules[] = {
-    {.condition = "total >= 5", .level = 2, .message = L"VTE 高危（≥5 分）：无禁忌时药物联合机械预防"},
-    {.condition = "total >= 3", .level = 2, .message = L"VTE 中危（3–4 分）：评估出血风险，药物或机械预防"},
+    {.condition = "total >= 5", .level = 2, .message = L"VTE 高危（≥5 分）：无禁忌时药物联合机械预防", .reassess_hours = 72},
+    {.condition = "total >= 3", .level = 2, .message = L"VTE 中危（3–4 分）：评估出血风险，药物或机械预防", .reassess_hours = 168},
     {.condition = "total >= 1", .level = 1, .message = L"VTE 低危（1–2 分）：建议机械预防，早期活动"},
     {.condition = "", .level = 0, .message = L"VTE 极低危（0 分）：早期活动，动态复评"},
 };
@@ -93,6 +93,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"术后、转科、病情变化时随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -53,14 +53,14 @@ static const OutputDef outputs[] = {
 // verdict would need leaves the CAM-ICU not done, which severe agitation
 // outranks.
 static const RuleDef rules[] = {
-    {.condition = "rass <= -4", .level = 2, .message = L"深度镇静或昏迷（RASS ≤-4）：此镇静深度无法评估谵妄，每班复评"},
+    {.condition = "rass <= -4", .level = 2, .message = L"深度镇静或昏迷（RASS ≤-4）：此镇静深度无法评估谵妄，每班复评", .reassess_hours = 8},
     {.condition = "acute_change == 1 && inattention == 1 && (rass != 0 || disorganized == 1)", .level = 3,
-     .message = L"CAM-ICU 阳性：存在谵妄，立即报告医师"},
-    {.condition = "rass >= 3", .level = 3, .message = L"重度躁动（RASS ≥+3）：立即报告医师，防意外拔管"},
+     .message = L"CAM-ICU 阳性：存在谵妄，立即报告医师", .reassess_hours = 8},
+    {.condition = "rass >= 3", .level = 3, .message = L"重度躁动（RASS ≥+3）：立即报告医师，防意外拔管", .reassess_hours = 8},
     {.condition = "acute_change != 0 && inattention != 0 && (rass != 0 || disorganized != 0)", .level = 2,
-     .message = L"CAM-ICU 未完成：请评估特征 1、2 及 3 或 4"},
-    {.condition = "rass != 0", .level = 1, .message = L"CAM-ICU 阴性；RASS 非 0，按镇静目标复评"},
-    {.condition = "", .level = 0, .message = L"CAM-ICU 阴性，RASS 0：清醒平静"},
+     .message = L"CAM-ICU 未完成：请评估特征 1、2 及 3 或 4", .reassess_hours = 8},
+    {.condition = "rass != 0", .level = 1, .message = L"CAM-ICU 阴性；RASS 非 0，按镇静目标复评", .reassess_hours = 8},
+    {.condition = "", .level = 0, .message = L"CAM-ICU 阴性，RASS 0：清醒平静", .reassess_hours = 8},
 };
 
 static const ToolDef tool = {
@@ -79,6 +79,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"病情变化或镇静药物调整时随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -51,8 +51,8 @@ static const OutputDef outputs[] = {
 
 // Norton 1989: 14 or less is at risk, below 12 high risk.
 static const RuleDef rules[] = {
-    {.condition = "total <= 11", .level = 3, .message = L"高度危险（<12 分）：立即落实压力性损伤预防措施"},
-    {.condition = "total <= 14", .level = 2, .message = L"中度危险（12–14 分）：采取预防措施，定时翻身减压"},
+    {.condition = "total <= 11", .level = 3, .message = L"高度危险（<12 分）：立即落实压力性损伤预防措施", .reassess_hours = 24},
+    {.condition = "total <= 14", .level = 2, .message = L"中度危险（12–14 分）：采取预防措施，定时翻身减压", .reassess_hours = 72},
     {.condition = "", .level = 0, .message = L"无明显风险（15–20 分）：定期复评"},
 };
 
@@ -72,6 +72,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"病情变化、转科、术后随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

@@ -107,12 +107,12 @@ static const OutputDef outputs[] = {
 // The card asks for a nutrition assessment whenever the screen is above 2,
 // whatever the total, so each band adds it to its own action when it holds.
 static const RuleDef rules[] = {
-    {.condition = "total >= 20 && nutrition > 2", .level = 3, .message = L"极高危（≥20 分）：立即落实压力性损伤预防措施；营养筛查 >2 分：须营养评估"},
-    {.condition = "total >= 20", .level = 3, .message = L"极高危（≥20 分）：立即落实压力性损伤预防措施"},
-    {.condition = "total >= 15 && nutrition > 2", .level = 2, .message = L"高危（15–19 分）：采取预防措施，定时翻身减压；营养筛查 >2 分：须营养评估"},
-    {.condition = "total >= 15", .level = 2, .message = L"高危（15–19 分）：采取预防措施，定时翻身减压"},
-    {.condition = "total >= 10 && nutrition > 2", .level = 1, .message = L"有风险（10–14 分）：注意预防，定期复评；营养筛查 >2 分：须营养评估"},
-    {.condition = "total >= 10", .level = 1, .message = L"有风险（10–14 分）：注意预防，定期复评"},
+    {.condition = "total >= 20 && nutrition > 2", .level = 3, .message = L"极高危（≥20 分）：立即落实压力性损伤预防措施；营养筛查 >2 分：须营养评估", .reassess_hours = 24},
+    {.condition = "total >= 20", .level = 3, .message = L"极高危（≥20 分）：立即落实压力性损伤预防措施", .reassess_hours = 24},
+    {.condition = "total >= 15 && nutrition > 2", .level = 2, .message = L"高危（15–19 分）：采取预防措施，定时翻身减压；营养筛查 >2 分：须营养评估", .reassess_hours = 24},
+    {.condition = "total >= 15", .level = 2, .message = L"高危（15–19 分）：采取预防措施，定时翻身减压", .reassess_hours = 24},
+    {.condition = "total >= 10 && nutrition > 2", .level = 1, .message = L"有风险（10–14 分）：注意预防，定期复评；营养筛查 >2 分：须营养评估", .reassess_hours = 72},
+    {.condition = "total >= 10", .level = 1, .message = L"有风险（10–14 分）：注意预防，定期复评", .reassess_hours = 72},
     {.condition = "nutrition > 2", .level = 1, .message = L"营养筛查 >2 分：请营养评估与干预"},
     {.condition = "", .level = 0, .message = L"无明显风险（<10 分）：定期复评"},
 };
@@ -133,6 +133,7 @@ static const ToolDef tool = {
     .report_kind = REPORT_NONE,
     .headline = "total",
     .assessment = true,
+    .reassess_events = L"病情变化、转科、术后随时复评",
 };
 
 const ToolDef& tool_builtin() { return tool; }

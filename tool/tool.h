@@ -84,12 +84,22 @@ struct OutputDef {
 // `withheld_reason`, and no number of it is copied, printed, recorded or
 // sent. It is no failure: the inputs were sound, and the verdict stands.
 // The reason may name an input's value as {key} ("记为 E{eye} VT M{motor}").
+//
+// A scale's band says when its result is due again: every `reassess_hours`
+// hours, REASSESS_CONTINUOUS for continuous monitoring, or, left out,
+// REASSESS_ON_CHANGE: only on the events the tool names. The hospital's
+// policy may set its own per band.
+constexpr int REASSESS_ON_CHANGE = 0;
+constexpr int REASSESS_CONTINUOUS = -1;
+// The longest interval a band, or a hospital, may set: a year.
+constexpr int REASSESS_MAX_HOURS = 24 * 366;
 struct RuleDef {
     const char* condition = nullptr;
     int level = 0;
     const wchar_t* message = nullptr;
     const char* withholds = nullptr;  // an output's key
     const wchar_t* withheld_reason = nullptr;
+    int reassess_hours = REASSESS_ON_CHANGE;
 };
 
 // The report generators a tool can select instead of formulas and rules.
@@ -133,6 +143,10 @@ struct ToolDef {
     // A nursing assessment, filed in the patient's chart: Save and Print
     // ask for a patient unless the hospital's policy lets them go without.
     bool assessment = false;
+    // What calls for an assessment's reassessment sooner than its band's
+    // interval, as its source names them ("病情变化、转科、术后随时复评").
+    // Absent: a change in the patient's condition.
+    const wchar_t* reassess_events = nullptr;
 };
 
 // The program holds this many inputs and outputs of a tool; the window's

@@ -13,6 +13,7 @@
 #include "calc/calc.h"
 #include "delivery/delivery.h"
 #include "patient/patient.h"
+#include "rounds/reassess.h"
 #include "tool/tool.h"
 
 enum ControlId : int {
@@ -116,6 +117,7 @@ struct MainWindowState {
     int delivery_pending_count;
     bool delivery_telling;  // the status line speaks of the delivery (delivery_pass_status)
     LocalTime calculated_at;  // of the last result: the page's 评估时间 and the record's
+    Reassessment reassessment;  // when the last result is due again, as its last line says
     wchar_t saved_record[RECORD_NUMBER_CAPACITY];  // the last result's record number once saved, else ""
     // The launcher that opened the window has gone on to another patient:
     // the band says whose the window still is, and Save and Print ask

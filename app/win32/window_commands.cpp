@@ -158,6 +158,18 @@ void on_calculate() {
     }
     tool_calculate(tool, values, &s.last);
     platform_calls.local_time(&s.calculated_at);
+    // The band's interval as the hospital sets it, where it does, at the
+    // moment of the result: a later change of the policy applies to the
+    // next one.
+    int hospital_hours[POLICY_REASSESS_BANDS];
+    bool hospital_set = tool.rule_count <= POLICY_REASSESS_BANDS &&
+                        policy_reassess_hours(tool.id, hospital_hours, tool.rule_count);
+    wchar_t due_line[REASSESS_LINE_CAPACITY];
+    if (reassess_plan(tool, s.last, s.calculated_at, hospital_set ? hospital_hours : nullptr, &s.reassessment, due_line,
+                      REASSESS_LINE_CAPACITY)) {
+        text_append(s.last.text, RESULT_TEXT_CAPACITY, due_line);
+        text_append(s.last.text, RESULT_TEXT_CAPACITY, L"\r\n");
+    }
     s.saved_record[0] = 0;
     s.result_state = RESULT_CURRENT;
     SetWindowTextW(s.result_edit, s.last.text);
@@ -192,7 +204,8 @@ void save_record() {
     wchar_t where[RECORD_PATH_CAPACITY];
     RecordStamp stamp;
     RecordOutcome outcome =
-        record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY, &stamp, &s.calculated_at);
+        record_save(s.tool, s.last, s.patient, where, RECORD_PATH_CAPACITY, &stamp, &s.calculated_at,
+                    s.reassessment.has_due ? &s.reassessment.due : nullptr);
     bool saved = outcome == RECORD_SAVED;
     // Whose the row is, in the words the nurse checks against the wristband.
     wchar_t owner[PATIENT_OWNER_CAPACITY];

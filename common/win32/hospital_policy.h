@@ -7,6 +7,7 @@
 
 #include "common/policy_key.h"
 #include "delivery/delivery.h"
+#include "rounds/reassess.h"
 
 #define POLICY_WIDEN(text) L##text
 #define POLICY_WIDE(text) POLICY_WIDEN(text)
@@ -43,11 +44,14 @@ void policy_ward(wchar_t* ward, int capacity);
 // band of a tool, "24,24,72,72,0" in the order of its verdict rules
 // (hours; 0 on change only; "-" keeps the tool's own for that band). Fills
 // `hours` (one per rule, REASSESS_KEEP where the policy keeps the tool's
-// own) and returns whether the policy sets any.
+// own) and returns whether the policy sets any. A value that is not wholly
+// such items, or names more bands than `count`, sets none.
+constexpr int POLICY_REASSESS_BANDS = 64;
 bool policy_reassess_hours(int tool_id, int* hours, int count);
 
 // AdmissionScales: the scales every admission needs within 24 hours, as
 // tool numbers, "18,19,21,24/22": a "/" joins scales of which one is
 // enough. Not set: Braden, Morse, NRS 2002, and Caprini or Padua.
 constexpr int POLICY_ADMISSION_TEXT_CAPACITY = 128;
+#define POLICY_ADMISSION_DEFAULT L"18,19,21,24/22"
 void policy_admission_scales(wchar_t* scales, int capacity);

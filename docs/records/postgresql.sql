@@ -123,7 +123,8 @@ CREATE TABLE IF NOT EXISTS orvomed.orvomed_record (
     -- Added by later versions, at the end:
     visit_id        varchar(32)      NOT NULL DEFAULT '',  -- the stay's number from the hospital system; empty when not given
     admitted_at     timestamptz,                    -- the stay's admission from the hospital system
-    assessed_at     timestamptz                     -- when the result was calculated (saved_at is when it was saved)
+    assessed_at     timestamptz,                    -- when the result was calculated (saved_at is when it was saved)
+    due_at          timestamptz                     -- when it is due for reassessment; NULL where no interval applies
 );
 -- A table of the previous version: rows that were there before keep the
 -- upgrade's time as received_at (they arrived before it), an empty db_user
@@ -154,7 +155,8 @@ $$;
 ALTER TABLE orvomed.orvomed_record
     ADD COLUMN IF NOT EXISTS visit_id    varchar(32) NOT NULL DEFAULT '',
     ADD COLUMN IF NOT EXISTS admitted_at timestamptz,
-    ADD COLUMN IF NOT EXISTS assessed_at timestamptz;
+    ADD COLUMN IF NOT EXISTS assessed_at timestamptz,
+    ADD COLUMN IF NOT EXISTS due_at      timestamptz;
 
 -- A ward's month, and one patient's history.
 CREATE INDEX IF NOT EXISTS orvomed_record_ward_time ON orvomed.orvomed_record (ward, saved_at);
@@ -241,7 +243,8 @@ $$;
 REVOKE ALL ON orvomed.orvomed_record FROM PUBLIC, orvomed_writer, orvomed_reader;
 GRANT INSERT (record_id, saved_at, tool_id, tool_title, program_version, computer, windows_user,
               nurse_id, nurse_name, patient_id, patient_name, bed, ward, inputs, outputs,
-              headline_value, verdict, level, level_words, result_text, visit_id, admitted_at, assessed_at)
+              headline_value, verdict, level, level_words, result_text, visit_id, admitted_at, assessed_at,
+              due_at)
     ON orvomed.orvomed_record TO orvomed_writer;
 GRANT SELECT ON orvomed.orvomed_record TO orvomed_reader;
 

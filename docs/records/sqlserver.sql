@@ -112,6 +112,7 @@ IF OBJECT_ID(N'orvomed.orvomed_record', N'U') IS NULL
             CONSTRAINT orvomed_record_visit_id_default DEFAULT N'',
         admitted_at     datetimeoffset(0) NULL,      -- the stay's admission from the hospital system
         assessed_at     datetimeoffset(0) NULL,      -- when the result was calculated (saved_at is when it was saved)
+        due_at          datetimeoffset(0) NULL,      -- when it is due for reassessment; NULL where no interval applies
         -- Not the table's order: random UUIDs would split pages all over it.
         CONSTRAINT orvomed_record_pkey PRIMARY KEY NONCLUSTERED (record_id)
     );
@@ -151,6 +152,8 @@ IF COL_LENGTH(N'orvomed.orvomed_record', N'admitted_at') IS NULL
     EXEC (N'ALTER TABLE orvomed.orvomed_record ADD admitted_at datetimeoffset(0) NULL');
 IF COL_LENGTH(N'orvomed.orvomed_record', N'assessed_at') IS NULL
     EXEC (N'ALTER TABLE orvomed.orvomed_record ADD assessed_at datetimeoffset(0) NULL');
+IF COL_LENGTH(N'orvomed.orvomed_record', N'due_at') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD due_at datetimeoffset(0) NULL');
 -- Made by SCHEMA OWNER, as a table of the schema is: orvomed_owner.
 ALTER AUTHORIZATION ON OBJECT::orvomed.orvomed_record TO SCHEMA OWNER;
 GO

@@ -228,7 +228,7 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
     std::istringstream lines(row_text(5));
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind("format=", 0) == 0 || line.rfind("visit_id=", 0) == 0 || line.rfind("admitted_at=", 0) == 0 ||
-            line.rfind("assessed_at=", 0) == 0)
+            line.rfind("assessed_at=", 0) == 0 || line.rfind("due_at=", 0) == 0)
             continue;
         if (line.rfind("headline_value=", 0) == 0) line = "first_value=" + line.substr(15);
         first_format += line + "\n";
@@ -246,7 +246,7 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
         {record(6) + L".row.9997", row_text(6)},     // claimed by a program of the previous version
         {record(7) + L".row.9996.new", "format=2\nrecord_id=00000000-0000-4000-8000-0000000"},  // torn
         {record(8) + L".row.4242.new", "format=2\nrecord_id="},  // being written now
-        {record(9) + L".row", "format=4\nrecord_id=a\n"},  // of a later version: for it to send
+        {record(9) + L".row", "format=5\nrecord_id=a\n"},  // of a later version: for it to send
     };
     for (const File& f : files) write_file(path_in(DELIVERY_OUTBOX_FOLDER, f.name), f.bytes);
     DeliveryReport report = pass();

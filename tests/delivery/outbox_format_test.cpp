@@ -46,7 +46,7 @@ void fill_written() {
 TEST(OutboxFormat, WhatIsWrittenReadsBackAndNothingElseDoes) {
     fill_written();
     const std::string file = file_of(written);
-    for (const char* line : {"format=3\n", "patient_name=测试\\\\患者𠮷=乙\n", "inputs=本餐碳水=60\\r\\n碳水系数=10\n",
+    for (const char* line : {"format=4\n", "patient_name=测试\\\\患者𠮷=乙\n", "inputs=本餐碳水=60\\r\\n碳水系数=10\n",
                              "result_text=一行\\n\\\\r 不是换行\\r\\n\n", "verdict=\n"})
         EXPECT_NE(std::string::npos, file.find(line)) << line << " not in\n" << file;
 
@@ -54,24 +54,27 @@ TEST(OutboxFormat, WhatIsWrittenReadsBackAndNothingElseDoes) {
     // first output's value where the headline's is now.
     std::string first = edited(file, "format", "");
     for (const char* column : {"visit_id", "admitted_at", "assessed_at"}) first = edited(first, column, "");
-    first = edited(first, "headline_value", "first_value=6");
+    first = edited(edited(first, "headline_value", "first_value=6"), "due_at", "");
+    // The third: no due time.
+    const std::string third = edited(edited(file, "format", "format=3"), "due_at", "");
     struct Read {
         const char* what;
         std::string file;
-        bool stay;
+        int texts;        // how many of the row's texts the format holds
         double headline;  // NaN: none, NULL in the table
     };
     const Read reads[] = {
-        {"as written", file, true, 0.1},
-        {"the first format", first, false, NAN},
-        {"the second format", "format=2\n" + first, false, NAN},
-        {"no headline value", edited(file, "headline_value", "headline_value="), true, NAN},
+        {"as written", file, DELIVERY_TEXT_COUNT, 0.1},
+        {"the first format", first, DELIVERY_VISIT_ID, NAN},
+        {"the second format", "format=2\n" + first, DELIVERY_VISIT_ID, NAN},
+        {"the third format", third, DELIVERY_DUE_AT, 0.1},
+        {"no headline value", edited(file, "headline_value", "headline_value="), DELIVERY_TEXT_COUNT, NAN},
     };
     for (const Read& c : reads) {
         memset(&read_back, 0x55, sizeof read_back);
         ASSERT_TRUE(delivery_read_file_text(c.file.data(), (int)c.file.size(), &read_back)) << c.what;
         for (int k = 0; k < DELIVERY_TEXT_COUNT; k++)
-            EXPECT_STREQ(k < DELIVERY_VISIT_ID || c.stay ? written.texts[k] : L"", read_back.texts[k]) << c.what << " " << k;
+            EXPECT_STREQ(k < c.texts ? written.texts[k] : L"", read_back.texts[k]) << c.what << " " << k;
         EXPECT_EQ(18, read_back.tool_id) << c.what;
         EXPECT_EQ(2, read_back.level) << c.what;
         if (isnan(c.headline)) {
@@ -81,7 +84,8 @@ TEST(OutboxFormat, WhatIsWrittenReadsBackAndNothingElseDoes) {
         }
     }
     const std::pair<const char*, std::string> refused[] = {
-        {"a later format", edited(file, "format", "format=4")},
+        {"a later format", edited(file, "format", "format=5")},
+        {"the due time in the third format", third + "due_at=文本20\n"},
         {"the first value in this format", edited(file, "headline_value", "first_value=6")},
         {"the stay in the first format", first + "visit_id=3\n"},
         {"a column this version does not know", file + "room=3\n"},

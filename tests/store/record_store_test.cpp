@@ -24,10 +24,12 @@ const RecordStamp noon = {.number = L"3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5",
                           .computer = L"WARD-PC-12",
                           .time = {2026, 12, 8, 9, 5, 7, 480},
                           .assessed = {2026, 12, 8, 8, 58, 0, 480},
-                          .headline = L"11"};
+                          .headline = L"11",
+                          .has_due = true,
+                          .due = {2026, 12, 9, 8, 58, 0, 480}};
 // What every row of `noon` ends with when no patient is given.
 #define NOON_STAMP L",3f1c2d4e-5a6b-4c7d-8e9f-a0b1c2d3e4f5,,,,,,,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00,,," \
-                   L"2026-12-08T08:58:00+08:00,11\r\n"
+                   L"2026-12-08T08:58:00+08:00,11,2026-12-09T08:58:00+08:00\r\n"
 
 Calculation& calculation_of(const wchar_t* result) {
     static Calculation c;
@@ -41,7 +43,7 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
     wchar_t line[RECORD_LINE_CAPACITY];
     record_header_line(tool, line, RECORD_LINE_CAPACITY);
     EXPECT_STREQ(L"时间,工具,本餐碳水,\"系数,比值\",\"说\"\"明\"\"\",结果,记录编号,住院号,姓名,床号,科室,护士工号,护士姓名,"
-                 L"Windows 用户,计算机名,保存时间,就诊号,入院时间,评估时间,主要结果\r\n",
+                 L"Windows 用户,计算机名,保存时间,就诊号,入院时间,评估时间,主要结果,下次评估\r\n",
                  line);
 
     struct Case {
@@ -73,7 +75,7 @@ TEST(RecordLines, HeaderAndRowsQuoteWhatNeedsIt) {
         const wchar_t* columns;
     };
     // The stay's two after the columns an earlier version wrote.
-#define TAIL L",3,2026-12-08T08:00,2026-12-08T08:58:00+08:00,11\r\n"
+#define TAIL L",3,2026-12-08T08:00,2026-12-08T08:58:00+08:00,11,2026-12-09T08:58:00+08:00\r\n"
     const StampCase stamps[] = {
         {L"2026001234", L"测试患者甲", L"nurse01", 480,
          L",2026001234,测试患者甲,12,普外一科,N01,测试护士,nurse01,WARD-PC-12,2026-12-08T09:05:07+08:00" TAIL},
@@ -168,7 +170,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     std::string bytes = file_bytes(path);
     EXPECT_EQ(0u, bytes.find("\xEF\xBB\xBF\xE6\x97\xB6\xE9\x97\xB4,"));  // mark, then 时间
     EXPECT_EQ(1, count_of(bytes, "\xEF\xBB\xBF"));
-    EXPECT_EQ(1, count_of(bytes, "主要结果\r\n"));  // one header
+    EXPECT_EQ(1, count_of(bytes, "下次评估\r\n"));  // one header
     EXPECT_EQ(2, count_of(bytes, ",Glyvant,本餐碳水=60,"));  // the calculation's own inputs
     platform_calls.remove_file(old_path);
     platform_calls.remove_file(path);
@@ -210,7 +212,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     }
     const std::string rows = file_bytes(where);
     EXPECT_NE(std::string::npos, rows.find("总分：不适用：心率未测"));
-    EXPECT_EQ("+08:00,\r\n", rows.substr(rows.size() - 9));  // the withheld headline's column is empty
+    EXPECT_EQ("+08:00,,\r\n", rows.substr(rows.size() - 10));  // the withheld headline's column is empty, and no due time was given
     struct Seen {
         Patient patient;
         LocalTime now;

@@ -100,8 +100,8 @@ std::wstring record_file() {
 // before holds line breaks.
 int rows_in(const std::string& bytes) {
     if (bytes == "(missing)") return -1;
-    // The assessment's time and the headline end a row.
-    static const std::regex row_end("T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2},[^,\r\n]*\r\n");
+    // The assessment's time, the headline and the due time end a row.
+    static const std::regex row_end("T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2},[^,\r\n]*,[^,\r\n]*\r\n");
     return (int)std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), row_end), std::sregex_iterator());
 }
 

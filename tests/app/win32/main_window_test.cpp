@@ -661,7 +661,7 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
     std::string bytes = file_bytes(path.c_str());
     const std::string header = "\xEF\xBB\xBF" + utf8(L"时间,工具,本餐碳水,碳水系数,规格,结果,记录编号,住院号,姓名,床号,科室,"
                                                       L"护士工号,护士姓名,Windows 用户,计算机名,保存时间,就诊号,入院时间,"
-                                                      L"评估时间,主要结果\r\n");
+                                                      L"评估时间,主要结果,下次评估\r\n");
     ASSERT_EQ(header, bytes.substr(0, header.size()));
     // Each row: the time, the calculation, then its record number, no
     // patient (none was given) and who saved it where and when.
