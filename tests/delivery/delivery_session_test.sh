@@ -63,8 +63,8 @@ wait "${writers[@]}"  # the writers alone: the server runs in this shell's backg
 elapsed_ns=$(( $(date +%s%N) - start ))
 [ "$(count)" = "400|400" ] || fail "8 writers x 50: $(count) rows (all, distinct)"
 # Each row as the local record has it: the record number, the patient, the
-# inputs, the save time.
-database_admin_sql "SELECT record_id, patient_id, patient_name, replace(inputs, chr(13) || chr(10), ' / '), to_char(saved_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), tool_title, windows_user, computer, verdict, level_words, outputs FROM orvomed.orvomed_record WHERE tool_id = 952" \
+# inputs, the save time, the due time.
+database_admin_sql "SELECT record_id, patient_id, patient_name, replace(inputs, chr(13) || chr(10), ' / '), to_char(saved_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS'), tool_title, windows_user, computer, verdict, level_words, outputs, to_char(due_at AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS') FROM orvomed.orvomed_record WHERE tool_id = 952" \
   >"$work/database.txt"
 python3 - "$records" "$work/database.txt" <<'EOF' || fail "the database's rows differ from the local record's"
 import csv, datetime, glob, io, sys
@@ -75,6 +75,7 @@ for path in glob.glob(sys.argv[1] + "/T952*.csv"):
     for row in rows[1:]:
         r = dict(zip(header, row))
         saved = datetime.datetime.fromisoformat(r["保存时间"]).astimezone(datetime.timezone.utc)
+        due = datetime.datetime.fromisoformat(r["下次评估"]).astimezone(datetime.timezone.utc)
         # The result field ends with "结论：…" and "提示等级：颜色（words）"; its
         # first line is the output's.
         lines = r["结果"].splitlines()
@@ -83,7 +84,8 @@ for path in glob.glob(sys.argv[1] + "/T952*.csv"):
         words = words[words.index("（") + 1:-1]
         output = lines[0].replace("：", "=", 1)
         local[r["记录编号"]] = (r["住院号"], r["姓名"], r["行号"] + " / " + r["进程"], saved.strftime("%Y-%m-%d %H:%M:%S"),
-                               r["工具"], r["Windows 用户"], r["计算机名"], verdict, words, output)
+                               r["工具"], r["Windows 用户"], r["计算机名"], verdict, words, output,
+                               due.strftime("%Y-%m-%d %H:%M:%S"))
 # psql prints one row a line, fields parted by "|"; the inputs' line break
 # is written " / " by the query.
 database = {}

@@ -14,6 +14,7 @@
 #include <chrono>
 
 #include "delivery/delivery.h"
+#include "rounds/reassess.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     }
     static const InputDef inputs[] = {{.key = "row", .label = L"行号"}, {.key = "pid", .label = L"进程"}};
     static const OutputDef outputs[] = {{.key = "score", .label = L"总分", .unit = L"分", .formula = "row", .format = "f0"}};
-    static const RuleDef rules[] = {{.level = 1, .message = L"投递负载测试"}};
+    static const RuleDef rules[] = {{.level = 1, .message = L"投递负载测试", .reassess_hours = 24}};
     ToolDef described;
     described.id = 952;
     described.title = L"投递负载测试";
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     described.outputs = outputs;
     described.rule_count = 1;
     described.rules = rules;
+    described.assessment = true;
     static PreparedTool tool;
     tool_prepare(described, &tool);
     const int rows = atoi(argv[1]);
@@ -71,9 +73,17 @@ int main(int argc, char** argv) {
         text_format(name, PATIENT_FIELD_CAPACITY, L"测试患者%d号", n);
         patient_set_field(&patient, PATIENT_ID, id);
         patient_set_field(&patient, PATIENT_NAME, name);
+        // Due again as the window has it: from the calculation's moment.
+        LocalTime assessed;
+        platform_calls.local_time(&assessed);
+        Reassessment plan;
+        wchar_t due_line[REASSESS_LINE_CAPACITY];
+        reassess_plan(tool, calculation, assessed, nullptr, &plan, due_line, REASSESS_LINE_CAPACITY);
         RecordStamp stamp;
         wchar_t where[RECORD_PATH_CAPACITY];
-        if (record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp) != RECORD_SAVED) continue;
+        if (record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp, &assessed,
+                        plan.has_due ? &plan.due : nullptr) != RECORD_SAVED)
+            continue;
         saved++;
         delivery_row_of(tool, calculation, stamp, &row);
         if (!delivery_queue(row) || !deliver) continue;

@@ -24,7 +24,9 @@ namespace {
 
 const wchar_t LOWEST_RISK[] =
     L"感知能力：4 分：无损害\r\n潮湿程度：4 分：罕见潮湿\r\n活动能力：4 分：经常步行\r\n"
-    L"移动能力：4 分：不受限\r\n营养摄取能力：4 分：丰富\r\n摩擦力和剪切力：3 分：无明显问题\r\n总分：23 分\r\n";
+    L"移动能力：4 分：不受限\r\n营养摄取能力：4 分：丰富\r\n摩擦力和剪切力：3 分：无明显问题\r\n总分：23 分\r\n"
+    // No risk: no interval, never "not due".
+    L"下次评估：病情变化、转科、术后随时复评\r\n";
 
 // Braden's record file.
 std::wstring braden_record() {
@@ -255,7 +257,8 @@ TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
     }
     press(GetFocus(), VK_F5);
     const wchar_t named[] = L"年龄：3 分：≥75 岁\r\n计划小手术：是（1 分）\r\n急性脊髓损伤（瘫痪，1 个月内）：是（5 分）\r\n总分：9 分\r\n";
-    EXPECT_EQ(named, text_of(s.result_edit));
+    EXPECT_EQ(0u, text_of(s.result_edit).find(named));
+    EXPECT_NE(std::wstring::npos, text_of(s.result_edit).find(L" 前（VTE 高危：每 72 小时；术后、转科、病情变化时随时复评）"));
     EXPECT_EQ(L"VTE 高危（≥5 分）：无禁忌时药物联合机械预防", text_of(s.verdict_label));
     click(IDC_COPY);
     EXPECT_NE(std::wstring::npos, clipboard_text().find(named));
@@ -555,6 +558,54 @@ TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
         DeleteFileW(path);
     }
     RegDeleteValueW(key, L"RequirePatient");
+    RegCloseKey(key);
+}
+
+// The result ends with when it is due again, at the band's interval as
+// the hospital's policy sets it for this tool from the next result on, and
+// the record keeps that time.
+TEST_F(ListWindow, TheResultSaysWhenItIsDueAsThePolicySetsIt) {
+    HKEY key;
+    const std::wstring intervals = std::wstring(POLICY_KEY) + L"\\ReassessHours";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, intervals.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &key, nullptr));
+    struct Case {
+        const wchar_t* name;  // the value's name, a tool's number
+        const wchar_t* hours;
+        int applies;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, 24},  // Braden's own: very high risk, daily
+        {L"18", L"12", 12},      {L"18", L" -, 6", 24}, {L"18", L"12,x", 24},
+        {L"18", L"1,1,1,1,1,1", 24},  // more bands than Braden has
+        {L"19", L"12", 24},           // Morse's
+    };
+    open(tool_builtin(), L"T018-Braden.exe --patient-id=2026001234 --patient-name=测试患者甲");
+    for (const Case& c : cases) {
+        RegDeleteValueW(key, L"18");
+        RegDeleteValueW(key, L"19");
+        if (c.name)
+            RegSetValueExW(key, c.name, 0, REG_SZ, (const BYTE*)c.hours, (DWORD)((wcslen(c.hours) + 1) * sizeof(wchar_t)));
+        DeleteFileW(braden_record().c_str());
+        for (int i = 0; i < s.tool.input_count; i++) choose(i, 0);
+        click(IDC_CALCULATE);
+        const std::wstring result = text_of(s.result_edit);
+        wchar_t interval[128];
+        text_format(interval, 128, L"（极高危：每 %d 小时；病情变化、转科、术后随时复评）\r\n", c.applies);
+        EXPECT_EQ(result.size() - wcslen(interval), result.find(interval)) << result;
+        EXPECT_EQ(c.applies * 3600, reassess_moment(s.reassessment.due) - reassess_moment(s.calculated_at));
+        click(IDC_SAVE);
+        wchar_t due[RECORD_TIME_CAPACITY];
+        record_time_text(s.reassessment.due, due, RECORD_TIME_CAPACITY);
+        wchar_t ending[RECORD_TIME_CAPACITY + 4];
+        text_format(ending, RECORD_TIME_CAPACITY + 4, L",%ls\r\n", due);
+        char bytes[RECORD_TIME_CAPACITY * 3];
+        utf8_from_wide(ending, bytes, (int)sizeof bytes);
+        const std::string row = file_bytes(braden_record().c_str());
+        EXPECT_EQ(row.size() - strlen(bytes), row.rfind(bytes)) << row;
+    }
+    RegDeleteValueW(key, L"18");
+    RegDeleteValueW(key, L"19");
     RegCloseKey(key);
 }
 
