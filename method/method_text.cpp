@@ -8,6 +8,8 @@
 // its sign).
 #include "method/method.h"
 
+#include "rounds/reassess.h"
+
 #include <string.h>
 #include <wchar.h>
 
@@ -464,6 +466,11 @@ void write_rule(const PreparedTool& tool, const RuleDef& rule, Writer* w) {
         put(w, tool.outputs[j].label);
         put(w, L"不适用、不计算");
     }
+    wchar_t interval[32];
+    if (tool.assessment && reassess_interval_text(rule.reassess_hours, interval, 32) > 0) {
+        put(w, L"；复评：");
+        put(w, interval);
+    }
 }
 
 int finish(Writer* w) {
@@ -506,6 +513,11 @@ int method_account_text(const PreparedTool& tool, const wchar_t* line_break, wch
         put(&w, line_break);
         put(&w, L"  · ");
         write_rule(tool, tool.rules[i], &w);
+    }
+    if (tool.assessment) {
+        put(&w, line_break);
+        put(&w, L"复评（各院可按本院规定设定间隔）：");
+        put(&w, tool.reassess_events ? tool.reassess_events : REASSESS_DEFAULT_EVENTS);
     }
     return finish(&w);
 }

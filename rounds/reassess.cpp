@@ -30,6 +30,12 @@ LocalTime reassess_local(MomentSeconds moment, int utc_offset_minutes) {
     return time;
 }
 
+int reassess_interval_text(int hours, wchar_t* text, int capacity) {
+    if (hours == REASSESS_CONTINUOUS) return text_format(text, capacity, L"持续监测");
+    if (hours <= 0) return text_format(text, capacity, L"");
+    return text_format(text, capacity, L"每 %d 小时", hours);
+}
+
 int reassess_band_hours(const PreparedTool& tool, int rule, const int* hospital_hours) {
     if (rule < 0 || rule >= tool.rule_count) return REASSESS_ON_CHANGE;
     if (hospital_hours && hospital_hours[rule] != REASSESS_KEEP) return hospital_hours[rule];
@@ -44,13 +50,15 @@ bool reassess_plan(const PreparedTool& tool, const Calculation& calculation, con
     if (!tool.assessment || tool.report_kind != REPORT_NONE || rule < 0 || rule >= tool.rule_count ||
         calculation.any_failed)
         return false;
-    const wchar_t* events = tool.reassess_events ? tool.reassess_events : L"病情变化时随时复评";
+    const wchar_t* events = tool.reassess_events ? tool.reassess_events : REASSESS_DEFAULT_EVENTS;
     wchar_t band[RECORD_BAND_WORDS_LIMIT + 1];
     record_band_words(tool.rules[rule].message ? tool.rules[rule].message : L"", band, RECORD_BAND_WORDS_LIMIT + 1);
     plan->hours = reassess_band_hours(tool, rule, hospital_hours);
+    wchar_t interval[32];
+    reassess_interval_text(plan->hours, interval, 32);
     if (plan->hours == REASSESS_CONTINUOUS) {
         plan->has_due = true;
-        text_format_marked(line, capacity, band[0] ? L"下次评估：持续监测（%ls；%ls）" : L"下次评估：持续监测（%ls%ls）",
+        text_format_marked(line, capacity, band[0] ? L"下次评估：%ls（%ls；%ls）" : L"下次评估：%ls（%ls%ls）", interval,
                            band, events);
         return true;
     }
@@ -65,7 +73,7 @@ bool reassess_plan(const PreparedTool& tool, const Calculation& calculation, con
     wchar_t when[32];
     if (d.year == assessed.year) text_format(when, 32, L"%02d-%02d %02d:%02d", d.month, d.day, d.hour, d.minute);
     else text_format(when, 32, L"%04d-%02d-%02d %02d:%02d", d.year, d.month, d.day, d.hour, d.minute);
-    text_format_marked(line, capacity, band[0] ? L"下次评估：%ls 前（%ls：每 %d 小时；%ls）" : L"下次评估：%ls 前（%ls每 %d 小时；%ls）",
-                       when, band, plan->hours, events);
+    text_format_marked(line, capacity, band[0] ? L"下次评估：%ls 前（%ls：%ls；%ls）" : L"下次评估：%ls 前（%ls%ls；%ls）",
+                       when, band, interval, events);
     return true;
 }

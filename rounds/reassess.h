@@ -29,6 +29,12 @@ struct Reassessment {
 };
 constexpr int REASSESS_LINE_CAPACITY = 256;
 
+// An interval as the due line and the guide write it: "每 24 小时",
+// "持续监测", or "" for none. Returns the length.
+int reassess_interval_text(int hours, wchar_t* text, int capacity);
+// What an assessment's events are where its descriptor names none.
+#define REASSESS_DEFAULT_EVENTS L"病情变化时随时复评"
+
 // The band's interval: the hospital's `hospital_hours[rule]` where given
 // and not REASSESS_KEEP (nullptr: none set), else the rule's own.
 int reassess_band_hours(const PreparedTool& tool, int rule, const int* hospital_hours);
