@@ -669,7 +669,7 @@ TEST_F(MainWindow, SaveAppendsRowsToTheToolsRecordFile) {
                               L"\"餐时胰岛素：25.0 U\r\n抽取体积：0.250 ml\r\n"
                               L"结论：单次餐时剂量较大，建议复核对碳水与比值\r\n提示等级：橙色（需关注）\r\n\","
                               L"[0-9a-f-]{36},,,,,,,[^,\r\n]+,[^,\r\n]+,\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d,,,"
-                              L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d,25.0\r\n"));
+                              L"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d,25.0,\r\n"));  // a formula tool is due for nothing
     std::string rows = bytes.substr(header.size());
     std::smatch first;
     ASSERT_TRUE(std::regex_search(rows, first, row, std::regex_constants::match_continuous)) << rows;
