@@ -604,6 +604,7 @@ TEST_F(ListWindow, TheResultSaysWhenItIsDueAsThePolicySetsIt) {
         const std::string row = file_bytes(braden_record().c_str());
         EXPECT_EQ(row.size() - strlen(bytes), row.rfind(bytes)) << row;
     }
+    DeleteFileW(braden_record().c_str());
     RegDeleteValueW(key, L"18");
     RegDeleteValueW(key, L"19");
     RegCloseKey(key);
