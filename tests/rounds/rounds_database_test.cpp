@@ -302,6 +302,32 @@ TEST_F(RoundsDatabase, ReadingLoginReadsTheViewAlone) {
     database_calls.disconnect(link);
 }
 
+// Where the nurses read with logins of their own, each reads the wards the
+// hospital grants it and no other: its list, and no course of a patient
+// assessed elsewhere.
+TEST_F(RoundsDatabase, OwnLoginReadsOnlyItsWards) {
+    ASSERT_TRUE(as_owner(L"CREATE ROLE orvomed_test_nurse LOGIN PASSWORD 'nurse-test-1'; "
+                         L"GRANT orvomed_ward_reader TO orvomed_test_nurse; "
+                         L"ALTER ROLE orvomed_test_nurse SET search_path = pg_catalog, orvomed; "
+                         L"INSERT INTO orvomed.ward_access VALUES ('orvomed_test_nurse', '心内科')"));
+    wchar_t nurse[1100];
+    text_format(nurse, 1100, L"%ls;Uid=orvomed_test_nurse;Pwd=nurse-test-1;",
+                environment("GLYVANT_TEST_READING_DATABASE").c_str());
+    static RoundsList list;
+    ASSERT_EQ(ROUNDS_READ, rounds_read_ward(nurse, WARD, L"", nullptr, 0, now, OFFSET, &list));
+    EXPECT_EQ(0, list.count);
+    ASSERT_EQ(ROUNDS_READ, rounds_read_ward(nurse, L"心内科", L"", nullptr, 0, now, OFFSET, &list));
+    ASSERT_EQ(1, list.count);
+    EXPECT_STREQ(L"8001004", list.entries[0].last.patient.fields[PATIENT_ID]);
+    Patient patient = {};
+    patient_set_field(&patient, PATIENT_ID, L"8001005");
+    patient_set_field(&patient, PATIENT_NAME, L"孙测戊");
+    RoundsAssessment points[8];
+    int count = -1;
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nurse, tool_of(18), patient, now, OFFSET, points, 8, &count));
+    EXPECT_EQ(0, count);
+}
+
 // A server's answer is bounded: no more rows than asked (and told there
 // were more), a text longer than its cell cut and told so, a pair of
 // UTF-16 halves never split, NULL apart from empty.
