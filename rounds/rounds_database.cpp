@@ -28,7 +28,7 @@ const wchar_t STAYS_FOUND[] =
 // The columns both list queries give, in this order.
 enum ListColumn {
     L_PATIENT_ID, L_PATIENT_NAME, L_BED, L_WARD, L_VISIT_ID, L_ADMITTED_AT, L_NURSE_ID, L_NURSE_NAME,
-    L_TOOL_ID, L_VALUE, L_LEVEL, L_BAND, L_ASSESSED_AT, L_DUE_AT, LIST_COLUMNS,
+    L_TOOL_ID, L_VALUE, L_LEVEL, L_BAND, L_ASSESSED_AT, L_DUE_AT, L_PATIENT_LATEST, LIST_COLUMNS,
 };
 // A time goes as the server's own text, which keeps its offset on either
 // server: a driver's conversion of a time to text may drop it
@@ -37,25 +37,28 @@ enum ListColumn {
 #define LIST_SELECT                                                                                        \
     L"SELECT patient_id, patient_name, bed, ward, visit_id, " TIME_TEXT(L"admitted_at") L", nurse_id, "     \
     L"nurse_name, tool_id, headline_value, \"level\", band, " TIME_TEXT(L"assessed_at") L", "                \
-    TIME_TEXT(L"due_at") L" FROM ("
+    TIME_TEXT(L"due_at") L", " TIME_TEXT(L"patient_latest") L" FROM ("
 // Every patient in hospital on the ward, with the latest assessment of each
-// scale since the admission (a patient of none: one row, its scale NULL);
-// newest first, so that a list cut short loses the oldest.
+// scale since the admission (a patient of none: one row, its scale NULL).
+// The patients seen most lately first, so that a list cut short loses
+// those seen longest ago.
 const wchar_t CENSUS[] = LIST_SELECT
     L"SELECT s.patient_id, s.patient_name, s.bed, s.ward, s.visit_id, s.admitted_at, a.nurse_id, a.nurse_name, "
     L"a.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, "
     L"ROW_NUMBER() OVER (PARTITION BY s.patient_id, s.patient_name, s.visit_id, a.tool_id "
-    L"ORDER BY a.assessed_at DESC) AS latest "
+    L"ORDER BY a.assessed_at DESC) AS latest, "
+    L"MAX(a.assessed_at) OVER (PARTITION BY s.patient_id, s.patient_name) AS patient_latest "
     L"FROM orvomed.stays s LEFT JOIN orvomed.recent_assessments a "
     L"ON a.patient_id = s.patient_id AND a.patient_name = s.patient_name "
     L"AND (s.admitted_at IS NULL OR a.assessed_at >= s.admitted_at) "
-    L"WHERE s.ward = ? AND s.discharged_at IS NULL) t WHERE latest = 1 ORDER BY t.assessed_at DESC";
+    L"WHERE s.ward = ? AND s.discharged_at IS NULL) t WHERE latest = 1 ORDER BY t.patient_latest DESC";
 // Without stays: the latest assessment of each patient and scale on the ward.
 const wchar_t ASSESSED[] = LIST_SELECT
     L"SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, "
     L"r.tool_id, r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, "
-    L"ROW_NUMBER() OVER (PARTITION BY r.patient_id, r.patient_name, r.tool_id ORDER BY r.assessed_at DESC) AS latest "
-    L"FROM orvomed.recent_assessments r WHERE r.ward = ?) t WHERE latest = 1 ORDER BY t.assessed_at DESC";
+    L"ROW_NUMBER() OVER (PARTITION BY r.patient_id, r.patient_name, r.tool_id ORDER BY r.assessed_at DESC) AS latest, "
+    L"MAX(r.assessed_at) OVER (PARTITION BY r.patient_id, r.patient_name) AS patient_latest "
+    L"FROM orvomed.recent_assessments r WHERE r.ward = ?) t WHERE latest = 1 ORDER BY t.patient_latest DESC";
 
 enum CourseColumn {
     C_VALUE, C_LEVEL, C_BAND, C_ASSESSED_AT, C_DUE_AT, C_NURSE_ID, C_NURSE_NAME, C_BED, C_WARD, C_VISIT_ID,
@@ -74,11 +77,11 @@ const wchar_t COURSE[] =
 constexpr int TEXT = 2 * PATIENT_FIELD_LIMIT + 1;
 constexpr int TIME = 48;
 constexpr int NUMBER = 32;
-constexpr int LIST_CAPACITIES[LIST_COLUMNS] = {TEXT, TEXT, TEXT, TEXT, TEXT, TIME, TEXT, TEXT,
-                                               NUMBER, NUMBER, NUMBER, ROUNDS_BAND_CAPACITY, TIME, TIME};
+constexpr int LIST_CAPACITIES[LIST_COLUMNS] = {TEXT,   TEXT,   TEXT,   TEXT, TEXT, TIME, TEXT, TEXT,
+                                               NUMBER, NUMBER, NUMBER, ROUNDS_BAND_CAPACITY, TIME, TIME, TIME};
 constexpr int COURSE_CAPACITIES[COURSE_COLUMNS] = {NUMBER, NUMBER, ROUNDS_BAND_CAPACITY, TIME, TIME,
                                                    TEXT,   TEXT,   TEXT,                 TEXT, TEXT};
-constexpr int LIST_WIDTH = 8 * TEXT + 3 * TIME + 3 * NUMBER + ROUNDS_BAND_CAPACITY;
+constexpr int LIST_WIDTH = 7 * TEXT + 4 * TIME + 3 * NUMBER + ROUNDS_BAND_CAPACITY;
 constexpr int COURSE_WIDTH = 5 * TEXT + 2 * TIME + 2 * NUMBER + ROUNDS_BAND_CAPACITY;
 static_assert(LIST_WIDTH * ROUNDS_LIST_CAPACITY <= DATABASE_ANSWER_UNITS, "the seam holds a whole list");
 static_assert(COURSE_WIDTH * ROUNDS_COURSE_CAPACITY <= DATABASE_ANSWER_UNITS, "the seam holds a whole course");
@@ -159,7 +162,11 @@ void fill_list(const DatabaseRows& rows, RoundsSource source, const wchar_t* adm
     static Stay stays[ROUNDS_LIST_CAPACITY];
     int stay_count = 0;
     rounds_list_begin(list, source, now);
-    list->cut = rows.more;
+    // Cut short, the answer lost only patients seen before its last row's:
+    // without the census, no loss unless that one is still on the list.
+    list->cut = rows.more && (source == ROUNDS_CENSUS || rows.count == 0 ||
+                              cell_moment(rows, rows.count - 1, L_PATIENT_LATEST, utc_offset_minutes) >=
+                                  now - ROUNDS_ASSESSED_DAYS * DAY);
     for (int r = 0; r < rows.count; r++) {
         RoundsAssessment a = {};
         const int fields[][2] = {{L_PATIENT_ID, PATIENT_ID}, {L_PATIENT_NAME, PATIENT_NAME}, {L_BED, PATIENT_BED},
