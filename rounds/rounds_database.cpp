@@ -3,7 +3,8 @@
 // the hospital's stays where its IT defines them. Every statement is plain
 // SQL both PostgreSQL and SQL Server read, every value a bound parameter;
 // the times asked for are the server's own (the view's days) or counted
-// here, so that no time text crosses in a dialect of one server.
+// here, so that no time text crosses in a dialect of one server. The one
+// statement that differs between them is the census's correlated lookup.
 #include <math.h>
 #include <string.h>
 #include <wchar.h>
@@ -19,11 +20,13 @@ namespace {
 
 constexpr int64_t DAY = 24 * 3600;
 
-// Whether the reading login finds orvomed.stays: the information schema
-// lists only what a login may read, on either server, so one statement
-// serves both and a stays not granted to it reads as none.
-const wchar_t STAYS_FOUND[] =
-    L"SELECT count(*) FROM information_schema.tables WHERE table_schema = 'orvomed' AND table_name = 'stays'";
+// Whether the reading login finds orvomed.stays, and whether the server is
+// PostgreSQL: the information schema lists only what a login may read, on
+// either server, so one statement serves both and a stays not granted to
+// it reads as none.
+const wchar_t SERVER_FOUND[] =
+    L"SELECT (SELECT count(*) FROM information_schema.tables WHERE table_schema = 'orvomed' AND table_name = 'stays'), "
+    L"(SELECT count(*) FROM information_schema.tables WHERE table_schema = 'pg_catalog' AND table_name = 'pg_class')";
 
 // The columns both list queries give, in this order.
 enum ListColumn {
@@ -41,17 +44,23 @@ enum ListColumn {
 // Every patient in hospital on the ward, with the latest assessment of each
 // scale since the admission (a patient of none: one row, its scale NULL).
 // The patients seen most lately first, so that a list cut short loses
-// those seen longest ago.
-const wchar_t CENSUS[] = LIST_SELECT
-    L"SELECT s.patient_id, s.patient_name, s.bed, s.ward, s.visit_id, s.admitted_at, a.nurse_id, a.nurse_name, "
-    L"a.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, "
-    L"ROW_NUMBER() OVER (PARTITION BY s.patient_id, s.patient_name, s.visit_id, a.tool_id "
-    L"ORDER BY a.assessed_at DESC) AS latest, "
-    L"MAX(a.assessed_at) OVER (PARTITION BY s.patient_id, s.patient_name) AS patient_latest "
-    L"FROM orvomed.stays s LEFT JOIN orvomed.recent_assessments a "
-    L"ON a.patient_id = s.patient_id AND a.patient_name = s.patient_name "
-    L"AND (s.admitted_at IS NULL OR a.assessed_at >= s.admitted_at) "
-    L"WHERE s.ward = ? AND s.discharged_at IS NULL) t WHERE latest = 1 ORDER BY t.patient_latest DESC";
+// those seen longest ago. Each patient's rows are looked up by the
+// patient (a correlated subquery: PostgreSQL's LATERAL, SQL Server's
+// APPLY), which reaches into the view's index: a plain join could not
+// pass the security barrier and would read every ward's month.
+#define CENSUS_QUERY(join, on)                                                                                  \
+    LIST_SELECT                                                                                                 \
+    L"SELECT s.patient_id, s.patient_name, s.bed, s.ward, s.visit_id, s.admitted_at, a.nurse_id, a.nurse_name, " \
+    L"a.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, "                               \
+    L"MAX(a.assessed_at) OVER (PARTITION BY s.patient_id, s.patient_name) AS patient_latest "                    \
+    L"FROM orvomed.stays s " join L" (SELECT * FROM (SELECT r.nurse_id, r.nurse_name, r.tool_id, "               \
+    L"r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, "                                          \
+    L"ROW_NUMBER() OVER (PARTITION BY r.tool_id ORDER BY r.assessed_at DESC) AS latest "                        \
+    L"FROM orvomed.recent_assessments r WHERE r.patient_id = s.patient_id AND r.patient_name = s.patient_name "  \
+    L"AND (s.admitted_at IS NULL OR r.assessed_at >= s.admitted_at)) x WHERE x.latest = 1) a" on                \
+    L" WHERE s.ward = ? AND s.discharged_at IS NULL) t ORDER BY t.patient_latest DESC"
+const wchar_t CENSUS_POSTGRESQL[] = CENSUS_QUERY(L"LEFT JOIN LATERAL", L" ON 1 = 1");
+const wchar_t CENSUS_SQL_SERVER[] = CENSUS_QUERY(L"OUTER APPLY", L"");
 // Without stays: the latest assessment of each patient and scale on the ward.
 const wchar_t ASSESSED[] = LIST_SELECT
     L"SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, "
@@ -250,15 +259,16 @@ RoundsProblem rounds_read_ward(const wchar_t* connection, const wchar_t* ward, c
         busy = false;
         return of_connection(answer);
     }
-    DatabaseRows rows = {1, LIST_CAPACITIES, 1, cells, states, 0, false};
-    database_calls.query(link, STAYS_FOUND, nullptr, 0, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
-    RoundsSource source = rows.count == 1 && wcscmp(database_cell(rows, 0, 0), L"0") != 0 ? ROUNDS_CENSUS
-                                                                                           : ROUNDS_WARD_ASSESSED;
+    DatabaseRows rows = {2, LIST_CAPACITIES, 1, cells, states, 0, false};
+    database_calls.query(link, SERVER_FOUND, nullptr, 0, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
+    const bool found = rows.count == 1 && wcscmp(database_cell(rows, 0, 0), L"0") != 0;
+    const bool postgresql = rows.count == 1 && wcscmp(database_cell(rows, 0, 1), L"0") != 0;
+    RoundsSource source = found ? ROUNDS_CENSUS : ROUNDS_WARD_ASSESSED;
     if (answer.outcome == DATABASE_DONE) {
         const DatabaseParameter parameter = {DATABASE_TEXT, ward, 0, 0};
+        const wchar_t* sql = !found ? ASSESSED : postgresql ? CENSUS_POSTGRESQL : CENSUS_SQL_SERVER;
         rows = {LIST_COLUMNS, LIST_CAPACITIES, ROUNDS_LIST_CAPACITY, cells, states, 0, false};
-        database_calls.query(link, source == ROUNDS_CENSUS ? CENSUS : ASSESSED, &parameter, 1,
-                             ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
+        database_calls.query(link, sql, &parameter, 1, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
     }
     database_calls.disconnect(link);
     RoundsProblem problem = answer.outcome == DATABASE_DONE ? ROUNDS_READ : of_query(answer);
