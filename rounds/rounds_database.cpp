@@ -61,13 +61,23 @@ enum ListColumn {
     L" WHERE s.ward = ? AND s.discharged_at IS NULL) t ORDER BY t.patient_latest DESC"
 const wchar_t CENSUS_POSTGRESQL[] = CENSUS_QUERY(L"LEFT JOIN LATERAL", L" ON 1 = 1");
 const wchar_t CENSUS_SQL_SERVER[] = CENSUS_QUERY(L"OUTER APPLY", L"");
-// Without stays: the latest assessment of each patient and scale on the ward.
-const wchar_t ASSESSED[] = LIST_SELECT
-    L"SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, "
-    L"r.tool_id, r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, "
-    L"ROW_NUMBER() OVER (PARTITION BY r.patient_id, r.patient_name, r.tool_id ORDER BY r.assessed_at DESC) AS latest, "
-    L"MAX(r.assessed_at) OVER (PARTITION BY r.patient_id, r.patient_name) AS patient_latest "
-    L"FROM orvomed.recent_assessments r WHERE r.ward = ?) t WHERE latest = 1 ORDER BY t.patient_latest DESC";
+// Without stays: the latest assessment of each patient and scale on the
+// ward (the last saved). The index finds each one's key (its save time)
+// without the table; then that one row is read, looked up as the census's
+// are.
+#define ASSESSED_QUERY(join, on)                                                                               \
+    LIST_SELECT                                                                                                \
+    L"SELECT k.patient_id, k.patient_name, a.bed, a.ward, a.visit_id, a.admitted_at, a.nurse_id, a.nurse_name, " \
+    L"k.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, k.patient_latest FROM ("     \
+    L"SELECT r.patient_id, r.patient_name, r.tool_id, MAX(r.saved_at) AS saved_at, "                          \
+    L"MAX(MAX(r.assessed_at)) OVER (PARTITION BY r.patient_id, r.patient_name) AS patient_latest "             \
+    L"FROM orvomed.recent_assessments r WHERE r.ward = ? GROUP BY r.patient_id, r.patient_name, r.tool_id) k "  \
+    join L" (SELECT r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, r.headline_value, "    \
+    L"r.\"level\", r.band, r.assessed_at, r.due_at FROM orvomed.recent_assessments r WHERE r.ward = ? "        \
+    L"AND r.saved_at = k.saved_at AND r.patient_id = k.patient_id AND r.patient_name = k.patient_name "        \
+    L"AND r.tool_id = k.tool_id) a" on L") t ORDER BY t.patient_latest DESC"
+const wchar_t ASSESSED_POSTGRESQL[] = ASSESSED_QUERY(L"JOIN LATERAL", L" ON 1 = 1");
+const wchar_t ASSESSED_SQL_SERVER[] = ASSESSED_QUERY(L"CROSS APPLY", L"");
 
 enum CourseColumn {
     C_VALUE, C_LEVEL, C_BAND, C_ASSESSED_AT, C_DUE_AT, C_NURSE_ID, C_NURSE_NAME, C_BED, C_WARD, C_VISIT_ID,
@@ -206,7 +216,13 @@ void fill_list(const DatabaseRows& rows, RoundsSource source, const wchar_t* adm
         a.assessed_at = cell_moment(rows, r, L_ASSESSED_AT, utc_offset_minutes);
         a.due_at = cell_moment(rows, r, L_DUE_AT, utc_offset_minutes);
         if (a.assessed_at == REASSESS_NO_TIME) continue;
-        rounds_list_add(list, a);
+        // Two rows saved in the same second: the first stands.
+        bool twice = false;
+        for (int e = 0; e < list->count && !twice; e++)
+            twice = list->entries[e].last.tool_id == a.tool_id &&
+                    !wcscmp(list->entries[e].last.patient.fields[PATIENT_ID], a.patient.fields[PATIENT_ID]) &&
+                    !wcscmp(list->entries[e].last.patient.fields[PATIENT_NAME], a.patient.fields[PATIENT_NAME]);
+        if (!twice) rounds_list_add(list, a);
     }
     if (source == ROUNDS_WARD_ASSESSED) rounds_keep_recent_patients(list, now - ROUNDS_ASSESSED_DAYS * DAY);
     RoundsAdmissionScales scales;
@@ -265,10 +281,11 @@ RoundsProblem rounds_read_ward(const wchar_t* connection, const wchar_t* ward, c
     const bool postgresql = rows.count == 1 && wcscmp(database_cell(rows, 0, 1), L"0") != 0;
     RoundsSource source = found ? ROUNDS_CENSUS : ROUNDS_WARD_ASSESSED;
     if (answer.outcome == DATABASE_DONE) {
-        const DatabaseParameter parameter = {DATABASE_TEXT, ward, 0, 0};
-        const wchar_t* sql = !found ? ASSESSED : postgresql ? CENSUS_POSTGRESQL : CENSUS_SQL_SERVER;
+        const DatabaseParameter parameters[] = {{DATABASE_TEXT, ward, 0, 0}, {DATABASE_TEXT, ward, 0, 0}};
+        const wchar_t* sql = found ? (postgresql ? CENSUS_POSTGRESQL : CENSUS_SQL_SERVER)
+                                   : (postgresql ? ASSESSED_POSTGRESQL : ASSESSED_SQL_SERVER);
         rows = {LIST_COLUMNS, LIST_CAPACITIES, ROUNDS_LIST_CAPACITY, cells, states, 0, false};
-        database_calls.query(link, sql, &parameter, 1, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
+        database_calls.query(link, sql, parameters, found ? 1 : 2, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
     }
     database_calls.disconnect(link);
     RoundsProblem problem = answer.outcome == DATABASE_DONE ? ROUNDS_READ : of_query(answer);

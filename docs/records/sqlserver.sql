@@ -179,6 +179,11 @@ IF NOT EXISTS (SELECT 1 FROM sys.indexes
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_patient')
     CREATE NONCLUSTERED INDEX orvomed_record_patient ON orvomed.orvomed_record (patient_id, tool_id, saved_at);
+-- The ward's list: each patient's latest of each scale from the index alone.
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_ward_latest')
+    CREATE NONCLUSTERED INDEX orvomed_record_ward_latest ON orvomed.orvomed_record (ward, saved_at)
+        INCLUDE (patient_id, patient_name, tool_id, assessed_at);
 
 -- What no program of the suite sends. A text's bound is well above the
 -- longest the programs make (48 inputs of 128 characters, 16 outputs of
@@ -321,7 +326,7 @@ CREATE OR ALTER VIEW orvomed.recent_assessments AS
 SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name,
        r.tool_id, r.headline_value, r.[level],
        CAST(CASE WHEN LEN(b.words) BETWEEN 1 AND 16 THEN b.words ELSE N'' END AS nvarchar(16)) AS band,
-       COALESCE(r.assessed_at, r.saved_at) AS assessed_at, r.due_at
+       COALESCE(r.assessed_at, r.saved_at) AS assessed_at, r.due_at, r.saved_at
 FROM orvomed.orvomed_record AS r
 CROSS APPLY (SELECT RTRIM(LEFT(r.verdict,
     PATINDEX(N'%[' + NCHAR(65288) + NCHAR(65306) + NCHAR(65292) + N']%',

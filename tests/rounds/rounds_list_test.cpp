@@ -3,6 +3,7 @@
 // list and a course read from this user's records.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <wchar.h>
 
 #include <string>
 #include <vector>
@@ -180,7 +181,7 @@ TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
     const MomentSeconds now = reassess_moment(clock);
     static LocalTime told;
     platform_calls.local_time = [](LocalTime* time) { *time = told; };
-    struct Save {
+    struct {
         const wchar_t* id;
         const wchar_t* ward;
         double values[6];
@@ -192,7 +193,7 @@ TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
         {L"9102", L"心内科", {2, 2, 2, 2, 2, 2}, 10},
         {L"9103", L"普外一科", {2, 2, 2, 2, 2, 2}, 9 * 24},
     };
-    for (const Save& s : saves) {
+    for (const auto& s : saves) {
         static Calculation calculation;
         tool_calculate(tool, s.values, &calculation);
         Patient patient = patient_of(s.id, L"测试患者", L"6");
@@ -207,9 +208,9 @@ TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
     ASSERT_GT(store_suite_path(L"records", later, RECORD_PATH_CAPACITY), 0);
     text_append(later, RECORD_PATH_CAPACITY, PLATFORM_PATH_SEPARATOR == L'/' ? L"/T018-2.csv" : L"\\T018-2.csv");
     record_header_line(tool, header, RECORD_HEADER_CAPACITY);
-    wchar_t assessed[64], due[64], saved[32], result[RECORD_RESULT_LIMIT + 1], line[8192];
+    wchar_t assessed[64], due_at[64], saved[32], result[RECORD_RESULT_LIMIT + 1], line[8192];
     rounds_moment_text(now - 2 * HOUR, OFFSET, assessed, 64);
-    rounds_moment_text(now + 22 * HOUR, OFFSET, due, 64);
+    rounds_moment_text(now + 22 * HOUR, OFFSET, due_at, 64);
     LocalTime two_hours_ago = reassess_local(now - 2 * HOUR, OFFSET);
     text_format(saved, 32, L"%04d-%02d-%02d %02d:%02d:%02d", two_hours_ago.year, two_hours_ago.month,
                 two_hours_ago.day, two_hours_ago.hour, two_hours_ago.minute, two_hours_ago.second);
@@ -219,9 +220,9 @@ TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
     record_result_field(eleven, result, RECORD_RESULT_LIMIT + 1);
     header[text_length(header) - 2] = 0;
     text_format(line, 8192,
-                L"\xFEFF%ls,下次评估\r\n%ls,%ls,a=2,b=2,c=2,d=2,e=2,f=1,\"%ls\",x,9104,测试患者,6,普外一科,,"
+                L"\xFEFF%ls,下次评估\r\n%ls,%ls,a=2,b=2,c=2,d=2,e=2,f=1,\"%ls\",x,9104,测试患者,8,普外一科,,"
                 L"测试护士,u,pc,%ls,,,%ls,11,%ls\r\n",
-                header, saved, tool.title, result, assessed, assessed, due);
+                header, saved, tool.title, result, assessed, assessed, due_at);
     static char bytes[3 * 8192];
     int n = utf8_from_wide(line, bytes, (int)sizeof bytes);
     ASSERT_TRUE(platform_replace_file(later, bytes, n));
@@ -230,29 +231,20 @@ TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
     const ToolDef* tools[] = {braden};
     ASSERT_EQ(ROUNDS_READ, rounds_read_this_user(tools, 1, L"普外一科", now, OFFSET, &list));
     EXPECT_EQ(ROUNDS_THIS_USER, list.source);
-    ASSERT_EQ(2, list.count);
     // Due first: the later file's row with its due time, then one without.
-    EXPECT_STREQ(L"9104", list.entries[0].last.patient.fields[PATIENT_ID]);
+    EXPECT_EQ((std::vector<std::string>{"8 t18 later", "6 t18 events"}), described(list));
+    const RoundsAssessment& due = list.entries[0].last;
     EXPECT_EQ(now + 22 * HOUR, list.entries[0].due_at);
-    EXPECT_EQ(11, list.entries[0].last.value);
-    EXPECT_STREQ(L"高危", list.entries[0].last.band);
-    EXPECT_EQ(3, list.entries[0].last.level);
-    EXPECT_STREQ(L"测试护士", list.entries[0].last.patient.fields[NURSE_NAME]);
-    EXPECT_STREQ(L"9101", list.entries[1].last.patient.fields[PATIENT_ID]);
+    EXPECT_TRUE(due.value == 11 && due.level == 3 && !wcscmp(due.band, L"高危") &&
+                !wcscmp(due.patient.fields[NURSE_NAME], L"测试护士"));
     EXPECT_EQ(23, list.entries[1].last.value);
-    EXPECT_EQ(ROUNDS_EVENTS_ONLY, list.entries[1].due);
 
-    RoundsAssessment points[4];
+    RoundsAssessment points[2];
     int count = 0;
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nullptr, tool, patient_of(L"9101", L"测试患者", L""), now, OFFSET, points, 4, &count));
-    ASSERT_EQ(3, count);
-    EXPECT_EQ(10, points[0].value);
-    EXPECT_EQ(12, points[1].value);
-    EXPECT_EQ(23, points[2].value);
-    EXPECT_EQ(now - 200 * HOUR, points[0].assessed_at);
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nullptr, tool, patient_of(L"9101", L"测试患者", L""), now, OFFSET, points, 2, &count));
-    EXPECT_EQ(2, count);
-    EXPECT_EQ(12, points[0].value);
+    const Patient patient = patient_of(L"9101", L"测试患者", L"");
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nullptr, tool, patient, now, OFFSET, points, 2, &count));
+    ASSERT_EQ(2, count);  // the newest two, oldest first
+    EXPECT_TRUE(points[0].value == 12 && points[1].value == 23 && points[0].assessed_at == now - 100 * HOUR);
 }
 
 }  // namespace
