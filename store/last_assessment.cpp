@@ -186,14 +186,15 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
 
 }  // namespace
 
-void record_band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
+int record_band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
     int n = 0;
     while (verdict[n] && verdict[n] != L'\xFF08' && verdict[n] != L'\xFF1A' && verdict[n] != L'\xFF0C') n++;
     while (n > 0 && verdict[n - 1] == L' ') n--;
     words[0] = 0;
-    if (n == 0 || n > RECORD_BAND_WORDS_LIMIT || n >= capacity) return;
+    if (n == 0 || n > RECORD_BAND_WORDS_LIMIT || n >= capacity) return 0;
     for (int i = 0; i < n; i++) words[i] = verdict[i];
     words[n] = 0;
+    return n;
 }
 
 bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,

@@ -214,11 +214,12 @@ constexpr int RECORD_COPY_CAPACITY = RESULT_TEXT_CAPACITY + RECORD_TITLE_LIMIT +
 
 constexpr int RECORD_LAST_CAPACITY = 256;
 // The band's words of a verdict: what comes before its first "（", "："
-// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"); nothing when that is
-// empty or longer than RECORD_BAND_WORDS_LIMIT, the level's words
-// standing for it then.
+// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"), spaces before it
+// left out; empty when that is empty or longer than RECORD_BAND_WORDS_LIMIT,
+// the level's words standing for it then. The hospital's database's view
+// of recent assessments applies the same rule. Returns the length.
 constexpr int RECORD_BAND_WORDS_LIMIT = 16;
-void record_band_words(const wchar_t* verdict, wchar_t* words, int capacity);
+int record_band_words(const wchar_t* verdict, wchar_t* words, int capacity);
 // The line the window shows when the record has no row of the patient: the
 // record is this Windows user's on this PC, not the ward's.
 #define RECORD_NO_LAST_ASSESSMENT L"本机本用户无此患者的记录"
