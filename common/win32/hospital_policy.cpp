@@ -47,7 +47,9 @@ bool policy_text(const wchar_t* name, wchar_t* text, int capacity) {
 
 PolicyString policy_connection(const wchar_t* name, wchar_t* connection, int capacity) {
     connection[0] = 0;
-    static wchar_t stored[POLICY_CONNECTION_CAPACITY];
+    // On the caller's stack: a tool reads its reading connection on a
+    // thread of its own while the window reads the records' one.
+    wchar_t stored[POLICY_CONNECTION_CAPACITY];
     DWORD type = 0, size = sizeof stored;
     if (!policy_value(name, &type, stored, &size) || (type != REG_SZ && type != REG_EXPAND_SZ))
         return POLICY_NOT_SET;
