@@ -1,7 +1,7 @@
 // The hospital's policy values, where Group Policy writes them.
 #include "common/win32/hospital_policy.h"
 
-namespace {
+#include "common/win32/policy_values.h"
 
 // A policy value, read where Group Policy writes it (the 64-bit view, for
 // 32-bit programs too): its type, and how many bytes it holds. False when
@@ -17,8 +17,6 @@ bool policy_value(const wchar_t* name, DWORD* type, void* value, DWORD* size) {
     return read == ERROR_SUCCESS || read == ERROR_MORE_DATA;
 }
 
-}  // namespace
-
 bool policy_requires_patient(bool assessment) {
     DWORD value = 0, type = 0, size = sizeof value;
     bool set = policy_value(L"RequirePatient", &type, &value, &size) && type == REG_DWORD && size == sizeof value &&
@@ -27,10 +25,15 @@ bool policy_requires_patient(bool assessment) {
 }
 
 PolicyString policy_records_database(wchar_t* connection, int capacity) {
+    return policy_connection(L"RecordsDatabase", connection, capacity);
+}
+
+PolicyString policy_connection(const wchar_t* name, wchar_t* connection, int capacity) {
     connection[0] = 0;
-    static wchar_t stored[POLICY_CONNECTION_CAPACITY];
+    // Its own room: the delivery's thread and the ward list's may read at once.
+    wchar_t stored[POLICY_CONNECTION_CAPACITY];
     DWORD type = 0, size = sizeof stored;
-    if (!policy_value(L"RecordsDatabase", &type, stored, &size) || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (!policy_value(name, &type, stored, &size) || (type != REG_SZ && type != REG_EXPAND_SZ))
         return POLICY_NOT_SET;
     if (size == 0xFFFFFFFF) return POLICY_TOO_LONG;
     // What was stored may lack its terminator.
