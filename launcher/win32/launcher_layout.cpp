@@ -31,7 +31,9 @@ struct Child {
     int x, y, w, h;  // in units
 };
 constexpr DWORD LABEL_STYLE = SS_RIGHT | SS_CENTERIMAGE, FIELD_STYLE = WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr DWORD HEADING_STYLE = SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX;
+// Two rows of the window's font: the ward, the source and the counts, then
+// when the list was read and why not since, as they wrap.
+constexpr DWORD HEADING_STYLE = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD LIST_STYLE = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT;
 constexpr DWORD DETAILS_STYLE = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 constexpr DWORD BUTTON_STYLE = WS_TABSTOP, DEFAULT_STYLE = WS_TABSTOP | BS_DEFPUSHBUTTON, EDGE = WS_EX_CLIENTEDGE;
@@ -54,8 +56,8 @@ constexpr Child CHILDREN[] = {
     {L"EDIT",    L"",       DETAILS_STYLE, EDGE, IDC_LAUNCHER_DETAILS,      20,  DETAILS_Y, LEFT_W, PANES_BOTTOM - DETAILS_Y},
     {L"BUTTON",  L"打开",   DEFAULT_STYLE, 0,    IDC_LAUNCHER_OPEN,         20,  BUTTONS_Y, 110, 34},
     {L"BUTTON",  L"收藏",   BUTTON_STYLE,  0,    IDC_LAUNCHER_STAR,         140, BUTTONS_Y, 110, 34},
-    {L"STATIC",  L"",       HEADING_STYLE, 0,    IDC_LAUNCHER_ROUNDS_HEADING, ROUNDS_COLUMNS.left, SEARCH_Y,
-     ROUNDS_COLUMNS.right - ROUNDS_COLUMNS.left, 30},
+    {L"STATIC",  L"",       HEADING_STYLE, 0,    IDC_LAUNCHER_ROUNDS_HEADING, ROUNDS_COLUMNS.left, SEARCH_Y - 4,
+     ROUNDS_COLUMNS.right - ROUNDS_COLUMNS.left, ROUNDS_COLUMNS.top - SEARCH_Y + 2},
     {L"LISTBOX", L"",       LIST_STYLE,    EDGE, IDC_LAUNCHER_ROUNDS,       ROUNDS_COLUMNS.left, ROUNDS_LIST_Y,
      ROUNDS_COLUMNS.right - ROUNDS_COLUMNS.left, PANES_BOTTOM - ROUNDS_LIST_Y},
     {L"BUTTON",  L"打印交班表", BUTTON_STYLE, 0, IDC_LAUNCHER_PRINT_ROUNDS, ROUNDS_COLUMNS.left, BUTTONS_Y, 130, 34},
@@ -79,7 +81,6 @@ void place_children() {
     }
     SendMessageW(s.list, LB_SETITEMHEIGHT, 0, px(ROW_HEIGHT));
     SendMessageW(s.rounds_list, LB_SETITEMHEIGHT, 0, px(ROW_HEIGHT));
-    SendMessageW(s.rounds_heading, WM_SETFONT, (WPARAM)s.font_title, TRUE);
 }
 
 // Lays the children out at the window's DPI, in fonts of that size; the

@@ -114,7 +114,7 @@ void rounds_cell(const RoundsEntry& entry, int column, int utc_offset_minutes, w
     case ROUNDS_NUMBER: text_copy(cell, capacity, f[PATIENT_ID]); break;
     case ROUNDS_SCALE: scale_name(last.tool_id, cell, capacity); break;
     case ROUNDS_RESULT:
-        if (entry.admission_missing) text_copy(cell, capacity, L"入院评估未做");
+        if (entry.admission_missing) text_copy(cell, capacity, L"待入院评估");
         else if (!last.has_value) text_format(cell, capacity, L"— %ls", last.band);
         else text_format(cell, capacity, last.value == (double)(int64_t)last.value ? L"%.0f %ls" : L"%.1f %ls",
                          last.value, last.band);

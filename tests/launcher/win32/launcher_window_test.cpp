@@ -421,6 +421,7 @@ TEST_F(Launcher, ListsTheWardsDueScalesAndOpensOneForItsPatient) {
         EXPECT_EQ(want[row], GetPixel(dc, r.left + 1, (r.top + r.bottom) / 2)) << row;
     }
     ReleaseDC(s.rounds_list, dc);
+    save_window_picture(window, "ward-list", window_dpi(window));
 
     // Enter on the first: its patient in the bar, the nurse at the PC kept,
     // and Braden opened for them.
