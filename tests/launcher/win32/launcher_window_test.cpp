@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "common/win32/display_scale.h"
 #include "common/win32/hospital_policy.h"
+#include "common/win32/print_sheet.h"
 #include "common/win32/suite_look.h"
 #include "common/win32/suite_messages.h"
 #include "delivery/delivery.h"
@@ -449,4 +450,56 @@ TEST_F(Launcher, ListsTheWardsDueScalesAndOpensOneForItsPatient) {
                   L" 读取；服务器无法连接）",
               text_of(s.rounds_heading));
     launcher_read_rounds = nullptr;
+}
+
+namespace {
+
+// The nurse's OK in the print dialog: the default printer, as she finds it.
+BOOL WINAPI default_printer(PRINTDLGW* dialog) {
+    if (dialog->hDevMode) GlobalFree(dialog->hDevMode);
+    if (dialog->hDevNames) GlobalFree(dialog->hDevNames);
+    dialog->hDevMode = dialog->hDevNames = nullptr;
+    dialog->Flags |= PD_RETURNDEFAULT;
+    return PrintDlgW(dialog);
+}
+
+}  // namespace
+
+// Ctrl+P in the ward list prints the handover sheet on the default
+// printer; handover_print_test.sh reads the page back. Only there.
+TEST_F(Launcher, PrintsTheHandoverSheet) {
+    if (!getenv("GLYVANT_HANDOVER_PRINTER")) GTEST_SKIP() << "run by handover_print_test.sh";
+    close();
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                             &key, nullptr));
+    const wchar_t ward[] = L"测试病区";
+    RegSetValueExW(key, L"Ward", 0, REG_SZ, (const BYTE*)ward, sizeof ward);
+    LocalTime now;
+    platform_calls.local_time(&now);
+    fill_ward_list(reassess_moment(now));
+    // The admission assessment overdue longest, listed first as the
+    // reading sorts by due time; the sheet puts the high-risk first.
+    RoundsEntry admission = ward_list.entries[2];
+    admission.due_at -= 29 * 3600;
+    admission.due = ROUNDS_OVERDUE;
+    ward_list.entries[2] = ward_list.entries[1];
+    ward_list.entries[1] = ward_list.entries[0];
+    ward_list.entries[0] = admission;
+    reading_answer = DELIVERY_DONE;
+    launcher_read_rounds = read_ward_list;
+    open();
+    for (int k = 0; k < 100 && !SendMessageW(s.rounds_list, LB_GETCOUNT, 0, 0); k++, Sleep(50)) pump();
+    run_print_dialog = default_printer;
+    SetFocus(s.rounds_list);
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80, SetKeyboardState(keys);
+    press('P', s.rounds_list);
+    keys[VK_CONTROL] = 0, SetKeyboardState(keys);
+    run_print_dialog = PrintDlgW;
+    launcher_read_rounds = nullptr;
+    RegDeleteValueW(key, L"Ward");
+    RegCloseKey(key);
+    EXPECT_EQ(0, wcsncmp(s.status, L"已发送到打印机：", 8)) << s.status;
+    EXPECT_EQ(L"", shown);
 }
