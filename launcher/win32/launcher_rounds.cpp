@@ -139,6 +139,10 @@ void rounds_cell(const RoundsEntry& entry, int column, int utc_offset_minutes, w
 
 void rounds_refresh() {
     list_ward(ward, PATIENT_FIELD_CAPACITY);
+    if (!launcher_read_rounds) {
+        SetWindowTextW(launcher_state.rounds_heading, L"本病区评估提醒：本程序未能读取评估记录");
+        return;
+    }
     rounds_reading_start(launcher_state.window, WM_LAUNCHER_ROUNDS_READ, ward);
     if (!shown_any) show_heading(false, REASSESS_NO_TIME, DELIVERY_DONE, 0);
 }
