@@ -123,20 +123,6 @@ void shown_value(Span field, wchar_t* text, int capacity) {
     text_copy(text, capacity, start);
 }
 
-// The band's words of a verdict: what comes before its first "（", "："
-// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"); nothing when that is
-// empty or too long for the line, the level's words standing for it then.
-constexpr int BAND_WORDS_LIMIT = 16;
-void band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
-    int n = 0;
-    while (verdict[n] && verdict[n] != L'\xFF08' && verdict[n] != L'\xFF1A' && verdict[n] != L'\xFF0C') n++;
-    while (n > 0 && verdict[n - 1] == L' ') n--;
-    words[0] = 0;
-    if (n == 0 || n > BAND_WORDS_LIMIT || n >= capacity) return;
-    for (int i = 0; i < n; i++) words[i] = verdict[i];
-    words[n] = 0;
-}
-
 // What the window shows of a row: the assessment's time, the headline
 // with its label and unit, the band's words (or the level's) and the
 // nurse.
@@ -170,7 +156,7 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
     // The verdict's and the level's lines of the result field.
     field_value(fields[2 + n], field_bytes, FIELD_BYTES);
     if (wide_from_utf8(field_bytes, field_text, RECORD_RESULT_LIMIT + 2) < 0) field_text[0] = 0;
-    wchar_t band[BAND_WORDS_LIMIT + 1] = L"", level[64] = L"";
+    wchar_t band[RECORD_BAND_WORDS_LIMIT + 1] = L"", level[64] = L"";
     const wchar_t verdict_prefix[] = L"结论：";
     const int prefix_length = (int)(sizeof verdict_prefix / sizeof *verdict_prefix) - 1;
     for (wchar_t* p = field_text; *p;) {
@@ -178,7 +164,7 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
         if (!end) end = p + wcslen(p);
         wchar_t kept = *end;
         *end = 0;
-        if (wcsncmp(p, verdict_prefix, (size_t)prefix_length) == 0) band_words(p + prefix_length, band, BAND_WORDS_LIMIT + 1);
+        if (wcsncmp(p, verdict_prefix, (size_t)prefix_length) == 0) record_band_words(p + prefix_length, band, RECORD_BAND_WORDS_LIMIT + 1);
         int found = calc_level_of_line(p);
         if (found >= 0) text_copy(level, 64, verdict_level(found).meaning);
         *end = kept;
@@ -199,6 +185,17 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
 }
 
 }  // namespace
+
+int record_band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
+    int n = 0;
+    while (verdict[n] && verdict[n] != L'\xFF08' && verdict[n] != L'\xFF1A' && verdict[n] != L'\xFF0C') n++;
+    while (n > 0 && verdict[n - 1] == L' ') n--;
+    words[0] = 0;
+    if (n == 0 || n > RECORD_BAND_WORDS_LIMIT || n >= capacity) return 0;
+    for (int i = 0; i < n; i++) words[i] = verdict[i];
+    words[n] = 0;
+    return n;
+}
 
 bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
                             wchar_t* line, int capacity) {
