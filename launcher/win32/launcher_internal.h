@@ -248,8 +248,8 @@ void rounds_print();
 // running); then `message` is posted to `window`.
 void rounds_reading_start(HWND window, UINT message, const wchar_t* ward);
 // The last reading's list (left as it was when the reading failed), when
-// it was tried, and its problem (DELIVERY_DONE when it was read). False
+// it was tried, and its problem (ROUNDS_READ when it was read). False
 // when no reading has ended yet.
-bool rounds_reading_latest(RoundsList* list, bool* read_once, MomentSeconds* tried_at, DeliveryProblem* problem);
+bool rounds_reading_latest(RoundsList* list, bool* read_once, MomentSeconds* tried_at, RoundsProblem* problem);
 // At exit: waits at most `milliseconds` for a reading under way.
 void rounds_reading_finish(int milliseconds);

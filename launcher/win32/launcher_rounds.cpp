@@ -59,7 +59,7 @@ int catalogue_index(int tool_id) {
 
 // The heading: the ward and the source, when the list was read, and why it
 // was not read again; with no list ever read, that it could not be.
-void show_heading(bool tried, MomentSeconds tried_at, DeliveryProblem problem, int offset) {
+void show_heading(bool tried, MomentSeconds tried_at, RoundsProblem problem, int offset) {
     wchar_t heading[ROUNDS_HEADING_CAPACITY], read_at[32], failed_at[32];
     const wchar_t* where = *ward ? ward : L"未设置病区";
     if (!shown_any) {
@@ -67,7 +67,7 @@ void show_heading(bool tried, MomentSeconds tried_at, DeliveryProblem problem, i
         if (!tried) text_format(heading, ROUNDS_HEADING_CAPACITY, L"本病区评估提醒 · %ls：正在读取…", where);
         else
             text_format(heading, ROUNDS_HEADING_CAPACITY, L"本病区评估提醒 · %ls：未能读取（%ls；%ls）", where,
-                        failed_at, delivery_problem_words(problem));
+                        failed_at, rounds_problem_words(problem));
     } else {
         rounds_time_text(shown.read_at, offset, true, read_at, 32);
         const wchar_t* source = SOURCE_WORDS[shown.source];
@@ -76,12 +76,12 @@ void show_heading(bool tried, MomentSeconds tried_at, DeliveryProblem problem, i
         wchar_t counts[64];
         text_format(counts, 64, shown.count ? L"%d 项，逾期 %d 项%ls" : L"无待评估项目", shown.count, overdue,
                     shown.cut ? L"，未列全" : L"");
-        if (problem == DELIVERY_DONE)
+        if (problem == ROUNDS_READ)
             text_format(heading, ROUNDS_HEADING_CAPACITY, L"本病区评估提醒 · %ls · %ls：%ls（%ls 读取）", where,
                         source, counts, read_at);
         else
             text_format(heading, ROUNDS_HEADING_CAPACITY, L"本病区评估提醒 · %ls · %ls：%ls（%ls 读取；%ls）", where,
-                        source, counts, read_at, delivery_problem_words(problem));
+                        source, counts, read_at, rounds_problem_words(problem));
     }
     SetWindowTextW(launcher_state.rounds_heading, heading);
 }
@@ -139,19 +139,15 @@ void rounds_cell(const RoundsEntry& entry, int column, int utc_offset_minutes, w
 
 void rounds_refresh() {
     list_ward(ward, PATIENT_FIELD_CAPACITY);
-    if (!launcher_read_rounds) {
-        SetWindowTextW(launcher_state.rounds_heading, L"本病区评估提醒：本程序未能读取评估记录");
-        return;
-    }
     rounds_reading_start(launcher_state.window, WM_LAUNCHER_ROUNDS_READ, ward);
-    if (!shown_any) show_heading(false, REASSESS_NO_TIME, DELIVERY_DONE, 0);
+    if (!shown_any) show_heading(false, REASSESS_NO_TIME, ROUNDS_READ, 0);
 }
 
 void on_rounds_read() {
     static RoundsList read;
     bool read_once = false;
     MomentSeconds tried_at = REASSESS_NO_TIME;
-    DeliveryProblem problem = DELIVERY_DONE;
+    RoundsProblem problem = ROUNDS_READ;
     if (!rounds_reading_latest(&read, &read_once, &tried_at, &problem)) return;
     LocalTime now;
     platform_calls.local_time(&now);

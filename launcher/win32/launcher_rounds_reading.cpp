@@ -3,8 +3,24 @@
 // server bounded by the database seam, the list read kept for the window.
 #include "common/win32/hospital_policy.h"
 #include "launcher/win32/launcher_internal.h"
+#include "suite/catalogue.h"
 
-RoundsReader launcher_read_rounds = nullptr;
+namespace {
+
+// The hospital's database through the reading connection, else this
+// user's records; the catalogue's scales, and the admission's the policy
+// names.
+RoundsProblem read_list(const wchar_t* connection, const wchar_t* ward, MomentSeconds now, int utc_offset_minutes,
+                        RoundsList* list) {
+    if (!connection[0]) return rounds_read_this_user(suite_tools, suite_tool_count, ward, now, utc_offset_minutes, list);
+    wchar_t admission[POLICY_ADMISSION_TEXT_CAPACITY];
+    policy_admission_scales(admission, POLICY_ADMISSION_TEXT_CAPACITY);
+    return rounds_read_ward(connection, ward, admission, suite_tools, suite_tool_count, now, utc_offset_minutes, list);
+}
+
+}  // namespace
+
+RoundsReader launcher_read_rounds = read_list;
 
 namespace {
 
@@ -18,7 +34,7 @@ struct Reader {
     RoundsList latest;
     bool read_once, tried;
     MomentSeconds tried_at;
-    DeliveryProblem problem;
+    RoundsProblem problem;
     HANDLE idle;  // set while no reading runs
 };
 Reader reader;
@@ -41,16 +57,16 @@ DWORD WINAPI read_lists(void*) {
         LeaveCriticalSection(&reader.lock);
         int offset = 0;
         const MomentSeconds now = now_moment(&offset);
-        DeliveryProblem problem = DELIVERY_DONE;
+        RoundsProblem problem = ROUNDS_READ;
         // Without a reading connection, this Windows user's records; one
         // too long to read is told, never cut.
         switch (policy_reading_database(connection, POLICY_CONNECTION_CAPACITY)) {
         case POLICY_SET: problem = launcher_read_rounds(connection, ward, now, offset, &list); break;
-        case POLICY_TOO_LONG: problem = DELIVERY_CONNECTION_TOO_LONG; break;
+        case POLICY_TOO_LONG: problem = ROUNDS_CONNECTION_TOO_LONG; break;
         case POLICY_NOT_SET: problem = launcher_read_rounds(L"", ward, now, offset, &list); break;
         }
         EnterCriticalSection(&reader.lock);
-        if (problem == DELIVERY_DONE) {
+        if (problem == ROUNDS_READ) {
             reader.latest = list;
             reader.read_once = true;
         }
@@ -72,7 +88,6 @@ DWORD WINAPI read_lists(void*) {
 }  // namespace
 
 void rounds_reading_start(HWND window, UINT message, const wchar_t* ward) {
-    if (!launcher_read_rounds) return;
     if (!reader.made) {
         InitializeCriticalSection(&reader.lock);
         reader.idle = CreateEventW(nullptr, TRUE, TRUE, nullptr);
@@ -99,7 +114,7 @@ void rounds_reading_start(HWND window, UINT message, const wchar_t* ward) {
     LeaveCriticalSection(&reader.lock);
 }
 
-bool rounds_reading_latest(RoundsList* list, bool* read_once, MomentSeconds* tried_at, DeliveryProblem* problem) {
+bool rounds_reading_latest(RoundsList* list, bool* read_once, MomentSeconds* tried_at, RoundsProblem* problem) {
     if (!reader.made) return false;
     EnterCriticalSection(&reader.lock);
     bool tried = reader.tried;

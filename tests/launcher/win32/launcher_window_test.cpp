@@ -336,15 +336,15 @@ namespace {
 // The ward's list as a reading would give it (invented patients), and
 // what the reading answers; how often the launcher read.
 RoundsList ward_list;
-DeliveryProblem reading_answer;
+RoundsProblem reading_answer;
 int readings;
-DeliveryProblem read_ward_list(const wchar_t* connection, const wchar_t*, MomentSeconds now, int, RoundsList* list) {
+RoundsProblem read_ward_list(const wchar_t* connection, const wchar_t*, MomentSeconds now, int, RoundsList* list) {
     readings++;
-    if (reading_answer != DELIVERY_DONE) return reading_answer;
+    if (reading_answer != ROUNDS_READ) return reading_answer;
     *list = ward_list;
     list->read_at = now;
     list->source = connection[0] ? ROUNDS_CENSUS : ROUNDS_THIS_USER;
-    return DELIVERY_DONE;
+    return ROUNDS_READ;
 }
 
 struct Row {
@@ -394,7 +394,8 @@ TEST_F(Launcher, ListsTheWardsDueScalesAndOpensOneForItsPatient) {
     LocalTime now;
     platform_calls.local_time(&now);
     fill_ward_list(reassess_moment(now));
-    reading_answer = DELIVERY_DONE;
+    reading_answer = ROUNDS_READ;
+    const RoundsReader default_reader = launcher_read_rounds;
     launcher_read_rounds = read_ward_list;
     starting = false;
     open(L"OrvoMedSuite.exe --nurse-id=N0009 --nurse-name=测试护士");
@@ -440,7 +441,7 @@ TEST_F(Launcher, ListsTheWardsDueScalesAndOpensOneForItsPatient) {
 
     // A tool saves; the server does not answer: the rows stay, with when
     // they were read and why not again.
-    reading_answer = DELIVERY_UNREACHABLE;
+    reading_answer = ROUNDS_UNREACHABLE;
     int before = readings;
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE), 0, 0);
     wait_for_reading(before);
@@ -449,7 +450,7 @@ TEST_F(Launcher, ListsTheWardsDueScalesAndOpensOneForItsPatient) {
     EXPECT_EQ(std::wstring(L"本病区评估提醒 · 测试病区 · 本机本用户的评估记录：3 项，逾期 1 项（") + read_at +
                   L" 读取；服务器无法连接）",
               text_of(s.rounds_heading));
-    launcher_read_rounds = nullptr;
+    launcher_read_rounds = default_reader;
 }
 
 namespace {
@@ -486,7 +487,8 @@ TEST_F(Launcher, PrintsTheHandoverSheet) {
     ward_list.entries[2] = ward_list.entries[1];
     ward_list.entries[1] = ward_list.entries[0];
     ward_list.entries[0] = admission;
-    reading_answer = DELIVERY_DONE;
+    reading_answer = ROUNDS_READ;
+    const RoundsReader default_reader = launcher_read_rounds;
     launcher_read_rounds = read_ward_list;
     open();
     for (int k = 0; k < 100 && !SendMessageW(s.rounds_list, LB_GETCOUNT, 0, 0); k++, Sleep(50)) pump();
@@ -497,7 +499,7 @@ TEST_F(Launcher, PrintsTheHandoverSheet) {
     press('P', s.rounds_list);
     keys[VK_CONTROL] = 0, SetKeyboardState(keys);
     run_print_dialog = PrintDlgW;
-    launcher_read_rounds = nullptr;
+    launcher_read_rounds = default_reader;
     RegDeleteValueW(key, L"Ward");
     RegCloseKey(key);
     EXPECT_EQ(0, wcsncmp(s.status, L"已发送到打印机：", 8)) << s.status;
