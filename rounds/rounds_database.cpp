@@ -30,9 +30,14 @@ enum ListColumn {
     L_PATIENT_ID, L_PATIENT_NAME, L_BED, L_WARD, L_VISIT_ID, L_ADMITTED_AT, L_NURSE_ID, L_NURSE_NAME,
     L_TOOL_ID, L_VALUE, L_LEVEL, L_BAND, L_ASSESSED_AT, L_DUE_AT, LIST_COLUMNS,
 };
+// A time goes as the server's own text, which keeps its offset on either
+// server: a driver's conversion of a time to text may drop it
+// (PostgreSQL's ODBC driver writes the session's local time alone).
+#define TIME_TEXT(column) L"CAST(" column L" AS varchar(40))"
 #define LIST_SELECT                                                                                        \
-    L"SELECT patient_id, patient_name, bed, ward, visit_id, admitted_at, nurse_id, nurse_name, tool_id, "    \
-    L"headline_value, \"level\", band, assessed_at, due_at FROM ("
+    L"SELECT patient_id, patient_name, bed, ward, visit_id, " TIME_TEXT(L"admitted_at") L", nurse_id, "     \
+    L"nurse_name, tool_id, headline_value, \"level\", band, " TIME_TEXT(L"assessed_at") L", "                \
+    TIME_TEXT(L"due_at") L" FROM ("
 // Every patient in hospital on the ward, with the latest assessment of each
 // scale since the admission (a patient of none: one row, its scale NULL);
 // newest first, so that a list cut short loses the oldest.
@@ -44,24 +49,25 @@ const wchar_t CENSUS[] = LIST_SELECT
     L"FROM orvomed.stays s LEFT JOIN orvomed.recent_assessments a "
     L"ON a.patient_id = s.patient_id AND a.patient_name = s.patient_name "
     L"AND (s.admitted_at IS NULL OR a.assessed_at >= s.admitted_at) "
-    L"WHERE s.ward = ? AND s.discharged_at IS NULL) t WHERE latest = 1 ORDER BY assessed_at DESC";
+    L"WHERE s.ward = ? AND s.discharged_at IS NULL) t WHERE latest = 1 ORDER BY t.assessed_at DESC";
 // Without stays: the latest assessment of each patient and scale on the ward.
 const wchar_t ASSESSED[] = LIST_SELECT
     L"SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, "
     L"r.tool_id, r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, "
     L"ROW_NUMBER() OVER (PARTITION BY r.patient_id, r.patient_name, r.tool_id ORDER BY r.assessed_at DESC) AS latest "
-    L"FROM orvomed.recent_assessments r WHERE r.ward = ?) t WHERE latest = 1 ORDER BY assessed_at DESC";
+    L"FROM orvomed.recent_assessments r WHERE r.ward = ?) t WHERE latest = 1 ORDER BY t.assessed_at DESC";
 
 enum CourseColumn {
     C_VALUE, C_LEVEL, C_BAND, C_ASSESSED_AT, C_DUE_AT, C_NURSE_ID, C_NURSE_NAME, C_BED, C_WARD, C_VISIT_ID,
     COURSE_COLUMNS,
 };
 const wchar_t COURSE[] =
-    L"SELECT headline_value, \"level\", band, assessed_at, due_at, nurse_id, nurse_name, bed, ward, visit_id FROM ("
+    L"SELECT headline_value, \"level\", band, " TIME_TEXT(L"assessed_at") L", " TIME_TEXT(L"due_at")
+    L", nurse_id, nurse_name, bed, ward, visit_id FROM ("
     L"SELECT r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, r.nurse_id, r.nurse_name, r.bed, "
     L"r.ward, r.visit_id, ROW_NUMBER() OVER (ORDER BY r.assessed_at DESC) AS newest "
     L"FROM orvomed.recent_assessments r WHERE r.patient_id = ? AND r.patient_name = ? AND r.tool_id = ?) t "
-    L"WHERE newest <= ? ORDER BY assessed_at DESC";
+    L"WHERE newest <= ? ORDER BY t.assessed_at DESC";
 
 // Each column's room: a patient's field with room for a hospital system's
 // padding, a time in either server's words, a number.
