@@ -48,7 +48,8 @@ void scale_name(int tool_id, wchar_t* text, int capacity) {
         }
         return;
     }
-    text_format(text, capacity, L"工具 %03d", tool_id);
+    if (tool_id) text_format(text, capacity, L"工具 %03d", tool_id);
+    else text_copy(text, capacity, L"—");
 }
 
 int catalogue_index(int tool_id) {
@@ -112,9 +113,18 @@ void rounds_cell(const RoundsEntry& entry, int column, int utc_offset_minutes, w
     case ROUNDS_BED: text_copy(cell, capacity, f[PATIENT_BED]); break;
     case ROUNDS_NAME: text_copy(cell, capacity, f[PATIENT_NAME]); break;
     case ROUNDS_NUMBER: text_copy(cell, capacity, f[PATIENT_ID]); break;
-    case ROUNDS_SCALE: scale_name(last.tool_id, cell, capacity); break;
+    case ROUNDS_SCALE:
+        // An admission's scales of which one is enough: "Caprini/Padua".
+        for (int k = 0; k < (entry.admission_missing ? entry.admission_tool_count : 1); k++) {
+            wchar_t name[ROUNDS_CELL_CAPACITY];
+            scale_name(entry.admission_missing ? entry.admission_tools[k] : last.tool_id, name, ROUNDS_CELL_CAPACITY);
+            if (k) text_append(cell, capacity, L"/");
+            text_append(cell, capacity, name);
+        }
+        break;
     case ROUNDS_RESULT:
-        if (entry.admission_missing) text_copy(cell, capacity, L"待入院评估");
+        if (!last.tool_id) text_copy(cell, capacity, L"无评估记录");
+        else if (entry.admission_missing) text_copy(cell, capacity, L"待入院评估");
         else if (!last.has_value) text_format(cell, capacity, L"— %ls", last.band);
         else text_format(cell, capacity, last.value == (double)(int64_t)last.value ? L"%.0f %ls" : L"%.1f %ls",
                          last.value, last.band);
@@ -168,7 +178,14 @@ void on_rounds_read() {
         SendMessageW(list, LB_RESETCONTENT, 0, 0);
         int again = -1;
         for (int k = 0; k < shown.count; k++) {
-            SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)L"");
+            // Each row's cells as its text too, for a screen reader.
+            wchar_t text[ROUNDS_COLUMN_COUNT * ROUNDS_CELL_CAPACITY] = L"", cell[ROUNDS_CELL_CAPACITY];
+            for (int c = 0; c < ROUNDS_COLUMN_COUNT; c++) {
+                rounds_cell(shown.entries[k], c, now.utc_offset_minutes, cell, ROUNDS_CELL_CAPACITY);
+                if (c) text_append(text, ROUNDS_COLUMN_COUNT * ROUNDS_CELL_CAPACITY, L"\t");
+                text_append(text, ROUNDS_COLUMN_COUNT * ROUNDS_CELL_CAPACITY, cell);
+            }
+            SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)text);
             const RoundsAssessment& a = shown.entries[k].last;
             if (a.tool_id == kept_tool && wcscmp(a.patient.fields[PATIENT_ID], kept.fields[PATIENT_ID]) == 0) again = k;
         }
@@ -185,8 +202,16 @@ void rounds_open_selected() {
     int row = (int)SendMessageW(s.rounds_list, LB_GETCURSEL, 0, 0);
     if (!shown_any || row < 0 || row >= shown.count) return;
     const RoundsEntry& entry = shown.entries[row];
+    // A field as read that breaks the patient's rules is shown, never
+    // handed to a tool as the patient.
+    if (entry.last.unsound) {
+        set_status(L"本行患者信息不符合规则，未填入；请扫描腕带或手动填写", true);
+        return;
+    }
     int tool = catalogue_index(entry.last.tool_id);
-    if (tool < 0) {
+    // A patient in hospital with nothing on record: the bar takes the
+    // patient, and the nurse chooses the scale.
+    if (tool < 0 && entry.last.tool_id) {
         wchar_t status[LAUNCHER_STATUS_CAPACITY];
         text_format(status, LAUNCHER_STATUS_CAPACITY, L"本版本没有工具 %03d，请联系信息科", entry.last.tool_id);
         set_status(status);
@@ -201,5 +226,6 @@ void rounds_open_selected() {
         patient_set_field(&patient, BAR_FIELDS[k].field, text);
     }
     show_given_patient(patient);
-    launcher_open_tool(tool);
+    if (tool >= 0) launcher_open_tool(tool);
+    else SetFocus(s.search);
 }
