@@ -7,7 +7,7 @@ namespace {
 
 // Where each column starts, in units from the list's left edge; the last
 // runs to the list's right.
-constexpr int COLUMN_X[ROUNDS_COLUMN_COUNT] = {0, 36, 128, 216, 290, 376, 446, 532};
+constexpr int COLUMN_X[ROUNDS_COLUMN_COUNT] = {0, 38, 120, 204, 312, 394, 462, 552};
 constexpr int CELL_PADDING = 6, STRIP_W = 4;
 
 // A row's cells, each ending in "…" where it is too wide for its column.

@@ -6,8 +6,9 @@
 # Results put there by the writer's login as a ward PC sends them. Without
 # the hospital's stays: the patients assessed on the ward, due first, the
 # overdue red, the one due this shift amber, the admission's scales missing
-# for a patient admitted 3 hours ago; Enter opens Braden for the row's
-# patient. With a table of stays the test fills: the census, nobody
+# for a patient admitted 3 hours ago; the handover sheet printed to the CUPS
+# PDF printer and read back, the high-risk rows first; Enter opens Braden for
+# the row's patient. With a table of stays the test fills: the census, nobody
 # discharged. The server stopped: the list stays with its time and why;
 # started so, the launcher says it could not read one, and why.
 set -uo pipefail
@@ -15,13 +16,19 @@ launcher=$1 braden=$2 driver=$3 prefix=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../support/wine_session.sh"
 source "$here/../../delivery/database_server.sh"
+source "$here/../../app/win32/printer_session.sh"
 work=$(mktemp -d)
+# The prefix is the printing tests' too: the policy set here goes with the test.
+policy_set=
 finish() {
+  if [ -n "$policy_set" ]; then WINEPREFIX=$session_prefix policy "ReadingDatabase=-" "Ward=-"; fi
+  printer_session_end
   database_server_stop
   rm -rf "$work"
 }
 trap 'exit 130' INT TERM
 database_server_start "$work" || exit 1
+printer_session_begin
 wine_test_session "$prefix"
 mkdir -p "$work/suite"
 cp "$launcher" "$work/suite/OrvoMedSuite.exe"
@@ -65,6 +72,7 @@ open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
 PY
   wine regedit /S "$(winepath -w "$work/policy.reg" 2>/dev/null)" 2>/dev/null
 }
+policy_set=1
 policy "ReadingDatabase=$GLYVANT_TEST_READING_DATABASE" "Ward=测试病区"
 
 launcher_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive "$@"; }
@@ -94,9 +102,37 @@ expect "the rows without stays" "$(rows)" "测试患者一 Braden 11 高危 已�
 测试患者四 Caprini/Padua 待入院评估 $(date -d '+21 hours' +%m-%d)
 测试患者四 Braden 12 高危 $(date -d '+23 hours' +%m-%d)
 测试患者三 Braden 16 低危 $(date -d '+30 hours' +%m-%d)"
+# The window as the nurse sees it, beside the test's folder, for people to look at.
+desktop=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -1)
+[ -n "$desktop" ] && import -window "$desktop" -trim +repage "$prefix/../ward-list.png" 2>/dev/null
 # The strip at each row's left: alarm red, amber, none.
 expect "the rows' colours" "$(for k in 0 1 2 3; do launcher_drive strip 115 $k; done | tr '\n' ' ')" \
   "BE1E2D BE1E2D D66C00 FFFFFF "
+
+# 打印交班表: the sheet through the print dialog; the high-risk rows (levels
+# 2 and 3) first under their heading, then the rest, each as the list shows it.
+printer_mark
+launcher_drive click 116 >/dev/null
+drive dialog 15 >/dev/null || fail "no print dialog for the handover sheet"
+drive press 1 >/dev/null
+if pdf=$(printer_new_pdf); then
+  hour=$(date +%-H)
+  shift_words=$([ "$hour" -lt 8 ] && echo 大夜班 || { [ "$hour" -lt 16 ] && echo 白班 || echo 小夜班; })
+  printer_expect_text "$pdf" "护理交班表" "病区：测试病区" "班次：$shift_words" "打印时间：$(date +%Y-%m-%d)" \
+    "近 7 日在本病区评估过的患者" "交班护士签名" "接班护士签名" "第 1 页 / 共 1 页"
+  pdftotext -layout "$pdf" - | python3 -c '
+import sys, unicodedata
+text = "".join(unicodedata.normalize("NFKC", sys.stdin.read()).split())
+at = 0
+for piece in ["高危患者(床旁交接)", "3测试患者一T2001Braden11高危前班护士", "已逾期", "12测试患者五T2005Braden13中危",
+              "5测试患者二T2002Morse55高危", "本班", "10测试患者四T2004Braden12高危", "其他待评估项目",
+              "10测试患者四T2004Morse待入院评估", "10测试患者四T2004Caprini/Padua待入院评估", "8测试患者三T2003Braden16低危"]:
+    at = text.find(piece, at)
+    assert at >= 0, (piece, text)' || fail "the sheet's rows: $(pdftotext -layout "$pdf" - | head -20)"
+  cp "$pdf" "$prefix/../handover.pdf"
+else
+  fail "the handover sheet reached no PDF"
+fi
 
 # Enter on the first: Braden opens for its patient, with the nurse at the PC.
 launcher_drive select 115 0 >/dev/null
@@ -146,6 +182,7 @@ start_launcher
 heading=$(launcher_drive read 114)
 [[ $heading == "本病区评估提醒 · 测试病区：未能读取（"*"；服务器无法连接）" ]] || fail "never read, the heading: [$heading]"
 expect "the rows never read" "$(rows)" ""
-wineserver -k 2>/dev/null
 policy "ReadingDatabase=-" "Ward=-"
+policy_set=
+wineserver -k 2>/dev/null
 session_verdict "the ward list: read from the hospital's database, in order and colour, the census, kept when the server stops"
