@@ -21,7 +21,10 @@ work=$(mktemp -d)
 # The prefix is the printing tests' too: the policy set here goes with the test.
 policy_set=
 finish() {
-  if [ -n "$policy_set" ]; then WINEPREFIX=$session_prefix policy "ReadingDatabase=-" "Ward=-"; fi
+  if [ -n "$policy_set" ]; then
+    WINEPREFIX=$session_prefix policy "ReadingDatabase=-" "Ward=-"
+    WINEPREFIX=$session_prefix wineserver -k 2>/dev/null
+  fi
   printer_session_end
   database_server_stop
   rm -rf "$work"
