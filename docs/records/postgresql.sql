@@ -195,6 +195,22 @@ ALTER TABLE orvomed.orvomed_record
 -- A ward's month, and one patient's history.
 CREATE INDEX IF NOT EXISTS orvomed_record_ward_time ON orvomed.orvomed_record (ward, saved_at);
 CREATE INDEX IF NOT EXISTS orvomed_record_patient ON orvomed.orvomed_record (patient_id, tool_id, saved_at);
+-- The ward's list: each patient's latest of each scale from the index
+-- alone, without reading a month of the ward's rows from the table. That
+-- needs the table's pages marked all-visible, which vacuum does: on a
+-- table that is only ever inserted into, PostgreSQL 13 and later vacuum it
+-- after so many new rows (here about a third of a day's), not after a
+-- fifth of the table (a year's rows, then).
+CREATE INDEX IF NOT EXISTS orvomed_record_ward_latest ON orvomed.orvomed_record (ward, saved_at)
+    INCLUDE (patient_id, patient_name, tool_id, assessed_at);
+DO $$
+BEGIN
+    IF current_setting('server_version_num')::int >= 130000 THEN
+        ALTER TABLE orvomed.orvomed_record
+            SET (autovacuum_vacuum_insert_threshold = 10000, autovacuum_vacuum_insert_scale_factor = 0);
+    END IF;
+END
+$$;
 
 -- What no program of the suite sends. A text's bound is well above the
 -- longest the programs make (48 inputs of 128 characters, 16 outputs of
@@ -313,12 +329,14 @@ REVOKE ALL ON orvomed.ward_access FROM PUBLIC, orvomed_writer, orvomed_reader, o
 -- verdict's words before its first full-width bracket, colon or comma,
 -- at most 16 characters, else empty (as record_band_words has it).
 -- saved_at bounds the rows as well: a result is calculated before it is
--- saved, and the (ward, saved_at) index finds them by it.
+-- saved, and the (ward, saved_at) index finds them by it; the ward's list
+-- takes each patient's latest of a scale from the index alone and reads
+-- the table for that one row (saved_at, the last column, finds it).
 CREATE OR REPLACE VIEW orvomed.recent_assessments WITH (security_barrier) AS
 SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name,
        r.tool_id, r.headline_value, r.level,
        CASE WHEN char_length(b.words) BETWEEN 1 AND 16 THEN b.words ELSE '' END::text AS band,
-       coalesce(r.assessed_at, r.saved_at) AS assessed_at, r.due_at
+       coalesce(r.assessed_at, r.saved_at) AS assessed_at, r.due_at, r.saved_at
 FROM orvomed.orvomed_record AS r
 CROSS JOIN LATERAL (
     SELECT rtrim(substring(r.verdict FROM '^[^' || chr(65288) || chr(65306) || chr(65292) || ']*'), ' ') AS words

@@ -37,12 +37,6 @@ const ToolDef& tool_of(int id) {
     return *suite_tools[0];
 }
 
-MomentSeconds now_moment() {
-    LocalTime t;
-    platform_system_calls.local_time(&t);
-    return reassess_moment(t);
-}
-
 // The clock a save reads: the moment it is told.
 LocalTime save_clock;
 void told_time(LocalTime* time) { *time = save_clock; }
@@ -152,7 +146,9 @@ class RoundsDatabase : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         use_test_data_folder();
-        now = now_moment();
+        LocalTime clock;
+        platform_system_calls.local_time(&clock);
+        now = reassess_moment(clock);
         const double none = NAN;
         const Result results[] = {
             {L"8001001", L"王测甲", WARD, L"3", 18, 14, 80, -50, nullptr, none},
@@ -268,10 +264,6 @@ TEST_F(RoundsDatabase, CourseOfTheStayOldestFirst) {
     // The newest three only.
     ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), tool_of(18), patient, now, OFFSET, points, 3, &count));
     EXPECT_EQ((std::vector<int>{13, 11, 10}), values());
-    // The same course from this user's records on this PC.
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nullptr, tool_of(18), patient, now, OFFSET, points,
-                                              ROUNDS_COURSE_CAPACITY, &count));
-    EXPECT_EQ((std::vector<int>{18, 15, 13, 11, 10}), values());
 }
 
 // The reading login reads the view and nothing else: not the table, not
@@ -300,6 +292,32 @@ TEST_F(RoundsDatabase, ReadingLoginReadsTheViewAlone) {
     EXPECT_EQ(DATABASE_DONE, answer.outcome);
     EXPECT_STREQ(L"13", database_cell(rows, 0, 0));  // every patient's row of the last 30 days, on every ward
     database_calls.disconnect(link);
+}
+
+// Where the nurses read with logins of their own, each reads the wards the
+// hospital grants it and no other: its list, and no course of a patient
+// assessed elsewhere.
+TEST_F(RoundsDatabase, OwnLoginReadsOnlyItsWards) {
+    ASSERT_TRUE(as_owner(L"CREATE ROLE orvomed_test_nurse LOGIN PASSWORD 'nurse-test-1'; "
+                         L"GRANT orvomed_ward_reader TO orvomed_test_nurse; "
+                         L"ALTER ROLE orvomed_test_nurse SET search_path = pg_catalog, orvomed; "
+                         L"INSERT INTO orvomed.ward_access VALUES ('orvomed_test_nurse', '心内科')"));
+    wchar_t nurse[1100];
+    text_format(nurse, 1100, L"%ls;Uid=orvomed_test_nurse;Pwd=nurse-test-1;",
+                environment("GLYVANT_TEST_READING_DATABASE").c_str());
+    static RoundsList list;
+    ASSERT_EQ(ROUNDS_READ, rounds_read_ward(nurse, WARD, L"", nullptr, 0, now, OFFSET, &list));
+    EXPECT_EQ(0, list.count);
+    ASSERT_EQ(ROUNDS_READ, rounds_read_ward(nurse, L"心内科", L"", nullptr, 0, now, OFFSET, &list));
+    ASSERT_EQ(1, list.count);
+    EXPECT_STREQ(L"8001004", list.entries[0].last.patient.fields[PATIENT_ID]);
+    Patient patient = {};
+    patient_set_field(&patient, PATIENT_ID, L"8001005");
+    patient_set_field(&patient, PATIENT_NAME, L"孙测戊");
+    RoundsAssessment points[8];
+    int count = -1;
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nurse, tool_of(18), patient, now, OFFSET, points, 8, &count));
+    EXPECT_EQ(0, count);
 }
 
 // A server's answer is bounded: no more rows than asked (and told there
