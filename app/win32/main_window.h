@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "app/maker.h"
 #include "app/win32/window_look.h"
+#include "common/win32/print_sheet.h"
 #include "common/win32/suite_window.h"
 #include "calc/calc.h"
 #include "delivery/delivery.h"
@@ -285,14 +286,7 @@ constexpr const wchar_t* CLIPBOARD_PRIVATE_FORMATS[] = {
 
 // ---- Printing -------------------------------------------------------------------
 
-// The paper and the device's printable area, in device pixels.
-struct PageSize {
-    int paper_width, paper_height;
-    int printable_width, printable_height;
-    int offset_x, offset_y;  // of the printable area from the paper's corner
-    int dpi_x, dpi_y;
-};
-PageSize page_size_of(HDC printer);
+// The print dialog, the printers and the paper: common/win32/print_sheet.h.
 
 // Lays the last result out for `page` as `dc` measures text: the header
 // (title, category, the patient's block with the time of printing), a
@@ -309,19 +303,6 @@ int print_layout(HDC dc, const PageSize& page);
 int print_page_text(HDC dc, int number, wchar_t* text, int capacity);
 // Releases the layout's fonts.
 void print_layout_release();
-
-// The print dialog comes from here (PrintDlgW), so tests can stand in for it.
-using PrintDialogFunction = BOOL(WINAPI*)(PRINTDLGW* dialog);
-extern PrintDialogFunction run_print_dialog;
-// Whether the PC has any printer at all, default or not, is asked here
-// (EnumPrintersW), so tests can stand in for a PC without one.
-using PrinterListFunction = BOOL(WINAPI*)(DWORD flags, LPWSTR server, DWORD level, LPBYTE buffer,
-                                          DWORD capacity, LPDWORD needed, LPDWORD returned);
-extern PrinterListFunction list_printers;
-// A printer's paper is measured here (page_size_of), so tests can give the
-// memory DC of a stand-in printer the paper they need.
-using PageMeasure = PageSize (*)(HDC printer);
-extern PageMeasure measure_page;
 
 // ---- Drawing ---------------------------------------------------------------------
 

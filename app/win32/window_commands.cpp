@@ -7,6 +7,7 @@
 #include "glyvant_version.h"
 #include "common/win32/hospital_policy.h"
 #include "common/win32/delivery_worker.h"
+#include "common/win32/suite_window.h"
 #include "store/store.h"
 
 namespace {
@@ -240,6 +241,7 @@ void save_record() {
     }
     invalidate_main_window();
     if (saved) show_patient();  // the row just saved is the patient's last assessment now
+    if (saved) tell_results_saved();
     wchar_t told[PATIENT_OWNER_CAPACITY + 64];
     text_format(told, PATIENT_OWNER_CAPACITY + 64, owner[0] ? L"已保存：%ls。" SAVED_TEXT : SAVED_TEXT L"%ls", owner);
     if (saved)

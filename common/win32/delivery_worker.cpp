@@ -3,6 +3,7 @@
 #include "common/win32/delivery_worker.h"
 
 #include "common/win32/hospital_policy.h"
+#include "common/win32/suite_window.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ DWORD WINAPI deliver(void*) {
         if (!again) SetEvent(worker.idle);
         LeaveCriticalSection(&worker.lock);
         if (window) PostMessageW(window, message, 0, 0);
+        if (report.delivered) tell_results_saved();
         if (!again) return 0;
     }
 }

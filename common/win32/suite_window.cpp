@@ -1,6 +1,8 @@
 // The suite's windows' class.
 #include "common/win32/suite_window.h"
 
+#include "common/win32/suite_messages.h"
+
 void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background,
                                  bool with_icon) {
     WNDCLASSEXW wc = {};
@@ -12,4 +14,9 @@ void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPRO
     wc.hbrBackground = background;
     wc.lpszClassName = name;
     RegisterClassExW(&wc);
+}
+
+void tell_results_saved() {
+    static const UINT message = RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE);
+    PostMessageW(HWND_BROADCAST, message, 0, 0);
 }

@@ -9,3 +9,7 @@
 // fails harmlessly and keeps the first.
 void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background,
                                  bool with_icon);
+
+// Every window of the suite is told that a result was saved or delivered
+// (SUITE_RESULTS_SAVED_MESSAGE): the launcher's ward list is read again.
+void tell_results_saved();

@@ -7,12 +7,19 @@
 
 #include "app/app.h"
 #include "common/win32/suite_look.h"
+#include "delivery/delivery.h"
 #include "launcher/launcher_lists.h"
 #include "launcher/win32/launcher_window.h"
 #include "patient/patient.h"
+#include "rounds/rounds.h"
 
 // Posted by the delivery's thread when a pass over the outbox ends.
 constexpr UINT WM_LAUNCHER_DELIVERY_DONE = WM_APP + 1;
+// Posted by the ward list's reading thread when a reading ends.
+constexpr UINT WM_LAUNCHER_ROUNDS_READ = WM_APP + 2;
+// The window's timers: the delivery's passes, and the ward list read again.
+constexpr UINT_PTR DELIVERY_TIMER = 1, ROUNDS_TIMER = 2;
+constexpr UINT ROUNDS_REFRESH_MILLISECONDS = 5 * 60 * 1000;
 
 // A row of the list: a tool (its index in the catalogue) or a group's heading.
 constexpr int ROW_HEADING = -1;
@@ -23,8 +30,9 @@ constexpr int LAUNCHER_STATUS_CAPACITY = 256;
 constexpr int LAUNCHER_BAR_FIELDS = 5;
 constexpr int LAUNCHER_PATIENT_FIELDS = 3;  // the first of them: the patient's
 // The bar's labels and fields, 换患者, 换护士, the search box, the list, the
-// details, 打开 and 收藏.
-constexpr int LAUNCHER_CHILD_COUNT = 2 * LAUNCHER_BAR_FIELDS + 7;
+// details, 打开 and 收藏, then the ward list's heading, the ward list and
+// 打印交班表.
+constexpr int LAUNCHER_CHILD_COUNT = 2 * LAUNCHER_BAR_FIELDS + 10;
 // The tools opened for a patient that the launcher tells when its bar
 // holds another: the latest this many.
 constexpr int LAUNCHER_OPENED_MAX = 64;
@@ -46,6 +54,7 @@ struct LauncherRows {
 struct LauncherState {
     HINSTANCE instance;
     HWND window, search, list, details;
+    HWND rounds_heading, rounds_list;  // the ward list 本病区评估提醒 (its rows: launcher_rounds.cpp)
     HWND patient_fields[LAUNCHER_BAR_FIELDS];  // the patient's row, then the nurse's
     HWND children[LAUNCHER_CHILD_COUNT];       // every child, in the Tab order
     // The window's DPI: what its units of layout (a pixel at 96 DPI) and
@@ -77,12 +86,15 @@ extern LauncherState launcher_state;
 // the 1280 x 680 unit work area of a 1366 x 768 laptop or of 1920 x 1080 at
 // 150 %: 60 units are left for a caption and frame, which take under 40 on
 // Windows 10/11 and Wine.
-constexpr int CLIENT_W = 960, CLIENT_H = 620;
+constexpr int CLIENT_W = 1232, CLIENT_H = 620;
 constexpr int ROW_HEIGHT = 26;
 // The patient bar, a white panel under the band.
 constexpr int TOP = BAND_HEIGHT + 12, BAR_H = 80;
 // The status line shares the bottom strip with the buttons, right-aligned.
 constexpr RECT STATUS_LINE = {20, CLIENT_H - 40, CLIENT_W - 20, CLIENT_H - 8};
+// The ward list's column titles, painted by the window between the list's
+// heading and its rows: the right column under the bar.
+constexpr RECT ROUNDS_COLUMNS = {510, TOP + BAR_H + 52, CLIENT_W - 20, TOP + BAR_H + 76};
 
 // The bar's fields, in the order of LauncherState::patient_fields.
 struct BarField {
@@ -175,6 +187,8 @@ void launcher_new_nurse();
 // once, and it stays selected. A field of the bar at fault is named in a box
 // and nothing is opened.
 void launcher_open_selected();
+// The same for the tool of catalogue index `tool` (-1: nothing).
+void launcher_open_tool(int tool);
 
 // launcher_opened_tools.cpp: the tools opened, and telling them of another
 // patient.
@@ -188,3 +202,54 @@ void launcher_tell_opened_tools();
 // launcher_delivery.cpp: what the status line says of the results sent to
 // the hospital's database, after each pass of the delivery's thread.
 void on_delivery_done();
+
+// launcher_rounds.cpp: the ward list, 本病区评估提醒: the patients due for a
+// scale, overdue first, as the reading thread last read them.
+// A reading now (the launcher starting, its timer, a tool's save); the list
+// shown stays until it ends.
+void rounds_refresh();
+// A reading ended: the list it read shown, or the list before kept with
+// when it was read and why it was not read again.
+void on_rounds_read();
+// Enter or a double-click on a row: the bar filled with the row's patient
+// (the nurse kept), and the row's scale opened for them.
+void rounds_open_selected();
+// A row's cells as the list shows them and the handover sheet prints them,
+// in the columns' order, and the heading's text.
+enum RoundsColumn { ROUNDS_BED, ROUNDS_NAME, ROUNDS_NUMBER, ROUNDS_SCALE, ROUNDS_RESULT, ROUNDS_NURSE,
+                    ROUNDS_DONE, ROUNDS_DUE, ROUNDS_COLUMN_COUNT };
+constexpr int ROUNDS_CELL_CAPACITY = 64;
+void rounds_cell(const RoundsEntry& entry, int column, int utc_offset_minutes, wchar_t* cell, int capacity);
+const wchar_t* rounds_column_title(int column);
+// The list shown, its ward and the heading over it.
+const RoundsList& rounds_shown();
+bool rounds_any_shown();
+const wchar_t* rounds_ward();
+constexpr int ROUNDS_HEADING_CAPACITY = 256;
+// "2026-12-11 09:12", or "12-11 09:12" `short_form`.
+void rounds_time_text(MomentSeconds moment, int utc_offset_minutes, bool short_form, wchar_t* text, int capacity);
+
+// launcher_rounds_paint.cpp: a row of the ward list in the colour of its
+// due state, and the columns' titles over the list.
+void draw_rounds_row(const DRAWITEMSTRUCT* item);
+void paint_rounds_columns(HDC dc);
+// The colour a row is drawn in: the alarm colour overdue, amber due within
+// the shift, else the text's.
+COLORREF rounds_row_colour(const RoundsEntry& entry);
+// Where each column starts, in units from the list's left edge.
+int rounds_column_x(int column);
+
+// launcher_rounds_print.cpp: the list on paper, the shift's handover sheet,
+// through the print dialog as the tools print (Ctrl+P in the list, 打印交班表).
+void rounds_print();
+
+// launcher_rounds_reading.cpp: the reading thread.
+// A reading of the ward's list for `ward` now (or right after the one
+// running); then `message` is posted to `window`.
+void rounds_reading_start(HWND window, UINT message, const wchar_t* ward);
+// The last reading's list (left as it was when the reading failed), when
+// it was tried, and its problem (ROUNDS_READ when it was read). False
+// when no reading has ended yet.
+bool rounds_reading_latest(RoundsList* list, bool* read_once, MomentSeconds* tried_at, RoundsProblem* problem);
+// At exit: waits at most `milliseconds` for a reading under way.
+void rounds_reading_finish(int milliseconds);

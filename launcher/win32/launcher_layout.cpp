@@ -10,11 +10,15 @@
 namespace {
 
 constexpr int FONT_HEIGHT = 15, TITLE_FONT_HEIGHT = 17;
-// The search box under the bar; the list and the details between the search
-// box and the buttons, which share the bottom strip with the status line.
+// Under the bar, two columns: on the left the search box, the tools' list
+// and the details; on the right the ward list under its heading, each
+// column title over its cells. The buttons share the bottom strip with the
+// status line.
 constexpr int SEARCH_Y = TOP + BAR_H + 12;
-constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = SEARCH_Y + 40, PANES_H = BUTTONS_Y - 12 - PANES_Y;
-constexpr int BAR_ROW_Y = TOP + 8, BAR_ROW_H = 28, BAR_ROW2_Y = BAR_ROW_Y + 36;
+constexpr int BUTTONS_Y = CLIENT_H - 50, PANES_Y = SEARCH_Y + 40, PANES_BOTTOM = BUTTONS_Y - 12;
+constexpr int LEFT_W = 470, LIST_H = 198, DETAILS_Y = PANES_Y + LIST_H + 10;
+constexpr int BAR_ROW_Y = TOP + 8, BAR_ROW_H = 28, BAR_ROW2_Y = BAR_ROW_Y + 36, BAR_BUTTON_X = CLIENT_W - 140;
+constexpr int ROUNDS_LIST_Y = ROUNDS_COLUMNS.bottom;
 
 // The window's children in the Tab order, each with its box in units: one
 // table, so that a change of scaling moves every child as its creation
@@ -27,7 +31,12 @@ struct Child {
     int x, y, w, h;  // in units
 };
 constexpr DWORD LABEL_STYLE = SS_RIGHT | SS_CENTERIMAGE, FIELD_STYLE = WS_TABSTOP | ES_AUTOHSCROLL;
+// Two rows of the window's font: the ward, the source and the counts, then
+// when the list was read and why not since, as they wrap.
+constexpr DWORD HEADING_STYLE = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD LIST_STYLE = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT;
+// The ward list's rows keep their cells as text, for a screen reader.
+constexpr DWORD ROUNDS_STYLE = LIST_STYLE | LBS_HASSTRINGS;
 constexpr DWORD DETAILS_STYLE = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 constexpr DWORD BUTTON_STYLE = WS_TABSTOP, DEFAULT_STYLE = WS_TABSTOP | BS_DEFPUSHBUTTON, EDGE = WS_EX_CLIENTEDGE;
 constexpr Child CHILDREN[] = {
@@ -38,17 +47,22 @@ constexpr Child CHILDREN[] = {
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_PATIENT_NAME, 334, BAR_ROW_Y, 180, BAR_ROW_H},
     {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        538, BAR_ROW_Y, 36,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_BED,          580, BAR_ROW_Y, 90,  BAR_ROW_H},
-    {L"BUTTON",  L"换患者", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_PATIENT,  820, TOP + 7,   110, 30},
+    {L"BUTTON",  L"换患者", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_PATIENT,  BAR_BUTTON_X, TOP + 7, 110, 30},
     {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        22,  BAR_ROW2_Y, 62,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_NURSE_ID,     88,  BAR_ROW2_Y, 160, BAR_ROW_H},
     {L"STATIC",  L"",       LABEL_STYLE,   0,    IDC_LAUNCHER_LABEL,        256, BAR_ROW2_Y, 70,  BAR_ROW_H},
     {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_NURSE_NAME,   334, BAR_ROW2_Y, 180, BAR_ROW_H},
-    {L"BUTTON",  L"换护士", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_NURSE,    820, BAR_ROW2_Y - 1, 110, 30},
-    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_SEARCH,       20,  SEARCH_Y,  920, 30},
-    {L"LISTBOX", L"",       LIST_STYLE,    EDGE, IDC_LAUNCHER_LIST,         20,  PANES_Y,   470, PANES_H},
-    {L"EDIT",    L"",       DETAILS_STYLE, EDGE, IDC_LAUNCHER_DETAILS,      500, PANES_Y,   440, PANES_H},
+    {L"BUTTON",  L"换护士", BUTTON_STYLE,  0,    IDC_LAUNCHER_NEW_NURSE,    BAR_BUTTON_X, BAR_ROW2_Y - 1, 110, 30},
+    {L"EDIT",    L"",       FIELD_STYLE,   EDGE, IDC_LAUNCHER_SEARCH,       20,  SEARCH_Y,  LEFT_W, 30},
+    {L"LISTBOX", L"",       LIST_STYLE,    EDGE, IDC_LAUNCHER_LIST,         20,  PANES_Y,   LEFT_W, LIST_H},
+    {L"EDIT",    L"",       DETAILS_STYLE, EDGE, IDC_LAUNCHER_DETAILS,      20,  DETAILS_Y, LEFT_W, PANES_BOTTOM - DETAILS_Y},
     {L"BUTTON",  L"打开",   DEFAULT_STYLE, 0,    IDC_LAUNCHER_OPEN,         20,  BUTTONS_Y, 110, 34},
     {L"BUTTON",  L"收藏",   BUTTON_STYLE,  0,    IDC_LAUNCHER_STAR,         140, BUTTONS_Y, 110, 34},
+    {L"STATIC",  L"",       HEADING_STYLE, 0,    IDC_LAUNCHER_ROUNDS_HEADING, ROUNDS_COLUMNS.left, SEARCH_Y - 4,
+     ROUNDS_COLUMNS.right - ROUNDS_COLUMNS.left, ROUNDS_COLUMNS.top - SEARCH_Y + 2},
+    {L"LISTBOX", L"",       ROUNDS_STYLE,  EDGE, IDC_LAUNCHER_ROUNDS,       ROUNDS_COLUMNS.left, ROUNDS_LIST_Y,
+     ROUNDS_COLUMNS.right - ROUNDS_COLUMNS.left, PANES_BOTTOM - ROUNDS_LIST_Y},
+    {L"BUTTON",  L"打印交班表", BUTTON_STYLE, 0, IDC_LAUNCHER_PRINT_ROUNDS, ROUNDS_COLUMNS.left, BUTTONS_Y, 130, 34},
 };
 static_assert(sizeof CHILDREN / sizeof *CHILDREN == LAUNCHER_CHILD_COUNT);
 
@@ -68,6 +82,7 @@ void place_children() {
         SendMessageW(s.children[k], WM_SETFONT, (WPARAM)s.font, TRUE);
     }
     SendMessageW(s.list, LB_SETITEMHEIGHT, 0, px(ROW_HEIGHT));
+    SendMessageW(s.rounds_list, LB_SETITEMHEIGHT, 0, px(ROW_HEIGHT));
 }
 
 // Lays the children out at the window's DPI, in fonts of that size; the
@@ -105,6 +120,8 @@ void create_children() {
     s.search = GetDlgItem(s.window, IDC_LAUNCHER_SEARCH);
     s.list = GetDlgItem(s.window, IDC_LAUNCHER_LIST);
     s.details = GetDlgItem(s.window, IDC_LAUNCHER_DETAILS);
+    s.rounds_heading = GetDlgItem(s.window, IDC_LAUNCHER_ROUNDS_HEADING);
+    s.rounds_list = GetDlgItem(s.window, IDC_LAUNCHER_ROUNDS);
     SendMessageW(s.search, EM_SETCUEBANNER, TRUE, (LPARAM)L"输入名称、拼音首字母（如 ylx）或编号");
     place_children();
 }

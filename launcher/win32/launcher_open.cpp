@@ -11,9 +11,10 @@ constexpr int COMMAND_CAPACITY = MAX_PATH * 2 + 24 + RECORD_PATH_CAPACITY;
 
 }  // namespace
 
-void launcher_open_selected() {
+void launcher_open_selected() { launcher_open_tool(launcher_selected_tool()); }
+
+void launcher_open_tool(int tool) {
     LauncherState& s = launcher_state;
-    int tool = launcher_selected_tool();
     Patient patient;
     if (tool < 0 || !bar_patient(&patient)) return;
     wchar_t path[MAX_PATH * 2], status[LAUNCHER_STATUS_CAPACITY];

@@ -28,6 +28,7 @@ void paint_launcher(HDC dc, const LauncherState& s) {
     Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
     SelectObject(dc, old_brush);
     DeleteObject(SelectObject(dc, old_pen));
+    paint_rounds_columns(dc);
     SelectObject(dc, s.font);
     SetTextColor(dc, s.status_warning ? verdict_colour(1) : GREY);
     RECT status = px_box(STATUS_LINE);
@@ -46,6 +47,10 @@ void on_paint(HWND window) {
 void on_measure_item(MEASUREITEMSTRUCT* item) { item->itemHeight = px(ROW_HEIGHT); }
 
 void draw_row(const DRAWITEMSTRUCT* item) {
+    if (item->CtlID == IDC_LAUNCHER_ROUNDS) {
+        draw_rounds_row(item);
+        return;
+    }
     const LauncherRows& rows = launcher_state.rows;
     if (item->itemID == (UINT)-1 || (int)item->itemID >= rows.count) return;
     HDC dc = item->hDC;
@@ -74,6 +79,13 @@ void draw_row(const DRAWITEMSTRUCT* item) {
 }
 
 LRESULT on_ctl_color_static(HWND window, WPARAM wparam, LPARAM lparam) {
+    // The ward list's heading on the page, in the band's colour.
+    if (GetDlgCtrlID((HWND)lparam) == IDC_LAUNCHER_ROUNDS_HEADING) {
+        static HBRUSH page = CreateSolidBrush(PAGE);
+        SetTextColor((HDC)wparam, BAND);
+        SetBkColor((HDC)wparam, PAGE);
+        return (LRESULT)page;
+    }
     // The details box keeps its own colours.
     if (GetDlgCtrlID((HWND)lparam) != IDC_LAUNCHER_LABEL)
         return DefWindowProcW(window, WM_CTLCOLORSTATIC, wparam, lparam);

@@ -6,6 +6,7 @@
 
 #include "common/win32/delivery_worker.h"
 #include "common/win32/display_scale.h"
+#include "common/win32/suite_messages.h"
 #include "common/win32/suite_window.h"
 #include "launcher/win32/launcher_internal.h"
 
@@ -16,6 +17,11 @@ ProcessStarter launcher_start_process = CreateProcessW;
 namespace {
 
 const wchar_t CLASS_NAME[] = L"OrvoMedLauncherWnd";
+
+UINT results_saved_message() {
+    static const UINT message = RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE);
+    return message;
+}
 // WS_CLIPCHILDREN: a status line drawn again leaves the buttons beside it
 // alone instead of wiping them for a moment. It makes the first paint later
 // under Wine, but the window shows whole, every control made before it
@@ -75,6 +81,12 @@ bool on_command(int id, int notification, HWND control) {
     case IDC_LAUNCHER_NEW_NURSE:
         if (notification == BN_CLICKED) launcher_new_nurse();
         return true;
+    case IDC_LAUNCHER_ROUNDS:
+        if (notification == LBN_DBLCLK) rounds_open_selected();
+        return true;
+    case IDC_LAUNCHER_PRINT_ROUNDS:
+        if (notification == BN_CLICKED) rounds_print();
+        return true;
     }
     return on_bar_command(id, notification, control);
 }
@@ -86,11 +98,20 @@ LRESULT CALLBACK launcher_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT: on_paint(window); return 0;
     case WM_LAUNCHER_DELIVERY_DONE: on_delivery_done(); return 0;
-    case WM_TIMER: delivery_start(window, WM_LAUNCHER_DELIVERY_DONE); return 0;
+    case WM_LAUNCHER_ROUNDS_READ: on_rounds_read(); return 0;
+    case WM_TIMER:
+        if (wparam == ROUNDS_TIMER) rounds_refresh();
+        else delivery_start(window, WM_LAUNCHER_DELIVERY_DONE);
+        return 0;
     case WM_MEASUREITEM: on_measure_item((MEASUREITEMSTRUCT*)lparam); return TRUE;
     case WM_DRAWITEM: draw_row((const DRAWITEMSTRUCT*)lparam); return TRUE;
     case WM_CTLCOLORSTATIC: return on_ctl_color_static(window, wparam, lparam);
     case WM_COMMAND: if (on_command(LOWORD(wparam), HIWORD(wparam), (HWND)lparam)) return 0; break;
+    }
+    // A tool saved a result: the ward list read again.
+    if (message == results_saved_message()) {
+        rounds_refresh();
+        return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -110,6 +131,13 @@ bool route_key(const MSG& message) {
         HWND next = last ? s.search : s.patient_fields[k + 1];
         SetFocus(next);
         SendMessageW(next, EM_SETSEL, 0, -1);
+        return true;
+    }
+    // Enter in the ward list opens its row; IsDialogMessage would press 打开.
+    if (message.hwnd == s.rounds_list) {
+        if (message.wParam == VK_RETURN) rounds_open_selected();
+        else if (message.wParam == 'P' && GetKeyState(VK_CONTROL) < 0) rounds_print();
+        else return false;
         return true;
     }
     if (message.hwnd != s.search && message.hwnd != s.list) return false;
@@ -163,7 +191,10 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     // Results a tool left waiting for the hospital's database go now, and
     // again every few minutes while the launcher is open.
     delivery_start(window, WM_LAUNCHER_DELIVERY_DONE);
-    SetTimer(window, 1, DELIVERY_RETRY_MILLISECONDS, nullptr);
+    SetTimer(window, DELIVERY_TIMER, DELIVERY_RETRY_MILLISECONDS, nullptr);
+    // The ward list, read now and every few minutes, and after a tool saves.
+    rounds_refresh();
+    SetTimer(window, ROUNDS_TIMER, ROUNDS_REFRESH_MILLISECONDS, nullptr);
     return window;
 }
 
@@ -178,5 +209,6 @@ int launcher_run(HINSTANCE instance) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) launcher_dispatch(&message);
     delivery_finish(DELIVERY_EXIT_WAIT_MILLISECONDS);
+    rounds_reading_finish(DELIVERY_EXIT_WAIT_MILLISECONDS);
     return 0;
 }

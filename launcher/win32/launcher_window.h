@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "glyvant_program.h"
+#include "rounds/rounds.h"
 
 #define LAUNCHER_TITLE L"" GLYVANT_PROGRAM_TITLE
 
@@ -23,6 +24,9 @@ enum LauncherControl : int {
     IDC_LAUNCHER_NURSE_ID = 111,
     IDC_LAUNCHER_NURSE_NAME = 112,
     IDC_LAUNCHER_NEW_NURSE = 113,    // 换护士
+    IDC_LAUNCHER_ROUNDS_HEADING = 114,  // the ward list's heading: its ward, source and when it was read
+    IDC_LAUNCHER_ROUNDS = 115,          // the ward list, 本病区评估提醒
+    IDC_LAUNCHER_PRINT_ROUNDS = 116,    // 打印交班表
 };
 
 // Creates and shows the window, reading the user's lists and the patient
@@ -37,7 +41,8 @@ int launcher_selected_tool();
 // Down and Up in the search box or the list move through the tools (never
 // onto a heading), Enter opens the selected one, Esc clears the search.
 // Enter in a field of the bar moves on to the next field, from the last to
-// the search box.
+// the search box. Enter in the ward list opens the row's scale for its
+// patient, Ctrl+P there prints the handover sheet.
 void launcher_dispatch(MSG* message);
 int launcher_run(HINSTANCE instance);
 
@@ -51,3 +56,11 @@ using ProcessStarter = BOOL(WINAPI*)(LPCWSTR program, LPWSTR command_line, LPSEC
                                      LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
                                      LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);
 extern ProcessStarter launcher_start_process;
+// The ward list is read through here, on the reading thread: from the
+// hospital's database with the reading connection, or with "" from this
+// Windows user's records on this PC (rounds_read_ward, rounds_read_this_user);
+// what kept it from being read, ROUNDS_READ when it was. Tests may read a
+// list of their own.
+using RoundsReader = RoundsProblem (*)(const wchar_t* connection, const wchar_t* ward, MomentSeconds now,
+                                       int utc_offset_minutes, RoundsList* list);
+extern RoundsReader launcher_read_rounds;

@@ -10,6 +10,11 @@
 //   ui_driver clipboard -               prints the clipboard's text
 //   ui_driver title -                   prints the main window's title
 //   ui_driver where <control id>        prints the control's middle on the screen, "x y"
+//   ui_driver rows <control id>         prints a list's rows, one a line, the selected one marked "> "
+//   ui_driver select <control id> <n>   selects row n (from 0) of a list and gives it the focus
+//   ui_driver strip <control id> <n>    prints the colour at the left edge of row n of a list, "RRGGBB"
+//   ui_driver enter <control id>        Enter, as typed into the control
+//   ui_driver saved -                   tells every window a result was saved, as a tool does
 // Exits 0 when it was done, 1 when the window or dialog was not found. The
 // main window is a tool's, or the window of the class GLYVANT_DRIVE_WINDOW
 // names (the launcher's); of them, the one GLYVANT_DRIVE_TITLE names when
@@ -17,6 +22,8 @@
 #include <windows.h>
 
 #include <stdio.h>
+
+#include "common/win32/suite_messages.h"
 
 namespace {
 
@@ -120,6 +127,45 @@ int wmain(int argc, wchar_t** argv) {
         print_utf8(text);
         return 0;
     }
+    if (lstrcmpW(command, L"rows") == 0 || lstrcmpW(command, L"select") == 0 || lstrcmpW(command, L"strip") == 0) {
+        HWND main = main_window();
+        HWND list = main ? control_of(main, _wtoi(argv[2])) : nullptr;
+        if (!list) return 1;
+        if (command[1] == L'e') {
+            if (argc != 4 || SendMessageW(list, LB_SETCURSEL, _wtoi(argv[3]), 0) == LB_ERR) return 1;
+            SetForegroundWindow(main);
+            PostMessageW(main, WM_NEXTDLGCTL, (WPARAM)list, TRUE);
+            return 0;
+        }
+        if (command[1] == L't') {
+            RECT r;
+            if (argc != 4 || SendMessageW(list, LB_GETITEMRECT, _wtoi(argv[3]), (LPARAM)&r) == LB_ERR) return 1;
+            // From the screen, where the list is drawn: another process's
+            // window lends no device context to read.
+            POINT at = {r.left + 1, (r.top + r.bottom) / 2};
+            ClientToScreen(list, &at);
+            HDC dc = GetDC(nullptr);
+            COLORREF c = GetPixel(dc, at.x, at.y);
+            ReleaseDC(nullptr, dc);
+            printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
+            return 0;
+        }
+        int count = (int)SendMessageW(list, LB_GETCOUNT, 0, 0), selected = (int)SendMessageW(list, LB_GETCURSEL, 0, 0);
+        for (int k = 0; k < count; k++) {
+            wchar_t text[1024] = L"> ";
+            if (SendMessageW(list, LB_GETTEXTLEN, k, 0) >= 1020) return 1;
+            SendMessageW(list, LB_GETTEXT, k, (LPARAM)(text + 2));
+            print_utf8(k == selected ? text : text + 2);
+        }
+        return 0;
+    }
+    if (lstrcmpW(command, L"enter") == 0) {
+        HWND main = main_window();
+        HWND control = main ? control_of(main, _wtoi(argv[2])) : nullptr;
+        return control && PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1) ? 0 : 1;
+    }
+    if (lstrcmpW(command, L"saved") == 0)
+        return PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE), 0, 0) ? 0 : 1;
     if (lstrcmpW(command, L"clipboard") == 0) {
         if (!OpenClipboard(nullptr)) return 1;
         HANDLE data = GetClipboardData(CF_UNICODETEXT);

@@ -116,6 +116,9 @@ protected:
 
 TEST_F(Launcher, FindsOpensAndRemembersTheToolTyped) {
     EXPECT_EQ(s.search, GetFocus());
+    // Tab goes on from 收藏 to the ward list, and from it to 打印交班表.
+    EXPECT_EQ(s.rounds_list, GetNextDlgTabItem(window, GetDlgItem(window, IDC_LAUNCHER_STAR), FALSE));
+    EXPECT_EQ(GetDlgItem(window, IDC_LAUNCHER_PRINT_ROUNDS), GetNextDlgTabItem(window, s.rounds_list, FALSE));
     RECT work, r;  // the window, its list and buttons lie within the work area
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     for (HWND part : {window, s.list, GetDlgItem(window, IDC_LAUNCHER_OPEN), GetDlgItem(window, IDC_LAUNCHER_STAR)})
