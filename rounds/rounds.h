@@ -79,8 +79,8 @@ MomentSeconds rounds_shift_end(MomentSeconds now, int utc_offset_minutes);
 // ---- Due states, the shift and the sort ---------------------------------------------
 
 // How a row due at `due_at` stands at `now`: REASSESS_NO_TIME is
-// ROUNDS_EVENTS_ONLY; a due time at or before `now` is overdue; one before
-// the end of the shift `now` falls in is due in the shift.
+// ROUNDS_EVENTS_ONLY; a due time at or before `now` is overdue; one at or
+// before the end of the shift `now` falls in is due in the shift.
 RoundsDue rounds_due_state(MomentSeconds due_at, MomentSeconds now, int utc_offset_minutes);
 
 // A time as the record, the database and the hospital system write it:

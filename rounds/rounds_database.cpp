@@ -64,8 +64,9 @@ const wchar_t CENSUS_SQL_SERVER[] = CENSUS_QUERY(L"OUTER APPLY", L"");
 // Without stays: the latest assessment of each patient and scale on the
 // ward (the last saved). The index finds each one's key (its save time)
 // without the table; then that one row is read, looked up as the census's
-// are.
-#define ASSESSED_QUERY(join, on)                                                                               \
+// are (PostgreSQL's OFFSET 0 keeps the lookup one per key: folded into a
+// join, it would read the ward's month from the table).
+#define ASSESSED_QUERY(join, fence, on)                                                                               \
     LIST_SELECT                                                                                                \
     L"SELECT k.patient_id, k.patient_name, a.bed, a.ward, a.visit_id, a.admitted_at, a.nurse_id, a.nurse_name, " \
     L"k.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, k.patient_latest FROM ("     \
@@ -75,9 +76,9 @@ const wchar_t CENSUS_SQL_SERVER[] = CENSUS_QUERY(L"OUTER APPLY", L"");
     join L" (SELECT r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, r.headline_value, "    \
     L"r.\"level\", r.band, r.assessed_at, r.due_at FROM orvomed.recent_assessments r WHERE r.ward = ? "        \
     L"AND r.saved_at = k.saved_at AND r.patient_id = k.patient_id AND r.patient_name = k.patient_name "        \
-    L"AND r.tool_id = k.tool_id) a" on L") t ORDER BY t.patient_latest DESC"
-const wchar_t ASSESSED_POSTGRESQL[] = ASSESSED_QUERY(L"JOIN LATERAL", L" ON 1 = 1");
-const wchar_t ASSESSED_SQL_SERVER[] = ASSESSED_QUERY(L"CROSS APPLY", L"");
+    L"AND r.tool_id = k.tool_id" fence L") a" on L") t ORDER BY t.patient_latest DESC"
+const wchar_t ASSESSED_POSTGRESQL[] = ASSESSED_QUERY(L"JOIN LATERAL", L" OFFSET 0", L" ON 1 = 1");
+const wchar_t ASSESSED_SQL_SERVER[] = ASSESSED_QUERY(L"CROSS APPLY", L"", L"");
 
 enum CourseColumn {
     C_VALUE, C_LEVEL, C_BAND, C_ASSESSED_AT, C_DUE_AT, C_NURSE_ID, C_NURSE_NAME, C_BED, C_WARD, C_VISIT_ID,

@@ -50,7 +50,7 @@ TEST(RoundsDue, StatesAgainstTheShift) {
 
 TEST(RoundsTime, TextsOfEveryWriter) {
     const MomentSeconds nine = at(L"2026-12-11T09:12:00+08:00");
-    struct Case {
+    struct {
         const wchar_t* text;
         MomentSeconds moment;
     } cases[] = {
@@ -64,7 +64,7 @@ TEST(RoundsTime, TextsOfEveryWriter) {
         {L"infinity", REASSESS_NO_TIME},
         {L"2026-12-11 09:12:00+08 x", REASSESS_NO_TIME},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         MomentSeconds moment;
         EXPECT_EQ(c.moment != REASSESS_NO_TIME, rounds_moment_of_text(c.text, OFFSET, &moment)) << c.text;
         EXPECT_EQ(c.moment, moment) << c.text;

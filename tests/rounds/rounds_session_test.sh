@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The ward's list and a patient's course read back from a PostgreSQL server
 # of the test's own (tests/delivery/database_server.sh), natively:
-#   rounds_session_test.sh <work folder> <rounds_database_tests>
+#   rounds_session_test.sh <work folder> <rounds_database_tests> [<runner>...]
+# (a runner such as the Windows build's wine-run.sh runs the tests under
+# Wine, whose odbc32 hands the calls to the host's unixODBC)
 # The results arrive through the writer as a ward PC delivers them; the
 # list and the course are read through the ward reader's login, first
 # without the hospital's stays and then with a table of them the test fills.
 set -uo pipefail
 work=$1 tests=$2
+shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../delivery/database_server.sh"
 trap database_server_stop EXIT
@@ -19,4 +22,4 @@ database_name=postgres database_admin_sql "ALTER ROLE postgres PASSWORD '$owner_
 export GLYVANT_TEST_DATABASE_ADMIN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=postgres;Pwd=$owner_password;$database_tls"
 export XDG_DATA_HOME=$work/data
 rm -rf "$XDG_DATA_HOME"
-"$tests"
+"$@" "$tests"
