@@ -104,7 +104,10 @@ void save(const Result& r, MomentSeconds now) {
     platform_calls.local_time = told_time;
     RecordStamp stamp;
     wchar_t where[RECORD_PATH_CAPACITY];
-    RecordOutcome saved = record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp);
+    // The due time the row goes with, as the window's Save passes its own.
+    const LocalTime due = reassess_local(now + (int64_t)(r.due_hours * HOUR), OFFSET);
+    RecordOutcome saved = record_save(tool, calculation, patient, where, RECORD_PATH_CAPACITY, &stamp, nullptr,
+                                      isnan(r.due_hours) ? nullptr : &due);
     platform_calls.local_time = platform_system_calls.local_time;
     ASSERT_EQ(RECORD_SAVED, saved);
     static DeliveryRow row;
@@ -114,11 +117,6 @@ void save(const Result& r, MomentSeconds now) {
     delivery_pass(environment("GLYVANT_TEST_DATABASE").c_str(), &report);
     ASSERT_EQ(DELIVERY_DONE, report.problem);
     ASSERT_EQ(1, report.delivered);
-    if (isnan(r.due_hours)) return;
-    std::wstring due = moment_text(now + (int64_t)(r.due_hours * HOUR));
-    const DatabaseParameter parameters[] = {{DATABASE_TEXT, due.c_str(), 0, 0}, {DATABASE_TEXT, stamp.number, 0, 0}};
-    ASSERT_TRUE(as_owner(L"UPDATE orvomed.orvomed_record SET due_at = CAST(? AS timestamptz) WHERE record_id = ?",
-                         parameters, 2));
 }
 
 // What a row of the list reads as, for comparing whole lists.
