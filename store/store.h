@@ -5,6 +5,7 @@
 #include "calc/calc.h"
 #include "patient/patient.h"
 #include "platform/platform.h"
+#include "rounds/rounds.h"
 #include "tool/tool.h"
 
 // The program's exit codes: the self-test's, and the window's. The
@@ -221,3 +222,15 @@ constexpr int RECORD_LAST_CAPACITY = 256;
 // the year.
 bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
                             wchar_t* line, int capacity);
+
+// ---- The patient's course ----------------------------------------------------------
+
+// The same patient's saved rows of the tool in this user's record on this PC
+// assessed at `since` or later, oldest first, into `points`: the time, the
+// headline value (none where the row has none), the level, the band's
+// words (or the level's) and the nurse (her number where her name is not
+// known). Holds at most `capacity`, the latest; `cut` says whether earlier
+// ones were left out. Returns how many. Safe beside record_last_assessment
+// on another thread: each reads with buffers of its own.
+int record_course(const PreparedTool& tool, const Patient& patient, MomentSeconds since, RoundsAssessment* points,
+                  int capacity, bool* cut);
