@@ -1,0 +1,340 @@
+// The patient's course of a scale: the headline of each earlier assessment
+// over the stay (or the last 30 days), read on a thread of its own once the
+// window is whole, after a Save and for another patient, and drawn at the
+// foot of the left panel against the scale's bands in its levels' colours,
+// one point per assessment, the latest marked, the days along the bottom.
+#include "app/win32/main_window.h"
+
+#include <math.h>
+
+#include "rounds/course_bands.h"
+#include "store/store.h"
+
+namespace {
+
+// The chart holds the latest this many; the caption says when there were more.
+constexpr int COURSE_POINTS_MAX = 120;
+constexpr int COURSE_DAYS = 30;
+constexpr MomentSeconds DAY_SECONDS = 24 * 60 * 60;
+constexpr int CAPTION_CAPACITY = 128;
+
+#define COURSE_NO_PATIENT L"指定患者后，此处显示其本量表的既往评估趋势"
+#define COURSE_READING L"正在读取既往评估…"
+
+// What one read came to.
+struct CourseRead {
+    int tool_id;
+    Patient patient;
+    RoundsSource source;
+    int count;
+    bool cut;
+    bool has_scale;
+    CourseScale scale;
+    RoundsAssessment points[COURSE_POINTS_MAX];
+};
+
+// The window asks, the reading thread answers, under the lock: one read at
+// a time, and a request during a read makes one more after it, for the
+// latest request.
+struct Reader {
+    CRITICAL_SECTION lock;
+    bool made, running, again;
+    HWND window;
+    PreparedTool tool;
+    Patient patient;
+    MomentSeconds since;
+    unsigned number;
+    CourseRead ready;
+};
+Reader reader;
+
+// The window's thread alone: what the chart shows, and the read it waits for.
+CourseRead shown;
+unsigned asked;
+bool reading;
+
+DWORD WINAPI read_course(void*) {
+    static PreparedTool tool;
+    static CourseRead read;
+    for (;;) {
+        EnterCriticalSection(&reader.lock);
+        tool_prepare(reader.tool, &tool);
+        read.patient = reader.patient;
+        const MomentSeconds since = reader.since;
+        const unsigned number = reader.number;
+        HWND window = reader.window;
+        LeaveCriticalSection(&reader.lock);
+
+        // The scale's bands are the tool's, the same at every read.
+        if (read.tool_id != tool.id || !read.has_scale) read.has_scale = course_scale(tool, &read.scale);
+        read.tool_id = tool.id;
+        read.source = ROUNDS_THIS_USER;
+        read.count = record_course(tool, read.patient, since, read.points, COURSE_POINTS_MAX, &read.cut);
+
+        EnterCriticalSection(&reader.lock);
+        reader.ready = read;
+        const bool again = reader.again;
+        reader.again = false;
+        reader.running = again;
+        LeaveCriticalSection(&reader.lock);
+        PostMessageW(window, WM_COURSE_READ, number, 0);
+        if (!again) return 0;
+    }
+}
+
+bool same_patient(const Patient& a, const Patient& b) {
+    return wcscmp(a.fields[PATIENT_ID], b.fields[PATIENT_ID]) == 0 &&
+           wcscmp(a.fields[PATIENT_NAME], b.fields[PATIENT_NAME]) == 0;
+}
+
+// From the stay's admission when the hospital system gave it, but never
+// further back than COURSE_DAYS.
+MomentSeconds course_since(const Patient& patient, const LocalTime& now) {
+    MomentSeconds since = reassess_moment(now) - COURSE_DAYS * DAY_SECONDS;
+    wchar_t t[PATIENT_FIELD_CAPACITY];
+    if (!patient_admission_time(patient.fields[PATIENT_ADMITTED_AT], now.utc_offset_minutes, t, PATIENT_FIELD_CAPACITY) ||
+        text_length(t) != 25)
+        return since;
+    auto number = [&](int at, int digits) {
+        int n = 0;
+        for (int i = 0; i < digits; i++) n = n * 10 + (t[at + i] - L'0');
+        return n;
+    };
+    const LocalTime admitted = {number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2),
+                                (t[19] == L'-' ? -1 : 1) * (number(20, 2) * 60 + number(23, 2))};
+    const MomentSeconds stay = reassess_moment(admitted);
+    return stay > since ? stay : since;
+}
+
+// The chart's caption, its control's text: what it shows and where from.
+void caption_of(const PreparedTool& tool, wchar_t* caption) {
+    const wchar_t* source = shown.source == ROUNDS_THIS_USER ? L"本机本用户记录" : L"医院数据库";
+    const wchar_t* label = tool.headline_output >= 0 ? tool.outputs[tool.headline_output].label : L"";
+    if (patient_state(main_window_state.patient) != PATIENT_COMPLETE)
+        text_copy(caption, CAPTION_CAPACITY, COURSE_NO_PATIENT);
+    else if (reading && !shown.count)
+        text_copy(caption, CAPTION_CAPACITY, COURSE_READING);
+    else if (!shown.count)
+        text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls中无此患者近 %d 天的评估", source, COURSE_DAYS);
+    else
+        text_format(caption, CAPTION_CAPACITY, shown.cut ? L"%ls趋势：最近 %d 次（%ls）" : L"%ls趋势：近 %d 天 %d 次（%ls）",
+                    label, shown.cut ? shown.count : COURSE_DAYS, shown.count, source);
+}
+
+void show_caption() {
+    const MainWindowState& s = main_window_state;
+    wchar_t caption[CAPTION_CAPACITY];
+    caption_of(s.tool, caption);
+    SetWindowTextW(s.course_chart, caption);
+    InvalidateRect(s.course_chart, nullptr, FALSE);
+}
+
+}  // namespace
+
+bool tool_has_course(const PreparedTool& tool) { return tool.assessment && tool.headline_output >= 0; }
+
+Box input_view_box() { return tool_has_course(main_window_state.tool) ? INPUT_VIEW_ABOVE_COURSE : INPUT_VIEW; }
+
+void course_refresh() {
+    const MainWindowState& s = main_window_state;
+    if (!s.course_chart) return;
+    asked++;
+    // Another patient's course never stands beside this one's.
+    if (shown.tool_id != s.tool.id || !same_patient(shown.patient, s.patient)) shown.count = 0;
+    if (patient_state(s.patient) != PATIENT_COMPLETE) {
+        reading = false;
+        show_caption();
+        return;
+    }
+    if (!reader.made) {
+        InitializeCriticalSection(&reader.lock);
+        reader.made = true;
+    }
+    LocalTime now;
+    platform_calls.local_time(&now);
+    EnterCriticalSection(&reader.lock);
+    reader.window = s.main_window;
+    tool_prepare(s.tool, &reader.tool);
+    reader.patient = s.patient;
+    reader.since = course_since(s.patient, now);
+    reader.number = asked;
+    bool start = !reader.running;
+    if (start) reader.running = true;
+    else reader.again = true;
+    LeaveCriticalSection(&reader.lock);
+    if (start) {
+        HANDLE thread = CreateThread(nullptr, 0, read_course, nullptr, 0, nullptr);
+        if (thread) CloseHandle(thread);
+        else reader.running = false;
+    }
+    reading = true;
+    show_caption();
+}
+
+void on_course_read(WPARAM read_number) {
+    if ((unsigned)read_number != asked) return;  // a later read is on its way
+    EnterCriticalSection(&reader.lock);
+    shown = reader.ready;
+    LeaveCriticalSection(&reader.lock);
+    reading = false;
+    show_caption();
+}
+
+int course_points(const RoundsAssessment** points) {
+    *points = shown.points;
+    return reading || !same_patient(shown.patient, main_window_state.patient) ? 0 : shown.count;
+}
+
+namespace {
+
+// Where the chart's values and moments lie, in the control's pixels.
+struct Axes {
+    Box plot;
+    double low, high;
+    MomentSeconds first_day, end;  // midnight of the first point's day; midnight after today
+    int utc_offset_minutes;
+    int y(double value) const {
+        return plot.y + plot.height - 1 - (int)lround((value - low) / (high - low) * (plot.height - 1));
+    }
+    int x(MomentSeconds at) const {
+        return plot.x + (int)((double)(at - first_day) / (double)(end - first_day) * (plot.width - 1));
+    }
+};
+
+MomentSeconds midnight_before(MomentSeconds at, int utc_offset_minutes) {
+    LocalTime t = reassess_local(at, utc_offset_minutes);
+    t.hour = t.minute = t.second = 0;
+    return reassess_moment(t);
+}
+
+void draw_small_text(HDC dc, Box box, const wchar_t* text, COLORREF colour, UINT flags) {
+    draw_text_box(dc, box, text, colour, main_window_state.font_small, DT_NOPREFIX | flags);
+}
+
+// The scale's bands, shaded over the plot's width from half a step below
+// a band's least value to half a step above its most; the rest stays white.
+void draw_bands(HDC dc, const Axes& a, const CourseScale& scale) {
+    for (int b = 0; b < scale.band_count; b++) {
+        const CourseBand& band = scale.bands[b];
+        const double top = fmin(band.high + scale.step / 2, a.high), bottom = fmax(band.low - scale.step / 2, a.low);
+        if (top <= bottom) continue;
+        const int y_top = a.y(top), y_bottom = a.y(bottom);
+        fill_box(dc, {a.plot.x, y_top, a.plot.width, y_bottom - y_top + 1}, verdict_tint(band.level));
+    }
+}
+
+// The values at the plot's foot and top, and where one band meets the
+// next, as far as their labels stay apart.
+void draw_values(HDC dc, const Axes& a, const CourseScale& scale) {
+    const int height = px(SMALL_FONT_HEIGHT + 2), gap = px(2);
+    int used[COURSE_BAND_MAX + 2], n = 0;
+    auto label = [&](double value) {
+        const int y = a.y(value);
+        for (int k = 0; k < n; k++)
+            if (abs(used[k] - y) < height) return;
+        used[n++] = y;
+        wchar_t text[VALUE_TEXT_CAPACITY];
+        format_value(scale.step < 1 ? "f1" : "f0", value, text, VALUE_TEXT_CAPACITY);
+        draw_small_text(dc, {a.plot.x - px(COURSE_VALUES_WIDTH), y - height / 2, px(COURSE_VALUES_WIDTH) - gap, height},
+                        text, palette.text_grey, DT_RIGHT);
+    };
+    label(a.low);
+    label(a.high);
+    for (int b = 0; b < scale.band_count; b++) label(scale.bands[b].low);
+}
+
+// A tick at every midnight, labelled "12-08" at the first day, today and
+// between them as often as the labels fit.
+void draw_days(HDC dc, const Axes& a) {
+    const int days = (int)((a.end - a.first_day) / DAY_SECONDS);
+    const int label_width = px(36);
+    const int every = 1 + days * label_width / (a.plot.width > 0 ? a.plot.width : 1);
+    const int foot = a.plot.y + a.plot.height;
+    for (int d = 0; d <= days; d++) {
+        const MomentSeconds at = a.first_day + d * DAY_SECONDS;
+        const int x = a.x(at);
+        fill_box(dc, {x, foot, 1, px(COURSE_TICK)}, palette.panel_outline);
+        if (d == days || (d % every && d != days - 1)) continue;
+        // A day's label stands under its middle.
+        const LocalTime t = reassess_local(at, a.utc_offset_minutes);
+        wchar_t text[16];
+        text_format(text, 16, L"%02d-%02d", t.month, t.day);
+        const int middle = a.x(at + DAY_SECONDS / 2);
+        draw_small_text(dc, {middle - label_width / 2, foot + px(COURSE_TICK), label_width, px(COURSE_DAYS_HEIGHT - COURSE_TICK)},
+                        text, palette.text_grey, DT_CENTER);
+    }
+}
+
+void draw_points(HDC dc, const Axes& a) {
+    HPEN pen = CreatePen(PS_SOLID, 1, palette.course_line);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    bool drawing = false;
+    for (int k = 0; k < shown.count; k++) {
+        const RoundsAssessment& p = shown.points[k];
+        if (!p.has_value) continue;
+        if (drawing) LineTo(dc, a.x(p.assessed_at), a.y(p.value));
+        else MoveToEx(dc, a.x(p.assessed_at), a.y(p.value), nullptr);
+        drawing = true;
+    }
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+    int latest = -1;
+    for (int k = 0; k < shown.count; k++) {
+        const RoundsAssessment& p = shown.points[k];
+        if (!p.has_value) continue;
+        const int size = px(COURSE_POINT);
+        fill_box(dc, {a.x(p.assessed_at) - size / 2, a.y(p.value) - size / 2, size, size}, palette.course_point);
+        latest = k;
+    }
+    if (latest < 0) return;
+    // The latest: a larger square, its value beside it.
+    const RoundsAssessment& p = shown.points[latest];
+    const int size = px(COURSE_LATEST_POINT), x = a.x(p.assessed_at), y = a.y(p.value);
+    fill_box(dc, {x - size / 2, y - size / 2, size, size}, palette.course_point);
+    wchar_t text[VALUE_TEXT_CAPACITY];
+    format_value(shown.scale.step < 1 ? "f1" : "f0", p.value, text, VALUE_TEXT_CAPACITY);
+    const int width = px(COURSE_VALUES_WIDTH), height = px(SMALL_FONT_HEIGHT + 2);
+    const bool left = x + size + width > a.plot.x + a.plot.width;
+    draw_small_text(dc, {left ? x - size - width : x + size, y - height, width, height}, text, palette.text,
+                    left ? DT_RIGHT : 0);
+}
+
+}  // namespace
+
+void draw_course(const DRAWITEMSTRUCT* item) {
+    HDC dc = item->hDC;
+    const RECT& r = item->rcItem;
+    const Box whole = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    fill_box(dc, whole, palette.white);
+    wchar_t caption[CAPTION_CAPACITY];
+    GetWindowTextW(item->hwndItem, caption, CAPTION_CAPACITY);
+    draw_small_text(dc, {whole.x, whole.y, whole.width, px(COURSE_CAPTION_HEIGHT)}, caption, palette.band, 0);
+    int valued = 0;
+    double least = INFINITY, most = -INFINITY;
+    for (int k = 0; k < shown.count; k++) {
+        if (!shown.points[k].has_value) continue;
+        valued++;
+        least = fmin(least, shown.points[k].value);
+        most = fmax(most, shown.points[k].value);
+    }
+    // No chart without a point to stand on it: the caption says why.
+    const RoundsAssessment* points;
+    if (!valued || !course_points(&points)) return;
+    Axes a;
+    a.plot = px(COURSE_PLOT);
+    a.plot.x += whole.x, a.plot.y += whole.y;
+    a.low = shown.has_scale ? fmin(shown.scale.low, least) : least;
+    a.high = shown.has_scale ? fmax(shown.scale.high, most) : most;
+    if (a.high <= a.low) a.high = a.low + 1;
+    LocalTime now;
+    platform_calls.local_time(&now);
+    a.utc_offset_minutes = now.utc_offset_minutes;
+    a.first_day = midnight_before(shown.points[0].assessed_at, a.utc_offset_minutes);
+    a.end = midnight_before(reassess_moment(now), a.utc_offset_minutes) + DAY_SECONDS;
+    if (a.end <= a.first_day) a.end = a.first_day + DAY_SECONDS;
+    draw_bands(dc, a, shown.scale);
+    frame_box(dc, {a.plot.x - 1, a.plot.y - 1, a.plot.width + 2, a.plot.height + 2}, palette.panel_outline);
+    draw_values(dc, a, shown.scale);
+    draw_days(dc, a);
+    draw_points(dc, a);
+}
