@@ -253,8 +253,12 @@ void course_refresh();
 void on_course_read(WPARAM read_number);
 // WM_DRAWITEM of the chart: its caption, and the bands, days and points.
 void draw_course(const DRAWITEMSTRUCT* item);
-// The patient's assessments the chart shows, oldest first; how many.
-int course_points(const RoundsAssessment** points);
+// The patient's assessments the chart shows, oldest first, and where they
+// were read; how many: 0 too while they are still being read
+// (`still_reading`).
+int course_points(const RoundsAssessment** points, RoundsSource* source, bool* still_reading);
+// Where a course was read, in words: "本机本用户记录", "医院数据库".
+const wchar_t* course_source_words(RoundsSource source);
 
 // ---- The commands ---------------------------------------------------------------
 // Calculate, Save record, Copy result, Reset and About (window_commands.cpp),

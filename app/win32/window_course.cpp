@@ -108,7 +108,7 @@ MomentSeconds course_since(const Patient& patient, const LocalTime& now) {
 
 // The chart's caption, its control's text: what it shows and where from.
 void caption_of(const PreparedTool& tool, wchar_t* caption) {
-    const wchar_t* source = shown.source == ROUNDS_THIS_USER ? L"本机本用户记录" : L"医院数据库";
+    const wchar_t* source = course_source_words(shown.source);
     const wchar_t* label = tool.headline_output >= 0 ? tool.outputs[tool.headline_output].label : L"";
     if (patient_state(main_window_state.patient) != PATIENT_COMPLETE)
         text_copy(caption, CAPTION_CAPACITY, COURSE_NO_PATIENT);
@@ -180,9 +180,15 @@ void on_course_read(WPARAM read_number) {
     show_caption();
 }
 
-int course_points(const RoundsAssessment** points) {
+int course_points(const RoundsAssessment** points, RoundsSource* source, bool* still_reading) {
     *points = shown.points;
+    *source = shown.source;
+    *still_reading = reading;
     return reading || !same_patient(shown.patient, main_window_state.patient) ? 0 : shown.count;
+}
+
+const wchar_t* course_source_words(RoundsSource source) {
+    return source == ROUNDS_THIS_USER ? L"本机本用户记录" : L"医院数据库";
 }
 
 namespace {
@@ -319,7 +325,9 @@ void draw_course(const DRAWITEMSTRUCT* item) {
     }
     // No chart without a point to stand on it: the caption says why.
     const RoundsAssessment* points;
-    if (!valued || !course_points(&points)) return;
+    RoundsSource source;
+    bool still_reading;
+    if (!valued || !course_points(&points, &source, &still_reading)) return;
     Axes a;
     a.plot = px(COURSE_PLOT);
     a.plot.x += whole.x, a.plot.y += whole.y;

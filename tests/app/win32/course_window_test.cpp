@@ -155,6 +155,26 @@ TEST_F(CourseWindow, FiveEarlierResultsShowTheirCourse) {
     EXPECT_GT(seen[5].y, seen[1].y);  // 6, below the 9 that was the least
     EXPECT_GT(seen[5].size, seen[4].size);
 
+    // On paper, as a ward's form: the five before this one, oldest first,
+    // each with its time, total, band and nurse.
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_EQ(1, print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96}));
+    static wchar_t page[16384];
+    print_page_text(dc, 1, page, 16384);
+    print_layout_release();
+    DeleteDC(dc);
+    std::wstring rows = page;
+    const size_t table = rows.find(L"既往评估（最近 5 次，本机本用户记录）\n评估时间　　　总分　分级　评估护士\n");
+    ASSERT_NE(std::wstring::npos, table) << rows;
+    rows = rows.substr(table);
+    const wchar_t* const bands[] = {L"14 分　中危", L"9 分　极高危", L"11 分　高危", L"21 分　无明显风险", L"17 分　低危"};
+    size_t at = 0;
+    for (const wchar_t* band : bands) {
+        at = rows.find(std::wstring(L"　") + band + L"　测试护士\n", at);
+        EXPECT_NE(std::wstring::npos, at) << band << "\n" << rows;
+    }
+    EXPECT_EQ(std::wstring::npos, rows.find(L"　6 分")) << rows;  // this result is not an earlier one
+
     click(IDC_PATIENT);
     ASSERT_NE(nullptr, s.patient_dialog);
     SetWindowTextW(GetDlgItem(s.patient_dialog, IDC_PATIENT_FIELD_FIRST + (int)PATIENT_ID), L"2026005678");
