@@ -119,6 +119,11 @@ enum DeliveryProblem : int {
     DELIVERY_CONNECTION_TOO_LONG,  // the policy's connection string is longer than the program reads
 };
 
+// What a connection the database refused or did not answer comes to: the
+// driver, the server, the login or its certificate. The ward's list reads
+// its own connection's failures so too.
+DeliveryProblem delivery_connection_problem(const DatabaseAnswer& answer);
+
 // The words for a problem: "服务器无法连接" and the like.
 const wchar_t* delivery_problem_words(DeliveryProblem problem);
 

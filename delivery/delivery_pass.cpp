@@ -304,3 +304,5 @@ void delivery_pass(const wchar_t* connection, DeliveryReport* report) {
     if (pass.link != DATABASE_NO_LINK) database_calls.disconnect(pass.link);
     report->left = delivery_counts();
 }
+
+DeliveryProblem delivery_connection_problem(const DatabaseAnswer& answer) { return connection_problem(answer); }

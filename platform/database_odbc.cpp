@@ -31,7 +31,7 @@ constexpr int ORDINARY_TEXT_LIMIT = 4000;
 constexpr int GRACE_MILLISECONDS = 3000;
 
 enum SlotState { SLOT_FREE, SLOT_IDLE, SLOT_IN_CALL, SLOT_ABANDONED };
-enum Call { CALL_CONNECT, CALL_EXECUTE, CALL_END };
+enum Call { CALL_CONNECT, CALL_EXECUTE, CALL_END, CALL_QUERY };
 
 // One connection, and everything its call in flight reads: owned here, not
 // by the caller, so that a call given up still reads what it was given.
@@ -51,6 +51,15 @@ struct Slot {
     SQLLEN lengths[PARAMETERS];
     SQLINTEGER integers[PARAMETERS];
     DatabaseAnswer answer;
+    // A query's rows as the driver gave them (UTF-16), copied to the
+    // caller's cells only once the call is over in time.
+    int columns;
+    int capacities[DATABASE_MAX_COLUMNS];
+    int max_rows;
+    int rows;
+    bool more;
+    SQLWCHAR cells[DATABASE_ANSWER_UNITS];
+    DatabaseCell states[DATABASE_ANSWER_CELLS];
 };
 Slot slots[SLOTS];
 
@@ -127,15 +136,8 @@ void run_connect(Slot& slot) {
     done(answer);
 }
 
-void run_execute(Slot& slot) {
-    DatabaseAnswer* answer = &slot.answer;
-    SQLHSTMT statement = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, slot.connection, &statement))) {
-        take_diagnostic(SQL_HANDLE_DBC, slot.connection, answer);
-        return;
-    }
-    // The server gives up first where the driver lets it say so.
-    SQLSetStmtAttrW(statement, SQL_ATTR_QUERY_TIMEOUT, (SQLPOINTER)(intptr_t)slot.seconds, 0);
+// Binds the slot's parameters to the statement, every value from the slot's own copy.
+void bind_parameters(Slot& slot, SQLHSTMT statement) {
     for (int k = 0; k < slot.count; k++) {
         const DatabaseParameter& p = slot.parameters[k];
         SQLUSMALLINT number = (SQLUSMALLINT)(k + 1);
@@ -166,8 +168,90 @@ void run_execute(Slot& slot) {
             break;
         }
     }
+}
+
+void run_execute(Slot& slot) {
+    DatabaseAnswer* answer = &slot.answer;
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, slot.connection, &statement))) {
+        take_diagnostic(SQL_HANDLE_DBC, slot.connection, answer);
+        return;
+    }
+    // The server gives up first where the driver lets it say so.
+    SQLSetStmtAttrW(statement, SQL_ATTR_QUERY_TIMEOUT, (SQLPOINTER)(intptr_t)slot.seconds, 0);
+    bind_parameters(slot, statement);
     if (SQL_SUCCEEDED(SQLExecDirectW(statement, slot.text, SQL_NTS))) done(answer);
     else take_diagnostic(SQL_HANDLE_STMT, statement, answer);
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
+
+// Fetches each row's columns as UTF-16 into the slot, each cell within
+// its capacity: a driver's length is believed only as far as the buffer
+// reaches, and the text is terminated here whatever the driver wrote.
+void run_query(Slot& slot) {
+    DatabaseAnswer* answer = &slot.answer;
+    slot.rows = 0;
+    slot.more = false;
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, slot.connection, &statement))) {
+        take_diagnostic(SQL_HANDLE_DBC, slot.connection, answer);
+        return;
+    }
+    SQLSetStmtAttrW(statement, SQL_ATTR_QUERY_TIMEOUT, (SQLPOINTER)(intptr_t)slot.seconds, 0);
+    // A hint to the server: one row more than is taken tells that there were more.
+    SQLSetStmtAttrW(statement, SQL_ATTR_MAX_ROWS, (SQLPOINTER)(intptr_t)(slot.max_rows + 1), 0);
+    bind_parameters(slot, statement);
+    SQLSMALLINT columns = 0;
+    if (!SQL_SUCCEEDED(SQLExecDirectW(statement, slot.text, SQL_NTS))) {
+        take_diagnostic(SQL_HANDLE_STMT, statement, answer);
+    } else if (!SQL_SUCCEEDED(SQLNumResultCols(statement, &columns)) || columns < slot.columns) {
+        *answer = {DATABASE_FAILED, "07009", 0, L"the answer has fewer columns than asked"};
+    } else {
+        done(answer);
+        SQLWCHAR* cell = slot.cells;
+        while (answer->outcome == DATABASE_DONE) {
+            SQLRETURN fetched = SQLFetch(statement);
+            if (fetched == SQL_NO_DATA) break;
+            if (!SQL_SUCCEEDED(fetched)) {
+                take_diagnostic(SQL_HANDLE_STMT, statement, answer);
+                break;
+            }
+            if (slot.rows == slot.max_rows) {
+                slot.more = true;
+                break;
+            }
+            for (int c = 0; c < slot.columns && answer->outcome == DATABASE_DONE; c++) {
+                const int capacity = slot.capacities[c];
+                SQLLEN indicator = 0;
+                cell[0] = 0;
+                SQLRETURN got = SQLGetData(statement, (SQLUSMALLINT)(c + 1), SQL_C_WCHAR, cell,
+                                           (SQLLEN)capacity * (SQLLEN)sizeof(SQLWCHAR), &indicator);
+                DatabaseCell& state = slot.states[slot.rows * slot.columns + c];
+                state = DATABASE_CELL_TEXT;
+                if (got == SQL_NO_DATA) {
+                    indicator = 0;
+                } else if (!SQL_SUCCEEDED(got)) {
+                    take_diagnostic(SQL_HANDLE_STMT, statement, answer);
+                    break;
+                }
+                int length = 0;
+                if (indicator == SQL_NULL_DATA) {
+                    state = DATABASE_CELL_NULL;
+                } else {
+                    const SQLLEN whole = indicator == SQL_NO_TOTAL || indicator < 0 ? -1 : indicator / (SQLLEN)sizeof(SQLWCHAR);
+                    const int room = capacity - 1;
+                    length = whole >= 0 && whole < room ? (int)whole : room;
+                    for (int i = 0; i < length; i++)
+                        if (!cell[i]) length = i;
+                    if (whole < 0 || whole > room) state = DATABASE_CELL_CUT;
+                }
+                cell[length] = 0;
+                cell += capacity;
+            }
+            if (answer->outcome == DATABASE_DONE) slot.rows++;
+        }
+        if (answer->outcome != DATABASE_DONE) slot.rows = 0, slot.more = false;
+    }
     SQLFreeHandle(SQL_HANDLE_STMT, statement);
 }
 
@@ -184,6 +268,7 @@ void run_slot(PlatformWork* work) {
     case CALL_CONNECT: run_connect(slot); break;
     case CALL_EXECUTE: run_execute(slot); break;
     case CALL_END: run_end(slot); break;
+    case CALL_QUERY: run_query(slot); break;
     }
     int expected = SLOT_IN_CALL;
     if (slot.state.compare_exchange_strong(expected, SLOT_IDLE)) return;
@@ -243,6 +328,25 @@ DatabaseLink odbc_connect(const wchar_t* connection, int seconds, DatabaseAnswer
     return DATABASE_NO_LINK;
 }
 
+// Copies the statement and its parameters into the slot, which the call
+// reads: never the caller's, who may be gone when a call given up goes on.
+bool take_statement(Slot& slot, const wchar_t* sql, const DatabaseParameter* parameters, int count, int seconds,
+                    DatabaseAnswer* answer) {
+    slot.seconds = seconds;
+    slot.count = count;
+    bool fits = to_odbc(sql, slot.text, TEXT_UNITS) >= 0;
+    for (int k = 0; k < count && fits; k++) {
+        slot.parameters[k] = parameters[k];
+        if (parameters[k].kind != DATABASE_TEXT) continue;
+        int n = to_odbc(parameters[k].text, slot.values[k], TEXT_UNITS);
+        fits = n >= 0;
+        slot.lengths[k] = (SQLLEN)n * (SQLLEN)sizeof(SQLWCHAR);
+        slot.parameters[k].text = nullptr;  // the copy is read, never the caller's
+    }
+    if (!fits) *answer = {DATABASE_FAILED, "22001", 0, L"a text longer than a parameter holds"};
+    return fits;
+}
+
 void odbc_execute(DatabaseLink link, const wchar_t* sql, const DatabaseParameter* parameters, int count, int seconds,
                   DatabaseAnswer* answer) {
     Slot* slot = slot_of(link);
@@ -251,22 +355,74 @@ void odbc_execute(DatabaseLink link, const wchar_t* sql, const DatabaseParameter
         return;
     }
     slot->call = CALL_EXECUTE;
-    slot->seconds = seconds;
-    slot->count = count;
-    bool fits = to_odbc(sql, slot->text, TEXT_UNITS) >= 0;
-    for (int k = 0; k < count && fits; k++) {
-        slot->parameters[k] = parameters[k];
-        if (parameters[k].kind != DATABASE_TEXT) continue;
-        int n = to_odbc(parameters[k].text, slot->values[k], TEXT_UNITS);
-        fits = n >= 0;
-        slot->lengths[k] = (SQLLEN)n * (SQLLEN)sizeof(SQLWCHAR);
-        slot->parameters[k].text = nullptr;  // the copy is read, never the caller's
+    if (take_statement(*slot, sql, parameters, count, seconds, answer)) run_call(*slot, answer);
+}
+
+// A UTF-16 cell of the slot into the caller's wide text of `capacity`: a
+// pair cut in two at the end is left out, an unpaired half is U+FFFD.
+void from_odbc(const SQLWCHAR* cell, wchar_t* text, int capacity) {
+    int n = 0;
+    for (int i = 0; cell[i] && n < capacity - 1; i++) {
+        uint32_t c = cell[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (!cell[i + 1]) break;
+            if (cell[i + 1] >= 0xDC00 && cell[i + 1] <= 0xDFFF) {
+                if (sizeof(wchar_t) == 2) {
+                    if (n + 2 > capacity - 1) break;
+                    text[n++] = (wchar_t)c;
+                    text[n++] = (wchar_t)cell[++i];
+                    continue;
+                }
+                c = 0x10000 + ((c - 0xD800) << 10) + (cell[++i] - 0xDC00);
+            } else {
+                c = 0xFFFD;
+            }
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        text[n++] = (wchar_t)c;
     }
-    if (!fits) {
-        *answer = {DATABASE_FAILED, "22001", 0, L"a text longer than a parameter holds"};
+    text[n] = 0;
+}
+
+void odbc_query(DatabaseLink link, const wchar_t* sql, const DatabaseParameter* parameters, int count, int seconds,
+                DatabaseRows* rows, DatabaseAnswer* answer) {
+    rows->count = 0;
+    rows->more = false;
+    Slot* slot = slot_of(link);
+    if (!slot || count > PARAMETERS) {
+        *answer = {DATABASE_FAILED, "HY010", 0, L"no such connection, or too many parameters"};
         return;
     }
+    int64_t width = 0;
+    bool sound = rows->columns >= 1 && rows->columns <= DATABASE_MAX_COLUMNS && rows->max_rows >= 0;
+    for (int c = 0; sound && c < rows->columns; c++) {
+        sound = rows->capacities[c] >= 1;
+        width += rows->capacities[c];
+    }
+    if (!sound || width * rows->max_rows > DATABASE_ANSWER_UNITS ||
+        (int64_t)rows->columns * rows->max_rows > DATABASE_ANSWER_CELLS) {
+        *answer = {DATABASE_FAILED, "HY090", 0, L"more rows or columns asked for than the seam holds"};
+        return;
+    }
+    slot->call = CALL_QUERY;
+    slot->columns = rows->columns;
+    for (int c = 0; c < rows->columns; c++) slot->capacities[c] = rows->capacities[c];
+    slot->max_rows = rows->max_rows;
+    if (!take_statement(*slot, sql, parameters, count, seconds, answer)) return;
     run_call(*slot, answer);
+    if (answer->outcome != DATABASE_DONE) return;
+    const SQLWCHAR* cell = slot->cells;
+    wchar_t* text = rows->cells;
+    for (int r = 0; r < slot->rows; r++)
+        for (int c = 0; c < rows->columns; c++) {
+            from_odbc(cell, text, rows->capacities[c]);
+            rows->states[r * rows->columns + c] = slot->states[r * rows->columns + c];
+            cell += rows->capacities[c];
+            text += rows->capacities[c];
+        }
+    rows->count = slot->rows;
+    rows->more = slot->more;
 }
 
 void odbc_end_transaction(DatabaseLink link, bool commit, int seconds, DatabaseAnswer* answer) {
@@ -290,5 +446,6 @@ void odbc_disconnect(DatabaseLink link) {
 
 }  // namespace
 
-const DatabaseCalls database_system_calls = {odbc_connect, odbc_execute, odbc_end_transaction, odbc_disconnect};
+const DatabaseCalls database_system_calls = {odbc_connect, odbc_execute, odbc_end_transaction, odbc_disconnect,
+                                             odbc_query};
 DatabaseCalls database_calls = database_system_calls;

@@ -1,11 +1,9 @@
-// The patient's last assessment and course in this user's record on this PC:
-// the tool's record file read from its end, a block at a time, until a row
-// of the patient turns up (or, for the course, a row older than it asks
-// for), so that a file grown over years answers as fast as a new one for a
-// patient seen today.
+// The patient's last assessment in this user's record on this PC: the tool's record file read
+// from its end, a block at a time, until a row of the patient turns up, so
+// that a file grown over years answers as fast as a new one for a patient
+// seen today.
 #include "store/store.h"
 
-#include <math.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -17,14 +15,11 @@ constexpr int BLOCK_BYTES = 1 << 20;
 static_assert(BLOCK_BYTES > 2 * utf8_capacity_for(RECORD_LINE_CAPACITY), "a block holds every row whole");
 constexpr int FIELD_BYTES = utf8_capacity_for(RECORD_RESULT_LIMIT + 2);
 
-// Too large for a thread's stack. The window's thread reads the last
-// assessment and the course's own thread the course, each with its own.
-struct ReadBuffers {
-    char block[BLOCK_BYTES];
-    char field_bytes[FIELD_BYTES];
-    wchar_t field_text[RECORD_RESULT_LIMIT + 2];
-};
-ReadBuffers last_buffers, course_buffers;
+// Only the window's thread reads the record (the delivery's thread never
+// does); the buffers are too large for its stack.
+char block[BLOCK_BYTES];
+char field_bytes[FIELD_BYTES];
+wchar_t field_text[RECORD_RESULT_LIMIT + 2];
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -120,88 +115,24 @@ bool field_is(Span field, const wchar_t* text) {
 
 // A field's text as typed, without the apostrophe spreadsheet_text put
 // before a formula's sign.
-void shown_value(Span field, wchar_t* text, int capacity, ReadBuffers& b) {
-    field_value(field, b.field_bytes, FIELD_BYTES);
-    if (wide_from_utf8(b.field_bytes, b.field_text, RECORD_RESULT_LIMIT + 2) < 0) b.field_text[0] = 0;
-    const wchar_t* start = b.field_text;
+void shown_value(Span field, wchar_t* text, int capacity) {
+    field_value(field, field_bytes, FIELD_BYTES);
+    if (wide_from_utf8(field_bytes, field_text, RECORD_RESULT_LIMIT + 2) < 0) field_text[0] = 0;
+    const wchar_t* start = field_text;
     if (start[0] == L'\'' && spreadsheet_formula_start(start[1])) start++;
     text_copy(text, capacity, start);
-}
-
-// The band's words of a verdict: what comes before its first "（", "："
-// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"); nothing when that is
-// empty or too long for the line, the level's words standing for it then.
-constexpr int BAND_WORDS_LIMIT = 16;
-void band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
-    int n = 0;
-    while (verdict[n] && verdict[n] != L'\xFF08' && verdict[n] != L'\xFF1A' && verdict[n] != L'\xFF0C') n++;
-    while (n > 0 && verdict[n - 1] == L' ') n--;
-    words[0] = 0;
-    if (n == 0 || n > BAND_WORDS_LIMIT || n >= capacity) return;
-    for (int i = 0; i < n; i++) words[i] = verdict[i];
-    words[n] = 0;
-}
-
-// The band's words of a row's verdict ("" where there are none to show)
-// and its level (-1 where no line names one), from its result field.
-int row_verdict(const Span* fields, int input_count, wchar_t* band, ReadBuffers& b) {
-    field_value(fields[2 + input_count], b.field_bytes, FIELD_BYTES);
-    if (wide_from_utf8(b.field_bytes, b.field_text, RECORD_RESULT_LIMIT + 2) < 0) b.field_text[0] = 0;
-    band[0] = 0;
-    int level = -1;
-    const wchar_t verdict_prefix[] = L"结论：";
-    const int prefix_length = (int)(sizeof verdict_prefix / sizeof *verdict_prefix) - 1;
-    for (wchar_t* p = b.field_text; *p;) {
-        wchar_t* end = wcschr(p, L'\r');
-        if (!end) end = p + wcslen(p);
-        wchar_t kept = *end;
-        *end = 0;
-        if (wcsncmp(p, verdict_prefix, (size_t)prefix_length) == 0) band_words(p + prefix_length, band, BAND_WORDS_LIMIT + 1);
-        int found = calc_level_of_line(p);
-        if (found >= 0) level = found;
-        *end = kept;
-        p = end;
-        while (*p == L'\r' || *p == L'\n') p++;
-    }
-    return level;
-}
-
-// The column of the row's stamp field `field`, counted from the row's start.
-int stamp_column(const PreparedTool& tool, int field) { return 3 + tool.input_count + field; }
-
-// A row's nurse: her name, or her number when the name is not known.
-void row_nurse(const PreparedTool& tool, const Span* fields, wchar_t* nurse, ReadBuffers& b) {
-    shown_value(fields[stamp_column(tool, 1 + NURSE_NAME)], nurse, PATIENT_FIELD_CAPACITY + 1, b);
-    if (!nurse[0]) shown_value(fields[stamp_column(tool, 1 + NURSE_ID)], nurse, PATIENT_FIELD_CAPACITY + 1, b);
-}
-
-// The assessment's time as the row writes it, "2026-12-08T09:12:30+08:00".
-bool row_time(const PreparedTool& tool, const Span* fields, LocalTime* time) {
-    char text[RECORD_TIME_CAPACITY * 4];
-    field_value(fields[stamp_column(tool, RECORD_ASSESSED_COLUMN)], text, (int)sizeof text);
-    const char shape[] = "dddd-dd-ddTdd:dd:dd+dd:dd";
-    bool sound = strlen(text) == sizeof shape - 1;
-    for (int i = 0; sound && shape[i]; i++)
-        sound = shape[i] == 'd' ? is_digit(text[i]) : shape[i] == '+' ? text[i] == '+' || text[i] == '-' : text[i] == shape[i];
-    if (!sound) return false;
-    auto number = [&](int at, int digits) {
-        int n = 0;
-        for (int i = 0; i < digits; i++) n = n * 10 + (text[at + i] - '0');
-        return n;
-    };
-    *time = {number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2),
-             (text[19] == '-' ? -1 : 1) * (number(20, 2) * 60 + number(23, 2))};
-    return true;
 }
 
 // What the window shows of a row: the assessment's time, the headline
 // with its label and unit, the band's words (or the level's) and the
 // nurse.
 void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime& now, wchar_t* line,
-                  int capacity, ReadBuffers& b) {
+                  int capacity) {
+    const int n = tool.input_count;
+    const int stamp = 3 + n;  // the record number's column
     // "2026-12-08T09:12:30+08:00" shows as "12-08 09:12" within the year.
     char time[RECORD_TIME_CAPACITY * 4];
-    field_value(fields[stamp_column(tool, RECORD_ASSESSED_COLUMN)], time, (int)sizeof time);
+    field_value(fields[stamp + RECORD_ASSESSED_COLUMN], time, (int)sizeof time);
     bool sound = strlen(time) >= 16 && time[10] == 'T';
     for (int i = 0; sound && i < 16; i++) sound = i == 4 || i == 7 || i == 10 || i == 13 || is_digit(time[i]);
     wchar_t when[32] = L"--";
@@ -216,17 +147,33 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
     // the band's words say what came of it, and no number stands for it.
     wchar_t headline[RESULT_LINE_CAPACITY] = L"";
     wchar_t value[VALUE_TEXT_CAPACITY];
-    shown_value(fields[stamp_column(tool, RECORD_HEADLINE_COLUMN)], value, VALUE_TEXT_CAPACITY, b);
+    shown_value(fields[stamp + RECORD_HEADLINE_COLUMN], value, VALUE_TEXT_CAPACITY);
     if (tool.headline_output >= 0 && value[0]) {
         const OutputDef& output = tool.outputs[tool.headline_output];
         text_format_marked(headline, RESULT_LINE_CAPACITY, output.unit[0] ? L"%ls %ls %ls" : L"%ls %ls", output.label,
                            value, output.unit);
     }
-    wchar_t band[BAND_WORDS_LIMIT + 1], level[64] = L"";
-    int found = row_verdict(fields, tool.input_count, band, b);
-    if (found >= 0) text_copy(level, 64, verdict_level(found).meaning);
+    // The verdict's and the level's lines of the result field.
+    field_value(fields[2 + n], field_bytes, FIELD_BYTES);
+    if (wide_from_utf8(field_bytes, field_text, RECORD_RESULT_LIMIT + 2) < 0) field_text[0] = 0;
+    wchar_t band[RECORD_BAND_WORDS_LIMIT + 1] = L"", level[64] = L"";
+    const wchar_t verdict_prefix[] = L"结论：";
+    const int prefix_length = (int)(sizeof verdict_prefix / sizeof *verdict_prefix) - 1;
+    for (wchar_t* p = field_text; *p;) {
+        wchar_t* end = wcschr(p, L'\r');
+        if (!end) end = p + wcslen(p);
+        wchar_t kept = *end;
+        *end = 0;
+        if (wcsncmp(p, verdict_prefix, (size_t)prefix_length) == 0) record_band_words(p + prefix_length, band, RECORD_BAND_WORDS_LIMIT + 1);
+        int found = calc_level_of_line(p);
+        if (found >= 0) text_copy(level, 64, verdict_level(found).meaning);
+        *end = kept;
+        p = end;
+        while (*p == L'\r' || *p == L'\n') p++;
+    }
     wchar_t nurse[PATIENT_FIELD_CAPACITY + 1];
-    row_nurse(tool, fields, nurse, b);
+    shown_value(fields[stamp + 1 + NURSE_NAME], nurse, PATIENT_FIELD_CAPACITY + 1);
+    if (!nurse[0]) shown_value(fields[stamp + 1 + NURSE_ID], nurse, PATIENT_FIELD_CAPACITY + 1);
 
     text_format(line, capacity, L"上次评估：%ls", when);
     const wchar_t* parts[] = {headline, band[0] ? band : level, nurse};
@@ -237,11 +184,22 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
     }
 }
 
-// Hands `visit` the patient's (hospital number and name) rows of the tool,
-// each split into its fields, from the file's last row back, until it
-// returns false. False when there is no file to read.
-template <typename Visit>
-bool visit_patient_rows(const PreparedTool& tool, const Patient& patient, ReadBuffers& b, Visit visit) {
+}  // namespace
+
+int record_band_words(const wchar_t* verdict, wchar_t* words, int capacity) {
+    int n = 0;
+    while (verdict[n] && verdict[n] != L'\xFF08' && verdict[n] != L'\xFF1A' && verdict[n] != L'\xFF0C') n++;
+    while (n > 0 && verdict[n - 1] == L' ') n--;
+    words[0] = 0;
+    if (n == 0 || n > RECORD_BAND_WORDS_LIMIT || n >= capacity) return 0;
+    for (int i = 0; i < n; i++) words[i] = verdict[i];
+    words[n] = 0;
+    return n;
+}
+
+bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
+                            wchar_t* line, int capacity) {
+    text_copy(line, capacity, RECORD_NO_LAST_ASSESSMENT);
     if (patient_state(patient) != PATIENT_COMPLETE) return false;
     wchar_t path[RECORD_PATH_CAPACITY];
     if (record_file_path(tool, path, RECORD_PATH_CAPACITY) != RECORD_SAVED || !platform_calls.file_exists(path))
@@ -261,13 +219,12 @@ bool visit_patient_rows(const PreparedTool& tool, const Patient& patient, ReadBu
     PlatformFile file = platform_calls.open_file(path, PLATFORM_READ_EXISTING, &status);
     if (file == PLATFORM_NO_FILE) return false;
     int64_t end = 0;
-    bool going = true;
+    bool found = false;
     if (!platform_calls.file_size(file, &end)) end = 0;
     const int columns = 3 + tool.input_count + RECORD_STAMP_COLUMNS;
-    const int id_column = stamp_column(tool, 1 + PATIENT_ID);
-    const int name_column = stamp_column(tool, 1 + PATIENT_NAME);
-    char* block = b.block;
-    while (going && end > rows_start) {
+    const int id_column = 3 + tool.input_count + 1 + PATIENT_ID;
+    const int name_column = 3 + tool.input_count + 1 + PATIENT_NAME;
+    while (!found && end > rows_start) {
         int64_t begin = end - BLOCK_BYTES > rows_start ? end - BLOCK_BYTES : rows_start;
         int size = (int)(end - begin), got = 0;
         if (!platform_calls.seek_file(file, begin)) break;
@@ -282,15 +239,17 @@ bool visit_patient_rows(const PreparedTool& tool, const Patient& patient, ReadBu
         // begins.
         const char* row_end = block + size;
         const char* first_start = nullptr;
-        for (const char* p = block + size - 1; p >= block && going; p--) {
+        for (const char* p = block + size - 1; p >= block && !found; p--) {
             bool starts = p == block ? begin == rows_start : p - block >= 2 && p[-1] == '\n' && p[-2] == '\r';
             if (!starts || !row_begins_at(p, row_end, title, title_length)) continue;
             first_start = p;
             if (holds(p, row_end, id, id_length)) {
                 Span fields[3 + TOOL_MAX_INPUTS + RECORD_STAMP_COLUMNS];
                 if (split_row(p, row_end, fields, columns) == columns && field_is(fields[id_column], patient.fields[PATIENT_ID]) &&
-                    field_is(fields[name_column], patient.fields[PATIENT_NAME]))
-                    going = visit((const Span*)fields);
+                    field_is(fields[name_column], patient.fields[PATIENT_NAME])) {
+                    describe_row(tool, fields, now, line, capacity);
+                    found = true;
+                }
             }
             row_end = p;
         }
@@ -299,56 +258,5 @@ bool visit_patient_rows(const PreparedTool& tool, const Patient& patient, ReadBu
         end = first_start ? begin + (first_start - block) : begin;
     }
     platform_calls.close_file(file);
-    return true;
-}
-
-}  // namespace
-
-bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
-                            wchar_t* line, int capacity) {
-    text_copy(line, capacity, RECORD_NO_LAST_ASSESSMENT);
-    bool found = false;
-    visit_patient_rows(tool, patient, last_buffers, [&](const Span* fields) {
-        describe_row(tool, fields, now, line, capacity, last_buffers);
-        found = true;
-        return false;
-    });
     return found;
-}
-
-int record_course(const PreparedTool& tool, const Patient& patient, MomentSeconds since, RoundsAssessment* points,
-                  int capacity, bool* cut) {
-    int count = 0;
-    *cut = false;
-    ReadBuffers& b = course_buffers;
-    // Read newest first into the end of `points`, moved to its start after.
-    visit_patient_rows(tool, patient, b, [&](const Span* fields) {
-        LocalTime t;
-        if (!row_time(tool, fields, &t)) return true;
-        const MomentSeconds at = reassess_moment(t);
-        if (at < since) return false;
-        if (count == capacity) {
-            *cut = true;
-            return false;
-        }
-        RoundsAssessment& point = points[capacity - 1 - count++];
-        point = {};
-        point.patient = patient;
-        point.tool_id = tool.id;
-        point.assessed_at = at;
-        point.due_at = REASSESS_NO_TIME;
-        wchar_t value[VALUE_TEXT_CAPACITY], nurse[PATIENT_FIELD_CAPACITY + 1], band[BAND_WORDS_LIMIT + 1];
-        shown_value(fields[stamp_column(tool, RECORD_HEADLINE_COLUMN)], value, VALUE_TEXT_CAPACITY, b);
-        wchar_t* after = nullptr;
-        point.value = wcstod(value, &after);
-        point.has_value = value[0] && after && !*after && isfinite(point.value);
-        const int level = row_verdict(fields, tool.input_count, band, b);
-        point.level = level < 0 ? 0 : level;
-        text_copy(point.band, ROUNDS_BAND_CAPACITY, band[0] ? band : level >= 0 ? verdict_level(level).meaning : L"");
-        row_nurse(tool, fields, nurse, b);
-        text_copy(point.patient.fields[NURSE_NAME], PATIENT_FIELD_CAPACITY, nurse);
-        return true;
-    });
-    for (int k = 0; k < count; k++) points[k] = points[capacity - count + k];
-    return count;
 }

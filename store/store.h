@@ -5,7 +5,6 @@
 #include "calc/calc.h"
 #include "patient/patient.h"
 #include "platform/platform.h"
-#include "rounds/rounds.h"
 #include "tool/tool.h"
 
 // The program's exit codes: the self-test's, and the window's. The
@@ -115,6 +114,9 @@ struct RecordStamp {
 // Where they lie, counted from the record number's column.
 constexpr int RECORD_ASSESSED_COLUMN = 1 + PATIENT_STAMP_FIELDS + 3 + (PATIENT_FIELD_COUNT - PATIENT_STAMP_FIELDS);
 constexpr int RECORD_HEADLINE_COLUMN = RECORD_ASSESSED_COLUMN + 1;
+// The due time of the next assessment, a time as 评估时间's; empty where no
+// interval applies.
+constexpr int RECORD_DUE_COLUMN = RECORD_HEADLINE_COLUMN + 1;
 constexpr int RECORD_STAMP_COLUMNS = RECORD_HEADLINE_COLUMN + 1;
 
 // A field's room in the line at its longest: its comma, its quotes, and
@@ -220,17 +222,13 @@ constexpr int RECORD_LAST_CAPACITY = 256;
 // the level's; the nurse, by number when the name is not known). False,
 // with RECORD_NO_LAST_ASSESSMENT in `line`, when there is none. `now` tells
 // the year.
+// The band's words of a verdict: what comes before its first "（", "："
+// or "，" ("高风险（≥7 分）：立即通知医师" is "高风险"), spaces before it
+// left out; empty when that is empty or longer than RECORD_BAND_WORDS_LIMIT,
+// the level's words standing for it then. The hospital's database's view
+// of recent assessments applies the same rule. Returns the length.
+constexpr int RECORD_BAND_WORDS_LIMIT = 16;
+int record_band_words(const wchar_t* verdict, wchar_t* words, int capacity);
+
 bool record_last_assessment(const PreparedTool& tool, const Patient& patient, const LocalTime& now,
                             wchar_t* line, int capacity);
-
-// ---- The patient's course ----------------------------------------------------------
-
-// The same patient's saved rows of the tool in this user's record on this PC
-// assessed at `since` or later, oldest first, into `points`: the time, the
-// headline value (none where the row has none), the level, the band's
-// words (or the level's) and the nurse (her number where her name is not
-// known). Holds at most `capacity`, the latest; `cut` says whether earlier
-// ones were left out. Returns how many. Safe beside record_last_assessment
-// on another thread: each reads with buffers of its own.
-int record_course(const PreparedTool& tool, const Patient& patient, MomentSeconds since, RoundsAssessment* points,
-                  int capacity, bool* cut);

@@ -160,8 +160,9 @@ void add_earlier_assessments(Job& job) {
         const LocalTime t = reassess_local(p.assessed_at, s.calculated_at.utc_offset_minutes);
         wchar_t value[VALUE_TEXT_CAPACITY] = L"--";
         if (p.has_value) format_value(headline.format, p.value, value, VALUE_TEXT_CAPACITY);
+        const wchar_t* nurse = *p.patient.fields[NURSE_NAME] ? p.patient.fields[NURSE_NAME] : p.patient.fields[NURSE_ID];
         add_formatted(job, BODY, L"%04d-%02d-%02d %02d:%02d\x3000%ls%ls%ls\x3000%ls\x3000%ls", t.year, t.month, t.day, t.hour,
-                      t.minute, value, *headline.unit ? L" " : L"", headline.unit, p.band, p.patient.fields[NURSE_NAME]);
+                      t.minute, value, *headline.unit ? L" " : L"", headline.unit, p.band, nurse);
     }
 }
 

@@ -7,15 +7,19 @@
 
 #include <math.h>
 
+#include "common/win32/hospital_policy.h"
 #include "rounds/course_bands.h"
-#include "store/store.h"
 
 namespace {
 
-// The chart holds the latest this many; the caption says when there were more.
+// The chart holds the latest this many, three a day for its 30 days and
+// more; the caption says when it holds that many.
 constexpr int COURSE_POINTS_MAX = 120;
-constexpr int COURSE_DAYS = 30;
+static_assert(COURSE_POINTS_MAX <= ROUNDS_COURSE_CAPACITY, "a course holds the chart's points");
 constexpr MomentSeconds DAY_SECONDS = 24 * 60 * 60;
+// Another read of the process under way (the launcher's list is another
+// process's): asked again this often, this many times.
+constexpr int BUSY_WAIT_MILLISECONDS = 100, BUSY_TRIES = 50;
 constexpr int CAPTION_CAPACITY = 128;
 
 #define COURSE_NO_PATIENT L"指定患者后，此处显示其本量表的既往评估趋势"
@@ -26,8 +30,8 @@ struct CourseRead {
     int tool_id;
     Patient patient;
     RoundsSource source;
+    RoundsProblem problem;  // of the last read; the points are the last that were read
     int count;
-    bool cut;
     bool has_scale;
     CourseScale scale;
     RoundsAssessment points[COURSE_POINTS_MAX];
@@ -42,7 +46,6 @@ struct Reader {
     HWND window;
     PreparedTool tool;
     Patient patient;
-    MomentSeconds since;
     unsigned number;
     CourseRead ready;
 };
@@ -59,8 +62,9 @@ DWORD WINAPI read_course(void*) {
     for (;;) {
         EnterCriticalSection(&reader.lock);
         tool_prepare(reader.tool, &tool);
+        const bool same = read.tool_id == tool.id && wcscmp(read.patient.fields[PATIENT_ID], reader.patient.fields[PATIENT_ID]) == 0 &&
+                          wcscmp(read.patient.fields[PATIENT_NAME], reader.patient.fields[PATIENT_NAME]) == 0;
         read.patient = reader.patient;
-        const MomentSeconds since = reader.since;
         const unsigned number = reader.number;
         HWND window = reader.window;
         LeaveCriticalSection(&reader.lock);
@@ -68,8 +72,24 @@ DWORD WINAPI read_course(void*) {
         // The scale's bands are the tool's, the same at every read.
         if (read.tool_id != tool.id || !read.has_scale) read.has_scale = course_scale(tool, &read.scale);
         read.tool_id = tool.id;
-        read.source = ROUNDS_THIS_USER;
-        read.count = record_course(tool, read.patient, since, read.points, COURSE_POINTS_MAX, &read.cut);
+        static wchar_t connection[POLICY_CONNECTION_CAPACITY];
+        const PolicyString policy = policy_reading_database(connection, POLICY_CONNECTION_CAPACITY);
+        read.source = policy == POLICY_NOT_SET ? ROUNDS_THIS_USER : ROUNDS_WARD_ASSESSED;
+        LocalTime now;
+        platform_calls.local_time(&now);
+        static RoundsAssessment points[COURSE_POINTS_MAX];
+        int count = 0;
+        read.problem = policy == POLICY_TOO_LONG ? ROUNDS_CONNECTION_TOO_LONG : ROUNDS_BUSY;
+        for (int tries = 0; read.problem == ROUNDS_BUSY && tries < BUSY_TRIES; tries++) {
+            if (tries) Sleep(BUSY_WAIT_MILLISECONDS);
+            read.problem = rounds_read_course(connection, tool, read.patient, reassess_moment(now), now.utc_offset_minutes,
+                                              points, COURSE_POINTS_MAX, &count);
+        }
+        // A course that could not be read leaves the patient's last one on show.
+        if (read.problem == ROUNDS_READ || !same) {
+            read.count = read.problem == ROUNDS_READ ? count : 0;
+            for (int k = 0; k < read.count; k++) read.points[k] = points[k];
+        }
 
         EnterCriticalSection(&reader.lock);
         reader.ready = read;
@@ -87,38 +107,26 @@ bool same_patient(const Patient& a, const Patient& b) {
            wcscmp(a.fields[PATIENT_NAME], b.fields[PATIENT_NAME]) == 0;
 }
 
-// From the stay's admission when the hospital system gave it, but never
-// further back than COURSE_DAYS.
-MomentSeconds course_since(const Patient& patient, const LocalTime& now) {
-    MomentSeconds since = reassess_moment(now) - COURSE_DAYS * DAY_SECONDS;
-    wchar_t t[PATIENT_FIELD_CAPACITY];
-    if (!patient_admission_time(patient.fields[PATIENT_ADMITTED_AT], now.utc_offset_minutes, t, PATIENT_FIELD_CAPACITY) ||
-        text_length(t) != 25)
-        return since;
-    auto number = [&](int at, int digits) {
-        int n = 0;
-        for (int i = 0; i < digits; i++) n = n * 10 + (t[at + i] - L'0');
-        return n;
-    };
-    const LocalTime admitted = {number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2),
-                                (t[19] == L'-' ? -1 : 1) * (number(20, 2) * 60 + number(23, 2))};
-    const MomentSeconds stay = reassess_moment(admitted);
-    return stay > since ? stay : since;
-}
-
 // The chart's caption, its control's text: what it shows and where from.
 void caption_of(const PreparedTool& tool, wchar_t* caption) {
     const wchar_t* source = course_source_words(shown.source);
     const wchar_t* label = tool.headline_output >= 0 ? tool.outputs[tool.headline_output].label : L"";
+    // Why the last read failed, where it did: what shows is older.
+    wchar_t why[64] = L"";
+    if (shown.problem != ROUNDS_READ) text_format(why, 64, L"，未能读取：%ls", rounds_problem_words(shown.problem));
     if (patient_state(main_window_state.patient) != PATIENT_COMPLETE)
         text_copy(caption, CAPTION_CAPACITY, COURSE_NO_PATIENT);
     else if (reading && !shown.count)
         text_copy(caption, CAPTION_CAPACITY, COURSE_READING);
+    else if (!shown.count && shown.problem != ROUNDS_READ)
+        text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls暂不可读（%ls）", source, rounds_problem_words(shown.problem));
     else if (!shown.count)
-        text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls中无此患者近 %d 天的评估", source, COURSE_DAYS);
+        text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls中无此患者近 %d 天的评估", source, ROUNDS_RECENT_DAYS);
+    else if (shown.count == COURSE_POINTS_MAX)
+        text_format(caption, CAPTION_CAPACITY, L"%ls趋势：最近 %d 次（%ls%ls）", label, shown.count, source, why);
     else
-        text_format(caption, CAPTION_CAPACITY, shown.cut ? L"%ls趋势：最近 %d 次（%ls）" : L"%ls趋势：近 %d 天 %d 次（%ls）",
-                    label, shown.cut ? shown.count : COURSE_DAYS, shown.count, source);
+        text_format(caption, CAPTION_CAPACITY, L"%ls趋势：近 %d 天 %d 次（%ls%ls）", label, ROUNDS_RECENT_DAYS, shown.count,
+                    source, why);
 }
 
 void show_caption() {
@@ -150,13 +158,10 @@ void course_refresh() {
         InitializeCriticalSection(&reader.lock);
         reader.made = true;
     }
-    LocalTime now;
-    platform_calls.local_time(&now);
     EnterCriticalSection(&reader.lock);
     reader.window = s.main_window;
     tool_prepare(s.tool, &reader.tool);
     reader.patient = s.patient;
-    reader.since = course_since(s.patient, now);
     reader.number = asked;
     bool start = !reader.running;
     if (start) reader.running = true;

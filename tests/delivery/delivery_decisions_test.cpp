@@ -111,7 +111,7 @@ protected:
         use_test_data_folder();
         server = {DONE, {}, true, L"", {}};
         running.clear();
-        database_calls = {fake_connect, fake_execute, fake_end, fake_disconnect};
+        database_calls = {fake_connect, fake_execute, fake_end, fake_disconnect, nullptr};
         platform_calls.process_start_time = fake_start_time;
         remove_all(DELIVERY_OUTBOX_FOLDER);
         remove_all(DELIVERY_REJECTED_FOLDER);

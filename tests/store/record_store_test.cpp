@@ -233,57 +233,6 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
     platform_calls.remove_file(path);
 }
 
-// The patient's course: her rows since the time asked, oldest first, each
-// with its time, headline, level, band and nurse; another patient's and
-// older rows left out, and only the latest kept when there are more.
-TEST(RecordCourse, ThePatientsRowsSinceTheTimeAskedOldestFirst) {
-    const InputDef items[] = {{.key = "rr", .label = L"呼吸"}, {.key = "hr", .label = L"心率"}};
-    const OutputDef outputs[] = {{.key = "total", .label = L"总分", .unit = L"分", .formula = "rr+hr", .format = "int"}};
-    const RuleDef rules[] = {
-        {.condition = "hr == 99", .level = 2, .message = L"不计总分：心率未测", .withholds = "total"},
-        {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师"},
-        {.condition = "total >= 3", .level = 1, .message = L"（3–6 分）：加强观察"},
-        {.condition = "", .level = 0, .message = L"低风险"},
-    };
-    const Prepared scale({.id = 989, .title = L"早期预警", .input_count = 2, .inputs = items, .output_count = 1,
-                          .outputs = outputs, .rule_count = 4, .rules = rules, .headline = "total"});
-    wchar_t where[RECORD_PATH_CAPACITY];
-    record_file_path(scale, where, RECORD_PATH_CAPACITY);
-    platform_calls.remove_file(where);
-    const Patient a = patient_of(L"2026001234", L"测试患者甲", L"测试护士"), b = patient_of(L"2026001235", L"测试患者乙", L"");
-    struct Save {
-        const Patient& patient;
-        int day;
-        double values[2];
-    };
-    const Save saves[] = {{a, 1, {1, 1}}, {b, 2, {3, 3}}, {a, 3, {3, 8}}, {a, 4, {2, 2}}, {b, 4, {1, 1}}, {a, 5, {2, 99}}};
-    for (const Save& save : saves) {
-        Calculation calculation;
-        tool_calculate(scale, save.values, &calculation);
-        const LocalTime assessed = {2026, 12, save.day, 9, 12, 30, 480};
-        ASSERT_EQ(RECORD_SAVED, record_save(scale, calculation, save.patient, where, RECORD_PATH_CAPACITY, nullptr, &assessed));
-    }
-    auto course = [&](int capacity, bool* cut) {
-        static RoundsAssessment points[8];
-        const int count = record_course(scale, a, reassess_moment({2026, 12, 2, 0, 0, 0, 480}), points, capacity, cut);
-        std::wstring text;
-        for (int k = 0; k < count; k++) {
-            const LocalTime t = reassess_local(points[k].assessed_at, 480);
-            wchar_t point[128];
-            text_format(point, 128, L"%d %ls %d %ls %ls;", t.day, points[k].has_value ? std::to_wstring((int)points[k].value).c_str() : L"-",
-                        points[k].level, points[k].band, points[k].patient.fields[NURSE_NAME]);
-            text += point;
-        }
-        return text;
-    };
-    bool cut = true;
-    EXPECT_EQ(L"3 11 3 高风险 测试护士;4 4 1 提醒 测试护士;5 - 2 不计总分 测试护士;", course(8, &cut));
-    EXPECT_FALSE(cut);
-    EXPECT_EQ(L"4 4 1 提醒 测试护士;5 - 2 不计总分 测试护士;", course(2, &cut));
-    EXPECT_TRUE(cut);
-    platform_calls.remove_file(where);
-}
-
 // A row far longer in UTF-8 than 4095 bytes is written whole, and every
 // field comes back from the file.
 TEST(RecordSave, LongRowsAreWrittenWhole) {
