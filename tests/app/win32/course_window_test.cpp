@@ -163,17 +163,20 @@ TEST_F(CourseWindow, FiveEarlierResultsShowTheirCourse) {
     print_page_text(dc, 1, page, 16384);
     print_layout_release();
     DeleteDC(dc);
-    std::wstring rows = page;
-    const size_t table = rows.find(L"既往评估（最近 5 次，本机本用户记录）\n评估时间　　　总分　分级　评估护士\n");
+    // Read as the eye reads the columns: their spaces aside.
+    std::wstring rows;
+    for (const wchar_t* c = page; *c; c++)
+        if (*c != L' ' && *c != L'\x3000') rows += *c;
+    const size_t table = rows.find(L"既往评估（最近5次，本机本用户记录）\n评估时间总分分级评估护士\n");
     ASSERT_NE(std::wstring::npos, table) << rows;
     rows = rows.substr(table);
-    const wchar_t* const bands[] = {L"14 分　中危", L"9 分　极高危", L"11 分　高危", L"21 分　无明显风险", L"17 分　低危"};
+    const wchar_t* const bands[] = {L"14分中危", L"9分极高危", L"11分高危", L"21分无明显风险", L"17分低危"};
     size_t at = 0;
     for (const wchar_t* band : bands) {
-        at = rows.find(std::wstring(L"　") + band + L"　测试护士\n", at);
+        at = rows.find(std::wstring(band) + L"测试护士\n", at);
         EXPECT_NE(std::wstring::npos, at) << band << "\n" << rows;
     }
-    EXPECT_EQ(std::wstring::npos, rows.find(L"　6 分")) << rows;  // this result is not an earlier one
+    EXPECT_EQ(std::wstring::npos, rows.find(L"6分极高危")) << rows;  // this result is not an earlier one
 
     click(IDC_PATIENT);
     ASSERT_NE(nullptr, s.patient_dialog);
