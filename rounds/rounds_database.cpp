@@ -3,7 +3,8 @@
 // the hospital's stays where its IT defines them. Every statement is plain
 // SQL both PostgreSQL and SQL Server read, every value a bound parameter;
 // the times asked for are the server's own (the view's days) or counted
-// here, so that no time text crosses in a dialect of one server.
+// here, so that no time text crosses in a dialect of one server. The one
+// statement that differs between them is the census's correlated lookup.
 #include <math.h>
 #include <string.h>
 #include <wchar.h>
@@ -19,60 +20,87 @@ namespace {
 
 constexpr int64_t DAY = 24 * 3600;
 
-// Whether the reading login finds orvomed.stays: the information schema
-// lists only what a login may read, on either server, so one statement
-// serves both and a stays not granted to it reads as none.
-const wchar_t STAYS_FOUND[] =
-    L"SELECT count(*) FROM information_schema.tables WHERE table_schema = 'orvomed' AND table_name = 'stays'";
+// Whether the reading login finds orvomed.stays, and whether the server is
+// PostgreSQL: the information schema lists only what a login may read, on
+// either server, so one statement serves both and a stays not granted to
+// it reads as none.
+const wchar_t SERVER_FOUND[] =
+    L"SELECT (SELECT count(*) FROM information_schema.tables WHERE table_schema = 'orvomed' AND table_name = 'stays'), "
+    L"(SELECT count(*) FROM information_schema.tables WHERE table_schema = 'pg_catalog' AND table_name = 'pg_class')";
 
 // The columns both list queries give, in this order.
 enum ListColumn {
     L_PATIENT_ID, L_PATIENT_NAME, L_BED, L_WARD, L_VISIT_ID, L_ADMITTED_AT, L_NURSE_ID, L_NURSE_NAME,
-    L_TOOL_ID, L_VALUE, L_LEVEL, L_BAND, L_ASSESSED_AT, L_DUE_AT, LIST_COLUMNS,
+    L_TOOL_ID, L_VALUE, L_LEVEL, L_BAND, L_ASSESSED_AT, L_DUE_AT, L_PATIENT_LATEST, LIST_COLUMNS,
 };
+// A time goes as the server's own text, which keeps its offset on either
+// server: a driver's conversion of a time to text may drop it
+// (PostgreSQL's ODBC driver writes the session's local time alone).
+#define TIME_TEXT(column) L"CAST(" column L" AS varchar(40))"
 #define LIST_SELECT                                                                                        \
-    L"SELECT patient_id, patient_name, bed, ward, visit_id, admitted_at, nurse_id, nurse_name, tool_id, "    \
-    L"headline_value, \"level\", band, assessed_at, due_at FROM ("
+    L"SELECT patient_id, patient_name, bed, ward, visit_id, " TIME_TEXT(L"admitted_at") L", nurse_id, "     \
+    L"nurse_name, tool_id, headline_value, \"level\", band, " TIME_TEXT(L"assessed_at") L", "                \
+    TIME_TEXT(L"due_at") L", " TIME_TEXT(L"patient_latest") L" FROM ("
 // Every patient in hospital on the ward, with the latest assessment of each
-// scale since the admission (a patient of none: one row, its scale NULL);
-// newest first, so that a list cut short loses the oldest.
-const wchar_t CENSUS[] = LIST_SELECT
-    L"SELECT s.patient_id, s.patient_name, s.bed, s.ward, s.visit_id, s.admitted_at, a.nurse_id, a.nurse_name, "
-    L"a.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, "
-    L"ROW_NUMBER() OVER (PARTITION BY s.patient_id, s.patient_name, s.visit_id, a.tool_id "
-    L"ORDER BY a.assessed_at DESC) AS latest "
-    L"FROM orvomed.stays s LEFT JOIN orvomed.recent_assessments a "
-    L"ON a.patient_id = s.patient_id AND a.patient_name = s.patient_name "
-    L"AND (s.admitted_at IS NULL OR a.assessed_at >= s.admitted_at) "
-    L"WHERE s.ward = ? AND s.discharged_at IS NULL) t WHERE latest = 1 ORDER BY assessed_at DESC";
-// Without stays: the latest assessment of each patient and scale on the ward.
-const wchar_t ASSESSED[] = LIST_SELECT
-    L"SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, "
-    L"r.tool_id, r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, "
-    L"ROW_NUMBER() OVER (PARTITION BY r.patient_id, r.patient_name, r.tool_id ORDER BY r.assessed_at DESC) AS latest "
-    L"FROM orvomed.recent_assessments r WHERE r.ward = ?) t WHERE latest = 1 ORDER BY assessed_at DESC";
+// scale since the admission (a patient of none: one row, its scale NULL).
+// The patients seen most lately first, so that a list cut short loses
+// those seen longest ago. Each patient's rows are looked up by the
+// patient (a correlated subquery: PostgreSQL's LATERAL, SQL Server's
+// APPLY), which reaches into the view's index: a plain join could not
+// pass the security barrier and would read every ward's month.
+#define CENSUS_QUERY(join, on)                                                                                  \
+    LIST_SELECT                                                                                                 \
+    L"SELECT s.patient_id, s.patient_name, s.bed, s.ward, s.visit_id, s.admitted_at, a.nurse_id, a.nurse_name, " \
+    L"a.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, "                               \
+    L"MAX(a.assessed_at) OVER (PARTITION BY s.patient_id, s.patient_name) AS patient_latest "                    \
+    L"FROM orvomed.stays s " join L" (SELECT * FROM (SELECT r.nurse_id, r.nurse_name, r.tool_id, "               \
+    L"r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, "                                          \
+    L"ROW_NUMBER() OVER (PARTITION BY r.tool_id ORDER BY r.assessed_at DESC) AS latest "                        \
+    L"FROM orvomed.recent_assessments r WHERE r.patient_id = s.patient_id AND r.patient_name = s.patient_name "  \
+    L"AND (s.admitted_at IS NULL OR r.assessed_at >= s.admitted_at)) x WHERE x.latest = 1) a" on                \
+    L" WHERE s.ward = ? AND s.discharged_at IS NULL) t ORDER BY t.patient_latest DESC"
+const wchar_t CENSUS_POSTGRESQL[] = CENSUS_QUERY(L"LEFT JOIN LATERAL", L" ON 1 = 1");
+const wchar_t CENSUS_SQL_SERVER[] = CENSUS_QUERY(L"OUTER APPLY", L"");
+// Without stays: the latest assessment of each patient and scale on the
+// ward (the last saved). The index finds each one's key (its save time)
+// without the table; then that one row is read, looked up as the census's
+// are.
+#define ASSESSED_QUERY(join, on)                                                                               \
+    LIST_SELECT                                                                                                \
+    L"SELECT k.patient_id, k.patient_name, a.bed, a.ward, a.visit_id, a.admitted_at, a.nurse_id, a.nurse_name, " \
+    L"k.tool_id, a.headline_value, a.\"level\", a.band, a.assessed_at, a.due_at, k.patient_latest FROM ("     \
+    L"SELECT r.patient_id, r.patient_name, r.tool_id, MAX(r.saved_at) AS saved_at, "                          \
+    L"MAX(MAX(r.assessed_at)) OVER (PARTITION BY r.patient_id, r.patient_name) AS patient_latest "             \
+    L"FROM orvomed.recent_assessments r WHERE r.ward = ? GROUP BY r.patient_id, r.patient_name, r.tool_id) k "  \
+    join L" (SELECT r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name, r.headline_value, "    \
+    L"r.\"level\", r.band, r.assessed_at, r.due_at FROM orvomed.recent_assessments r WHERE r.ward = ? "        \
+    L"AND r.saved_at = k.saved_at AND r.patient_id = k.patient_id AND r.patient_name = k.patient_name "        \
+    L"AND r.tool_id = k.tool_id) a" on L") t ORDER BY t.patient_latest DESC"
+const wchar_t ASSESSED_POSTGRESQL[] = ASSESSED_QUERY(L"JOIN LATERAL", L" ON 1 = 1");
+const wchar_t ASSESSED_SQL_SERVER[] = ASSESSED_QUERY(L"CROSS APPLY", L"");
 
 enum CourseColumn {
     C_VALUE, C_LEVEL, C_BAND, C_ASSESSED_AT, C_DUE_AT, C_NURSE_ID, C_NURSE_NAME, C_BED, C_WARD, C_VISIT_ID,
     COURSE_COLUMNS,
 };
 const wchar_t COURSE[] =
-    L"SELECT headline_value, \"level\", band, assessed_at, due_at, nurse_id, nurse_name, bed, ward, visit_id FROM ("
+    L"SELECT headline_value, \"level\", band, " TIME_TEXT(L"assessed_at") L", " TIME_TEXT(L"due_at")
+    L", nurse_id, nurse_name, bed, ward, visit_id FROM ("
     L"SELECT r.headline_value, r.\"level\", r.band, r.assessed_at, r.due_at, r.nurse_id, r.nurse_name, r.bed, "
     L"r.ward, r.visit_id, ROW_NUMBER() OVER (ORDER BY r.assessed_at DESC) AS newest "
     L"FROM orvomed.recent_assessments r WHERE r.patient_id = ? AND r.patient_name = ? AND r.tool_id = ?) t "
-    L"WHERE newest <= ? ORDER BY assessed_at DESC";
+    L"WHERE newest <= ? ORDER BY t.assessed_at DESC";
 
 // Each column's room: a patient's field with room for a hospital system's
 // padding, a time in either server's words, a number.
 constexpr int TEXT = 2 * PATIENT_FIELD_LIMIT + 1;
 constexpr int TIME = 48;
 constexpr int NUMBER = 32;
-constexpr int LIST_CAPACITIES[LIST_COLUMNS] = {TEXT, TEXT, TEXT, TEXT, TEXT, TIME, TEXT, TEXT,
-                                               NUMBER, NUMBER, NUMBER, ROUNDS_BAND_CAPACITY, TIME, TIME};
+constexpr int LIST_CAPACITIES[LIST_COLUMNS] = {TEXT,   TEXT,   TEXT,   TEXT, TEXT, TIME, TEXT, TEXT,
+                                               NUMBER, NUMBER, NUMBER, ROUNDS_BAND_CAPACITY, TIME, TIME, TIME};
 constexpr int COURSE_CAPACITIES[COURSE_COLUMNS] = {NUMBER, NUMBER, ROUNDS_BAND_CAPACITY, TIME, TIME,
                                                    TEXT,   TEXT,   TEXT,                 TEXT, TEXT};
-constexpr int LIST_WIDTH = 8 * TEXT + 3 * TIME + 3 * NUMBER + ROUNDS_BAND_CAPACITY;
+constexpr int LIST_WIDTH = 7 * TEXT + 4 * TIME + 3 * NUMBER + ROUNDS_BAND_CAPACITY;
 constexpr int COURSE_WIDTH = 5 * TEXT + 2 * TIME + 2 * NUMBER + ROUNDS_BAND_CAPACITY;
 static_assert(LIST_WIDTH * ROUNDS_LIST_CAPACITY <= DATABASE_ANSWER_UNITS, "the seam holds a whole list");
 static_assert(COURSE_WIDTH * ROUNDS_COURSE_CAPACITY <= DATABASE_ANSWER_UNITS, "the seam holds a whole course");
@@ -153,7 +181,11 @@ void fill_list(const DatabaseRows& rows, RoundsSource source, const wchar_t* adm
     static Stay stays[ROUNDS_LIST_CAPACITY];
     int stay_count = 0;
     rounds_list_begin(list, source, now);
-    list->cut = rows.more;
+    // Cut short, the answer lost only patients seen before its last row's:
+    // without the census, no loss unless that one is still on the list.
+    list->cut = rows.more && (source == ROUNDS_CENSUS || rows.count == 0 ||
+                              cell_moment(rows, rows.count - 1, L_PATIENT_LATEST, utc_offset_minutes) >=
+                                  now - ROUNDS_ASSESSED_DAYS * DAY);
     for (int r = 0; r < rows.count; r++) {
         RoundsAssessment a = {};
         const int fields[][2] = {{L_PATIENT_ID, PATIENT_ID}, {L_PATIENT_NAME, PATIENT_NAME}, {L_BED, PATIENT_BED},
@@ -184,7 +216,13 @@ void fill_list(const DatabaseRows& rows, RoundsSource source, const wchar_t* adm
         a.assessed_at = cell_moment(rows, r, L_ASSESSED_AT, utc_offset_minutes);
         a.due_at = cell_moment(rows, r, L_DUE_AT, utc_offset_minutes);
         if (a.assessed_at == REASSESS_NO_TIME) continue;
-        rounds_list_add(list, a);
+        // Two rows saved in the same second: the first stands.
+        bool twice = false;
+        for (int e = 0; e < list->count && !twice; e++)
+            twice = list->entries[e].last.tool_id == a.tool_id &&
+                    !wcscmp(list->entries[e].last.patient.fields[PATIENT_ID], a.patient.fields[PATIENT_ID]) &&
+                    !wcscmp(list->entries[e].last.patient.fields[PATIENT_NAME], a.patient.fields[PATIENT_NAME]);
+        if (!twice) rounds_list_add(list, a);
     }
     if (source == ROUNDS_WARD_ASSESSED) rounds_keep_recent_patients(list, now - ROUNDS_ASSESSED_DAYS * DAY);
     RoundsAdmissionScales scales;
@@ -237,15 +275,17 @@ RoundsProblem rounds_read_ward(const wchar_t* connection, const wchar_t* ward, c
         busy = false;
         return of_connection(answer);
     }
-    DatabaseRows rows = {1, LIST_CAPACITIES, 1, cells, states, 0, false};
-    database_calls.query(link, STAYS_FOUND, nullptr, 0, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
-    RoundsSource source = rows.count == 1 && wcscmp(database_cell(rows, 0, 0), L"0") != 0 ? ROUNDS_CENSUS
-                                                                                           : ROUNDS_WARD_ASSESSED;
+    DatabaseRows rows = {2, LIST_CAPACITIES, 1, cells, states, 0, false};
+    database_calls.query(link, SERVER_FOUND, nullptr, 0, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
+    const bool found = rows.count == 1 && wcscmp(database_cell(rows, 0, 0), L"0") != 0;
+    const bool postgresql = rows.count == 1 && wcscmp(database_cell(rows, 0, 1), L"0") != 0;
+    RoundsSource source = found ? ROUNDS_CENSUS : ROUNDS_WARD_ASSESSED;
     if (answer.outcome == DATABASE_DONE) {
-        const DatabaseParameter parameter = {DATABASE_TEXT, ward, 0, 0};
+        const DatabaseParameter parameters[] = {{DATABASE_TEXT, ward, 0, 0}, {DATABASE_TEXT, ward, 0, 0}};
+        const wchar_t* sql = found ? (postgresql ? CENSUS_POSTGRESQL : CENSUS_SQL_SERVER)
+                                   : (postgresql ? ASSESSED_POSTGRESQL : ASSESSED_SQL_SERVER);
         rows = {LIST_COLUMNS, LIST_CAPACITIES, ROUNDS_LIST_CAPACITY, cells, states, 0, false};
-        database_calls.query(link, source == ROUNDS_CENSUS ? CENSUS : ASSESSED, &parameter, 1,
-                             ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
+        database_calls.query(link, sql, parameters, found ? 1 : 2, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
     }
     database_calls.disconnect(link);
     RoundsProblem problem = answer.outcome == DATABASE_DONE ? ROUNDS_READ : of_query(answer);

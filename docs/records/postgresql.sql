@@ -1,7 +1,11 @@
 -- The schema the suite's programs write every saved result into, and the
 -- roles of the hospital's server (PostgreSQL 12 and later). Run as a
 -- superuser (postgres), in the database the results go to:
---   psql -d <database> -v ON_ERROR_STOP=1 -v writer_password="'<a password>'" -f postgresql.sql
+--   psql -d <database> -v ON_ERROR_STOP=1 -v writer_password="'<a password>'" \
+--        -v reader_password="'<another password>'" -f postgresql.sql
+-- (reader_password may be left out: the ward reader's password is then
+-- left as it is, none for a new role, as where the ward PCs read with
+-- GSSAPI and no password exists.)
 -- It is one transaction: it does all or nothing. Run again, it sets the
 -- writer's password and puts back whatever was changed by hand since; the
 -- rows already there stay. Run where the previous version of this file
@@ -22,6 +26,13 @@
 --                   logins of the HIS and the reports
 --                   (GRANT orvomed_reader TO his_reports;) and give each of
 --                   them the same search_path as the reader's below
+--   orvomed_ward_reader  the ward PCs' reading login (the ward's list, a
+--                   patient's course): SELECT on the view
+--                   orvomed.recent_assessments and on orvomed.stays where
+--                   IT defines it, nothing else, not the table. The view
+--                   shows a login only the wards orvomed.ward_access grants
+--                   it; made with one row, ('orvomed_ward_reader', '*'):
+--                   this shared login reads every ward.
 
 \set ON_ERROR_STOP on
 BEGIN;
@@ -39,6 +50,9 @@ BEGIN
     IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'orvomed_reader') THEN
         CREATE ROLE orvomed_reader;
     END IF;
+    IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'orvomed_ward_reader') THEN
+        CREATE ROLE orvomed_ward_reader;
+    END IF;
 END
 $$;
 -- Whatever a role was made with before, by hand or by another script: a
@@ -47,10 +61,27 @@ ALTER ROLE orvomed_owner NOLOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATI
 ALTER ROLE orvomed_writer LOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATION NOBYPASSRLS
     PASSWORD :writer_password;
 ALTER ROLE orvomed_reader NOLOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATION NOBYPASSRLS;
+-- NOINHERIT: a role granted to it by hand gives it nothing.
+ALTER ROLE orvomed_ward_reader LOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE NOREPLICATION NOBYPASSRLS NOINHERIT;
+\if :{?reader_password}
+ALTER ROLE orvomed_ward_reader PASSWORD :reader_password;
+\endif
+-- Whatever roles it was made a member of by hand: none.
+DO $$
+DECLARE
+    m record;
+BEGIN
+    FOR m IN SELECT roleid::regrole AS granted FROM pg_auth_members
+             WHERE member = 'orvomed_ward_reader'::regrole LOOP
+        EXECUTE format('REVOKE %s FROM orvomed_ward_reader', m.granted);
+    END LOOP;
+END
+$$;
 -- pg_catalog first: an object named like a built-in one, wherever it lies,
 -- is never what a reader's query runs. A role's setting is not inherited:
 -- the readers' own logins need it too (ALTER ROLE his_reports SET ...).
 ALTER ROLE orvomed_reader SET search_path = pg_catalog, orvomed;
+ALTER ROLE orvomed_ward_reader SET search_path = pg_catalog, orvomed;
 
 -- PostgreSQL 12 to 14 let every role create objects in public (15 no
 -- longer does, but a database upgraded from 14 keeps its rights): a ward
@@ -58,12 +89,14 @@ ALTER ROLE orvomed_reader SET search_path = pg_catalog, orvomed;
 -- or a reader's query then runs with their rights. Revoked whatever the
 -- version, as are the rights every role has on a new database.
 REVOKE CREATE ON SCHEMA public FROM PUBLIC;
-REVOKE ALL ON SCHEMA public FROM orvomed_writer, orvomed_reader;
+REVOKE ALL ON SCHEMA public FROM orvomed_writer, orvomed_reader, orvomed_ward_reader;
 DO $$
 BEGIN
     EXECUTE format('REVOKE CONNECT, TEMPORARY ON DATABASE %I FROM PUBLIC', current_database());
-    EXECUTE format('REVOKE ALL ON DATABASE %I FROM orvomed_writer, orvomed_reader', current_database());
-    EXECUTE format('GRANT CONNECT ON DATABASE %I TO orvomed_writer, orvomed_reader', current_database());
+    EXECUTE format('REVOKE ALL ON DATABASE %I FROM orvomed_writer, orvomed_reader, orvomed_ward_reader',
+                   current_database());
+    EXECUTE format('GRANT CONNECT ON DATABASE %I TO orvomed_writer, orvomed_reader, orvomed_ward_reader',
+                   current_database());
     -- The previous release's programs insert into orvomed_record
     -- unqualified; in this database only, where the schema is.
     EXECUTE format('ALTER ROLE orvomed_writer IN DATABASE %I SET search_path = pg_catalog, orvomed',
@@ -73,8 +106,8 @@ $$;
 
 CREATE SCHEMA IF NOT EXISTS orvomed AUTHORIZATION orvomed_owner;
 ALTER SCHEMA orvomed OWNER TO orvomed_owner;
-REVOKE ALL ON SCHEMA orvomed FROM PUBLIC, orvomed_writer, orvomed_reader;
-GRANT USAGE ON SCHEMA orvomed TO orvomed_writer, orvomed_reader;
+REVOKE ALL ON SCHEMA orvomed FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader;
+GRANT USAGE ON SCHEMA orvomed TO orvomed_writer, orvomed_reader, orvomed_ward_reader;
 
 -- The previous version's table, its indexes and, when it was partitioned,
 -- its partitions, into the schema.
@@ -123,7 +156,8 @@ CREATE TABLE IF NOT EXISTS orvomed.orvomed_record (
     -- Added by later versions, at the end:
     visit_id        varchar(32)      NOT NULL DEFAULT '',  -- the stay's number from the hospital system; empty when not given
     admitted_at     timestamptz,                    -- the stay's admission from the hospital system
-    assessed_at     timestamptz                     -- when the result was calculated (saved_at is when it was saved)
+    assessed_at     timestamptz,                    -- when the result was calculated (saved_at is when it was saved)
+    due_at          timestamptz                     -- when it is due again; NULL where no interval applies
 );
 -- A table of the previous version: rows that were there before keep the
 -- upgrade's time as received_at (they arrived before it), an empty db_user
@@ -155,10 +189,28 @@ ALTER TABLE orvomed.orvomed_record
     ADD COLUMN IF NOT EXISTS visit_id    varchar(32) NOT NULL DEFAULT '',
     ADD COLUMN IF NOT EXISTS admitted_at timestamptz,
     ADD COLUMN IF NOT EXISTS assessed_at timestamptz;
+ALTER TABLE orvomed.orvomed_record
+    ADD COLUMN IF NOT EXISTS due_at      timestamptz;
 
 -- A ward's month, and one patient's history.
 CREATE INDEX IF NOT EXISTS orvomed_record_ward_time ON orvomed.orvomed_record (ward, saved_at);
 CREATE INDEX IF NOT EXISTS orvomed_record_patient ON orvomed.orvomed_record (patient_id, tool_id, saved_at);
+-- The ward's list: each patient's latest of each scale from the index
+-- alone, without reading a month of the ward's rows from the table. That
+-- needs the table's pages marked all-visible, which vacuum does: on a
+-- table that is only ever inserted into, PostgreSQL 13 and later vacuum it
+-- after so many new rows (here about a third of a day's), not after a
+-- fifth of the table (a year's rows, then).
+CREATE INDEX IF NOT EXISTS orvomed_record_ward_latest ON orvomed.orvomed_record (ward, saved_at)
+    INCLUDE (patient_id, patient_name, tool_id, assessed_at);
+DO $$
+BEGIN
+    IF current_setting('server_version_num')::int >= 130000 THEN
+        ALTER TABLE orvomed.orvomed_record
+            SET (autovacuum_vacuum_insert_threshold = 10000, autovacuum_vacuum_insert_scale_factor = 0);
+    END IF;
+END
+$$;
 
 -- What no program of the suite sends. A text's bound is well above the
 -- longest the programs make (48 inputs of 128 characters, 16 outputs of
@@ -231,18 +283,80 @@ DECLARE
 BEGIN
     FOR part IN SELECT relid FROM pg_partition_tree('orvomed.orvomed_record') WHERE level > 0 LOOP
         EXECUTE format('ALTER TABLE %s OWNER TO orvomed_owner', part);
-        EXECUTE format('REVOKE ALL ON %s FROM PUBLIC, orvomed_writer, orvomed_reader', part);
+        EXECUTE format('REVOKE ALL ON %s FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader', part);
     END LOOP;
 END
 $$;
 
 -- Revoking the table's rights revokes its columns' too: what the previous
 -- version granted, and anything granted by hand, goes.
-REVOKE ALL ON orvomed.orvomed_record FROM PUBLIC, orvomed_writer, orvomed_reader;
+REVOKE ALL ON orvomed.orvomed_record FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader;
 GRANT INSERT (record_id, saved_at, tool_id, tool_title, program_version, computer, windows_user,
               nurse_id, nurse_name, patient_id, patient_name, bed, ward, inputs, outputs,
-              headline_value, verdict, level, level_words, result_text, visit_id, admitted_at, assessed_at)
+              headline_value, verdict, level, level_words, result_text, visit_id, admitted_at, assessed_at,
+              due_at)
     ON orvomed.orvomed_record TO orvomed_writer;
 GRANT SELECT ON orvomed.orvomed_record TO orvomed_reader;
+
+-- Who may read which ward's assessments through the view below: a row per
+-- login (as the server names it: session_user) and ward (as the records
+-- write it), '*' for every ward. Kept by the hospital, read by the view's
+-- owner alone. Made with one row, so that the shared reading login reads
+-- every ward from the start; where the nurses sign in with logins of
+-- their own, delete it and grant each login its wards.
+DO $$
+BEGIN
+    IF to_regclass('orvomed.ward_access') IS NULL THEN
+        CREATE TABLE orvomed.ward_access (
+            login varchar(128) NOT NULL,
+            ward  varchar(32)  NOT NULL,
+            PRIMARY KEY (login, ward)
+        );
+        INSERT INTO orvomed.ward_access (login, ward) VALUES ('orvomed_ward_reader', '*');
+    END IF;
+END
+$$;
+ALTER TABLE orvomed.ward_access OWNER TO orvomed_owner;
+REVOKE ALL ON orvomed.ward_access FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader;
+
+-- Every assessment of a patient of the last 30 days, of the wards the
+-- login may read: what the ward's list and a patient's course read. It
+-- runs with its owner's rights, which read the table; the reading login
+-- reads the view alone. session_user is the login itself, which SET ROLE
+-- does not change. security_barrier: no condition of the reading query
+-- (a function that raises a notice with what it sees) runs before the
+-- view's own, so rows of a ward not granted never reach one. band: the
+-- verdict's words before its first full-width bracket, colon or comma,
+-- at most 16 characters, else empty (as record_band_words has it).
+-- saved_at bounds the rows as well: a result is calculated before it is
+-- saved, and the (ward, saved_at) index finds them by it; the ward's list
+-- takes each patient's latest of a scale from the index alone and reads
+-- the table for that one row (saved_at, the last column, finds it).
+CREATE OR REPLACE VIEW orvomed.recent_assessments WITH (security_barrier) AS
+SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name,
+       r.tool_id, r.headline_value, r.level,
+       CASE WHEN char_length(b.words) BETWEEN 1 AND 16 THEN b.words ELSE '' END::text AS band,
+       coalesce(r.assessed_at, r.saved_at) AS assessed_at, r.due_at, r.saved_at
+FROM orvomed.orvomed_record AS r
+CROSS JOIN LATERAL (
+    SELECT rtrim(substring(r.verdict FROM '^[^' || chr(65288) || chr(65306) || chr(65292) || ']*'), ' ') AS words
+) AS b
+WHERE r.patient_id <> ''
+  AND r.saved_at >= now() - interval '30 days'
+  AND coalesce(r.assessed_at, r.saved_at) >= now() - interval '30 days'
+  AND EXISTS (SELECT FROM orvomed.ward_access AS a
+              WHERE a.login = session_user::text AND (a.ward = r.ward OR a.ward = '*'));
+ALTER VIEW orvomed.recent_assessments OWNER TO orvomed_owner;
+REVOKE ALL ON orvomed.recent_assessments FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader;
+GRANT SELECT ON orvomed.recent_assessments TO orvomed_ward_reader;
+-- The hospital's stays, where its IT has defined them (说明-README.md):
+-- run this script again once they are there, or grant it by hand.
+DO $$
+BEGIN
+    IF to_regclass('orvomed.stays') IS NOT NULL THEN
+        GRANT SELECT ON orvomed.stays TO orvomed_ward_reader;
+    END IF;
+END
+$$;
 
 COMMIT;

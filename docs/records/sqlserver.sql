@@ -21,6 +21,13 @@
 --   orvomed_insert_only  the ward PCs' role: INSERT, and nothing else
 --   orvomed_reader       the readers' role (HIS, reports): SELECT, and
 --                        later the views
+--   orvomed_ward_reading the ward PCs' reading role (the ward's list, a
+--                        patient's course): SELECT on the view
+--                        orvomed.recent_assessments and on orvomed.stays
+--                        where IT defines it, nothing else, not the table;
+--                        the view shows a login only the wards
+--                        orvomed.ward_access grants it (made with one row:
+--                        the shared login orvomed_ward_reader, every ward)
 --
 -- SQL Server grants INSERT on a whole table only (a column list takes
 -- SELECT, UPDATE and REFERENCES alone): the trigger below writes the
@@ -47,6 +54,8 @@ IF DATABASE_PRINCIPAL_ID(N'orvomed_insert_only') IS NULL
     CREATE ROLE orvomed_insert_only;
 IF DATABASE_PRINCIPAL_ID(N'orvomed_reader') IS NULL
     CREATE ROLE orvomed_reader;
+IF DATABASE_PRINCIPAL_ID(N'orvomed_ward_reading') IS NULL
+    CREATE ROLE orvomed_ward_reading;
 
 -- Taken away whatever was granted by hand before: no principal of the
 -- database creates objects that another's query might run. A ward PC's
@@ -58,12 +67,12 @@ REVOKE CREATE TABLE, CREATE VIEW, CREATE PROCEDURE, CREATE FUNCTION, CREATE TYPE
 REVOKE ALTER, CONTROL ON SCHEMA::dbo FROM public;
 REVOKE CONNECT FROM guest;
 DENY CREATE TABLE, CREATE VIEW, CREATE PROCEDURE, CREATE FUNCTION, CREATE TYPE, CREATE SYNONYM,
-     CREATE SCHEMA, ALTER ANY SCHEMA TO orvomed_insert_only;
+     CREATE SCHEMA, ALTER ANY SCHEMA TO orvomed_insert_only, orvomed_ward_reading;
 
 IF SCHEMA_ID(N'orvomed') IS NULL
     EXEC (N'CREATE SCHEMA orvomed AUTHORIZATION orvomed_owner');
 ALTER AUTHORIZATION ON SCHEMA::orvomed TO orvomed_owner;
-DENY ALTER, CONTROL, TAKE OWNERSHIP ON SCHEMA::orvomed TO orvomed_insert_only;
+DENY ALTER, CONTROL, TAKE OWNERSHIP ON SCHEMA::orvomed TO orvomed_insert_only, orvomed_ward_reading;
 
 -- The previous version's table, its indexes and constraints, into the
 -- schema. The move drops the rights granted on it; they are given again
@@ -112,6 +121,7 @@ IF OBJECT_ID(N'orvomed.orvomed_record', N'U') IS NULL
             CONSTRAINT orvomed_record_visit_id_default DEFAULT N'',
         admitted_at     datetimeoffset(0) NULL,      -- the stay's admission from the hospital system
         assessed_at     datetimeoffset(0) NULL,      -- when the result was calculated (saved_at is when it was saved)
+        due_at          datetimeoffset(0) NULL,      -- when it is due again; NULL where no interval applies
         -- Not the table's order: random UUIDs would split pages all over it.
         CONSTRAINT orvomed_record_pkey PRIMARY KEY NONCLUSTERED (record_id)
     );
@@ -151,6 +161,8 @@ IF COL_LENGTH(N'orvomed.orvomed_record', N'admitted_at') IS NULL
     EXEC (N'ALTER TABLE orvomed.orvomed_record ADD admitted_at datetimeoffset(0) NULL');
 IF COL_LENGTH(N'orvomed.orvomed_record', N'assessed_at') IS NULL
     EXEC (N'ALTER TABLE orvomed.orvomed_record ADD assessed_at datetimeoffset(0) NULL');
+IF COL_LENGTH(N'orvomed.orvomed_record', N'due_at') IS NULL
+    EXEC (N'ALTER TABLE orvomed.orvomed_record ADD due_at datetimeoffset(0) NULL');
 -- Made by SCHEMA OWNER, as a table of the schema is: orvomed_owner.
 ALTER AUTHORIZATION ON OBJECT::orvomed.orvomed_record TO SCHEMA OWNER;
 GO
@@ -167,6 +179,11 @@ IF NOT EXISTS (SELECT 1 FROM sys.indexes
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_patient')
     CREATE NONCLUSTERED INDEX orvomed_record_patient ON orvomed.orvomed_record (patient_id, tool_id, saved_at);
+-- The ward's list: each patient's latest of each scale from the index alone.
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_ward_latest')
+    CREATE NONCLUSTERED INDEX orvomed_record_ward_latest ON orvomed.orvomed_record (ward, saved_at)
+        INCLUDE (patient_id, patient_name, tool_id, assessed_at);
 
 -- What no program of the suite sends. A text's bound is well above the
 -- longest the programs make (48 inputs of 128 characters, 16 outputs of
@@ -263,6 +280,73 @@ DENY SELECT, UPDATE, DELETE, REFERENCES, ALTER, CONTROL, TAKE OWNERSHIP, VIEW CH
     ON OBJECT::orvomed.orvomed_record TO orvomed_insert_only;
 GRANT INSERT ON OBJECT::orvomed.orvomed_record TO orvomed_insert_only;
 GRANT SELECT ON OBJECT::orvomed.orvomed_record TO orvomed_reader;
+-- The ward PCs' reading role reads the view below and nothing of the
+-- table: the view's owner is the table's, so the view reads it without
+-- this role's rights (ownership chaining), and the DENY stops a direct
+-- read even should the role be put in db_datareader.
+DENY SELECT, INSERT, UPDATE, DELETE, REFERENCES, ALTER, CONTROL, TAKE OWNERSHIP, VIEW CHANGE TRACKING
+    ON OBJECT::orvomed.orvomed_record TO orvomed_ward_reading;
+
+-- Who may read which ward's assessments through the view: a row per login
+-- (as ORIGINAL_LOGIN() names it, DOMAIN\user for Windows; or a Windows
+-- group or database role, matched by IS_MEMBER) and ward (as the records
+-- write it), '*' for every ward. Kept by the hospital, read by the view
+-- alone. Made with one row, so that the shared SQL login of (d) below reads
+-- every ward from the start; where the nurses sign in with Windows
+-- authentication, delete it and grant each login or group its wards.
+IF OBJECT_ID(N'orvomed.ward_access', N'U') IS NULL
+BEGIN
+    EXEC (N'CREATE TABLE orvomed.ward_access (
+              login nvarchar(128) NOT NULL,
+              ward  nvarchar(32)  NOT NULL,
+              CONSTRAINT orvomed_ward_access_pkey PRIMARY KEY (login, ward))');
+    EXEC (N'INSERT INTO orvomed.ward_access (login, ward) VALUES (N''orvomed_ward_reader'', N''*'')');
+END
+ALTER AUTHORIZATION ON OBJECT::orvomed.ward_access TO SCHEMA OWNER;
+REVOKE SELECT, INSERT, UPDATE, DELETE, REFERENCES ON OBJECT::orvomed.ward_access FROM public;
+DENY SELECT, INSERT, UPDATE, DELETE, REFERENCES, ALTER, CONTROL, TAKE OWNERSHIP
+    ON OBJECT::orvomed.ward_access TO orvomed_insert_only, orvomed_ward_reading;
+GO
+
+-- CREATE VIEW must begin its batch.
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- Every assessment of a patient of the last 30 days, of the wards the
+-- login may read: what the ward's list and a patient's course read (the
+-- same columns and rows as PostgreSQL's). band: the verdict's words
+-- before its first full-width bracket, colon or comma (NCHAR 65288, 65306,
+-- 65292, compared by code point so that a width-insensitive collation does
+-- not take "(" for one), at most 16 characters, else empty. saved_at
+-- bounds the rows as well: a result is calculated before it is saved.
+-- SQL Server has no security barrier: a reading login's query could learn
+-- from an error whether a value exists on a ward it may not read (see
+-- the deployment note).
+CREATE OR ALTER VIEW orvomed.recent_assessments AS
+SELECT r.patient_id, r.patient_name, r.bed, r.ward, r.visit_id, r.admitted_at, r.nurse_id, r.nurse_name,
+       r.tool_id, r.headline_value, r.[level],
+       CAST(CASE WHEN LEN(b.words) BETWEEN 1 AND 16 THEN b.words ELSE N'' END AS nvarchar(16)) AS band,
+       COALESCE(r.assessed_at, r.saved_at) AS assessed_at, r.due_at, r.saved_at
+FROM orvomed.orvomed_record AS r
+CROSS APPLY (SELECT RTRIM(LEFT(r.verdict,
+    PATINDEX(N'%[' + NCHAR(65288) + NCHAR(65306) + NCHAR(65292) + N']%',
+             (r.verdict + NCHAR(65288)) COLLATE Latin1_General_BIN2) - 1)) AS words) AS b
+WHERE r.patient_id <> N''
+  AND r.saved_at >= DATEADD(day, -30, SYSDATETIMEOFFSET())
+  AND COALESCE(r.assessed_at, r.saved_at) >= DATEADD(day, -30, SYSDATETIMEOFFSET())
+  AND EXISTS (SELECT 1 FROM orvomed.ward_access AS a
+              WHERE (a.ward = r.ward OR a.ward = N'*')
+                AND (a.login = ORIGINAL_LOGIN() OR IS_MEMBER(a.login) = 1));
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+ALTER AUTHORIZATION ON OBJECT::orvomed.recent_assessments TO SCHEMA OWNER;
+REVOKE SELECT ON OBJECT::orvomed.recent_assessments FROM public;
+GRANT SELECT ON OBJECT::orvomed.recent_assessments TO orvomed_ward_reading;
+-- The hospital's stays, where its IT has defined them (the deployment
+-- note): run this script again once they are there, or grant it by hand.
+IF OBJECT_ID(N'orvomed.stays') IS NOT NULL
+    EXEC (N'GRANT SELECT ON OBJECT::orvomed.stays TO orvomed_ward_reading');
 COMMIT;
 GO
 SET NOEXEC OFF;
@@ -317,4 +401,28 @@ IF NOT EXISTS (SELECT 1 FROM sys.server_principals WHERE name = N'DOMAIN\HisRepo
 IF DATABASE_PRINCIPAL_ID(N'DOMAIN\HisReports') IS NULL
     CREATE USER [DOMAIN\HisReports] FOR LOGIN [DOMAIN\HisReports] WITH DEFAULT_SCHEMA = orvomed;
 ALTER ROLE orvomed_reader ADD MEMBER [DOMAIN\HisReports];
+*/
+--
+-- (d) The ward PCs' reading login (the policy's ReadingDatabase), either
+-- one SQL login that every ward PC shares, whose password anyone who can
+-- read the policy reads, and with it every ward's list (ward_access's first
+-- row), or the nurses' own Windows accounts, each granted its wards in
+-- orvomed.ward_access (delete the row for orvomed_ward_reader then).
+-- Connection string:
+--   Driver={ODBC Driver 18 for SQL Server};Server=<server>;Database=<database>;Uid=orvomed_ward_reader;Pwd=<the password>;Encrypt=yes;
+/*
+IF NOT EXISTS (SELECT 1 FROM sys.server_principals WHERE name = N'orvomed_ward_reader')
+    CREATE LOGIN orvomed_ward_reader WITH PASSWORD = N'<a long password of its own>',
+        CHECK_POLICY = ON, CHECK_EXPIRATION = OFF;
+IF DATABASE_PRINCIPAL_ID(N'orvomed_ward_reader') IS NULL
+    CREATE USER orvomed_ward_reader FOR LOGIN orvomed_ward_reader WITH DEFAULT_SCHEMA = orvomed;
+ALTER ROLE orvomed_ward_reading ADD MEMBER orvomed_ward_reader;
+-- or, the nurses' own accounts:
+IF NOT EXISTS (SELECT 1 FROM sys.server_principals WHERE name = N'DOMAIN\WardNurses')
+    CREATE LOGIN [DOMAIN\WardNurses] FROM WINDOWS;
+IF DATABASE_PRINCIPAL_ID(N'DOMAIN\WardNurses') IS NULL
+    CREATE USER [DOMAIN\WardNurses] FOR LOGIN [DOMAIN\WardNurses] WITH DEFAULT_SCHEMA = orvomed;
+ALTER ROLE orvomed_ward_reading ADD MEMBER [DOMAIN\WardNurses];
+DELETE FROM orvomed.ward_access WHERE login = N'orvomed_ward_reader';
+INSERT INTO orvomed.ward_access (login, ward) VALUES (N'DOMAIN\SurgeryNurses', N'<ward>');
 */

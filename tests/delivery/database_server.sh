@@ -8,7 +8,8 @@
 #   trap 'exit 130' INT TERM          # bash runs no EXIT trap when a signal kills it
 #   database_server_start "$build_folder"
 #   ... "$GLYVANT_TEST_DATABASE" (the writer's ODBC connection string, the
-#       certificate verified as a ward PC's must), "$database_tls" (the
+#       certificate verified as a ward PC's must), "$GLYVANT_TEST_READING_DATABASE"
+#       (the ward reader's, the same way), "$database_tls" (the
 #       same verification for another connection string),
 #       database_admin_sql "SELECT ..." (as the owner, unaligned) ...
 #   database_server_pause / database_server_resume  (an outage, data kept)
@@ -28,6 +29,7 @@ database_runner=   # runuser, postgres's parent and this shell's child
 database_ca=       # the CA that signed the server's certificate
 database_tls=      # ODBC: TLS, and the certificate must name the host asked for
 database_password= # the writer's
+database_reader_password= # the ward reader's
 
 # database_as_owner COMMAND...: runs one of the server's programs as the
 # postgres user, from a folder that user may enter.
@@ -131,6 +133,7 @@ database_create() {
 # writer's password $database_password. Fails with psql's message.
 database_schema() {
   database_as_owner "$database_bin/psql" -X -q -v ON_ERROR_STOP=1 -v writer_password="'$database_password'" \
+    -v reader_password="'$database_reader_password'" \
     "host=$database_root port=$database_port dbname=$1" -f - <"${2:-$database_sql}"
 }
 
@@ -163,12 +166,15 @@ database_server_start() {
     return 1
   fi
   database_certificates || return 1
-  # Peer authentication on the socket for the owner; over TCP the writer
-  # and the owner with their passwords, as a ward PC sends them, and only
-  # through TLS: no one else, and nothing in the clear.
+  # Peer authentication on the socket for the owner; over TCP the writer,
+  # the ward reader, a nurse's own reading login a test may make, and the
+  # owner with their passwords, as a ward PC sends them, and only through
+  # TLS: no one else, and nothing in the clear.
   cat >"$database_root/data/pg_hba.conf" <<'HBA'
 local   all  postgres        peer
 hostssl all  orvomed_writer  127.0.0.1/32  scram-sha-256
+hostssl all  orvomed_ward_reader  127.0.0.1/32  scram-sha-256
+hostssl all  orvomed_test_nurse   127.0.0.1/32  scram-sha-256
 hostssl all  postgres        127.0.0.1/32  scram-sha-256
 HBA
   for attempt in 1 2 3 4 5; do
@@ -177,12 +183,14 @@ HBA
     [ "$attempt" = 5 ] && { echo "database_server_start: the server did not start" >&2; return 1; }
   done
   database_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
+  database_reader_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
   database_create orvomed && database_schema orvomed || return 1
   GLYVANT_TEST_DATABASE="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=orvomed_writer;Pwd=$database_password;$database_tls"
   # The same server by a name its certificate does not give.
   GLYVANT_TEST_DATABASE_WRONG_HOST=${GLYVANT_TEST_DATABASE/Server=127.0.0.1;/Server=localhost;}
   GLYVANT_TEST_DATABASE_PORT=$database_port
-  export GLYVANT_TEST_DATABASE GLYVANT_TEST_DATABASE_WRONG_HOST GLYVANT_TEST_DATABASE_PORT
+  GLYVANT_TEST_READING_DATABASE="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=orvomed_ward_reader;Pwd=$database_reader_password;$database_tls"
+  export GLYVANT_TEST_DATABASE GLYVANT_TEST_DATABASE_WRONG_HOST GLYVANT_TEST_DATABASE_PORT GLYVANT_TEST_READING_DATABASE
 }
 
 # database_server_pause: the server stops, its data kept, as when the
