@@ -44,6 +44,10 @@ constexpr UINT WM_DELIVERY_DONE = WM_APP + 3;
 constexpr UINT_PTR DELIVERY_TIMER = 1;
 // Posted by the course's reading thread when a read ends, with its number.
 constexpr UINT WM_COURSE_READ = WM_APP + 4;
+// The course's read starts on this timer's first tick: a timer's message
+// comes only once the window's paints are done, so the read never
+// competes with the window being drawn.
+constexpr UINT_PTR COURSE_TIMER = 2;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
@@ -248,14 +252,17 @@ Box input_view_box();
 // start once the window shows, after a Save, for another patient. The
 // chart keeps what it showed of the same patient until the read ends.
 void course_refresh();
+// COURSE_TIMER: the read asked for starts.
+void course_read_start();
 // A read has ended (WM_COURSE_READ): the chart shows it, unless a later
 // one was asked for since.
 void on_course_read(WPARAM read_number);
 // WM_DRAWITEM of the chart: its caption, and the bands, days and points.
 void draw_course(const DRAWITEMSTRUCT* item);
 // The patient's assessments the chart shows, oldest first, and where they
-// were read; how many: 0 too while they are still being read
-// (`still_reading`).
+// were read; how many: 0 until a read of this patient's has ended
+// (`still_reading` while it runs). Read again after a Save, the last read
+// stands meanwhile.
 int course_points(const RoundsAssessment** points, RoundsSource* source, bool* still_reading);
 // Where a course was read, in words: "本机本用户记录", "医院数据库".
 const wchar_t* course_source_words(RoundsSource source);

@@ -1,6 +1,6 @@
 // The patient's course of a scale: the headline of each earlier assessment
 // over the stay (or the last 30 days), read on a thread of its own once the
-// window is whole, after a Save and for another patient, and drawn at the
+// window is whole and drawn, after a Save and for another patient, and drawn at the
 // foot of the left panel against the scale's bands in its levels' colours,
 // one point per assessment, the latest marked, the days along the bottom.
 #include "app/win32/main_window.h"
@@ -12,8 +12,8 @@
 
 namespace {
 
-// The chart holds the latest this many, three a day for its 30 days and
-// more; the caption says when it holds that many.
+// The chart holds the latest this many, four a day over its 30 days; the
+// caption says when it holds that many.
 constexpr int COURSE_POINTS_MAX = 120;
 static_assert(COURSE_POINTS_MAX <= ROUNDS_COURSE_CAPACITY, "a course holds the chart's points");
 constexpr MomentSeconds DAY_SECONDS = 24 * 60 * 60;
@@ -56,14 +56,18 @@ CourseRead shown;
 unsigned asked;
 bool reading;
 
+bool same_patient(const Patient& a, const Patient& b) {
+    return wcscmp(a.fields[PATIENT_ID], b.fields[PATIENT_ID]) == 0 &&
+           wcscmp(a.fields[PATIENT_NAME], b.fields[PATIENT_NAME]) == 0;
+}
+
 DWORD WINAPI read_course(void*) {
     static PreparedTool tool;
     static CourseRead read;
     for (;;) {
         EnterCriticalSection(&reader.lock);
         tool_prepare(reader.tool, &tool);
-        const bool same = read.tool_id == tool.id && wcscmp(read.patient.fields[PATIENT_ID], reader.patient.fields[PATIENT_ID]) == 0 &&
-                          wcscmp(read.patient.fields[PATIENT_NAME], reader.patient.fields[PATIENT_NAME]) == 0;
+        const bool same = read.tool_id == tool.id && same_patient(read.patient, reader.patient);
         read.patient = reader.patient;
         const unsigned number = reader.number;
         HWND window = reader.window;
@@ -74,6 +78,7 @@ DWORD WINAPI read_course(void*) {
         read.tool_id = tool.id;
         static wchar_t connection[POLICY_CONNECTION_CAPACITY];
         const PolicyString policy = policy_reading_database(connection, POLICY_CONNECTION_CAPACITY);
+        // The database's, in the list's words for it; a course is one patient's, ward or not.
         read.source = policy == POLICY_NOT_SET ? ROUNDS_THIS_USER : ROUNDS_WARD_ASSESSED;
         LocalTime now;
         platform_calls.local_time(&now);
@@ -102,15 +107,13 @@ DWORD WINAPI read_course(void*) {
     }
 }
 
-bool same_patient(const Patient& a, const Patient& b) {
-    return wcscmp(a.fields[PATIENT_ID], b.fields[PATIENT_ID]) == 0 &&
-           wcscmp(a.fields[PATIENT_NAME], b.fields[PATIENT_NAME]) == 0;
-}
-
 // The chart's caption, its control's text: what it shows and where from.
 void caption_of(const PreparedTool& tool, wchar_t* caption) {
     const wchar_t* source = course_source_words(shown.source);
     const wchar_t* label = tool.headline_output >= 0 ? tool.outputs[tool.headline_output].label : L"";
+    // The read keeps to the stay where the hospital system names it.
+    const Patient& p = main_window_state.patient;
+    const wchar_t* stay = *p.fields[PATIENT_VISIT_ID] || *p.fields[PATIENT_ADMITTED_AT] ? L"本次住院" : L"";
     // Why the last read failed, where it did: what shows is older.
     wchar_t why[64] = L"";
     if (shown.problem != ROUNDS_READ) text_format(why, 64, L"，未能读取：%ls", rounds_problem_words(shown.problem));
@@ -121,12 +124,12 @@ void caption_of(const PreparedTool& tool, wchar_t* caption) {
     else if (!shown.count && shown.problem != ROUNDS_READ)
         text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls暂不可读（%ls）", source, rounds_problem_words(shown.problem));
     else if (!shown.count)
-        text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls中无此患者近 %d 天的评估", source, ROUNDS_RECENT_DAYS);
+        text_format(caption, CAPTION_CAPACITY, L"既往评估：%ls中无此患者%ls近 %d 天的评估", source, stay, ROUNDS_RECENT_DAYS);
     else if (shown.count == COURSE_POINTS_MAX)
         text_format(caption, CAPTION_CAPACITY, L"%ls趋势：最近 %d 次（%ls%ls）", label, shown.count, source, why);
     else
-        text_format(caption, CAPTION_CAPACITY, L"%ls趋势：近 %d 天 %d 次（%ls%ls）", label, ROUNDS_RECENT_DAYS, shown.count,
-                    source, why);
+        text_format(caption, CAPTION_CAPACITY, L"%ls趋势：%ls近 %d 天 %d 次（%ls%ls）", label, stay, ROUNDS_RECENT_DAYS,
+                    shown.count, source, why);
 }
 
 void show_caption() {
@@ -158,6 +161,15 @@ void course_refresh() {
         InitializeCriticalSection(&reader.lock);
         reader.made = true;
     }
+    reading = true;
+    show_caption();
+    SetTimer(s.main_window, COURSE_TIMER, USER_TIMER_MINIMUM, nullptr);
+}
+
+void course_read_start() {
+    const MainWindowState& s = main_window_state;
+    KillTimer(s.main_window, COURSE_TIMER);
+    if (!reading) return;
     EnterCriticalSection(&reader.lock);
     reader.window = s.main_window;
     tool_prepare(s.tool, &reader.tool);
@@ -167,13 +179,10 @@ void course_refresh() {
     if (start) reader.running = true;
     else reader.again = true;
     LeaveCriticalSection(&reader.lock);
-    if (start) {
-        HANDLE thread = CreateThread(nullptr, 0, read_course, nullptr, 0, nullptr);
-        if (thread) CloseHandle(thread);
-        else reader.running = false;
-    }
-    reading = true;
-    show_caption();
+    if (!start) return;
+    HANDLE thread = CreateThread(nullptr, 0, read_course, nullptr, 0, nullptr);
+    if (thread) CloseHandle(thread);
+    else reader.running = false;
 }
 
 void on_course_read(WPARAM read_number) {
@@ -186,10 +195,13 @@ void on_course_read(WPARAM read_number) {
 }
 
 int course_points(const RoundsAssessment** points, RoundsSource* source, bool* still_reading) {
+    const MainWindowState& s = main_window_state;
+    // Read again after a Save, what shows is still this patient's.
+    const bool this_patients = shown.tool_id == s.tool.id && same_patient(shown.patient, s.patient);
     *points = shown.points;
     *source = shown.source;
-    *still_reading = reading;
-    return reading || !same_patient(shown.patient, main_window_state.patient) ? 0 : shown.count;
+    *still_reading = reading && !this_patients;
+    return this_patients ? shown.count : 0;
 }
 
 const wchar_t* course_source_words(RoundsSource source) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/win32/main_window.h"
+#include "common/win32/hospital_policy.h"
+#include "delivery/delivery.h"
 #include "store/store.h"
 #include "support/window_driver.h"
 
@@ -81,17 +83,24 @@ protected:
         DeleteFileW(record);
         WindowTest::TearDown();
     }
-    // A result of the patient's saved as Save does, `hours` ago.
-    void save_earlier(const wchar_t* command_line, const double (&items)[6], int hours) {
+    // A result of the patient's saved as Save does, `hours` ago, and queued
+    // for the hospital's database when `sent`.
+    void save_earlier(const wchar_t* command_line, const double (&items)[6], int hours, bool sent = false) {
         StartRequest start;
         start_request_read(&s.tool, command_line, &start);
-        Calculation calculation;
+        static Calculation calculation;
         tool_calculate(s.tool, items, &calculation);
         LocalTime now;
         platform_calls.local_time(&now);
         const LocalTime assessed = reassess_local(reassess_moment(now) - hours * 3600, now.utc_offset_minutes);
         wchar_t where[RECORD_PATH_CAPACITY];
-        ASSERT_EQ(RECORD_SAVED, record_save(s.tool, calculation, start.patient, where, RECORD_PATH_CAPACITY, nullptr, &assessed));
+        RecordStamp stamp;
+        ASSERT_EQ(RECORD_SAVED, record_save(s.tool, calculation, start.patient, where, RECORD_PATH_CAPACITY, &stamp, &assessed));
+        static DeliveryRow row;
+        delivery_row_of(s.tool, calculation, stamp, &row);
+        if (sent) {
+            ASSERT_TRUE(delivery_queue(row));
+        }
     }
     // The chart's caption says `expected`, within two seconds.
     void expect_caption(const wchar_t* expected) {
@@ -123,14 +132,10 @@ const Earlier EARLIER[] = {
     {2 * 24, {4, 4, 4, 3, 3, 3}, 21}, {1 * 24, {3, 3, 3, 3, 3, 2}, 17},
 };
 
-// Each point at its value (a higher total higher up, evenly), at its time
-// (the days evenly along), on its band's shade; the latest marked larger;
-// the caption names the source and the count.
-TEST_F(CourseWindow, FiveEarlierResultsShowTheirCourse) {
-    for (const Earlier& e : EARLIER) save_earlier(PATIENT, e.items, e.hours_ago);
-    open(tool_builtin(), PATIENT);
-    expect_caption(L"总分趋势：近 30 天 5 次（本机本用户记录）");
-    std::vector<Seen> seen = points();
+// Each point of the five at its value (a higher total higher up, evenly),
+// at its time (the days evenly along), on its band's shade; the latest
+// marked larger.
+void expect_the_five_earlier(const std::vector<Seen>& seen) {
     ASSERT_EQ(5u, seen.size());
     const Seen &first = seen[0], &last = seen[4];
     const double per_point = (double)(seen[1].y - first.y) / (EARLIER[1].total - EARLIER[0].total);
@@ -143,7 +148,16 @@ TEST_F(CourseWindow, FiveEarlierResultsShowTheirCourse) {
         EXPECT_EQ(level, level_of_shade(seen[k].behind)) << k << " " << std::hex << seen[k].behind;
         EXPECT_EQ(k == 4, seen[k].size > first.size) << k;
     }
+}
 
+// Five earlier results: their course, the caption naming the source and
+// the count.
+TEST_F(CourseWindow, FiveEarlierResultsShowTheirCourse) {
+    for (const Earlier& e : EARLIER) save_earlier(PATIENT, e.items, e.hours_ago);
+    open(tool_builtin(), PATIENT);
+    expect_caption(L"总分趋势：近 30 天 5 次（本机本用户记录）");
+    std::vector<Seen> seen = points();
+    expect_the_five_earlier(seen);
     // A Save adds the result at once; another patient's course is not
     // this one's.
     for (int i = 0; i < s.tool.input_count; i++) choose(i, 0);
@@ -208,6 +222,53 @@ TEST_F(CourseWindow, WithoutACourseItIsSaidInWords) {
     RECT chart = rect_of(s.course_chart), view = rect_of(s.input_view), inside;
     EXPECT_FALSE(IntersectRect(&inside, &chart, &view));
     EXPECT_LE(rect_of(s.input_controls[s.tool.input_count - 1]).bottom, view.bottom);
+}
+
+
+// The same course from the hospital's database: the results sent there by
+// the writer's login as Save sends them, read through the ward reader's;
+// with the server out of reach, said so. Run by the database session
+// (tests/delivery/), which starts the server.
+class DatabaseCourse : public CourseWindow {
+protected:
+    HKEY key = nullptr;
+    void set_reading(const char* connection) {
+        static wchar_t wide[4096];
+        wide_from_utf8(connection, wide, 4096);
+        RegSetValueExW(key, L"ReadingDatabase", 0, REG_SZ, (const BYTE*)wide, (DWORD)((wcslen(wide) + 1) * sizeof(wchar_t)));
+    }
+    void SetUp() override {
+        ASSERT_NE(nullptr, getenv("GLYVANT_TEST_DATABASE"));
+        ASSERT_NE(nullptr, getenv("GLYVANT_TEST_READING_DATABASE"));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        CourseWindow::SetUp();
+    }
+    void TearDown() override {
+        RegDeleteValueW(key, L"ReadingDatabase");
+        RegCloseKey(key);
+        CourseWindow::TearDown();
+    }
+};
+
+TEST_F(DatabaseCourse, FiveEarlierResultsFromTheDatabase) {
+    const wchar_t patient[] =
+        L"T018-Braden.exe --patient-id=2026007777 --patient-name=测试患者丁 --ward=普外一科 --nurse-name=测试护士";
+    for (const Earlier& e : EARLIER) save_earlier(patient, e.items, e.hours_ago, true);
+    wchar_t writer[1024];
+    wide_from_utf8(getenv("GLYVANT_TEST_DATABASE"), writer, 1024);
+    DeliveryReport report;
+    delivery_pass(writer, &report);
+    ASSERT_EQ(DELIVERY_DONE, report.problem);
+    DeleteFileW(record);  // not this PC's records: the database's
+    set_reading(getenv("GLYVANT_TEST_READING_DATABASE"));
+    open(tool_builtin(), patient);
+    expect_caption(L"总分趋势：近 30 天 5 次（医院数据库）");
+    expect_the_five_earlier(points());
+
+    set_reading("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=orvomed;Uid=orvomed_ward_reader;Pwd=x;");
+    open(tool_builtin(), patient);
+    expect_caption(L"既往评估：医院数据库暂不可读（服务器无法连接）");
+    EXPECT_EQ(0u, points().size());
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ for option in 1 2 3; do
   save_and_confirm
 done
 sleep 1
-expect "the course's caption" "$(drive read 5002)" "总分趋势：近 30 天 5 次（本机本用户记录）"
+expect "the course's caption" "$(drive read 5002)" "总分趋势：本次住院近 30 天 5 次（本机本用户记录）"
 drive choose 2001 0 >/dev/null
 drive click 1001 >/dev/null
 sleep 1
