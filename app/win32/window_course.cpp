@@ -163,7 +163,7 @@ void course_refresh() {
     }
     reading = true;
     show_caption();
-    SetTimer(s.main_window, COURSE_TIMER, USER_TIMER_MINIMUM, nullptr);
+    SetTimer(s.main_window, COURSE_TIMER, COURSE_DELAY_MILLISECONDS, nullptr);
 }
 
 void course_read_start() {

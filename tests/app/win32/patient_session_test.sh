@@ -128,36 +128,26 @@ save_and_confirm
 stop
 [ "$(grep -c '2026001234' "$records/T018-2.csv")" = 2 ] || fail "the second save is not the file's second row"
 
-# ---- Five earlier results: their course in the window, their table on paper ------
-# Three saves more (totals 13, 17 and 21 after the 21 and 9 above), then a
-# result printed unsaved: the page lists the five before it, oldest first.
+# ---- Five earlier results (13, 17, 21 after the 21 and 9 above) on paper ----------
 start "$braden" "${his[@]}"
 for option in 1 2 3; do
   for input in 2001 2002 2003 2004; do drive choose "$input" "$option" >/dev/null; done
   drive click 1001 >/dev/null
   save_and_confirm
 done
-sleep 1
-expect "the course's caption" "$(drive read 5002)" "总分趋势：本次住院近 30 天 5 次（本机本用户记录）"
 drive choose 2001 0 >/dev/null
 drive click 1001 >/dev/null
-sleep 1
 printer_mark
 drive click 1006 >/dev/null
-drive dialog 15 >/dev/null || fail "no print dialog for the earlier assessments"
-drive press 1 >/dev/null
-if pdf=$(printer_new_pdf); then
-  printer_expect_text "$pdf" "既往评估（最近 5 次，本机本用户记录）" "评估时间　　　总分　分级　评估护士"
-  pdftotext "$pdf" - | python3 -c '
+drive dialog 15 >/dev/null && drive press 1 >/dev/null
+pdf=$(printer_new_pdf) || fail "the earlier assessments' page reached no PDF"
+pdftotext "$pdf" - | python3 -c '
 import re, sys, unicodedata
 text = unicodedata.normalize("NFKC", sys.stdin.read())
+assert "既往评估(最近5次,本机本用户记录)" in "".join(text.split()), text
 rows = re.findall(r"\d{4}-\d\d-\d\d \d\d:\d\d\s+(\d+) 分\s+(\S+)\s+测试护士", text)
 assert rows == [("21", "无明显风险"), ("9", "极高危"), ("13", "中危"), ("17", "低危"), ("21", "无明显风险")], rows
-' || fail "the page's earlier assessments: $(pdftotext "$pdf" - | grep -A7 '既往评估')"
-  cp "$pdf" "$prefix/../print-course.pdf"
-else
-  fail "the earlier assessments' page reached no PDF"
-fi
+' || fail "the page's earlier assessments"
 stop
 
 # ---- A name that is a formula: text in the record, as typed on band and page ------
