@@ -141,7 +141,7 @@ printer_mark
 drive click 1006 >/dev/null
 drive dialog 15 >/dev/null && drive press 1 >/dev/null
 pdf=$(printer_new_pdf) || fail "the earlier assessments' page reached no PDF"
-pdftotext "$pdf" - | python3 -c '
+pdftotext -layout "$pdf" - | python3 -c '
 import re, sys, unicodedata
 text = unicodedata.normalize("NFKC", sys.stdin.read())
 assert "既往评估(最近5次,本机本用户记录)" in "".join(text.split()), text
