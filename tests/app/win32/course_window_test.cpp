@@ -159,8 +159,7 @@ TEST_F(CourseWindow, DatabaseCourse) {
         RegSetValueExW(key, L"ReadingDatabase", 0, REG_SZ, (const BYTE*)text, (DWORD)((wcslen(text) + 1) * sizeof(wchar_t)));
         open(tool_builtin(), patient);
         // Out of reach, the course last read stays, with the reason.
-        expect_caption(connection == reader ? L"总分趋势：近 30 天 5 次（医院数据库）"
-                                            : L"总分趋势：近 30 天 5 次（医院数据库，未能读取：服务器无法连接）");
+        expect_caption(connection == reader ? L"总分趋势：近 30 天 5 次（医院数据库）" : L"总分趋势：近 30 天 5 次（医院数据库，未能读取：服务器无法连接）");
         expect_the_five(points());
     }
     RegDeleteValueW(key, L"ReadingDatabase"), RegCloseKey(key);
