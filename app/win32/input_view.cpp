@@ -48,7 +48,7 @@ int place_rows(HDC dc, int narrower) {
 
 // The view's height in pixels; the scroll position and the rows' extent
 // are in pixels too.
-int view_height() { return px(INPUT_VIEW).height; }
+int view_height() { return px(input_view_box()).height; }
 
 void scroll_view_to(int position) {
     MainWindowState& s = main_window_state;
@@ -146,7 +146,7 @@ void create_input_view(HWND window, HDC dc) {
     // its invalidation on to them, so the rows draw themselves again
     // whenever the view is (the main window, which clips, leaves it alone).
     DWORD style = WS_CHILD | WS_VISIBLE | (s.input_narrower ? WS_VSCROLL : 0);
-    const Box view = px(INPUT_VIEW);
+    const Box view = px(input_view_box());
     s.input_view = CreateWindowExW(0, VIEW_CLASS, L"", style, view.x, view.y, view.width, view.height, window,
                                    nullptr, s.instance, nullptr);
     if (s.input_narrower) {
@@ -162,7 +162,7 @@ void create_input_view(HWND window, HDC dc) {
 HWND create_in_view(const wchar_t* window_class, DWORD ex_style, DWORD style, const wchar_t* text, int id,
                     Box box, HFONT font) {
     const MainWindowState& s = main_window_state;
-    const Box view = px(INPUT_VIEW);
+    const Box view = px(input_view_box());
     box = px(box);
     HWND control = CreateWindowExW(ex_style, window_class, text, style, box.x - view.x,
                                    box.y - view.y - s.input_scroll, box.width, box.height, s.input_view,

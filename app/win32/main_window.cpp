@@ -122,6 +122,7 @@ struct Shown {
     wchar_t result[RESULT_TEXT_CAPACITY];
     wchar_t verdict[3 * VERDICT_CAPACITY];
     wchar_t last_assessment[RECORD_LAST_CAPACITY];
+    wchar_t course[RECORD_LAST_CAPACITY];
     wchar_t patient[4 * PATIENT_FIELD_CAPACITY];
     int focused_input, focused_button;  // -1 for none
 };
@@ -142,6 +143,7 @@ void keep_shown(Shown* shown) {
     GetWindowTextW(s.result_edit, shown->result, RESULT_TEXT_CAPACITY);
     GetWindowTextW(s.verdict_label, shown->verdict, 3 * VERDICT_CAPACITY);
     GetWindowTextW(s.last_assessment_label, shown->last_assessment, RECORD_LAST_CAPACITY);
+    GetWindowTextW(s.course_chart, shown->course, RECORD_LAST_CAPACITY);
     GetWindowTextW(s.patient_label, shown->patient, 4 * PATIENT_FIELD_CAPACITY);
 }
 
@@ -156,6 +158,7 @@ void show_again(const Shown& shown) {
     SetWindowTextW(s.result_edit, shown.result);
     SetWindowTextW(s.verdict_label, shown.verdict);
     SetWindowTextW(s.last_assessment_label, shown.last_assessment);
+    SetWindowTextW(s.course_chart, shown.course);
     SetWindowTextW(s.patient_label, shown.patient);
     if (shown.focused_input >= 0) {
         show_input(shown.focused_input);

@@ -14,7 +14,7 @@
 #include "calc/calc.h"
 #include "delivery/delivery.h"
 #include "patient/patient.h"
-#include "rounds/reassess.h"
+#include "rounds/rounds.h"
 #include "tool/tool.h"
 
 enum ControlId : int {
@@ -29,6 +29,7 @@ enum ControlId : int {
     IDC_SECTION = 4000,      // every section heading of the input view
     IDC_PATIENT = 5000,      // the patient in the header band; a click opens the patient window
     IDC_LAST_ASSESSMENT = 5001,
+    IDC_COURSE = 5002,       // the patient's course of a scale, its caption its text
     IDC_PATIENT_FIELD_FIRST = 5100,  // the patient window's field of PatientField f has this + f
 };
 
@@ -42,6 +43,13 @@ constexpr int DELIVERY_PENDING_MAX = 8;
 // Posted by the delivery's thread when a pass ends (common/win32/delivery_worker.h).
 constexpr UINT WM_DELIVERY_DONE = WM_APP + 3;
 constexpr UINT_PTR DELIVERY_TIMER = 1;
+// Posted by the course's reading thread when a read ends, with its number.
+constexpr UINT WM_COURSE_READ = WM_APP + 4;
+// The course's read starts on this timer's tick: a timer's message comes
+// only once the window's paints are done, and this long after, while Wine
+// still hands the drawn controls to the screen (docs/figures.md).
+constexpr UINT_PTR COURSE_TIMER = 2;
+constexpr UINT COURSE_DELAY_MILLISECONDS = 250;
 
 // The maker's website, in the header band and the about text.
 #define MAKER_WEBSITE L"" MAKER_WEBSITE_HOST
@@ -85,6 +93,7 @@ struct MainWindowState {
     Patient patient;    // whom the results belong to; Reset keeps it
     HWND patient_label;          // in the band
     HWND last_assessment_label;  // the patient's last saved result of the tool on this PC
+    HWND course_chart;           // the patient's course of a scale; none for other tools
     HWND patient_dialog;         // the patient window while it is open
     // The number the dialog's other patient fields were given with: a new
     // one clears them.
@@ -235,6 +244,31 @@ bool patient_window_route(MSG& message);
 // hospital's policy asks for a patient. Otherwise tells why and returns
 // false.
 bool patient_allows(bool saving_or_printing);
+
+// ---- The patient's course (window_course.cpp) ---------------------------------
+
+// Whether the window shows the patient's course: a scale with a headline.
+bool tool_has_course(const PreparedTool& tool);
+// The inputs' view: above the course where the window shows one.
+Box input_view_box();
+// Reads the patient's course of the tool anew, on a thread of its own: at
+// start once the window shows, after a Save, for another patient. The
+// chart keeps what it showed of the same patient until the read ends.
+void course_refresh();
+// COURSE_TIMER: the read asked for starts.
+void course_read_start();
+// A read has ended (WM_COURSE_READ): the chart shows it, unless a later
+// one was asked for since.
+void on_course_read(WPARAM read_number);
+// WM_DRAWITEM of the chart: its caption, and the bands, days and points.
+void draw_course(const DRAWITEMSTRUCT* item);
+// The patient's assessments the chart shows, oldest first, and where they
+// were read; how many: 0 until a read of this patient's has ended
+// (`still_reading` while it runs). Read again after a Save, the last read
+// stands meanwhile.
+int course_points(const RoundsAssessment** points, RoundsSource* source, bool* still_reading);
+// Where a course was read, in words: "本机本用户记录", "医院数据库".
+const wchar_t* course_source_words(RoundsSource source);
 
 // ---- The commands ---------------------------------------------------------------
 // Calculate, Save record, Copy result, Reset and About (window_commands.cpp),

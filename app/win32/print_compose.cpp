@@ -133,6 +133,65 @@ void compose_patient_lines(Job& job) {
         text_copy(job.signature, PATIENT_LINE_CAPACITY, SIGNATURE_LINE);
 }
 
+// The patient's earlier assessments of a scale, as a ward's form lists them
+// under the new one: the last PRINT_EARLIER_ROWS before this result, oldest
+// first, each with its time, headline, band and nurse; where they were
+// read, or that there are none.
+void add_earlier_assessments(Job& job) {
+    const MainWindowState& s = main_window_state;
+    const PreparedTool& tool = s.tool;
+    if (!tool_has_course(tool) || patient_state(s.patient) != PATIENT_COMPLETE) return;
+    const RoundsAssessment* points;
+    RoundsSource source;
+    bool still_reading;
+    int count = course_points(&points, &source, &still_reading);
+    // Once saved, this result is the course's latest: it is not an earlier one.
+    if (count && s.saved_record[0] && points[count - 1].assessed_at == reassess_moment(s.calculated_at)) count--;
+    const int first = count > PRINT_EARLIER_ROWS ? count - PRINT_EARLIER_ROWS : 0;
+    add_line(job, BODY, L"", 0);
+    if (still_reading) add_formatted(job, HEADING, L"既往评估：正在读取，本页未列出");
+    else if (!count) add_formatted(job, HEADING, L"既往评估：%ls中无此患者的其他评估", course_source_words(source));
+    else add_formatted(job, HEADING, L"既往评估（最近 %d 次，%ls）", count - first, course_source_words(source));
+    if (!count) return;
+    // Columns as a ward's form has them: the values right-aligned, the bands
+    // filled to the widest with ideographic spaces, and the heads over them,
+    // as near as the page's proportional face allows: a time is about eight
+    // characters wide, a digit half of one, two spaces about a digit (a
+    // figure space is no glyph of every Chinese face).
+    const OutputDef& headline = tool.outputs[tool.headline_output];
+    constexpr int ROW_CAPACITY = 64;
+    wchar_t values[PRINT_EARLIER_ROWS][VALUE_TEXT_CAPACITY];
+    int value_width = 0, band_width = 2;
+    for (int k = first; k < count; k++) {
+        const RoundsAssessment& p = points[k];
+        wchar_t* value = values[k - first];
+        text_copy(value, VALUE_TEXT_CAPACITY, L"--");
+        if (p.has_value) format_value(headline.format, p.value, value, VALUE_TEXT_CAPACITY);
+        if (text_length(value) > value_width) value_width = text_length(value);
+        if (text_length(p.band) > band_width) band_width = text_length(p.band);
+    }
+    wchar_t head[ROW_CAPACITY];
+    text_format(head, ROW_CAPACITY, L"评估时间\x3000\x3000\x3000\x3000\x3000%ls", headline.label);
+    const int value_half = value_width + (*headline.unit ? 1 + 2 * text_length(headline.unit) : 0);
+    for (int half = 2 * text_length(headline.label); half < value_half; half += 2) text_append(head, ROW_CAPACITY, L"\x3000");
+    text_append(head, ROW_CAPACITY, L"\x3000分级");
+    for (int k = 2; k < band_width; k++) text_append(head, ROW_CAPACITY, L"\x3000");
+    text_append(head, ROW_CAPACITY, L"\x3000评估护士");
+    add_formatted(job, BODY, L"%ls", head);
+    for (int k = first; k < count; k++) {
+        const RoundsAssessment& p = points[k];
+        const LocalTime t = reassess_local(p.assessed_at, s.calculated_at.utc_offset_minutes);
+        wchar_t value[ROW_CAPACITY] = L"", band[ROW_CAPACITY];
+        for (int n = text_length(values[k - first]); n < value_width; n++) text_append(value, ROW_CAPACITY, L"  ");
+        text_append(value, ROW_CAPACITY, values[k - first]);
+        text_copy(band, ROW_CAPACITY, p.band);
+        for (int n = text_length(p.band); n < band_width; n++) text_append(band, ROW_CAPACITY, L"\x3000");
+        const wchar_t* nurse = *p.patient.fields[NURSE_NAME] ? p.patient.fields[NURSE_NAME] : p.patient.fields[NURSE_ID];
+        add_formatted(job, BODY, L"%04d-%02d-%02d %02d:%02d\x3000%ls%ls%ls\x3000%ls\x3000%ls", t.year, t.month, t.day, t.hour,
+                      t.minute, value, *headline.unit ? L" " : L"", headline.unit, band, nurse);
+    }
+}
+
 }  // namespace
 
 void compose(Job& job, HDC dc) {
@@ -163,6 +222,7 @@ void compose(Job& job, HDC dc) {
         add_calculation_line(job, HEADING, line);
         calc_level_line(c, line, CALC_VERDICT_LINE_CAPACITY);
         add_calculation_line(job, BODY, line);
+        add_earlier_assessments(job);
     } else {
         add_result_lines(job, c.text, 0);
     }

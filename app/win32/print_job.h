@@ -24,11 +24,13 @@ struct Row {
 };
 
 // The document holds the result and, beside it, a line for each input, a
-// heading for each section and at most a dozen others, each cut with "…" at
+// heading for each section, the earlier assessments' table and at most a
+// dozen others, each cut with "…" at
 // LINE_CAPACITY, so the whole always fits. Every line of the result is at
 // least its line break long.
 constexpr int LINE_CAPACITY = 1024;
-constexpr int DOCUMENT_OTHER_LINES = 2 * TOOL_MAX_INPUTS + 12;
+constexpr int PRINT_EARLIER_ROWS = 10;
+constexpr int DOCUMENT_OTHER_LINES = 2 * TOOL_MAX_INPUTS + PRINT_EARLIER_ROWS + 2 + 12;
 constexpr int DOCUMENT_CAPACITY = RESULT_TEXT_CAPACITY + DOCUMENT_OTHER_LINES * LINE_CAPACITY;
 constexpr int DOCUMENT_MAX_LINES = RESULT_TEXT_CAPACITY / 2 + DOCUMENT_OTHER_LINES;
 

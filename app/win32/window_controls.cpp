@@ -161,6 +161,9 @@ void create_child_controls(HWND window) {
                                       c.font ? s.*c.font : nullptr);
         if (c.handle) s.*c.handle = control;
     }
+    s.course_chart = tool_has_course(tool) ? create_control(window, L"STATIC", 0, CHILD | SS_OWNERDRAW | SS_NOPREFIX, L"",
+                                                           IDC_COURSE, COURSE_BOX, s.font_small)
+                                           : nullptr;
 }
 
 void create_pending_choices() {

@@ -49,6 +49,23 @@ constexpr int box_bottom(Box box) { return box.y + box.height; }
 constexpr Box INPUT_VIEW = {LEFT_PANEL.x + 1, HEADING_RULE_Y + 1, LEFT_PANEL.width - 2,
                             box_bottom(LEFT_PANEL) - 1 - (HEADING_RULE_Y + 1)};
 
+// A scale's course of the patient (window_course.cpp) stands at the foot of
+// the left panel, where a scale's few rows leave room; the view ends above
+// it, and scrolls when the rows of a longer scale do not fit. Inside it: the
+// caption's line, the plot with the values' labels at its left and the
+// days' below it, in units from the box's corner.
+constexpr int COURSE_HEIGHT = 132, COURSE_GAP = 8;
+constexpr Box COURSE_BOX = {column_x(LEFT_PANEL), box_bottom(LEFT_PANEL) - COURSE_GAP - COURSE_HEIGHT,
+                            column_width(LEFT_PANEL), COURSE_HEIGHT};
+constexpr Box INPUT_VIEW_ABOVE_COURSE = {INPUT_VIEW.x, INPUT_VIEW.y, INPUT_VIEW.width,
+                                         COURSE_BOX.y - COURSE_GAP - INPUT_VIEW.y};
+constexpr int COURSE_CAPTION_HEIGHT = 22, COURSE_VALUES_WIDTH = 30, COURSE_DAYS_HEIGHT = 18, COURSE_RIGHT = 12;
+constexpr Box COURSE_PLOT = {COURSE_VALUES_WIDTH, COURSE_CAPTION_HEIGHT + 4,
+                             COURSE_BOX.width - COURSE_VALUES_WIDTH - COURSE_RIGHT,
+                             COURSE_HEIGHT - COURSE_CAPTION_HEIGHT - 4 - COURSE_DAYS_HEIGHT};
+// A point's square, the latest's larger; a day's tick below the plot.
+constexpr int COURSE_POINT = 5, COURSE_LATEST_POINT = 9, COURSE_TICK = 3;
+
 // One row per input down the view, in client coordinates while the view is
 // not scrolled: its label, then an edit field and its unit, or a list
 // spanning both (its box here is the closed list; the dropped list hangs

@@ -158,6 +158,7 @@ void show_patient() {
         record_last_assessment(s.tool, s.patient, now, last, RECORD_LAST_CAPACITY);
     }
     SetWindowTextW(s.last_assessment_label, last);
+    course_refresh();
 }
 
 void take_start_request(const wchar_t* command_line) {

@@ -56,6 +56,7 @@ void draw_list_option(const DRAWITEMSTRUCT* item) {
 
 void on_draw_item(const DRAWITEMSTRUCT* item) {
     if (item->CtlType == ODT_COMBOBOX) draw_list_option(item);
+    else if (item->CtlType == ODT_STATIC) draw_course(item);
     else draw_button(item);
 }
 
@@ -149,9 +150,11 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_PAINT: paint_main_window(window); return 0;
     case WM_FINISH_START: finish_start_request(); return 0;
     case WM_DELIVERY_DONE: on_delivery_done(); return 0;
+    case WM_COURSE_READ: on_course_read(wparam); return 0;
     case WM_TIMER:
-        if (wparam != DELIVERY_TIMER) break;
-        delivery_start(window, WM_DELIVERY_DONE);
+        if (wparam == COURSE_TIMER) course_read_start();
+        else if (wparam == DELIVERY_TIMER) delivery_start(window, WM_DELIVERY_DONE);
+        else break;
         return 0;
     case WM_ERASEBKGND: return 1;  // the painting covers every pixel
     case WM_GETMINMAXINFO: on_get_min_max_info((MINMAXINFO*)lparam); return 0;

@@ -30,6 +30,8 @@ struct Palette {
     COLORREF footer;
     COLORREF text;            // input fields, result box, caution, plain buttons' captions
     COLORREF text_grey;       // input and unit labels, basis line, status line
+    COLORREF course_point;    // a point of the patient's course
+    COLORREF course_line;     // the line joining the course's points
     ButtonColours calculate_button;
     ButtonColours plain_button;
 };
@@ -47,6 +49,8 @@ constexpr Palette palette = {
     .footer = RGB(236, 241, 244),
     .text = INK,
     .text_grey = RGB(120, 132, 142),
+    .course_point = RGB(0, 70, 110),
+    .course_line = RGB(130, 160, 180),
     .calculate_button = {RGB(0, 122, 168), RGB(0, 100, 138), RGB(0, 106, 148), WHITE},
     .plain_button = {WHITE, RGB(226, 234, 240), RGB(206, 216, 224), INK},
 };
@@ -59,6 +63,13 @@ constexpr COLORREF PRINT_INK = RGB(0, 0, 0);
 inline COLORREF verdict_colour(int level) {
     const VerdictLevel& l = verdict_level(level);
     return RGB(l.red, l.green, l.blue);
+}
+
+// A band of the level on a chart: its colour a fifth as strong on white,
+// so that points and labels read over it.
+inline COLORREF verdict_tint(int level) {
+    const VerdictLevel& l = verdict_level(level);
+    return RGB(255 - (255 - l.red) / 5, 255 - (255 - l.green) / 5, 255 - (255 - l.blue) / 5);
 }
 
 // ---- The header band ------------------------------------------------------------

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Saved results delivered to a real PostgreSQL server of the test's own, as
 # the programs of one ward PC deliver them:
-#   delivery_session_test.sh <work folder> <delivery_tests> <delivery_writer> [<list_window_tests> <wine prefix>]
+#   delivery_session_test.sh <work folder> <delivery_tests> <delivery_writer> [<list_window_tests> <wine prefix> [<course_window_tests>]]
 # With the last two (the Windows build), everything runs under Wine, whose
 # odbc32 hands the calls to the host's unixODBC and its PostgreSQL driver,
-# and the tool window's own cases run too. Cases: the delivery's own tests;
+# and the tool window's own cases run too (its course's, with the last). Cases: the delivery's own tests;
 # 8 programs saving 50 results each at once (exactly 400 rows, none twice,
 # each as the local record has it); the server down (the results wait,
 # then arrive once); a program killed in the middle of a delivery (nothing
@@ -14,7 +14,7 @@
 # give (refused as such, the result waits). Prints the rows per second of
 # the 8 writers and the time from Save to commit.
 set -uo pipefail
-work=$1 tests=$2 writer=$3 window_tests=${4:-} prefix=${5:-}
+work=$1 tests=$2 writer=$3 window_tests=${4:-} prefix=${5:-} course_tests=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/wine_session.sh"
 source "$here/database_server.sh"
@@ -50,6 +50,10 @@ if [ -n "$window_tests" ]; then
   run "$window_tests" --gtest_filter='DatabaseWindow.*' >"$work/window_tests.log" 2>&1 &&
     grep -q '^\[  PASSED  \]' "$work/window_tests.log" ||
     { fail "the window's database cases"; grep -A8 'Failure' "$work/window_tests.log" | head -40 >&2; }
+fi
+if [ -n "$course_tests" ]; then
+  run "$course_tests" --gtest_filter='*.DatabaseCourse' >"$work/course_tests.log" 2>&1 &&
+    grep -q '^\[  PASSED  \]' "$work/course_tests.log" || fail "the course's database cases"
 fi
 
 # ---- 8 programs saving 50 results each at once ----------------------------------------

@@ -299,7 +299,7 @@ TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
     pump();
     EXPECT_FALSE(in_view(s.input_controls[0]));
     SetFocus(s.input_controls[3]);
-    for (int k = 0; k < 4; k++) press(GetFocus(), VK_NEXT);
+    for (int k = 0; k < 8; k++) press(GetFocus(), VK_NEXT);
     EXPECT_TRUE(in_view(s.input_controls[last]));
 }
 

@@ -128,6 +128,28 @@ save_and_confirm
 stop
 [ "$(grep -c '2026001234' "$records/T018-2.csv")" = 2 ] || fail "the second save is not the file's second row"
 
+# ---- Five earlier results (13, 17, 21 after the 21 and 9 above) on paper ----------
+start "$braden" "${his[@]}"
+for option in 1 2 3; do
+  for input in 2001 2002 2003 2004; do drive choose "$input" "$option" >/dev/null; done
+  drive click 1001 >/dev/null
+  save_and_confirm
+done
+drive choose 2001 0 >/dev/null
+drive click 1001 >/dev/null
+printer_mark
+drive click 1006 >/dev/null
+drive dialog 15 >/dev/null && drive press 1 >/dev/null
+pdf=$(printer_new_pdf) || fail "the earlier assessments' page reached no PDF"
+pdftotext -layout "$pdf" - | python3 -c '
+import re, sys, unicodedata
+text = unicodedata.normalize("NFKC", sys.stdin.read())
+assert "既往评估(最近5次,本机本用户记录)" in "".join(text.split()), text
+rows = re.findall(r"\d{4}-\d\d-\d\d \d\d:\d\d\s+(\d+) 分\s+(\S+)\s+测试护士", text)
+assert rows == [("21", "无明显风险"), ("9", "极高危"), ("13", "中危"), ("17", "低危"), ("21", "无明显风险")], rows
+' || fail "the page's earlier assessments"
+stop
+
 # ---- A name that is a formula: text in the record, as typed on band and page ------
 formula='=HYPERLINK("http://x","点我")'
 # As a hospital system writes the file: a byte-order mark, a comment, a
