@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rounds/course_bands.h"
-#include "suite/catalogue.h"
+#include "support/suite_tool.h"
 
 TEST(CourseBands, AsEachScaleCutsItsTotal) {
     struct Case { int tool; const char* scale; };  // "least-most: band-band:level ..."
@@ -16,8 +16,7 @@ TEST(CourseBands, AsEachScaleCutsItsTotal) {
     };
     for (const Case& c : cases) {
         static PreparedTool tool;
-        for (int i = 0; i < suite_tool_count; i++)
-            if (suite_tools[i]->id == c.tool) tool_prepare(*suite_tools[i], &tool);
+        tool_prepare(suite_tool(c.tool), &tool);
         CourseScale scale;
         char text[256] = "none";
         if (course_scale(tool, &scale)) {

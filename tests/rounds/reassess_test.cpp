@@ -10,8 +10,8 @@
 
 #include "delivery/delivery.h"
 #include "rounds/reassess.h"
-#include "suite/catalogue.h"
 #include "support/prepared_tool.h"
+#include "support/suite_tool.h"
 
 namespace {
 
@@ -27,29 +27,16 @@ struct Scale {
     std::vector<int> hours;
 };
 const Scale scales[] = {
-    {18, {24, 24, 72, 72, 0}},
-    {37, {24, 72, 0}},
-    {39, {24, 24, 24, 24, 72, 72, 0, 0}},
-    {19, {24, 0, 0}},
-    {24, {72, 168, 0, 0}},
-    {22, {72, 0}},
-    {21, {0, 0, 168}},
-    {23, {C, 1, 1, 4, 12}},
-    {33, {8, 8, 8, 8, 8, 8}},
+    {18, {24, 24, 72, 72, 0}}, {37, {24, 72, 0}},   {39, {24, 24, 24, 24, 72, 72, 0, 0}},
+    {19, {24, 0, 0}},          {24, {72, 168, 0, 0}}, {22, {72, 0}},
+    {21, {0, 0, 168}},         {23, {C, 1, 1, 4, 12}}, {33, {8, 8, 8, 8, 8, 8}},
 };
-
-const ToolDef& tool_of(int id) {
-    for (int k = 0; k < suite_tool_count; k++)
-        if (suite_tools[k]->id == id) return *suite_tools[k];
-    ADD_FAILURE() << "no tool " << id;
-    return *suite_tools[0];
-}
 
 const LocalTime ASSESSED = {2026, 12, 10, 9, 12, 30, 480};
 
 TEST(Reassessment, EveryBandOfEveryScaleIsDueAsItsSourceSays) {
     for (const Scale& scale : scales) {
-        Prepared tool(tool_of(scale.id));
+        Prepared tool(suite_tool(scale.id));
         ASSERT_EQ((int)scale.hours.size(), tool.rule_count) << scale.id;
         Calculation calculation;
         tool_calculate(tool, nullptr, &calculation);
@@ -80,7 +67,7 @@ TEST(Reassessment, EveryBandOfEveryScaleIsDueAsItsSourceSays) {
 }
 
 TEST(Reassessment, TheLineTheRecordAndTheDatabaseAgree) {
-    Prepared braden(tool_of(18));
+    Prepared braden(suite_tool(18));
     Calculation calculation;
     tool_calculate(braden, nullptr, &calculation);
     calculation.verdict_rule = 1;
@@ -118,7 +105,7 @@ TEST(Reassessment, TheLineTheRecordAndTheDatabaseAgree) {
         EXPECT_STREQ(c.due, sent.texts[DELIVERY_DUE_AT]);
     }
     // A formula tool's result, or one no band gave, is due for nothing.
-    Prepared insulin(tool_of(10));
+    Prepared insulin(suite_tool(10));
     Calculation dose;
     tool_calculate(insulin, nullptr, &dose);
     Reassessment plan;

@@ -15,8 +15,8 @@
 
 #include "delivery/delivery.h"
 #include "rounds/rounds.h"
-#include "suite/catalogue.h"
 #include "support/prepared_tool.h"
+#include "support/suite_tool.h"
 #include "support/test_data_folder.h"
 
 namespace {
@@ -30,12 +30,6 @@ std::wstring environment(const char* name) {
     wchar_t wide[1024] = L"";
     if (value) wide_from_utf8(value, wide, 1024);
     return wide;
-}
-
-const ToolDef& tool_of(int id) {
-    for (int k = 0; k < suite_tool_count; k++)
-        if (suite_tools[k]->id == id) return *suite_tools[k];
-    return *suite_tools[0];
 }
 
 // The clock a save reads: the moment it is told.
@@ -77,8 +71,8 @@ std::wstring moment_text(MomentSeconds moment) {
 // Saves the result as Save does, queues and delivers it with the writer,
 // then gives it its due time as the owner.
 void save(const Result& r, MomentSeconds now) {
-    static Prepared braden(tool_of(18));
-    static Prepared morse(tool_of(19));
+    static Prepared braden(suite_tool(18));
+    static Prepared morse(suite_tool(19));
     const PreparedTool& tool = r.tool == 18 ? (const PreparedTool&)braden : (const PreparedTool&)morse;
     double values[TOOL_MAX_INPUTS];
     for (int i = 0; i < tool.input_count; i++) values[i] = tool.inputs[i].default_value;
@@ -250,18 +244,18 @@ TEST_F(RoundsDatabase, CourseOfTheStayOldestFirst) {
         for (int k = 0; k < count; k++) v.push_back((int)points[k].value);
         return v;
     };
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), tool_of(18), patient, now, OFFSET, points,
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), suite_tool(18), patient, now, OFFSET, points,
                                               ROUNDS_COURSE_CAPACITY, &count));
     EXPECT_EQ((std::vector<int>{20, 18, 15, 13, 11, 10}), values());
     patient_set_field(&patient, PATIENT_VISIT_ID, L"V5");
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), tool_of(18), patient, now, OFFSET, points,
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), suite_tool(18), patient, now, OFFSET, points,
                                               ROUNDS_COURSE_CAPACITY, &count));
     EXPECT_EQ((std::vector<int>{18, 15, 13, 11, 10}), values());
     EXPECT_EQ(now - 96 * HOUR, points[0].assessed_at);
     EXPECT_STREQ(L"低危", points[0].band);
     EXPECT_STREQ(L"V5", points[0].patient.fields[PATIENT_VISIT_ID]);
     // The newest three only.
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), tool_of(18), patient, now, OFFSET, points, 3, &count));
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(reading.c_str(), suite_tool(18), patient, now, OFFSET, points, 3, &count));
     EXPECT_EQ((std::vector<int>{13, 11, 10}), values());
 }
 
@@ -315,7 +309,7 @@ TEST_F(RoundsDatabase, OwnLoginReadsOnlyItsWards) {
     patient_set_field(&patient, PATIENT_NAME, L"孙测戊");
     RoundsAssessment points[8];
     int count = -1;
-    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nurse, tool_of(18), patient, now, OFFSET, points, 8, &count));
+    ASSERT_EQ(ROUNDS_READ, rounds_read_course(nurse, suite_tool(18), patient, now, OFFSET, points, 8, &count));
     EXPECT_EQ(0, count);
 }
 

@@ -12,6 +12,7 @@
 #include "store/store.h"
 #include "suite/catalogue.h"
 #include "support/prepared_tool.h"
+#include "support/suite_tool.h"
 #include "support/test_data_folder.h"
 
 namespace {
@@ -168,11 +169,7 @@ TEST(RoundsList, OrderAndTheAdmissionsRows) {
 // due time where the file has its column.
 TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
     use_test_data_folder();
-    const ToolDef* braden = nullptr;
-    for (int k = 0; k < suite_tool_count; k++)
-        if (suite_tools[k]->id == 18) braden = suite_tools[k];
-    ASSERT_NE(nullptr, braden);
-    static const Prepared tool(*braden);
+    static const Prepared tool(suite_tool(18));
     // Only this test's rows: under Wine every test shares the folder.
     wchar_t first[RECORD_PATH_CAPACITY];
     if (record_file_path(tool, first, RECORD_PATH_CAPACITY) == RECORD_SAVED) platform_calls.remove_file(first);
@@ -228,7 +225,7 @@ TEST(RoundsThisUser, ListAndCourseFromTheRecords) {
     ASSERT_TRUE(platform_replace_file(later, bytes, n));
 
     static RoundsList list;
-    const ToolDef* tools[] = {braden};
+    const ToolDef* tools[] = {&suite_tool(18)};
     ASSERT_EQ(ROUNDS_READ, rounds_read_this_user(tools, 1, L"普外一科", now, OFFSET, &list));
     EXPECT_EQ(ROUNDS_THIS_USER, list.source);
     // Due first: the later file's row with its due time, then one without.

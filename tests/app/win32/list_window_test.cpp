@@ -18,6 +18,7 @@
 #include "store/store.h"
 #include "support/file_bytes.h"
 #include "suite/catalogue.h"
+#include "support/suite_tool.h"
 #include "support/window_driver.h"
 
 namespace {
@@ -141,13 +142,6 @@ TEST_F(ListWindow, FilledWithTheKeyboardAlone) {
     EXPECT_EQ(VERDICT_OUT_OF_DATE, text_of(s.verdict_label));  // chosen, not calculated
     press(s.input_controls[0], VK_F5);
     EXPECT_EQ(0u, text_of(s.result_edit).find(L"感知能力：2 分：大部分受限\r\n"));
-}
-
-const ToolDef& suite_tool(int id) {
-    for (int t = 0; t < suite_tool_count; t++)
-        if (suite_tools[t]->id == id) return *suite_tools[t];
-    ADD_FAILURE() << "no tool " << id;
-    return *suite_tools[0];
 }
 
 // Whether the text drawn in `r` ends with "…": its last few columns of ink
