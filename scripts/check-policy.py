@@ -15,7 +15,8 @@ template (an example for PCs without Group Policy) may only set values that
 the template's policies set. Given the registry key and the connection
 string's limit that the programs use (scripts/release.sh asks the release
 texts' helper for them), every policy, language file and .reg file must name
-that key, and every text value take that many characters at most. Prints
+that key (or one below it), and every connection string take that many
+characters at most. Prints
 each finding and exits 1 when there is one.
 """
 import glob
@@ -99,17 +100,22 @@ def registry_findings(path, policies):
 
 
 def program_findings(folder, key, limit):
-    """Where the template names another key or limit than the programs."""
+    """Where the template names another key than the programs (or a key
+    below theirs, where a list's values lie), or lets a connection string
+    (a value named ...Database, and its help's "at most N characters") take
+    another length than they read."""
     findings = []
     for path in sorted(glob.glob(os.path.join(folder, "**", "*.ad[mx]*"), recursive=True) +
                        glob.glob(os.path.join(folder, "*.reg"))):
         with open(path, encoding="utf-8-sig", errors="replace") as f:
             text = f.read()
         for named in re.findall(r"SOFTWARE\\Policies\\[^\]\s\"<;:,，；：）)]*", text):
-            if named != key:
+            if named != key and not named.startswith(key + "\\"):
                 findings.append("%s: names %s, the programs read %s" % (path, named, key))
-        for length in re.findall(r'maxLength="([0-9]+)"|at most ([0-9]+) characters|最多 ([0-9]+) 个字符', text):
-            length = "".join(length)
+        connections = re.findall(r'valueName="[A-Za-z]*Database"[^/]*maxLength="([0-9]+)"', text)
+        for string in re.findall(r'<string id="[A-Za-z]*Database_Help">(.*?)</string>', text, re.S):
+            connections += ["".join(n) for n in re.findall(r"at most ([0-9]+) characters|最多 ([0-9]+) 个字符", string)]
+        for length in connections:
             if length != limit:
                 findings.append("%s: maxLength %s, the programs read %s characters" % (path, length, limit))
     return findings

@@ -98,7 +98,7 @@ python3 - "$(spreadsheet "$records/T018-2.csv")" "$(spreadsheet "$records/T018.c
 import csv, io, re, sys
 new, old = (list(csv.reader(io.StringIO(t))) for t in sys.argv[1:])
 header = new[0]
-assert header[-14:] == ["记录编号", "住院号", "姓名", "床号", "科室", "护士工号", "护士姓名", "Windows 用户", "计算机名",
+assert header[-15:] == ["记录编号", "住院号", "姓名", "床号", "科室", "护士工号", "护士姓名", "Windows 用户", "计算机名",
                         "保存时间", "就诊号", "入院时间", "评估时间", "主要结果", "下次评估"], header
 assert len(new) == 2 and len(new[1]) == len(header), new
 row = dict(zip(header, new[1]))
