@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "patient/patient.h"
+#include "platform/database.h"
 #include "rounds/reassess.h"
 #include "tool/tool.h"
 
@@ -164,6 +165,10 @@ enum RoundsProblem : int {
 };
 // "服务器无法连接", "评估视图不存在" and the like.
 const wchar_t* rounds_problem_words(RoundsProblem problem);
+// What a reading's failed connection, or a failed query, comes to: every
+// program that reads the hospital's views tells them alike.
+RoundsProblem rounds_problem_of_connection(const DatabaseAnswer& answer);
+RoundsProblem rounds_problem_of_query(const DatabaseAnswer& answer);
 
 // A connection attempt gives up after DELIVERY_LOGIN_TIMEOUT_SECONDS, a
 // query after this many.

@@ -111,7 +111,9 @@ std::atomic<bool> busy{false};
 wchar_t cells[LIST_WIDTH * ROUNDS_LIST_CAPACITY];
 DatabaseCell states[LIST_COLUMNS * ROUNDS_LIST_CAPACITY];
 
-RoundsProblem of_connection(const DatabaseAnswer& answer) {
+}  // namespace
+
+RoundsProblem rounds_problem_of_connection(const DatabaseAnswer& answer) {
     switch (delivery_connection_problem(answer)) {
     case DELIVERY_NO_DRIVER: return ROUNDS_NO_DRIVER;
     case DELIVERY_LOGIN_REFUSED: return ROUNDS_LOGIN_REFUSED;
@@ -120,9 +122,9 @@ RoundsProblem of_connection(const DatabaseAnswer& answer) {
     }
 }
 
-bool starts(const char* state, const char* prefix) { return strncmp(state, prefix, strlen(prefix)) == 0; }
+static bool starts(const char* state, const char* prefix) { return strncmp(state, prefix, strlen(prefix)) == 0; }
 
-RoundsProblem of_query(const DatabaseAnswer& answer) {
+RoundsProblem rounds_problem_of_query(const DatabaseAnswer& answer) {
     const char* state = answer.state;
     if (answer.outcome == DATABASE_NO_ANSWER || starts(state, "HYT") || !strcmp(state, "57014")) return ROUNDS_NO_ANSWER;
     if (!strcmp(state, "42P01") || !strcmp(state, "42S02") || wcsstr(answer.message, L"Invalid object name"))
@@ -134,6 +136,8 @@ RoundsProblem of_query(const DatabaseAnswer& answer) {
     if (starts(state, "08")) return ROUNDS_UNREACHABLE;
     return ROUNDS_QUERY_FAILED;
 }
+
+namespace {
 
 // A cell as a whole number; false for NULL, a cut or anything else.
 bool cell_integer(const DatabaseRows& rows, int row, int column, long* value) {
@@ -274,7 +278,7 @@ RoundsProblem rounds_read_ward(const wchar_t* connection, const wchar_t* ward, c
     DatabaseLink link = database_calls.connect(connection, DELIVERY_LOGIN_TIMEOUT_SECONDS, &answer);
     if (link == DATABASE_NO_LINK) {
         busy = false;
-        return of_connection(answer);
+        return rounds_problem_of_connection(answer);
     }
     DatabaseRows rows = {2, LIST_CAPACITIES, 1, cells, states, 0, false};
     database_calls.query(link, SERVER_FOUND, nullptr, 0, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
@@ -289,7 +293,7 @@ RoundsProblem rounds_read_ward(const wchar_t* connection, const wchar_t* ward, c
         database_calls.query(link, sql, parameters, found ? 1 : 2, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
     }
     database_calls.disconnect(link);
-    RoundsProblem problem = answer.outcome == DATABASE_DONE ? ROUNDS_READ : of_query(answer);
+    RoundsProblem problem = answer.outcome == DATABASE_DONE ? ROUNDS_READ : rounds_problem_of_query(answer);
     if (problem == ROUNDS_READ)
         fill_list(rows, source, admission_scales, tools, tool_count, now, utc_offset_minutes, list);
     busy = false;
@@ -310,7 +314,7 @@ RoundsProblem rounds_read_course(const wchar_t* connection, const ToolDef& tool,
     DatabaseLink link = database_calls.connect(connection, DELIVERY_LOGIN_TIMEOUT_SECONDS, &answer);
     if (link == DATABASE_NO_LINK) {
         busy = false;
-        return of_connection(answer);
+        return rounds_problem_of_connection(answer);
     }
     const DatabaseParameter parameters[] = {{DATABASE_TEXT, patient.fields[PATIENT_ID], 0, 0},
                                             {DATABASE_TEXT, patient.fields[PATIENT_NAME], 0, 0},
@@ -321,7 +325,7 @@ RoundsProblem rounds_read_course(const wchar_t* connection, const ToolDef& tool,
     database_calls.disconnect(link);
     if (answer.outcome != DATABASE_DONE) {
         busy = false;
-        return of_query(answer);
+        return rounds_problem_of_query(answer);
     }
     // The stay's: rows of another stay, or before the admission, are left out.
     MomentSeconds admitted = REASSESS_NO_TIME;

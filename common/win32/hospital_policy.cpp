@@ -92,6 +92,10 @@ PolicyString policy_reading_database(wchar_t* connection, int capacity) {
     return policy_connection(L"ReadingDatabase", connection, capacity);
 }
 
+PolicyString policy_quality_database(wchar_t* connection, int capacity) {
+    return policy_connection(L"QualityDatabase", connection, capacity);
+}
+
 void policy_ward(wchar_t* ward, int capacity) {
     wchar_t text[PATIENT_FIELD_CAPACITY];
     // A ward as a patient's field may hold it, or none: the policy's text

@@ -36,6 +36,11 @@ PolicyString policy_records_database(wchar_t* connection, int capacity);
 // Not set: they are read from this Windows user's records on this PC.
 PolicyString policy_reading_database(wchar_t* connection, int capacity);
 
+// QualityDatabase: the ODBC connection string the quality department's
+// monthly workbook is read with (a login of the readers' role), with
+// RecordsDatabase's rules and limit. Not set: no workbook is made.
+PolicyString policy_quality_database(wchar_t* connection, int capacity);
+
 // Ward: the ward (科室/病区) this PC serves, as the records write it, for
 // the ward's list when the patient bar names none. Empty when not set.
 void policy_ward(wchar_t* ward, int capacity);

@@ -31,8 +31,8 @@ constexpr int LAUNCHER_BAR_FIELDS = 5;
 constexpr int LAUNCHER_PATIENT_FIELDS = 3;  // the first of them: the patient's
 // The bar's labels and fields, 换患者, 换护士, the search box, the list, the
 // details, 打开 and 收藏, then the ward list's heading, the ward list and
-// 打印交班表.
-constexpr int LAUNCHER_CHILD_COUNT = 2 * LAUNCHER_BAR_FIELDS + 10;
+// 打印交班表, and 护理质量月报.
+constexpr int LAUNCHER_CHILD_COUNT = 2 * LAUNCHER_BAR_FIELDS + 11;
 // The tools opened for a patient that the launcher tells when its bar
 // holds another: the latest this many.
 constexpr int LAUNCHER_OPENED_MAX = 64;
@@ -189,6 +189,9 @@ void launcher_new_nurse();
 void launcher_open_selected();
 // The same for the tool of catalogue index `tool` (-1: nothing).
 void launcher_open_tool(int tool);
+// Starts the quality department's program from the program folder: it
+// concerns no patient, so none is handed to it.
+void launcher_open_quality();
 
 // launcher_opened_tools.cpp: the tools opened, and telling them of another
 // patient.

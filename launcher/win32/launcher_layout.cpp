@@ -1,6 +1,7 @@
 // The launcher's children and fonts at the window's DPI: made once, laid
 // out again whenever the window's scaling changes.
 #include "launcher/win32/launcher_internal.h"
+#include "quality/quality.h"
 
 #include <commctrl.h>
 
@@ -63,6 +64,7 @@ constexpr Child CHILDREN[] = {
     {L"LISTBOX", L"",       ROUNDS_STYLE,  EDGE, IDC_LAUNCHER_ROUNDS,       ROUNDS_COLUMNS.left, ROUNDS_LIST_Y,
      ROUNDS_COLUMNS.right - ROUNDS_COLUMNS.left, PANES_BOTTOM - ROUNDS_LIST_Y},
     {L"BUTTON",  L"打印交班表", BUTTON_STYLE, 0, IDC_LAUNCHER_PRINT_ROUNDS, ROUNDS_COLUMNS.left, BUTTONS_Y, 130, 34},
+    {L"BUTTON",  QUALITY_TITLE, BUTTON_STYLE, 0, IDC_LAUNCHER_QUALITY, ROUNDS_COLUMNS.left + 140, BUTTONS_Y, 130, 34},
 };
 static_assert(sizeof CHILDREN / sizeof *CHILDREN == LAUNCHER_CHILD_COUNT);
 

@@ -1,6 +1,7 @@
 // Opening a tool: its program, started from the program folder, is handed
 // the bar's patient and nurse in a file of the user's own.
 #include "launcher/win32/launcher_internal.h"
+#include "quality/quality.h"
 #include "store/store.h"
 #include "suite/catalogue.h"
 
@@ -58,4 +59,30 @@ void launcher_open_tool(int tool) {
     fill_list(true);
     text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"已打开：%ls", suite_tools[tool]->title);
     keep_lists(status, L"（最近使用未能保存）");
+}
+
+void launcher_open_quality() {
+    LauncherState& s = launcher_state;
+    wchar_t path[MAX_PATH * 2], command[MAX_PATH * 2 + 4], status[LAUNCHER_STATUS_CAPACITY];
+    bool named = text_format(path, MAX_PATH * 2, L"%ls\\%ls", s.program_folder, GLYVANT_QUALITY_PROGRAM) >= 0 &&
+                 text_format(command, MAX_PATH * 2 + 4, L"\"%ls\"", path) >= 0;
+    if (!named || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"未找到程序 %ls，请联系信息科重新安装", GLYVANT_QUALITY_PROGRAM);
+        set_status(status);
+        return;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!launcher_start_process(path, command, nullptr, nullptr, FALSE, 0, nullptr, s.program_folder, &startup,
+                                &process)) {
+        text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"%ls 无法启动（错误 %lu）", GLYVANT_QUALITY_PROGRAM,
+                           GetLastError());
+        set_status(status);
+        return;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    text_format_marked(status, LAUNCHER_STATUS_CAPACITY, L"已打开：%ls", QUALITY_TITLE);
+    set_status(status);
 }

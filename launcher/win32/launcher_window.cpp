@@ -87,6 +87,9 @@ bool on_command(int id, int notification, HWND control) {
     case IDC_LAUNCHER_PRINT_ROUNDS:
         if (notification == BN_CLICKED) rounds_print();
         return true;
+    case IDC_LAUNCHER_QUALITY:
+        if (notification == BN_CLICKED) launcher_open_quality();
+        return true;
     }
     return on_bar_command(id, notification, control);
 }

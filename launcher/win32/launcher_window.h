@@ -27,6 +27,7 @@ enum LauncherControl : int {
     IDC_LAUNCHER_ROUNDS_HEADING = 114,  // the ward list's heading: its ward, source and when it was read
     IDC_LAUNCHER_ROUNDS = 115,          // the ward list, 本病区评估提醒
     IDC_LAUNCHER_PRINT_ROUNDS = 116,    // 打印交班表
+    IDC_LAUNCHER_QUALITY = 117,         // 护理质量月报: the quality department's program
 };
 
 // Creates and shows the window, reading the user's lists and the patient
