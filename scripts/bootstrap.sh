@@ -19,6 +19,8 @@ packages=(
   unicode-data                                     # the pinyin of the titles, for the launcher's search
   libreoffice-calc-nogui                           # the record file read back as a spreadsheet reads it
   postgresql unixodbc unixodbc-dev odbc-postgresql # a real database server for the delivery tests, reached through ODBC
+  dpkg-dev zlib1g-dev libz-mingw-w64-dev           # libxlsxwriter built from Debian's source package, below
+  python3-openpyxl                                 # workbooks read back by the tests
 )
 
 # wine32 comes from the i386 architecture, which a fresh machine lacks.
@@ -49,6 +51,46 @@ if [ ${#missing[@]} -gt 0 ] || [ "$need_i386" = 1 ]; then
     [ "$attempt" = 5 ] || sleep 30
   done
   "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# libxlsxwriter, which Debian builds for Linux only: its source package, at
+# this exact version, for the build to compile for every target
+# (cmake/xlsxwriter.cmake). apt checks the files against the signed archive's
+# index, dpkg-source against the .dsc's checksums as it extracts them (its
+# "Can't check signature" only says no developers' keyring is installed: the
+# archive's index vouches for the .dsc). The folder lies under build/, which
+# git ignores. Once extracted, nothing is done.
+xlsxwriter_version=1.1.4-2
+xlsxwriter_dir=$(cd "$(dirname "$0")/.." && pwd)/build/debian-source
+if [ "$(cat "$xlsxwriter_dir/libxlsxwriter.version" 2>/dev/null)" != "$xlsxwriter_version" ] ||
+   [ ! -f "$xlsxwriter_dir/libxlsxwriter/CMakeLists.txt" ]; then
+  echo "bootstrap: fetching Debian's source package libxlsxwriter $xlsxwriter_version" >&2
+  # `apt-get source` needs a deb-src entry for bookworm main beside the deb
+  # one; a machine's own is kept, else one on the mirror its deb entry uses.
+  targets=$(apt-get indextargets --no-release-info --format '$(TARGET_OF) $(RELEASE) $(COMPONENT) $(SITE)')
+  if ! echo "$targets" | grep -x 'deb-src bookworm main .*' >/dev/null; then
+    site=$(echo "$targets" | sed -n 's/^deb bookworm main //p' | head -n 1)
+    printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: %s\n' \
+      "${site:-http://deb.debian.org/debian}" /usr/share/keyrings/debian-archive-keyring.gpg |
+      "${sudo[@]}" tee /etc/apt/sources.list.d/glyvant-debian-src.sources >/dev/null
+  fi
+  mkdir -p "$xlsxwriter_dir/download"
+  (
+    cd "$xlsxwriter_dir/download"
+    # A new entry's index is not on the machine until the lists are updated.
+    if ! apt-get source -q --print-uris "libxlsxwriter=$xlsxwriter_version" >/dev/null 2>&1; then
+      for attempt in 1 2 3 4 5; do
+        "${sudo[@]}" apt-get update -q && break
+        echo "bootstrap: the package lists did not all update; trying again in 30 s" >&2
+        [ "$attempt" = 5 ] || sleep 30
+      done
+    fi
+    apt-get source -q --download-only "libxlsxwriter=$xlsxwriter_version"
+    rm -rf ../libxlsxwriter ../libxlsxwriter.part ../libxlsxwriter.version
+    dpkg-source -q -x --no-copy "libxlsxwriter_$xlsxwriter_version.dsc" ../libxlsxwriter.part
+    mv ../libxlsxwriter.part ../libxlsxwriter
+    echo "$xlsxwriter_version" >../libxlsxwriter.version
+  )
 fi
 
 # Some machines (virtual machines among them) run no 32-bit code at all:
