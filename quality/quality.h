@@ -130,11 +130,17 @@ constexpr int QUALITY_SHEET_COUNT = 3 + QUALITY_FAMILY_COUNT;
 QualityResult quality_read(const wchar_t* connection, QualityMonth month, const wchar_t* wards,
                            QualityFigures* figures, QualityProgress* progress);
 
-// Writes the workbook of `figures` to `path`. `temp_folder` is where the
-// library keeps its temporary files, in the bytes its file calls take (the
-// system's code page on Windows); `version` and `made` go on the 说明
-// sheet.
-QualityResult quality_write_workbook(const QualityFigures& figures, const wchar_t* path, const char* temp_folder,
+// A file name in the bytes the library's file calls take: UTF-8, but on
+// Windows the system's code page (MinGW's build opens them narrow).
+// False when the name cannot be spelled so.
+using QualityLibraryName = bool (*)(const wchar_t* path, char* bytes, int capacity);
+bool quality_utf8_name(const wchar_t* path, char* bytes, int capacity);
+constexpr int QUALITY_LIBRARY_NAME_CAPACITY = 3 * 1024 + 1;
+
+// Writes the workbook of `figures` to the file `file` (the library's
+// bytes). `temp_folder` is where the library keeps its temporary files, in
+// the same bytes; `version` and `made` go on the 说明 sheet.
+QualityResult quality_write_workbook(const QualityFigures& figures, const char* file, const char* temp_folder,
                                      const wchar_t* version, const wchar_t* made, QualityProgress* progress);
 
 // The whole report: reads, writes the workbook beside `path` under a name
@@ -146,7 +152,8 @@ struct QualityRequest {
     const wchar_t* wards;       // empty: every ward
     const wchar_t* connection;  // the policy's QualityDatabase
     const wchar_t* path;
-    const char* temp_folder;
+    const char* temp_folder;    // in the library's bytes
+    QualityLibraryName library_name;
     const wchar_t* version;
     const wchar_t* made;        // the local time it is made, as 说明 shows it
 };

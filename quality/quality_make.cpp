@@ -1,5 +1,7 @@
 // A month's report from the database to a workbook on the disk, and what
 // it came to in the department's words.
+#include <string.h>
+
 #include "platform/platform.h"
 #include "platform/text_format.h"
 #include "quality/quality.h"
@@ -63,16 +65,32 @@ int quality_exit_code(QualityResult result) {
     return t ? t->exit_code : OTHER_EXIT_CODE;
 }
 
+bool quality_utf8_name(const wchar_t* path, char* bytes, int capacity) {
+    return utf8_from_wide(path, bytes, capacity) >= 0;
+}
+
 QualityResult quality_make(const QualityRequest& request, QualityFigures* figures, QualityProgress* progress) {
     if (!request.connection || !request.connection[0]) return {QUALITY_NO_CONNECTION, ROUNDS_READ};
     if (held_open(request.path)) return {QUALITY_FILE_IN_USE, ROUNDS_READ};
     QualityResult result = quality_read(request.connection, request.month, request.wards, figures, progress);
     if (result.outcome != QUALITY_WRITTEN) return result;
-    // The private name of a file written whole, beside the workbook.
-    wchar_t partial[1100];
-    if (text_format(partial, 1100, L"%ls.%lu" PLATFORM_PRIVATE_SUFFIX, request.path, platform_calls.process_id()) < 0)
+    // Written beside the workbook, so that the move is a rename, under a
+    // private name of plain letters the library can always spell, in a
+    // folder it is given as it can spell it.
+    wchar_t folder[1024], name[64], partial[1100];
+    int end = text_length(request.path);
+    while (end > 0 && request.path[end - 1] != L'/' && request.path[end - 1] != L'\\') end--;
+    if (end >= 1024) return {QUALITY_FILE_FAILED, ROUNDS_READ};
+    text_copy(folder, end + 1, request.path);  // its separator kept: "C:\\" stays the root
+    text_format(name, 64, L"OrvoMedQuality.%lu" PLATFORM_PRIVATE_SUFFIX, platform_calls.process_id());
+    static char file[QUALITY_LIBRARY_NAME_CAPACITY];
+    char ascii[64];
+    file[0] = 0;
+    if ((folder[0] && !request.library_name(folder, file, QUALITY_LIBRARY_NAME_CAPACITY - 64)) ||
+        text_format(partial, 1100, L"%ls%ls", folder, name) < 0 || utf8_from_wide(name, ascii, sizeof ascii) < 0)
         return {QUALITY_FILE_FAILED, ROUNDS_READ};
-    result = quality_write_workbook(*figures, partial, request.temp_folder, request.version, request.made, progress);
+    strcat(file, ascii);
+    result = quality_write_workbook(*figures, file, request.temp_folder, request.version, request.made, progress);
     if (result.outcome == QUALITY_WRITTEN && progress->cancel) result = {QUALITY_CANCELLED, ROUNDS_READ};
     if (result.outcome == QUALITY_WRITTEN && !platform_calls.move_over(partial, request.path))
         result = {held_open(request.path) ? QUALITY_FILE_IN_USE : QUALITY_FILE_FAILED, ROUNDS_READ};

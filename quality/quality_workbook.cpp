@@ -660,10 +660,8 @@ void notes_sheet(Book& b, lxw_worksheet* s, const wchar_t* version, const wchar_
 
 }  // namespace
 
-QualityResult quality_write_workbook(const QualityFigures& figures, const wchar_t* path, const char* temp_folder,
+QualityResult quality_write_workbook(const QualityFigures& figures, const char* file, const char* temp_folder,
                                      const wchar_t* version, const wchar_t* made, QualityProgress* progress) {
-    char file[utf8_capacity_for(1024)];
-    if (utf8_from_wide(path, file, sizeof file) < 0) return {QUALITY_FILE_FAILED, ROUNDS_READ};
     lxw_workbook_options options = {};
     options.tmpdir = const_cast<char*>(temp_folder);
     lxw_workbook* workbook = workbook_new_opt(file, &options);

@@ -3,6 +3,7 @@
 // Task Scheduler, and exits 0 or with the code of why not, its words on
 // the standard error; "--selftest [FILE]" checks that a workbook can be
 // made on this PC; otherwise the window.
+#include <stdio.h>
 #include <windows.h>
 
 #include "app/app.h"
@@ -17,26 +18,33 @@ namespace {
 
 constexpr int EXIT_USAGE = 2;
 
-// The library opens its temporary files with the system's code page: a
-// folder whose name that page cannot spell (a user name in another
-// script) is given by its short name, which is always ASCII where the
-// volume keeps short names.
+// MinGW's libxlsxwriter opens its files narrow, in the system's code
+// page: a folder whose name that page cannot spell (a user name in another
+// script) is given by its short name, which is plain ASCII where the volume
+// keeps short names.
+bool library_name(const wchar_t* path, char* bytes, int capacity) {
+    wchar_t name[MAX_PATH + 1];
+    if (text_copy(name, MAX_PATH + 1, path) != text_length(path)) return false;
+    for (int attempt = 0; attempt < 2; attempt++) {
+        BOOL lost = FALSE;
+        if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, bytes, capacity, nullptr, &lost) > 0 && !lost)
+            return true;
+        wchar_t short_name[MAX_PATH + 1];
+        DWORD n = GetShortPathNameW(path, short_name, MAX_PATH + 1);
+        if (n == 0 || n > MAX_PATH) break;
+        text_copy(name, MAX_PATH + 1, short_name);
+    }
+    bytes[0] = 0;
+    return false;
+}
+
+// The user's temporary folder, as the library can spell it.
 bool temp_folder(char* folder, int capacity) {
     wchar_t wide[MAX_PATH + 1];
     DWORD n = GetTempPathW(MAX_PATH + 1, wide);
     if (n == 0 || n > MAX_PATH) return false;
     if (n > 1 && wide[n - 1] == L'\\') wide[n - 1] = 0;
-    for (int attempt = 0; attempt < 2; attempt++) {
-        BOOL lost = FALSE;
-        int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, folder, capacity, nullptr, &lost);
-        if (bytes > 0 && !lost) return true;
-        wchar_t short_name[MAX_PATH + 1];
-        DWORD s = GetShortPathNameW(wide, short_name, MAX_PATH + 1);
-        if (s == 0 || s > MAX_PATH) break;
-        text_copy(wide, MAX_PATH + 1, short_name);
-    }
-    folder[0] = 0;
-    return false;
+    return library_name(wide, folder, capacity);
 }
 
 // The words to the standard error, where the caller gave one.
@@ -99,6 +107,10 @@ bool read_start(QualityStart* start, bool* headless, wchar_t* why, int capacity)
     return true;
 }
 
+void selftest_file(char* file, int capacity, const char* folder, unsigned long id) {
+    snprintf(file, capacity, "%s\\OrvoMedQuality-selftest-%lu.xlsx", folder, id);
+}
+
 // The self-test: an empty month's workbook, written in the temporary
 // folder and removed, proves the library and its folder on this PC.
 int selftest(const wchar_t* report_path) {
@@ -110,12 +122,14 @@ int selftest(const wchar_t* report_path) {
     QualityResult result;
     quality_prepare(start, &room, &request, &result);
     wchar_t path[MAX_PATH + 64];
+    char file[QUALITY_TEMP_CAPACITY + 64];
     DWORD n = GetTempPathW(MAX_PATH + 1, path);
     QualityProgress progress;
     bool written = false;
-    if (n > 0 && n <= MAX_PATH &&
+    if (room.temp_folder[0] && n > 0 && n <= MAX_PATH &&
         text_format(path + n, 64, L"OrvoMedQuality-selftest-%lu.xlsx", GetCurrentProcessId()) >= 0) {
-        written = quality_write_workbook(empty, path, room.temp_folder, room.version, room.made, &progress).outcome ==
+        selftest_file(file, sizeof file, room.temp_folder, GetCurrentProcessId());
+        written = quality_write_workbook(empty, file, room.temp_folder, room.version, room.made, &progress).outcome ==
                   QUALITY_WRITTEN;
         written = written && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
         DeleteFileW(path);
@@ -139,6 +153,7 @@ bool quality_prepare(const QualityStart& start, QualityRequestRoom* room, Qualit
     request->path = start.out;
     temp_folder(room->temp_folder, QUALITY_TEMP_CAPACITY);
     request->temp_folder = room->temp_folder[0] ? room->temp_folder : nullptr;
+    request->library_name = library_name;
     text_format(room->version, 32, L"%hs", GLYVANT_VERSION_TEXT);
     request->version = room->version;
     LocalTime now;

@@ -3,9 +3,23 @@
 //   file_holder <path> <held event> <release event>
 // Signals the held event once the file is open, waits for the release event
 // (a minute at most), then closes the file. Exit 0 when all went so.
+//   file_holder <path> <seconds>
+// For a shell: prints "held" once the file is open, and holds it so long.
+#include <stdio.h>
+#include <wchar.h>
 #include <windows.h>
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 3) {
+        HANDLE file = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 3;
+        printf("held\n");
+        fflush(stdout);
+        Sleep((DWORD)(wcstol(argv[2], nullptr, 10) * 1000));
+        CloseHandle(file);
+        return 0;
+    }
     if (argc != 4) return 2;
     HANDLE file = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

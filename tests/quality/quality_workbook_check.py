@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Reads a month's workbook back as a spreadsheet reader does (openpyxl) and
+checks it against what the quality views returned for that month, the same
+month a year before and the month before:
+
+  quality_workbook_check.py WORKBOOK VIEWS MONTH plain|stays|empty
+  quality_workbook_check.py WORKBOOK VIEWS MONTH typed WORK
+
+VIEWS holds the views' rows as psql printed them: S|month|ward|tool|
+assessments|patients|high results|high patients|share, R|month|ward|tool|
+due|on time|share, H|month|ward|admissions|discharges|bed-days|braden 24 h|
+morse 24 h|nrs 24 h|vte 24 h|vte assessed|vte moderate-high. "typed" types
+HIS figures into the HIS sheet, lets LibreOffice recalculate the workbook
+in WORK and checks the rates that divide by them. Prints each failure and
+exits 1 on any."""
+import os
+import subprocess
+import sys
+from collections import defaultdict
+
+import openpyxl
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from quality_rows import TITLES  # noqa: E402 (the scales' names as the suite titles them)
+
+TOOL = {name: tool for tool, name in TITLES.items()}
+FAMILIES = ['压力性损伤', '跌倒', 'VTE', '营养', '早期预警']
+failures = []
+
+
+def check(what, got, expected):
+    if got != expected and not (isinstance(got, float) and isinstance(expected, float) and abs(got - expected) < 1e-12):
+        failures.append(f'{what}: {got!r}, not {expected!r}')
+
+
+def read_views(path):
+    scales, reassess, stays = defaultdict(lambda: [0, 0, 0, 0, None]), defaultdict(lambda: [0, 0, None]), {}
+    for line in open(path, encoding='utf-8'):
+        f = line.rstrip('\n').split('|')
+        if f[0] == 'S':
+            scales[f[1], f[2], int(f[3])] = [int(x) for x in f[4:8]] + [float(f[8]) if f[8] else None]
+        elif f[0] == 'R':
+            reassess[f[1], f[2], int(f[3])] = [int(f[4]), int(f[5]), float(f[6]) if f[6] else None]
+        elif f[0] == 'H':
+            stays[f[1], f[2]] = [int(x) for x in f[3:]]
+    return scales, reassess, stays
+
+
+def empty_share(value):
+    return None if value in (None, '') else value
+
+
+def ward_rows(ws, first=6):
+    """{ward: row} of a sheet's table, up to its total row."""
+    rows, r = {}, first
+    while ws.cell(r, 1).value not in (None, '合计'):
+        rows[ws.cell(r, 1).value] = r
+        r += 1
+    check(f'{ws.title}: the total row', ws.cell(r, 1).value, '合计')
+    return rows
+
+
+def columns(ws, row=5):
+    """{(group, head): column}, the group the heading above names."""
+    found, group = {}, None
+    for c in range(2, ws.max_column + 1):
+        group = ws.cell(row - 1, c).value or group
+        if ws.cell(row, c).value:
+            found[group, ws.cell(row, c).value] = c
+    return found
+
+
+def month_before(month, n):
+    y, m = map(int, month.split('-')[:2])
+    i = y * 12 + m - 1 - n
+    return f'{i // 12:04d}-{i % 12 + 1:02d}-01'
+
+
+def main():
+    book_path, views_path, month, mode = sys.argv[1:5]
+    this, same, last = month_before(month, 0), month_before(month, 12), month_before(month, 1)
+    scales, reassess, stays = read_views(views_path)
+    wb = openpyxl.load_workbook(book_path, data_only=True)
+    check('the sheets', wb.sheetnames, ['汇总'] + FAMILIES + ['HIS 数据', '说明'])
+    wards = sorted({w for (m, w, _) in list(scales) + list(reassess) if m in (this, same, last)})
+    summary = wb['汇总']
+    if mode == 'empty':
+        check('the empty month told', '没有评估记录' in (summary['A3'].value or ''), True)
+    for family in FAMILIES:
+        ws = wb[family]
+        rows, cols = ward_rows(ws), columns(ws)
+        for ward in wards:
+            check(f'{family}: ward {ward} listed', ward in rows, True)
+        tools = [g for (g, h) in cols if h == '评估人次' and g in TOOL]
+        for ward, r in rows.items():
+            for name in tools:
+                s, a = scales[this, ward, TOOL[name]], reassess[this, ward, TOOL[name]]
+                for head, expected in zip(['评估人次', '评估患者数', '高危人次', '高危患者数', '高危患者占比',
+                                           '应复评次数', '按时复评次数', '复评及时率'], s + a):
+                    check(f'{family} {ward} {name} {head}', empty_share(ws.cell(r, cols[name, head]).value), expected)
+            if mode == 'stays' and family == 'VTE':
+                h = stays.get((this, ward), [0] * 9)
+                check(f'VTE {ward} discharges assessed', ws.cell(r, cols['VTE', '住院期间已评估 VTE 风险的出院患者']).value, h[7])
+                check(f'VTE {ward} VTE risk assessment rate', empty_share(ws.cell(r, cols['VTE', 'VTE 风险评估率']).value),
+                      h[7] / h[1] if h[1] else None)
+        check(f'{family}: its charts', sorted(type(c).__name__ for c in ws._charts),
+              ['BarChart', 'LineChart'] if rows else ['LineChart'])
+        # The summary's count of the family: this month, a year before, the month before.
+        s_rows, s_cols = ward_rows(summary), columns(summary)
+        group = f'{family}：评估人次'
+        for ward, r in s_rows.items():
+            for head, which in (('本期', this), ('同期', same), ('上月', last)):
+                expected = sum(scales[which, ward, TOOL[n]][0] for n in tools)
+                check(f'汇总 {ward} {group} {head}', summary.cell(r, s_cols[group, head]).value, expected)
+    his = wb['HIS 数据']
+    for ward, r in ward_rows(his).items():
+        got = [his.cell(r, c).value for c in (2, 3, 4)]
+        check(f'HIS {ward}', got, stays.get((this, ward), [0, 0, 0])[:3] if mode == 'stays' else [None] * 3)
+    if mode == 'typed':
+        typed(book_path, sys.argv[5], scales, this)
+    for f in failures:
+        print('FAIL:', f)
+    sys.exit(1 if failures else 0)
+
+
+def typed(book_path, work, scales, this):
+    """The department types each ward's HIS figures; LibreOffice, made to
+    recalculate every workbook it opens, fills the rates over them."""
+    wb = openpyxl.load_workbook(book_path)
+    his = wb['HIS 数据']
+    beds = {}
+    for i, (ward, r) in enumerate(ward_rows(his).items()):
+        beds[ward] = 300 + 17 * i
+        for c, v in ((2, 20 + i), (3, 18 + i), (4, beds[ward])):
+            his.cell(r, c).value = v
+    os.makedirs(f'{work}/typed', exist_ok=True)
+    wb.save(f'{work}/typed/typed.xlsx')
+    profile = f'{work}/office-profile'
+    os.makedirs(f'{profile}/user', exist_ok=True)
+    with open(f'{profile}/user/registrymodifications.xcu', 'w') as x:
+        x.write('<?xml version="1.0" encoding="UTF-8"?>\n<oor:items xmlns:oor="http://openoffice.org/2001/registry"'
+                ' xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">'
+                '<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode"'
+                ' oor:op="fuse"><value>0</value></prop></item></oor:items>\n')
+    subprocess.run(['soffice', f'-env:UserInstallation=file://{profile}', '--headless', '--convert-to', 'xlsx',
+                    '--outdir', f'{work}/recalculated', f'{work}/typed/typed.xlsx'], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+    wb = openpyxl.load_workbook(f'{work}/recalculated/typed.xlsx', data_only=True)
+    for family in FAMILIES:
+        ws = wb[family]
+        cols = columns(ws)
+        tools = [g for (g, h) in cols if h == '评估人次' and g in TOOL]
+        for ward, r in ward_rows(ws).items():
+            assessments = sum(scales[this, ward, TOOL[n]][0] for n in tools)
+            check(f'{family} {ward}: bed-days typed', ws.cell(r, cols[family, '实际占用床日数']).value, beds[ward])
+            got = ws.cell(r, cols[family, '每千床日评估人次']).value
+            check(f'{family} {ward}: assessments per 1000 bed-days', round(got, 9) if isinstance(got, float) else got,
+                  round(assessments / beds[ward] * 1000, 9))
+
+
+if __name__ == '__main__':
+    main()
