@@ -22,7 +22,7 @@
 --   orvomed_owner   owns the schema, the table and the trigger's function;
 --                   cannot log in, so no password of it exists anywhere
 --   orvomed_writer  the ward PCs' login: INSERT on the columns a PC sends
---   orvomed_reader  no login: SELECT, and later the views; grant it to the
+--   orvomed_reader  no login: SELECT, and the quality views; grant it to the
 --                   logins of the HIS and the reports
 --                   (GRANT orvomed_reader TO his_reports;) and give each of
 --                   them the same search_path as the reader's below
@@ -203,6 +203,12 @@ CREATE INDEX IF NOT EXISTS orvomed_record_patient ON orvomed.orvomed_record (pat
 -- fifth of the table (a year's rows, then).
 CREATE INDEX IF NOT EXISTS orvomed_record_ward_latest ON orvomed.orvomed_record (ward, saved_at)
     INCLUDE (patient_id, patient_name, tool_id, assessed_at);
+-- The quality figures (the views at the end): a month's assessments by the
+-- time they were made, and a month's reassessments by the time they fall
+-- due. The next assessment of a patient's scale is found through the
+-- patient index above.
+CREATE INDEX IF NOT EXISTS orvomed_record_assessed ON orvomed.orvomed_record ((coalesce(assessed_at, saved_at)));
+CREATE INDEX IF NOT EXISTS orvomed_record_due ON orvomed.orvomed_record (due_at) WHERE due_at IS NOT NULL;
 DO $$
 BEGIN
     IF current_setting('server_version_num')::int >= 130000 THEN
@@ -356,6 +362,196 @@ BEGIN
     IF to_regclass('orvomed.stays') IS NOT NULL THEN
         GRANT SELECT ON orvomed.stays TO orvomed_ward_reader;
     END IF;
+END
+$$;
+
+
+-- The nursing quality department's figures, per ward and month: the one
+-- place they are defined. OrvoMedQuality.exe and the hospital's own report
+-- tools read these views through orvomed_reader and compute nothing again.
+-- A patient is a patient number with a name (as the ward's list matches
+-- them); a row of no patient (patient_id '') is a calculation for no one
+-- and never counts. An assessment's time is when it was calculated, else
+-- (rows of older programs) when it was saved. A month is the calendar
+-- month in the reading session's time zone: set the reading logins' own,
+-- ALTER ROLE his_reports SET timezone = 'Asia/Shanghai' (说明-README.md
+-- §10); a server left in UTC would put the first eight hours of a month
+-- in the one before.
+--
+-- The months a report may ask for, from 30 years back (inpatient records
+-- are kept 30 years) to the current one, with their bounds. Every view
+-- below joins it, so that a reader's "WHERE month = ..." reaches the rows
+-- through their time's index instead of computing each row's month.
+-- time_zone: the zone the months are in.
+CREATE OR REPLACE VIEW orvomed.quality_months AS
+SELECT b.starts::date AS month, b.starts, b.starts + interval '1 month' AS ends,
+       current_setting('TimeZone')::text AS time_zone
+FROM generate_series(0, 12 * 30) AS k
+CROSS JOIN LATERAL (SELECT date_trunc('month', now()) - k * interval '1 month' AS starts) AS b;
+
+-- Assessments per scale (护理敏感质量指标 2016 and 护理专业医疗质量控制指标
+-- 2020: the risk assessments behind 住院患者跌倒发生率 and the pressure
+-- injury rate): of a month, ward (the row's) and scale, the assessments
+-- made, the patients assessed, the results of level 2 or 3 (high risk;
+-- for Caprini and Padua moderate or high), the patients with at least one
+-- of them, and 高风险患者占比 = high_risk_patients / patients.
+CREATE OR REPLACE VIEW orvomed.quality_scales AS
+SELECT p.month, p.ward, p.tool_id,
+       sum(p.results)::bigint AS assessments,
+       count(*) AS patients,
+       sum(p.high_results)::bigint AS high_risk_results,
+       count(*) FILTER (WHERE p.high_results > 0) AS high_risk_patients,
+       (count(*) FILTER (WHERE p.high_results > 0))::double precision / count(*) AS high_risk_share
+FROM (SELECT m.month, r.ward, r.tool_id, r.patient_id, r.patient_name, count(*) AS results,
+             count(*) FILTER (WHERE r.level >= 2) AS high_results
+      FROM orvomed.quality_months AS m
+      JOIN orvomed.orvomed_record AS r
+        ON coalesce(r.assessed_at, r.saved_at) >= m.starts AND coalesce(r.assessed_at, r.saved_at) < m.ends
+      WHERE r.patient_id <> ''
+      GROUP BY m.month, r.ward, r.tool_id, r.patient_id, r.patient_name) AS p
+GROUP BY p.month, p.ward, p.tool_id;
+
+-- Reassessments on time (the same indicators' 按时复评率 = on_time / due):
+-- an assessment with a due time is one reassessment due in the month its
+-- due time falls in, once that time has passed, counted on the ward and
+-- scale of that assessment. It was on time when the same patient has a
+-- later assessment of the same scale at or before the due time, on any
+-- ward (a patient moved on is reassessed there). Where orvomed.stays is
+-- defined, a due time at or after the end of the stay the assessment was
+-- made in is not due: the patient had gone home. So the view is made here
+-- with that rule or without it, as the stays are there or not when this
+-- script runs: run it again once IT defines them (or drops them).
+DO $$
+DECLARE
+    stays_rule text := '';
+BEGIN
+    IF to_regclass('orvomed.stays') IS NOT NULL THEN
+        stays_rule := $rule$
+        AND NOT EXISTS (SELECT FROM orvomed.stays AS s
+                        WHERE s.patient_id = r.patient_id AND s.patient_name = r.patient_name
+                          AND s.admitted_at <= coalesce(r.assessed_at, r.saved_at)
+                          AND s.discharged_at >= coalesce(r.assessed_at, r.saved_at)
+                          AND s.discharged_at <= r.due_at)$rule$;
+    END IF;
+    EXECUTE $view$
+CREATE OR REPLACE VIEW orvomed.quality_reassessments AS
+SELECT d.month, d.ward, d.tool_id, count(*) AS due, count(*) FILTER (WHERE d.met) AS on_time,
+       (count(*) FILTER (WHERE d.met))::double precision / nullif(count(*), 0) AS on_time_share
+FROM (SELECT m.month, r.ward, r.tool_id,
+             EXISTS (SELECT FROM orvomed.orvomed_record AS n
+                     WHERE n.patient_id = r.patient_id AND n.tool_id = r.tool_id
+                       AND n.patient_name = r.patient_name
+                       AND coalesce(n.assessed_at, n.saved_at) > coalesce(r.assessed_at, r.saved_at)
+                       AND coalesce(n.assessed_at, n.saved_at) <= r.due_at) AS met
+      FROM orvomed.quality_months AS m
+      JOIN orvomed.orvomed_record AS r ON r.due_at >= m.starts AND r.due_at < m.ends
+      WHERE r.patient_id <> '' AND r.due_at IS NOT NULL AND r.due_at <= now()$view$ || stays_rule || $view$) AS d
+GROUP BY d.month, d.ward, d.tool_id$view$;
+END
+$$;
+
+-- From the hospital's stays, where IT defines them, per month and the
+-- stay's ward:
+--   admissions: the stays admitted in the month; braden_24h, morse_24h,
+--     nrs2002_24h, vte_24h (Caprini or Padua): of those, the ones whose
+--     patient has that scale's assessment from the admission to 24 hours
+--     after it (入院 24 h 内评估率 = braden_24h / admissions, and so on;
+--     for VTE the 2022 VTE quality indicators' admission assessment);
+--   discharges: the stays ended in the month; vte_assessed_discharges: of
+--     those, the ones with a Caprini or Padua assessment during the stay
+--     (VTE 风险评估率 = vte_assessed_discharges / discharges, 2022 VTE
+--     quality indicators, behind the 2021–2023 national target of a
+--     standard VTE prophylaxis); vte_moderate_high_discharges: the ones of
+--     those with a result of moderate or high risk (level 2 or 3);
+--   bed_days: the occupied bed-days of the month (实际占用床日数, the
+--     denominator of 住院患者跌倒发生率, ‰), a midnight census: each
+--     midnight of the month a patient is in hospital counts one, a patient
+--     still in hospital up to the current time.
+-- One row for each month and ward with any of them. The stays are found
+-- by their admission, discharge and patient: 说明-README.md §10 names the
+-- indexes IT's table needs.
+DO $$
+BEGIN
+    IF to_regclass('orvomed.stays') IS NULL THEN
+        RETURN;
+    END IF;
+    CREATE OR REPLACE VIEW orvomed.quality_stays AS
+    SELECT e.month, e.ward, sum(e.admissions) AS admissions, sum(e.discharges) AS discharges,
+           sum(e.bed_days) AS bed_days, sum(e.braden_24h) AS braden_24h, sum(e.morse_24h) AS morse_24h,
+           sum(e.nrs2002_24h) AS nrs2002_24h, sum(e.vte_24h) AS vte_24h,
+           sum(e.vte_assessed) AS vte_assessed_discharges, sum(e.vte_moderate_high) AS vte_moderate_high_discharges
+    FROM (SELECT m.month, s.ward::varchar(32) AS ward, 1 AS admissions, 0 AS discharges, 0 AS bed_days,
+                 a.braden::int AS braden_24h, a.morse::int AS morse_24h, a.nrs2002::int AS nrs2002_24h,
+                 a.vte::int AS vte_24h, 0 AS vte_assessed, 0 AS vte_moderate_high
+          FROM orvomed.quality_months AS m
+          JOIN orvomed.stays AS s ON s.admitted_at >= m.starts AND s.admitted_at < m.ends
+          CROSS JOIN LATERAL (
+              SELECT EXISTS (SELECT FROM orvomed.orvomed_record AS r
+                             WHERE r.patient_id = s.patient_id AND r.tool_id = 18 AND r.patient_name = s.patient_name
+                               AND coalesce(r.assessed_at, r.saved_at) BETWEEN s.admitted_at
+                                   AND s.admitted_at + interval '24 hours') AS braden,
+                     EXISTS (SELECT FROM orvomed.orvomed_record AS r
+                             WHERE r.patient_id = s.patient_id AND r.tool_id = 19 AND r.patient_name = s.patient_name
+                               AND coalesce(r.assessed_at, r.saved_at) BETWEEN s.admitted_at
+                                   AND s.admitted_at + interval '24 hours') AS morse,
+                     EXISTS (SELECT FROM orvomed.orvomed_record AS r
+                             WHERE r.patient_id = s.patient_id AND r.tool_id = 21 AND r.patient_name = s.patient_name
+                               AND coalesce(r.assessed_at, r.saved_at) BETWEEN s.admitted_at
+                                   AND s.admitted_at + interval '24 hours') AS nrs2002,
+                     EXISTS (SELECT FROM orvomed.orvomed_record AS r
+                             WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
+                               AND coalesce(r.assessed_at, r.saved_at) BETWEEN s.admitted_at
+                                   AND s.admitted_at + interval '24 hours') AS vte) AS a
+          UNION ALL
+          SELECT m.month, s.ward::varchar(32), 0, 1, 0, 0, 0, 0, 0, v.assessed::int, v.moderate_high::int
+          FROM orvomed.quality_months AS m
+          JOIN orvomed.stays AS s ON s.discharged_at >= m.starts AND s.discharged_at < m.ends
+          CROSS JOIN LATERAL (
+              SELECT EXISTS (SELECT FROM orvomed.orvomed_record AS r
+                             WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
+                               AND coalesce(r.assessed_at, r.saved_at) BETWEEN s.admitted_at AND s.discharged_at)
+                         AS assessed,
+                     EXISTS (SELECT FROM orvomed.orvomed_record AS r
+                             WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
+                               AND r.level >= 2
+                               AND coalesce(r.assessed_at, r.saved_at) BETWEEN s.admitted_at AND s.discharged_at)
+                         AS moderate_high) AS v
+          UNION ALL
+          -- The midnights from the first at or after the later of the
+          -- admission and the month's start, to the last before the
+          -- earliest of the discharge, the month's end and now: counted as
+          -- the local dates between the two, each moved on a day unless it
+          -- lies at midnight itself.
+          SELECT m.month, s.ward::varchar(32), 0, 0,
+                 greatest(0, (w.until::date - w.since::date) + (w.until::time > time '00:00')::int
+                             - (w.since::time > time '00:00')::int),
+                 0, 0, 0, 0, 0, 0
+          FROM orvomed.quality_months AS m
+          JOIN orvomed.stays AS s
+            ON s.admitted_at < m.ends AND (s.discharged_at > m.starts OR s.discharged_at IS NULL)
+          CROSS JOIN LATERAL (SELECT greatest(s.admitted_at, m.starts) AS since,
+                                     least(s.discharged_at, m.ends, now()) AS until) AS w) AS e
+    GROUP BY e.month, e.ward
+    HAVING sum(e.admissions) > 0 OR sum(e.discharges) > 0 OR sum(e.bed_days) > 0;
+    -- The views read the stays with their owner's rights.
+    GRANT SELECT ON orvomed.stays TO orvomed_owner;
+    ALTER VIEW orvomed.quality_stays OWNER TO orvomed_owner;
+    REVOKE ALL ON orvomed.quality_stays FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader;
+    GRANT SELECT ON orvomed.quality_stays TO orvomed_reader;
+END
+$$;
+
+-- The readers' views: the HIS's and the reports' logins read them through
+-- orvomed_reader; the ward PCs' logins do not.
+DO $$
+DECLARE
+    v text;
+BEGIN
+    FOREACH v IN ARRAY ARRAY['quality_months', 'quality_scales', 'quality_reassessments'] LOOP
+        EXECUTE format('ALTER VIEW orvomed.%I OWNER TO orvomed_owner', v);
+        EXECUTE format('REVOKE ALL ON orvomed.%I FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader', v);
+        EXECUTE format('GRANT SELECT ON orvomed.%I TO orvomed_reader', v);
+    END LOOP;
 END
 $$;
 

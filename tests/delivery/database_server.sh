@@ -167,14 +167,15 @@ database_server_start() {
   fi
   database_certificates || return 1
   # Peer authentication on the socket for the owner; over TCP the writer,
-  # the ward reader, a nurse's own reading login a test may make, and the
-  # owner with their passwords, as a ward PC sends them, and only through
+  # the ward reader, a nurse's own reading login and a report's login
+  # (orvomed_reader's) a test may make, and the owner with their passwords, as a ward PC sends them, and only through
   # TLS: no one else, and nothing in the clear.
   cat >"$database_root/data/pg_hba.conf" <<'HBA'
 local   all  postgres        peer
 hostssl all  orvomed_writer  127.0.0.1/32  scram-sha-256
 hostssl all  orvomed_ward_reader  127.0.0.1/32  scram-sha-256
 hostssl all  orvomed_test_nurse   127.0.0.1/32  scram-sha-256
+hostssl all  orvomed_test_reports  127.0.0.1/32  scram-sha-256
 hostssl all  postgres        127.0.0.1/32  scram-sha-256
 HBA
   for attempt in 1 2 3 4 5; do
