@@ -24,7 +24,8 @@ reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
 database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
   GRANT orvomed_reader TO orvomed_test_reports;
   ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
-  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai'" >/dev/null || exit 1
+  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
+  ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null || exit 1
 # as LOGIN PASSWORD SQL...: psql over TLS as that login, unaligned, one
 # statement a -c.
 as() {
