@@ -383,7 +383,8 @@ $$;
 -- month in the reading session's time zone: set the reading logins' own,
 -- ALTER ROLE his_reports SET timezone = 'Asia/Shanghai' (说明-README.md
 -- §10); a server left in UTC would put the first eight hours of a month
--- in the one before.
+-- in the one before. (And jit = off: compiling a month's query takes
+-- longer than running it.)
 --
 -- The months a report may ask for, from 30 years back (inpatient records
 -- are kept 30 years) to the current one, with their bounds. Every view
