@@ -491,7 +491,7 @@ FROM (SELECT m.month, CAST(s.ward AS nvarchar(32)) AS ward, CAST(1 AS bigint) AS
       FROM orvomed.quality_months AS m
       JOIN orvomed.stays AS s ON s.admitted_at >= m.starts AND s.admitted_at < m.ends
       UNION ALL
-      SELECT m.month, s.ward, 0, 1, 0, 0, 0, 0, 0,
+      SELECT m.month, CAST(s.ward AS nvarchar(32)), 0, 1, 0, 0, 0, 0, 0,
              CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
                                WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
                                  AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
@@ -504,7 +504,7 @@ FROM (SELECT m.month, CAST(s.ward AS nvarchar(32)) AS ward, CAST(1 AS bigint) AS
       FROM orvomed.quality_months AS m
       JOIN orvomed.stays AS s ON s.discharged_at >= m.starts AND s.discharged_at < m.ends
       UNION ALL
-      SELECT m.month, s.ward, 0, 0,
+      SELECT m.month, CAST(s.ward AS nvarchar(32)), 0, 0,
              CASE WHEN w.until > w.since
                   THEN DATEDIFF(day, w.since, w.until)
                        + CASE WHEN CAST(w.until AS time) > ''00:00'' THEN 1 ELSE 0 END
