@@ -19,8 +19,9 @@ before its due time, at it or after it, at high and low levels; some fall
 due at the very moment of discharge, when some patients have a last VTE
 assessment; one patient in eight moves to the next ward mid-stay, some come
 back for another stay, some rows of older programs have no assessment time,
-and each ward has calculations for no patient that must not count. The fourth ward's
-name holds characters no sheet name may have. Names are invented.
+and each ward has calculations for no patient that must not count. The
+fourth ward's name holds characters no sheet name may have. Names are
+invented.
 """
 import argparse
 import datetime as dt
