@@ -20,7 +20,7 @@
 --                        table and its trigger; no password of it exists
 --   orvomed_insert_only  the ward PCs' role: INSERT, and nothing else
 --   orvomed_reader       the readers' role (HIS, reports): SELECT, and
---                        later the views
+--                        the quality views
 --   orvomed_ward_reading the ward PCs' reading role (the ward's list, a
 --                        patient's course): SELECT on the view
 --                        orvomed.recent_assessments and on orvomed.stays
@@ -184,6 +184,23 @@ IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_ward_latest')
     CREATE NONCLUSTERED INDEX orvomed_record_ward_latest ON orvomed.orvomed_record (ward, saved_at)
         INCLUDE (patient_id, patient_name, tool_id, assessed_at);
+-- The quality figures (the views at the end): a month's assessments by the
+-- time they were made (the rows of older programs, which have none, by the
+-- save time of the clustered index), a month's reassessments by the time
+-- they fall due, and a patient's assessments of a scale, each from the
+-- index alone.
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_assessed')
+    CREATE NONCLUSTERED INDEX orvomed_record_assessed ON orvomed.orvomed_record (assessed_at)
+        INCLUDE (ward, tool_id, patient_id, patient_name, [level]);
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_due')
+    CREATE NONCLUSTERED INDEX orvomed_record_due ON orvomed.orvomed_record (due_at)
+        INCLUDE (ward, tool_id, patient_id, patient_name, assessed_at);
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_patient_time')
+    CREATE NONCLUSTERED INDEX orvomed_record_patient_time ON orvomed.orvomed_record (patient_id, tool_id)
+        INCLUDE (patient_name, assessed_at, [level]);
 
 -- What no program of the suite sends. A text's bound is well above the
 -- longest the programs make (48 inputs of 128 characters, 16 outputs of
@@ -347,6 +364,190 @@ GRANT SELECT ON OBJECT::orvomed.recent_assessments TO orvomed_ward_reading;
 -- note): run this script again once they are there, or grant it by hand.
 IF OBJECT_ID(N'orvomed.stays') IS NOT NULL
     EXEC (N'GRANT SELECT ON OBJECT::orvomed.stays TO orvomed_ward_reading');
+GO
+
+-- CREATE VIEW must begin its batch.
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- The nursing quality department's figures, per ward and month, with the
+-- same names, columns, rows and meanings as PostgreSQL's (postgresql.sql
+-- says what each serves). SQL Server has no session time zone: the
+-- hospital's is named once, here, as Windows names it (sys.time_zone_info),
+-- and every view below takes its months from this one. A month is the
+-- calendar month there, from 30 years back to the current one.
+CREATE OR ALTER VIEW orvomed.quality_months AS
+SELECT b.month,
+       CAST(CAST(b.month AS datetime2(0)) AT TIME ZONE z.zone AS datetimeoffset(0)) AS starts,
+       CAST(CAST(DATEADD(month, 1, b.month) AS datetime2(0)) AT TIME ZONE z.zone AS datetimeoffset(0)) AS ends,
+       z.zone AS time_zone
+FROM (VALUES (CAST(N'China Standard Time' AS nvarchar(128)))) AS z (zone)
+CROSS APPLY (SELECT DATEFROMPARTS(YEAR(l.today), MONTH(l.today), 1) AS first_day
+             FROM (SELECT CAST(SYSDATETIMEOFFSET() AT TIME ZONE z.zone AS date) AS today) AS l) AS c
+CROSS APPLY (SELECT DATEADD(month, -(h.d * 100 + t.d * 10 + u.d), c.first_day) AS month
+             FROM (VALUES (0), (1), (2), (3)) AS h (d)
+             CROSS JOIN (VALUES (0), (1), (2), (3), (4), (5), (6), (7), (8), (9)) AS t (d)
+             CROSS JOIN (VALUES (0), (1), (2), (3), (4), (5), (6), (7), (8), (9)) AS u (d)
+             WHERE h.d * 100 + t.d * 10 + u.d <= 12 * 30) AS b;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- Assessments per scale: rows, patients (number and name), results of
+-- level 2 or 3, patients with one, and their share. A month's rows are
+-- found by their assessment time, and those of older programs, which have
+-- none, by their save time (the clustered index).
+CREATE OR ALTER VIEW orvomed.quality_scales AS
+SELECT p.month, p.ward, p.tool_id,
+       SUM(p.results) AS assessments,
+       COUNT_BIG(*) AS patients,
+       SUM(p.high_results) AS high_risk_results,
+       SUM(CAST(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END AS bigint)) AS high_risk_patients,
+       CAST(SUM(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END) AS float) / COUNT_BIG(*) AS high_risk_share
+FROM (SELECT m.month, r.ward, r.tool_id, r.patient_id, r.patient_name, COUNT_BIG(*) AS results,
+             SUM(CAST(CASE WHEN r.[level] >= 2 THEN 1 ELSE 0 END AS bigint)) AS high_results
+      FROM orvomed.quality_months AS m
+      CROSS APPLY (SELECT a.ward, a.tool_id, a.patient_id, a.patient_name, a.[level]
+                   FROM orvomed.orvomed_record AS a
+                   WHERE a.assessed_at >= m.starts AND a.assessed_at < m.ends
+                   UNION ALL
+                   SELECT s.ward, s.tool_id, s.patient_id, s.patient_name, s.[level]
+                   FROM orvomed.orvomed_record AS s
+                   WHERE s.assessed_at IS NULL AND s.saved_at >= m.starts AND s.saved_at < m.ends) AS r
+      WHERE r.patient_id <> N''
+      GROUP BY m.month, r.ward, r.tool_id, r.patient_id, r.patient_name) AS p
+GROUP BY p.month, p.ward, p.tool_id;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+-- Reassessments due and on time; where orvomed.stays is defined, a due
+-- time at or after the end of the stay the assessment was made in is not
+-- due. Made with that rule or without it as the stays are there or not
+-- when this script runs: run it again once IT defines them (or drops them).
+DECLARE @stays_rule nvarchar(max) = CASE WHEN OBJECT_ID(N'orvomed.stays') IS NULL THEN N'' ELSE N'
+        AND NOT EXISTS (SELECT 1 FROM orvomed.stays AS s
+                        WHERE s.patient_id = r.patient_id AND s.patient_name = r.patient_name
+                          AND s.admitted_at <= COALESCE(r.assessed_at, r.saved_at)
+                          AND s.discharged_at >= COALESCE(r.assessed_at, r.saved_at)
+                          AND s.discharged_at <= r.due_at)' END;
+DECLARE @view nvarchar(max) = N'CREATE OR ALTER VIEW orvomed.quality_reassessments AS
+SELECT g.month, g.ward, g.tool_id, g.due, g.on_time, CAST(g.on_time AS float) / NULLIF(g.due, 0) AS on_time_share
+FROM (
+SELECT d.month, d.ward, d.tool_id, COUNT_BIG(*) AS due, SUM(d.met) AS on_time
+FROM (SELECT m.month, r.ward, r.tool_id,
+             CAST(CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS n
+                                    WHERE n.patient_id = r.patient_id AND n.tool_id = r.tool_id
+                                      AND n.patient_name = r.patient_name
+                                      AND COALESCE(n.assessed_at, n.saved_at) > COALESCE(r.assessed_at, r.saved_at)
+                                      AND COALESCE(n.assessed_at, n.saved_at) <= r.due_at)
+                       THEN 1 ELSE 0 END AS bigint) AS met
+      FROM orvomed.quality_months AS m
+      JOIN orvomed.orvomed_record AS r ON r.due_at >= m.starts AND r.due_at < m.ends
+      WHERE r.patient_id <> N'''' AND r.due_at <= SYSDATETIMEOFFSET()' + @stays_rule + N') AS d
+GROUP BY d.month, d.ward, d.tool_id) AS g;';
+EXEC sp_executesql @view;
+
+-- From the hospital's stays, where IT defines them: admissions and their
+-- assessments within 24 hours, discharges with a VTE assessment during the
+-- stay and with a moderate or high VTE risk, and the occupied bed-days as
+-- a midnight census (postgresql.sql says how each is counted). The
+-- midnights are counted on the local clock of the months' time zone: the
+-- dates between the first at or after the later of the admission and the
+-- month's start and the earliest of the discharge, the month's end and
+-- now, each moved on a day unless it lies at midnight itself.
+IF OBJECT_ID(N'orvomed.stays') IS NULL AND OBJECT_ID(N'orvomed.quality_stays', N'V') IS NOT NULL
+    EXEC (N'DROP VIEW orvomed.quality_stays');
+IF OBJECT_ID(N'orvomed.stays') IS NOT NULL
+BEGIN
+    EXEC (N'CREATE OR ALTER VIEW orvomed.quality_stays AS
+SELECT e.month, e.ward, SUM(e.admissions) AS admissions, SUM(e.discharges) AS discharges,
+       SUM(e.bed_days) AS bed_days, SUM(e.braden_24h) AS braden_24h, SUM(e.morse_24h) AS morse_24h,
+       SUM(e.nrs2002_24h) AS nrs2002_24h, SUM(e.vte_24h) AS vte_24h,
+       SUM(e.vte_assessed) AS vte_assessed_discharges, SUM(e.vte_moderate_high) AS vte_moderate_high_discharges
+FROM (SELECT m.month, CAST(s.ward AS nvarchar(32)) AS ward, CAST(1 AS bigint) AS admissions,
+             CAST(0 AS bigint) AS discharges, CAST(0 AS bigint) AS bed_days,
+             CAST(CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
+                                    WHERE r.patient_id = s.patient_id AND r.tool_id = 18 AND r.patient_name = s.patient_name
+                                      AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
+                                      AND COALESCE(r.assessed_at, r.saved_at) <= DATEADD(hour, 24, s.admitted_at))
+                       THEN 1 ELSE 0 END AS bigint) AS braden_24h,
+             CAST(CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
+                                    WHERE r.patient_id = s.patient_id AND r.tool_id = 19 AND r.patient_name = s.patient_name
+                                      AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
+                                      AND COALESCE(r.assessed_at, r.saved_at) <= DATEADD(hour, 24, s.admitted_at))
+                       THEN 1 ELSE 0 END AS bigint) AS morse_24h,
+             CAST(CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
+                                    WHERE r.patient_id = s.patient_id AND r.tool_id = 21 AND r.patient_name = s.patient_name
+                                      AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
+                                      AND COALESCE(r.assessed_at, r.saved_at) <= DATEADD(hour, 24, s.admitted_at))
+                       THEN 1 ELSE 0 END AS bigint) AS nrs2002_24h,
+             CAST(CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
+                                    WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
+                                      AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
+                                      AND COALESCE(r.assessed_at, r.saved_at) <= DATEADD(hour, 24, s.admitted_at))
+                       THEN 1 ELSE 0 END AS bigint) AS vte_24h,
+             CAST(0 AS bigint) AS vte_assessed, CAST(0 AS bigint) AS vte_moderate_high
+      FROM orvomed.quality_months AS m
+      JOIN orvomed.stays AS s ON s.admitted_at >= m.starts AND s.admitted_at < m.ends
+      UNION ALL
+      SELECT m.month, CAST(s.ward AS nvarchar(32)), 0, 1, 0, 0, 0, 0, 0,
+             CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
+                               WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
+                                 AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
+                                 AND COALESCE(r.assessed_at, r.saved_at) <= s.discharged_at) THEN 1 ELSE 0 END,
+             CASE WHEN EXISTS (SELECT 1 FROM orvomed.orvomed_record AS r
+                               WHERE r.patient_id = s.patient_id AND r.tool_id IN (24, 22) AND r.patient_name = s.patient_name
+                                 AND r.[level] >= 2
+                                 AND COALESCE(r.assessed_at, r.saved_at) >= s.admitted_at
+                                 AND COALESCE(r.assessed_at, r.saved_at) <= s.discharged_at) THEN 1 ELSE 0 END
+      FROM orvomed.quality_months AS m
+      JOIN orvomed.stays AS s ON s.discharged_at >= m.starts AND s.discharged_at < m.ends
+      UNION ALL
+      SELECT m.month, CAST(s.ward AS nvarchar(32)), 0, 0,
+             CASE WHEN w.until > w.since
+                  THEN DATEDIFF(day, w.since, w.until)
+                       + CASE WHEN CAST(w.until AS time) > ''00:00'' THEN 1 ELSE 0 END
+                       - CASE WHEN CAST(w.since AS time) > ''00:00'' THEN 1 ELSE 0 END
+                  ELSE 0 END,
+             0, 0, 0, 0, 0, 0
+      FROM orvomed.quality_months AS m
+      JOIN orvomed.stays AS s
+        ON s.admitted_at < m.ends AND (s.discharged_at > m.starts OR s.discharged_at IS NULL)
+      CROSS APPLY (SELECT CASE WHEN s.discharged_at IS NOT NULL AND s.discharged_at < m.ends
+                               THEN s.discharged_at ELSE m.ends END AS until_utc) AS u
+      CROSS APPLY (SELECT CAST((CASE WHEN s.admitted_at > m.starts THEN s.admitted_at ELSE m.starts END)
+                               AT TIME ZONE m.time_zone AS datetime2(7)) AS since,
+                          CAST((CASE WHEN u.until_utc < SYSDATETIMEOFFSET() THEN u.until_utc ELSE SYSDATETIMEOFFSET() END)
+                               AT TIME ZONE m.time_zone AS datetime2(7)) AS until) AS w) AS e
+GROUP BY e.month, e.ward
+HAVING SUM(e.admissions) > 0 OR SUM(e.discharges) > 0 OR SUM(e.bed_days) > 0;');
+    -- The views read the stays by ownership chaining: the stays must be
+    -- the schema owner's, as the deployment note asks.
+END
+
+-- The readers' views: the HIS's and the reports' principals read them
+-- through orvomed_reader; the ward PCs' do not, even should they be put in
+-- a role that may.
+DECLARE @quality TABLE (name sysname);
+INSERT INTO @quality (name) VALUES (N'quality_months'), (N'quality_scales'), (N'quality_reassessments'),
+    (N'quality_stays');
+DECLARE @name sysname, @sql nvarchar(max);
+DECLARE quality CURSOR LOCAL FAST_FORWARD FOR
+    SELECT name FROM @quality WHERE OBJECT_ID(N'orvomed.' + QUOTENAME(name), N'V') IS NOT NULL;
+OPEN quality;
+FETCH NEXT FROM quality INTO @name;
+WHILE @@FETCH_STATUS = 0
+BEGIN
+    SET @sql = N'ALTER AUTHORIZATION ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO SCHEMA OWNER;
+        REVOKE SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' FROM public;
+        DENY SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_insert_only, orvomed_ward_reading;
+        GRANT SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_reader;';
+    EXEC sp_executesql @sql;
+    FETCH NEXT FROM quality INTO @name;
+END
+CLOSE quality;
+DEALLOCATE quality;
 COMMIT;
 GO
 SET NOEXEC OFF;

@@ -15,11 +15,13 @@ stays one after another, some admitted before the first month, some still
 in hospital; their admission assessments (Braden, Morse, NRS 2002 and
 Caprini on surgical wards, Padua elsewhere) come within 24 hours, late,
 exactly at 24 hours, before the admission or never; each reassessment comes
-before its due time or after it, at high and low levels; one patient in
-eight moves to the next ward mid-stay, some patients come back for another
-stay, some rows of older programs have no assessment time, and each ward
-has calculations for no patient that must not count. The fourth ward's
-name holds characters no sheet name may have. Names are invented.
+before its due time, at it or after it, at high and low levels; some fall
+due at the very moment of discharge, when some patients have a last VTE
+assessment; one patient in eight moves to the next ward mid-stay, some come
+back for another stay, some rows of older programs have no assessment time,
+and each ward has calculations for no patient that must not count. The
+fourth ward's name holds characters no sheet name may have. Names are
+invented.
 """
 import argparse
 import datetime as dt
@@ -190,6 +192,9 @@ def make_rows(rng, stays, wards, first, last):
             offset = admission_offset(rng)
             if offset is not None and stay.admitted + offset < last:
                 rows += assessments(rng, stay, tool, max(stay.admitted + offset, moment(first)), last)
+        if stay.discharged and rng.random() < 0.15:
+            # The VTE risk assessed again at the very moment of discharge.
+            rows.append(row(rng, vte, stay.discharged, level_for(rng), stay, stay.moves_to or stay.ward, None))
         if rng.random() < 0.5:
             tool = rng.choice(OTHERS)
             rows += assessments(rng, stay, tool, stay.admitted + dt.timedelta(hours=rng.uniform(2, 48)), last)
