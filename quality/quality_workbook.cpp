@@ -203,6 +203,17 @@ bool month_empty(const QualityFigures& f, int month) {
     return true;
 }
 
+// On A4 across, its headings on every page; `fit` keeps the table one page wide.
+void paper(lxw_worksheet* s, bool fit) {
+    worksheet_set_landscape(s);
+    worksheet_set_paper(s, 9);
+    worksheet_repeat_rows(s, HEAD_ROW, FIRST_ROW - 1);
+    if (fit)
+        worksheet_fit_to_pages(s, 1, 0);
+    else
+        worksheet_repeat_columns(s, 0, 0);
+}
+
 void ward_rows(Book& b, lxw_worksheet* s, int head_row) {
     const QualityFigures& f = *b.figures;
     worksheet_merge_range(s, (lxw_row_t)head_row, 0, (lxw_row_t)head_row + 1, 0, "病区", b.f.head);
@@ -682,6 +693,10 @@ QualityResult quality_write_workbook(const QualityFigures& figures, const char* 
     lxw_worksheet* his = workbook_add_worksheet(workbook, HIS_SHEET);
     lxw_worksheet* notes = workbook_add_worksheet(workbook, NOTES_SHEET);
     bool cancelled = false;
+    for (lxw_worksheet* s : families) paper(s, true);
+    paper(summary, false);
+    paper(his, true);
+    paper(notes, true);
     summary_sheet(b, summary, made);
     progress->sheets++;
     for (int family = 0; family < QUALITY_FAMILY_COUNT && !cancelled; family++) {

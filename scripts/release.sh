@@ -209,6 +209,7 @@ release_suite() {
   # Once: Wine's background programs keep the lock's file open until the end.
   start_wine
   local arch preset objdump bits dir stage stem program failed msi launcher launcher_name launcher_header
+  local quality quality_name quality_header
   for arch in win64 win32; do
     if [ $arch = win64 ]; then
       preset=windows objdump=x86_64-w64-mingw32-objdump bits=64
@@ -235,6 +236,15 @@ release_suite() {
     cp "$dir/$launcher_name.exe" "$stage/"
     imports_only_system_dlls "$objdump" "$stage/$launcher_name.exe"
     sign "$stage/$launcher_name.exe" "$launcher_name"
+    # The quality department's program beside the launcher that starts it,
+    # under the name and title its build gives it.
+    quality_header=$dir/generated/orvomed_quality/glyvant_program.h
+    quality_name=$(sed -n 's/^#define GLYVANT_PROGRAM_NAME "\(.*\)"$/\1/p' "$quality_header")
+    quality=$(sed -n 's/^#define GLYVANT_PROGRAM_TITLE "\(.*\)"$/\1/p' "$quality_header")
+    [ -n "$quality_name" ] && [ -n "$quality" ] || { echo "release: the quality program's build names no program" >&2; exit 1; }
+    cp "$dir/$quality_name.exe" "$stage/"
+    imports_only_system_dlls "$objdump" "$stage/$quality_name.exe"
+    sign "$stage/$quality_name.exe" "$quality_name"
 
     failed=0
     while read -r stem program; do
@@ -242,6 +252,7 @@ release_suite() {
     done <"$dir/suite_programs.txt"
     # Its self-test passes only when every program of its catalogue is staged.
     selftest "$stage" "$launcher_name.exe" "$dir/selftest/$launcher_name.txt" || failed=1
+    selftest "$stage" "$quality_name.exe" "$dir/selftest/$quality_name.txt" || failed=1
     if [ "$failed" -ne 0 ]; then
       echo "release: a self-test did not pass; nothing was packaged" >&2
       exit 1
@@ -256,6 +267,9 @@ release_suite() {
       "$texts/release_texts_t009_glyvant" "$launcher_name.exe" | windows_text >"$stage/使用说明/$launcher_name.txt"
     printf '%s\t%s\t%s\n' "$launcher_name.exe" "$launcher" \
       按名称、拼音首字母或编号查找并打开全部护理计算工具 >"$dir/msi-programs.txt"
+    sed "s/@QUALITY@/$quality/g" docs/release/suite/质量月报说明.template.txt |
+      "$texts/release_texts_t009_glyvant" "$quality_name.exe" | windows_text >"$stage/使用说明/$quality_name.txt"
+    printf '%s\t%s\t%s\n' "$quality_name.exe" "$quality" 从医院数据库生成各病区护理质量指标月报（Excel） >>"$dir/msi-programs.txt"
     sed -e "s/@BITS@/$bits/g" -e "s/@LAUNCHER@/$launcher/g" docs/release/suite/工具目录.template.txt |
       "$texts/release_texts_t009_glyvant" Glyvant.exe >"$dir/catalogue.txt"
     while read -r stem program; do

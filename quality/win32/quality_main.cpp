@@ -73,10 +73,15 @@ bool read_start(QualityStart* start, bool* headless, wchar_t* why, int capacity)
     platform_calls.local_time(&now);
     start->month = {now.year, now.month};
     start->wards[0] = start->out[0] = 0;
+    // Headless whenever an --out= is given, however the rest reads: a run
+    // of the Task Scheduler has nobody to close a message box.
     *headless = false;
     const wchar_t* cursor = command_line_after_program(GetCommandLineW());
     wchar_t argument[QUALITY_PATH_CAPACITY + 16];
     bool cut = false;
+    while (command_line_argument(&cursor, argument, QUALITY_PATH_CAPACITY + 16, &cut))
+        *headless = *headless || !wcsncmp(argument, L"--out=", 6);
+    cursor = command_line_after_program(GetCommandLineW());
     while (command_line_argument(&cursor, argument, QUALITY_PATH_CAPACITY + 16, &cut)) {
         const wchar_t* value = nullptr;
         if (cut) {
@@ -98,7 +103,6 @@ bool read_start(QualityStart* start, bool* headless, wchar_t* why, int capacity)
                 text_format_marked(why, capacity, L"--out= 需要工作簿的路径");
                 return false;
             }
-            *headless = true;
         } else {
             text_format_marked(why, capacity, L"不认识的参数“%ls”（可用 --month=、--wards=、--out=）", argument);
             return false;

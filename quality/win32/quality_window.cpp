@@ -192,6 +192,7 @@ void create_controls() {
     w.wards = control(WC_EDITW, w.start.wards, WS_TABSTOP | ES_AUTOHSCROLL, ID_WARDS, WS_EX_CLIENTEDGE);
     SendMessageW(w.wards, EM_SETCUEBANNER, TRUE, (LPARAM)L"多个病区以逗号分隔");
     w.out = control(WC_EDITW, w.start.out, WS_TABSTOP | ES_AUTOHSCROLL, ID_OUT, WS_EX_CLIENTEDGE);
+    SendMessageW(w.out, EM_SETCUEBANNER, TRUE, (LPARAM)L"空为“文档”文件夹中的 护理质量月报-年-月.xlsx");
     w.browse = control(WC_BUTTONW, L"浏览…", WS_TABSTOP, ID_BROWSE);
     w.make = control(WC_BUTTONW, L"生成工作簿", WS_TABSTOP | BS_DEFPUSHBUTTON, ID_MAKE);
     w.cancel = control(WC_BUTTONW, L"取消", WS_TABSTOP | WS_DISABLED, ID_CANCEL);

@@ -79,7 +79,8 @@ def month_before(month, n):
 def main():
     book_path, views_path, month, mode = sys.argv[1:5]
     this, same, last = month_before(month, 0), month_before(month, 12), month_before(month, 1)
-    scales, reassess, stays = read_views(views_path)
+    # A month of no rows is checked against none.
+    scales, reassess, stays = read_views(views_path if mode != 'empty' else os.devnull)
     wb = openpyxl.load_workbook(book_path, data_only=True)
     check('the sheets', wb.sheetnames, ['汇总'] + FAMILIES + ['HIS 数据', '说明'])
     wards = sorted({w for (m, w, _) in list(scales) + list(reassess) if m in (this, same, last)})

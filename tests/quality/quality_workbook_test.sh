@@ -2,7 +2,7 @@
 # OrvoMedQuality.exe under Wine against a PostgreSQL server of the test's
 # own (tests/delivery/database_server.sh), its connection in the Wine
 # registry's policy key:
-#   quality_workbook_test.sh <OrvoMedQuality exe> <ui_driver exe> <file_holder exe> <prefix folder> <work folder>
+#   quality_workbook_test.sh <OrvoMedQuality exe> <launcher exe> <ui_driver exe> <file_holder exe> <prefix folder> <work folder>
 # Thirteen months of invented wards' assessments (quality_rows.py) arrive
 # through the writer as ward PCs send them. The month's workbook, written
 # headless and from the window, read back by openpyxl holds cell for cell
@@ -14,8 +14,9 @@
 # views and a workbook held open by another program are each told, with
 # their own exit code, and leave no file but the one there before. The
 # workbook rendered by LibreOffice stays in the work folder as PNG pages.
+# The launcher's button opens the program.
 set -uo pipefail
-quality=$1 driver=$2 holder=$3 prefix=$4 work=$5
+quality=$1 launcher=$2 driver=$3 holder=$4 prefix=$5 work=$6
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/wine_session.sh"
 source "$here/../delivery/database_server.sh"
@@ -34,7 +35,8 @@ reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
 database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
   GRANT orvomed_reader TO orvomed_test_reports;
   ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
-  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai'" >/dev/null || exit 1
+  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
+  ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null || exit 1
 as() {
   local login=$1 password=$2
   shift 2
@@ -81,7 +83,7 @@ run() {
   said=$(tr -d '\r' <"$work/said.txt" | grep '^OrvoMedQuality: ' | tail -n 1)
   return $code
 }
-book=$work/out/护理 月报.xlsx
+book="$work/out/护理 月报.xlsx"
 win_book=$(winepath -w "$book" 2>/dev/null)
 expect_run() {  # WHAT CODE WORDS ARGUMENT...
   local what=$1 code=$2 words=$3
@@ -92,7 +94,7 @@ expect_run() {  # WHAT CODE WORDS ARGUMENT...
   [[ $said == *"$words"* ]] || fail "$what: [$said]"
   [ -z "$(ls "$work/out" | grep '\.new$')" ] || fail "$what: a half-written file was left: $(ls "$work/out")"
 }
-check_book() { python3 "$here/quality_workbook_check.py" "$1" "$work/views.txt" "$month" "${@:2}" || fail "the workbook ($2)"; }
+check_book() { /usr/bin/python3 "$here/quality_workbook_check.py" "$1" "$work/views.txt" "$month" "${@:2}" || fail "the workbook ($2)"; }
 
 # ---- Headless, without the hospital's stays -------------------------------------
 views
@@ -165,4 +167,9 @@ check_book "$book" stays
 database_server_pause
 expect_run "the server stopped" 4 "服务器" --month="$month" "--out=$work/out/stopped.xlsx"
 [ ! -e "$work/out/stopped.xlsx" ] || fail "the server stopped: a workbook was written"
+mkdir -p "$work/suite" && cp "$launcher" "$work/suite/OrvoMedSuite.exe" && cp "$quality" "$work/suite/OrvoMedQuality.exe"
+GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd start "$work/suite/OrvoMedSuite.exe"
+GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive click 117 >/dev/null
+[[ $(GLYVANT_DRIVE_WINDOW=OrvoMedQualityWindow drive read 106) == 从医院数据库* ]] ||
+  fail "the launcher's button opened no quality window"
 session_verdict "quality_workbook: the workbook read back as the views return it, headless and from the window"
