@@ -217,7 +217,9 @@ void paper(lxw_worksheet* s, bool fit) {
 void ward_rows(Book& b, lxw_worksheet* s, int head_row) {
     const QualityFigures& f = *b.figures;
     worksheet_merge_range(s, (lxw_row_t)head_row, 0, (lxw_row_t)head_row + 1, 0, "病区", b.f.head);
-    for (int w = 0; w < f.ward_count; w++) put_text(s, FIRST_ROW + w, 0, f.wards[w], b.f.text);
+    // Records saved with no ward are a row of their own, named so.
+    for (int w = 0; w < f.ward_count; w++)
+        put_text(s, FIRST_ROW + w, 0, f.wards[w][0] ? f.wards[w] : L"（未填病区）", b.f.text);
     worksheet_write_string(s, (lxw_row_t)(FIRST_ROW + f.ward_count), 0, TOTAL, b.f.total_text);
     worksheet_set_column(s, 0, 0, 18, nullptr);
     worksheet_freeze_panes(s, FIRST_ROW, 1);

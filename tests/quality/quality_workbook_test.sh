@@ -102,6 +102,12 @@ expect_run "headless" 0 "工作簿已生成" --month="$month" "--out=$win_book"
 check_book "$book" typed "$work"
 expect_run "a month of no rows" 0 "工作簿已生成" --month=2020-01 "--out=$(winepath -w "$work/out/empty.xlsx" 2>/dev/null)"
 check_book "$work/out/empty.xlsx" empty
+# Only the wards asked for, each once, whatever the commas and spaces.
+expect_run "two wards" 0 "工作簿已生成" --month="$month" "--wards=心内科， 外科[一]/2:3,心内科" "--out=$(winepath -w "$work/out/wards.xlsx" 2>/dev/null)"
+wards=$(/usr/bin/python3 -c 'import openpyxl, sys; ws = openpyxl.load_workbook(sys.argv[1])["汇总"]
+print(" ".join(str(ws.cell(r, 1).value) for r in range(6, 9)))' "$work/out/wards.xlsx")
+[ "$wards" = "外科[一]/2:3 心内科 合计" ] || fail "two wards: the summary lists [$wards]"
+rm -f "$work/out/wards.xlsx"
 
 # ---- From the window ------------------------------------------------------------
 export GLYVANT_DRIVE_WINDOW=OrvoMedQualityWindow
