@@ -203,15 +203,13 @@ bool month_empty(const QualityFigures& f, int month) {
     return true;
 }
 
-// On A4 across, its headings on every page; `fit` keeps the table one page wide.
-void paper(lxw_worksheet* s, bool fit) {
+// On A4 across, `wide` pages wide, the wards and the headings on every page.
+void paper(lxw_worksheet* s, int wide) {
     worksheet_set_landscape(s);
     worksheet_set_paper(s, 9);
     worksheet_repeat_rows(s, HEAD_ROW, FIRST_ROW - 1);
-    if (fit)
-        worksheet_fit_to_pages(s, 1, 0);
-    else
-        worksheet_repeat_columns(s, 0, 0);
+    worksheet_repeat_columns(s, 0, 0);
+    worksheet_fit_to_pages(s, (uint16_t)wide, 0);
 }
 
 void ward_rows(Book& b, lxw_worksheet* s, int head_row) {
@@ -695,10 +693,11 @@ QualityResult quality_write_workbook(const QualityFigures& figures, const char* 
     lxw_worksheet* his = workbook_add_worksheet(workbook, HIS_SHEET);
     lxw_worksheet* notes = workbook_add_worksheet(workbook, NOTES_SHEET);
     bool cancelled = false;
-    for (lxw_worksheet* s : families) paper(s, true);
-    paper(summary, false);
-    paper(his, true);
-    paper(notes, true);
+    // The summary's sixty-odd columns on three pages, every other sheet on one.
+    for (lxw_worksheet* s : families) paper(s, 1);
+    paper(summary, 3);
+    paper(his, 1);
+    paper(notes, 1);
     summary_sheet(b, summary, made);
     progress->sheets++;
     for (int family = 0; family < QUALITY_FAMILY_COUNT && !cancelled; family++) {
