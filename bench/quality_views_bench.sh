@@ -66,12 +66,7 @@ FROM (SELECT i, md5(i::text) AS h, i % 30 AS w, (i / 30) % 40 AS b, s0, t,
 database_admin_sql "VACUUM ANALYZE orvomed.orvomed_record" >/dev/null || exit 1
 database_admin_sql "VACUUM ANALYZE orvomed.stays" >/dev/null || exit 1
 
-reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
-database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
-  GRANT orvomed_reader TO orvomed_test_reports;
-  ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
-  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
-  ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null || exit 1
+database_reports_login || exit 1
 months=$(database_admin_sql "SET TIME ZONE 'Asia/Shanghai';
   SELECT string_agg(m::date::text, ' ' ORDER BY m) FROM generate_series(date_trunc('month', now()) - interval '12 months',
     date_trunc('month', now()), interval '1 month') AS m")
@@ -96,9 +91,7 @@ for ((run = 0; run < runs; run++)); do
   done
 done
 echo "rows: $(database_admin_sql "SELECT count(*) FROM orvomed.orvomed_record"), stays: $(database_admin_sql "SELECT count(*) FROM orvomed.stays"); months: $months"
-PGPASSWORD=$reports_password "$database_bin/psql" -X -q -tA -v ON_ERROR_STOP=1 \
-  "host=127.0.0.1 port=$database_port dbname=orvomed user=orvomed_test_reports sslmode=verify-full sslrootcert=$database_ca" \
-  -c '\timing on' -f - <<<"$script" >"$work/timings.txt" || exit 1
+database_login_psql orvomed_test_reports "$reports_password" -c '\timing on' -f - <<<"$script" >"$work/timings.txt" || exit 1
 # Each query's line "run query", its rows, then psql's "Time: N ms".
 awk '/^[0-9]+ (scales|reassessments|stays)$/ { run = $1; q = $2 }
      /^Time: / { ms = $2 + 0; total[run] += ms; times[q] = times[q] " " ms }
@@ -113,9 +106,7 @@ awk '/^[0-9]+ (scales|reassessments|stays)$/ { run = $1; q = $2 }
      }' "$work/timings.txt"
 for q in scales reassessments stays; do
   echo "--- EXPLAIN (ANALYZE, BUFFERS), $q, $last"
-  PGPASSWORD=$reports_password "$database_bin/psql" -X -q -tA \
-    "host=127.0.0.1 port=$database_port dbname=orvomed user=orvomed_test_reports sslmode=verify-full sslrootcert=$database_ca" \
-    -c "EXPLAIN (ANALYZE, BUFFERS) $(query $q "$last")"
+  database_login_psql orvomed_test_reports "$reports_password" -c "EXPLAIN (ANALYZE, BUFFERS) $(query $q "$last")"
 done
 
 [ -n "${3:-}" ] || exit 0

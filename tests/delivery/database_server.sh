@@ -137,6 +137,27 @@ database_schema() {
     "host=$database_root port=$database_port dbname=$1" -f - <"${2:-$database_sql}"
 }
 
+# database_reports_login: a report's login, orvomed_test_reports, as the
+# deployment note makes one: a member of the readers' role, in Beijing
+# time, JIT off. Its password in $reports_password.
+database_reports_login() {
+  reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
+  database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
+    GRANT orvomed_reader TO orvomed_test_reports;
+    ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
+    ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
+    ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null
+}
+
+# database_login_psql LOGIN PASSWORD PSQL-ARGUMENTS...: psql over TLS as
+# that login, its certificate verified, unaligned.
+database_login_psql() {
+  local login=$1 password=$2
+  shift 2
+  PGPASSWORD=$password "$database_bin/psql" -X -q -tA -v ON_ERROR_STOP=1 \
+    "host=127.0.0.1 port=$database_port dbname=orvomed user=$login sslmode=verify-full sslrootcert=$database_ca" "$@"
+}
+
 # database_server_start FOLDER: a new server with its data in FOLDER/database
 # (what an earlier run left there is removed first), the database and the
 # writer made, GLYVANT_TEST_DATABASE, GLYVANT_TEST_DATABASE_WRONG_HOST and

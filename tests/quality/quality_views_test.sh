@@ -20,21 +20,8 @@ trap 'exit 130' INT TERM
 database_server_start "$work" || exit 1
 tools='18,37,39,19,34,24,22,36,21,23,31,35'
 
-reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
-database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
-  GRANT orvomed_reader TO orvomed_test_reports;
-  ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
-  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
-  ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null || exit 1
-# as_login LOGIN PASSWORD PSQL-ARGUMENTS...: psql over TLS as that login,
-# unaligned.
-as_login() {
-  local login=$1 password=$2
-  shift 2
-  PGPASSWORD=$password "$database_bin/psql" -X -q -tA -v ON_ERROR_STOP=1 \
-    "host=127.0.0.1 port=$database_port dbname=orvomed user=$login sslmode=verify-full sslrootcert=$database_ca" "$@"
-}
-python3 "$here/quality_rows.py" | as_login orvomed_writer "$database_password" -f - >/dev/null || exit 1
+database_reports_login || exit 1
+python3 "$here/quality_rows.py" | database_login_psql orvomed_writer "$database_password" -f - >/dev/null || exit 1
 months=$(database_admin_sql "SET TIME ZONE 'Asia/Shanghai';
   SELECT string_agg(m::date::text, ' ' ORDER BY m) FROM generate_series(
     (SELECT date_trunc('month', min(coalesce(assessed_at, saved_at))) FROM orvomed.orvomed_record),
@@ -59,7 +46,7 @@ read_views() {
               FROM orvomed.quality_stays WHERE month = CAST('$month' AS date) ORDER BY 2;"
     done
   fi
-  as_login orvomed_test_reports "$reports_password" -c "$sql"
+  database_login_psql orvomed_test_reports "$reports_password" -c "$sql"
 }
 
 # The same figures another way: each row's month of its own, distinct
@@ -128,7 +115,7 @@ compare without_stays
 [ "$(database_admin_sql "SELECT count(*) FROM orvomed.orvomed_record WHERE patient_id = ''")" -gt 0 ] ||
   fail "no calculation for no patient among the rows"
 while IFS='|' read -r login password view expected; do
-  said=$(as_login "$login" "$password" -c "SELECT count(*) FROM orvomed.$view" 2>&1)
+  said=$(database_login_psql "$login" "$password" -c "SELECT count(*) FROM orvomed.$view" 2>&1)
   grep -q -- "$expected" <<<"$said" || fail "$login reading $view: $said"
 done <<CASES
 orvomed_test_reports|$reports_password|quality_months|^361$
@@ -144,7 +131,7 @@ python3 "$here/quality_rows.py" --stays | database_as_owner "$database_bin/psql"
 database_schema orvomed || fail "the script run again"
 compare with_stays stays
 while IFS='|' read -r login password expected; do
-  said=$(as_login "$login" "$password" -c "SELECT count(*) > 0 FROM orvomed.quality_stays" 2>&1)
+  said=$(database_login_psql "$login" "$password" -c "SELECT count(*) > 0 FROM orvomed.quality_stays" 2>&1)
   grep -q -- "$expected" <<<"$said" || fail "$login reading quality_stays: $said"
 done <<CASES
 orvomed_test_reports|$reports_password|^t$

@@ -30,35 +30,11 @@ trap 'exit 130' INT TERM
 database_server_start "$work/server" || exit 1
 wine_test_session "$prefix"
 
-# A report's login, a member of the readers' role, in Beijing time.
-reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
-database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
-  GRANT orvomed_reader TO orvomed_test_reports;
-  ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
-  ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
-  ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null || exit 1
-as() {
-  local login=$1 password=$2
-  shift 2
-  PGPASSWORD=$password "$database_bin/psql" -X -q -tA -v ON_ERROR_STOP=1 \
-    "host=127.0.0.1 port=$database_port dbname=orvomed user=$login sslmode=verify-full sslrootcert=$database_ca" "$@"
-}
-python3 "$here/quality_rows.py" | as orvomed_writer "$database_password" -f - >/dev/null || exit 1
+database_reports_login || exit 1
+python3 "$here/quality_rows.py" | database_login_psql orvomed_writer "$database_password" -f - >/dev/null || exit 1
 connection() { echo "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=$3;Uid=$1;Pwd=$2;$database_tls"; }
 reports=$(connection orvomed_test_reports "$reports_password" orvomed)
 
-# The same as Group Policy writes it, through a file: the connection holds a password.
-policy() {
-  python3 - "$work/policy.reg" "$@" <<'PY'
-import sys
-lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_LOCAL_MACHINE\SOFTWARE\Policies\OrvoMed\Suite]"]
-for pair in sys.argv[2:]:
-    name, value = pair.split("=", 1)
-    lines.append('"%s"=%s' % (name, '-' if value == '-' else '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'))
-open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
-PY
-  wine regedit /S "$(winepath -w "$work/policy.reg" 2>/dev/null)" 2>/dev/null
-}
 policy_set=1
 policy "QualityDatabase=$reports"
 
@@ -74,7 +50,7 @@ views() {
        SELECT 'R', month, ward, tool_id, due, on_time, on_time_share FROM orvomed.quality_reassessments WHERE month IN ($months);"
   [ "${1:-}" = stays ] && sql+="SELECT 'H', month, ward, admissions, discharges, bed_days, braden_24h, morse_24h, nrs2002_24h,
          vte_24h, vte_assessed_discharges, vte_moderate_high_discharges FROM orvomed.quality_stays WHERE month IN ($months);"
-  as orvomed_test_reports "$reports_password" -c "$sql" >"$work/views.txt"
+  database_login_psql orvomed_test_reports "$reports_password" -c "$sql" >"$work/views.txt"
 }
 # run ARGUMENT...: the program headless; its exit code, its words in $said.
 run() {

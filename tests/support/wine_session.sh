@@ -37,6 +37,24 @@ wine_test_session() {
   trap session_end EXIT
 }
 
+# policy NAME=VALUE...: values of the programs' policy key in the session's
+# registry, as Group Policy writes them ("-" deletes one); through a file,
+# not a command line: a connection string holds a password.
+policy() {
+  local reg
+  reg=$(mktemp --suffix=.reg)
+  python3 - "$reg" "$@" <<'PY'
+import sys
+lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_LOCAL_MACHINE\SOFTWARE\Policies\OrvoMed\Suite]"]
+for pair in sys.argv[2:]:
+    name, value = pair.split("=", 1)
+    lines.append('"%s"=%s' % (name, '-' if value == '-' else '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'))
+open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
+PY
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" 2>/dev/null
+  rm -f "$reg"
+}
+
 # The programs' windows, through the test's ui_driver.exe, named $driver.
 drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
 # start PROGRAM ARGUMENT...: the program started, its window waited for; its

@@ -64,17 +64,6 @@ result T2003 测试患者三 8 18 16 低危 1 40 "now() + interval '30 hours'"
 
 # The policy: the reading connection and the ward, as Group Policy writes
 # them; through a file, not a command line, as the connection holds a password.
-policy() {
-  python3 - "$work/policy.reg" "$@" <<'PY'
-import sys
-lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_LOCAL_MACHINE\SOFTWARE\Policies\OrvoMed\Suite]"]
-for pair in sys.argv[2:]:
-    name, value = pair.split("=", 1)
-    lines.append('"%s"=%s' % (name, '-' if value == '-' else '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'))
-open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
-PY
-  wine regedit /S "$(winepath -w "$work/policy.reg" 2>/dev/null)" 2>/dev/null
-}
 policy_set=1
 policy "ReadingDatabase=$GLYVANT_TEST_READING_DATABASE" "Ward=测试病区"
 
