@@ -2,6 +2,7 @@
 #include "app/win32/main_window.h"
 
 #include "common/win32/delivery_worker.h"
+#include "common/win32/suite_window.h"
 
 #include "store/store.h"
 
@@ -95,19 +96,13 @@ HWND main_window_create(HINSTANCE instance, const ToolDef& tool, const wchar_t* 
     if (below > 0) SetWindowPos(window, nullptr, x, y - below, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Every control made while the window is hidden, then the window shown
-    // whole. Shown first, with its controls made after, it showed its band
-    // sooner but the window a nurse can use later (scripts/measure.sh), and
-    // a control drew itself before the window kept its handle: the verdict
-    // and the caution came out grey.
+    // whole.
     load_common_controls();
     create_child_controls(window);
     s.controls_made = true;
     take_start_request(command_line);
     create_pending_choices();
-    ShowWindow(window, SW_SHOW);
-    // After showing: activating the window focuses the window itself.
-    SetFocus(s.input_controls[0]);
-    UpdateWindow(window);
+    show_whole(window, s.input_controls[0]);
     // Then what the hospital system started the window with.
     PostMessageW(window, WM_FINISH_START, 0, 0);
     return window;

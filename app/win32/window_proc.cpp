@@ -146,6 +146,9 @@ bool on_command(int id, int notification) {
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
+    // Known from its first message, so that one sent while the window is
+    // still being made (a move to a monitor of another scaling) finds it.
+    case WM_CREATE: main_window_state.main_window = window; return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_PAINT: paint_main_window(window); return 0;
     case WM_FINISH_START: finish_start_request(); return 0;

@@ -16,6 +16,13 @@ void register_suite_window_class(HINSTANCE instance, const wchar_t* name, WNDPRO
     RegisterClassExW(&wc);
 }
 
+void show_whole(HWND window, HWND focus) {
+    ShowWindow(window, SW_SHOW);
+    // After showing: activating the window focuses the window itself.
+    SetFocus(focus);
+    UpdateWindow(window);
+}
+
 void tell_results_saved() {
     static const UINT message = RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE);
     PostMessageW(HWND_BROADCAST, message, 0, 0);

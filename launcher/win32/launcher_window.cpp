@@ -180,16 +180,14 @@ HWND launcher_create(HINSTANCE instance, const wchar_t* command_line) {
     }
     keep_inside_work_area(window);
     // Every control made and filled while the window is hidden, then the
-    // window shown whole, as a tool's is (app/win32/main_window.cpp).
+    // window shown whole.
     load_common_controls();
     create_children();
     StartRequest request;
     start_request_read(nullptr, command_line, &request);
     show_given_patient(request.patient);
     launcher_refresh();
-    ShowWindow(window, SW_SHOW);
-    SetFocus(s.search);
-    UpdateWindow(window);
+    show_whole(window, s.search);
     if (request.complaint[0]) launcher_message_box(window, request.complaint, L"启动参数有误", MB_OK | MB_ICONWARNING);
     // Results a tool left waiting for the hospital's database go now, and
     // again every few minutes while the launcher is open.
