@@ -212,10 +212,11 @@ void save_record() {
     wchar_t owner[PATIENT_OWNER_CAPACITY];
     patient_owner(s.patient, owner, PATIENT_OWNER_CAPACITY);
     if (saved) text_copy(s.saved_record, RECORD_NUMBER_CAPACITY, stamp.number);
-    if (!saved) text_format(s.status_text, STATUS_TEXT_CAPACITY, L"记录保存失败：%ls", where);
-    else if (owner[0]) text_format_marked(s.status_text, STATUS_TEXT_CAPACITY, L"已保存：%ls　%ls", owner, where);
-    else text_format_marked(s.status_text, STATUS_TEXT_CAPACITY, L"记录已保存：%ls", where);
-    s.status_warning = false;
+    wchar_t status[STATUS_TEXT_CAPACITY];
+    bool warning = false;
+    if (!saved) text_format(status, STATUS_TEXT_CAPACITY, L"记录保存失败：%ls", where);
+    else if (owner[0]) text_format_marked(status, STATUS_TEXT_CAPACITY, L"已保存：%ls　%ls", owner, where);
+    else text_format_marked(status, STATUS_TEXT_CAPACITY, L"记录已保存：%ls", where);
     // The local row first; only then the hospital's database, by a thread
     // of its own: the window never waits on the network.
     wchar_t connection[POLICY_CONNECTION_CAPACITY];
@@ -223,8 +224,8 @@ void save_record() {
         static DeliveryRow row;
         delivery_row_of(s.tool, s.last, stamp, &row);
         if (delivery_queue(row)) {
-            text_format_marked(s.status_text, STATUS_TEXT_CAPACITY, owner[0] ? L"已保存：%ls；正在上传医院数据库…"
-                                                                      : L"已保存到本机%ls；正在上传医院数据库…",
+            text_format_marked(status, STATUS_TEXT_CAPACITY, owner[0] ? L"已保存：%ls；正在上传医院数据库…"
+                                                               : L"已保存到本机%ls；正在上传医院数据库…",
                                owner);
             // The oldest followed gives way; it is still counted as waiting.
             if (s.delivery_pending_count == DELIVERY_PENDING_MAX) {
@@ -234,12 +235,15 @@ void save_record() {
             }
             text_copy(s.delivery_pending[s.delivery_pending_count++], RECORD_NUMBER_CAPACITY, stamp.number);
         } else {
-            text_copy(s.status_text, STATUS_TEXT_CAPACITY, L"已保存到本机；未能加入上传队列，本条不会上传医院数据库");
-            s.status_warning = true;
+            text_copy(status, STATUS_TEXT_CAPACITY, L"已保存到本机；未能加入上传队列，本条不会上传医院数据库");
+            warning = true;
         }
         delivery_start(s.main_window, WM_DELIVERY_DONE);
     }
-    invalidate_main_window();
+    const bool telling = s.delivery_telling;
+    set_status(status);
+    s.status_warning = warning;
+    s.delivery_telling = telling;
     if (saved) show_patient();  // the row just saved is the patient's last assessment now
     if (saved) tell_results_saved();
     wchar_t told[PATIENT_OWNER_CAPACITY + 64];

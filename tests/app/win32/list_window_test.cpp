@@ -107,7 +107,14 @@ TEST_F(ListWindow, ChosenOptionsAreInTheCopyAndTheRecord) {
     EXPECT_EQ(std::wstring(L"测试患者甲\x3000住院号 2026001234\r\n压力性损伤风险评估（Braden）\r\n") + LOWEST_RISK +
                   L"—— 无明显风险（19–23 分）",
               clipboard_text());
-    click(IDC_SAVE);
+    // A save repaints its status line alone, not the whole window.
+    RECT client, update;
+    GetClientRect(s.main_window, &client);
+    const Box line = px(in_footer(STATUS_BOX, unscaled(client.bottom, s.dpi)));
+    SendMessageW(s.main_window, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0);
+    GetUpdateRect(s.main_window, &update, FALSE);
+    EXPECT_TRUE(update.top >= line.y && update.bottom <= line.y + line.height) << update.top << " " << update.bottom;
+    pump();
     std::string row = file_bytes(path);
     DeleteFileW(path);
     EXPECT_NE(std::string::npos, row.find(utf8(L",感知能力=4,潮湿程度=4,活动能力=4,移动能力=4,营养摄取能力=4,摩擦力和剪切力=3,\"")));
