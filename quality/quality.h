@@ -74,8 +74,6 @@ constexpr int QUALITY_FAMILY_COUNT = 5;
 extern const QualityFamily quality_families[QUALITY_FAMILY_COUNT];
 // Every family's scales, one after another.
 constexpr int QUALITY_TOOL_COUNT = 12;
-// A scale's place among them, or -1.
-int quality_tool_slot(int tool_id);
 int quality_family_slot(int family, int tool);
 
 // ---- One report's figures ------------------------------------------------------------

@@ -30,12 +30,17 @@ int quality_family_slot(int family, int tool) {
     return slot + tool;
 }
 
+namespace {
+
+// A scale's place among every family's scales, or -1.
 int quality_tool_slot(int tool_id) {
     for (int f = 0; f < QUALITY_FAMILY_COUNT; f++)
         for (int t = 0; t < quality_families[f].tool_count; t++)
             if (quality_families[f].tools[t] == tool_id) return quality_family_slot(f, t);
     return -1;
 }
+
+}  // namespace
 
 bool quality_month_parse(const wchar_t* text, QualityMonth* month) {
     if (!text) return false;

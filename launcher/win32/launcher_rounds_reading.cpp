@@ -18,12 +18,6 @@ RoundsProblem read_list(const wchar_t* connection, const wchar_t* ward, MomentSe
     return rounds_read_ward(connection, ward, admission, suite_tools, suite_tool_count, now, utc_offset_minutes, list);
 }
 
-}  // namespace
-
-RoundsReader launcher_read_rounds = read_list;
-
-namespace {
-
 struct Reader {
     CRITICAL_SECTION lock;
     bool made, running, again;
@@ -61,9 +55,9 @@ DWORD WINAPI read_lists(void*) {
         // Without a reading connection, this Windows user's records; one
         // too long to read is told, never cut.
         switch (policy_reading_database(connection, POLICY_CONNECTION_CAPACITY)) {
-        case POLICY_SET: problem = launcher_read_rounds(connection, ward, now, offset, &list); break;
+        case POLICY_SET: problem = read_list(connection, ward, now, offset, &list); break;
         case POLICY_TOO_LONG: problem = ROUNDS_CONNECTION_TOO_LONG; break;
-        case POLICY_NOT_SET: problem = launcher_read_rounds(L"", ward, now, offset, &list); break;
+        case POLICY_NOT_SET: problem = read_list(L"", ward, now, offset, &list); break;
         }
         EnterCriticalSection(&reader.lock);
         if (problem == ROUNDS_READ) {

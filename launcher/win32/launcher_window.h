@@ -57,11 +57,3 @@ using ProcessStarter = BOOL(WINAPI*)(LPCWSTR program, LPWSTR command_line, LPSEC
                                      LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
                                      LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);
 extern ProcessStarter launcher_start_process;
-// The ward list is read through here, on the reading thread: from the
-// hospital's database with the reading connection, or with "" from this
-// Windows user's records on this PC (rounds_read_ward, rounds_read_this_user);
-// what kept it from being read, ROUNDS_READ when it was. Tests may read a
-// list of their own.
-using RoundsReader = RoundsProblem (*)(const wchar_t* connection, const wchar_t* ward, MomentSeconds now,
-                                       int utc_offset_minutes, RoundsList* list);
-extern RoundsReader launcher_read_rounds;

@@ -216,10 +216,14 @@ bool process_start_time(unsigned long id, uint64_t* started) {
     return running;
 }
 
+namespace {
+
 DWORD WINAPI run_work(void* work) {
     ((PlatformWork*)work)->run((PlatformWork*)work);
     return 0;
 }
+
+}  // namespace
 
 PlatformStatus run_bounded(PlatformWork* work, int milliseconds) {
     HANDLE thread = CreateThread(nullptr, 0, run_work, work, 0, nullptr);
