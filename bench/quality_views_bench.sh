@@ -110,13 +110,10 @@ for q in scales reassessments stays; do
 done
 
 [ -n "${3:-}" ] || exit 0
-source "$here/scripts/common.sh"
-cd "$here" && wine_session "$work/wineprefix"
-trap 'WINEPREFIX=$work/wineprefix wineserver -k 2>/dev/null; database_server_stop' EXIT
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\OrvoMed\\Suite]\r\n"QualityDatabase"="%s"\r\n' \
-  "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=orvomed_test_reports;Pwd=$reports_password;${database_tls//\\/\\\\}" |
-  iconv -f UTF-8 -t UTF-16 >"$work/policy.reg"
-wine regedit /S "$(winepath -w "$work/policy.reg")" 2>/dev/null
+source "$here/tests/support/wine_session.sh"
+finish() { database_server_stop; }
+wine_test_session "$work/wineprefix"
+policy "QualityDatabase=Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$database_port;Database=orvomed;Uid=orvomed_test_reports;Pwd=$reports_password;$database_tls"
 out=$(winepath -w "$work/workbook.xlsx")
 for ((run = 0; run < runs; run++)); do
   start=$(date +%s%N)

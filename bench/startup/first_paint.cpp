@@ -31,6 +31,7 @@
 
 #include "bench/startup/whole_window.h"
 #include "common/win32/suite_look.h"
+#include "platform/text_format.h"
 
 namespace {
 
@@ -101,8 +102,7 @@ double elapsed_ms(const LARGE_INTEGER& start) {
 Sample time_start(const wchar_t* program_line, Wait wait) {
     Sample sample = {-1, -1, -1, 0, {}};
     wchar_t program[1024];
-    _snwprintf(program, 1024, L"%ls", program_line);
-    program[1023] = 0;
+    text_copy(program, 1024, program_line);
     const wchar_t* arguments = L"";
     if (wchar_t* rest = wcsstr(program, L" --")) {
         *rest = 0;
@@ -112,8 +112,7 @@ Sample time_start(const wchar_t* program_line, Wait wait) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     wchar_t command[2048];
-    _snwprintf(command, 2048, L"\"%ls\" %ls", program, arguments);
-    command[2047] = 0;
+    text_format(command, 2048, L"\"%ls\" %ls", program, arguments);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(program, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
@@ -182,12 +181,12 @@ Sample time_start(const wchar_t* program_line, Wait wait) {
 // The controls' window's command line, for as many controls of each kind
 // as `counts`.
 void controls_line(const wchar_t* yardstick, const ControlCounts& counts, wchar_t* line, int capacity) {
-    int n = _snwprintf(line, capacity, L"%ls", yardstick);
-    for (int k = 0; k < CONTROL_KINDS && n >= 0 && n < capacity; k++) {
-        int added = _snwprintf(line + n, capacity - n, L" %ls%d", control_kind_argument((ControlKind)k), counts.of[k]);
-        n = added < 0 ? -1 : n + added;
+    text_copy(line, capacity, yardstick);
+    for (int k = 0; k < CONTROL_KINDS; k++) {
+        wchar_t kind[64];
+        text_format(kind, 64, L" %ls%d", control_kind_argument((ControlKind)k), counts.of[k]);
+        text_append(line, capacity, kind);
     }
-    line[capacity - 1] = 0;
 }
 
 constexpr int MOST_PROGRAMS = 16, LINE_CAPACITY = 1024;

@@ -43,13 +43,19 @@ wine_test_session() {
 policy() {
   local reg
   reg=$(mktemp --suffix=.reg)
-  python3 - "$reg" "$@" <<'PY'
-import sys
-lines = ["Windows Registry Editor Version 5.00", "", r"[HKEY_LOCAL_MACHINE\SOFTWARE\Policies\OrvoMed\Suite]"]
-for pair in sys.argv[2:]:
+  python3 - "$session_top" "$reg" "$@" <<'PY'
+import re, sys
+# The key as the programs read it: common/policy_key.h's text, its maker's
+# name from app/maker.h.
+top = sys.argv[1]
+maker = re.search(r'#define MAKER_NAME "([^"]+)"', open(top + "/app/maker.h", encoding="utf-8").read()).group(1)
+key = re.search(r'#define POLICY_KEY_TEXT (.*)', open(top + "/common/policy_key.h", encoding="utf-8").read()).group(1)
+key = "".join(maker if part == "MAKER_NAME" else part.strip('"').replace("\\\\", "\\") for part in key.split())
+lines = ["Windows Registry Editor Version 5.00", "", "[HKEY_LOCAL_MACHINE\\" + key + "]"]
+for pair in sys.argv[3:]:
     name, value = pair.split("=", 1)
     lines.append('"%s"=%s' % (name, '-' if value == '-' else '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'))
-open(sys.argv[1], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
+open(sys.argv[2], "w", encoding="utf-16").write("\r\n".join(lines) + "\r\n")
 PY
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" 2>/dev/null
   rm -f "$reg"

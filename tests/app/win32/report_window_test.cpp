@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/win32/main_window.h"
+#include "platform/text_format.h"
 #include "store/store.h"
 #include "support/file_bytes.h"
 #include "support/window_driver.h"
@@ -125,7 +126,7 @@ TEST_F(ReportWindow, TheRotaFlowsOverThePagesOfEitherPaper) {
         }
         for (int nurse = 1; nurse <= 40; nurse++) {
             wchar_t name[16];
-            swprintf(name, 16, L"护士%02d：\n", nurse);
+            text_format(name, 16, L"护士%02d：\n", nurse);
             EXPECT_NE(std::wstring::npos, all.find(name)) << paper << " " << nurse;
         }
         // The cells of every nurse, wrapped or not, are all there.

@@ -17,6 +17,7 @@
 #include "suite/catalogue.h"
 #include "launcher/win32/launcher_internal.h"
 #include "launcher/win32/launcher_window.h"
+#include "platform/text_format.h"
 #include "support/file_bytes.h"
 #include "support/screen_capture.h"
 
@@ -68,7 +69,7 @@ protected:
         GetTempPathW(MAX_PATH, folder);
         lstrcatW(folder, L"orvomed_launcher_test");
         CreateDirectoryW(folder, nullptr);
-        wsprintfW(braden, L"%ls\\T018-Braden.exe", folder);
+        text_format(braden, MAX_PATH, L"%ls\\T018-Braden.exe", folder);
         wchar_t built[MAX_PATH];
         DWORD n = GetModuleFileNameW(nullptr, built, MAX_PATH);
         while (n > 0 && built[n - 1] != L'\\') n--;
@@ -327,7 +328,7 @@ TEST_F(Launcher, ShowsTheResultsWaitingForTheHospitalDatabase) {
     RegCloseKey(key);
     wchar_t outbox[MAX_PATH], file[MAX_PATH];
     store_suite_path(L"outbox", outbox, MAX_PATH);
-    wsprintfW(file, L"%ls\\00000000-0000-4000-8000-launchertest.row", outbox);
+    text_format(file, MAX_PATH, L"%ls\\00000000-0000-4000-8000-launchertest.row", outbox);
     DeleteFileW(file);
     EXPECT_STREQ(L"医院数据库暂不可用，1 条待上传（将自动重试）：未安装 ODBC 驱动", s.status);
 }
