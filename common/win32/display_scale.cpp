@@ -45,10 +45,10 @@ void window_rect_for_client(RECT* client, DWORD style, DWORD ex_style, int dpi) 
 
 void load_common_controls() {
     // Loaded when called, not imported: under Wine loading the library
-    // takes about 15 ms, which a window that shows itself before making its
-    // controls keeps out of the way. The manifest's activation context,
-    // the process's own, makes it version 6. Loaded once, by the first
-    // window.
+    // takes about 15 ms, which a program that never makes a common control
+    // (the self-test, the headless runs) should not pay. The manifest's
+    // activation context, the process's own, makes it version 6. Loaded
+    // once, by the first window.
     using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     static const InitControls init =
         (InitControls)(void*)GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx");
