@@ -175,13 +175,14 @@ ALTER TABLE orvomed.orvomed_record
 -- value, which for some scales is one item, not the total. It is renamed
 -- for what it holds now, and emptied where it held another output than
 -- the headline (NRS 2002, NEWS2, the medical bleeding form, MEWS, Waterlow;
--- the infusion and pump rates): their result_text keeps every value.
+-- the infusion and pump rates; the children's fluids, whose daily volume
+-- would read as an hourly rate): their result_text keeps every value.
 DO $$
 BEGIN
     IF EXISTS (SELECT FROM pg_attribute WHERE attrelid = 'orvomed.orvomed_record'::regclass
                AND attname = 'first_value' AND NOT attisdropped) THEN
         ALTER TABLE orvomed.orvomed_record RENAME COLUMN first_value TO headline_value;
-        UPDATE orvomed.orvomed_record SET headline_value = NULL WHERE tool_id IN (13, 14, 21, 23, 26, 31, 39);
+        UPDATE orvomed.orvomed_record SET headline_value = NULL WHERE tool_id IN (13, 14, 16, 21, 23, 26, 31, 39);
     END IF;
 END
 $$;

@@ -148,11 +148,12 @@ IF COL_LENGTH(N'orvomed.orvomed_record', N'client_addr') IS NULL
 -- value, for some scales one item, not the total. It is renamed for what
 -- it holds now, and emptied where it held another output than the
 -- headline (NRS 2002, NEWS2, the medical bleeding form, MEWS, Waterlow;
--- the infusion and pump rates): their result_text keeps every value.
+-- the infusion and pump rates; the children's fluids, whose daily volume
+-- would read as an hourly rate): their result_text keeps every value.
 IF COL_LENGTH(N'orvomed.orvomed_record', N'first_value') IS NOT NULL
 BEGIN
     EXEC sp_rename N'orvomed.orvomed_record.first_value', N'headline_value', N'COLUMN';
-    EXEC (N'UPDATE orvomed.orvomed_record SET headline_value = NULL WHERE tool_id IN (13, 14, 21, 23, 26, 31, 39)');
+    EXEC (N'UPDATE orvomed.orvomed_record SET headline_value = NULL WHERE tool_id IN (13, 14, 16, 21, 23, 26, 31, 39)');
 END
 IF COL_LENGTH(N'orvomed.orvomed_record', N'visit_id') IS NULL
     EXEC (N'ALTER TABLE orvomed.orvomed_record ADD visit_id nvarchar(32) NOT NULL

@@ -72,7 +72,7 @@ shape() {
 # the checks now refuse, upgraded.
 database_create orvomed_old && database_schema orvomed_old <(git -C "$here" show "$previous") &&
   database_name=orvomed_old database_admin_sql "$(earlier "$(uuid 1)"); $(earlier "$(uuid 2)" level=9);
-    $(earlier "$(uuid 4)" tool_id=23)" &&
+    $(earlier "$(uuid 4)" tool_id=23); $(earlier "$(uuid 5)" tool_id=16)" &&
   database_schema orvomed_old 2>"$folder/upgrade.log" || fail "the previous version's table: $(cat "$folder/upgrade.log")"
 before=$(database_admin_sql "SELECT now()")
 
@@ -127,9 +127,9 @@ database_schema orvomed || fail "the script run a second time"
 # The table upgraded is the one made anew, the rows of before kept.
 [ "$(shape orvomed_old)" = "$(shape orvomed)" ] || fail "the upgraded table differs: $(diff <(shape orvomed) <(shape orvomed_old))"
 # Braden's first value was its total, and is its headline; NEWS2's was an
-# item's, and is gone.
+# item's, the children's fluids' a daily volume, and both are gone.
 [ "$(database_name=orvomed_old database_admin_sql "SELECT string_agg(concat_ws(' ', record_id, level, headline_value,
       db_user = '', to_regclass('public.orvomed_record') IS NULL), ',' ORDER BY record_id) FROM orvomed.orvomed_record")" = \
-  "$(uuid 1) 1 15 t t,$(uuid 2) 9 15 t t,$(uuid 3) 1 15 f t,$(uuid 4) 1 t t" ] ||
+  "$(uuid 1) 1 15 t t,$(uuid 2) 9 15 t t,$(uuid 3) 1 15 f t,$(uuid 4) 1 t t,$(uuid 5) 1 t t" ] ||
   fail "the upgraded table holds [$(database_name=orvomed_old database_admin_sql "SELECT * FROM orvomed.orvomed_record")]"
 exit $((failures > 0))

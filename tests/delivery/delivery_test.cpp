@@ -152,17 +152,19 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
     }
     EXPECT_EQ("3", owner_query("SELECT count(*) FROM orvomed.orvomed_record WHERE tool_id = 951"));
 
-    // The last assessment and the value column show each scale's total,
-    // never its first item: NEWS2's breathing rate, Waterlow's nutrition
-    // screen, NRS 2002's age, the medical bleeding form's single factors.
+    // Saved twice for one patient, at its defaults and then with these,
+    // the last assessment and the value column show each scale's latest
+    // total, never its first item: NEWS2's breathing rate, Waterlow's
+    // nutrition screen, NRS 2002's age, the medical bleeding form's single
+    // factors.
     struct Scale {
         int id;
-        double values[8];  // all 0: the self-test's defaults
+        double values[13];
         const char* total;
         const wchar_t* shown;
     };
     const Scale scales[] = {{23, {26, 97, 2, 95, 120, 0, 39.5}, "11", L"　总分 11 分　高风险　测试护士"},
-                            {39, {}, "2", L"　总分 2 分　无明显风险　测试护士"},
+                            {39, {3, 1, 1, 0, 0, 2, 0, 2, 4, 0, 0, 2, 2}, "17", L"　总分 17 分　高危　测试护士"},
                             {21, {2, 1, 75}, "4", L"　总分 4 分　有营养风险　测试护士"},
                             {26, {0, 0, 0, 1, 1, 1}, "3", L"　危险因素合计 3 项　出血高危　测试护士"}};
     Patient patient = {};
@@ -177,22 +179,23 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
         static PreparedTool scale;
         tool_prepare(*described, &scale);
         static Calculation result;
-        double values[TOOL_MAX_INPUTS] = {};
-        bool given = false;
-        for (double v : c.values) given = given || v != 0;
-        for (int i = 0; i < scale.input_count; i++) values[i] = given && i < 8 ? c.values[i] : scale.inputs[i].default_value;
-        tool_calculate(scale, values, &result);
         RecordStamp stamp;
-        wchar_t where[RECORD_PATH_CAPACITY];
-        ASSERT_EQ(RECORD_SAVED, record_save(scale, result, patient, where, RECORD_PATH_CAPACITY, &stamp));
+        for (bool given : {false, true}) {
+            double values[TOOL_MAX_INPUTS] = {};
+            for (int i = 0; i < scale.input_count; i++)
+                values[i] = given && i < 13 ? c.values[i] : scale.inputs[i].default_value;
+            tool_calculate(scale, values, &result);
+            wchar_t where[RECORD_PATH_CAPACITY];
+            ASSERT_EQ(RECORD_SAVED, record_save(scale, result, patient, where, RECORD_PATH_CAPACITY, &stamp));
+            static DeliveryRow row;
+            delivery_row_of(scale, result, stamp, &row);
+            ASSERT_TRUE(delivery_queue(row));
+        }
         wchar_t last[RECORD_LAST_CAPACITY];
         LocalTime now;
         platform_calls.local_time(&now);
         ASSERT_TRUE(record_last_assessment(scale, patient, now, last, RECORD_LAST_CAPACITY));
         EXPECT_NE(nullptr, wcsstr(last, c.shown)) << c.id << ": " << last;
-        static DeliveryRow row;
-        delivery_row_of(scale, result, stamp, &row);
-        ASSERT_TRUE(delivery_queue(row));
         delivery_pass(database.c_str(), &report);
         EXPECT_EQ(c.total, owner_query("SELECT headline_value FROM orvomed.orvomed_record WHERE record_id = '" +
                                        utf8(stamp.number) + "'"))

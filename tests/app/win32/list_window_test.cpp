@@ -46,6 +46,11 @@ std::string utf8(const wchar_t* text) {
 class ListWindow : public WindowTest {
 protected:
     void SetUp() override { open(tool_builtin()); }
+    void TearDown() override {
+        run_print_dialog = PrintDlgW;
+        list_printers = EnumPrintersW;
+        WindowTest::TearDown();
+    }
     LRESULT chosen(int input) { return SendMessageW(s.input_controls[input], CB_GETCURSEL, 0, 0); }
     // Every item at its best level, the last option of each list.
     void choose_lowest_risk() {
@@ -389,6 +394,25 @@ const wchar_t HIS_START[] =
     L"--nurse-id=N0001 --nurse-name=测试护士 --set=sensory=3 --set=friction=1 --set=moisture=9 --set=weight=60";
 const wchar_t PATIENT_LINE[] = L"测试患者甲\x3000住院号 2026001234\x3000" L"12 床\x3000普外一科";
 
+// The clock, set by the test: a page printed later than its calculation.
+LocalTime test_now;
+void test_clock(LocalTime* now) { *now = test_now; }
+std::wstring minute_of(const LocalTime& t) {
+    wchar_t text[32];
+    text_format(text, 32, L"%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return text;
+}
+
+// The PC's print dialog, stood in for: how often Print opened it, the
+// nurse cancelling it each time (a printer there is).
+int print_dialogs;
+BOOL WINAPI cancelled_print_dialog(PRINTDLGW*) { return print_dialogs++, FALSE; }
+BOOL WINAPI one_printer(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD needed, LPDWORD returned) {
+    *needed = 256, *returned = 0;
+    return FALSE;
+}
+bool amber(COLORREF c) { return GetRValue(c) > 220 && GetGValue(c) > 180 && GetBValue(c) < 140; }
+
 }  // namespace
 
 // Started as a hospital system starts it: the patient in the band, the
@@ -410,6 +434,9 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
     EXPECT_NE(std::wstring::npos, shown_boxes[0].text.find(L"--set=weight=60：本工具没有这一项输入"));
 
     for (int i = 1; i < 5; i++) choose(i, s.tool.inputs[i].choice_count - 1);
+    platform_system_calls.local_time(&test_now);
+    const LocalTime calculated = test_now;
+    platform_calls.local_time = test_clock;
     click(IDC_CALCULATE);
     click(IDC_COPY);
     EXPECT_EQ(0u, clipboard_text().find(std::wstring(PATIENT_LINE) +
@@ -420,19 +447,42 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
     EXPECT_EQ(0u, text_of(s.last_assessment_label).find(L"上次评估："));
     EXPECT_NE(std::wstring::npos, text_of(s.last_assessment_label).find(L"　总分 20 分　无明显风险　测试护士"))
         << text_of(s.last_assessment_label);
+    // Printed a year on, the page still gives when it was assessed.
+    test_now.year++;
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_EQ(1, print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96}));
+    static wchar_t page[16384];
+    print_page_text(dc, 1, page, 16384);
+    print_layout_release();
+    DeleteDC(dc);
+    for (const std::wstring& pair : {L"评估时间：" + minute_of(calculated), L"打印时间：" + minute_of(test_now)})
+        EXPECT_NE(nullptr, wcsstr(page, pair.c_str())) << pair << page;
+    test_now = calculated;
 
-    // The launcher has gone on to another patient: the window says whose it
-    // still is, and asks once, naming her, before the next Save.
-    PostMessageW(window, RegisterWindowMessageW(SUITE_PATIENT_CHANGED_MESSAGE), 0, 0);
-    pump();
-    EXPECT_TRUE(s.launcher_moved_on);
+    // The launcher has gone on to another patient: the band says in its
+    // alarm colour whose the window still is, and Print or Save asks once,
+    // naming her.
+    const RECT subtitle = {px(SUBTITLE_BOX.x), px(SUBTITLE_BOX.y), px(SUBTITLE_BOX.x + SUBTITLE_BOX.width),
+                           px(SUBTITLE_BOX.y + SUBTITLE_BOX.height)};
+    for (bool moved_on : {false, true}) {
+        if (moved_on) PostMessageW(window, RegisterWindowMessageW(SUITE_PATIENT_CHANGED_MESSAGE), 0, 0);
+        pump();
+        Capture band = capture(window, px(CLIENT_WIDTH), px(CLIENT_HEIGHT));
+        EXPECT_EQ(moved_on, any_pixel_that(band, subtitle, amber));
+        release(band);
+    }
+    run_print_dialog = cancelled_print_dialog;
+    list_printers = one_printer;
+    print_dialogs = 0;
     shown_boxes.clear();
-    click(IDC_SAVE);
-    click(IDC_SAVE);
-    ASSERT_EQ(3u, shown_boxes.size());
+    click(IDC_PRINT);
+    ASSERT_EQ(1u, shown_boxes.size());
     EXPECT_EQ(L"工具箱已换患者。本窗口的结果属于 测试患者甲（2026001234），确定为该患者保存或打印吗？", shown_boxes[0].text);
+    EXPECT_EQ(2, print_dialogs);  // the printer's default, then the one the nurse cancels
+    click(IDC_SAVE);
+    ASSERT_EQ(2u, shown_boxes.size());
     EXPECT_EQ(L"已保存：测试患者甲（2026001234）。本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。", shown_boxes[1].text);
-    EXPECT_EQ(L"已保存", shown_boxes[2].caption);
+    EXPECT_EQ(L"已保存", shown_boxes[1].caption);
 
     // Another patient has no assessment here.
     open(tool_builtin(), L"T018-Braden.exe --patient-id=2026009999 --patient-name=测试患者乙");
@@ -448,7 +498,7 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
 // changes nothing. A patient half given from the command line lets no
 // result leave the window.
 TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
-    open(tool_builtin(), L"T018-Braden.exe --bed=12");
+    open(tool_builtin(), L"T018-Braden.exe --bed=12 --visit-id=3 --admitted-at=2026-12-01T08:30");
     EXPECT_EQ(L"12 床", text_of(s.patient_label));
     choose_lowest_risk();
     click(IDC_CALCULATE);
@@ -467,7 +517,11 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
         for (wchar_t c : digits) PostMessageW(GetFocus(), WM_CHAR, c, 1);
         pump();
     };
-    EXPECT_EQ(L"12", text_of(field(PATIENT_BED)));
+    auto with_it = [&] {
+        return text_of(field(PATIENT_BED)) + L"|" + text_of(field(PATIENT_VISIT_ID)) + L"|" +
+               text_of(field(PATIENT_ADMITTED_AT));
+    };
+    EXPECT_EQ(L"12|3|2026-12-01T08:30", with_it());
     EXPECT_EQ(field(PATIENT_ID), GetFocus());
     // A scanner's keystrokes reach a number's field as typed: no input
     // method composes them. A name takes one.
@@ -476,10 +530,10 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
         EXPECT_EQ(f == PATIENT_NAME, context != nullptr) << f;
         if (context) ImmReleaseContext(field(f), context);
     }
-    // A scanner types the number and Enter: the bed given without it goes,
-    // and the focus on to the name.
+    // A scanner types the number and Enter: the bed and stay given without
+    // it go, and the focus on to the name.
     scan(L"2026001234");
-    EXPECT_EQ(L"", text_of(field(PATIENT_BED)));
+    EXPECT_EQ(L"||", with_it());
     press(field(PATIENT_ID), VK_RETURN);
     EXPECT_EQ(field(PATIENT_NAME), GetFocus());
     struct Case {
@@ -535,9 +589,11 @@ TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
     struct Case {
         int tool;    // 9: Glyvant, a formula tool; 18: Braden
         int policy;  // -1: not set
-        bool saved;
+        bool filed;  // saved and printed
     };
     const Case cases[] = {{18, -1, false}, {18, 0, true}, {18, 1, false}, {9, -1, true}, {9, 1, false}};
+    run_print_dialog = cancelled_print_dialog;
+    list_printers = one_printer;
     for (const Case& c : cases) {
         RegDeleteValueW(key, L"RequirePatient");
         DWORD value = (DWORD)c.policy;
@@ -550,11 +606,13 @@ TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
             if (s.tool.inputs[i].choice_count) choose(i, 0);
         click(IDC_CALCULATE);
         shown_boxes.clear();
-        click(IDC_SAVE);
-        click(IDC_COPY);
-        ASSERT_EQ(1u, shown_boxes.size()) << c.tool << " " << c.policy;
-        EXPECT_EQ(c.saved ? L"已保存" : L"需要患者身份", shown_boxes[0].caption) << c.tool << " " << c.policy;
-        EXPECT_EQ(c.saved, file_bytes(path) != "(missing)") << c.tool << " " << c.policy;
+        print_dialogs = 0;
+        for (int command : {IDC_SAVE, IDC_PRINT, IDC_COPY}) click(command);
+        ASSERT_EQ(c.filed ? 1u : 2u, shown_boxes.size()) << c.tool << " " << c.policy;  // a cancelled print says nothing
+        for (const ShownBox& b : shown_boxes)
+            EXPECT_EQ(c.filed ? L"已保存" : L"需要患者身份", b.caption) << c.tool << " " << c.policy;
+        EXPECT_EQ(c.filed ? 2 : 0, print_dialogs) << c.tool << " " << c.policy;
+        EXPECT_EQ(c.filed, file_bytes(path) != "(missing)") << c.tool << " " << c.policy;
         EXPECT_EQ(0u, clipboard_text().find(s.tool.title));
         DeleteFileW(path);
     }

@@ -4,6 +4,7 @@
 // status line, never an error box.
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 
 #include <gtest/gtest.h>
 
@@ -277,6 +278,12 @@ TEST_F(Launcher, PassesOnThePatientTheHospitalSystemGave) {
     open(L"OrvoMedSuite.exe --patient-id=T0002 --patient-name=测试患者乙 --ward=测试病区 --visit-id=7 "
          L"--nurse-name=测试护士 --set=age=70");
     EXPECT_EQ(L"启动参数有误|--set=age=70：启动器不接受 --set，请在打开的工具中填写\r\n", shown);
+    // A scan reaches the numbers (住院号, 床号, 工号) as typed: no input method composes it.
+    for (int k = 0; k < LAUNCHER_BAR_FIELDS; k++) {
+        HIMC context = ImmGetContext(s.patient_fields[k]);
+        EXPECT_EQ(k == 1 || k == 4, context != nullptr) << k;  // the names
+        if (context) ImmReleaseContext(s.patient_fields[k], context);
+    }
     type(L"ylx");
     SetWindowTextW(s.patient_fields[2], std::wstring(33, L'9').c_str());  // more than typing lets in
     press(VK_RETURN);
