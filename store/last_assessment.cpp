@@ -175,6 +175,13 @@ void describe_row(const PreparedTool& tool, const Span* fields, const LocalTime&
     shown_value(fields[stamp + 1 + NURSE_NAME], nurse, PATIENT_FIELD_CAPACITY + 1);
     if (!nurse[0]) shown_value(fields[stamp + 1 + NURSE_ID], nurse, PATIENT_FIELD_CAPACITY + 1);
 
+    // Band words that only restate the score ("0 分：…") say nothing the
+    // headline does not: the level's words stand instead.
+    if (tool.headline_output >= 0 && value[0]) {
+        wchar_t restated[RESULT_LINE_CAPACITY];
+        text_format(restated, RESULT_LINE_CAPACITY, L"%ls %ls", value, tool.outputs[tool.headline_output].unit);
+        if (wcscmp(restated, band) == 0) band[0] = 0;
+    }
     text_format(line, capacity, L"上次评估：%ls", when);
     const wchar_t* parts[] = {headline, band[0] ? band : level, nurse};
     for (const wchar_t* part : parts) {

@@ -177,7 +177,8 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
 
     // The patient's last row, found from the file's end: the assessment's
     // time (its year only in another year), the headline, not the first
-    // output, and the band's words of the verdict, or the level's.
+    // output, and the band's words of the verdict, or the level's where it has
+    // none or they only restate the score.
     const InputDef items[] = {{.key = "rr", .label = L"呼吸"}, {.key = "hr", .label = L"心率"}};
     const OutputDef outputs[] = {
         {.key = "rr_score", .label = L"呼吸评分", .unit = L"分", .formula = "rr", .format = "int"},
@@ -189,7 +190,7 @@ TEST(RecordSave, FirstSaveCreatesFileLaterSavesAppend) {
         {.condition = "hr == 99", .level = 2, .message = L"不计总分：心率未测", .withholds = "total",
          .withheld_reason = L"心率未测"},
         {.condition = "total >= 7", .level = 3, .message = L"高风险（≥7 分）：立即通知医师"},
-        {.condition = "total >= 3", .level = 1, .message = L"（3–6 分）：加强观察"},
+        {.condition = "total >= 3", .level = 1, .message = L"4 分：加强观察"},
         {.condition = "", .level = 0, .message = L"低风险"},
     };
     const Prepared scale({.id = 988, .title = L"早期预警", .input_count = 2, .inputs = items, .output_count = 2,
