@@ -518,10 +518,27 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     EXPECT_EQ(0u, text_of(s.patient_label).find(L"=HYPERLINK"));
 }
 
+// Every top-level window hears what a tool tells the suite's windows: this
+// one counts the word that a result was saved (the launcher reads its ward
+// list again on it).
+int saved_heard = 0;
+LRESULT CALLBACK listener(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    static const UINT saved = RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE);
+    if (message == saved) saved_heard++;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
 // An assessment is a nursing document: saved and printed for no one only
 // where the hospital's policy says RequirePatient 0; a formula tool is,
-// unless it says 1. Copied each still may be.
+// unless it says 1. Copied each still may be. A save tells the suite.
 TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
+    WNDCLASSW listening = {};
+    listening.lpfnWndProc = listener;
+    listening.hInstance = GetModuleHandleW(nullptr);
+    listening.lpszClassName = L"GlyvantTestListener";
+    RegisterClassW(&listening);
+    HWND ear = CreateWindowW(L"GlyvantTestListener", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             listening.hInstance, nullptr);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));
@@ -543,16 +560,19 @@ TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
             if (s.tool.inputs[i].choice_count) choose(i, 0);
         click(IDC_CALCULATE);
         shown_boxes.clear();
+        saved_heard = 0;
         click(IDC_SAVE);
         click(IDC_COPY);
         ASSERT_EQ(1u, shown_boxes.size()) << c.tool << " " << c.policy;
         EXPECT_EQ(c.saved ? L"已保存" : L"需要患者身份", shown_boxes[0].caption) << c.tool << " " << c.policy;
+        EXPECT_EQ(c.saved ? 1 : 0, saved_heard) << c.tool << " " << c.policy;
         EXPECT_EQ(c.saved, file_bytes(path) != "(missing)") << c.tool << " " << c.policy;
         EXPECT_EQ(0u, clipboard_text().find(s.tool.title));
         DeleteFileW(path);
     }
     RegDeleteValueW(key, L"RequirePatient");
     RegCloseKey(key);
+    DestroyWindow(ear);
 }
 
 // The result ends with when it is due again, at the band's interval as
