@@ -52,7 +52,7 @@ constexpr int ROUNDS_GROUP_TOOLS = 4;
 // One row of the ward's list: a patient's latest result of a scale, or an
 // admission assessment not yet done (no assessment: assessed_at is
 // REASSESS_NO_TIME, due at admission + 24 h). A census patient of whom
-// nothing is on record has one row of tool_id 0.
+// nothing is on record and no admission is known has one row of tool_id 0.
 struct RoundsEntry {
     RoundsAssessment last;
     bool admission_missing;
@@ -128,13 +128,14 @@ void rounds_list_begin(RoundsList* list, RoundsSource source, MomentSeconds read
 // when the list is full (its `cut` set then).
 bool rounds_list_add(RoundsList* list, const RoundsAssessment& latest);
 // A patient in hospital, admitted at `admitted` (REASSESS_NO_TIME: not
-// known), once the patient's assessments are in the list: admitted within
-// ROUNDS_ADMISSION_HOURS of the list's time, a row for each group of
-// `scales` none of whose scales the list holds an assessment of since the
-// admission (admission_missing, the group's first scale as last.tool_id,
-// due at admission + 24 h); and a patient of whom the list then holds no
-// row at all gets one with tool_id 0 (no assessment on record,
-// ROUNDS_EVENTS_ONLY), so that the census leaves nobody out.
+// known), once the patient's assessments are in the list: with the
+// admission known, a row for each group of `scales` none of whose scales
+// the list holds an assessment of since the admission (admission_missing,
+// the group's first scale as last.tool_id, due at admission +
+// ROUNDS_ADMISSION_HOURS, and so overdue after it, for as long as the
+// patient is listed and the scale not done); and a patient of whom the
+// list then holds no row at all gets one with tool_id 0 (no assessment on
+// record, ROUNDS_EVENTS_ONLY), so that the census leaves nobody out.
 void rounds_list_add_stay(RoundsList* list, const Patient& patient, MomentSeconds admitted,
                           const RoundsAdmissionScales& scales);
 // Each entry's due state at the list's time, then the sort: by due time,

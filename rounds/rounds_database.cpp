@@ -202,15 +202,19 @@ void fill_list(const DatabaseRows& rows, RoundsSource source, const wchar_t* adm
         wchar_t admitted_text[PATIENT_FIELD_CAPACITY];
         rounds_moment_text(admitted, utc_offset_minutes, admitted_text, PATIENT_FIELD_CAPACITY);
         if (admitted_text[0]) rounds_keep_field(&a, PATIENT_ADMITTED_AT, admitted_text);
-        // The patient once, as the census gives them, for the admission's rows.
-        bool known = false;
-        for (int k = 0; k < stay_count && !known; k++)
-            known = !wcscmp(stays[k].patient.fields[PATIENT_ID], a.patient.fields[PATIENT_ID]) &&
-                    !wcscmp(stays[k].patient.fields[PATIENT_NAME], a.patient.fields[PATIENT_NAME]);
-        if (!known && stay_count < ROUNDS_LIST_CAPACITY) {
-            stays[stay_count].patient = a.patient;
-            for (int f : {NURSE_ID, NURSE_NAME}) stays[stay_count].patient.fields[f][0] = 0;
-            stays[stay_count++].admitted = admitted;
+        // The patient once, for the admission's rows: as the census gives
+        // them, or as the row of the latest admission has them (without the
+        // census a patient's scales may come from an earlier stay's rows).
+        int k = 0;
+        while (k < stay_count && (wcscmp(stays[k].patient.fields[PATIENT_ID], a.patient.fields[PATIENT_ID]) ||
+                                  wcscmp(stays[k].patient.fields[PATIENT_NAME], a.patient.fields[PATIENT_NAME])))
+            k++;
+        const bool fresh = k == stay_count && stay_count < ROUNDS_LIST_CAPACITY;
+        if (fresh) stay_count++;
+        if (fresh || (k < stay_count && admitted > stays[k].admitted)) {
+            stays[k].patient = a.patient;
+            for (int f : {NURSE_ID, NURSE_NAME}) stays[k].patient.fields[f][0] = 0;
+            stays[k].admitted = admitted;
         }
         long tool = 0;
         if (!cell_integer(rows, r, L_TOOL_ID, &tool) || tool <= 0 || tool > 999 ||

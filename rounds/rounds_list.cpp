@@ -181,14 +181,15 @@ bool rounds_list_add(RoundsList* list, const RoundsAssessment& latest) {
 
 void rounds_list_add_stay(RoundsList* list, const Patient& patient, MomentSeconds admitted,
                           const RoundsAdmissionScales& scales) {
-    bool recent = admitted != REASSESS_NO_TIME && admitted <= list->read_at &&
-                  list->read_at - admitted < ROUNDS_ADMISSION_HOURS * HOUR;
+    // A scale the admission needs stays on the list until it is done: due
+    // at admission + 24 h, and overdue after, however long ago that was.
+    const bool known = admitted != REASSESS_NO_TIME;
     bool listed = false;
     for (int k = 0; k < list->count; k++) listed = listed || same_patient(list->entries[k].last.patient, patient);
     RoundsAssessment missing = {};
     missing.patient = patient;
     missing.assessed_at = REASSESS_NO_TIME;
-    for (int g = 0; recent && g < scales.group_count; g++) {
+    for (int g = 0; known && g < scales.group_count; g++) {
         bool done = false;
         for (int k = 0; k < list->count && !done; k++) {
             const RoundsEntry& e = list->entries[k];

@@ -1,7 +1,7 @@
 // The ward list on paper, the shift's handover sheet: the ward, the shift,
 // when it was printed and the list's heading as shown, then every row as
-// the list shows it, the high-risk ones (levels 2 and 3) first, handed
-// over at the bedside; a signature line for the nurses handing over and
+// the list shows it, the medium- and high-risk ones (levels 2 and 3)
+// first, handed over at the bedside; a signature line for the nurses handing over and
 // taking over. Printed through the suite's print dialog.
 #include "common/win32/print_sheet.h"
 #include "launcher/win32/launcher_internal.h"
@@ -13,7 +13,7 @@ constexpr int POINT_TENTHS[SHEET_FONT_COUNT] = {160, 100, 100, 90};
 constexpr int MARGIN_TENTHS_OF_MM = 150;
 // As print_pages.cpp holds for a tool's page: less than this holds no sheet.
 constexpr int MIN_PRINTABLE_WIDTH_MM = 90, MIN_PRINTABLE_HEIGHT_MM = 120;
-constexpr wchar_t HIGH_RISK[] = L"高危患者（床旁交接）", OTHERS[] = L"其他待评估项目";
+constexpr wchar_t AT_RISK[] = L"中高危患者（床旁交接）", OTHERS[] = L"其他待评估项目";
 constexpr wchar_t SIGNATURES[] = L"交班护士签名：____________　　接班护士签名：____________";
 
 // One printed row: a group's heading or an entry of the list.
@@ -32,17 +32,17 @@ struct Sheet {
 };
 Sheet sheet;
 
-bool high_risk(const RoundsEntry& entry) { return !entry.admission_missing && entry.last.level >= 2; }
+bool at_risk(const RoundsEntry& entry) { return !entry.admission_missing && entry.last.level >= 2; }
 
-// The high-risk rows first, each group in the list's order, under its heading.
+// The medium- and high-risk rows first, each group in the list's order, under its heading.
 void order_rows() {
     const RoundsList& list = rounds_shown();
     sheet.row_count = 0;
     for (int group = 0; group < 2; group++) {
         bool headed = false;
         for (int k = 0; k < list.count; k++) {
-            if (high_risk(list.entries[k]) != (group == 0)) continue;
-            if (!headed) sheet.rows[sheet.row_count++] = {group == 0 ? HIGH_RISK : OTHERS, -1};
+            if (at_risk(list.entries[k]) != (group == 0)) continue;
+            if (!headed) sheet.rows[sheet.row_count++] = {group == 0 ? AT_RISK : OTHERS, -1};
             headed = true;
             sheet.rows[sheet.row_count++] = {nullptr, k};
         }

@@ -173,13 +173,16 @@ TEST_F(RoundsDatabase, WardAssessedLatestPerScaleInDueOrder) {
     EXPECT_EQ(ROUNDS_WARD_ASSESSED, list.source);
     EXPECT_FALSE(list.cut);
     // 吴测庚 came in 3 hours ago: Morse, NRS 2002 and Caprini or Padua are
-    // still to do, due 21 hours from now, and his Braden in 23.
+    // still to do, due 21 hours from now, and his Braden in 23. 孙测戊's,
+    // five days in, are overdue since the day after his admission.
     const std::vector<std::string> expected = {
-        "8001001 t18 11 高危 overdue",  "8001008 t19 missing later", "8001008 t21 missing later",
-        "8001008 t24 missing later",    "8001008 t18 12 高危 later",  "8001002 t18 16 低危 later",
+        "8001005 t19 missing overdue", "8001005 t21 missing overdue", "8001005 t24 missing overdue",
+        "8001001 t18 11 高危 overdue",  "8001008 t19 missing later",   "8001008 t21 missing later",
+        "8001008 t24 missing later",    "8001008 t18 12 高危 later",    "8001002 t18 16 低危 later",
         "8001005 t18 10 高危 later",     "8001001 t19 events"};
     EXPECT_EQ(expected, described(list));
-    const RoundsEntry& first = list.entries[0];
+    EXPECT_EQ(now - 96 * HOUR, list.entries[0].due_at);
+    const RoundsEntry& first = list.entries[3];
     EXPECT_STREQ(L"王测甲", first.last.patient.fields[PATIENT_NAME]);
     EXPECT_STREQ(L"3", first.last.patient.fields[PATIENT_BED]);
     EXPECT_STREQ(L"测试护士", first.last.patient.fields[NURSE_NAME]);
@@ -187,13 +190,14 @@ TEST_F(RoundsDatabase, WardAssessedLatestPerScaleInDueOrder) {
     EXPECT_EQ(now - 30 * HOUR, first.last.assessed_at);
     EXPECT_EQ(now - 6 * HOUR, first.due_at);
     EXPECT_FALSE(first.last.unsound);
-    EXPECT_EQ(2, list.entries[3].admission_tool_count);
-    EXPECT_EQ(22, list.entries[3].admission_tools[1]);
+    EXPECT_EQ(2, list.entries[6].admission_tool_count);
+    EXPECT_EQ(22, list.entries[6].admission_tools[1]);
 }
 
 // The census: every patient in hospital on the ward and nobody discharged;
 // one admitted three hours ago and not yet assessed has a row for each of
-// the admission's scales, one of whom nothing is on record a row of none.
+// the admission's scales, as has one in since January of whom nothing is
+// on record, those overdue; so have the others for each they lack.
 TEST_F(RoundsDatabase, CensusEveryoneInHospitalNobodyDischarged) {
     std::wstring admitted_3h = moment_text(now - 3 * HOUR), admitted_3d = moment_text(now - 72 * HOUR),
                  admitted_5d = moment_text(now - 120 * HOUR), discharged = moment_text(now - HOUR);
@@ -218,15 +222,19 @@ TEST_F(RoundsDatabase, CensusEveryoneInHospitalNobodyDischarged) {
                                             nullptr, 0, now, OFFSET, &list));
     EXPECT_EQ(ROUNDS_CENSUS, list.source);
     const std::vector<std::string> expected = {
-        "8001001 t18 11 高危 overdue",  "8001006 t18 missing later", "8001006 t19 missing later",
-        "8001006 t21 missing later",    "8001006 t24 missing later", "8001005 t18 10 高危 later",
-        "8001001 t19 events",           "8001007 t0 events"};
+        "8001007 t18 missing overdue", "8001007 t19 missing overdue", "8001007 t21 missing overdue",
+        "8001007 t24 missing overdue", "8001005 t19 missing overdue", "8001005 t21 missing overdue",
+        "8001005 t24 missing overdue", "8001001 t21 missing overdue", "8001001 t24 missing overdue",
+        "8001001 t18 11 高危 overdue",  "8001006 t18 missing later",   "8001006 t19 missing later",
+        "8001006 t21 missing later",   "8001006 t24 missing later",   "8001005 t18 10 高危 later",
+        "8001001 t19 events"};
     EXPECT_EQ(expected, described(list));
-    EXPECT_EQ(now - 3 * HOUR + 24 * HOUR, list.entries[1].due_at);
-    EXPECT_STREQ(L"加2", list.entries[1].last.patient.fields[PATIENT_BED]);
-    EXPECT_STREQ(L"V6", list.entries[1].last.patient.fields[PATIENT_VISIT_ID]);
+    const RoundsEntry& admitted = list.entries[10];
+    EXPECT_EQ(now - 3 * HOUR + 24 * HOUR, admitted.due_at);
+    EXPECT_STREQ(L"加2", admitted.last.patient.fields[PATIENT_BED]);
+    EXPECT_STREQ(L"V6", admitted.last.patient.fields[PATIENT_VISIT_ID]);
     // The admission as a tool takes it from the patient bar.
-    EXPECT_EQ(PATIENT_FIELD_SOUND, patient_field_fault(PATIENT_ADMITTED_AT, list.entries[1].last.patient.fields[PATIENT_ADMITTED_AT]));
+    EXPECT_EQ(PATIENT_FIELD_SOUND, patient_field_fault(PATIENT_ADMITTED_AT, admitted.last.patient.fields[PATIENT_ADMITTED_AT]));
     ASSERT_TRUE(as_owner(L"DROP TABLE orvomed.stays"));
 }
 

@@ -121,8 +121,9 @@ std::vector<std::string> described(const RoundsList& list) {
 
 // Due first, earliest first; beds as numbers within a time; the scales an
 // admission three hours ago still needs, one of Caprini and Padua done;
-// nothing yet asked of one admitted two days ago but what is on record,
-// and a patient of whom nothing is on record still listed.
+// those of admissions two days ago still not done, overdue since the day
+// after; and a patient of whom nothing, not even the admission, is known
+// still listed.
 TEST(RoundsList, OrderAndTheAdmissionsRows) {
     const MomentSeconds now = at(L"2026-12-11T10:00:00+08:00");
     static RoundsList list;
@@ -151,12 +152,17 @@ TEST(RoundsList, OrderAndTheAdmissionsRows) {
     rounds_list_add_stay(&list, patient_of(L"9003", L"测试患者", L"3"), now - 3 * HOUR, scales);
     rounds_list_add_stay(&list, patient_of(L"9002", L"测试患者", L"2"), now - 48 * HOUR, scales);
     rounds_list_add_stay(&list, patient_of(L"9012", L"测试患者", L"12"), now - 48 * HOUR, scales);
+    rounds_list_add_stay(&list, patient_of(L"9015", L"测试患者", L"15"), REASSESS_NO_TIME, scales);
     rounds_list_finish(&list, OFFSET);
     const std::vector<std::string> expected = {
-        "2 t18 overdue",     "10 t18 overdue",     "加1 t23 in-shift",  "3 t18 missing later", "3 t19 missing later",
-        "3 t21 missing later", "3 t18 later", "3 t22 later", "2 t19 events",   "10 t19 events",   "12 t0 events"};
+        "2 t21 missing overdue",  "2 t24 missing overdue", "12 t18 missing overdue", "12 t19 missing overdue",
+        "12 t21 missing overdue", "12 t24 missing overdue", "2 t18 overdue",         "10 t18 overdue",
+        "加1 t23 in-shift",        "3 t18 missing later",   "3 t19 missing later",   "3 t21 missing later",
+        "3 t18 later",            "3 t22 later",           "2 t19 events",          "10 t19 events",
+        "15 t0 events"};
     EXPECT_EQ(expected, described(list));
-    EXPECT_EQ(now + 21 * HOUR, list.entries[3].due_at);
+    EXPECT_EQ(now - 24 * HOUR, list.entries[0].due_at);
+    EXPECT_EQ(now + 21 * HOUR, list.entries[9].due_at);
     // A full list says so.
     while (list.count < ROUNDS_LIST_CAPACITY) rounds_list_add(&list, list.entries[0].last);
     EXPECT_FALSE(list.cut);

@@ -579,10 +579,27 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     EXPECT_EQ(0u, text_of(s.patient_label).find(L"=HYPERLINK"));
 }
 
+// Every top-level window hears what a tool tells the suite's windows: this
+// one counts the word that a result was saved (the launcher reads its ward
+// list again on it).
+int saved_heard = 0;
+LRESULT CALLBACK listener(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    static const UINT saved = RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE);
+    if (message == saved) saved_heard++;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
 // An assessment is a nursing document: saved and printed for no one only
 // where the hospital's policy says RequirePatient 0; a formula tool is,
-// unless it says 1. Copied each still may be.
+// unless it says 1. Copied each still may be. A save tells the suite.
 TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
+    WNDCLASSW listening = {};
+    listening.lpfnWndProc = listener;
+    listening.hInstance = GetModuleHandleW(nullptr);
+    listening.lpszClassName = L"GlyvantTestListener";
+    RegisterClassW(&listening);
+    HWND ear = CreateWindowW(L"GlyvantTestListener", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             listening.hInstance, nullptr);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));
@@ -607,17 +624,20 @@ TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
         click(IDC_CALCULATE);
         shown_boxes.clear();
         print_dialogs = 0;
+        saved_heard = 0;
         for (int command : {IDC_SAVE, IDC_PRINT, IDC_COPY}) click(command);
         ASSERT_EQ(c.filed ? 1u : 2u, shown_boxes.size()) << c.tool << " " << c.policy;  // a cancelled print says nothing
         for (const ShownBox& b : shown_boxes)
             EXPECT_EQ(c.filed ? L"已保存" : L"需要患者身份", b.caption) << c.tool << " " << c.policy;
         EXPECT_EQ(c.filed ? 2 : 0, print_dialogs) << c.tool << " " << c.policy;
+        EXPECT_EQ(c.filed ? 1 : 0, saved_heard) << c.tool << " " << c.policy;
         EXPECT_EQ(c.filed, file_bytes(path) != "(missing)") << c.tool << " " << c.policy;
         EXPECT_EQ(0u, clipboard_text().find(s.tool.title));
         DeleteFileW(path);
     }
     RegDeleteValueW(key, L"RequirePatient");
     RegCloseKey(key);
+    DestroyWindow(ear);
 }
 
 // The result ends with when it is due again, at the band's interval as

@@ -128,7 +128,7 @@ save_and_confirm
 stop
 [ "$(grep -c '2026001234' "$records/T018-2.csv")" = 2 ] || fail "the second save is not the file's second row"
 
-# ---- Five earlier results (13, 17, 21 after the 21 and 9 above) on paper ----------
+# ---- Five earlier results (13, 17, 21 after the 21 and 9 above) on paper, with the due line ----
 start "$braden" "${his[@]}"
 for option in 1 2 3; do
   for input in 2001 2002 2003 2004; do drive choose "$input" "$option" >/dev/null; done
@@ -145,6 +145,8 @@ pdftotext -layout "$pdf" - | python3 -c '
 import re, sys, unicodedata
 text = unicodedata.normalize("NFKC", sys.stdin.read())
 assert "既往评估(最近5次,本机本用户记录)" in "".join(text.split()), text
+# The result of 18 ends with when it is due, as the window shows it.
+assert re.search(r"下次评估:(\d{4}-)?\d\d-\d\d\d\d:\d\d前\(低危:每72小时;", "".join(text.split())), text
 rows = re.findall(r"\d{4}-\d\d-\d\d \d\d:\d\d\s+(\d+) 分\s+(\S+)\s+测试护士", text)
 assert rows == [("21", "无明显风险"), ("9", "极高危"), ("13", "中危"), ("17", "低危"), ("21", "无明显风险")], rows
 ' || fail "the page's earlier assessments"

@@ -9,7 +9,7 @@
 # for a patient admitted 3 hours ago; the handover sheet printed to the CUPS
 # PDF printer and read back, the high-risk rows first; Enter opens Braden for
 # the row's patient. With a table of stays the test fills: the census, nobody
-# discharged. The server stopped: the list stays with its time and why;
+# discharged, an admission's scales still not done days later overdue. The server stopped: the list stays with its time and why;
 # started so, the launcher says it could not read one, and why.
 set -uo pipefail
 launcher=$1 braden=$2 driver=$3 prefix=$4
@@ -101,8 +101,8 @@ desktop=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -1)
 expect "the rows' colours" "$(for k in 0 1 2 3; do launcher_drive strip 115 $k; done | tr '\n' ' ')" \
   "BE1E2D BE1E2D D66C00 FFFFFF "
 
-# 打印交班表: the sheet through the print dialog; the high-risk rows (levels
-# 2 and 3) first under their heading, then the rest, each as the list shows it.
+# 打印交班表: the sheet through the print dialog; the medium- and high-risk
+# rows (levels 2 and 3) first under their heading, then the rest, each as the list shows it.
 printer_mark
 launcher_drive click 116 >/dev/null
 drive dialog 15 >/dev/null || fail "no print dialog for the handover sheet"
@@ -116,7 +116,7 @@ if pdf=$(printer_new_pdf); then
 import sys, unicodedata
 text = "".join(unicodedata.normalize("NFKC", sys.stdin.read()).split())
 at = 0
-for piece in ["高危患者(床旁交接)", "3测试患者一T2001Braden11高危前班护士", "已逾期", "12测试患者五T2005Braden13中危",
+for piece in ["中高危患者(床旁交接)", "3测试患者一T2001Braden11高危前班护士", "已逾期", "12测试患者五T2005Braden13中危",
               "5测试患者二T2002Morse55高危", "本班", "10测试患者四T2004Braden12高危", "其他待评估项目",
               "10测试患者四T2004Morse待入院评估", "10测试患者四T2004Caprini/Padua待入院评估", "8测试患者三T2003Braden16低危"]:
     at = text.find(piece, at)
@@ -153,7 +153,7 @@ heading=$(launcher_drive read 114)
 listed=$(rows)
 grep -q 测试患者五 <<<"$listed" && fail "the discharged patient is listed: [$listed]"
 expect "the census's admission rows" "$(grep -c '^测试患者四 .* 待入院评估' <<<"$listed")" 3
-expect "the census's first row" "$(head -1 <<<"$listed")" "测试患者一 Braden 11 高危 已逾期"
+expect "the census's first row" "$(head -1 <<<"$listed")" "测试患者一 Morse 待入院评估 已逾期"
 
 # ---- The server stopped: the list stays, with its time and why -----------------------------
 database_server_pause
