@@ -62,6 +62,21 @@ bool fake_start_time(unsigned long id, uint64_t* started) {
     return true;
 }
 
+// Files the tests say were written ten minutes ago, as a crash leaves them.
+std::vector<std::wstring> aged;
+struct Aging {
+    void (*each)(const wchar_t*, int64_t, void*);
+    void* context;
+};
+int aging_scan(const wchar_t* folder, void (*each)(const wchar_t*, int64_t, void*), void* context) {
+    Aging aging = {each, context};
+    auto age = [](const wchar_t* name, int64_t written, void* with) {
+        bool old = std::find(aged.begin(), aged.end(), name) != aged.end();
+        ((Aging*)with)->each(name, written - (old ? 600 * PLATFORM_TICKS_PER_SECOND : 0), ((Aging*)with)->context);
+    };
+    return platform_system_calls.scan_folder(folder, age, &aging);
+}
+
 std::wstring record(int n) {
     wchar_t id[RECORD_NUMBER_CAPACITY];
     text_format(id, RECORD_NUMBER_CAPACITY, L"00000000-0000-4000-8000-%012d", n);
@@ -113,6 +128,8 @@ protected:
         running.clear();
         database_calls = {fake_connect, fake_execute, fake_end, fake_disconnect, nullptr};
         platform_calls.process_start_time = fake_start_time;
+        platform_calls.scan_folder = aging_scan;
+        aged.clear();
         remove_all(DELIVERY_OUTBOX_FOLDER);
         remove_all(DELIVERY_REJECTED_FOLDER);
         wchar_t outbox[RECORD_PATH_CAPACITY];
@@ -247,17 +264,25 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
         {record(7) + L".row.9996.new", "format=2\nrecord_id=00000000-0000-4000-8000-0000000"},  // torn
         {record(8) + L".row.4242.new", "format=2\nrecord_id="},  // being written now
         {record(9) + L".row", "format=5\nrecord_id=a\n"},  // of a later version: for it to send
+        // Left by a crash long ago, its id a running program's now: whole, and torn.
+        {record(10) + L".row.4242.new", row_text(10)},
+        {record(11) + L".row.4242.new", "format=2\nrecord_id="},
     };
     for (const File& f : files) write_file(path_in(DELIVERY_OUTBOX_FOLDER, f.name), f.bytes);
+    aged = {files[9].name, files[10].name};
+    EXPECT_EQ(10, delivery_counts().waiting);  // all but the file being written now
     DeliveryReport report = pass();
     EXPECT_EQ(DELIVERY_DONE, report.problem);
-    EXPECT_EQ(5, report.delivered);
-    std::vector<std::wstring> expected = {record(2), record(3), record(4), record(5), record(6)};
+    EXPECT_EQ(6, report.delivered);
+    std::vector<std::wstring> expected = {record(2), record(3), record(4), record(5), record(6), record(10)};
     std::sort(server.committed.begin(), server.committed.end());
     EXPECT_EQ(expected, server.committed);
-    EXPECT_EQ(1, report.left.rejected);
     EXPECT_EQ(DELIVERY_ROW_REJECTED, delivery_row_state(record(7).c_str()));
     EXPECT_EQ(2, report.left.waiting);  // the running program's claim, the later version's file
+    // Torn files the server never saw: not told as rows it refused.
+    wchar_t status[256];
+    EXPECT_TRUE(delivery_status(report, nullptr, status, 256));
+    EXPECT_STREQ(L"2 个待上传文件已损坏，已留存本机", status);
     EXPECT_NE("(none)", file_text(path_in(DELIVERY_OUTBOX_FOLDER, files[0].name)));
     EXPECT_NE("(none)", file_text(path_in(DELIVERY_OUTBOX_FOLDER, record(9) + L".row")));
 }
