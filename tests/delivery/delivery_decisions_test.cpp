@@ -62,7 +62,8 @@ bool fake_start_time(unsigned long id, uint64_t* started) {
     return true;
 }
 
-// Files the tests say were written ten minutes ago, as a crash leaves them.
+// Files the tests say were written ten minutes ago: as a crash leaves them,
+// or before the others.
 std::vector<std::wstring> aged;
 struct Aging {
     void (*each)(const wchar_t*, int64_t, void*);
@@ -150,9 +151,10 @@ protected:
 };
 
 // One row the server refuses is set aside with its reason, told, and the
-// others all arrive, in the same pass and however many wait.
+// others all arrive, oldest first, in the same pass and however many wait.
 TEST_F(DeliveryDecisions, ARefusedRowHoldsUpNoOther) {
     queue(1, 300);
+    aged = {record(300) + L".row"};
     server.refusals[record(3)] = {DATABASE_FAILED, "22001", 0, L"value too long for type character varying(200)"};
     DeliveryReport report = pass();
     EXPECT_EQ(DELIVERY_DONE, report.problem);
@@ -161,6 +163,8 @@ TEST_F(DeliveryDecisions, ARefusedRowHoldsUpNoOther) {
     EXPECT_EQ(0, report.left.waiting);
     EXPECT_EQ(1, report.left.rejected);
     EXPECT_EQ(299u, server.committed.size());
+    EXPECT_EQ(record(300), server.committed.front());
+    EXPECT_TRUE(std::is_sorted(server.committed.begin() + 1, server.committed.end()));
     EXPECT_EQ(DELIVERY_ROW_REJECTED, delivery_row_state(record(3).c_str()));
     EXPECT_EQ(DELIVERY_ROW_DELIVERED, delivery_row_state(record(4).c_str()));
     std::string reason = file_text(path_in(DELIVERY_REJECTED_FOLDER, record(3) + L".reason.txt"));
