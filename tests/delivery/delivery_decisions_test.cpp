@@ -62,20 +62,14 @@ bool fake_start_time(unsigned long id, uint64_t* started) {
     return true;
 }
 
-// Files the tests say were written ten minutes ago: as a crash leaves them,
-// or before the others.
+// Files the tests say were written ten minutes ago: a crash's, or before the others.
 std::vector<std::wstring> aged;
-struct Aging {
-    void (*each)(const wchar_t*, int64_t, void*);
-    void* context;
-};
+void (*scanned)(const wchar_t*, int64_t, void*);
 int aging_scan(const wchar_t* folder, void (*each)(const wchar_t*, int64_t, void*), void* context) {
-    Aging aging = {each, context};
-    auto age = [](const wchar_t* name, int64_t written, void* with) {
-        bool old = std::find(aged.begin(), aged.end(), name) != aged.end();
-        ((Aging*)with)->each(name, written - (old ? 600 * PLATFORM_TICKS_PER_SECOND : 0), ((Aging*)with)->context);
-    };
-    return platform_system_calls.scan_folder(folder, age, &aging);
+    scanned = each;
+    return platform_system_calls.scan_folder(folder, [](const wchar_t* name, int64_t written, void* with) {
+        scanned(name, written - std::count(aged.begin(), aged.end(), name) * 600 * PLATFORM_TICKS_PER_SECOND, with);
+    }, context);
 }
 
 std::wstring record(int n) {
@@ -268,9 +262,8 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
         {record(7) + L".row.9996.new", "format=2\nrecord_id=00000000-0000-4000-8000-0000000"},  // torn
         {record(8) + L".row.4242.new", "format=2\nrecord_id="},  // being written now
         {record(9) + L".row", "format=5\nrecord_id=a\n"},  // of a later version: for it to send
-        // Left by a crash long ago, its id a running program's now: whole, and torn.
-        {record(10) + L".row.4242.new", row_text(10)},
-        {record(11) + L".row.4242.new", "format=2\nrecord_id="},
+        {record(10) + L".row.4242.new", row_text(10)},  // a crash's long ago, the id a running program's now
+        {record(11) + L".row.4242.new", "format=2\nrecord_id="},  // the same, torn
     };
     for (const File& f : files) write_file(path_in(DELIVERY_OUTBOX_FOLDER, f.name), f.bytes);
     aged = {files[9].name, files[10].name};
@@ -283,8 +276,7 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
     EXPECT_EQ(expected, server.committed);
     EXPECT_EQ(DELIVERY_ROW_REJECTED, delivery_row_state(record(7).c_str()));
     EXPECT_EQ(2, report.left.waiting);  // the running program's claim, the later version's file
-    // Torn files the server never saw: not told as rows it refused.
-    wchar_t status[256];
+    wchar_t status[256];  // torn files the server never saw: not told as rows it refused
     EXPECT_TRUE(delivery_status(report, nullptr, status, 256));
     EXPECT_STREQ(L"2 个待上传文件已损坏，已留存本机", status);
     EXPECT_NE("(none)", file_text(path_in(DELIVERY_OUTBOX_FOLDER, files[0].name)));
