@@ -107,6 +107,9 @@ constexpr int HANDOVER_NAME_DIGITS = 32;
 // Writes the patient's hand-over file (a new random name, whole or not at
 // all) and its path into `path`. False when it could not be written.
 bool handover_write(const Patient& patient, wchar_t* path, int capacity);
+// Removes the hand-over files a day old: a tool that died before reading
+// its own left it, and the patient it names stays on no disk for good.
+void handover_sweep();
 
 // The next argument of a Windows command line, as a program's start-up
 // splits it: spaces and tabs between arguments, double quotes around

@@ -304,6 +304,23 @@ void start_request_read(const PreparedTool* tool, const wchar_t* command_line, S
     finish(source);
 }
 
+void handover_sweep() {
+    // A tool reads its file within seconds of its start; a day is no start.
+    constexpr int64_t HANDOVER_KEPT_SECONDS = 24 * 60 * 60;
+    static thread_local wchar_t folder[RECORD_PATH_CAPACITY];
+    if (store_suite_path(HANDOVER_FOLDER, folder, RECORD_PATH_CAPACITY) < 0) return;
+    platform_calls.scan_folder(
+        folder,
+        [](const wchar_t* name, int64_t written, void*) {
+            wchar_t path[RECORD_PATH_CAPACITY];
+            if (platform_calls.file_clock() - written > HANDOVER_KEPT_SECONDS * PLATFORM_TICKS_PER_SECOND &&
+                text_format(path, RECORD_PATH_CAPACITY, L"%ls%lc%ls", folder, PLATFORM_PATH_SEPARATOR, name) >= 0 &&
+                is_handover_file(path))
+                platform_calls.remove_file(path);
+        },
+        nullptr);
+}
+
 bool handover_write(const Patient& patient, wchar_t* path, int capacity) {
     if (capacity > 0) path[0] = 0;
     wchar_t folder[RECORD_PATH_CAPACITY], name[HANDOVER_NAME_DIGITS + 8];

@@ -96,6 +96,7 @@ constexpr int DELIVERY_CAUSE_CAPACITY = 96;
 struct DeliveryCounts {
     int waiting;   // results in the outbox, claimed or not
     int rejected;  // results the database refused, set aside
+    int broken;    // files of the outbox that could not be read, set aside
     wchar_t cause[DELIVERY_CAUSE_CAPACITY];  // why the latest of them was refused
 };
 DeliveryCounts delivery_counts();

@@ -129,13 +129,15 @@ struct Batch {
 // Whether the pass may take the file: waiting, or left by a program that
 // ended (a claim, or a file it died writing); never what a running
 // program holds.
-bool takeable(const wchar_t* name) {
+bool takeable(const wchar_t* name, int64_t written) {
     OutboxName read;
     if (!outbox_name_read(name, &read)) return false;
     if (read.kind == OUTBOX_WAITING) return true;
-    // This program's own: a pass of ours that ended (a file being written
-    // here is the window's, saving now).
-    if (read.process == platform_calls.process_id()) return read.kind == OUTBOX_CLAIMED;
+    // A file being written here is the window's, saving now, unless a crash
+    // left it long ago.
+    if (read.kind == OUTBOX_WRITING) return outbox_left_behind(read, written);
+    // This program's own: a pass of ours that ended.
+    if (read.process == platform_calls.process_id()) return true;
     return !outbox_writer_alive(read);
 }
 
@@ -143,7 +145,7 @@ void gather(const wchar_t* name, int64_t written, void* context) {
     Batch& batch = *(Batch*)context;
     if (batch.started && !after(written, name, batch.cursor)) return;
     if (batch.count == BATCH && !before(written, name, batch.entries[BATCH - 1])) return;
-    if (!takeable(name)) return;
+    if (!takeable(name, written)) return;
     int at = batch.count < BATCH ? batch.count++ : BATCH - 1;
     while (at > 0 && before(written, name, batch.entries[at - 1])) {
         batch.entries[at] = batch.entries[at - 1];
@@ -178,9 +180,9 @@ Reading read_row(const wchar_t* path, DeliveryRow* row) {
     return format > DELIVERY_FILE_FORMAT ? ROW_OF_A_LATER_VERSION : ROW_BROKEN;
 }
 
-void set_aside(Pass& pass, const wchar_t* claimed, const wchar_t* record, const char* state, const wchar_t* cause,
-               const wchar_t* message) {
-    if (outbox_set_aside(claimed, record, state, cause, message)) pass.report->rejected++;
+void set_aside(Pass& pass, const wchar_t* claimed, const wchar_t* record, bool broken, const char* state,
+               const wchar_t* cause, const wchar_t* message) {
+    if (outbox_set_aside(claimed, record, broken, state, cause, message)) pass.report->rejected++;
 }
 
 // Sends one row; false when the pass must end.
@@ -237,7 +239,7 @@ bool send(Pass& pass, const DeliveryRow& row, const wchar_t* claimed, const wcha
     if (outcome == INSERT_REFUSED) {
         wchar_t cause[DELIVERY_CAUSE_CAPACITY];
         refusal_cause(answer, cause);
-        set_aside(pass, claimed, record, answer.state, cause, answer.message);
+        set_aside(pass, claimed, record, false, answer.state, cause, answer.message);
         return true;
     }
     report->problem = problem;
@@ -267,7 +269,7 @@ bool deliver_file(Pass& pass, const wchar_t* name) {
         return true;
     case ROW_BROKEN:
         // Torn by a crash or damaged on the disk: kept for IT, told.
-        set_aside(pass, claimed, read.record, "", L"待上传文件已损坏，无法读取", L"");
+        set_aside(pass, claimed, read.record, true, "", L"待上传文件已损坏，无法读取", L"");
         return true;
     }
     if (send(pass, row, claimed, read.record)) return true;

@@ -20,10 +20,15 @@ const wchar_t* delivery_problem_words(DeliveryProblem problem) {
 
 bool delivery_status(const DeliveryReport& report, const DeliveryRowState* own, wchar_t* status, int capacity) {
     const DeliveryCounts& left = report.left;
-    wchar_t rejected[DELIVERY_CAUSE_CAPACITY + 64] = L"";
+    constexpr int ASIDE = DELIVERY_CAUSE_CAPACITY + 128;
+    wchar_t rejected[ASIDE] = L"", broken[64] = L"";
     if (left.rejected)
-        text_format(rejected, DELIVERY_CAUSE_CAPACITY + 64, L"%d 条被医院数据库拒收，已留存本机：%ls", left.rejected,
+        text_format(rejected, ASIDE, L"%d 条被医院数据库拒收，已留存本机：%ls", left.rejected,
                     left.cause[0] ? left.cause : L"原因见待上传记录旁的说明");
+    // Never seen by the server: told apart from the rows it refused.
+    if (left.broken) text_format(broken, 64, L"%d 个待上传文件已损坏，已留存本机", left.broken);
+    if (broken[0] && rejected[0]) text_append(rejected, ASIDE, L"；");
+    text_append(rejected, ASIDE, broken);
     wchar_t unavailable[128] = L"";
     if (report.problem != DELIVERY_DONE)
         text_format(unavailable, 128, L"医院数据库暂不可用，%d 条待上传（将自动重试）：%ls", left.waiting,

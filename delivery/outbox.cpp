@@ -261,6 +261,15 @@ bool outbox_writer_alive(const OutboxName& name) {
     return !name.started_known || started == name.started;
 }
 
+// A row is written in milliseconds: a private file minutes old was left by
+// a crash, even when the id in its name is another process's now.
+constexpr int64_t OUTBOX_WRITE_SECONDS = 300;
+
+bool outbox_left_behind(const OutboxName& name, int64_t written) {
+    return platform_calls.file_clock() - written > OUTBOX_WRITE_SECONDS * PLATFORM_TICKS_PER_SECOND ||
+           !outbox_writer_alive(name);
+}
+
 int outbox_claim_name(const wchar_t* record, wchar_t* name, int capacity) {
     unsigned long self = platform_calls.process_id();
     uint64_t started = 0;
@@ -278,19 +287,34 @@ struct Tally {
     wchar_t newest[PLATFORM_NAME_CAPACITY];
 };
 
-void tally_outbox(const wchar_t* name, int64_t, void* context) {
+// A crash's file is waiting too: the next pass sends it or sets it aside.
+void tally_outbox(const wchar_t* name, int64_t written, void* context) {
     OutboxName read;
-    if (outbox_name_read(name, &read) && read.kind != OUTBOX_WRITING) ((Tally*)context)->counts->waiting++;
+    if (outbox_name_read(name, &read) && (read.kind != OUTBOX_WRITING || outbox_left_behind(read, written)))
+        ((Tally*)context)->counts->waiting++;
+}
+
+// The length of `name` without `suffix`, or 0 when it does not end so.
+size_t without_suffix(const wchar_t* name, const wchar_t* suffix) {
+    const size_t length = wcslen(name), n = wcslen(suffix);
+    return length > n && wcscmp(name + length - n, suffix) == 0 ? length - n : 0;
 }
 
 void tally_rejected(const wchar_t* name, int64_t written, void* context) {
     Tally& tally = *(Tally*)context;
     OutboxName read;
     if (outbox_name_read(name, &read) && read.kind == OUTBOX_WAITING) tally.counts->rejected++;
-    const size_t length = wcslen(name), suffix = wcslen(OUTBOX_REASON_SUFFIX);
-    if (length > suffix && wcscmp(name + length - suffix, OUTBOX_REASON_SUFFIX) == 0 && written >= tally.newest_reason) {
+    if (without_suffix(name, OUTBOX_REASON_SUFFIX) && written >= tally.newest_reason) {
         tally.newest_reason = written;
         text_copy(tally.newest, PLATFORM_NAME_CAPACITY, name);
+    }
+    // A broken file is told apart from the rows refused, while it lies there.
+    wchar_t record[RECORD_NUMBER_CAPACITY], row[RECORD_PATH_CAPACITY];
+    const size_t length = without_suffix(name, OUTBOX_BROKEN_SUFFIX);
+    if (length && length < RECORD_NUMBER_CAPACITY) {
+        text_copy(record, (int)length + 1, name);
+        if (outbox_file_path(DELIVERY_REJECTED_FOLDER, record, OUTBOX_ROW_SUFFIX, row) >= 0 && platform_calls.file_exists(row))
+            tally.counts->broken++;
     }
 }
 
@@ -303,6 +327,7 @@ DeliveryCounts delivery_counts() {
     if (outbox_file_path(DELIVERY_OUTBOX_FOLDER, L"", L"", folder) >= 0) platform_calls.scan_folder(folder, tally_outbox, &tally);
     if (outbox_file_path(DELIVERY_REJECTED_FOLDER, L"", L"", folder) < 0) return counts;
     platform_calls.scan_folder(folder, tally_rejected, &tally);
+    counts.rejected -= counts.broken;
     // The newest reason's words, its line "原因：…".
     wchar_t path[RECORD_PATH_CAPACITY];
     char bytes[OUTBOX_REASON_BYTES];
@@ -351,12 +376,13 @@ DeliveryRowState delivery_row_state(const wchar_t* record_id) {
     return DELIVERY_ROW_DELIVERED;
 }
 
-bool outbox_set_aside(const wchar_t* claimed, const wchar_t* record, const char* state, const wchar_t* cause,
-                      const wchar_t* message) {
+bool outbox_set_aside(const wchar_t* claimed, const wchar_t* record, bool broken, const char* state,
+                      const wchar_t* cause, const wchar_t* message) {
     wchar_t folder[RECORD_PATH_CAPACITY], row[RECORD_PATH_CAPACITY], reason[RECORD_PATH_CAPACITY];
     if (store_suite_folder(DELIVERY_REJECTED_FOLDER, folder, RECORD_PATH_CAPACITY) < 0 ||
         outbox_file_path(DELIVERY_REJECTED_FOLDER, record, OUTBOX_ROW_SUFFIX, row) < 0 ||
-        outbox_file_path(DELIVERY_REJECTED_FOLDER, record, OUTBOX_REASON_SUFFIX, reason) < 0)
+        outbox_file_path(DELIVERY_REJECTED_FOLDER, record, broken ? OUTBOX_BROKEN_SUFFIX : OUTBOX_REASON_SUFFIX,
+                         reason) < 0)
         return false;
     constexpr int TEXT = DATABASE_MESSAGE_CAPACITY + 2 * DELIVERY_CAUSE_CAPACITY;
     wchar_t text[TEXT];

@@ -9,6 +9,8 @@
 
 #define OUTBOX_ROW_SUFFIX L".row"
 #define OUTBOX_REASON_SUFFIX L".reason.txt"
+// Beside a file of the outbox that could not be read, in place of a reason.
+#define OUTBOX_BROKEN_SUFFIX L".broken.txt"
 // The line of a reason file that the status line quotes.
 #define OUTBOX_CAUSE_LABEL "原因："
 #define OUTBOX_CAUSE_WIDE L"原因："
@@ -33,6 +35,10 @@ bool outbox_name_read(const wchar_t* name, OutboxName* read);
 // Whether the program named by a claim or a file being written still runs:
 // the same id and, where the name tells it, the same start.
 bool outbox_writer_alive(const OutboxName& name);
+// Whether a file under its private name, written then, was left by a
+// program that died writing it: its writer gone, or the file older than any
+// write takes, whoever holds its id now.
+bool outbox_left_behind(const OutboxName& name, int64_t written);
 // This program's claim of a record: "<record>.row.<process>-<start>".
 int outbox_claim_name(const wchar_t* record, wchar_t* name, int capacity);
 
@@ -42,6 +48,7 @@ int outbox_file_path(const wchar_t* folder, const wchar_t* record, const wchar_t
 
 // Moves the claimed file `claimed` into the rejected folder, its reason
 // (SQLSTATE, the words for the nurse, the server's own) written beside it
-// first. False when either could not be done.
-bool outbox_set_aside(const wchar_t* claimed, const wchar_t* record, const char* state, const wchar_t* cause,
-                      const wchar_t* message);
+// first, under OUTBOX_BROKEN_SUFFIX for a file that could not be read.
+// False when either could not be done.
+bool outbox_set_aside(const wchar_t* claimed, const wchar_t* record, bool broken, const char* state,
+                      const wchar_t* cause, const wchar_t* message);

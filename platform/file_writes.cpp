@@ -17,7 +17,7 @@ constexpr PlatformCalls system_calls = {
     system_call::read_file,        system_call::seek_file,        system_call::move_over,
     system_call::process_id,       system_call::local_time,       system_call::random_bytes,
     system_call::user_name,        system_call::computer_name,    system_call::scan_folder,
-    system_call::process_start_time, system_call::run_bounded,
+    system_call::process_start_time, system_call::run_bounded,    system_call::file_clock,
 };
 
 // A private name beside the real one: the process id keeps two processes

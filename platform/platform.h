@@ -100,7 +100,7 @@ struct PlatformCalls {
     bool (*computer_name)(wchar_t* name, int capacity);
     // Calls `each` for every file (not folder) in `folder` whose name fits
     // PLATFORM_NAME_CAPACITY, with its name and when it was last written (in
-    // the system's own units: only their order counts). Returns how many
+    // PLATFORM_TICKS_PER_SECOND, as file_clock counts). Returns how many
     // files it was called for; 0 when the folder does not exist, -1 when it
     // cannot be read.
     int (*scan_folder)(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t written, void* context),
@@ -116,7 +116,12 @@ struct PlatformCalls {
     // valid until it ends); PLATFORM_FAILED when no thread could be made
     // and nothing ran.
     PlatformStatus (*run_bounded)(struct PlatformWork* work, int milliseconds);
+    // The time now as scan_folder tells when a file was written: from a
+    // point of the system's own, in PLATFORM_TICKS_PER_SECOND.
+    int64_t (*file_clock)();
 };
+// Windows' own unit of file times, 100 ns.
+constexpr int64_t PLATFORM_TICKS_PER_SECOND = 10000000;
 // A piece of work for run_bounded: the first member of its caller's record.
 struct PlatformWork {
     void (*run)(PlatformWork* work);

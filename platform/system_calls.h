@@ -31,4 +31,5 @@ int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t
                 void* context);
 bool process_start_time(unsigned long id, uint64_t* started);
 PlatformStatus run_bounded(PlatformWork* work, int milliseconds);
+int64_t file_clock();
 }  // namespace system_call

@@ -104,6 +104,28 @@ BEGIN
 END
 $$;
 
+-- A large object lies outside every schema, check and right of the table:
+-- a ward PC's login could store there data of any size, kept for good.
+-- Every role of the database may create and write one until these are
+-- revoked; the database's owner keeps them, unless it is one of these roles
+-- (a superuser needs no right).
+DO $$
+DECLARE
+    writing constant text := 'pg_catalog.lo_creat(integer), pg_catalog.lo_create(oid), '
+        'pg_catalog.lo_from_bytea(oid, bytea), pg_catalog.lowrite(integer, bytea), '
+        'pg_catalog.lo_put(oid, bigint, bytea), pg_catalog.lo_truncate(integer, integer), '
+        'pg_catalog.lo_truncate64(integer, bigint)';
+    owner name := (SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = current_database());
+BEGIN
+    -- lo_import reads the server's own files: a superuser's alone, as 11 and later have it.
+    EXECUTE format('REVOKE EXECUTE ON FUNCTION %s, pg_catalog.lo_import(text), pg_catalog.lo_import(text, oid) '
+                   'FROM PUBLIC', writing);
+    IF owner NOT IN ('orvomed_owner', 'orvomed_writer', 'orvomed_reader', 'orvomed_ward_reader') THEN
+        EXECUTE format('GRANT EXECUTE ON FUNCTION %s TO %I', writing, owner);
+    END IF;
+END
+$$;
+
 CREATE SCHEMA IF NOT EXISTS orvomed AUTHORIZATION orvomed_owner;
 ALTER SCHEMA orvomed OWNER TO orvomed_owner;
 REVOKE ALL ON SCHEMA orvomed FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader;

@@ -206,6 +206,7 @@ void launcher_dispatch(MSG* message) {
 }
 
 int launcher_run(HINSTANCE instance) {
+    handover_sweep();
     if (!launcher_create(instance, GetCommandLineW())) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) launcher_dispatch(&message);

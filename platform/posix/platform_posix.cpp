@@ -186,11 +186,17 @@ int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t
         bool file = stat(name, &about) == 0 && S_ISREG(about.st_mode);
         name[at] = 0;
         if (!file || wide_from_utf8(entry->d_name, wide, PLATFORM_NAME_CAPACITY) < 0) continue;
-        each(wide, (int64_t)about.st_mtim.tv_sec * 1000000000 + about.st_mtim.tv_nsec, context);
+        each(wide, (int64_t)about.st_mtim.tv_sec * PLATFORM_TICKS_PER_SECOND + about.st_mtim.tv_nsec / 100, context);
         count++;
     }
     closedir(dir);
     return count;
+}
+
+int64_t file_clock() {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return (int64_t)now.tv_sec * PLATFORM_TICKS_PER_SECOND + now.tv_nsec / 100;
 }
 
 bool process_start_time(unsigned long id, uint64_t* started) {

@@ -205,6 +205,12 @@ int scan_folder(const wchar_t* folder, void (*each)(const wchar_t* name, int64_t
     return count;
 }
 
+int64_t file_clock() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (int64_t)(((uint64_t)now.dwHighDateTime << 32) | now.dwLowDateTime);
+}
+
 bool process_start_time(unsigned long id, uint64_t* started) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, (DWORD)id);
     if (!process) return false;

@@ -242,6 +242,13 @@ TEST(StartRequest, PatientHandedOverReadsBackTheSameAndIsRemoved) {
     EXPECT_STREQ(L"", request.complaint);
     for (int f = 0; f < PATIENT_FIELD_COUNT; f++) EXPECT_STREQ(values[f], request.patient.fields[f]) << line;
     EXPECT_FALSE(platform_calls.file_exists(path));
+    // One no tool read: kept a day, then swept.
+    ASSERT_TRUE(handover_write(sent, path, RECORD_PATH_CAPACITY));
+    handover_sweep();
+    EXPECT_TRUE(platform_calls.file_exists(path));
+    platform_calls.file_clock = [] { return platform_system_calls.file_clock() + 25 * 3600 * PLATFORM_TICKS_PER_SECOND; };
+    handover_sweep();
+    EXPECT_FALSE(platform_calls.file_exists(path));
     // Named otherwise, the same file is the hospital system's and stays.
     ASSERT_TRUE(platform_replace_file(L"p.txt", "patient-id=1\npatient-name=甲\n", 29));
     start_request_read(nullptr, L"T018.exe --patient-file=p.txt", &request);

@@ -103,6 +103,10 @@ permission denied to create temporary tables||CREATE TEMP TABLE orvomed_copy (no
 permission denied for schema public||CREATE FUNCTION public.lower(varchar) RETURNS text LANGUAGE sql AS 'SELECT ''''::text'
 permission denied for schema public||CREATE OPERATOR public.= (LEFTARG = text, RIGHTARG = text, FUNCTION = texteq)
 permission denied for database||CREATE SCHEMA orvomed_copy
+permission denied for function lo_create||SELECT lo_create(0)
+permission denied for function lo_creat||SELECT lo_creat(-1)
+permission denied for function lo_from_bytea||SELECT lo_from_bytea(0, '\\x00')
+permission denied for function lo_put||SELECT lo_put(0, 0, '\\x00')
 orvomed_record_level_range||$(row "$(uuid 11)" level=9)
 orvomed_record_saved_in_time||$(row "$(uuid 11)" saved_at="now() + interval '1 day'")
 orvomed_record_id_form||$(row "$(uuid 11 | tr a-f A-F)")

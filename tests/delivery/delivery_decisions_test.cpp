@@ -62,6 +62,16 @@ bool fake_start_time(unsigned long id, uint64_t* started) {
     return true;
 }
 
+// Files the tests say were written ten minutes ago: a crash's, or before the others.
+std::vector<std::wstring> aged;
+void (*scanned)(const wchar_t*, int64_t, void*);
+int aging_scan(const wchar_t* folder, void (*each)(const wchar_t*, int64_t, void*), void* context) {
+    scanned = each;
+    return platform_system_calls.scan_folder(folder, [](const wchar_t* name, int64_t written, void* with) {
+        scanned(name, written - std::count(aged.begin(), aged.end(), name) * 600 * PLATFORM_TICKS_PER_SECOND, with);
+    }, context);
+}
+
 std::wstring record(int n) {
     wchar_t id[RECORD_NUMBER_CAPACITY];
     text_format(id, RECORD_NUMBER_CAPACITY, L"00000000-0000-4000-8000-%012d", n);
@@ -113,6 +123,8 @@ protected:
         running.clear();
         database_calls = {fake_connect, fake_execute, fake_end, fake_disconnect, nullptr};
         platform_calls.process_start_time = fake_start_time;
+        platform_calls.scan_folder = aging_scan;
+        aged.clear();
         remove_all(DELIVERY_OUTBOX_FOLDER);
         remove_all(DELIVERY_REJECTED_FOLDER);
         wchar_t outbox[RECORD_PATH_CAPACITY];
@@ -133,9 +145,10 @@ protected:
 };
 
 // One row the server refuses is set aside with its reason, told, and the
-// others all arrive, in the same pass and however many wait.
+// others all arrive, oldest first, in the same pass and however many wait.
 TEST_F(DeliveryDecisions, ARefusedRowHoldsUpNoOther) {
     queue(1, 300);
+    aged = {record(300) + L".row"};
     server.refusals[record(3)] = {DATABASE_FAILED, "22001", 0, L"value too long for type character varying(200)"};
     DeliveryReport report = pass();
     EXPECT_EQ(DELIVERY_DONE, report.problem);
@@ -144,6 +157,8 @@ TEST_F(DeliveryDecisions, ARefusedRowHoldsUpNoOther) {
     EXPECT_EQ(0, report.left.waiting);
     EXPECT_EQ(1, report.left.rejected);
     EXPECT_EQ(299u, server.committed.size());
+    EXPECT_EQ(record(300), server.committed.front());
+    EXPECT_TRUE(std::is_sorted(server.committed.begin() + 1, server.committed.end()));
     EXPECT_EQ(DELIVERY_ROW_REJECTED, delivery_row_state(record(3).c_str()));
     EXPECT_EQ(DELIVERY_ROW_DELIVERED, delivery_row_state(record(4).c_str()));
     std::string reason = file_text(path_in(DELIVERY_REJECTED_FOLDER, record(3) + L".reason.txt"));
@@ -247,17 +262,23 @@ TEST_F(DeliveryDecisions, LeftoversAreSentOrSetAside) {
         {record(7) + L".row.9996.new", "format=2\nrecord_id=00000000-0000-4000-8000-0000000"},  // torn
         {record(8) + L".row.4242.new", "format=2\nrecord_id="},  // being written now
         {record(9) + L".row", "format=5\nrecord_id=a\n"},  // of a later version: for it to send
+        {record(10) + L".row.4242.new", row_text(10)},  // a crash's long ago, the id a running program's now
+        {record(11) + L".row.4242.new", "format=2\nrecord_id="},  // the same, torn
     };
     for (const File& f : files) write_file(path_in(DELIVERY_OUTBOX_FOLDER, f.name), f.bytes);
+    aged = {files[9].name, files[10].name};
+    EXPECT_EQ(10, delivery_counts().waiting);  // all but the file being written now
     DeliveryReport report = pass();
     EXPECT_EQ(DELIVERY_DONE, report.problem);
-    EXPECT_EQ(5, report.delivered);
-    std::vector<std::wstring> expected = {record(2), record(3), record(4), record(5), record(6)};
+    EXPECT_EQ(6, report.delivered);
+    std::vector<std::wstring> expected = {record(2), record(3), record(4), record(5), record(6), record(10)};
     std::sort(server.committed.begin(), server.committed.end());
     EXPECT_EQ(expected, server.committed);
-    EXPECT_EQ(1, report.left.rejected);
     EXPECT_EQ(DELIVERY_ROW_REJECTED, delivery_row_state(record(7).c_str()));
     EXPECT_EQ(2, report.left.waiting);  // the running program's claim, the later version's file
+    wchar_t status[256];  // torn files the server never saw: not told as rows it refused
+    EXPECT_TRUE(delivery_status(report, nullptr, status, 256));
+    EXPECT_STREQ(L"2 个待上传文件已损坏，已留存本机", status);
     EXPECT_NE("(none)", file_text(path_in(DELIVERY_OUTBOX_FOLDER, files[0].name)));
     EXPECT_NE("(none)", file_text(path_in(DELIVERY_OUTBOX_FOLDER, record(9) + L".row")));
 }

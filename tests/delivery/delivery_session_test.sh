@@ -200,6 +200,12 @@ out=$(tr -d '\r' <"$work/stalled.txt")
 [ "$(count)" = "$(( ${before%%|*} + 2 ))|$(( ${before%%|*} + 2 ))" ] || fail "after the stall: $(count) rows, before $before"
 latencies=${out#latency_ms=} latencies=${latencies%% *}
 first=${latencies%%,*} second=${latencies##*,}
+# Each held at most its bound (30 s, and the time to give a call up), the
+# result saved after it there within a minute.
+(( held <= 35 )) || fail "a locked table held the pass ${held} s"
+first_ms=${first%:*} second_ms=${second%:*}
+(( ${first_ms%.*} <= 35000 )) || fail "a server that stopped answering held the pass ${first_ms} ms"
+(( ${second_ms%.*} <= 60000 )) || fail "after the stall the next save arrived after ${second_ms} ms"
 echo "a locked table: the pass gave up after ${held} s; a server that stopped answering: its pass gave up after" \
      "${first%:*} ms, the next save's delivered both in ${second%:*} ms"
 
