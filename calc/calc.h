@@ -9,6 +9,8 @@
 #define CALC_FAILURE_NOTE L"（部分结果无法计算，请检查输入是否合理）\r\n"
 // What a tool with check boxes says of them when none is checked.
 #define CALC_NONE_CHECKED L"勾选项目：无"
+// What stands for an output its verdict withholds, before the reason.
+#define CALC_NOT_APPLICABLE L"不适用"
 // The verdict when no rule gave one.
 #define CALC_FALLBACK_VERDICT L"请核对输入参数后重新计算"
 // The fallback's level when a formula failed: a verdict nothing could be
@@ -84,6 +86,11 @@ InputAsked calc_input_asked(const PreparedTool& tool, int i, const double* reada
 // "-- U" for a failed one, or "不适用：" and the reason for one its verdict
 // withholds, so that no number stands beside it.
 void calc_output_text(const PreparedTool& tool, const Calculation& calculation, int j, wchar_t* text, int capacity);
+
+// The reason `rule` gives for the output it withholds, each {key} in it
+// written as that input's value in `calculation` ("记为 E4 VT M6").
+void calc_withheld_reason(const PreparedTool& tool, const Calculation& calculation, const RuleDef& rule, wchar_t* text,
+                          int capacity);
 
 // Whether input line of `input` at `value` is among what a result names:
 // a box only when checked, every other input always (the result text names

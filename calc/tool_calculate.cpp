@@ -110,26 +110,6 @@ void calculate_formulas(const PreparedTool& tool, const double* readable, Calcul
     if (c->any_failed) append_at(c->text, n, CALC_FAILURE_NOTE);
 }
 
-// The rule's reason with each {key} written as that input's value.
-void withheld_reason(const PreparedTool& tool, const Calculation& c, const wchar_t* reason, wchar_t* text,
-                     int capacity) {
-    text[0] = 0;
-    int n = 0;
-    for (const wchar_t* p = reason ? reason : L""; *p && n < capacity - 1; p++) {
-        const wchar_t* close = *p == L'{' ? wcschr(p, L'}') : nullptr;
-        int input = close ? tool_input_of_key(tool, p + 1, (int)(close - p - 1)) : -1;
-        if (input < 0) {
-            text[n++] = *p;
-            text[n] = 0;
-            continue;
-        }
-        wchar_t value[VALUE_TEXT_CAPACITY] = L"--";
-        if (isfinite(c.inputs[input])) format_default_value(c.inputs[input], value, VALUE_TEXT_CAPACITY);
-        n = text_append(text, capacity, value);
-        p = close;
-    }
-}
-
 }  // namespace
 
 int tool_calculate(const PreparedTool& tool, const double* input_values, Calculation* out) {
@@ -202,12 +182,31 @@ InputAsked calc_input_asked(const PreparedTool& tool, int i, const double* reada
     return holds != 0 ? INPUT_ASKED : INPUT_NOT_ASKED;
 }
 
+void calc_withheld_reason(const PreparedTool& tool, const Calculation& c, const RuleDef& rule, wchar_t* text,
+                          int capacity) {
+    text[0] = 0;
+    int n = 0;
+    for (const wchar_t* p = rule.withheld_reason ? rule.withheld_reason : L""; *p && n < capacity - 1; p++) {
+        const wchar_t* close = *p == L'{' ? wcschr(p, L'}') : nullptr;
+        int input = close ? tool_input_of_key(tool, p + 1, (int)(close - p - 1)) : -1;
+        if (input < 0) {
+            text[n++] = *p;
+            text[n] = 0;
+            continue;
+        }
+        wchar_t value[VALUE_TEXT_CAPACITY] = L"--";
+        if (isfinite(c.inputs[input])) format_default_value(c.inputs[input], value, VALUE_TEXT_CAPACITY);
+        n = text_append(text, capacity, value);
+        p = close;
+    }
+}
+
 void calc_output_text(const PreparedTool& tool, const Calculation& c, int j, wchar_t* text, int capacity) {
     const OutputDef& output = tool.outputs[j];
     if (c.withheld[j]) {
         wchar_t reason[RESULT_LINE_CAPACITY];
-        withheld_reason(tool, c, tool.rules[c.verdict_rule].withheld_reason, reason, RESULT_LINE_CAPACITY);
-        text_format_marked(text, capacity, L"不适用：%ls", reason);
+        calc_withheld_reason(tool, c, tool.rules[c.verdict_rule], reason, RESULT_LINE_CAPACITY);
+        text_format_marked(text, capacity, CALC_NOT_APPLICABLE L"：%ls", reason);
         return;
     }
     wchar_t value[VALUE_TEXT_CAPACITY];

@@ -304,7 +304,7 @@ void check_outputs(Findings* found, const ToolDef& tool, const PreparedTool& ser
         check_expression(found, served, output.formula, {"outputs", j, "formula"}, j);
         if (output.format && !format_code_known(output.format))
             add(found, CHECK_ERROR, {"outputs", j, "format"},
-                "\"%s\" is not a format code (f0 f1 f2 f3 int pct date)", output.format);
+                "\"%s\" is not a format code (f0 f1 f2 f3 int pct date trim2)", output.format);
     }
 }
 

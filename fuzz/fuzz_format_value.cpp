@@ -15,7 +15,7 @@ constexpr wchar_t GUARD = 0xA5A5;
 constexpr int GUARD_COUNT = 16;
 constexpr int MAX_CAPACITY = 200;
 
-const char* const known_codes[] = {"f0", "f1", "f2", "f3", "int", "pct", "date", nullptr};
+const char* const known_codes[] = {"f0", "f1", "f2", "f3", "int", "pct", "date", "trim2", nullptr};
 constexpr int KNOWN_CODE_COUNT = sizeof known_codes / sizeof known_codes[0];
 
 // Decimals the code shows; -1 for "date". Anything unknown shows two.

@@ -6,8 +6,8 @@
 //   release_texts <exe file name> < template > text
 //
 // The template is UTF-8 text with these marks:
-//   @TITLE@ @SUMMARY@ @CATEGORY@  the descriptor's texts; a line naming one
-//                                 that is absent or empty is left out
+//   @TITLE@ @SUMMARY@ @CATEGORY@ @CAUTION@  the descriptor's texts; a line
+//                                 naming one that is absent or empty is left out
 //   @ID@                          the tool number in three digits, as in the
 //                                 record file's name T@ID@.csv
 //   @EXE@                         the argument
@@ -204,6 +204,7 @@ int main(int argc, char** argv) {
         {"@TITLE@", utf8(tool.title)},
         {"@SUMMARY@", utf8(tool.summary)},
         {"@CATEGORY@", utf8(tool.category)},
+        {"@CAUTION@", utf8(tool.caution)},
         {"@ID@", id},
         {"@EXE@", argv[1]},
         {"@VERSION@", GLYVANT_VERSION_TEXT},

@@ -44,9 +44,9 @@ void append_report_line(wchar_t* report, int capacity, const wchar_t* format, ..
 // every output value 0, so a formula that leans on another output's value is
 // checked by itself; a formula that fails shows "--", and one the verdict
 // withholds "不适用", which is no error. Then a WITHHELD line per rule that
-// may withhold an output: the output, when, and why, so a deployment sees
-// that the tool shows no value there by design. Returns the number of
-// formulas that failed.
+// may withhold an output: the output, when, and why (each {key} written with
+// the values tested), so a deployment sees that the tool shows no value
+// there by design. Returns the number of formulas that failed.
 int append_out_lines(const PreparedTool& tool, const double* input_values, const Calculation& calculation,
                      wchar_t* report, int capacity) {
     int errors = 0;
@@ -57,7 +57,7 @@ int append_out_lines(const PreparedTool& tool, const double* input_values, const
         double value = expr_evaluate(tool, output.formula, input_values, output_values, &failed);
         if (failed) errors++;
         if (calculation.withheld[j] && !failed) {
-            append_report_line(report, capacity, L"OUT|%ls|不适用|", output.label);
+            append_report_line(report, capacity, L"OUT|%ls|" CALC_NOT_APPLICABLE L"|", output.label);
             continue;
         }
         wchar_t value_text[VALUE_TEXT_CAPACITY];
@@ -72,10 +72,11 @@ int append_out_lines(const PreparedTool& tool, const double* input_values, const
             condition[c] = (wchar_t)(unsigned char)rule.condition[c];
             condition[c + 1] = 0;
         }
+        wchar_t reason[RESULT_LINE_CAPACITY];
+        calc_withheld_reason(tool, calculation, rule, reason, RESULT_LINE_CAPACITY);
         for (int j = 0; rule.withholds && j < tool.output_count; j++)
             if (strcmp(tool.outputs[j].key, rule.withholds) == 0)
-                append_report_line(report, capacity, L"WITHHELD|%ls|%ls|%ls", tool.outputs[j].label, condition,
-                                   rule.withheld_reason ? rule.withheld_reason : L"");
+                append_report_line(report, capacity, L"WITHHELD|%ls|%ls|%ls", tool.outputs[j].label, condition, reason);
     }
     return errors;
 }

@@ -20,10 +20,11 @@ static const InputDef inputs[] = {
 static const OutputDef outputs[] = {
     {.key = "conc", .label = L"药液浓度", .unit = L"µg/ml", .formula = "drug_mg*1000/volume",
      .format = "f1"},
-    // Two decimals, as pumps set below 100 ml/h: a rate below 0.1 must not
-    // show as the 0.1 it rounds to.
+    // Up to two decimals, as pumps set below 100 ml/h, so a rate below 0.1
+    // does not show as the 0.1 it rounds to; without trailing zeros, so
+    // "5.00 ml/h" is never set as 500.
     {.key = "rate", .label = L"泵速", .unit = L"ml/h", .formula = "dose*weight*60*volume/(drug_mg*1000)",
-     .format = "f2"},
+     .format = "trim2"},
 };
 
 static const RuleDef rules[] = {

@@ -259,12 +259,13 @@ int verdict_wrapped(const wchar_t* message, wchar_t* shown, int capacity);
 constexpr int VALUE_TEXT_CAPACITY = 128;
 
 // Writes `value` as the format code says ("f0" "f1" "f2" "f3" "int" "pct"
-// "date"; absent or unknown means "f2"); "--" for infinities and NaN. A number
+// "date", and "trim2": at most two decimals, trailing zeros dropped, 5 as
+// "5", 5.5 as "5.5", 0.05 as "0.05"; absent or unknown means "f2"); "--" for infinities and NaN. A number
 // is never shown cut: when its plain text does not fit it is shown in exponent
 // form, and when even that does not fit, as "--". Always terminates `text`.
 void format_value(const char* format, double value, wchar_t* text, int capacity);
 
-// Whether `code` is one of the seven format codes (an unknown one shows as
+// Whether `code` is one of the eight format codes (an unknown one shows as
 // "f2", which the descriptor check reports).
 bool format_code_known(const char* code);
 

@@ -10,10 +10,14 @@ namespace {
 
 // One row per recognised code, compared exactly and in this order; "date" is
 // handled apart. Anything else, an absent code included, shows two decimals.
+// A trimmed code shows at most its decimals, without trailing zeros: a rate
+// written "5.00 ml/h" can be read as 500 (ISMP), so it reads "5 ml/h", while
+// 0.05 keeps the digits that tell it from 0.
 struct NumberFormat {
     const char* code;
     int decimals;
     const char* suffix;
+    bool trimmed = false;
 };
 
 const NumberFormat number_formats[] = {
@@ -22,6 +26,7 @@ const NumberFormat number_formats[] = {
     {"f3", 3, ""},
     {"int", 0, ""},  // rounded like f0, never truncated
     {"pct", 1, "%"}, // the value is already a percentage
+    {"trim2", 2, "", true},
 };
 const NumberFormat default_format = {"f2", 2, ""};
 
@@ -37,6 +42,22 @@ void widen(const char* narrow, wchar_t* text) {
     int i = 0;
     for (; narrow[i]; i++) text[i] = (wchar_t)(unsigned char)narrow[i];
     text[i] = 0;
+}
+
+// Prints `value` with the format's decimals, plain or in exponent form, its
+// trailing zeros (and a point left bare) dropped where the format trims.
+// Returns the length, or -1.
+int print_number(const NumberFormat& f, bool exponent, double value, char* narrow, int capacity) {
+    int n = snprintf(narrow, (size_t)capacity, exponent ? "%.*e%s" : "%.*f%s", f.decimals, value, f.suffix);
+    if (!f.trimmed || n < 0 || n >= capacity) return n;
+    char* point = strchr(narrow, '.');
+    if (!point) return n;
+    char* digits_end = point + strspn(point + 1, "0123456789") + 1;
+    char* kept = digits_end;
+    while (kept > point + 1 && kept[-1] == '0') kept--;
+    if (kept == point + 1) kept = point;
+    memmove(kept, digits_end, strlen(digits_end) + 1);
+    return n - (int)(digits_end - kept);
 }
 
 }  // namespace
@@ -73,9 +94,8 @@ void format_value(const char* format, double value, wchar_t* text, int capacity)
     const NumberFormat& f = find_format(code);
     char narrow[VALUE_TEXT_CAPACITY];
     int fits = capacity < VALUE_TEXT_CAPACITY ? capacity : VALUE_TEXT_CAPACITY;
-    int n = snprintf(narrow, sizeof narrow, "%.*f%s", f.decimals, value, f.suffix);
-    if (n < 0 || n >= fits)
-        n = snprintf(narrow, sizeof narrow, "%.*e%s", f.decimals, value, f.suffix);
+    int n = print_number(f, false, value, narrow, (int)sizeof narrow);
+    if (n < 0 || n >= fits) n = print_number(f, true, value, narrow, (int)sizeof narrow);
     if (n < 0 || n >= fits) {
         text_copy(text, capacity, L"--");
         return;

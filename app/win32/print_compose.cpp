@@ -5,6 +5,8 @@
 #include "app/win32/print_job.h"
 
 #include <stdarg.h>
+#include <string.h>
+#include <wchar.h>
 
 #include "platform/platform.h"
 
@@ -133,6 +135,19 @@ void compose_patient_lines(Job& job) {
         text_copy(job.signature, PATIENT_LINE_CAPACITY, SIGNATURE_LINE);
 }
 
+// Whether an earlier result without a headline value had it withheld by its
+// verdict (its band is that of a rule that withholds it) rather than failed.
+bool headline_withheld(const PreparedTool& tool, const wchar_t* band) {
+    const char* key = tool.outputs[tool.headline_output].key;
+    for (int k = 0; *band && k < tool.rule_count; k++) {
+        const RuleDef& rule = tool.rules[k];
+        wchar_t words[RECORD_BAND_WORDS_LIMIT + 1];
+        record_band_words(rule.message ? rule.message : L"", words, RECORD_BAND_WORDS_LIMIT + 1);
+        if (rule.withholds && strcmp(rule.withholds, key) == 0 && wcscmp(words, band) == 0) return true;
+    }
+    return false;
+}
+
 // The patient's earlier assessments of a scale, as a ward's form lists them
 // under the new one: the last PRINT_EARLIER_ROWS before this result, oldest
 // first, each with its time, headline, band and nurse; where they were
@@ -165,7 +180,8 @@ void add_earlier_assessments(Job& job) {
     for (int k = first; k < count; k++) {
         const RoundsAssessment& p = points[k];
         wchar_t* value = values[k - first];
-        text_copy(value, VALUE_TEXT_CAPACITY, L"--");
+        // Without a value, the failure's mark or what its result line said.
+        text_copy(value, VALUE_TEXT_CAPACITY, headline_withheld(tool, p.band) ? CALC_NOT_APPLICABLE : L"--");
         if (p.has_value) format_value(headline.format, p.value, value, VALUE_TEXT_CAPACITY);
         if (text_length(value) > value_width) value_width = text_length(value);
         if (text_length(p.band) > band_width) band_width = text_length(p.band);
@@ -187,8 +203,10 @@ void add_earlier_assessments(Job& job) {
         text_copy(band, ROW_CAPACITY, p.band);
         for (int n = text_length(p.band); n < band_width; n++) text_append(band, ROW_CAPACITY, L"\x3000");
         const wchar_t* nurse = *p.patient.fields[NURSE_NAME] ? p.patient.fields[NURSE_NAME] : p.patient.fields[NURSE_ID];
+        // "不适用" stands without the unit, which no value of it has.
+        const wchar_t* unit = p.has_value || !headline_withheld(tool, p.band) ? headline.unit : L"";
         add_formatted(job, BODY, L"%04d-%02d-%02d %02d:%02d\x3000%ls%ls%ls\x3000%ls\x3000%ls", t.year, t.month, t.day, t.hour,
-                      t.minute, value, *headline.unit ? L" " : L"", headline.unit, band, nurse);
+                      t.minute, value, *unit ? L" " : L"", unit, band, nurse);
     }
 }
 

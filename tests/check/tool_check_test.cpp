@@ -21,7 +21,7 @@ struct Descriptor {
     InputChoice choices[TOOL_MAX_CHOICES + 1] = {{L"少", 60}, {L"多", 120}};
     OutputDef outputs[2] = {
         {.key = "units", .label = L"U", .unit = L"U", .formula = "carbs/icr", .format = "f1"},
-        {.key = "ml", .label = L"ml", .unit = L"ml", .formula = "units/conc", .format = "f3"},
+        {.key = "ml", .label = L"ml", .unit = L"ml", .formula = "units/conc", .format = "trim2"},
     };
     RuleDef rules[2] = {
         {.condition = "units>20", .level = 2, .message = L"大"},
@@ -96,7 +96,7 @@ TEST(ToolCheck, EachFaultOfADescriptorIsNamedWhereItIs) {
         {false, [](Descriptor& d) { d.outputs[0].formula = nullptr; }, "outputs[0].formula error: absent\n"},
         // Fields outside what the program knows.
         {false, [](Descriptor& d) { d.outputs[1].format = "f4"; },
-         "outputs[1].format error: \"f4\" is not a format code (f0 f1 f2 f3 int pct date)\n"},
+         "outputs[1].format error: \"f4\" is not a format code (f0 f1 f2 f3 int pct date trim2)\n"},
         {false, [](Descriptor& d) { d.rules[1].level = 4; }, "rules[1].level error: 4 is outside 0 to 3\n"},
         {false, [](Descriptor& d) { d.rules[1].reassess_hours = -2; },
          "rules[1].reassess_hours error: -2 is no interval: hours up to a year, 0 or -1\n"},

@@ -156,17 +156,19 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
     // the last assessment and the value column show each scale's latest
     // total, never its first item: NEWS2's breathing rate, Waterlow's
     // nutrition screen, NRS 2002's age, the medical bleeding form's single
-    // factors.
+    // factors; and a dose its verdict withholds as no value at all.
     struct Scale {
         int id;
         double values[13];
         const char* total;
         const wchar_t* shown;
+        const wchar_t* outputs = L"";  // how the outputs column starts
     };
     const Scale scales[] = {{23, {26, 97, 2, 95, 120, 0, 39.5}, "11", L"　总分 11 分　高风险　测试护士"},
                             {39, {3, 1, 1, 0, 0, 2, 0, 2, 4, 0, 0, 2, 2}, "17", L"　总分 17 分　高危　测试护士"},
                             {21, {2, 1, 75}, "4", L"　总分 4 分　有营养风险　测试护士"},
-                            {26, {0, 0, 0, 1, 1, 1}, "3", L"　危险因素合计 3 项　出血高危　测试护士"}};
+                            {26, {0, 0, 0, 1, 1, 1}, "3", L"　危险因素合计 3 项　出血高危　测试护士"},
+                            {10, {45, 7, 2}, "NULL", L"　血糖 ≥33.3 mmol/L　测试护士", L"校正剂量=不适用："}};
     Patient patient = {};
     patient_set_field(&patient, PATIENT_ID, L"2026001234");
     patient_set_field(&patient, PATIENT_NAME, L"测试患者甲");
@@ -197,9 +199,9 @@ TEST_F(Delivery, RowsArriveWholeAndOnce) {
         ASSERT_TRUE(record_last_assessment(scale, patient, now, last, RECORD_LAST_CAPACITY));
         EXPECT_NE(nullptr, wcsstr(last, c.shown)) << c.id << ": " << last;
         delivery_pass(database.c_str(), &report);
-        EXPECT_EQ(c.total, owner_query("SELECT headline_value FROM orvomed.orvomed_record WHERE record_id = '" +
-                                       utf8(stamp.number) + "'"))
-            << c.id;
+        const std::string arrived = " FROM orvomed.orvomed_record WHERE record_id = '" + utf8(stamp.number) + "'";
+        EXPECT_EQ(c.total, owner_query("SELECT headline_value" + arrived)) << c.id;
+        EXPECT_EQ(0u, owner_query("SELECT outputs" + arrived).rfind(utf8(c.outputs), 0)) << c.id;
     }
 
     // The longest texts a result can hold arrive whole, beyond the 4,000

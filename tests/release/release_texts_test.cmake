@@ -37,13 +37,13 @@ function(expect name helper template expected)
 endfunction()
 
 # ---- Marks ----------------------------------------------------------------------
-expect(scalars GLYVANT "@TITLE@ @CATEGORY@ T@ID@.csv @EXE@ V@VERSION@ @TITLE@\n"
-       "Glyvant 内分泌 T009.csv Tool.exe V${VERSION} Glyvant\n")
+expect(scalars GLYVANT "@TITLE@ @CATEGORY@ T@ID@.csv @EXE@ V@VERSION@ @TITLE@ @CAUTION@\n"
+       "Glyvant 内分泌 T009.csv Tool.exe V${VERSION} Glyvant 需结合校正剂量与运动量；夜间与饮酒后低血糖风险升高。\n")
 expect(program_facts CHECKLIST
        "@EXIT_OK@ @EXIT_NO_WINDOW@ @EXIT_FORMULA_FAILED@ @EXIT_REPORT_NOT_WRITTEN@ @WINDOW_WIDTH@x@WINDOW_HEIGHT@ @LEVEL_1@ @MEANING_3@\n"
        "0 1 2 3 1036x680 黄色（1 级） 需立即处理\n")
 expect(id_of_three_digits CHECKLIST "T@ID@\n" "T108\n")
-expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\nb\n" "a\nb\n")
+expect(absent_summary_drops_its_line FAILING "a\n用途：@SUMMARY@\n注意：@CAUTION@\nb\n" "a\nb\n")
 expect(at_signs_in_text_stay GLYVANT "a@b @ @lower@ @@ 5@\n" "a@b @ @lower@ @@ 5@\n")
 
 # ---- Lines repeated per item ----------------------------------------------------

@@ -136,10 +136,10 @@ const Row rows[] = {
     // 400 mg in 250 ml, 70 kg at 5 gives 13.125 ml/h (13.12, the half to
     // even, as the value prints), and in 500 ml at 20
     // gives 105 ml/h.
-    {t014::tool_builtin, {5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：5.00 ml/h\r\n", 0, L"泵速计算完成"},
+    {t014::tool_builtin, {5, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：5 ml/h\r\n", 0, L"泵速计算完成"},
     {t014::tool_builtin, {5, 70, 400, 250}, L"药液浓度：1600.0 µg/ml\r\n泵速：13.12 ml/h\r\n", 0, L"泵速计算完成"},
-    {t014::tool_builtin, {20, 70, 400, 500}, L"药液浓度：800.0 µg/ml\r\n泵速：105.00 ml/h\r\n", 2, PUMP_FAST},
-    {t014::tool_builtin, {20, 100, 60, 50}, L"药液浓度：1200.0 µg/ml\r\n泵速：100.00 ml/h\r\n", 2, PUMP_FAST},
+    {t014::tool_builtin, {20, 70, 400, 500}, L"药液浓度：800.0 µg/ml\r\n泵速：105 ml/h\r\n", 2, PUMP_FAST},
+    {t014::tool_builtin, {20, 100, 60, 50}, L"药液浓度：1200.0 µg/ml\r\n泵速：100 ml/h\r\n", 2, PUMP_FAST},
     // Below the 0.1 ml/h a pump delivers, as a mg dose typed as µg gives.
     {t014::tool_builtin, {0.05, 60, 180, 50}, L"药液浓度：3600.0 µg/ml\r\n泵速：0.05 ml/h\r\n", 2, PUMP_SLOW},
     {t014::tool_builtin, {5, 60, 0, 50}, L"药液浓度：-- µg/ml\r\n泵速：-- ml/h\r\n" CALC_FAILURE_NOTE, FAILED, REFUSED},
