@@ -65,6 +65,20 @@ inline void click(int id) {
     pump();
 }
 
+// The current result laid out on A4 paper at 96 DPI: its number of pages,
+// and the first one's text in `first`.
+inline int a4_pages(std::wstring* first) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int pages = print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96});
+    static wchar_t page[16384];
+    page[0] = 0;
+    if (pages > 0) print_page_text(dc, 1, page, 16384);
+    *first = page;
+    print_layout_release();
+    DeleteDC(dc);
+    return pages;
+}
+
 inline std::wstring clipboard_text() {
     std::wstring text = L"(none)";
     if (!OpenClipboard(nullptr)) return L"(cannot open)";

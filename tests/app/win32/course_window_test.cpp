@@ -117,13 +117,8 @@ TEST_F(CourseWindow, FiveEarlierResultsShowTheirCourse) {
     EXPECT_TRUE(seen[5].y > seen[1].y && seen[5].size > seen[4].size);  // 6, below the 9, the latest
 
     // The page lists the five before this result, oldest first (spaces aside).
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_EQ(1, print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96}));
-    static wchar_t page[16384];
-    print_page_text(dc, 1, page, 16384);
-    print_layout_release();
-    DeleteDC(dc);
-    std::wstring rows(page);
+    std::wstring rows;
+    ASSERT_EQ(1, a4_pages(&rows));
     rows.erase(std::remove_if(rows.begin(), rows.end(), [](wchar_t c) { return c == L' ' || c == L'\x3000'; }), rows.end());
     size_t at = rows.find(L"既往评估（最近5次，本机本用户记录）\n评估时间总分分级评估护士\n");
     ASSERT_NE(std::wstring::npos, at) << rows;

@@ -279,13 +279,9 @@ TEST_F(ListWindow, ACheckListScrollsAndIsFilledByKeyboardOrMouse) {
     char expected[256];
     utf8_from_wide(L",计划小手术=1,1 个月内大手术史=0,", expected, sizeof expected);
     EXPECT_NE(std::string::npos, row.find(expected));
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_EQ(1, print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96}));
-    static wchar_t page[16384];
-    print_page_text(dc, 1, page, 16384);
-    EXPECT_NE(nullptr, wcsstr(page, L"1 分项\n计划小手术：是（1 分）\n5 分项\n急性脊髓损伤（瘫痪，1 个月内）：是（5 分）\n"));
-    print_layout_release();
-    DeleteDC(dc);
+    std::wstring page;
+    ASSERT_EQ(1, a4_pages(&page));
+    EXPECT_NE(std::wstring::npos, page.find(L"1 分项\n计划小手术：是（1 分）\n5 分项\n急性脊髓损伤（瘫痪，1 个月内）：是（5 分）\n"));
 
     SendMessageW(s.input_controls[2], BM_CLICK, 0, 0);
     pump();
@@ -449,14 +445,10 @@ TEST_F(ListWindow, StartedWithThePatientFromTheHospitalSystem) {
         << text_of(s.last_assessment_label);
     // Printed a year on, the page still gives when it was assessed.
     test_now.year++;
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_EQ(1, print_layout(dc, {794, 1123, 794, 1123, 0, 0, 96, 96}));
-    static wchar_t page[16384];
-    print_page_text(dc, 1, page, 16384);
-    print_layout_release();
-    DeleteDC(dc);
+    std::wstring page;
+    ASSERT_EQ(1, a4_pages(&page));
     for (const std::wstring& pair : {L"评估时间：" + minute_of(calculated), L"打印时间：" + minute_of(test_now)})
-        EXPECT_NE(nullptr, wcsstr(page, pair.c_str())) << pair << page;
+        EXPECT_NE(std::wstring::npos, page.find(pair)) << pair << page;
     test_now = calculated;
 
     // The launcher has gone on to another patient: the band says in its
