@@ -151,7 +151,7 @@ expect_run "the server stopped" 4 "服务器" --month="$month" "--out=$work/out/
 [ ! -e "$work/out/stopped.xlsx" ] || fail "the server stopped: a workbook was written"
 mkdir -p "$work/suite" && cp "$launcher" "$work/suite/OrvoMedSuite.exe" && cp "$quality" "$work/suite/OrvoMedQuality.exe"
 GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd start "$work/suite/OrvoMedSuite.exe"
-GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive click 117 >/dev/null
+launcher_drive click 117 >/dev/null
 [[ $(GLYVANT_DRIVE_WINDOW=OrvoMedQualityWindow drive read 106) == 从医院数据库* ]] ||
   fail "the launcher's button opened no quality window"
 session_verdict "quality_workbook: the workbook read back as the views return it, headless and from the window"

@@ -10,6 +10,8 @@ source "$session_top/scripts/common.sh"
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# expect WHAT ACTUAL WANTED: a failure naming WHAT unless the two are equal.
+expect() { [ "$2" = "$3" ] || fail "$1: [$2], not [$3]"; }
 # session_verdict WORDS: the failures told and the test failed, or WORDS.
 session_verdict() {
   if [ "$failures" -gt 0 ]; then
@@ -61,8 +63,10 @@ PY
   rm -f "$reg"
 }
 
-# The programs' windows, through the test's ui_driver.exe, named $driver.
+# The programs' windows, through the test's ui_driver.exe, named $driver;
+# the launcher's by its window class.
 drive() { wine "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+launcher_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive "$@"; }
 # start PROGRAM ARGUMENT...: the program started, its window waited for; its
 # Wine process is $program.
 start() {

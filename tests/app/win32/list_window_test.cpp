@@ -571,27 +571,20 @@ TEST_F(ListWindow, PatientWindowTakesOnlyAWholePatient) {
     EXPECT_EQ(0u, text_of(s.patient_label).find(L"=HYPERLINK"));
 }
 
-// Every top-level window hears what a tool tells the suite's windows: this
-// one counts the word that a result was saved (the launcher reads its ward
-// list again on it).
-int saved_heard = 0;
-LRESULT CALLBACK listener(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    static const UINT saved = RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE);
-    if (message == saved) saved_heard++;
-    return DefWindowProcW(window, message, wparam, lparam);
-}
-
 // An assessment is a nursing document: saved and printed for no one only
 // where the hospital's policy says RequirePatient 0; a formula tool is,
 // unless it says 1. Copied each still may be. A save tells the suite.
 TEST_F(ListWindow, AnAssessmentNeedsAPatientUnlessThePolicySaysOtherwise) {
-    WNDCLASSW listening = {};
-    listening.lpfnWndProc = listener;
-    listening.hInstance = GetModuleHandleW(nullptr);
-    listening.lpszClassName = L"GlyvantTestListener";
-    RegisterClassW(&listening);
-    HWND ear = CreateWindowW(L"GlyvantTestListener", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                             listening.hInstance, nullptr);
+    // Every top-level window hears that a result was saved (the launcher
+    // reads its ward list again on it): this one counts it.
+    static int saved_heard;
+    const WNDCLASSW ear_class = {0, [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == RegisterWindowMessageW(SUITE_RESULTS_SAVED_MESSAGE)) saved_heard++;
+        return DefWindowProcW(w, m, wp, lp);
+    }, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"GlyvantTestEar"};
+    RegisterClassW(&ear_class);
+    HWND ear =
+        CreateWindowW(L"GlyvantTestEar", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ear_class.hInstance, nullptr);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, POLICY_KEY, 0, nullptr, 0,
                                              KEY_SET_VALUE, nullptr, &key, nullptr));

@@ -37,7 +37,6 @@ save_and_confirm() {
   sleep 1
 }
 # expect WHAT GOT WANTED: the text a user reads, against the one expected.
-expect() { [ "$2" = "$3" ] || fail "$1: [$2], not [$3]"; }
 
 local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
 records="$(winepath -u "$local_appdata" 2>/dev/null)/OrvoMedSuite/records"
@@ -194,7 +193,6 @@ stop
 mkdir -p "$work/suite"
 cp "$launcher" "$work/suite/OrvoMedSuite.exe"
 cp "$braden" "$work/suite/T018-Braden.exe"
-launcher_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive "$@"; }
 wine "$work/suite/OrvoMedSuite.exe" --patient-id=2026001234 --patient-name=测试患者甲 --bed=12 --nurse-id=N0001 \
   --nurse-name=测试护士 </dev/null >/dev/null 2>&1 &
 program=$!

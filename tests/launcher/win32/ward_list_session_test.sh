@@ -67,7 +67,6 @@ result T2003 测试患者三 8 18 16 低危 1 40 "now() + interval '30 hours'"
 policy_set=1
 policy "ReadingDatabase=$GLYVANT_TEST_READING_DATABASE" "Ward=测试病区"
 
-launcher_drive() { GLYVANT_DRIVE_WINDOW=OrvoMedLauncherWnd drive "$@"; }
 start_launcher() {
   wine "$work/suite/OrvoMedSuite.exe" --nurse-id=N0009 --nurse-name=测试护士 </dev/null >/dev/null 2>&1 &
   program=$!
@@ -79,7 +78,6 @@ start_launcher() {
 }
 # rows: each row's name, scale, result and due words, one a line.
 rows() { launcher_drive rows 115 | sed 's/^> //' | awk -F'\t' '{split($8, due, " "); print $2 " " $4 " " $5 " " due[1]}'; }
-expect() { [ "$2" = "$3" ] || fail "$1: [$2], not [$3]"; }
 
 # ---- Without the hospital's stays ------------------------------------------------------
 start_launcher
