@@ -220,7 +220,10 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case ID_MAKE: start_making(); return 0;
-        case ID_CANCEL: w.progress_state.cancel = true; show_progress(); return 0;
+        case ID_CANCEL:
+            // Only a workbook on its way: "正在取消…" never stands for nothing.
+            if (w.worker) w.progress_state.cancel = true, show_progress();
+            return 0;
         case ID_BROWSE: browse(); return 0;
         case IDCANCEL: if (!w.worker) DestroyWindow(window); return 0;
         }

@@ -96,12 +96,15 @@ quality_drive click 104 >/dev/null
 for _ in $(seq 60); do [[ $(quality_drive read 106) == 已生成* ]] && break; sleep 0.5; done
 [[ $(quality_drive read 106) == "已生成：$(winepath -w "$window_book" 2>/dev/null)" ]] ||
   fail "the window's status: [$(quality_drive read 106)]"
+quality_drive click 105 >/dev/null  # nothing on its way to cancel
+[[ $(quality_drive read 106) == 已生成* ]] || fail "a cancel of nothing: [$(quality_drive read 106)]"
 desktop=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -1)
 [ -n "$desktop" ] && import -window "$desktop" -trim +repage "$work/quality-window.png" 2>/dev/null
 check_book "$window_book" plain
-# Cancelled while a query waits on a lock: no file.
+# Cancelled while a query waits on a lock (held long enough for a slow
+# machine's two clicks): no file.
 cancelled_book=$work/out/取消.xlsx
-database_admin_sql "BEGIN; LOCK TABLE orvomed.orvomed_record IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(4); COMMIT" >/dev/null &
+database_admin_sql "BEGIN; LOCK TABLE orvomed.orvomed_record IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(10); COMMIT" >/dev/null &
 locker=$!
 sleep 1
 quality_drive type 102 "$(winepath -w "$cancelled_book" 2>/dev/null)" >/dev/null
