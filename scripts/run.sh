@@ -55,7 +55,7 @@ done
 report=build/selftest-report.txt
 rm -f "$report"
 rc=0
-wine_environment "$PWD/build/windows/wineprefix-1120x860"
+wine_environment "$PWD/build/windows/wineprefix-1280x860"
 wine "$suite/OrvoMedSuite.exe" --selftest "$report" </dev/null >/dev/null 2>&1 || rc=$?
 wineserver -w
 cat "$report"

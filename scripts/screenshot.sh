@@ -21,7 +21,7 @@ on_virtual_display 1280x960x24 "$0" "$@"
 # prefix's registry, as the tests' prefixes have it (scripts/wine-prefix.sh):
 # `wine explorer /desktop=...` fails on some machines (BadWindow at
 # X_CreateWindow) and leaves nothing to take a picture of.
-desktop=1120x860
+desktop=1280x860  # the launcher is 1232 wide
 wine_session "$PWD/build/windows/wineprefix-$desktop"
 
 wine "$program" "${@:3}" </dev/null >/dev/null 2>&1 &
