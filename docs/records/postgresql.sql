@@ -229,13 +229,16 @@ CREATE INDEX IF NOT EXISTS orvomed_record_ward_latest ON orvomed.orvomed_record 
 -- The quality figures (the views at the end): a month's assessments by the
 -- time they were made, a month's reassessments by the time they fall due,
 -- and a patient's next assessment of a scale or the first after an
--- admission by that time, each from the index alone (as the ward's list
--- does): a month is some 900,000 rows of a hospital's, one page a row in
--- the table. About 240 bytes a row for the three (PostgreSQL 15).
+-- admission by that time, and a month's admissions by the admission the
+-- rows carry, each from the index alone (as the ward's list does): a month
+-- is some 900,000 rows of a hospital's, one page a row in the table. About
+-- 300 bytes a row for the four (PostgreSQL 15).
 CREATE INDEX IF NOT EXISTS orvomed_record_assessed ON orvomed.orvomed_record ((coalesce(assessed_at, saved_at)))
     INCLUDE (ward, tool_id, patient_id, patient_name, level, assessed_at, saved_at);
 CREATE INDEX IF NOT EXISTS orvomed_record_due ON orvomed.orvomed_record (due_at)
     INCLUDE (ward, tool_id, patient_id, patient_name, assessed_at, saved_at) WHERE due_at IS NOT NULL;
+CREATE INDEX IF NOT EXISTS orvomed_record_admitted ON orvomed.orvomed_record (admitted_at)
+    INCLUDE (ward, tool_id, patient_id, patient_name, assessed_at, saved_at) WHERE admitted_at IS NOT NULL;
 CREATE INDEX IF NOT EXISTS orvomed_record_patient_time
     ON orvomed.orvomed_record (patient_id, tool_id, (coalesce(assessed_at, saved_at)))
     INCLUDE (patient_name, level, assessed_at, saved_at);
@@ -420,6 +423,24 @@ SELECT b.starts::date AS month, b.starts, b.starts + interval '1 month' AS ends,
 FROM generate_series(0, 12 * 30) AS k
 CROSS JOIN LATERAL (SELECT date_trunc('month', now()) - k * interval '1 month' AS starts) AS b;
 
+-- The families the national indicators report, with the suite's scales of
+-- each (the tools as suite/ numbers them): the sheets of the workbook.
+CREATE OR REPLACE VIEW orvomed.quality_families AS
+SELECT f.tool_id, f.family
+FROM (VALUES (18, '压力性损伤'), (37, '压力性损伤'), (39, '压力性损伤'), (19, '跌倒'), (34, '跌倒'),
+             (24, 'VTE'), (22, 'VTE'), (36, 'VTE'), (21, '营养'),
+             (23, '早期预警'), (31, '早期预警'), (35, '早期预警')) AS f(tool_id, family);
+
+-- Each assessment of a patient in the month it was made, with its scale's
+-- family (NULL for a tool of none): what the counts below are made of.
+CREATE OR REPLACE VIEW orvomed.quality_assessed AS
+SELECT m.month, r.ward, f.family, r.tool_id, r.patient_id, r.patient_name, r.level >= 2 AS high_risk
+FROM orvomed.quality_months AS m
+JOIN orvomed.orvomed_record AS r
+  ON coalesce(r.assessed_at, r.saved_at) >= m.starts AND coalesce(r.assessed_at, r.saved_at) < m.ends
+LEFT JOIN orvomed.quality_families AS f ON f.tool_id = r.tool_id
+WHERE r.patient_id <> '';
+
 -- Assessments per scale (护理敏感质量指标 2016 and 护理专业医疗质量控制指标
 -- 2020: the risk assessments behind 住院患者跌倒发生率 and the pressure
 -- injury rate): of a month, ward (the row's) and scale, the assessments
@@ -433,14 +454,65 @@ SELECT p.month, p.ward, p.tool_id,
        sum(p.high_results)::bigint AS high_risk_results,
        count(*) FILTER (WHERE p.high_results > 0) AS high_risk_patients,
        (count(*) FILTER (WHERE p.high_results > 0))::double precision / count(*) AS high_risk_share
-FROM (SELECT m.month, r.ward, r.tool_id, r.patient_id, r.patient_name, count(*) AS results,
-             count(*) FILTER (WHERE r.level >= 2) AS high_results
-      FROM orvomed.quality_months AS m
-      JOIN orvomed.orvomed_record AS r
-        ON coalesce(r.assessed_at, r.saved_at) >= m.starts AND coalesce(r.assessed_at, r.saved_at) < m.ends
-      WHERE r.patient_id <> ''
-      GROUP BY m.month, r.ward, r.tool_id, r.patient_id, r.patient_name) AS p
+FROM (SELECT a.month, a.ward, a.tool_id, a.patient_id, a.patient_name, count(*) AS results,
+             count(*) FILTER (WHERE a.high_risk) AS high_results
+      FROM orvomed.quality_assessed AS a
+      GROUP BY a.month, a.ward, a.tool_id, a.patient_id, a.patient_name) AS p
 GROUP BY p.month, p.ward, p.tool_id;
+
+-- The same counts where a patient counts once however many wards or
+-- scales assessed them, which no sum of the rows above can give (a patient
+-- moved on is assessed on two wards): of a month and family, per ward and
+-- for the whole hospital (ward NULL), and per scale for the whole hospital
+-- (tool_id NULL: the family's scales together). The family's 高风险患者占比
+-- = high_risk_patients / patients, per ward and for the hospital (the
+-- report's 合计). The reassessments due and on time add up as they are,
+-- each counted once on one ward and scale (quality_reassessments).
+CREATE OR REPLACE VIEW orvomed.quality_totals AS
+SELECT a.month, a.ward, a.family, a.tool_id,
+       count(*) AS assessments,
+       count(DISTINCT (a.patient_id, a.patient_name)) AS patients,
+       count(*) FILTER (WHERE a.high_risk) AS high_risk_results,
+       count(DISTINCT (a.patient_id, a.patient_name)) FILTER (WHERE a.high_risk) AS high_risk_patients,
+       (count(DISTINCT (a.patient_id, a.patient_name)) FILTER (WHERE a.high_risk))::double precision
+           / count(DISTINCT (a.patient_id, a.patient_name)) AS high_risk_share
+FROM (SELECT month, ward, family, NULL::int AS tool_id, patient_id, patient_name, high_risk
+      FROM orvomed.quality_assessed
+      UNION ALL
+      SELECT month, NULL, family, tool_id, patient_id, patient_name, high_risk FROM orvomed.quality_assessed
+      UNION ALL
+      SELECT month, NULL, family, NULL, patient_id, patient_name, high_risk FROM orvomed.quality_assessed) AS a
+WHERE a.family IS NOT NULL
+GROUP BY a.month, a.ward, a.family, a.tool_id;
+
+-- Without the hospital's stays, the admission each row carries (from the
+-- hospital system's command line) stands for one: 入院 24 h 内评估率
+-- (护理专业医疗质量控制指标 2020; for VTE the 2022 VTE quality indicators'
+-- admission assessment) = of a month's admissions, those whose patient has
+-- that scale's assessment from the admission to 24 hours after it, over
+-- the month's admissions, which only the HIS knows (the workbook's HIS
+-- sheet). Per month of the admission, counted on the ward that assessed
+-- (an admission assessed on two wards counts on each) and once for the
+-- whole hospital (ward NULL): braden_24h, morse_24h, nrs2002_24h, vte_24h
+-- (Caprini or Padua), as quality_stays counts them where IT defines stays.
+CREATE OR REPLACE VIEW orvomed.quality_admitted AS
+SELECT m.month, r.ward, r.patient_id, r.patient_name, r.admitted_at,
+       CASE WHEN r.tool_id IN (22, 24) THEN 24 ELSE r.tool_id END AS scale
+FROM orvomed.quality_months AS m
+JOIN orvomed.orvomed_record AS r ON r.admitted_at >= m.starts AND r.admitted_at < m.ends
+WHERE r.patient_id <> '' AND r.tool_id IN (18, 19, 21, 22, 24)
+  AND coalesce(r.assessed_at, r.saved_at) BETWEEN r.admitted_at AND r.admitted_at + interval '24 hours';
+
+CREATE OR REPLACE VIEW orvomed.quality_admissions AS
+SELECT a.month, a.ward,
+       count(DISTINCT (a.patient_id, a.patient_name, a.admitted_at)) FILTER (WHERE a.scale = 18) AS braden_24h,
+       count(DISTINCT (a.patient_id, a.patient_name, a.admitted_at)) FILTER (WHERE a.scale = 19) AS morse_24h,
+       count(DISTINCT (a.patient_id, a.patient_name, a.admitted_at)) FILTER (WHERE a.scale = 21) AS nrs2002_24h,
+       count(DISTINCT (a.patient_id, a.patient_name, a.admitted_at)) FILTER (WHERE a.scale = 24) AS vte_24h
+FROM (SELECT month, ward, patient_id, patient_name, admitted_at, scale FROM orvomed.quality_admitted
+      UNION ALL
+      SELECT month, NULL, patient_id, patient_name, admitted_at, scale FROM orvomed.quality_admitted) AS a
+GROUP BY a.month, a.ward;
 
 -- Reassessments on time (the same indicators' 按时复评率 = on_time / due):
 -- an assessment with a due time is one reassessment due in the month its
@@ -580,10 +652,17 @@ DO $$
 DECLARE
     v text;
 BEGIN
-    FOREACH v IN ARRAY ARRAY['quality_months', 'quality_scales', 'quality_reassessments'] LOOP
+    FOREACH v IN ARRAY ARRAY['quality_months', 'quality_families', 'quality_scales', 'quality_totals',
+                             'quality_reassessments', 'quality_admissions'] LOOP
         EXECUTE format('ALTER VIEW orvomed.%I OWNER TO orvomed_owner', v);
         EXECUTE format('REVOKE ALL ON orvomed.%I FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader', v);
         EXECUTE format('GRANT SELECT ON orvomed.%I TO orvomed_reader', v);
+    END LOOP;
+    -- The rows the figures are made of name patients: the views above read
+    -- them with their owner's rights, no login does.
+    FOREACH v IN ARRAY ARRAY['quality_assessed', 'quality_admitted'] LOOP
+        EXECUTE format('ALTER VIEW orvomed.%I OWNER TO orvomed_owner', v);
+        EXECUTE format('REVOKE ALL ON orvomed.%I FROM PUBLIC, orvomed_writer, orvomed_reader, orvomed_ward_reader', v);
     END LOOP;
 END
 $$;

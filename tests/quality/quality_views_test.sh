@@ -39,6 +39,14 @@ read_views() {
     sql+="SELECT '$month', ward, tool_id, due, on_time, on_time_share
             FROM orvomed.quality_reassessments WHERE month = CAST('$month' AS date) AND tool_id IN ($tools) ORDER BY 2, 3;"
   done
+  for month in $months; do
+    sql+="SELECT '$month', ward, family, tool_id, assessments, patients, high_risk_results, high_risk_patients, high_risk_share
+            FROM orvomed.quality_totals WHERE month = CAST('$month' AS date) ORDER BY 2, 3, 4;"
+  done
+  for month in $months; do
+    sql+="SELECT 'A', '$month', ward, braden_24h, morse_24h, nrs2002_24h, vte_24h
+            FROM orvomed.quality_admissions WHERE month = CAST('$month' AS date) ORDER BY 3;"
+  done
   if [ "${1:-}" = stays ]; then
     for month in $months; do
       sql+="SELECT '$month', ward, admissions, discharges, bed_days, braden_24h, morse_24h, nrs2002_24h, vte_24h,
@@ -57,6 +65,25 @@ scales="SELECT date_trunc('month', coalesce(assessed_at, saved_at))::date, ward,
     count(DISTINCT (patient_id, patient_name)) FILTER (WHERE level >= 2),
     (count(DISTINCT (patient_id, patient_name)) FILTER (WHERE level >= 2))::float8 / count(DISTINCT (patient_id, patient_name))
   FROM orvomed.orvomed_record WHERE patient_id <> '' GROUP BY 1, 2, 3 ORDER BY 1, 2, 3"
+# A patient once a family and once the hospital by a string of their own,
+# the three groupings at once.
+totals="WITH t AS (SELECT date_trunc('month', coalesce(assessed_at, saved_at))::date AS month, ward,
+    CASE WHEN tool_id IN (18, 37, 39) THEN '压力性损伤' WHEN tool_id IN (19, 34) THEN '跌倒'
+         WHEN tool_id IN (24, 22, 36) THEN 'VTE' WHEN tool_id = 21 THEN '营养' ELSE '早期预警' END AS family,
+    tool_id, patient_id || chr(1) || patient_name AS who, level >= 2 AS high
+  FROM orvomed.orvomed_record WHERE patient_id <> '' AND tool_id IN ($tools))
+  SELECT month, ward, family, tool_id, count(*), count(DISTINCT who), count(*) FILTER (WHERE high),
+         count(DISTINCT who) FILTER (WHERE high), (count(DISTINCT who) FILTER (WHERE high))::float8 / count(DISTINCT who)
+  FROM t GROUP BY GROUPING SETS ((month, ward, family), (month, family, tool_id), (month, family)) ORDER BY 1, 2, 3, 4"
+# Each admission's first assessment of each scale, if within the day.
+admissions="WITH f AS (SELECT patient_id, patient_name, admitted_at, ward, CASE WHEN tool_id = 22 THEN 24 ELSE tool_id END AS scale
+    FROM orvomed.orvomed_record WHERE patient_id <> '' AND tool_id IN (18, 19, 21, 22, 24)
+      AND coalesce(assessed_at, saved_at) - admitted_at BETWEEN interval '0' AND interval '1 day'),
+  k AS (SELECT DISTINCT date_trunc('month', admitted_at)::date AS month, ward, scale, patient_id, patient_name, admitted_at FROM f)
+  SELECT 'A', month, ward, count(*) FILTER (WHERE scale = 18), count(*) FILTER (WHERE scale = 19),
+         count(*) FILTER (WHERE scale = 21), count(*) FILTER (WHERE scale = 24)
+  FROM (SELECT * FROM k UNION SELECT month, NULL, scale, patient_id, patient_name, admitted_at FROM k) AS u
+  WHERE month >= '${months%% *}' GROUP BY 2, 3 ORDER BY 2, 3"
 reassessments() {
   echo "WITH t AS (SELECT ward, tool_id, patient_id, patient_name, due_at, coalesce(assessed_at, saved_at) AS at
                  FROM orvomed.orvomed_record WHERE patient_id <> ''),
@@ -95,6 +122,8 @@ stays="WITH done AS (
 expected() {
   database_admin_sql "SET TIME ZONE 'Asia/Shanghai'; $scales"
   database_admin_sql "SET TIME ZONE 'Asia/Shanghai'; $(reassessments "${1:+$gone_home}")"
+  database_admin_sql "SET TIME ZONE 'Asia/Shanghai'; $totals"
+  database_admin_sql "SET TIME ZONE 'Asia/Shanghai'; $admissions"
   [ -z "${1:-}" ] || database_admin_sql "SET TIME ZONE 'Asia/Shanghai'; $stays"
 }
 # compare WHAT [stays]: the views' figures against the second query's.
@@ -109,6 +138,12 @@ compare() {
   [ "$(awk -F'|' -v now="${months##* }" 'NF == 6 && $1 != now { due[$1] += $4; met[$1] += $5; wards[$1 FS $2] } END {
          for (m in due) if (met[m] > 0 && met[m] < due[m]) n++; print n, length(wards) }' <<<"$views")" = "13 52" ] ||
     fail "$1: the data lacks a month or ward of reassessments due, some on time and some not"
+  # Patients a family's two wards both assessed, whom the hospital counts
+  # once; admissions assessed within the day.
+  [ "$(awk -F'|' 'NF == 9 && $4 == "" { if ($2 == "") whole[$1 FS $3] = $6; else wards[$1 FS $3] += $6 }
+         NF == 7 && $1 == "A" && $3 == "" { admitted += $4 + $7 }
+         END { for (k in whole) if (whole[k] < wards[k]) n++; print (n > 0 && admitted > 0) }' <<<"$views")" = 1 ] ||
+    fail "$1: no patient assessed on two wards, or no admission assessed within the day"
 }
 
 compare without_stays
