@@ -188,8 +188,12 @@ IF NOT EXISTS (SELECT 1 FROM sys.indexes
 -- The quality figures (the views at the end): a month's assessments by the
 -- time they were made (the rows of older programs, which have none, by the
 -- save time of the clustered index), a month's reassessments by the time
--- they fall due, and a patient's assessments of a scale, each from the
--- index alone.
+-- they fall due, a month's admissions by the admission the rows carry, and
+-- a patient's assessments of a scale, each from the index alone. None is
+-- filtered (as PostgreSQL's due and admission indexes are): a filtered
+-- index wants QUOTED_IDENTIFIER ON, which sqlcmd sets only when given -I,
+-- to be made and in every statement that writes the table after, the
+-- trigger's own among them.
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_assessed')
     CREATE NONCLUSTERED INDEX orvomed_record_assessed ON orvomed.orvomed_record (assessed_at)
@@ -197,6 +201,10 @@ IF NOT EXISTS (SELECT 1 FROM sys.indexes
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_due')
     CREATE NONCLUSTERED INDEX orvomed_record_due ON orvomed.orvomed_record (due_at)
+        INCLUDE (ward, tool_id, patient_id, patient_name, assessed_at);
+IF NOT EXISTS (SELECT 1 FROM sys.indexes
+               WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_admitted')
+    CREATE NONCLUSTERED INDEX orvomed_record_admitted ON orvomed.orvomed_record (admitted_at)
         INCLUDE (ward, tool_id, patient_id, patient_name, assessed_at);
 IF NOT EXISTS (SELECT 1 FROM sys.indexes
                WHERE object_id = OBJECT_ID(N'orvomed.orvomed_record') AND name = N'orvomed_record_patient_time')
@@ -373,10 +381,11 @@ GO
 
 -- The nursing quality department's figures, per ward and month, with the
 -- same names, columns, rows and meanings as PostgreSQL's (postgresql.sql
--- says what each serves). SQL Server has no session time zone: the
--- hospital's is named once, here, as Windows names it (sys.time_zone_info),
--- and every view below takes its months from this one. A month is the
--- calendar month there, from 30 years back to the current one.
+-- names each indicator in Chinese and its source). SQL Server has no
+-- session time zone: the hospital's is named once, here, as Windows names
+-- it (sys.time_zone_info), and every view below takes its months from this
+-- one. A month is the calendar month there, from 30 years back to the
+-- current one.
 CREATE OR ALTER VIEW orvomed.quality_months AS
 SELECT b.month,
        CAST(CAST(b.month AS datetime2(0)) AT TIME ZONE z.zone AS datetimeoffset(0)) AS starts,
@@ -395,10 +404,51 @@ GO
 IF @@TRANCOUNT = 0 SET NOEXEC ON;
 GO
 
--- Assessments per scale: rows, patients (number and name), results of
--- level 2 or 3, patients with one, and their share. A month's rows are
--- found by their assessment time, and those of older programs, which have
--- none, by their save time (the clustered index).
+-- The families the national indicators report, with the suite's scales of
+-- each: the sheets of the workbook. Their names are pressure injury,
+-- falls, VTE, nutrition and early warning, in Chinese, written by code
+-- point to keep this file ASCII.
+CREATE OR ALTER VIEW orvomed.quality_families AS
+SELECT t.tool_id, CAST(f.family AS nvarchar(16)) AS family
+FROM (VALUES (1, NCHAR(21387) + NCHAR(21147) + NCHAR(24615) + NCHAR(25439) + NCHAR(20260)),
+             (2, NCHAR(36300) + NCHAR(20498)), (3, N'VTE'), (4, NCHAR(33829) + NCHAR(20859)),
+             (5, NCHAR(26089) + NCHAR(26399) + NCHAR(39044) + NCHAR(35686))) AS f (k, family)
+JOIN (VALUES (18, 1), (37, 1), (39, 1), (19, 2), (34, 2), (24, 3), (22, 3), (36, 3), (21, 4),
+             (23, 5), (31, 5), (35, 5)) AS t (tool_id, k) ON t.k = f.k;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- Each assessment of a patient in the month it was made, with its scale's
+-- family (NULL for a tool of none): what the counts below are made of. A
+-- month's rows are found by their assessment time, and those of older
+-- programs, which have none, by their save time (the clustered index).
+CREATE OR ALTER VIEW orvomed.quality_assessed AS
+SELECT m.month, r.ward, f.family, r.tool_id, r.patient_id, r.patient_name,
+       CAST(CASE WHEN r.[level] >= 2 THEN 1 ELSE 0 END AS bit) AS high_risk
+FROM orvomed.quality_months AS m
+CROSS APPLY (SELECT a.ward, a.tool_id, a.patient_id, a.patient_name, a.[level]
+             FROM orvomed.orvomed_record AS a
+             WHERE a.assessed_at >= m.starts AND a.assessed_at < m.ends
+             UNION ALL
+             SELECT s.ward, s.tool_id, s.patient_id, s.patient_name, s.[level]
+             FROM orvomed.orvomed_record AS s
+             WHERE s.assessed_at IS NULL AND s.saved_at >= m.starts AND s.saved_at < m.ends) AS r
+LEFT JOIN orvomed.quality_families AS f ON f.tool_id = r.tool_id
+WHERE r.patient_id <> N'';
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- Assessments per scale (the nursing-sensitive quality indicators of 2016
+-- and the nursing quality control indicators of 2020: the risk
+-- assessments behind the inpatient fall rate and the pressure injury
+-- rate): of a month, ward and scale, the assessments, the patients (number
+-- and name), the results of level 2 or 3 (for Caprini and Padua moderate
+-- or high), the patients with one, and the share of high-risk patients =
+-- high_risk_patients / patients.
 CREATE OR ALTER VIEW orvomed.quality_scales AS
 SELECT p.month, p.ward, p.tool_id,
        SUM(p.results) AS assessments,
@@ -406,26 +456,96 @@ SELECT p.month, p.ward, p.tool_id,
        SUM(p.high_results) AS high_risk_results,
        SUM(CAST(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END AS bigint)) AS high_risk_patients,
        CAST(SUM(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END) AS float) / COUNT_BIG(*) AS high_risk_share
-FROM (SELECT m.month, r.ward, r.tool_id, r.patient_id, r.patient_name, COUNT_BIG(*) AS results,
-             SUM(CAST(CASE WHEN r.[level] >= 2 THEN 1 ELSE 0 END AS bigint)) AS high_results
-      FROM orvomed.quality_months AS m
-      CROSS APPLY (SELECT a.ward, a.tool_id, a.patient_id, a.patient_name, a.[level]
-                   FROM orvomed.orvomed_record AS a
-                   WHERE a.assessed_at >= m.starts AND a.assessed_at < m.ends
-                   UNION ALL
-                   SELECT s.ward, s.tool_id, s.patient_id, s.patient_name, s.[level]
-                   FROM orvomed.orvomed_record AS s
-                   WHERE s.assessed_at IS NULL AND s.saved_at >= m.starts AND s.saved_at < m.ends) AS r
-      WHERE r.patient_id <> N''
-      GROUP BY m.month, r.ward, r.tool_id, r.patient_id, r.patient_name) AS p
+FROM (SELECT a.month, a.ward, a.tool_id, a.patient_id, a.patient_name, COUNT_BIG(*) AS results,
+             SUM(CAST(a.high_risk AS bigint)) AS high_results
+      FROM orvomed.quality_assessed AS a
+      GROUP BY a.month, a.ward, a.tool_id, a.patient_id, a.patient_name) AS p
 GROUP BY p.month, p.ward, p.tool_id;
 GO
 
 IF @@TRANCOUNT = 0 SET NOEXEC ON;
--- Reassessments due and on time; where orvomed.stays is defined, a due
--- time at or after the end of the stay the assessment was made in is not
--- due. Made with that rule or without it as the stays are there or not
--- when this script runs: run it again once IT defines them (or drops them).
+GO
+
+-- The same counts where a patient counts once however many wards or
+-- scales assessed them (a patient moved on is assessed on two wards): of a
+-- month and family, per ward and for the whole hospital (ward NULL), and
+-- per scale for the whole hospital (tool_id NULL: the family's scales
+-- together). The family's share of high-risk patients = high_risk_patients
+-- / patients, per ward and for the hospital (the report's total). Each
+-- patient is a group of their own before they are counted, as in the view
+-- above, rather than a COUNT(DISTINCT CASE ...), whose NULLs would warn
+-- every reader's statement.
+CREATE OR ALTER VIEW orvomed.quality_totals AS
+SELECT p.month, p.ward, p.family, p.tool_id,
+       SUM(p.results) AS assessments,
+       COUNT_BIG(*) AS patients,
+       SUM(p.high_results) AS high_risk_results,
+       SUM(CAST(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END AS bigint)) AS high_risk_patients,
+       CAST(SUM(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END) AS float) / COUNT_BIG(*) AS high_risk_share
+FROM (SELECT a.month, a.ward, a.family, a.tool_id, a.patient_id, a.patient_name, COUNT_BIG(*) AS results,
+             SUM(CAST(a.high_risk AS bigint)) AS high_results
+      FROM (SELECT month, ward, family, CAST(NULL AS int) AS tool_id, patient_id, patient_name, high_risk
+            FROM orvomed.quality_assessed
+            UNION ALL
+            SELECT month, NULL, family, tool_id, patient_id, patient_name, high_risk FROM orvomed.quality_assessed
+            UNION ALL
+            SELECT month, NULL, family, NULL, patient_id, patient_name, high_risk FROM orvomed.quality_assessed) AS a
+      WHERE a.family IS NOT NULL
+      GROUP BY a.month, a.ward, a.family, a.tool_id, a.patient_id, a.patient_name) AS p
+GROUP BY p.month, p.ward, p.family, p.tool_id;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- Without the hospital's stays, the admission each row carries (from the
+-- hospital system's command line) stands for one. The rate of assessment
+-- within 24 h of admission (the nursing quality control indicators of
+-- 2020; for VTE the admission assessment of the 2022 VTE quality
+-- indicators) = of a month's admissions, those whose patient has that
+-- scale's assessment from the admission to 24 hours after it (braden_24h,
+-- morse_24h, nrs2002_24h, vte_24h: Caprini or Padua), over the month's
+-- admissions, which only the HIS knows (the workbook's HIS sheet). Per
+-- month of the admission, on the ward that assessed (an admission assessed
+-- on two wards counts on each) and once for the whole hospital (ward
+-- NULL). An admission is its patient and time, compared as a time (the
+-- same instant under another UTC offset is the same admission).
+CREATE OR ALTER VIEW orvomed.quality_admitted AS
+SELECT m.month, r.ward, r.patient_id, r.patient_name, r.admitted_at,
+       CASE WHEN r.tool_id IN (22, 24) THEN 24 ELSE r.tool_id END AS scale
+FROM orvomed.quality_months AS m
+JOIN orvomed.orvomed_record AS r ON r.admitted_at >= m.starts AND r.admitted_at < m.ends
+WHERE r.patient_id <> N'' AND r.tool_id IN (18, 19, 21, 22, 24)
+  AND COALESCE(r.assessed_at, r.saved_at) >= r.admitted_at
+  AND COALESCE(r.assessed_at, r.saved_at) <= DATEADD(hour, 24, r.admitted_at);
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+CREATE OR ALTER VIEW orvomed.quality_admissions AS
+SELECT k.month, k.ward,
+       SUM(CAST(CASE WHEN k.scale = 18 THEN 1 ELSE 0 END AS bigint)) AS braden_24h,
+       SUM(CAST(CASE WHEN k.scale = 19 THEN 1 ELSE 0 END AS bigint)) AS morse_24h,
+       SUM(CAST(CASE WHEN k.scale = 21 THEN 1 ELSE 0 END AS bigint)) AS nrs2002_24h,
+       SUM(CAST(CASE WHEN k.scale = 24 THEN 1 ELSE 0 END AS bigint)) AS vte_24h
+FROM (SELECT DISTINCT a.month, a.ward, a.scale, a.patient_id, a.patient_name, a.admitted_at
+      FROM (SELECT month, ward, patient_id, patient_name, admitted_at, scale FROM orvomed.quality_admitted
+            UNION ALL
+            SELECT month, NULL, patient_id, patient_name, admitted_at, scale FROM orvomed.quality_admitted) AS a) AS k
+GROUP BY k.month, k.ward;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+-- Reassessments on time (the same indicators' rate of reassessment on
+-- time = on_time / due): an assessment with a due time is one reassessment
+-- due in the month its due time falls in, once passed, on the ward and
+-- scale of that assessment; on time when the same patient has a later
+-- assessment of the scale, on any ward, at or before it. Where
+-- orvomed.stays is defined, a due time at or after the end of the stay
+-- the assessment was made in is not due. Made with that rule or without
+-- it as the stays are there or not when this script runs: run it again
+-- once IT defines them (or drops them).
 DECLARE @stays_rule nvarchar(max) = CASE WHEN OBJECT_ID(N'orvomed.stays') IS NULL THEN N'' ELSE N'
         AND NOT EXISTS (SELECT 1 FROM orvomed.stays AS s
                         WHERE s.patient_id = r.patient_id AND s.patient_name = r.patient_name
@@ -449,10 +569,14 @@ FROM (SELECT m.month, r.ward, r.tool_id,
 GROUP BY d.month, d.ward, d.tool_id) AS g;';
 EXEC sp_executesql @view;
 
--- From the hospital's stays, where IT defines them: admissions and their
--- assessments within 24 hours, discharges with a VTE assessment during the
--- stay and with a moderate or high VTE risk, and the occupied bed-days as
--- a midnight census (postgresql.sql says how each is counted). The
+-- From the hospital's stays, where IT defines them, per month and the
+-- stay's ward: the rate of assessment within 24 h of admission =
+-- braden_24h (morse_24h, nrs2002_24h, vte_24h) / admissions; the VTE risk
+-- assessment rate (2022 VTE quality indicators) = vte_assessed_discharges
+-- / discharges, vte_moderate_high_discharges the ones of those with a
+-- moderate or high result; bed_days, the occupied bed-days of the month,
+-- the denominator of the inpatient fall rate (per 1000 bed-days), a
+-- midnight census (postgresql.sql says how each is counted). The
 -- midnights are counted on the local clock of the months' time zone: the
 -- dates between the first at or after the later of the admission and the
 -- month's start and the earliest of the discharge, the month's end and
@@ -529,23 +653,29 @@ END
 
 -- The readers' views: the HIS's and the reports' principals read them
 -- through orvomed_reader; the ward PCs' do not, even should they be put in
--- a role that may.
-DECLARE @quality TABLE (name sysname);
-INSERT INTO @quality (name) VALUES (N'quality_months'), (N'quality_scales'), (N'quality_reassessments'),
-    (N'quality_stays');
-DECLARE @name sysname, @sql nvarchar(max);
+-- a role that may. The rows the figures are made of (readable 0) name
+-- patients: the views above read them by ownership chaining, which looks
+-- at no right of the reader, and no principal of the roles does, even
+-- should it be put in db_datareader.
+DECLARE @quality TABLE (name sysname, readable bit);
+INSERT INTO @quality (name, readable) VALUES (N'quality_months', 1), (N'quality_families', 1),
+    (N'quality_scales', 1), (N'quality_totals', 1), (N'quality_reassessments', 1), (N'quality_admissions', 1),
+    (N'quality_stays', 1), (N'quality_assessed', 0), (N'quality_admitted', 0);
+DECLARE @name sysname, @readable bit, @sql nvarchar(max);
 DECLARE quality CURSOR LOCAL FAST_FORWARD FOR
-    SELECT name FROM @quality WHERE OBJECT_ID(N'orvomed.' + QUOTENAME(name), N'V') IS NOT NULL;
+    SELECT name, readable FROM @quality WHERE OBJECT_ID(N'orvomed.' + QUOTENAME(name), N'V') IS NOT NULL;
 OPEN quality;
-FETCH NEXT FROM quality INTO @name;
+FETCH NEXT FROM quality INTO @name, @readable;
 WHILE @@FETCH_STATUS = 0
 BEGIN
     SET @sql = N'ALTER AUTHORIZATION ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO SCHEMA OWNER;
         REVOKE SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' FROM public;
-        DENY SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_insert_only, orvomed_ward_reading;
-        GRANT SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_reader;';
+        DENY SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_insert_only, orvomed_ward_reading;'
+        + CASE WHEN @readable = 1 THEN N'
+        GRANT SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_reader;' ELSE N'
+        DENY SELECT ON OBJECT::orvomed.' + QUOTENAME(@name) + N' TO orvomed_reader;' END;
     EXEC sp_executesql @sql;
-    FETCH NEXT FROM quality INTO @name;
+    FETCH NEXT FROM quality INTO @name, @readable;
 END
 CLOSE quality;
 DEALLOCATE quality;
