@@ -381,7 +381,7 @@ GO
 
 -- The nursing quality department's figures, per ward and month, with the
 -- same names, columns, rows and meanings as PostgreSQL's (postgresql.sql
--- names each indicator in Chinese and its source). SQL Server has no
+-- gives each indicator its Chinese name). SQL Server has no
 -- session time zone: the hospital's is named once, here, as Windows names
 -- it (sys.time_zone_info), and every view below takes its months from this
 -- one. A month is the calendar month there, from 30 years back to the
@@ -654,9 +654,8 @@ END
 -- The readers' views: the HIS's and the reports' principals read them
 -- through orvomed_reader; the ward PCs' do not, even should they be put in
 -- a role that may. The rows the figures are made of (readable 0) name
--- patients: the views above read them by ownership chaining, which looks
--- at no right of the reader, and no principal of the roles does, even
--- should it be put in db_datareader.
+-- patients: no role reads them, even put in db_datareader; the views above
+-- do, by ownership chaining, which asks no right of their reader.
 DECLARE @quality TABLE (name sysname, readable bit);
 INSERT INTO @quality (name, readable) VALUES (N'quality_months', 1), (N'quality_families', 1),
     (N'quality_scales', 1), (N'quality_totals', 1), (N'quality_reassessments', 1), (N'quality_admissions', 1),
