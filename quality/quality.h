@@ -81,14 +81,23 @@ int quality_family_slot(int family, int tool);
 constexpr int QUALITY_WARD_CAPACITY = 100;
 constexpr int QUALITY_WARD_TEXT = 2 * 32 + 1;  // varchar(32), in UTF-16 units at worst
 constexpr int QUALITY_WARDS_TEXT_CAPACITY = 1024;
+// The whole hospital's place after the wards': every ward's, those not
+// asked for among them, with a patient two wards assessed counted once.
+constexpr int QUALITY_HOSPITAL = QUALITY_WARD_CAPACITY;
+constexpr int QUALITY_PLACES = QUALITY_WARD_CAPACITY + 1;
 
 struct QualityFigures {
     QualityMonth month;  // the report's (本期)
     int ward_count;      // wards, in the order of their names
     wchar_t wards[QUALITY_WARD_CAPACITY][QUALITY_WARD_TEXT];
+    bool listed;         // only the wards asked for: the hospital's row is more than their sum
     bool stays;          // the stays view was read: the HIS figures are the database's
-    int64_t scale[QUALITY_MONTHS][QUALITY_WARD_CAPACITY][QUALITY_TOOL_COUNT][QUALITY_SCALE_COUNTS];
-    int64_t stay[QUALITY_MONTHS][QUALITY_WARD_CAPACITY][QUALITY_STAY_COUNTS];
+    int64_t scale[QUALITY_MONTHS][QUALITY_PLACES][QUALITY_TOOL_COUNT][QUALITY_SCALE_COUNTS];
+    // A family's scales together, each patient once.
+    int64_t family[QUALITY_MONTHS][QUALITY_PLACES][QUALITY_FAMILY_COUNT][QUALITY_SCALE_COUNTS];
+    // Without the stays, the admissions' 24 h counts are the rows' own and
+    // the admissions, discharges and bed-days stay 0: the HIS sheet's.
+    int64_t stay[QUALITY_MONTHS][QUALITY_PLACES][QUALITY_STAY_COUNTS];
 };
 
 // What a workbook came to.

@@ -10,7 +10,8 @@
 #include "platform/text_format.h"
 #include "quality/quality.h"
 
-// Numbers 18, 37 and 39 and so on are the suite's tools (suite/).
+// Numbers 18, 37 and 39 and so on are the suite's tools (suite/); the
+// names are those the view orvomed.quality_families gives the families.
 const QualityFamily quality_families[QUALITY_FAMILY_COUNT] = {
     {L"压力性损伤", L"住院患者压力性损伤风险评估（护理敏感质量指标 2016；护理专业医疗质量控制指标 2020）",
      {18, 37, 39}, {L"Braden", L"Norton", L"Waterlow"}, 3, QS_BRADEN_24H, false},
@@ -73,6 +74,12 @@ const wchar_t SCALES[] =
 const wchar_t REASSESSMENTS[] =
     L"SELECT ward, tool_id, due, on_time FROM orvomed.quality_reassessments "
     L"WHERE month = CAST(? AS date) AND tool_id IN " TOOLS;
+const wchar_t TOTALS[] =
+    L"SELECT ward, family, tool_id, assessments, patients, high_risk_results, high_risk_patients "
+    L"FROM orvomed.quality_totals WHERE month = CAST(? AS date)";
+const wchar_t ADMISSIONS[] =
+    L"SELECT ward, braden_24h, morse_24h, nrs2002_24h, vte_24h FROM orvomed.quality_admissions "
+    L"WHERE month = CAST(? AS date)";
 const wchar_t STAYS[] =
     L"SELECT ward, admissions, discharges, bed_days, braden_24h, morse_24h, nrs2002_24h, vte_24h, "
     L"vte_assessed_discharges, vte_moderate_high_discharges FROM orvomed.quality_stays WHERE month = CAST(? AS date)";
@@ -81,7 +88,6 @@ const wchar_t STAYS[] =
 const wchar_t STAYS_FOUND[] =
     L"SELECT count(*) FROM information_schema.views WHERE table_schema = 'orvomed' AND table_name = 'quality_stays'";
 
-constexpr int SCALE_COUNT_COLUMNS = 4, REASSESS_COUNT_COLUMNS = 2;
 constexpr int MAX_COLUMNS = 1 + QUALITY_STAY_COUNTS;
 constexpr int NUMBER = 24;
 constexpr int CAPACITIES[MAX_COLUMNS] = {QUALITY_WARD_TEXT, NUMBER, NUMBER, NUMBER, NUMBER, NUMBER,
@@ -144,12 +150,14 @@ int ward_slot(QualityFigures* f, const wchar_t* ward, bool listed, bool* full) {
         text_copy(f->wards[w], QUALITY_WARD_TEXT, f->wards[w - 1]);
         for (int m = 0; m < QUALITY_MONTHS; m++) {
             memcpy(f->scale[m][w], f->scale[m][w - 1], sizeof f->scale[m][w]);
+            memcpy(f->family[m][w], f->family[m][w - 1], sizeof f->family[m][w]);
             memcpy(f->stay[m][w], f->stay[m][w - 1], sizeof f->stay[m][w]);
         }
     }
     text_copy(f->wards[at], QUALITY_WARD_TEXT, ward);
     for (int m = 0; m < QUALITY_MONTHS; m++) {
         memset(f->scale[m][at], 0, sizeof f->scale[m][at]);
+        memset(f->family[m][at], 0, sizeof f->family[m][at]);
         memset(f->stay[m][at], 0, sizeof f->stay[m][at]);
     }
     f->ward_count++;
@@ -166,20 +174,81 @@ void sort_listed(QualityFigures* f) {
         }
 }
 
-enum Query { Q_SCALES, Q_REASSESSMENTS, Q_STAYS };
+// Each query's columns: the ward, the keys that say what a row counts,
+// then its counts, which go to `first` onwards of the scale's counts (of
+// the family's, for a family's row) or of the stays'.
+enum Hospital {
+    HOSPITAL_ELSEWHERE,  // the whole hospital's figures are another view's
+    HOSPITAL_ROW,        // a row of ward NULL is the whole hospital's
+    HOSPITAL_SUM,        // each counted on one ward: the wards' sum is the hospital's
+};
+struct Query {
+    const wchar_t* sql;
+    int keys;    // 0, or 1 (the scale) or 2 (the family, then the scale or NULL)
+    int counts;
+    int first;
+    bool stays;  // into the stays' counts
+    Hospital hospital;
+};
+const Query QUERIES[] = {
+    {SCALES, 1, 4, QC_ASSESSMENTS, false, HOSPITAL_ELSEWHERE},
+    {REASSESSMENTS, 1, 2, QC_DUE, false, HOSPITAL_SUM},
+    {TOTALS, 2, 4, QC_ASSESSMENTS, false, HOSPITAL_ROW},
+    {STAYS, 0, QUALITY_STAY_COUNTS, 0, true, HOSPITAL_SUM},
+    {ADMISSIONS, 0, 4, QS_BRADEN_24H, true, HOSPITAL_ROW},
+};
+enum { Q_SCALES, Q_REASSESSMENTS, Q_TOTALS, Q_STAYS, Q_ADMISSIONS };
+
+int family_named(const wchar_t* name) {
+    for (int family = 0; family < QUALITY_FAMILY_COUNT; family++)
+        if (!wcscmp(quality_families[family].name, name)) return family;
+    return -1;
+}
+
+// Where a row's counts go; nullptr for a scale or family the report does
+// not show, false when the row is not the view's.
+bool row_counts(QualityFigures* f, const Query& q, const DatabaseRows& rows, int r, int month, int place,
+                int64_t** counts) {
+    *counts = nullptr;
+    if (q.stays) {
+        *counts = f->stay[month][place];
+        return true;
+    }
+    int family = -1;
+    if (q.keys == 2) {
+        if (database_cell_state(rows, r, 1) != DATABASE_CELL_TEXT) return false;
+        family = family_named(database_cell(rows, r, 1));
+        if (family < 0) return true;
+        if (database_cell_state(rows, r, 2) == DATABASE_CELL_NULL) {
+            *counts = f->family[month][place][family];
+            return true;
+        }
+    }
+    int64_t tool = 0;
+    if (!cell_count(rows, r, q.keys, &tool) || database_cell_state(rows, r, q.keys) == DATABASE_CELL_NULL) return false;
+    int slot = quality_tool_slot((int)tool);
+    if (slot >= 0) *counts = f->scale[month][place][slot];
+    return true;
+}
+
+// A row's counts into `place`, added to what is there when `add`.
+bool put_row(QualityFigures* f, const Query& q, const DatabaseRows& rows, int r, int month, int place,
+             const int64_t* values, bool add) {
+    int64_t* counts = nullptr;
+    if (!row_counts(f, q, rows, r, month, place, &counts)) return false;
+    for (int c = 0; counts && c < q.counts; c++) counts[q.first + c] = (add ? counts[q.first + c] : 0) + values[c];
+    return true;
+}
 
 // One query of one month into the figures: false with `*result` set when
 // the answer is not one the figures can hold.
-bool read_month(DatabaseLink link, Query query, int month_index, const wchar_t* month_text, bool listed,
+bool read_month(DatabaseLink link, const Query& q, int month_index, const wchar_t* month_text, bool listed,
                 QualityFigures* f, QualityProgress* progress, QualityResult* result) {
-    const wchar_t* sql = query == Q_SCALES ? SCALES : query == Q_REASSESSMENTS ? REASSESSMENTS : STAYS;
-    const int columns = query == Q_SCALES ? 2 + SCALE_COUNT_COLUMNS
-                        : query == Q_REASSESSMENTS ? 2 + REASSESS_COUNT_COLUMNS
-                                                   : 1 + QUALITY_STAY_COUNTS;
+    const int columns = 1 + q.keys + q.counts;
     const DatabaseParameter parameter = {DATABASE_TEXT, month_text, 0, 0};
     DatabaseRows rows = {columns, CAPACITIES, MAX_ROWS, cells, states, 0, false};
     DatabaseAnswer answer;
-    database_calls.query(link, sql, &parameter, 1, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
+    database_calls.query(link, q.sql, &parameter, 1, ROUNDS_QUERY_TIMEOUT_SECONDS, &rows, &answer);
     if (answer.outcome != DATABASE_DONE) {
         *result = {QUALITY_NOT_READ, rounds_problem_of_query(answer)};
         return false;
@@ -188,46 +257,55 @@ bool read_month(DatabaseLink link, Query query, int month_index, const wchar_t* 
         *result = {QUALITY_TOO_MANY_WARDS, ROUNDS_READ};
         return false;
     }
+    // A cut ward name would merge two wards, a count that is no number
+    // would be read as another: the answer is not this program's view.
+    const QualityResult mismatch = {QUALITY_NOT_READ, ROUNDS_VIEW_MISMATCH};
     for (int r = 0; r < rows.count; r++) {
-        // A cut ward name would merge two wards, a count that is no number
-        // would be read as another: the answer is not this program's view.
-        if (database_cell_state(rows, r, 0) != DATABASE_CELL_TEXT) {
-            *result = {QUALITY_NOT_READ, ROUNDS_VIEW_MISMATCH};
-            return false;
-        }
         int64_t values[QUALITY_STAY_COUNTS];
-        int first = query == Q_STAYS ? 1 : 2;
-        for (int c = first; c < columns; c++)
-            if (!cell_count(rows, r, c, &values[c - first])) {
-                *result = {QUALITY_NOT_READ, ROUNDS_VIEW_MISMATCH};
+        for (int c = 0; c < q.counts; c++)
+            if (!cell_count(rows, r, 1 + q.keys + c, &values[c])) {
+                *result = mismatch;
                 return false;
             }
-        bool full = false;
-        int ward = ward_slot(f, database_cell(rows, r, 0), listed, &full);
-        if (full) {
-            *result = {QUALITY_TOO_MANY_WARDS, ROUNDS_READ};
+        const DatabaseCell ward_state = database_cell_state(rows, r, 0);
+        const bool hospital = ward_state == DATABASE_CELL_NULL && q.hospital == HOSPITAL_ROW;
+        if (ward_state != DATABASE_CELL_TEXT && !hospital) {
+            *result = mismatch;
             return false;
         }
-        if (ward < 0) continue;
-        if (query == Q_STAYS) {
-            for (int c = 0; c < QUALITY_STAY_COUNTS; c++) f->stay[month_index][ward][c] = values[c];
-        } else {
-            int64_t tool = 0;
-            if (!cell_count(rows, r, 1, &tool)) {
-                *result = {QUALITY_NOT_READ, ROUNDS_VIEW_MISMATCH};
+        int place = QUALITY_HOSPITAL;
+        if (!hospital) {
+            bool full = false;
+            place = ward_slot(f, database_cell(rows, r, 0), listed, &full);
+            if (full) {
+                *result = {QUALITY_TOO_MANY_WARDS, ROUNDS_READ};
                 return false;
             }
-            int slot = quality_tool_slot((int)tool);
-            if (slot < 0) continue;
-            int64_t* counts = f->scale[month_index][ward][slot];
-            if (query == Q_SCALES)
-                for (int c = 0; c < SCALE_COUNT_COLUMNS; c++) counts[QC_ASSESSMENTS + c] = values[c];
-            else
-                for (int c = 0; c < REASSESS_COUNT_COLUMNS; c++) counts[QC_DUE + c] = values[c];
+        }
+        // Every ward's, asked for or not.
+        if ((place >= 0 && !put_row(f, q, rows, r, month_index, place, values, false)) ||
+            (q.hospital == HOSPITAL_SUM && !put_row(f, q, rows, r, month_index, QUALITY_HOSPITAL, values, true))) {
+            *result = mismatch;
+            return false;
         }
     }
     progress->rows += rows.count;
     return true;
+}
+
+// A family's reassessments are its scales': each counted once already.
+void family_reassessments(QualityFigures* f) {
+    for (int m = 0; m < QUALITY_MONTHS; m++)
+        for (int place = 0; place < QUALITY_PLACES; place++) {
+            if (place >= f->ward_count && place != QUALITY_HOSPITAL) continue;
+            for (int family = 0; family < QUALITY_FAMILY_COUNT; family++)
+                for (int c : {QC_DUE, QC_ON_TIME}) {
+                    int64_t sum = 0;
+                    for (int t = 0; t < quality_families[family].tool_count; t++)
+                        sum += f->scale[m][place][quality_family_slot(family, t)][c];
+                    f->family[m][place][family][c] = sum;
+                }
+        }
 }
 
 }  // namespace
@@ -254,16 +332,19 @@ QualityResult quality_read(const wchar_t* connection, QualityMonth month, const 
         wchar_t month_text[16];
         QualityMonth which = quality_month_add(month, m - QUALITY_THIS_MONTH);
         text_format(month_text, 16, L"%04d-%02d-01", which.year, which.month);
-        for (Query q : {Q_SCALES, Q_REASSESSMENTS, Q_STAYS}) {
+        // The admissions the rows carry stand for the stays where IT has
+        // defined none.
+        for (int q : {Q_SCALES, Q_REASSESSMENTS, Q_TOTALS, f->stays ? Q_STAYS : Q_ADMISSIONS}) {
             if (progress->cancel) {
                 result = {QUALITY_CANCELLED, ROUNDS_READ};
                 break;
             }
-            if (q == Q_STAYS && !f->stays) continue;
-            if (!read_month(link, q, m, month_text, listed > 0, f, progress, &result)) break;
+            if (!read_month(link, QUERIES[q], m, month_text, listed > 0, f, progress, &result)) break;
         }
         progress->months++;
     }
     database_calls.disconnect(link);
+    f->listed = listed > 0;
+    family_reassessments(f);
     return result;
 }

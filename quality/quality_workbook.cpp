@@ -36,6 +36,7 @@ const char HIS_SHEET[] = "HIS 数据";
 const char SUMMARY_SHEET[] = "汇总";
 const char NOTES_SHEET[] = "说明";
 const char TOTAL[] = "合计";
+const char HOSPITAL_TOTAL[] = "全院合计";
 // Where a sheet's table of wards begins: two heading rows above it.
 constexpr int HEAD_ROW = 3, FIRST_ROW = 5;
 
@@ -158,8 +159,9 @@ void put_share(lxw_worksheet* s, int row, int column, const Ref& numerator, cons
     put_formula(s, row, column, formula, den > 0, den > 0 ? num / den * scale : 0, f);
 }
 
-// The sum of a column's ward cells, on the total row.
-void put_total(lxw_worksheet* s, int row, int column, int wards, double value, lxw_format* f) {
+// The sum of a column's ward cells, on the total row: the typed HIS
+// figures', which no view counts.
+void put_total(lxw_worksheet* s, int row, int column, int wards, lxw_format* f) {
     if (wards == 0) {
         put_count(s, row, column, 0, f);
         return;
@@ -167,39 +169,29 @@ void put_total(lxw_worksheet* s, int row, int column, int wards, double value, l
     char formula[96];
     join(formula, sizeof formula,
          {"=SUM(", ref(nullptr, FIRST_ROW, column).text, ":", ref(nullptr, FIRST_ROW + wards - 1, column).text, ")"});
-    put_formula(s, row, column, formula, true, value, f);
+    put_formula(s, row, column, formula, true, 0, f);
 }
 
 void put_text(lxw_worksheet* s, int row, int column, const wchar_t* text, lxw_format* f) {
     worksheet_write_string(s, (lxw_row_t)row, (lxw_col_t)column, utf8(text).bytes, f);
 }
 
-// ---- Sums ------------------------------------------------------------------------------
+// ---- Figures -------------------------------------------------------------------------
 
-constexpr int ALL_WARDS = -1;
-
-double tool_sum(const QualityFigures& f, int month, int ward, int slot, int count) {
-    double sum = 0;
-    for (int w = 0; w < f.ward_count; w++)
-        if (ward == ALL_WARDS || ward == w) sum += (double)f.scale[month][w][slot][count];
-    return sum;
+// A place is a ward's row or QUALITY_HOSPITAL, the total row's.
+double tool_count(const QualityFigures& f, int month, int place, int slot, int count) {
+    return (double)f.scale[month][place][slot][count];
 }
-double family_sum(const QualityFigures& f, int month, int ward, int family, int count) {
-    double sum = 0;
-    for (int t = 0; t < quality_families[family].tool_count; t++)
-        sum += tool_sum(f, month, ward, quality_family_slot(family, t), count);
-    return sum;
+double family_count(const QualityFigures& f, int month, int place, int family, int count) {
+    return (double)f.family[month][place][family][count];
 }
-double stay_sum(const QualityFigures& f, int month, int ward, int count) {
-    double sum = 0;
-    for (int w = 0; w < f.ward_count; w++)
-        if (ward == ALL_WARDS || ward == w) sum += (double)f.stay[month][w][count];
-    return sum;
+double stay_count(const QualityFigures& f, int month, int place, int count) {
+    return (double)f.stay[month][place][count];
 }
 
 bool month_empty(const QualityFigures& f, int month) {
     for (int family = 0; family < QUALITY_FAMILY_COUNT; family++)
-        if (family_sum(f, month, ALL_WARDS, family, QC_ASSESSMENTS) > 0) return false;
+        if (family_count(f, month, QUALITY_HOSPITAL, family, QC_ASSESSMENTS) > 0) return false;
     return true;
 }
 
@@ -218,7 +210,9 @@ void ward_rows(Book& b, lxw_worksheet* s, int head_row) {
     // Records saved with no ward are a row of their own, named so.
     for (int w = 0; w < f.ward_count; w++)
         put_text(s, FIRST_ROW + w, 0, f.wards[w][0] ? f.wards[w] : L"（未填病区）", b.f.text);
-    worksheet_write_string(s, (lxw_row_t)(FIRST_ROW + f.ward_count), 0, TOTAL, b.f.total_text);
+    // Below some wards only, the whole hospital's row is more than their sum.
+    worksheet_write_string(s, (lxw_row_t)(FIRST_ROW + f.ward_count), 0, f.listed ? HOSPITAL_TOTAL : TOTAL,
+                           b.f.total_text);
     worksheet_set_column(s, 0, 0, 18, nullptr);
     worksheet_freeze_panes(s, FIRST_ROW, 1);
 }
@@ -241,7 +235,8 @@ void his_sheet(Book& b, lxw_worksheet* s) {
     worksheet_write_string(s, 1, 0,
                            f.stays ? "以下数字来自医院数据库的住院名单 orvomed.stays。"
                                    : "医院数据库中没有住院名单 orvomed.stays：请按 HIS 填写各病区本月的入院人数、"
-                                     "出院人数和实际占用床日数（黄色格），其他工作表中以它们为分母的比率随之算出。",
+                                     "出院人数和实际占用床日数（黄色格），其他工作表中以它们为分母的入院 24 h 内评估率"
+                                     "和每千床日评估人次随之算出。出院人数暂不参与计算：VTE 风险评估率需要住院名单。",
                            b.f.note);
     ward_rows(b, s, HEAD_ROW);
     for (int c = 0; c < 3; c++) {
@@ -249,12 +244,15 @@ void his_sheet(Book& b, lxw_worksheet* s) {
                               b.f.head);
         for (int w = 0; w < f.ward_count; w++) {
             if (f.stays)
-                put_count(s, FIRST_ROW + w, 1 + c, (double)f.stay[QUALITY_THIS_MONTH][w][HIS_COUNTS[c]], b.f.count);
+                put_count(s, FIRST_ROW + w, 1 + c, stay_count(f, QUALITY_THIS_MONTH, w, HIS_COUNTS[c]), b.f.count);
             else
                 worksheet_write_blank(s, (lxw_row_t)(FIRST_ROW + w), (lxw_col_t)(1 + c), b.f.input);
         }
-        put_total(s, FIRST_ROW + f.ward_count, 1 + c, f.ward_count,
-                  f.stays ? stay_sum(f, QUALITY_THIS_MONTH, ALL_WARDS, HIS_COUNTS[c]) : 0, b.f.total_count);
+        if (f.stays)
+            put_count(s, FIRST_ROW + f.ward_count, 1 + c, stay_count(f, QUALITY_THIS_MONTH, QUALITY_HOSPITAL, HIS_COUNTS[c]),
+                      b.f.total_count);
+        else
+            put_total(s, FIRST_ROW + f.ward_count, 1 + c, f.ward_count, b.f.total_count);
     }
     worksheet_set_column(s, 1, 3, 14, nullptr);
 }
@@ -264,7 +262,7 @@ void put_his(Book& b, lxw_worksheet* s, int row, int column, int ward, HisColumn
     const QualityFigures& f = *b.figures;
     char formula[128];
     join(formula, sizeof formula, {"=N(", his_ref(ward, his).text, ")"});
-    double value = f.stays ? stay_sum(f, QUALITY_THIS_MONTH, total ? ALL_WARDS : ward, HIS_COUNTS[his - 1]) : 0;
+    double value = f.stays ? stay_count(f, QUALITY_THIS_MONTH, total ? QUALITY_HOSPITAL : ward, HIS_COUNTS[his - 1]) : 0;
     put_formula(s, row, column, formula, true, value, total ? b.f.total_count : b.f.count);
 }
 
@@ -283,20 +281,22 @@ const QualityScaleCount TOOL_COUNTS[TOOL_COLUMNS] = {QC_ASSESSMENTS,    QC_PATIE
 
 int tool_column(int tool, int column) { return 1 + tool * TOOL_COLUMNS + column; }
 
-// One row of a scale's columns: a ward's (or every ward's, on the total row).
-void tool_cells(Book& b, lxw_worksheet* s, int row, int month, int ward, int slot, int tool, bool total) {
+// One row of a scale's columns: a ward's, or the whole hospital's on the
+// total row, where a patient two wards assessed counts once.
+void tool_cells(Book& b, lxw_worksheet* s, int row, int place, int slot, int tool) {
     const QualityFigures& f = *b.figures;
+    const bool total = place == QUALITY_HOSPITAL;
     for (int c = 0; c < TOOL_COLUMNS; c++) {
         int column = tool_column(tool, c);
         if (c == T_HIGH_SHARE || c == T_ON_TIME_SHARE) {
             int num = c == T_HIGH_SHARE ? T_HIGH_PATIENTS : T_ON_TIME, den = c == T_HIGH_SHARE ? T_PATIENTS : T_DUE;
             put_share(s, row, column, ref(nullptr, row, tool_column(tool, num)), ref(nullptr, row, tool_column(tool, den)),
-                      tool_sum(f, month, ward, slot, TOOL_COUNTS[num]), tool_sum(f, month, ward, slot, TOOL_COUNTS[den]),
-                      1, total ? b.f.total_share : b.f.share);
-        } else if (total) {
-            put_total(s, row, column, f.ward_count, tool_sum(f, month, ALL_WARDS, slot, TOOL_COUNTS[c]), b.f.total_count);
+                      tool_count(f, QUALITY_THIS_MONTH, place, slot, TOOL_COUNTS[num]),
+                      tool_count(f, QUALITY_THIS_MONTH, place, slot, TOOL_COUNTS[den]), 1,
+                      total ? b.f.total_share : b.f.share);
         } else {
-            put_count(s, row, column, tool_sum(f, month, ward, slot, TOOL_COUNTS[c]), b.f.count);
+            put_count(s, row, column, tool_count(f, QUALITY_THIS_MONTH, place, slot, TOOL_COUNTS[c]),
+                      total ? b.f.total_count : b.f.count);
         }
     }
 }
@@ -304,8 +304,8 @@ void tool_cells(Book& b, lxw_worksheet* s, int row, int month, int ward, int slo
 // The family's own columns after its scales': what divides by the HIS figures.
 struct FamilyColumns {
     int assessments, bed_days, per_thousand;
-    int admissions, admitted_24h, admitted_share;  // -1 when the family has none, or no stays
-    int discharges, vte_assessed, vte_share, vte_moderate_high, vte_moderate_high_share;
+    int admissions, admitted_24h, admitted_share;  // -1 when the family has none
+    int discharges, vte_assessed, vte_share, vte_moderate_high, vte_moderate_high_share;  // -1: no stays
     int end;
 };
 FamilyColumns family_columns(const QualityFamily& family, bool stays) {
@@ -316,11 +316,13 @@ FamilyColumns family_columns(const QualityFamily& family, bool stays) {
     c.per_thousand = at++;
     c.admissions = c.admitted_24h = c.admitted_share = -1;
     c.discharges = c.vte_assessed = c.vte_share = c.vte_moderate_high = c.vte_moderate_high_share = -1;
-    if (stays && family.admission >= 0) {
+    if (family.admission >= 0) {
         c.admissions = at++;
         c.admitted_24h = at++;
         c.admitted_share = at++;
     }
+    // Which discharges had a VTE assessment during their stay only the
+    // stays can tell.
     if (stays && family.vte) {
         c.discharges = at++;
         c.vte_assessed = at++;
@@ -332,51 +334,40 @@ FamilyColumns family_columns(const QualityFamily& family, bool stays) {
     return c;
 }
 
-void family_cells(Book& b, lxw_worksheet* s, int family, const FamilyColumns& c, int row, int ward, bool total) {
+void family_cells(Book& b, lxw_worksheet* s, int family, const FamilyColumns& c, int row, int place) {
     const QualityFigures& f = *b.figures;
     const QualityFamily& fam = quality_families[family];
-    const int w = total ? ALL_WARDS : ward;
-    const int his_ward = total ? f.ward_count : ward;
+    const bool total = place == QUALITY_HOSPITAL;
+    const int his_row = total ? f.ward_count : place;
     lxw_format* count = total ? b.f.total_count : b.f.count;
     lxw_format* share = total ? b.f.total_share : b.f.share;
-    double assessments = family_sum(f, QUALITY_THIS_MONTH, w, family, QC_ASSESSMENTS);
+    double assessments = family_count(f, QUALITY_THIS_MONTH, place, family, QC_ASSESSMENTS);
     char formula[512] = "=";
     for (int t = 0; t < fam.tool_count; t++) {
         if (t) append(formula, sizeof formula, "+");
         append(formula, sizeof formula, ref(nullptr, row, tool_column(t, T_ASSESSMENTS)).text);
     }
     put_formula(s, row, c.assessments, formula, true, assessments, count);
-    put_his(b, s, row, c.bed_days, his_ward, HIS_BED_DAYS, total);
-    double bed_days = f.stays ? stay_sum(f, QUALITY_THIS_MONTH, w, QS_BED_DAYS) : 0;
+    put_his(b, s, row, c.bed_days, his_row, HIS_BED_DAYS, total);
     put_share(s, row, c.per_thousand, ref(nullptr, row, c.assessments), ref(nullptr, row, c.bed_days), assessments,
-              bed_days, 1000, total ? b.f.total_rate : b.f.rate);
+              stay_count(f, QUALITY_THIS_MONTH, place, QS_BED_DAYS), 1000, total ? b.f.total_rate : b.f.rate);
     if (c.admissions >= 0) {
-        put_his(b, s, row, c.admissions, his_ward, HIS_ADMISSIONS, total);
-        double within = stay_sum(f, QUALITY_THIS_MONTH, w, fam.admission);
-        if (total)
-            put_total(s, row, c.admitted_24h, f.ward_count, within, count);
-        else
-            put_count(s, row, c.admitted_24h, within, count);
+        put_his(b, s, row, c.admissions, his_row, HIS_ADMISSIONS, total);
+        double within = stay_count(f, QUALITY_THIS_MONTH, place, fam.admission);
+        put_count(s, row, c.admitted_24h, within, count);
         put_share(s, row, c.admitted_share, ref(nullptr, row, c.admitted_24h), ref(nullptr, row, c.admissions), within,
-                  stay_sum(f, QUALITY_THIS_MONTH, w, QS_ADMISSIONS), 1, share);
+                  stay_count(f, QUALITY_THIS_MONTH, place, QS_ADMISSIONS), 1, share);
     }
     if (c.discharges >= 0) {
-        put_his(b, s, row, c.discharges, his_ward, HIS_DISCHARGES, total);
-        const int counts[] = {QS_VTE_ASSESSED, QS_VTE_MODERATE_HIGH};
-        const int columns[] = {c.vte_assessed, c.vte_moderate_high};
-        for (int k = 0; k < 2; k++) {
-            double v = stay_sum(f, QUALITY_THIS_MONTH, w, counts[k]);
-            if (total)
-                put_total(s, row, columns[k], f.ward_count, v, count);
-            else
-                put_count(s, row, columns[k], v, count);
-        }
-        put_share(s, row, c.vte_share, ref(nullptr, row, c.vte_assessed), ref(nullptr, row, c.discharges),
-                  stay_sum(f, QUALITY_THIS_MONTH, w, QS_VTE_ASSESSED), stay_sum(f, QUALITY_THIS_MONTH, w, QS_DISCHARGES),
-                  1, share);
+        put_his(b, s, row, c.discharges, his_row, HIS_DISCHARGES, total);
+        double assessed = stay_count(f, QUALITY_THIS_MONTH, place, QS_VTE_ASSESSED);
+        double moderate_high = stay_count(f, QUALITY_THIS_MONTH, place, QS_VTE_MODERATE_HIGH);
+        put_count(s, row, c.vte_assessed, assessed, count);
+        put_count(s, row, c.vte_moderate_high, moderate_high, count);
+        put_share(s, row, c.vte_share, ref(nullptr, row, c.vte_assessed), ref(nullptr, row, c.discharges), assessed,
+                  stay_count(f, QUALITY_THIS_MONTH, place, QS_DISCHARGES), 1, share);
         put_share(s, row, c.vte_moderate_high_share, ref(nullptr, row, c.vte_moderate_high),
-                  ref(nullptr, row, c.vte_assessed), stay_sum(f, QUALITY_THIS_MONTH, w, QS_VTE_MODERATE_HIGH),
-                  stay_sum(f, QUALITY_THIS_MONTH, w, QS_VTE_ASSESSED), 1, share);
+                  ref(nullptr, row, c.vte_assessed), moderate_high, assessed, 1, share);
     }
 }
 
@@ -389,10 +380,13 @@ void family_sheet(Book& b, lxw_worksheet* s, int family) {
     worksheet_write_string(s, 0, 0, title, b.f.title);
     put_text(s, 1, 0, fam.indicator, b.f.note);
     FamilyColumns c = family_columns(fam, f.stays);
-    if (!f.stays && (fam.admission >= 0 || fam.vte))
+    // A sheet of some thirty columns on one page's width is too small to read.
+    paper(s, c.end > 24 ? 2 : 1);
+    if (!f.stays && fam.admission >= 0)
         worksheet_write_string(s, 2, 0,
-                               "入院 24 h 内评估率和 VTE 风险评估率需要医院数据库中的住院名单 orvomed.stays，"
-                               "信息科定义后再生成本月报即有。",
+                               fam.vte ? "入院人数和床日请在“HIS 数据”表填写。VTE 风险评估率需要医院数据库中的住院名单 "
+                                         "orvomed.stays，信息科定义后再生成本月报即有。"
+                                       : "入院人数和床日请在“HIS 数据”表填写，以它们为分母的比率随之算出。",
                                b.f.note);
     ward_rows(b, s, HEAD_ROW);
     for (int t = 0; t < fam.tool_count; t++) {
@@ -420,16 +414,14 @@ void family_sheet(Book& b, lxw_worksheet* s, int family) {
     for (const auto& o : own)
         if (o.column >= 0) worksheet_write_string(s, HEAD_ROW + 1, (lxw_col_t)o.column, o.head, b.f.head);
     for (int w = 0; w <= f.ward_count; w++) {
-        bool total = w == f.ward_count;
-        for (int t = 0; t < fam.tool_count; t++)
-            tool_cells(b, s, FIRST_ROW + w, QUALITY_THIS_MONTH, total ? ALL_WARDS : w, quality_family_slot(family, t),
-                       t, total);
-        family_cells(b, s, family, c, FIRST_ROW + w, w, total);
+        const int place = w == f.ward_count ? QUALITY_HOSPITAL : w;
+        for (int t = 0; t < fam.tool_count; t++) tool_cells(b, s, FIRST_ROW + w, place, quality_family_slot(family, t), t);
+        family_cells(b, s, family, c, FIRST_ROW + w, place);
     }
     worksheet_set_column(s, 1, (lxw_col_t)(c.end - 1), 10, nullptr);
     worksheet_set_row(s, HEAD_ROW + 1, 42, nullptr);
 
-    // The thirteen months, every ward together.
+    // The thirteen months of the whole hospital.
     const int trend = FIRST_ROW + f.ward_count + 3;
     worksheet_write_string(s, (lxw_row_t)trend, 0, "近 13 个月（全院）", b.f.title);
     const char* const heads[] = {"月份", "评估人次", "评估患者数", "高危患者数", "高危患者占比", "应复评次数",
@@ -446,10 +438,10 @@ void family_sheet(Book& b, lxw_worksheet* s, int family) {
             if (k == 4 || k == 7) {
                 int num = k == 4 ? 3 : 6, den = k == 4 ? 2 : 5;
                 put_share(s, row, k, ref(nullptr, row, num), ref(nullptr, row, den),
-                          family_sum(f, m, ALL_WARDS, family, counts[num]),
-                          family_sum(f, m, ALL_WARDS, family, counts[den]), 1, b.f.share);
+                          family_count(f, m, QUALITY_HOSPITAL, family, counts[num]),
+                          family_count(f, m, QUALITY_HOSPITAL, family, counts[den]), 1, b.f.share);
             } else {
-                put_count(s, row, k, family_sum(f, m, ALL_WARDS, family, counts[k]), b.f.count);
+                put_count(s, row, k, family_count(f, m, QUALITY_HOSPITAL, family, counts[k]), b.f.count);
             }
         }
     }
@@ -497,36 +489,40 @@ void family_sheet(Book& b, lxw_worksheet* s, int family) {
 
 // An indicator of the summary: a family's count or share, or a stays' one.
 struct SummaryIndicator {
-    int family;       // -1: the stays'
-    int numerator;    // QualityScaleCount, or QualityStayCount for the stays'
+    int family;       // the family its heading names, -1 for none
+    bool stays;       // QualityStayCount's, else the family's QualityScaleCount's
+    int numerator;    // ADMITTED: the family's own admission count
     int denominator;  // -1: a count
     const char* name;
 };
-constexpr int SUMMARY_FAMILY_INDICATORS = 3;
-const SummaryIndicator FAMILY_INDICATORS[SUMMARY_FAMILY_INDICATORS] = {
-    {0, QC_ASSESSMENTS, -1, "评估人次"},
-    {0, QC_HIGH_PATIENTS, QC_PATIENTS, "高危患者占比"},
-    {0, QC_ON_TIME, QC_DUE, "复评及时率"},
+constexpr int ADMITTED = -1;
+const SummaryIndicator FAMILY_INDICATORS[] = {
+    {0, false, QC_ASSESSMENTS, -1, "评估人次"},
+    {0, false, QC_HIGH_PATIENTS, QC_PATIENTS, "高危患者占比"},
+    {0, false, QC_ON_TIME, QC_DUE, "复评及时率"},
+    {0, true, ADMITTED, QS_ADMISSIONS, "入院 24 h 内评估率"},
 };
 const SummaryIndicator STAY_INDICATORS[] = {
-    {-1, QS_ADMISSIONS, -1, "入院人数"},
-    {-1, QS_DISCHARGES, -1, "出院人数"},
-    {-1, QS_BED_DAYS, -1, "实际占用床日数"},
-    {-1, QS_VTE_ASSESSED, QS_DISCHARGES, "VTE 风险评估率"},
+    {-1, true, QS_ADMISSIONS, -1, "入院人数"},
+    {-1, true, QS_DISCHARGES, -1, "出院人数"},
+    {-1, true, QS_BED_DAYS, -1, "实际占用床日数"},
+    {-1, true, QS_VTE_ASSESSED, QS_DISCHARGES, "VTE 风险评估率"},
+    {-1, true, QS_VTE_MODERATE_HIGH, QS_VTE_ASSESSED, "VTE 中高危占比"},
 };
 
-double indicator_sum(const QualityFigures& f, const SummaryIndicator& i, int month, int ward, int count) {
-    return i.family < 0 ? stay_sum(f, month, ward, count) : family_sum(f, month, ward, i.family, count);
+double indicator_count(const QualityFigures& f, const SummaryIndicator& i, int month, int place, int count) {
+    if (count == ADMITTED) count = quality_families[i.family].admission;
+    return i.stays ? stay_count(f, month, place, count) : family_count(f, month, place, i.family, count);
 }
 
 // An indicator's value in a month: false where a share has no denominator.
-bool indicator_value(const QualityFigures& f, const SummaryIndicator& i, int month, int ward, double* value) {
-    double num = indicator_sum(f, i, month, ward, i.numerator);
+bool indicator_value(const QualityFigures& f, const SummaryIndicator& i, int month, int place, double* value) {
+    double num = indicator_count(f, i, month, place, i.numerator);
     if (i.denominator < 0) {
         *value = num;
         return true;
     }
-    double den = indicator_sum(f, i, month, ward, i.denominator);
+    double den = indicator_count(f, i, month, place, i.denominator);
     *value = den > 0 ? num / den : 0;
     return den > 0;
 }
@@ -543,16 +539,27 @@ void summary_indicator(Book& b, lxw_worksheet* s, int column, const SummaryIndic
     const int months[] = {QUALITY_THIS_MONTH, QUALITY_SAME_MONTH_LAST_YEAR, -1, QUALITY_LAST_MONTH};
     for (int p = 0; p < 4; p++)
         worksheet_write_string(s, HEAD_ROW + 1, (lxw_col_t)(column + p), periods[p], b.f.head);
+    // Without the stays, the admissions are this month's typed ones: no
+    // other month has any.
+    const bool typed = i.stays && !f.stays;
     for (int w = 0; w <= f.ward_count; w++) {
         const bool total = w == f.ward_count;
-        const int row = FIRST_ROW + w;
+        const int row = FIRST_ROW + w, place = total ? QUALITY_HOSPITAL : w;
         lxw_format* number = i.denominator < 0 ? (total ? b.f.total_count : b.f.count)
                                                : (total ? b.f.total_share : b.f.share);
         double values[4] = {};
         bool has[4] = {};
         for (int p = 0; p < 4; p++) {
             if (months[p] < 0) continue;
-            has[p] = indicator_value(f, i, months[p], total ? ALL_WARDS : w, &values[p]);
+            if (typed && months[p] == QUALITY_THIS_MONTH) {
+                char formula[160], num[32];
+                Ref den = his_ref(w, HIS_ADMISSIONS);
+                snprintf(num, sizeof num, "%.0f", indicator_count(f, i, months[p], place, i.numerator));
+                join(formula, sizeof formula, {"=IF(N(", den.text, ")>0,", num, "/N(", den.text, "),\"\")"});
+                put_formula(s, row, column + p, formula, false, 0, number);
+                continue;
+            }
+            has[p] = !typed && indicator_value(f, i, months[p], place, &values[p]);
             if (has[p])
                 worksheet_write_number(s, (lxw_row_t)row, (lxw_col_t)(column + p), values[p], number);
             else
@@ -581,7 +588,7 @@ void summary_sheet(Book& b, lxw_worksheet* s, const wchar_t* made) {
     quality_month_text(quality_month_add(f.month, -1), last, 16);
     join(line, sizeof line,
          {"本期 ", utf8(now).bytes, "；同期 ", utf8(same).bytes, "；上月 ", utf8(last).bytes,
-          "；同比 =（本期 − 同期）÷ 同期。合计为各病区之和。生成于 ", utf8(made).bytes, "。"});
+          "；同比 =（本期 − 同期）÷ 同期。合计为全院，转科患者只计一次。生成于 ", utf8(made).bytes, "。"});
     worksheet_write_string(s, 1, 0, line, b.f.note);
     if (month_empty(f, QUALITY_THIS_MONTH))
         worksheet_write_string(s, 2, 0, "本月医院数据库中没有评估记录：下表各项为 0 或空白。", b.f.alarm);
@@ -589,6 +596,7 @@ void summary_sheet(Book& b, lxw_worksheet* s, const wchar_t* made) {
     int column = 1;
     for (int family = 0; family < QUALITY_FAMILY_COUNT; family++)
         for (const SummaryIndicator& i : FAMILY_INDICATORS) {
+            if (i.numerator == ADMITTED && quality_families[family].admission < 0) continue;
             SummaryIndicator of = i;
             of.family = family;
             summary_indicator(b, s, column, of);
@@ -620,13 +628,18 @@ void notes_sheet(Book& b, lxw_worksheet* s, const wchar_t* version, const wchar_
         {"复评及时率", "应复评时间在本月且已到的评估中，到期前（含到期时刻）做了同一患者同一量表下次评估的次数",
          "应复评时间在本月且已到的评估次数（有住院名单时，出院后才到期的不计）", "orvomed.quality_reassessments"},
         {"每千床日评估人次", "本月评估人次", "本月实际占用床日数（HIS 数据）× 1/1000", "HIS 数据"},
-        {"入院 24 h 内评估率", "本月入院患者中，入院后 24 小时内做了该量表评估的人数（VTE：Caprini 或 Padua）",
-         "本月入院人数", "护理专业医疗质量控制指标（2020）；orvomed.quality_stays"},
+        {"入院 24 h 内评估率",
+         "本月入院患者中，入院后 24 小时内做了该量表评估的人数（VTE：Caprini 或 Padua）；没有住院名单时按评估记录所带的"
+         "入院时间，计在做评估的病区",
+         "本月入院人数（住院名单，或 HIS 数据表）",
+         "护理专业医疗质量控制指标（2020）；orvomed.quality_stays 或 orvomed.quality_admissions"},
         {"VTE 风险评估率", "本月出院患者中，住院期间做过 Caprini 或 Padua 评估的人数", "本月出院人数",
          "VTE 防治质量指标（2022）；国家医疗质量安全改进目标（2021–2023）；orvomed.quality_stays"},
         {"VTE 中高危占比", "其中评估为中危或高危（级别 2 及以上）的人数", "住院期间做过 VTE 风险评估的出院患者数",
          "orvomed.quality_stays"},
         {"实际占用床日数", "本月每天 24 时在院患者数之和", "—", "HIS 或 orvomed.quality_stays"},
+        {"合计", "全院（含未列出的病区）：评估患者数、高危患者数按全院去重，转科患者只计一次；其他各数为各病区之和",
+         "—", "orvomed.quality_totals"},
     };
     int row = 3;
     for (const auto& r : rows) {
@@ -693,9 +706,9 @@ QualityResult quality_write_workbook(const QualityFigures& figures, const char* 
     lxw_worksheet* his = workbook_add_worksheet(workbook, HIS_SHEET);
     lxw_worksheet* notes = workbook_add_worksheet(workbook, NOTES_SHEET);
     bool cancelled = false;
-    // The summary's sixty-odd columns on three pages, every other sheet on one.
-    for (lxw_worksheet* s : families) paper(s, 1);
-    paper(summary, 3);
+    // The summary's hundred-odd columns on four pages, the families' as
+    // wide as they come, every other sheet on one.
+    paper(summary, 4);
     paper(his, 1);
     paper(notes, 1);
     summary_sheet(b, summary, made);

@@ -41,13 +41,17 @@ policy "QualityDatabase=$reports"
 # The last month of rows: the one before this.
 month=$(TZ=Asia/Shanghai date -d "$(TZ=Asia/Shanghai date +%Y-%m-01) -1 day" +%Y-%m)
 first_day() { TZ=Asia/Shanghai date -d "$month-01 -$1 month" +%Y-%m-01; }
-# The views' rows of the month, a year before and the month before, as the
-# report's login reads them.
+# The views' rows of the month, a year before and the month before (of the
+# whole hospital, the thirteen months), as the report's login reads them.
 views() {
   local months="'$(first_day 0)', '$(first_day 12)', '$(first_day 1)'" sql
+  local year="BETWEEN '$(first_day 12)' AND '$(first_day 0)'"
   sql="SELECT 'S', month, ward, tool_id, assessments, patients, high_risk_results, high_risk_patients, high_risk_share
          FROM orvomed.quality_scales WHERE month IN ($months);
-       SELECT 'R', month, ward, tool_id, due, on_time, on_time_share FROM orvomed.quality_reassessments WHERE month IN ($months);"
+       SELECT 'R', month, ward, tool_id, due, on_time, on_time_share FROM orvomed.quality_reassessments WHERE month $year;
+       SELECT 'T', month, ward, family, tool_id, assessments, patients, high_risk_results, high_risk_patients
+         FROM orvomed.quality_totals WHERE month $year;
+       SELECT 'A', month, ward, braden_24h, morse_24h, nrs2002_24h, vte_24h FROM orvomed.quality_admissions WHERE month $year;"
   [ "${1:-}" = stays ] && sql+="SELECT 'H', month, ward, admissions, discharges, bed_days, braden_24h, morse_24h, nrs2002_24h,
          vte_24h, vte_assessed_discharges, vte_moderate_high_discharges FROM orvomed.quality_stays WHERE month IN ($months);"
   database_login_psql orvomed_test_reports "$reports_password" -c "$sql" >"$work/views.txt"
@@ -70,19 +74,22 @@ expect_run() {  # WHAT CODE WORDS ARGUMENT...
   [[ $said == *"$words"* ]] || fail "$what: [$said]"
   [ -z "$(ls "$work/out" | grep '\.new$')" ] || fail "$what: a half-written file was left: $(ls "$work/out")"
 }
-check_book() { /usr/bin/python3 "$here/quality_workbook_check.py" "$1" "$work/views.txt" "$month" "${@:2}" || fail "the workbook ($2)"; }
+check_book() {  # BOOK MODE [WORK] (the month: $book_month, else the report's)
+  /usr/bin/python3 "$here/quality_workbook_check.py" "$1" "$work/views.txt" "${book_month:-$month}" "${@:2}" ||
+    fail "the workbook ($2)"
+}
 
 # ---- Headless, without the hospital's stays -------------------------------------
 views
 expect_run "headless" 0 "工作簿已生成" --month="$month" "--out=$win_book"
 check_book "$book" typed "$work"
 expect_run "a month of no rows" 0 "工作簿已生成" --month=2020-01 "--out=$(winepath -w "$work/out/empty.xlsx" 2>/dev/null)"
-check_book "$work/out/empty.xlsx" empty
+book_month=2020-01 check_book "$work/out/empty.xlsx" empty
 # Only the wards asked for, each once, whatever the commas and spaces.
 expect_run "two wards" 0 "工作簿已生成" --month="$month" "--wards=心内科， 外科[一]/2:3,心内科" "--out=$(winepath -w "$work/out/wards.xlsx" 2>/dev/null)"
 wards=$(/usr/bin/python3 -c 'import openpyxl, sys; ws = openpyxl.load_workbook(sys.argv[1])["汇总"]
 print(" ".join(str(ws.cell(r, 1).value) for r in range(6, 9)))' "$work/out/wards.xlsx")
-[ "$wards" = "外科[一]/2:3 心内科 合计" ] || fail "two wards: the summary lists [$wards]"
+[ "$wards" = "外科[一]/2:3 心内科 全院合计" ] || fail "two wards: the summary lists [$wards]"
 rm -f "$work/out/wards.xlsx"
 
 # ---- From the window ------------------------------------------------------------
