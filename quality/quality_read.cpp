@@ -66,14 +66,9 @@ void quality_month_text(QualityMonth month, wchar_t* text, int capacity) {
 
 namespace {
 
-// The scales every query asks for: the families' own.
-#define TOOLS L"(18, 37, 39, 19, 34, 24, 22, 36, 21, 23, 31, 35)"
-const wchar_t SCALES[] =
-    L"SELECT ward, tool_id, assessments, patients, high_risk_results, high_risk_patients "
-    L"FROM orvomed.quality_scales WHERE month = CAST(? AS date) AND tool_id IN " TOOLS;
 const wchar_t REASSESSMENTS[] =
     L"SELECT ward, tool_id, due, on_time FROM orvomed.quality_reassessments "
-    L"WHERE month = CAST(? AS date) AND tool_id IN " TOOLS;
+    L"WHERE month = CAST(? AS date) AND tool_id IN (SELECT tool_id FROM orvomed.quality_families)";
 const wchar_t TOTALS[] =
     L"SELECT ward, family, tool_id, assessments, patients, high_risk_results, high_risk_patients "
     L"FROM orvomed.quality_totals WHERE month = CAST(? AS date)";
@@ -92,8 +87,9 @@ constexpr int MAX_COLUMNS = 1 + QUALITY_STAY_COUNTS;
 constexpr int NUMBER = 24;
 constexpr int CAPACITIES[MAX_COLUMNS] = {QUALITY_WARD_TEXT, NUMBER, NUMBER, NUMBER, NUMBER, NUMBER,
                                          NUMBER,            NUMBER, NUMBER, NUMBER};
-// A month's rows: each ward's scales, one row more to know a list cut short.
-constexpr int MAX_ROWS = QUALITY_WARD_CAPACITY * QUALITY_TOOL_COUNT + 1;
+// A month's rows: each ward's scales and families, the hospital's, one row
+// more to know a list cut short.
+constexpr int MAX_ROWS = (QUALITY_WARD_CAPACITY + 1) * (QUALITY_TOOL_COUNT + QUALITY_FAMILY_COUNT) + 1;
 constexpr int ROW_WIDTH = QUALITY_WARD_TEXT + (MAX_COLUMNS - 1) * NUMBER;
 static_assert(ROW_WIDTH * MAX_ROWS <= DATABASE_ANSWER_UNITS, "a month fits the seam");
 static_assert(MAX_COLUMNS * MAX_ROWS <= DATABASE_ANSWER_CELLS, "a month fits the seam");
@@ -178,7 +174,6 @@ void sort_listed(QualityFigures* f) {
 // then its counts, which go to `first` onwards of the scale's counts (of
 // the family's, for a family's row) or of the stays'.
 enum Hospital {
-    HOSPITAL_ELSEWHERE,  // the whole hospital's figures are another view's
     HOSPITAL_ROW,        // a row of ward NULL is the whole hospital's
     HOSPITAL_SUM,        // each counted on one ward: the wards' sum is the hospital's
 };
@@ -191,13 +186,12 @@ struct Query {
     Hospital hospital;
 };
 const Query QUERIES[] = {
-    {SCALES, 1, 4, QC_ASSESSMENTS, false, HOSPITAL_ELSEWHERE},
     {REASSESSMENTS, 1, 2, QC_DUE, false, HOSPITAL_SUM},
     {TOTALS, 2, 4, QC_ASSESSMENTS, false, HOSPITAL_ROW},
     {STAYS, 0, QUALITY_STAY_COUNTS, 0, true, HOSPITAL_SUM},
     {ADMISSIONS, 0, 4, QS_BRADEN_24H, true, HOSPITAL_ROW},
 };
-enum { Q_SCALES, Q_REASSESSMENTS, Q_TOTALS, Q_STAYS, Q_ADMISSIONS };
+enum { Q_REASSESSMENTS, Q_TOTALS, Q_STAYS, Q_ADMISSIONS };
 
 int family_named(const wchar_t* name) {
     for (int family = 0; family < QUALITY_FAMILY_COUNT; family++)
@@ -333,12 +327,15 @@ QualityResult quality_read(const wchar_t* connection, QualityMonth month, const 
         QualityMonth which = quality_month_add(month, m - QUALITY_THIS_MONTH);
         text_format(month_text, 16, L"%04d-%02d-01", which.year, which.month);
         // The admissions the rows carry stand for the stays where IT has
-        // defined none.
-        for (int q : {Q_SCALES, Q_REASSESSMENTS, Q_TOTALS, f->stays ? Q_STAYS : Q_ADMISSIONS}) {
+        // defined none. The thirteen months' trend is of the assessments
+        // alone: the stays are read for the months the summary compares.
+        const bool compared = m == QUALITY_THIS_MONTH || m == QUALITY_LAST_MONTH || m == QUALITY_SAME_MONTH_LAST_YEAR;
+        for (int q : {Q_TOTALS, Q_REASSESSMENTS, f->stays ? Q_STAYS : Q_ADMISSIONS}) {
             if (progress->cancel) {
                 result = {QUALITY_CANCELLED, ROUNDS_READ};
                 break;
             }
+            if (QUERIES[q].stays && !compared) continue;
             if (!read_month(link, QUERIES[q], m, month_text, listed > 0, f, progress, &result)) break;
         }
         progress->months++;

@@ -621,10 +621,10 @@ void notes_sheet(Book& b, lxw_worksheet* s, const wchar_t* version, const wchar_
     const char* const heads[] = {"指标", "分子", "分母", "依据"};
     for (int k = 0; k < 4; k++) worksheet_write_string(s, 2, (lxw_col_t)k, heads[k], b.f.head);
     const char* const rows[][4] = {
-        {"评估人次", "本月保存的该量表评估结果条数（评估时间在本月）", "—", "视图 orvomed.quality_scales"},
-        {"评估患者数", "本月做过该量表评估的患者数（住院号与姓名相同为同一患者）", "—", "orvomed.quality_scales"},
+        {"评估人次", "本月保存的该量表评估结果条数（评估时间在本月）", "—", "视图 orvomed.quality_totals"},
+        {"评估患者数", "本月做过该量表评估的患者数（住院号与姓名相同为同一患者）", "—", "orvomed.quality_totals"},
         {"高危患者占比", "本月有一次以上评估结果为高危（级别 2、3）的患者数", "本月该量表评估患者数",
-         "护理敏感质量指标（2016）：风险评估；orvomed.quality_scales"},
+         "护理敏感质量指标（2016）：风险评估；orvomed.quality_totals"},
         {"复评及时率", "应复评时间在本月且已到的评估中，到期前（含到期时刻）做了同一患者同一量表下次评估的次数",
          "应复评时间在本月且已到的评估次数（有住院名单时，出院后才到期的不计）", "orvomed.quality_reassessments"},
         {"每千床日评估人次", "本月评估人次", "本月实际占用床日数（HIS 数据）× 1/1000", "HIS 数据"},

@@ -410,7 +410,8 @@ $$;
 -- ALTER ROLE his_reports SET timezone = 'Asia/Shanghai' (说明-README.md
 -- §10); a server left in UTC would put the first eight hours of a month
 -- in the one before. (And jit = off: compiling a month's query takes
--- longer than running it.)
+-- longer than running it; and work_mem = '32MB', with which a month's
+-- patients are grouped in memory, not sorted on disk.)
 --
 -- The months a report may ask for, from 30 years back (inpatient records
 -- are kept 30 years) to the current one, with their bounds. Every view
@@ -441,49 +442,53 @@ JOIN orvomed.orvomed_record AS r
 LEFT JOIN orvomed.quality_families AS f ON f.tool_id = r.tool_id
 WHERE r.patient_id <> '';
 
--- Assessments per scale (护理敏感质量指标 2016 and 护理专业医疗质量控制指标
--- 2020: the risk assessments behind 住院患者跌倒发生率 and the pressure
--- injury rate): of a month, ward (the row's) and scale, the assessments
--- made, the patients assessed, the results of level 2 or 3 (high risk;
--- for Caprini and Padua moderate or high), the patients with at least one
--- of them, and 高风险患者占比 = high_risk_patients / patients.
-CREATE OR REPLACE VIEW orvomed.quality_scales AS
-SELECT p.month, p.ward, p.tool_id,
-       sum(p.results)::bigint AS assessments,
-       count(*) AS patients,
-       sum(p.high_results)::bigint AS high_risk_results,
-       count(*) FILTER (WHERE p.high_results > 0) AS high_risk_patients,
-       (count(*) FILTER (WHERE p.high_results > 0))::double precision / count(*) AS high_risk_share
-FROM (SELECT a.month, a.ward, a.tool_id, a.patient_id, a.patient_name, count(*) AS results,
-             count(*) FILTER (WHERE a.high_risk) AS high_results
-      FROM orvomed.quality_assessed AS a
-      GROUP BY a.month, a.ward, a.tool_id, a.patient_id, a.patient_name) AS p
-GROUP BY p.month, p.ward, p.tool_id;
-
--- The same counts where a patient counts once however many wards or
--- scales assessed them, which no sum of the rows above can give (a patient
--- moved on is assessed on two wards): of a month and family, per ward and
--- for the whole hospital (ward NULL), and per scale for the whole hospital
--- (tool_id NULL: the family's scales together). The family's 高风险患者占比
--- = high_risk_patients / patients, per ward and for the hospital (the
--- report's 合计). The reassessments due and on time add up as they are,
--- each counted once on one ward and scale (quality_reassessments).
+-- Assessments per scale and family (护理敏感质量指标 2016 and
+-- 护理专业医疗质量控制指标 2020: the risk assessments behind
+-- 住院患者跌倒发生率 and the pressure injury rate): of a month, the
+-- assessments made, the patients assessed, the results of level 2 or 3
+-- (high risk; for Caprini and Padua moderate or high), the patients with at
+-- least one of them, and 高风险患者占比 = high_risk_patients / patients;
+-- per ward (the row's) and scale, per ward and family (tool_id NULL: the
+-- family's scales together), and for the whole hospital (ward NULL) per
+-- scale and per family (the report's 合计). A patient counts once however
+-- many wards or scales of the family assessed them, which no sum of the
+-- wards' or scales' rows can give: a patient moved on is assessed on two
+-- wards. The reassessments due and on time add up as they are, each
+-- counted once on one ward and scale (quality_reassessments). A month's
+-- assessments are grouped by patient once and each grouping counts those
+-- patients: a count of distinct patients per group would sort every
+-- group's rows again.
 CREATE OR REPLACE VIEW orvomed.quality_totals AS
-SELECT a.month, a.ward, a.family, a.tool_id,
-       count(*) AS assessments,
-       count(DISTINCT (a.patient_id, a.patient_name)) AS patients,
-       count(*) FILTER (WHERE a.high_risk) AS high_risk_results,
-       count(DISTINCT (a.patient_id, a.patient_name)) FILTER (WHERE a.high_risk) AS high_risk_patients,
-       (count(DISTINCT (a.patient_id, a.patient_name)) FILTER (WHERE a.high_risk))::double precision
-           / count(DISTINCT (a.patient_id, a.patient_name)) AS high_risk_share
-FROM (SELECT month, ward, family, NULL::int AS tool_id, patient_id, patient_name, high_risk
-      FROM orvomed.quality_assessed
-      UNION ALL
-      SELECT month, NULL, family, tool_id, patient_id, patient_name, high_risk FROM orvomed.quality_assessed
-      UNION ALL
-      SELECT month, NULL, family, NULL, patient_id, patient_name, high_risk FROM orvomed.quality_assessed) AS a
-WHERE a.family IS NOT NULL
-GROUP BY a.month, a.ward, a.family, a.tool_id;
+SELECT m.month, t.ward, t.family, t.tool_id, t.assessments, t.patients, t.high_risk_results, t.high_risk_patients,
+       t.high_risk_patients::double precision / t.patients AS high_risk_share
+FROM orvomed.quality_months AS m
+CROSS JOIN LATERAL (
+    WITH p AS MATERIALIZED (
+        SELECT a.ward, a.family, a.tool_id, a.patient_id, a.patient_name, count(*) AS results,
+               count(*) FILTER (WHERE a.high_risk) AS high_results
+        FROM orvomed.quality_assessed AS a
+        WHERE a.month = m.month AND a.family IS NOT NULL
+        GROUP BY a.ward, a.family, a.tool_id, a.patient_id, a.patient_name)
+    SELECT g.ward, g.family, g.tool_id, sum(g.results)::bigint AS assessments, count(*) AS patients,
+           sum(g.high_results)::bigint AS high_risk_results, count(*) FILTER (WHERE g.high_results > 0) AS high_risk_patients
+    FROM (SELECT ward, family, tool_id, results, high_results FROM p
+          UNION ALL
+          SELECT ward, family, NULL::int, sum(results), sum(high_results)
+          FROM p GROUP BY ward, family, patient_id, patient_name
+          UNION ALL
+          SELECT NULL::varchar(32), family, tool_id, sum(results), sum(high_results)
+          FROM p GROUP BY family, tool_id, patient_id, patient_name
+          UNION ALL
+          SELECT NULL::varchar(32), family, NULL, sum(results), sum(high_results)
+          FROM p GROUP BY family, patient_id, patient_name) AS g
+    GROUP BY g.ward, g.family, g.tool_id) AS t;
+
+-- The wards' rows of each scale, as the report tools of the first version
+-- read them.
+CREATE OR REPLACE VIEW orvomed.quality_scales AS
+SELECT month, ward, tool_id, assessments, patients, high_risk_results, high_risk_patients, high_risk_share
+FROM orvomed.quality_totals
+WHERE ward IS NOT NULL AND tool_id IS NOT NULL;
 
 -- Without the hospital's stays, the admission each row carries (from the
 -- hospital system's command line) stands for one: 入院 24 h 内评估率
@@ -514,7 +519,7 @@ FROM (SELECT month, ward, patient_id, patient_name, admitted_at, scale FROM orvo
       SELECT month, NULL, patient_id, patient_name, admitted_at, scale FROM orvomed.quality_admitted) AS a
 GROUP BY a.month, a.ward;
 
--- Reassessments on time (the same indicators' 按时复评率 = on_time / due):
+-- Reassessments on time (the same indicators' 复评及时率 = on_time / due, as the workbook names it):
 -- an assessment with a due time is one reassessment due in the month its
 -- due time falls in, once that time has passed, counted on the ward and
 -- scale of that assessment. It was on time when the same patient has a

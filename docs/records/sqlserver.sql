@@ -442,39 +442,21 @@ GO
 IF @@TRANCOUNT = 0 SET NOEXEC ON;
 GO
 
--- Assessments per scale (the nursing-sensitive quality indicators of 2016
--- and the nursing quality control indicators of 2020: the risk
--- assessments behind the inpatient fall rate and the pressure injury
--- rate): of a month, ward and scale, the assessments, the patients (number
--- and name), the results of level 2 or 3 (for Caprini and Padua moderate
--- or high), the patients with one, and the share of high-risk patients =
--- high_risk_patients / patients.
-CREATE OR ALTER VIEW orvomed.quality_scales AS
-SELECT p.month, p.ward, p.tool_id,
-       SUM(p.results) AS assessments,
-       COUNT_BIG(*) AS patients,
-       SUM(p.high_results) AS high_risk_results,
-       SUM(CAST(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END AS bigint)) AS high_risk_patients,
-       CAST(SUM(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END) AS float) / COUNT_BIG(*) AS high_risk_share
-FROM (SELECT a.month, a.ward, a.tool_id, a.patient_id, a.patient_name, COUNT_BIG(*) AS results,
-             SUM(CAST(a.high_risk AS bigint)) AS high_results
-      FROM orvomed.quality_assessed AS a
-      GROUP BY a.month, a.ward, a.tool_id, a.patient_id, a.patient_name) AS p
-GROUP BY p.month, p.ward, p.tool_id;
-GO
-
-IF @@TRANCOUNT = 0 SET NOEXEC ON;
-GO
-
--- The same counts where a patient counts once however many wards or
--- scales assessed them (a patient moved on is assessed on two wards): of a
--- month and family, per ward and for the whole hospital (ward NULL), and
--- per scale for the whole hospital (tool_id NULL: the family's scales
--- together). The family's share of high-risk patients = high_risk_patients
--- / patients, per ward and for the hospital (the report's total). Each
--- patient is a group of their own before they are counted, as in the view
--- above, rather than a COUNT(DISTINCT CASE ...), whose NULLs would warn
--- every reader's statement.
+-- Assessments per scale and family (the nursing-sensitive quality
+-- indicators of 2016 and the nursing quality control indicators of 2020:
+-- the risk assessments behind the inpatient fall rate and the pressure
+-- injury rate): of a month, the assessments, the patients (number and
+-- name), the results of level 2 or 3 (for Caprini and Padua moderate or
+-- high), the patients with one, and the share of high-risk patients =
+-- high_risk_patients / patients; per ward and scale, per ward and family
+-- (tool_id NULL: the family's scales together), and for the whole
+-- hospital (ward NULL) per scale and per family (the report's total). A
+-- patient counts once however many wards or scales of the family assessed
+-- them (a patient moved on is assessed on two wards), which no sum of the
+-- wards' rows can give; the reassessments add up as they are. Each
+-- patient is a group of their own before they are counted, rather than a
+-- COUNT(DISTINCT CASE ...), whose NULLs would warn every reader's
+-- statement.
 CREATE OR ALTER VIEW orvomed.quality_totals AS
 SELECT p.month, p.ward, p.family, p.tool_id,
        SUM(p.results) AS assessments,
@@ -484,7 +466,9 @@ SELECT p.month, p.ward, p.family, p.tool_id,
        CAST(SUM(CASE WHEN p.high_results > 0 THEN 1 ELSE 0 END) AS float) / COUNT_BIG(*) AS high_risk_share
 FROM (SELECT a.month, a.ward, a.family, a.tool_id, a.patient_id, a.patient_name, COUNT_BIG(*) AS results,
              SUM(CAST(a.high_risk AS bigint)) AS high_results
-      FROM (SELECT month, ward, family, CAST(NULL AS int) AS tool_id, patient_id, patient_name, high_risk
+      FROM (SELECT month, ward, family, tool_id, patient_id, patient_name, high_risk FROM orvomed.quality_assessed
+            UNION ALL
+            SELECT month, ward, family, CAST(NULL AS int), patient_id, patient_name, high_risk
             FROM orvomed.quality_assessed
             UNION ALL
             SELECT month, NULL, family, tool_id, patient_id, patient_name, high_risk FROM orvomed.quality_assessed
@@ -493,6 +477,17 @@ FROM (SELECT a.month, a.ward, a.family, a.tool_id, a.patient_id, a.patient_name,
       WHERE a.family IS NOT NULL
       GROUP BY a.month, a.ward, a.family, a.tool_id, a.patient_id, a.patient_name) AS p
 GROUP BY p.month, p.ward, p.family, p.tool_id;
+GO
+
+IF @@TRANCOUNT = 0 SET NOEXEC ON;
+GO
+
+-- The wards' rows of each scale, as the report tools of the first version
+-- read them.
+CREATE OR ALTER VIEW orvomed.quality_scales AS
+SELECT month, ward, tool_id, assessments, patients, high_risk_results, high_risk_patients, high_risk_share
+FROM orvomed.quality_totals
+WHERE ward IS NOT NULL AND tool_id IS NOT NULL;
 GO
 
 IF @@TRANCOUNT = 0 SET NOEXEC ON;

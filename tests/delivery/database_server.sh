@@ -139,14 +139,15 @@ database_schema() {
 
 # database_reports_login: a report's login, orvomed_test_reports, as the
 # deployment note makes one: a member of the readers' role, in Beijing
-# time, JIT off. Its password in $reports_password.
+# time, JIT off, a month's patients grouped in memory. Its password in $reports_password.
 database_reports_login() {
   reports_password=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
   database_admin_sql "CREATE ROLE orvomed_test_reports LOGIN PASSWORD '$reports_password';
     GRANT orvomed_reader TO orvomed_test_reports;
     ALTER ROLE orvomed_test_reports SET search_path = pg_catalog, orvomed;
     ALTER ROLE orvomed_test_reports SET timezone = 'Asia/Shanghai';
-    ALTER ROLE orvomed_test_reports SET jit = off" >/dev/null
+    ALTER ROLE orvomed_test_reports SET jit = off;
+    ALTER ROLE orvomed_test_reports SET work_mem = '32MB'" >/dev/null
 }
 
 # database_login_psql LOGIN PASSWORD PSQL-ARGUMENTS...: psql over TLS as

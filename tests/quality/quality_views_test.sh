@@ -65,8 +65,8 @@ scales="SELECT date_trunc('month', coalesce(assessed_at, saved_at))::date, ward,
     count(DISTINCT (patient_id, patient_name)) FILTER (WHERE level >= 2),
     (count(DISTINCT (patient_id, patient_name)) FILTER (WHERE level >= 2))::float8 / count(DISTINCT (patient_id, patient_name))
   FROM orvomed.orvomed_record WHERE patient_id <> '' GROUP BY 1, 2, 3 ORDER BY 1, 2, 3"
-# A patient once a family and once the hospital by a string of their own,
-# the three groupings at once.
+# A patient once a ward's scale, once a family and once the hospital by a
+# string of their own, the four groupings at once.
 totals="WITH t AS (SELECT date_trunc('month', coalesce(assessed_at, saved_at))::date AS month, ward,
     CASE WHEN tool_id IN (18, 37, 39) THEN '压力性损伤' WHEN tool_id IN (19, 34) THEN '跌倒'
          WHEN tool_id IN (24, 22, 36) THEN 'VTE' WHEN tool_id = 21 THEN '营养' ELSE '早期预警' END AS family,
@@ -74,7 +74,8 @@ totals="WITH t AS (SELECT date_trunc('month', coalesce(assessed_at, saved_at))::
   FROM orvomed.orvomed_record WHERE patient_id <> '' AND tool_id IN ($tools))
   SELECT month, ward, family, tool_id, count(*), count(DISTINCT who), count(*) FILTER (WHERE high),
          count(DISTINCT who) FILTER (WHERE high), (count(DISTINCT who) FILTER (WHERE high))::float8 / count(DISTINCT who)
-  FROM t GROUP BY GROUPING SETS ((month, ward, family), (month, family, tool_id), (month, family)) ORDER BY 1, 2, 3, 4"
+  FROM t GROUP BY GROUPING SETS ((month, ward, family, tool_id), (month, ward, family), (month, family, tool_id), (month, family))
+  ORDER BY 1, 2, 3, 4"
 # Each admission's first assessment of each scale, if within the day.
 admissions="WITH f AS (SELECT patient_id, patient_name, admitted_at, ward, CASE WHEN tool_id = 22 THEN 24 ELSE tool_id END AS scale
     FROM orvomed.orvomed_record WHERE patient_id <> '' AND tool_id IN (18, 19, 21, 22, 24)

@@ -188,6 +188,9 @@ def main():
                 n = his_sum(stays, which, ward, num)
                 check(f'汇总 {ward} {head} {period}', empty_share(summary.cell(r, s_cols[head, period]).value),
                       n if den is None else share(n, his_sum(stays, which, ward, den)))
+    notes = [row[0] for row in wb['说明'].iter_rows(max_col=1, values_only=True) if row[0]]
+    check("说明: the month's range, the program", [any(n.startswith(f'数据范围：评估时间在 {this} 至月末') for n in notes),
+                                               any(n.startswith('程序：OrvoMedQuality 1.') for n in notes)], [True, True])
     his = wb['HIS 数据']
     for ward, r in ward_rows(his).items():
         got = [his.cell(r, c).value for c in (2, 3, 4)]

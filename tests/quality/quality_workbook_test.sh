@@ -87,10 +87,26 @@ expect_run "a month of no rows" 0 "工作簿已生成" --month=2020-01 "--out=$(
 book_month=2020-01 check_book "$work/out/empty.xlsx" empty
 # Only the wards asked for, each once, whatever the commas and spaces.
 expect_run "two wards" 0 "工作簿已生成" --month="$month" "--wards=心内科， 外科[一]/2:3,心内科" "--out=$(winepath -w "$work/out/wards.xlsx" 2>/dev/null)"
+# And this month when none is given.
+expect_run "this month" 0 "工作簿已生成" "--out=$(winepath -w "$work/out/now.xlsx" 2>/dev/null)"
 wards=$(/usr/bin/python3 -c 'import openpyxl, sys; ws = openpyxl.load_workbook(sys.argv[1])["汇总"]
-print(" ".join(str(ws.cell(r, 1).value) for r in range(6, 9)))' "$work/out/wards.xlsx")
-[ "$wards" = "外科[一]/2:3 心内科 全院合计" ] || fail "two wards: the summary lists [$wards]"
-rm -f "$work/out/wards.xlsx"
+print(" ".join(str(ws.cell(r, 1).value) for r in range(6, 9)), openpyxl.load_workbook(sys.argv[2])["汇总"]["A1"].value)' \
+  "$work/out/wards.xlsx" "$work/out/now.xlsx")
+[ "$wards" = "外科[一]/2:3 心内科 全院合计 护理质量指标月报 · $(date +%Y年%-m月)" ] ||
+  fail "two wards, and this month: the summary lists [$wards]"
+rm -f "$work/out/wards.xlsx" "$work/out/now.xlsx"
+# The library's temporary files in a Chinese user's folder and in a drive's
+# root, its workbook in a Chinese folder: the names its defaults break on.
+mkdir -p "$work/临时 文件" "$work/out/质控 月报"
+for temp in "$(winepath -w "$work/临时 文件" 2>/dev/null)" 'C:\'; do
+  for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /t REG_SZ /d "$temp" /f >/dev/null 2>&1; done
+  expect_run "temporary files in $temp" 0 "工作簿已生成" --month="$month" \
+    "--out=$(winepath -w "$work/out/质控 月报/月报.xlsx" 2>/dev/null)"
+  check_book "$work/out/质控 月报/月报.xlsx" plain
+  rm -f "$work/out/质控 月报/月报.xlsx"
+done
+for v in TEMP TMP; do wine reg add 'HKCU\Environment' /v $v /t REG_EXPAND_SZ /d '%USERPROFILE%\AppData\Local\Temp' /f >/dev/null 2>&1; done
+rmdir "$work/out/质控 月报"
 
 # ---- From the window ------------------------------------------------------------
 export GLYVANT_DRIVE_WINDOW=OrvoMedQualityWindow
@@ -135,6 +151,8 @@ kill $held 2>/dev/null; wait $held 2>/dev/null
 [ "$(sha256sum <"$book")" = "$before" ] || fail "held open: the workbook there before was changed"
 policy "QualityDatabase=$(connection orvomed_ward_reader "$database_reader_password" orvomed)"
 expect_run "a login without the readers' role" 5 "无权读取质量指标视图" --month="$month" "--out=$work/out/refused.xlsx"
+policy "QualityDatabase=$(connection orvomed_test_reports wrong-password orvomed)"
+expect_run "a wrong password" 5 "登录被拒绝" --month="$month" "--out=$work/out/refused.xlsx"
 policy "QualityDatabase=$(connection orvomed_test_reports "$reports_password" postgres)"
 expect_run "a database without the views" 6 "没有质量指标视图" --month="$month" "--out=$work/out/none.xlsx"
 policy "QualityDatabase=-"
