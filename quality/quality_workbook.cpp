@@ -195,13 +195,14 @@ bool month_empty(const QualityFigures& f, int month) {
     return true;
 }
 
-// On A4 across, `wide` pages wide, the wards and the headings on every page.
+// On A4 across, `wide` pages wide (0: where its own page breaks put it),
+// the wards and the headings on every page.
 void paper(lxw_worksheet* s, int wide) {
     worksheet_set_landscape(s);
     worksheet_set_paper(s, 9);
     worksheet_repeat_rows(s, HEAD_ROW, FIRST_ROW - 1);
     worksheet_repeat_columns(s, 0, 0);
-    worksheet_fit_to_pages(s, (uint16_t)wide, 0);
+    if (wide > 0) worksheet_fit_to_pages(s, (uint16_t)wide, 0);
 }
 
 void ward_rows(Book& b, lxw_worksheet* s, int head_row) {
@@ -594,7 +595,7 @@ void summary_sheet(Book& b, lxw_worksheet* s, const wchar_t* made) {
         worksheet_write_string(s, 2, 0, "本月医院数据库中没有评估记录：下表各项为 0 或空白。", b.f.alarm);
     ward_rows(b, s, HEAD_ROW);
     int column = 1;
-    for (int family = 0; family < QUALITY_FAMILY_COUNT; family++)
+    for (int family = 0; family < QUALITY_FAMILY_COUNT; family++) {
         for (const SummaryIndicator& i : FAMILY_INDICATORS) {
             if (i.numerator == ADMITTED && quality_families[family].admission < 0) continue;
             SummaryIndicator of = i;
@@ -602,12 +603,23 @@ void summary_sheet(Book& b, lxw_worksheet* s, const wchar_t* made) {
             summary_indicator(b, s, column, of);
             column += 4;
         }
+    }
     if (f.stays)
         for (const SummaryIndicator& i : STAY_INDICATORS) {
             summary_indicator(b, s, column, i);
             column += 4;
         }
-    worksheet_set_column(s, 1, (lxw_col_t)(column - 1), 9, nullptr);
+    worksheet_set_column(s, 1, (lxw_col_t)(column - 1), 7, nullptr);
+    // Three indicators a page, none cut in two: the hundred-odd columns
+    // fitted on a few pages would be too small to read.
+    constexpr int PER_PAGE = 3;
+    constexpr int MOST = QUALITY_FAMILY_COUNT * (int)(sizeof FAMILY_INDICATORS / sizeof FAMILY_INDICATORS[0]) +
+                         (int)(sizeof STAY_INDICATORS / sizeof STAY_INDICATORS[0]);
+    lxw_col_t breaks[MOST / PER_PAGE + 1] = {};
+    for (int k = 0, at = 1 + 4 * PER_PAGE; at < column && k < MOST / PER_PAGE; k++, at += 4 * PER_PAGE)
+        breaks[k] = (lxw_col_t)at;
+    worksheet_set_v_pagebreaks(s, breaks);
+    worksheet_set_print_scale(s, 90);
 }
 
 // ---- 说明 ------------------------------------------------------------------------------
@@ -706,9 +718,9 @@ QualityResult quality_write_workbook(const QualityFigures& figures, const char* 
     lxw_worksheet* his = workbook_add_worksheet(workbook, HIS_SHEET);
     lxw_worksheet* notes = workbook_add_worksheet(workbook, NOTES_SHEET);
     bool cancelled = false;
-    // The summary's hundred-odd columns on four pages, the families' as
-    // wide as they come, every other sheet on one.
-    paper(summary, 4);
+    // The families' as wide as they come, every other sheet but the
+    // summary on one page's width.
+    paper(summary, 0);
     paper(his, 1);
     paper(notes, 1);
     summary_sheet(b, summary, made);

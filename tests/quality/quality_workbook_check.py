@@ -6,11 +6,9 @@ month a year before and the month before:
   quality_workbook_check.py WORKBOOK VIEWS MONTH plain|stays|empty
   quality_workbook_check.py WORKBOOK VIEWS MONTH typed WORK
 
-VIEWS holds the views' rows as psql printed them: S|month|ward|tool|
-assessments|patients|high results|high patients|share, R|month|ward|tool|
-due|on time|share, T|month|ward|family|tool|assessments|patients|high
-results|high patients (an empty ward: the hospital's; an empty tool: the
-family's), A|month|ward|braden 24 h|morse 24 h|nrs 24 h|vte 24 h,
+VIEWS holds the views' rows as psql printed them: R|month|ward|tool|due|
+on time|share, T|month|ward|family|tool|assessments|patients|high results|
+high patients (an empty ward: the hospital's; an empty tool: the family's), A|month|ward|braden 24 h|morse 24 h|nrs 24 h|vte 24 h,
 H|month|ward|admissions|discharges|bed-days|braden 24 h|morse 24 h|nrs 24 h|
 vte 24 h|vte assessed|vte moderate-high. "typed" types
 HIS figures into the HIS sheet, lets LibreOffice recalculate the workbook
@@ -35,7 +33,7 @@ failures = []
 def near(got, expected):
     if isinstance(got, list) and isinstance(expected, list):
         return len(got) == len(expected) and all(near(g, e) for g, e in zip(got, expected))
-    return got == expected or (isinstance(got, float) and isinstance(expected, float) and abs(got - expected) < 1e-12)
+    return got == expected or (isinstance(got, float) and isinstance(expected, float) and abs(got - expected) < 1e-9)
 
 
 def check(what, got, expected):
@@ -44,13 +42,11 @@ def check(what, got, expected):
 
 
 def read_views(path):
-    scales, reassess = defaultdict(lambda: [0, 0, 0, 0, None]), defaultdict(lambda: [0, 0, None])
-    totals, admitted, stays = defaultdict(lambda: [0] * 4), defaultdict(lambda: [0] * 4), defaultdict(lambda: [0] * 9)
+    reassess, totals = defaultdict(lambda: [0, 0, None]), defaultdict(lambda: [0] * 4)
+    admitted, stays = defaultdict(lambda: [0] * 4), defaultdict(lambda: [0] * 9)
     for line in open(path, encoding='utf-8'):
         f = line.rstrip('\n').split('|')
-        if f[0] == 'S':
-            scales[f[1], f[2], int(f[3])] = [int(x) for x in f[4:8]] + [float(f[8]) if f[8] else None]
-        elif f[0] == 'R':
+        if f[0] == 'R':
             reassess[f[1], f[2], int(f[3])] = [int(f[4]), int(f[5]), float(f[6]) if f[6] else None]
         elif f[0] == 'T':
             totals[f[1], f[2] or None, f[3], int(f[4]) if f[4] else None] = [int(x) for x in f[5:9]]
@@ -58,7 +54,7 @@ def read_views(path):
             admitted[f[1], f[2] or None] = [int(x) for x in f[3:7]]
         elif f[0] == 'H':
             stays[f[1], f[2]] = [int(x) for x in f[3:]]
-    return scales, reassess, totals, admitted, stays
+    return reassess, totals, admitted, stays
 
 
 def share(num, den):
@@ -112,10 +108,10 @@ def main():
     book_path, views_path, month, mode = sys.argv[1:5]
     this, same, last = month_before(month, 0), month_before(month, 12), month_before(month, 1)
     # A month of no rows is checked against none.
-    scales, reassess, totals, admitted, stays = read_views(views_path if mode != 'empty' else os.devnull)
+    reassess, totals, admitted, stays = read_views(views_path if mode != 'empty' else os.devnull)
     wb = openpyxl.load_workbook(book_path, data_only=True)
     check('the sheets', wb.sheetnames, ['汇总'] + FAMILIES + ['HIS 数据', '说明'])
-    wards = sorted({w for (m, w, _) in list(scales) + list(reassess) if m in (this, same, last)})
+    wards = sorted({w for (m, w, *_) in list(totals) + list(reassess) if w and m in (this, same, last)})
     summary = wb['汇总']
     if mode == 'empty':
         check('the empty month told', '没有评估记录' in (summary['A3'].value or ''), True)
@@ -135,12 +131,9 @@ def main():
         tools = [g for (g, h) in cols if h == '评估人次' and g in TOOL]
         ids = [TOOL[n] for n in tools]
         for ward, r in rows.items():
-            for name in tools:
-                if ward is None:  # the whole hospital's: each patient once
-                    t, (d, met) = totals[this, None, family, TOOL[name]], due(reassess, this, None, [TOOL[name]])
-                    expected = t + [share(t[3], t[1]), d, met, share(met, d)]
-                else:
-                    expected = scales[this, ward, TOOL[name]] + reassess[this, ward, TOOL[name]]
+            for name in tools:  # the total row's the whole hospital's, each patient once
+                t, (d, met) = totals[this, ward, family, TOOL[name]], due(reassess, this, ward, [TOOL[name]])
+                expected = t + [share(t[3], t[1]), d, met, share(met, d)]
                 for head, value in zip(['评估人次', '评估患者数', '高危人次', '高危患者数', '高危患者占比',
                                         '应复评次数', '按时复评次数', '复评及时率'], expected):
                     check(f'{family} {ward} {name} {head}', empty_share(ws.cell(r, cols[name, head]).value), value)
@@ -196,13 +189,13 @@ def main():
         got = [his.cell(r, c).value for c in (2, 3, 4)]
         check(f'HIS {ward}', got, stays[this, ward][:3] if mode == 'stays' else [None] * 3)
     if mode == 'typed':
-        typed(book_path, sys.argv[5], scales, admitted, this)
+        typed(book_path, sys.argv[5], totals, admitted, this)
     for f in failures:
         print('FAIL:', f)
     sys.exit(1 if failures else 0)
 
 
-def typed(book_path, work, scales, admitted, this):
+def typed(book_path, work, totals, admitted, this):
     """The department types each ward's HIS figures; LibreOffice, made to
     recalculate every workbook it opens, fills the rates over them."""
     wb = openpyxl.load_workbook(book_path)
@@ -228,18 +221,14 @@ def typed(book_path, work, scales, admitted, this):
     for family in FAMILIES:
         ws = wb[family]
         cols = columns(ws)
-        tools = [g for (g, h) in cols if h == '评估人次' and g in TOOL]
         for ward, r in ward_rows(ws).items():
-            assessments = sum(scales[this, ward, TOOL[n]][0] for n in tools)
             check(f'{family} {ward}: bed-days typed', ws.cell(r, cols[family, '实际占用床日数']).value, beds[ward])
-            got = ws.cell(r, cols[family, '每千床日评估人次']).value
-            check(f'{family} {ward}: assessments per 1000 bed-days', round(got, 9) if isinstance(got, float) else got,
-                  round(assessments / beds[ward] * 1000, 9))
+            check(f'{family} {ward}: assessments per 1000 bed-days', ws.cell(r, cols[family, '每千床日评估人次']).value,
+                  totals[this, ward, family, None][0] / beds[ward] * 1000)
             if family in ADMITTED:
-                got = ws.cell(r, cols[family, '入院 24 h 内评估率']).value
                 check(f'{family} {ward}: admitted within 24 h over the admissions typed',
-                      round(got, 9) if isinstance(got, float) else got,
-                      round(admitted[this, ward][ADMITTED[family] - 3] / admissions[ward], 9))
+                      ws.cell(r, cols[family, '入院 24 h 内评估率']).value,
+                      admitted[this, ward][ADMITTED[family] - 3] / admissions[ward])
 
 
 if __name__ == '__main__':

@@ -46,9 +46,7 @@ first_day() { TZ=Asia/Shanghai date -d "$month-01 -$1 month" +%Y-%m-01; }
 views() {
   local months="'$(first_day 0)', '$(first_day 12)', '$(first_day 1)'" sql
   local year="BETWEEN '$(first_day 12)' AND '$(first_day 0)'"
-  sql="SELECT 'S', month, ward, tool_id, assessments, patients, high_risk_results, high_risk_patients, high_risk_share
-         FROM orvomed.quality_scales WHERE month IN ($months);
-       SELECT 'R', month, ward, tool_id, due, on_time, on_time_share FROM orvomed.quality_reassessments WHERE month $year;
+  sql="SELECT 'R', month, ward, tool_id, due, on_time, on_time_share FROM orvomed.quality_reassessments WHERE month $year;
        SELECT 'T', month, ward, family, tool_id, assessments, patients, high_risk_results, high_risk_patients
          FROM orvomed.quality_totals WHERE month $year;
        SELECT 'A', month, ward, braden_24h, morse_24h, nrs2002_24h, vte_24h FROM orvomed.quality_admissions WHERE month $year;"
