@@ -9,10 +9,12 @@
 # what the views return for the month, the same month a year before and the
 # month before (quality_workbook_check.py); HIS figures typed into it turn
 # into rates once LibreOffice recalculates it; with the hospital's stays its
-# HIS sheet and VTE rates are the database's. A month of no rows says so; a
-# server stopped, a login without the readers' role, a database without the
-# views and a workbook held open by another program are each told, with
-# their own exit code, and leave no file but the one there before. The
+# HIS sheet and VTE rates are the database's. A month of no rows says so,
+# no month is this one, and the library's temporary files may lie in a
+# Chinese folder or a drive's root; a server stopped, a wrong password, a
+# login without the readers' role, a database without the views and a
+# workbook held open by another program are each told, with their own exit
+# code, and leave no file but the one there before. The
 # workbook rendered by LibreOffice stays in the work folder as PNG pages.
 # The launcher's button opens the program.
 set -uo pipefail
